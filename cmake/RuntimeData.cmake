@@ -1,0 +1,25 @@
+# Places the run-time data beside the programs: shader sources, fixed assets, sky
+# textures and the start-screen picture. Generated data comes from our own tools.
+set(VORNIS_DATA_DIRS shaders xyz skybox lightmesh arrow Skyboxtextures)
+
+set(VORNIS_DATA_STAMPS)
+foreach(dir IN LISTS VORNIS_DATA_DIRS)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/${dir})
+    file(GLOB_RECURSE files CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/${dir}/*)
+    foreach(file IN LISTS files)
+      add_custom_command(
+        OUTPUT ${VORNIS_RUNTIME_DIR}/${file}
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/${file} ${VORNIS_RUNTIME_DIR}/${file}
+        DEPENDS ${CMAKE_SOURCE_DIR}/${file})
+      list(APPEND VORNIS_DATA_STAMPS ${VORNIS_RUNTIME_DIR}/${file})
+    endforeach()
+  endif()
+endforeach()
+
+add_custom_command(
+  OUTPUT ${VORNIS_RUNTIME_DIR}/startscreen.bmp
+  COMMAND vornis-make-startscreen ${VORNIS_RUNTIME_DIR}/startscreen.bmp
+  DEPENDS vornis-make-startscreen)
+list(APPEND VORNIS_DATA_STAMPS ${VORNIS_RUNTIME_DIR}/startscreen.bmp)
+
+add_custom_target(vornis_runtime_data ALL DEPENDS ${VORNIS_DATA_STAMPS})

@@ -1,0 +1,55 @@
+#include "api/Engine.h"
+
+#include "scene/Scene.h"
+
+namespace {
+std::atomic<CEngine*> engineInstance{nullptr};
+}
+
+CEngine::CEngine() = default;
+CEngine::~CEngine() = default;
+
+std::string CEngine::ModelPath() const
+{
+    std::lock_guard<std::mutex> lock(modelPathLock);
+    return modelPath;
+}
+
+void CEngine::SetModelPath(std::string path)
+{
+    std::lock_guard<std::mutex> lock(modelPathLock);
+    modelPath = std::move(path);
+}
+
+void CEngine::ReportMessage(std::string text, MessageLevel level)
+{
+    if (scene)
+        scene->ReportMessage(std::move(text), level);
+}
+
+CEngine* GetEngine()
+{
+    return engineInstance.load(std::memory_order_acquire);
+}
+
+void CreateEngineObject()
+{
+    if (engineInstance.load(std::memory_order_acquire))
+        return;
+    auto* engine = new CEngine();
+    CEngine* expected = nullptr;
+    if (!engineInstance.compare_exchange_strong(expected, engine))
+        delete engine;
+}
+
+void ReportMessage(std::string text, MessageLevel level)
+{
+    if (CEngine* engine = GetEngine())
+        engine->ReportMessage(std::move(text), level);
+}
+
+// The library creates its engine as soon as it is loaded, so that every export finds it.
+__attribute__((constructor)) static void CreateEngineAtLoad()
+{
+    CreateEngineObject();
+}

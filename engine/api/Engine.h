@@ -1,0 +1,61 @@
+// The single engine object behind the exported interface.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "api/InputState.h"
+#include "api/MessageLevel.h"
+
+class CScene;
+
+class CEngine {
+   public:
+    CEngine();
+    ~CEngine();
+    CEngine(const CEngine&) = delete;
+    CEngine& operator=(const CEngine&) = delete;
+
+    float frameTime = 0.0f;
+    float totalTime = 0.0f;
+    bool rightHandedTangentSpace = false;
+    float customShaderValues[5] = {};
+    float cubemapParameter = 0.0f;  // degrees
+    bool useTexturePacking = true;
+    bool videoRecording = false;
+    bool videoRecordingAlpha = false;
+    int windowHandle = 0;  // SDL window ID
+    std::string customPixelShaderFile;
+    std::string customPixelShaderEntry;
+    bool showJointsThroughGeometry = false;
+    bool animateSequence = false;
+    bool attachCameraToCameraJoint = false;
+    std::atomic<bool> reloadRequested{false};
+    std::unique_ptr<CScene> scene;
+    std::unique_ptr<InputState> input;
+    int64_t lastFrameTimeNs = 0;
+
+    // Path of the last model that finished loading with at least one mesh. Written by the
+    // model-load thread, read by the window thread: guarded by its own lock.
+    std::string ModelPath() const;
+    void SetModelPath(std::string path);
+
+    // Appends to the scene's log; without a scene the message has nowhere to go.
+    void ReportMessage(std::string text, MessageLevel level);
+
+   private:
+    mutable std::mutex modelPathLock;
+    std::string modelPath;
+};
+
+// The process-wide engine pointer; null only before the library's load-time constructor.
+CEngine* GetEngine();
+
+// Creates the engine object if there is none (CreateEngineNative).
+void CreateEngineObject();
+
+// Reports through the engine's log when there is one.
+void ReportMessage(std::string text, MessageLevel level);

@@ -1,0 +1,38 @@
+// Exports of skeletal and camera animation.
+#include "api/Engine.h"
+#include "api/public/vornis_engine.h"
+
+VORNIS_API void SetAnimSpeed(int speed) {}
+
+VORNIS_API void AddActiveAnimation(int clip) {}
+
+VORNIS_API void EngineSetAnimationBlend(float blend) {}
+
+// The clip queries and the three calls below are part of the interface for other hosts;
+// clips are chosen through the animation window instead.
+VORNIS_API float GetAnimationLength()
+{
+    return 0.0f;
+}
+
+VORNIS_API int GetNumberOfAnimationClips()
+{
+    return 0;
+}
+
+VORNIS_API const char* GetAnimationClipName()
+{
+    return nullptr;
+}
+
+VORNIS_API void BeginAnimations() {}
+
+VORNIS_API void ClearActiveAnimations() {}
+
+VORNIS_API void SetAnimationMode(int mode) {}
+
+VORNIS_API void SetCameraAnimationSpeed(int value) {}
+
+VORNIS_API void SetCameraAnimationScale(int value) {}
+
+VORNIS_API void SetCameraAnimationState(bool on) {}

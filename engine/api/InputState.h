@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdint>
+
+// What the host feeds: the mouse, the camera and light keys and the wheel total.
+struct InputState {
+    float mouseX = 0.0f;
+    float mouseY = 0.0f;
+    bool cameraKeys[4] = {};
+    bool lightKeys[4] = {};
+    int32_t wheel = 0;
+};

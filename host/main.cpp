@@ -1,0 +1,6 @@
+#include "vornis_engine.h"
+int main()
+{
+    CreateEngineNative();
+    return 0;
+}
