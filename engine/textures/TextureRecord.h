@@ -1,0 +1,18 @@
+// One texture of the engine as the shaders and the debug interface see it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "graphics/gpu/GpuForward.h"
+
+struct TextureRecord {
+    ShaderResourceViewPtr view;  // null only for a failed built-in
+    std::string typeName = "N/A";
+    float secondarySize[2] = {0.0f, 0.0f};
+    float size[2] = {0.0f, 0.0f};
+    uint8_t isBuiltIn = 0;
+    uint32_t mipCount = 0;
+    uint32_t displayedMipLevel = 0;
+    std::u16string name = u"undefined";
+};
