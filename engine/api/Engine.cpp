@@ -1,5 +1,8 @@
 #include "api/Engine.h"
 
+#include "graphics/FullscreenQuad.h"
+#include "graphics/GraphicsDevice.h"
+#include "graphics/RenderTargets.h"
 #include "scene/Scene.h"
 
 namespace {

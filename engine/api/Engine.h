@@ -11,6 +11,9 @@
 #include "api/MessageLevel.h"
 
 class CScene;
+class CGraphicsDevice;
+class CRenderTarget;
+class CFullscreenQuad;
 
 class CEngine {
    public:
@@ -34,9 +37,12 @@ class CEngine {
     bool animateSequence = false;
     bool attachCameraToCameraJoint = false;
     std::atomic<bool> reloadRequested{false};
+    std::unique_ptr<CGraphicsDevice> device;
     std::unique_ptr<CScene> scene;
     std::unique_ptr<InputState> input;
     int64_t lastFrameTimeNs = 0;
+    std::unique_ptr<CRenderTarget> sceneTarget;
+    std::unique_ptr<CFullscreenQuad> fullscreenQuad;
 
     // Path of the last model that finished loading with at least one mesh. Written by the
     // model-load thread, read by the window thread: guarded by its own lock.

@@ -1,6 +1,9 @@
 #include "api/EngineStartup.h"
 
 #include "api/Engine.h"
+#include "graphics/FullscreenQuad.h"
+#include "graphics/GraphicsDevice.h"
+#include "graphics/RenderTargets.h"
 #include "platform/Clock.h"
 #include "scene/Scene.h"
 
@@ -12,16 +15,22 @@ namespace {
 
 void CreateModelImporter(CEngine&) {}
 
-void CreateGraphicsDeviceObject(CEngine&) {}
+void CreateGraphicsDeviceObject(CEngine& engine)
+{
+    engine.device = std::make_unique<CGraphicsDevice>();
+}
 
 void CreateSubsystemObjects(CEngine& engine)
 {
     engine.input = std::make_unique<InputState>();
 }
 
-int CreateGraphicsDevice(CEngine&, int width, int height)
+int CreateGraphicsDevice(CEngine& engine, int window, int width, int height)
 {
-    return 0;
+    if (width <= 0 || height <= 0)
+        return DeviceZeroSize;
+    return static_cast<int>(engine.device->CreateDevice(window, static_cast<uint32_t>(width),
+                                                        static_cast<uint32_t>(height)));
 }
 
 void CreateFileWatcher(CEngine&) {}
@@ -41,9 +50,17 @@ void InitDebugInterface(CEngine&) {}
 
 void InitLineRenderer(CEngine&) {}
 
-void CreateSceneTarget(CEngine&, int width, int height) {}
+void CreateSceneTarget(CEngine& engine, int width, int height)
+{
+    engine.sceneTarget = std::make_unique<CRenderTarget>();
+    engine.sceneTarget->Create(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+}
 
-void CreateFullscreenQuad(CEngine&) {}
+void CreateFullscreenQuad(CEngine& engine)
+{
+    engine.fullscreenQuad = std::make_unique<CFullscreenQuad>();
+    engine.fullscreenQuad->Create();
+}
 
 }  // namespace
 
@@ -53,7 +70,7 @@ int StartEngine(CEngine& engine, int window, int width, int height)
     CreateModelImporter(engine);
     CreateGraphicsDeviceObject(engine);
     CreateSubsystemObjects(engine);
-    if (int code = CreateGraphicsDevice(engine, width, height); code != 0)
+    if (int code = CreateGraphicsDevice(engine, window, width, height); code != 0)
         return code;
     CreateFileWatcher(engine);
     CreateDefaultTextures(engine);
@@ -69,9 +86,14 @@ int StartEngine(CEngine& engine, int window, int width, int height)
     return 0;
 }
 
-void ResizeEngineObjects(CEngine& engine, int width, int height) {}
-
-void RenderFrame(CEngine& engine) {}
+void ResizeEngineObjects(CEngine& engine, int width, int height)
+{
+    if (!engine.sceneTarget || !engine.device || width <= 0 || height <= 0)
+        return;
+    engine.sceneTarget->Release();
+    engine.sceneTarget->Create(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    engine.device->Resize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+}
 
 int64_t ForwardEventToDebugInterface(CEngine& engine, unsigned eventType, int64_t eventAddress)
 {

@@ -12,9 +12,6 @@ int StartEngine(CEngine& engine, int window, int width, int height);
 // ResizeEngine's body.
 void ResizeEngineObjects(CEngine& engine, int width, int height);
 
-// Present's body: one frame.
-void RenderFrame(CEngine& engine);
-
 // SendProcToNative's body: hands one SDL event (its address in lParam) to the debug
 // interface and returns 1 when it was used.
 int64_t ForwardEventToDebugInterface(CEngine& engine, unsigned eventType, int64_t eventAddress);

@@ -1,6 +1,7 @@
 // Exports of the engine's lifecycle and the host's plumbing.
 #include "api/Engine.h"
 #include "api/EngineStartup.h"
+#include "api/FrameDriver.h"
 #include "api/public/vornis_engine.h"
 
 VORNIS_API void CreateEngineNative()

@@ -1,0 +1,109 @@
+#include "api/FrameDriver.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+
+#include "api/Engine.h"
+#include "graphics/FullscreenQuad.h"
+#include "graphics/GraphicsDevice.h"
+#include "graphics/RenderTargets.h"
+#include "platform/Clock.h"
+
+namespace {
+
+void DispatchFileChanges(CEngine& engine) {}
+
+void UpdateCamera(CEngine& engine, float frameTime) {}
+
+void DrawScene(CEngine& engine, float frameTime, bool capture) {}
+
+void DrawDebugInterface(CEngine& engine) {}
+
+}  // namespace
+
+float FrameTimeFromDelta(int64_t deltaNs, bool videoRecording)
+{
+    if (videoRecording)
+        return kMaxFrameTime;
+    const float milliseconds = static_cast<float>(static_cast<double>(deltaNs) / 1e6);
+    return std::min(milliseconds * 0.001f, kMaxFrameTime);
+}
+
+void BeginSceneTarget(CEngine& engine)
+{
+    CGraphicsDevice& device = *engine.device;
+    if (!engine.sceneTarget || !engine.sceneTarget->targetView)
+        return;
+    device.context->SetRenderTarget(engine.sceneTarget->targetView, device.depthView);
+    const float colour[4] = {device.clearColor[0], device.clearColor[1], device.clearColor[2],
+                             1.0f};
+    device.context->ClearRenderTarget(*engine.sceneTarget->targetView, colour);
+    if (device.depthView)
+        device.context->ClearDepthStencil(*device.depthView, true, 1.0f, false, 0);
+}
+
+void RenderFrame(CEngine& engine)
+{
+    if (!engine.device || !engine.device->context)
+        return;
+    CGraphicsDevice& device = *engine.device;
+    gpu::Context& context = *device.context;
+    gpu::ReleaseQueuedObjects();
+
+    context.SetViewport({0.0f, 0.0f, static_cast<float>(device.width),
+                         static_cast<float>(device.height), 0.0f, 1.0f});
+    DispatchFileChanges(engine);
+
+    const int64_t now = platform::MonotonicNanoseconds();
+    const int64_t delta = now - engine.lastFrameTimeNs;
+    engine.lastFrameTimeNs = now;
+    const float frameTime = FrameTimeFromDelta(delta, engine.videoRecording);
+
+    UpdateCamera(engine, frameTime);
+    BeginSceneTarget(engine);
+    DrawScene(engine, frameTime, false);
+
+    if (device.backBufferView)
+        context.ClearRenderTarget(*device.backBufferView, device.clearColor);
+    if (device.depthView)
+        context.ClearDepthStencil(*device.depthView, true, 1.0f, true, 0);
+
+    const int32_t savedMode = device.renderMode;
+    device.renderMode = 0;
+    context.SetRasterizerState(*device.solidRasterizer);
+    if (device.backBufferView)
+        context.SetRenderTarget(device.backBufferView, device.depthView);
+    if (engine.fullscreenQuad && engine.sceneTarget)
+        engine.fullscreenQuad->Draw(engine, engine.sceneTarget->resourceView);
+
+    device.PresentBackBuffer();
+    DrawDebugInterface(engine);
+    SDL_GL_SwapWindow(device.window);
+
+    engine.frameTime = frameTime;
+    engine.totalTime += frameTime;
+    device.renderMode = savedMode;
+    device.BindRasterizerForMode(savedMode);
+}
+
+void RenderToCapture(CEngine& engine, CCaptureTarget& target)
+{
+    if (!engine.device || !engine.device->context || !target.targetView || !target.viewport)
+        return;
+    gpu::Context& context = *engine.device->context;
+    const float transparent[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    context.ClearRenderTarget(*target.targetView, transparent);
+    context.ClearDepthStencil(*target.depthView, true, 1.0f, true, 0);
+
+    const gpu::Viewport savedViewport = context.CurrentViewport();
+    const auto savedColour = context.BoundRenderTarget();
+    const auto savedDepth = context.BoundDepthStencil();
+
+    context.SetViewport(*target.viewport);
+    context.SetRenderTarget(target.targetView, target.depthView);
+    DrawScene(engine, 0.0f, true);
+
+    context.SetRenderTarget(savedColour, savedDepth);
+    context.SetViewport(savedViewport);
+}

@@ -1,0 +1,24 @@
+// The per-frame driver: one frame per Present, and one frame into a capture target for
+// screenshots.
+#pragma once
+
+#include <cstdint>
+
+class CEngine;
+class CCaptureTarget;
+
+// The largest step a frame may advance time by, in seconds.
+inline constexpr float kMaxFrameTime = 0.016666668f;
+
+// Present's body.
+void RenderFrame(CEngine& engine);
+
+// Renders the scene once into `target` without gizmo, grid or light; leaves the camera
+// size, the bound targets and the viewport as they were.
+void RenderToCapture(CEngine& engine, CCaptureTarget& target);
+
+// Binds the scene target with the shared depth view and clears both.
+void BeginSceneTarget(CEngine& engine);
+
+// Frame time from two monotonic time stamps in nanoseconds, capped at kMaxFrameTime.
+float FrameTimeFromDelta(int64_t deltaNs, bool videoRecording);

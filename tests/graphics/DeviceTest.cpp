@@ -1,0 +1,239 @@
+// The graphics device, the scene target and the frame driver on a real GL context.
+#include <gtest/gtest.h>
+
+#include "api/Engine.h"
+#include "api/FrameDriver.h"
+#include "graphics/GraphicsDevice.h"
+#include "graphics/RenderTargets.h"
+#include "platform/Clock.h"
+#include "support/EngineWindow.h"
+
+using testing_support::ReadTextureRgba8;
+using testing_support::StartEngine;
+using testing_support::TextureSize;
+
+TEST(DeviceStartup, ZeroSizeIsRefusedAndNothingIsDrawn)
+{
+    EXPECT_EQ(StartEngine(0, 600), 666);
+    EXPECT_EQ(InitEngine(1, 800, 0), 666);
+    CEngine& engine = *GetEngine();
+    ASSERT_NE(engine.device, nullptr);
+    EXPECT_EQ(engine.device->context, nullptr);
+    EXPECT_EQ(engine.device->backBufferView, nullptr);
+    Present();
+    Present();
+    EXPECT_EQ(engine.frameTime, 0.0f);
+    EXPECT_EQ(engine.totalTime, 0.0f);
+}
+
+TEST(DeviceStartup, UnknownWindowGivesNoContext)
+{
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+    CreateEngineNative();
+    EXPECT_EQ(InitEngine(987654, 64, 64), 1);
+}
+
+TEST(DeviceStartup, CreatesEveryObjectWithTheNamedStates)
+{
+    ASSERT_EQ(StartEngine(320, 200), 0);
+    CGraphicsDevice& device = *GetEngine()->device;
+    EXPECT_GE(epoxy_gl_version(), 45);
+    EXPECT_FALSE(device.adapterDescription.empty());
+    ASSERT_TRUE(device.backBufferView && device.depthView && device.depthTexture);
+    EXPECT_NE(device.linearSampler, 0u);
+    ASSERT_TRUE(device.fullViewport);
+    EXPECT_EQ(device.fullViewport->width, 320.0f);
+    EXPECT_EQ(device.fullViewport->height, 200.0f);
+    // depthOff comes with the first resize, as the host always sends one.
+    EXPECT_EQ(device.depthOff, nullptr);
+
+    // The states as bound at start-up: depth test and write, solid fill, alpha blending.
+    GLboolean depthWrite = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrite);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_EQ(depthWrite, GL_TRUE);
+    GLint depthFunc = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    EXPECT_EQ(depthFunc, GL_LESS);
+    GLint polygonMode[2] = {};
+    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    EXPECT_EQ(polygonMode[0], GL_FILL);
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    GLint frontFace = 0;
+    glGetIntegerv(GL_FRONT_FACE, &frontFace);
+    EXPECT_EQ(frontFace, GL_CW);
+    EXPECT_TRUE(glIsEnabledi(GL_BLEND, 0));
+    GLint srcRgb = 0;
+    glGetIntegeri_v(GL_BLEND_SRC_RGB, 0, &srcRgb);
+    EXPECT_EQ(srcRgb, GL_SRC_ALPHA);
+    GLint clipOrigin = 0;
+    glGetIntegerv(GL_CLIP_ORIGIN, &clipOrigin);
+    EXPECT_EQ(clipOrigin, GL_UPPER_LEFT);
+    GLint minFilter = 0;
+    glGetSamplerParameteriv(device.linearSampler, GL_TEXTURE_MIN_FILTER, &minFilter);
+    EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
+    GLint boundSampler = 0;
+    glActiveTexture(GL_TEXTURE11);
+    glGetIntegerv(GL_SAMPLER_BINDING, &boundSampler);
+    EXPECT_EQ(static_cast<GLuint>(boundSampler), device.linearSampler);
+
+    // The read-only state keeps the test but not the writes.
+    device.context->SetDepthStencilState(*device.depthTestReadOnly, 1);
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrite);
+    EXPECT_EQ(depthWrite, GL_FALSE);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+}
+
+TEST(DeviceResize, EverySizeDependentObjectTakesTheNewSize)
+{
+    SDL_Window* window = nullptr;
+    ASSERT_EQ(StartEngine(320, 200, &window), 0);
+    SDL_SetWindowSize(window, 500, 300);
+    ResizeEngine(500, 300);
+    CEngine& engine = *GetEngine();
+    CGraphicsDevice& device = *engine.device;
+    int w = 0, h = 0;
+    TextureSize(device.depthTexture->Name(), w, h);
+    EXPECT_EQ(w, 500);
+    EXPECT_EQ(h, 300);
+    TextureSize(engine.sceneTarget->texture->Name(), w, h);
+    EXPECT_EQ(w, 500);
+    EXPECT_EQ(h, 300);
+    TextureSize(device.backBuffer->Name(), w, h);
+    EXPECT_EQ(w, 500);
+    EXPECT_EQ(h, 300);
+    EXPECT_TRUE(device.depthTestWrite && device.depthTestReadOnly && device.depthOff);
+    EXPECT_FALSE(device.depthOff->depthEnable);
+    EXPECT_FALSE(device.depthOff->depthWrite);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 500);
+    EXPECT_EQ(viewport[3], 300);
+    EXPECT_EQ(device.width, 500u);
+    // Both colour targets share the one depth texture.
+    Present();
+    GLint attached = 0;
+    glGetNamedFramebufferAttachmentParameteriv(engine.sceneTarget->targetView->Framebuffer(),
+                                               GL_DEPTH_ATTACHMENT,
+                                               GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &attached);
+    EXPECT_EQ(static_cast<GLuint>(attached), device.depthTexture->Name());
+}
+
+TEST(FrameDriver, FrameTimeIsCappedAtOneSixtiethOfASecond)
+{
+    EXPECT_FLOAT_EQ(FrameTimeFromDelta(500'000'000, false), 0.016666668f);
+    EXPECT_FLOAT_EQ(FrameTimeFromDelta(5'000'000, false), 0.005f);
+    EXPECT_EQ(FrameTimeFromDelta(1, true), 0.016666668f);
+    EXPECT_EQ(FrameTimeFromDelta(900'000'000, true), 0.016666668f);
+
+    ASSERT_EQ(StartEngine(64, 64), 0);
+    CEngine& engine = *GetEngine();
+    engine.lastFrameTimeNs = platform::MonotonicNanoseconds() - 500'000'000;
+    Present();
+    EXPECT_EQ(engine.frameTime, 0.016666668f);
+    EXPECT_EQ(engine.totalTime, 0.016666668f);
+
+    engine.videoRecording = true;
+    for (int i = 0; i < 3; ++i)
+        Present();
+    EXPECT_EQ(engine.frameTime, 0.016666668f);
+    EXPECT_FLOAT_EQ(engine.totalTime, 4 * 0.016666668f);
+}
+
+TEST(FrameDriver, ClearColourReachesTheBackBufferAndTheSceneTarget)
+{
+    ASSERT_EQ(StartEngine(96, 64), 0);
+    ResizeEngine(96, 64);
+    SetBackgroundColor(255, 0, 0);  // a no-op until the scene exists; the default stays
+    Present();
+    CEngine& engine = *GetEngine();
+    CGraphicsDevice& device = *engine.device;
+    auto pixels = ReadTextureRgba8(device.backBuffer->Name(), 96, 64);
+    for (size_t i : {size_t{0}, pixels.size() / 2, pixels.size() - 4}) {
+        EXPECT_NEAR(pixels[i + 0], 51, 1);
+        EXPECT_NEAR(pixels[i + 1], 51, 1);
+        EXPECT_NEAR(pixels[i + 2], 51, 1);
+        EXPECT_EQ(pixels[i + 3], 255);
+    }
+    std::vector<float> scene(96 * 64 * 4);
+    glGetTextureImage(engine.sceneTarget->texture->Name(), 0, GL_RGBA, GL_FLOAT,
+                      static_cast<GLsizei>(scene.size() * sizeof(float)), scene.data());
+    EXPECT_FLOAT_EQ(scene[0], 0.2f);
+    EXPECT_FLOAT_EQ(scene[3], 1.0f);
+
+    // The window itself shows the presented image.
+    uint8_t windowPixel[4] = {};
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadPixels(10, 10, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, windowPixel);
+    EXPECT_NEAR(windowPixel[0], 51, 1);
+}
+
+TEST(FrameDriver, WireframeModeIsRestoredAfterTheSolidFullscreenPass)
+{
+    ASSERT_EQ(StartEngine(64, 64), 0);
+    ResizeEngine(64, 64);
+    CEngine& engine = *GetEngine();
+    engine.device->renderMode = 1;
+    Present();
+    EXPECT_EQ(engine.device->renderMode, 1);
+    EXPECT_EQ(engine.device->context->CurrentRasterizerState().fill, gpu::FillMode::Wireframe);
+    GLint polygonMode[2] = {};
+    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    EXPECT_EQ(polygonMode[0], GL_LINE);
+
+    engine.device->renderMode = 7;  // stored, binds nothing
+    Present();
+    EXPECT_EQ(engine.device->renderMode, 7);
+    EXPECT_EQ(engine.device->context->CurrentRasterizerState().fill, gpu::FillMode::Solid);
+}
+
+TEST(FrameDriver, CaptureFrameLeavesTargetsAndViewportAsTheyWere)
+{
+    ASSERT_EQ(StartEngine(64, 48), 0);
+    ResizeEngine(64, 48);
+    CEngine& engine = *GetEngine();
+    gpu::Context& context = *engine.device->context;
+    const auto colourBefore = context.BoundRenderTarget();
+    const auto depthBefore = context.BoundDepthStencil();
+
+    CCaptureTarget capture;
+    capture.Create(20, 10);
+    ASSERT_TRUE(capture.viewport);
+    int w = 0, h = 0;
+    TextureSize(capture.depthTexture->Name(), w, h);
+    EXPECT_EQ(w, 20);
+    GLint levels = 0;
+    glGetTextureParameteriv(capture.texture->Name(), GL_TEXTURE_IMMUTABLE_LEVELS, &levels);
+    EXPECT_EQ(levels, 5);  // full chain of 20 x 10
+
+    RenderToCapture(engine, capture);
+    EXPECT_EQ(context.BoundRenderTarget(), colourBefore);
+    EXPECT_EQ(context.BoundDepthStencil(), depthBefore);
+    EXPECT_EQ(context.CurrentViewport().width, 64.0f);
+    EXPECT_EQ(context.CurrentViewport().height, 48.0f);
+    auto pixels = ReadTextureRgba8(capture.texture->Name(), 20, 10);
+    EXPECT_EQ(pixels[0], 0);
+    EXPECT_EQ(pixels[3], 0);  // cleared to transparent black
+    capture.Release();
+    EXPECT_EQ(capture.texture, nullptr);
+}
+
+TEST(GpuObjects, ReleasedObjectsAreDeletedByTheWindowThread)
+{
+    ASSERT_EQ(StartEngine(32, 32), 0);
+    gpu::ReleaseQueuedObjects();
+    GLuint name = 0;
+    {
+        gpu::TextureDesc desc;
+        desc.width = desc.height = 8;
+        desc.format = gpu::FormatRgba8();
+        auto texture = gpu::CreateTexture(desc);
+        ASSERT_TRUE(texture);
+        name = texture->Name();
+    }
+    EXPECT_TRUE(glIsTexture(name));
+    EXPECT_EQ(gpu::QueuedReleaseCount(), 1u);
+    Present();
+    EXPECT_FALSE(glIsTexture(name));
+    EXPECT_EQ(gpu::QueuedReleaseCount(), 0u);
+}
