@@ -45,15 +45,6 @@ TEST(ParseCommandLine, UnknownOptionsAndExtraArgumentsAreUsageErrors)
     EXPECT_NE(ParseCommandLine({"--bogus"}).error.find("--bogus"), std::string::npos);
 }
 
-TEST(CommandLineTexts, NameTheProgramItsVersionAndItsTestHooks)
-{
-    EXPECT_EQ(VersionText(), "vornis 2.5.0\n");
-    const std::string usage = UsageText("vornis");
-    EXPECT_EQ(usage.rfind("Usage: vornis [MODEL]\n", 0), 0u);
-    EXPECT_NE(usage.find("VORNIS_EXIT_AFTER_FRAMES"), std::string::npos);
-    EXPECT_NE(usage.find("VORNIS_STARTSCREEN_CAPTURE"), std::string::npos);
-}
-
 TEST(ParseFrameLimit, AcceptsOnlyPositiveDecimalCounts)
 {
     EXPECT_EQ(ParseFrameLimit("1"), 1u);
@@ -78,13 +69,6 @@ TEST(LayOutStartScreen, CentresThePictureWithEachHalfRoundedOnItsOwn)
     EXPECT_EQ(odd.bitmapX, 25);
     EXPECT_EQ(odd.bitmapY, 25);
     EXPECT_EQ(odd.textY, 76);
-}
-
-TEST(LayOutStartScreen, APictureLargerThanTheWindowStartsLeftOfIt)
-{
-    const StartScreenLayout layout = LayOutStartScreen(300, 200, 480, 270);
-    EXPECT_EQ(layout.bitmapX, -90);
-    EXPECT_EQ(layout.bitmapY, -35);
 }
 
 TEST(LayOutStartScreen, WithoutAPictureTheTextStartsAtTheCentre)
