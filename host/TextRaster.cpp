@@ -31,6 +31,10 @@ std::optional<TextImage> RasterizeLine(const std::vector<unsigned char>& fontDat
     // stb_truetype trusts its input; reject what it would misread before handing it over.
     if (fontData.size() < 12 || fontData.size() > static_cast<size_t>(INT32_MAX))
         return std::nullopt;
+    // A collection's offset table must hold the face asked for before stb reads from it.
+    const bool collection = std::equal(fontData.begin(), fontData.begin() + 4, "ttcf");
+    if (collection && fontData.size() < 16 + 4 * static_cast<size_t>(faceIndex))
+        return std::nullopt;
     const int offset = stbtt_GetFontOffsetForIndex(fontData.data(), faceIndex);
     if (offset < 0 || static_cast<size_t>(offset) >= fontData.size())
         return std::nullopt;

@@ -65,6 +65,9 @@ TEST(RasterizeLine, RefusesDataThatIsNoFont)
     EXPECT_FALSE(RasterizeLine(std::vector<unsigned char>(4096, 0xAB), 0, "text", 18));
     std::vector<unsigned char> truncated = {0x00, 0x01, 0x00, 0x00, 0x00};
     EXPECT_FALSE(RasterizeLine(truncated, 0, "text", 18));
+    // A font collection that claims many faces but ends after its header.
+    std::vector<unsigned char> collection = {'t', 't', 'c', 'f', 0, 1, 0, 0, 0, 0, 0, 100};
+    EXPECT_FALSE(RasterizeLine(collection, 50, "text", 18));
 
     const std::optional<FontFile> font = FindSansSerifFont();
     ASSERT_TRUE(font);
