@@ -34,7 +34,7 @@ Color Shade(float x, float y)
     // Background: the viewer's grey, a little lighter towards the top.
     Color c{0.22f + 0.08f * (1.0f - v), 0.22f + 0.08f * (1.0f - v), 0.24f + 0.10f * (1.0f - v)};
 
-    // Ground grid in perspective below the horizon. Lines are about one pixel wide on
+    // Ground grid receding to the horizon. Lines are about one pixel wide on
     // screen and fade out where they would crowd together into moire near the horizon.
     const float horizon = 0.62f;
     if (v > horizon) {
@@ -67,11 +67,11 @@ Color Shade(float x, float y)
         float hx = lx, hy = ly, hz = lz + 1.0f;
         float hl = std::sqrt(hx * hx + hy * hy + hz * hz);
         float ndh = std::max(0.0f, (nx * hx + ny * hy + nz * hz) / hl);
-        float spec = std::pow(ndh, 80.0f);
+        float highlight = std::pow(ndh, 80.0f);
         float fresnel = std::pow(1.0f - nz, 4.0f);
-        c = {0.85f * ndl + 0.10f + 0.25f * fresnel + spec,
-             0.45f * ndl + 0.08f + 0.30f * fresnel + spec,
-             0.18f * ndl + 0.10f + 0.45f * fresnel + spec};
+        c = {0.85f * ndl + 0.10f + 0.25f * fresnel + highlight,
+             0.45f * ndl + 0.08f + 0.30f * fresnel + highlight,
+             0.18f * ndl + 0.10f + 0.45f * fresnel + highlight};
     }
     return c;
 }
