@@ -1,0 +1,59 @@
+// The host's reaction to window events and its per-pass input feeding.
+#pragma once
+
+#include <SDL.h>
+
+#include <optional>
+
+#include "DropRule.h"
+#include "EngineCalls.h"
+
+namespace host {
+
+class HostEvents {
+   public:
+    HostEvents(EngineCalls& engine, int windowId) : engine_(engine), windowId_(windowId) {}
+
+    // Forwards the event to the engine, then handles it. Returns the exit code when the
+    // event ends the program: quit, or closing the main window (SDL sends no quit for it
+    // while the engine keeps another window). Takes ownership of a dropped name and frees it.
+    std::optional<int> Handle(SDL_Event& event);
+
+    // Hands one name to the engine as if it had been dropped on its own. Returns false
+    // when the name cannot be read.
+    bool OpenAsDropped(const char* name);
+
+    int ClientWidth() const { return clientWidth_; }
+    int ClientHeight() const { return clientHeight_; }
+
+   private:
+    void HandleWindowEvent(const SDL_WindowEvent& event);
+    void Dispatch(const DropAction& action);
+
+    EngineCalls& engine_;
+    int windowId_;
+    DropBatch drops_;
+    int clientWidth_ = 0;
+    int clientHeight_ = 0;
+};
+
+// The input state the loop reads once per pass when no event waits.
+struct InputSnapshot {
+    bool windowActive = false;
+    bool leftButton = false;
+    bool rightButton = false;
+    bool middleButton = false;
+    bool leftAlt = false;
+    bool leftCtrl = false;
+    bool focusKey = false;
+    int mouseX = 0;  // screen coordinates
+    int mouseY = 0;
+};
+
+InputSnapshot ReadInput(SDL_Window* window);
+
+// Camera and light keys are fed only while the window is active, so that the engine keeps
+// the last values; the cursor is fed always. F focuses on every pass while held.
+void FeedInput(const InputSnapshot& input, EngineCalls& engine);
+
+}  // namespace host

@@ -1,0 +1,17 @@
+// Strict UTF-8 <-> UTF-16 conversion for the names the host hands to the engine. A name
+// that is not well formed is refused rather than passed on half-converted.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace host {
+
+// Refuses truncated and overlong sequences, encoded surrogates and code points above U+10FFFF.
+std::optional<std::u16string> Utf8ToUtf16(std::string_view text);
+
+// Refuses unpaired surrogates.
+std::optional<std::string> Utf16ToUtf8(std::u16string_view text);
+
+}  // namespace host
