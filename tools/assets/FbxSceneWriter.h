@@ -1,0 +1,24 @@
+// Writes meshes as an ASCII FBX file through assimp's exporter. ASCII, because the binary
+// writer of the assimp we build against produces files that it cannot read back.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "MeshBuilder.h"
+
+namespace assets {
+
+// One node of the written scene with one mesh and its own material. The node name is what
+// the viewer's texture discovery matches file names against.
+struct SceneNodeMesh {
+    std::string nodeName;
+    MeshGeometry geometry;
+    Vec3 diffuseColor{1, 1, 1};
+    std::string diffuseTexture;  // file name beside the FBX, or empty
+};
+
+// Returns an empty string on success, otherwise the exporter's reason.
+std::string WriteFbxScene(const std::string& path, const std::vector<SceneNodeMesh>& nodes);
+
+}  // namespace assets
