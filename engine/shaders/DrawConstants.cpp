@@ -55,8 +55,7 @@ TransformConstants FillTransformConstants(const TransformInputs& in)
     c.world = Transpose(in.world);
     c.view = Transpose(InverseRigid(in.cameraMatrix));
     c.projection = Transpose(in.projection);
-    c.worldViewProjection =
-        Transpose(Multiply(Multiply(in.world, in.cameraMatrix), in.projection));
+    c.worldViewProjection = Transpose(Multiply(Multiply(in.world, in.cameraMatrix), in.projection));
     static_assert(sizeof(c.customShaderValues) == sizeof(in.customShaderValues));
     std::memcpy(c.customShaderValues, in.customShaderValues, sizeof(c.customShaderValues));
     c.totalTime = in.totalTime;

@@ -20,13 +20,13 @@ Matrix4 InverseRigid(const Matrix4& a);
 // column-major packing reads the row-vector matrices unchanged.
 struct TransformConstants {
     Matrix4 world;
-    Matrix4 view;             // inverse of the camera-to-world matrix
+    Matrix4 view;  // inverse of the camera-to-world matrix
     Matrix4 projection;
-    Matrix4 worldViewProjection;  // world x cameraMatrix x projection, as the engine forms it
+    Matrix4 worldViewProjection;     // world x cameraMatrix x projection, as the engine forms it
     uint32_t customShaderValues[5];  // bit patterns of the engine's five floats
     float totalTime;
-    float tangentSign;        // -1 for right-handed tangent space
-    float cubemapRotation;    // radians
+    float tangentSign;      // -1 for right-handed tangent space
+    float cubemapRotation;  // radians
 };
 static_assert(sizeof(TransformConstants) == 288);
 static_assert(offsetof(TransformConstants, view) == 64);

@@ -22,10 +22,18 @@ const std::array<PixelShaderRow, 16> kPixelShaderRows = {{
 }};
 
 const std::array<const char*, 12> ShaderViewNames = {
-    "PBL Default",         "Model Albedo",          "Model Roughness",
-    "Model Metalness",     "Model AO",              "Model Emissive",
-    "Model Normalmap",     "Model Vertex Normal",   "Model Vertex Binormal",
-    "Model Vertex Tangent", "Model Object Normal",  "VertexColors",
+    "PBL Default",
+    "Model Albedo",
+    "Model Roughness",
+    "Model Metalness",
+    "Model AO",
+    "Model Emissive",
+    "Model Normalmap",
+    "Model Vertex Normal",
+    "Model Vertex Binormal",
+    "Model Vertex Tangent",
+    "Model Object Normal",
+    "VertexColors",
 };
 
 void CompileAllPixelShaders(const CompilePixelShaderFn& compile,

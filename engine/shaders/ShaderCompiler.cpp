@@ -61,14 +61,13 @@ shaderc_include_result* ResolveInclude(void*, const char* requested, int, const 
     fs::path target;
     std::string error;
     if (depth > kMaxIncludeDepth) {
-        error = "include nesting deeper than " + std::to_string(kMaxIncludeDepth) +
-                " (include cycle?)";
+        error =
+            "include nesting deeper than " + std::to_string(kMaxIncludeDepth) + " (include cycle?)";
     } else {
         // Both include kinds resolve relative to the including file, as the HLSL compiler's
         // standard handler does.
         fs::path wanted(platform::NormalizeSeparators(requested));
-        target = wanted.is_absolute() ? wanted
-                                      : fs::path(requesting).parent_path() / wanted;
+        target = wanted.is_absolute() ? wanted : fs::path(requesting).parent_path() / wanted;
         std::string why;
         if (!ReadWholeFile(target, kMaxSourceBytes, record->content, why))
             error = "cannot include \"" + std::string(requested) + "\": " + why;
@@ -159,8 +158,7 @@ bool CompileShaderFile(const std::string& fileName, const std::string& entryPoin
     shaderc_compile_options_set_hlsl_io_mapping(options.get(), true);
     shaderc_compile_options_set_hlsl_offsets(options.get(), true);
     shaderc_compile_options_set_auto_map_locations(options.get(), true);
-    shaderc_compile_options_set_optimization_level(options.get(),
-                                                   shaderc_optimization_level_zero);
+    shaderc_compile_options_set_optimization_level(options.get(), shaderc_optimization_level_zero);
     shaderc_compile_options_set_include_callbacks(options.get(), ResolveInclude, ReleaseInclude,
                                                   nullptr);
     for (const auto& [name, value] : macros) {
@@ -177,9 +175,9 @@ bool CompileShaderFile(const std::string& fileName, const std::string& entryPoin
     bool succeeded = result && shaderc_result_get_compilation_status(result.get()) ==
                                    shaderc_compilation_status_success;
     const char* message = result ? shaderc_result_get_error_message(result.get()) : nullptr;
-    bool hasMessage = (message && *message) ||
-                      (result && (shaderc_result_get_num_warnings(result.get()) > 0 ||
-                                  shaderc_result_get_num_errors(result.get()) > 0));
+    bool hasMessage =
+        (message && *message) || (result && (shaderc_result_get_num_warnings(result.get()) > 0 ||
+                                             shaderc_result_get_num_errors(result.get()) > 0));
     if (!succeeded) {
         errorText = "Failed to compile shader";
         platform::DebugOutput(errorText);

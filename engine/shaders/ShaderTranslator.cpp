@@ -60,8 +60,7 @@ bool TranslateToGlsl(const ShaderBytecode& code, TranslatedShader& out, std::str
         return fail("Invalid shader bytecode");
     spvc_compiler compiler = nullptr;
     if (spvc_context_create_compiler(owner.context, SPVC_BACKEND_GLSL, ir,
-                                     SPVC_CAPTURE_MODE_TAKE_OWNERSHIP,
-                                     &compiler) != SPVC_SUCCESS)
+                                     SPVC_CAPTURE_MODE_TAKE_OWNERSHIP, &compiler) != SPVC_SUCCESS)
         return fail("Invalid shader bytecode");
 
     switch (spvc_compiler_get_execution_model(compiler)) {
@@ -81,8 +80,7 @@ bool TranslateToGlsl(const ShaderBytecode& code, TranslatedShader& out, std::str
         return fail("Cannot set translator options");
     spvc_compiler_options_set_uint(options, SPVC_COMPILER_OPTION_GLSL_VERSION, 450);
     spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ES, SPVC_FALSE);
-    spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_VULKAN_SEMANTICS,
-                                   SPVC_FALSE);
+    spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_VULKAN_SEMANTICS, SPVC_FALSE);
     // Separable programs need the gl_PerVertex block declared.
     spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_SEPARATE_SHADER_OBJECTS,
                                    SPVC_TRUE);
@@ -107,8 +105,8 @@ bool TranslateToGlsl(const ShaderBytecode& code, TranslatedShader& out, std::str
     if (out.stage == ShaderStage::Vertex) {
         const spvc_reflected_resource* list = nullptr;
         size_t count = 0;
-        spvc_resources_get_resource_list_for_type(resources, SPVC_RESOURCE_TYPE_STAGE_INPUT,
-                                                  &list, &count);
+        spvc_resources_get_resource_list_for_type(resources, SPVC_RESOURCE_TYPE_STAGE_INPUT, &list,
+                                                  &count);
         for (size_t i = 0; i < count; ++i) {
             const char* semantic = spvc_compiler_get_decoration_string(
                 compiler, list[i].id, SpvDecorationHlslSemanticGOOGLE);

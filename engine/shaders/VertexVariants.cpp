@@ -24,8 +24,7 @@ bool IsBuiltWord(uint32_t word)
            std::end(kVertexVariantWords);
 }
 
-void Append(VertexVariantDesc& desc, const char* name, uint32_t index,
-            VertexElementFormat format)
+void Append(VertexVariantDesc& desc, const char* name, uint32_t index, VertexElementFormat format)
 {
     desc.elements.push_back({name, index, format, desc.stride});
     desc.stride += ElementFormatBytes(format);

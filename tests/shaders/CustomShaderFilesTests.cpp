@@ -32,17 +32,11 @@ TEST(ListCustomShaderFiles, AMissingDirectoryGivesAnEmptyList)
 TEST(ListCustomShaderFiles, OffersTheEnginesOwnPixelShaderFile)
 {
     CustomShaderList list = ListCustomShaderFiles();
-    auto found = std::find(list.displayNames.begin(), list.displayNames.end(), "PS_PixelShaders.fx");
+    auto found =
+        std::find(list.displayNames.begin(), list.displayNames.end(), "PS_PixelShaders.fx");
     ASSERT_NE(found, list.displayNames.end());
     // Paths are absolute, so the compiler uses them as given.
     EXPECT_EQ(list.paths[found - list.displayNames.begin()].front(), '/');
-}
-
-TEST(CustomShaderChoice, AnEntryNameIsStoredWithoutARebuild)
-{
-    CreateEngineObject();
-    SetCustomShaderEntry(*GetEngine(), "ToonMain");
-    EXPECT_EQ(GetEngine()->customPixelShaderEntry, "ToonMain");
 }
 
 TEST(CustomShaderChoice, AChosenFileIsStoredAndRebuildsOnce)

@@ -93,16 +93,6 @@ TEST(TransformConstants, MatricesAreTransposedAndTheViewIsTheCameraInverse)
                Transpose(Multiply(Multiply(in.world, in.cameraMatrix), in.projection)));
 }
 
-TEST(TransformConstants, FullscreenPassGetsAnIdentityWorldAndDrawValueZero)
-{
-    TransformInputs in = SomeInputs();
-    in.world = Matrix4::Identity();
-    ExpectNear(FillTransformConstants(in).world, Matrix4::Identity());
-    ShadingInputs s{};
-    s.drawValue = 0;
-    EXPECT_EQ(FillShadingConstants(s).drawValue, 0u);
-}
-
 TEST(ShadingConstants, WordsLandWhereTheShadersReadThem)
 {
     ShadingInputs in{{1, 2, 3}, {0, -1, 0, 1}, {2, 2, 2, 1}, {9, 3}, 1, 1600, 900};

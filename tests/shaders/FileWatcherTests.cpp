@@ -34,15 +34,6 @@ TEST_F(FileWatcherTest, AMissingFileIsNotRegistered)
     EXPECT_FALSE(watcher.Watch((dir.path / "absent.fx").string(), Record()));
 }
 
-TEST_F(FileWatcherTest, NothingChangedNothingCalled)
-{
-    auto file = dir.Write("a.fx", "x");
-    ASSERT_TRUE(watcher.Watch(file.string(), Record()));
-    watcher.ScanOnce();
-    watcher.DispatchChanges();
-    EXPECT_TRUE(calls.empty());
-}
-
 TEST_F(FileWatcherTest, TwoSavesBetweenScansGiveOneCall)
 {
     auto file = dir.Write("a.fx", "x");

@@ -59,8 +59,8 @@ TEST_P(ShaderSourceFiles, EveryRegistryRowCompilesAndTranslates)
         SCOPED_TRACE(entry);
         PreparedPixelShader prepared;
         std::string error;
-        ASSERT_TRUE(PreparePixelShader(kDefaultPixelShaderFile, entry, true, GetParam(),
-                                       prepared, error))
+        ASSERT_TRUE(
+            PreparePixelShader(kDefaultPixelShaderFile, entry, true, GetParam(), prepared, error))
             << error;
         EXPECT_EQ(prepared.shader.stage, ShaderStage::Pixel);
         EXPECT_NE(prepared.shader.glsl.find("#version 450"), std::string::npos);
@@ -77,8 +77,7 @@ TEST(ShaderSourceFilesInterface, PixelInputsSitAtTheLocationsTheVertexStageWrite
     std::string error;
     for (uint32_t word : {0x7B9Fu, 0x0003u, 0x004Fu, 0x002Fu, 0x0400u}) {
         PreparedVertexShader vertex;
-        ASSERT_TRUE(
-            PrepareVertexShader(kVertexFile, *FindVertexVariant(word, true), vertex, error))
+        ASSERT_TRUE(PrepareVertexShader(kVertexFile, *FindVertexVariant(word, true), vertex, error))
             << error;
         auto outputs = InterfaceLocations(vertex.shader.glsl, "out");
         for (const char* entry : {"MainPixelShader", "PixelShader_SkyBox", "FullscreenQuad",
@@ -105,19 +104,15 @@ TEST(ShaderSourceFilesInterface, SkyAndModelTexturesKeepTheirRegisters)
     CreateEngineWithScene();
     PreparedPixelShader pixel;
     std::string error;
-    ASSERT_TRUE(PreparePixelShader(kDefaultPixelShaderFile, "MainPixelShader", true, true, pixel,
-                                   error))
+    ASSERT_TRUE(
+        PreparePixelShader(kDefaultPixelShaderFile, "MainPixelShader", true, true, pixel, error))
         << error;
     const std::string& glsl = pixel.shader.glsl;
-    EXPECT_TRUE(std::regex_search(glsl, std::regex("binding = 11\\) uniform samplerCube")))
-        << glsl;
+    EXPECT_TRUE(std::regex_search(glsl, std::regex("binding = 11\\) uniform samplerCube"))) << glsl;
     EXPECT_TRUE(std::regex_search(glsl, std::regex("binding = 2\\) uniform sampler2D"))) << glsl;
-    EXPECT_TRUE(std::regex_search(glsl, std::regex("binding = 0, std140\\) uniform")))
-        << glsl;
-    EXPECT_TRUE(std::regex_search(glsl, std::regex("binding = 3, std140\\) uniform")))
-        << glsl;
-    EXPECT_TRUE(std::regex_search(glsl, std::regex("binding = 1, std140\\) uniform")))
-        << glsl;
+    EXPECT_TRUE(std::regex_search(glsl, std::regex("binding = 0, std140\\) uniform"))) << glsl;
+    EXPECT_TRUE(std::regex_search(glsl, std::regex("binding = 3, std140\\) uniform"))) << glsl;
+    EXPECT_TRUE(std::regex_search(glsl, std::regex("binding = 1, std140\\) uniform"))) << glsl;
 }
 
 TEST(ShaderSourceFilesInterface, SkinnedVariantReadsTheBonePaletteAtT15)
@@ -127,7 +122,8 @@ TEST(ShaderSourceFilesInterface, SkinnedVariantReadsTheBonePaletteAtT15)
     std::string error;
     ASSERT_TRUE(PrepareVertexShader(kVertexFile, *FindVertexVariant(0x0017, true), vertex, error))
         << error;
-    EXPECT_TRUE(std::regex_search(vertex.shader.glsl, std::regex("binding = 15, std430\\) readonly buffer")))
+    EXPECT_TRUE(std::regex_search(vertex.shader.glsl,
+                                  std::regex("binding = 15, std430\\) readonly buffer")))
         << vertex.shader.glsl;
 }
 

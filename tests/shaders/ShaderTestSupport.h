@@ -2,11 +2,11 @@
 // folders that clean up after themselves.
 #pragma once
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "api/Engine.h"
 #include "scene/Scene.h"

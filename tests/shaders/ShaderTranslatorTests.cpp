@@ -21,10 +21,11 @@ ShaderBytecode Compile(const ScratchDirectory& dir, const std::string& source,
 TEST(TranslateToGlsl, ReflectsEverySemanticWithItsLocation)
 {
     ScratchDirectory dir;
-    auto code = Compile(dir,
-                        "struct In { float4 p : POSITION; float2 uv : TEXCOORD3; float4 c : color1; };\n"
-                        "float4 Main(In i) : SV_Position { return i.p + float4(i.uv, 0, 0) + i.c; }\n",
-                        "Main", "vs_5_0");
+    auto code =
+        Compile(dir,
+                "struct In { float4 p : POSITION; float2 uv : TEXCOORD3; float4 c : color1; };\n"
+                "float4 Main(In i) : SV_Position { return i.p + float4(i.uv, 0, 0) + i.c; }\n",
+                "Main", "vs_5_0");
     TranslatedShader out;
     std::string error;
     ASSERT_TRUE(TranslateToGlsl(code, out, error)) << error;
@@ -46,17 +47,20 @@ TEST(TranslateToGlsl, ReflectsEverySemanticWithItsLocation)
 TEST(TranslateToGlsl, CombinedSamplersTakeTheTextureRegister)
 {
     ScratchDirectory dir;
-    auto code = Compile(dir,
-                        "Texture2D A : register(t5); SamplerState S : register(s0);\n"
-                        "cbuffer C : register(b3) { float4 tint; };\n"
-                        "float4 Main(float4 p : SV_Position) : SV_Target { return A.Sample(S, p.xy) * tint; }\n",
-                        "Main", "ps_5_0");
+    auto code = Compile(
+        dir,
+        "Texture2D A : register(t5); SamplerState S : register(s0);\n"
+        "cbuffer C : register(b3) { float4 tint; };\n"
+        "float4 Main(float4 p : SV_Position) : SV_Target { return A.Sample(S, p.xy) * tint; }\n",
+        "Main", "ps_5_0");
     TranslatedShader out;
     std::string error;
     ASSERT_TRUE(TranslateToGlsl(code, out, error)) << error;
     EXPECT_EQ(out.stage, ShaderStage::Pixel);
-    EXPECT_TRUE(std::regex_search(out.glsl, std::regex("binding = 5\\) uniform sampler2D"))) << out.glsl;
-    EXPECT_TRUE(std::regex_search(out.glsl, std::regex("binding = 3, std140\\) uniform"))) << out.glsl;
+    EXPECT_TRUE(std::regex_search(out.glsl, std::regex("binding = 5\\) uniform sampler2D")))
+        << out.glsl;
+    EXPECT_TRUE(std::regex_search(out.glsl, std::regex("binding = 3, std140\\) uniform")))
+        << out.glsl;
     EXPECT_TRUE(out.inputs.empty());
 }
 
@@ -86,15 +90,6 @@ TEST(TranslateToGlsl, RejectsBytecodeThatIsNotSpirv)
         noise[i] = static_cast<uint32_t>(i * 2654435761u);
     noise[0] = 0x07230203u;
     EXPECT_FALSE(TranslateToGlsl(noise, out, error));
-}
-
-TEST(ParseSemantic, SplitsNameAndIndex)
-{
-    EXPECT_EQ(ParseSemantic("TEXCOORD12").semanticIndex, 12u);
-    EXPECT_EQ(ParseSemantic("TEXCOORD12").semanticName, "TEXCOORD");
-    EXPECT_EQ(ParseSemantic("position").semanticName, "POSITION");
-    EXPECT_EQ(ParseSemantic("position").semanticIndex, 0u);
-    EXPECT_EQ(ParseSemantic("X99999999999999999999").semanticIndex, UINT32_MAX);
 }
 
 }  // namespace

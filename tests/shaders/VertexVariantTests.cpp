@@ -98,17 +98,6 @@ TEST(VertexVariants, OffsetsAreAppendAligned)
     EXPECT_EQ(FindVertexVariant(0x7B9F, true)->stride, 4 * 16 + 4 * 8 + 4 * 16 + 16 + 16u);
 }
 
-TEST(VertexVariants, FormatsFollowTheAttributes)
-{
-    auto v = FindVertexVariant(0x7B9F, true);
-    for (const auto& e : v->elements) {
-        if (e.semanticName == "TEXCOORD")
-            EXPECT_EQ(e.format, VertexElementFormat::Float2);
-        else
-            EXPECT_EQ(e.format, VertexElementFormat::Float4) << e.semanticName;  // BONES too
-    }
-}
-
 TEST(VertexVariants, TexturePackingOffIsStillDefinedAsFalse)
 {
     auto v = FindVertexVariant(0x0003, false);
