@@ -1,0 +1,37 @@
+#include "shaders/CustomShaderFiles.h"
+
+#include "api/Engine.h"
+#include "platform/Paths.h"
+
+CustomShaderList ListCustomShaderFiles()
+{
+    return ListCustomShaderFiles(platform::ProgramDirectory() / "shaders");
+}
+
+CustomShaderList ListCustomShaderFiles(const std::filesystem::path& directory)
+{
+    CustomShaderList list;
+    for (const std::filesystem::path& file : platform::ListFiles(directory)) {
+        std::string name = file.filename().string();
+        if (name.rfind("PS_", 0) != 0)
+            continue;
+        list.paths.push_back(file.string());
+        list.displayNames.push_back(std::move(name));
+    }
+    return list;
+}
+
+void SetCustomShaderEntry(CEngine& engine, const std::string& entry)
+{
+    engine.customPixelShaderEntry = entry;
+}
+
+void SetCustomShaderFile(CEngine& engine, const CustomShaderList& list, size_t index,
+                         const std::function<void()>& recompile)
+{
+    if (index >= list.paths.size())
+        return;
+    engine.customPixelShaderFile = list.paths[index];
+    if (recompile)
+        recompile();
+}

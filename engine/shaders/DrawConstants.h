@@ -1,0 +1,104 @@
+// Byte layouts of the buffers every draw shares with the shaders, and the pure functions
+// that fill them. The shader files declare the same layouts (shaders/ShaderStructs.fx).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// 4 x 4 floats, row-major, for row vectors (translation in the fourth row).
+struct Matrix4 {
+    float m[4][4];
+    static Matrix4 Identity();
+};
+
+Matrix4 Multiply(const Matrix4& a, const Matrix4& b);
+Matrix4 Transpose(const Matrix4& a);
+// Inverse of a rotation + translation: transposed 3 x 3 rotation, translation -t * R^T.
+Matrix4 InverseRigid(const Matrix4& a);
+
+// Register b0 of every stage (288 bytes). Matrices are stored transposed, so HLSL's default
+// column-major packing reads the row-vector matrices unchanged.
+struct TransformConstants {
+    Matrix4 world;
+    Matrix4 view;  // inverse of the camera-to-world matrix
+    Matrix4 projection;
+    Matrix4 worldViewProjection;     // world x cameraMatrix x projection, as the engine forms it
+    uint32_t customShaderValues[5];  // bit patterns of the engine's five floats
+    float totalTime;
+    float tangentSign;      // -1 for right-handed tangent space
+    float cubemapRotation;  // radians
+};
+static_assert(sizeof(TransformConstants) == 288);
+static_assert(offsetof(TransformConstants, view) == 64);
+static_assert(offsetof(TransformConstants, projection) == 128);
+static_assert(offsetof(TransformConstants, worldViewProjection) == 192);
+static_assert(offsetof(TransformConstants, customShaderValues) == 256);
+static_assert(offsetof(TransformConstants, totalTime) == 276);
+static_assert(offsetof(TransformConstants, tangentSign) == 280);
+static_assert(offsetof(TransformConstants, cubemapRotation) == 284);
+
+// Register b3 of the pixel stage (80 bytes).
+struct ShadingConstants {
+    float eye[3];
+    float one;
+    float lightDirection[4];
+    float lightColor[4];
+    uint32_t cubeMapInfo[2];  // mip count, chosen mip
+    uint32_t drawValue;       // the mesh's vertex-colour setting; 0 for the fullscreen pass
+    uint32_t unused15;
+    float screenSize[2];
+    uint32_t unused18[2];
+};
+static_assert(sizeof(ShadingConstants) == 80);
+static_assert(offsetof(ShadingConstants, lightDirection) == 16);
+static_assert(offsetof(ShadingConstants, lightColor) == 32);
+static_assert(offsetof(ShadingConstants, cubeMapInfo) == 48);
+static_assert(offsetof(ShadingConstants, drawValue) == 56);
+static_assert(offsetof(ShadingConstants, screenSize) == 64);
+
+// b1 and t16: one 32-bit value per texture slot of the mesh's texture set.
+inline constexpr size_t kTextureSlotCount = 32;
+struct TextureSlotTable {
+    uint32_t values[kTextureSlotCount];
+};
+static_assert(sizeof(TextureSlotTable) == 128);
+
+// t15 of the vertex stage: the bone palette.
+inline constexpr size_t kBonePaletteSize = 256;
+struct BonePalette {
+    Matrix4 bones[kBonePaletteSize];
+};
+static_assert(sizeof(BonePalette) == 16384);
+static_assert(sizeof(Matrix4) == 64);
+
+// What the transform constants are made of, gathered by the caller from the camera and
+// the engine object.
+struct TransformInputs {
+    Matrix4 world;
+    Matrix4 cameraMatrix;  // camera-to-world
+    Matrix4 projection;    // the alternative projection already chosen when in use
+    float customShaderValues[5];
+    float totalTime;
+    bool rightHandedTangentSpace;
+    float cubemapParameterDegrees;
+};
+TransformConstants FillTransformConstants(const TransformInputs& in);
+
+struct ShadingInputs {
+    float eye[3];
+    float lightDirection[4];
+    float lightColor[4];
+    uint32_t cubeMapInfo[2];
+    uint32_t drawValue;
+    int width;
+    int height;
+};
+ShadingConstants FillShadingConstants(const ShadingInputs& in);
+
+// Each slot entry holds a texture reference followed by its 32-bit value; null entries
+// give 0.
+struct TextureSlotEntry {
+    const void* texture;
+    uint32_t value;
+};
+TextureSlotTable FillTextureSlotTable(const TextureSlotEntry* const (&entries)[kTextureSlotCount]);

@@ -1,0 +1,180 @@
+// CompileShaderFile, precompiled paths and files.
+#include <gtest/gtest.h>
+
+#include "ShaderTestSupport.h"
+#include "platform/Paths.h"
+#include "shaders/ShaderCompiler.h"
+
+namespace {
+
+constexpr const char* kMinimalPixel =
+    "float4 Main() : SV_Target\n"
+    "{\n"
+    "#ifdef RED\n"
+    "    return float4(1, 0, 0, 1);\n"
+    "#else\n"
+    "    return float4(0, 1, 0, 1);\n"
+    "#endif\n"
+    "}\n";
+
+TEST(CompileShaderFile, CompilesAnEntryPointToSpirv)
+{
+    ScratchDirectory dir;
+    auto file = dir.Write("a.fx", kMinimalPixel);
+    ShaderBytecode code;
+    std::string error;
+    ASSERT_TRUE(CompileShaderFile(file.string(), "Main", "ps_5_0", code, error, {})) << error;
+    ASSERT_GT(code.size(), 5u);
+    EXPECT_EQ(code[0], 0x07230203u);
+}
+
+TEST(CompileShaderFile, MacrosReachThePreprocessor)
+{
+    ScratchDirectory dir;
+    auto file = dir.Write("a.fx", kMinimalPixel);
+    ShaderBytecode plain, red;
+    std::string error;
+    ASSERT_TRUE(CompileShaderFile(file.string(), "Main", "ps_5_0", plain, error, {}));
+    ASSERT_TRUE(CompileShaderFile(file.string(), "Main", "ps_5_0", red, error, {{"RED", "true"}}));
+    EXPECT_NE(plain, red);
+}
+
+TEST(CompileShaderFile, RelativeNamesAreLookedUpBesideTheProgramNotTheCurrentDirectory)
+{
+    ScratchDirectory dir;
+    dir.Write("shaders/only_here.fx", kMinimalPixel);
+    std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path);
+    ShaderBytecode code;
+    std::string error;
+    bool ok = CompileShaderFile("shaders/only_here.fx", "Main", "ps_5_0", code, error, {});
+    std::filesystem::current_path(previous);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(error, "Shader not found: " +
+                         (platform::ProgramDirectory() / "shaders/only_here.fx").string());
+}
+
+TEST(CompileShaderFile, BackslashNamesFindTheShippedShaders)
+{
+    ShaderBytecode code;
+    std::string error;
+    EXPECT_TRUE(CompileShaderFile("shaders\\lineshader.fx", "PShader", "ps_4_0", code, error, {}))
+        << error;
+}
+
+TEST(CompileShaderFile, ErrorsCarryFileAndLine)
+{
+    ScratchDirectory dir;
+    auto file =
+        dir.Write("broken.fx", "float4 Main() : SV_Target\n{\n    return undefinedThing;\n}\n");
+    ShaderBytecode code;
+    std::string error;
+    EXPECT_FALSE(CompileShaderFile(file.string(), "Main", "ps_5_0", code, error, {}));
+    EXPECT_TRUE(code.empty());
+    EXPECT_NE(error.find("broken.fx:3"), std::string::npos) << error;
+}
+
+TEST(CompileShaderFile, AWarningFailsTheCompile)
+{
+    ScratchDirectory dir;
+    // An unknown extension is only a warning to the front end.
+    auto file = dir.Write("warn.fx",
+                          "float4 Main() : SV_Target { return 1; }\n"
+                          "#extension GL_vornis_nothing : enable\n");
+    ShaderBytecode code;
+    std::string error;
+    EXPECT_FALSE(CompileShaderFile(file.string(), "Main", "ps_5_0", code, error, {}));
+    EXPECT_TRUE(code.empty());
+    EXPECT_NE(error.find("warn.fx:2"), std::string::npos) << error;
+}
+
+TEST(CompileShaderFile, UnknownTargetsFail)
+{
+    ScratchDirectory dir;
+    auto file = dir.Write("a.fx", kMinimalPixel);
+    ShaderBytecode code;
+    std::string error;
+    EXPECT_FALSE(CompileShaderFile(file.string(), "Main", "cs_5_0", code, error, {}));
+    EXPECT_EQ(error, "Unsupported shader target: cs_5_0");
+}
+
+TEST(CompileShaderFile, IncludesResolveRelativeToTheIncludingFile)
+{
+    ScratchDirectory dir;
+    dir.Write(
+        "lib/colour.fx",
+        "#include \"deeper/value.fx\"\nstatic const float4 Colour = float4(VALUE, 0, 0, 1);\n");
+    dir.Write("lib/deeper/value.fx", "#define VALUE 0.5\n");
+    auto file = dir.Write("main.fx",
+                          "#include \"lib/colour.fx\"\n"
+                          "float4 Main() : SV_Target { return Colour; }\n");
+    ShaderBytecode code;
+    std::string error;
+    EXPECT_TRUE(CompileShaderFile(file.string(), "Main", "ps_5_0", code, error, {})) << error;
+}
+
+TEST(CompileShaderFile, HostileIncludesFailWithAMessage)
+{
+    ScratchDirectory dir;
+    dir.Write("loop.fx", "#include \"loop.fx\"\n");
+    auto cyclic =
+        dir.Write("a.fx", "#include \"loop.fx\"\nfloat4 Main() : SV_Target { return 0; }\n");
+    auto missing =
+        dir.Write("b.fx", "#include \"nowhere.fx\"\nfloat4 Main() : SV_Target { return 0; }\n");
+    ShaderBytecode code;
+    std::string error;
+    EXPECT_FALSE(CompileShaderFile(cyclic.string(), "Main", "ps_5_0", code, error, {}));
+    EXPECT_NE(error.find("include"), std::string::npos) << error;
+    EXPECT_FALSE(CompileShaderFile(missing.string(), "Main", "ps_5_0", code, error, {}));
+    EXPECT_NE(error.find("nowhere.fx"), std::string::npos) << error;
+}
+
+TEST(CompileShaderFile, BinaryGarbageIsACompileErrorNotACrash)
+{
+    ScratchDirectory dir;
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage.push_back(static_cast<char>((i * 7919) & 0xFF));
+    auto file = dir.Write("garbage.fx", garbage);
+    ShaderBytecode code;
+    std::string error;
+    EXPECT_FALSE(CompileShaderFile(file.string(), "Main", "ps_5_0", code, error, {}));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(MakePrecompiledPath, JoinsDirectoryStemAndEntryPoint)
+{
+    EXPECT_EQ(MakePrecompiledPath("shaders\\VertexShaders.fx", "VertexShader_Combined"),
+              "shaders\\VertexShaders_VertexShader_Combined.shaderkest");
+    EXPECT_EQ(MakePrecompiledPath("shaders/PS_PixelShaders.fx", "PixelShader_SkyBox"),
+              "shaders/PS_PixelShaders_PixelShader_SkyBox.shaderkest");
+    EXPECT_EQ(MakePrecompiledPath("plain", "E"), "plain_E.shaderkest");
+    EXPECT_EQ(MakePrecompiledPath("a.b/c.d.fx", "E"), "a.b/c.d_E.shaderkest");
+}
+
+TEST(PrecompiledFiles, RoundTripRawWords)
+{
+    ScratchDirectory dir;
+    ShaderBytecode code = {0x07230203u, 0x00010000u, 1, 2, 3, 4};
+    std::string path = (dir.path / "x.shaderkest").string();
+    ASSERT_TRUE(WritePrecompiledFile(path, code));
+    EXPECT_EQ(std::filesystem::file_size(path), code.size() * 4);
+    ShaderBytecode read;
+    ASSERT_TRUE(ReadPrecompiledFile(path, read));
+    EXPECT_EQ(read, code);
+}
+
+TEST(PrecompiledFiles, RejectFilesThatAreNotSpirv)
+{
+    ScratchDirectory dir;
+    ShaderBytecode read;
+    EXPECT_FALSE(ReadPrecompiledFile((dir.path / "missing.shaderkest").string(), read));
+    EXPECT_FALSE(
+        ReadPrecompiledFile(dir.Write("odd.shaderkest", "0123456789abcdefghijk").string(), read));
+    EXPECT_FALSE(
+        ReadPrecompiledFile(dir.Write("text.shaderkest", "0123456789abcdefghij").string(), read));
+    EXPECT_TRUE(read.empty());
+    EXPECT_FALSE(WritePrecompiledFile((dir.path / "no/such/dir/x.shaderkest").string(), {1}));
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+// SPIR-V -> GLSL translation and the reflection of vertex inputs.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "ShaderTestSupport.h"
+#include "shaders/ShaderTranslator.h"
+
+namespace {
+
+ShaderBytecode Compile(const ScratchDirectory& dir, const std::string& source,
+                       const std::string& entry, const std::string& target)
+{
+    auto file = dir.Write("t.fx", source);
+    ShaderBytecode code;
+    std::string error;
+    EXPECT_TRUE(CompileShaderFile(file.string(), entry, target, code, error, {})) << error;
+    return code;
+}
+
+TEST(TranslateToGlsl, ReflectsEverySemanticWithItsLocation)
+{
+    ScratchDirectory dir;
+    auto code =
+        Compile(dir,
+                "struct In { float4 p : POSITION; float2 uv : TEXCOORD3; float4 c : color1; };\n"
+                "float4 Main(In i) : SV_Position { return i.p + float4(i.uv, 0, 0) + i.c; }\n",
+                "Main", "vs_5_0");
+    TranslatedShader out;
+    std::string error;
+    ASSERT_TRUE(TranslateToGlsl(code, out, error)) << error;
+    EXPECT_EQ(out.stage, ShaderStage::Vertex);
+    ASSERT_EQ(out.inputs.size(), 3u);
+    std::map<std::string, ShaderInput> bySemantic;
+    for (const auto& input : out.inputs)
+        bySemantic[input.semanticName + std::to_string(input.semanticIndex)] = input;
+    ASSERT_TRUE(bySemantic.count("POSITION0"));
+    ASSERT_TRUE(bySemantic.count("TEXCOORD3"));
+    ASSERT_TRUE(bySemantic.count("COLOR1"));  // semantics ignore case
+    // The reported location is the one the GLSL declares for that input.
+    for (const auto& input : out.inputs) {
+        std::regex declared("layout\\(location = " + std::to_string(input.location) + "\\) in");
+        EXPECT_TRUE(std::regex_search(out.glsl, declared)) << out.glsl;
+    }
+}
+
+TEST(TranslateToGlsl, CombinedSamplersTakeTheTextureRegister)
+{
+    ScratchDirectory dir;
+    auto code = Compile(
+        dir,
+        "Texture2D A : register(t5); SamplerState S : register(s0);\n"
+        "cbuffer C : register(b3) { float4 tint; };\n"
+        "float4 Main(float4 p : SV_Position) : SV_Target { return A.Sample(S, p.xy) * tint; }\n",
+        "Main", "ps_5_0");
+    TranslatedShader out;
+    std::string error;
+    ASSERT_TRUE(TranslateToGlsl(code, out, error)) << error;
+    EXPECT_EQ(out.stage, ShaderStage::Pixel);
+    EXPECT_TRUE(std::regex_search(out.glsl, std::regex("binding = 5\\) uniform sampler2D")))
+        << out.glsl;
+    EXPECT_TRUE(std::regex_search(out.glsl, std::regex("binding = 3, std140\\) uniform")))
+        << out.glsl;
+    EXPECT_TRUE(out.inputs.empty());
+}
+
+TEST(TranslateToGlsl, ACbufferThatStd140CannotHoldFailsLikeACompile)
+{
+    ScratchDirectory dir;
+    // HLSL packs the float3 right after the float (offset 4); std140 cannot.
+    auto code = Compile(dir,
+                        "cbuffer C : register(b0) { float a; float3 b; };\n"
+                        "float4 Main() : SV_Target { return float4(b, a); }\n",
+                        "Main", "ps_5_0");
+    TranslatedShader out;
+    std::string error;
+    EXPECT_FALSE(TranslateToGlsl(code, out, error));
+    EXPECT_NE(error.find("std140"), std::string::npos) << error;
+}
+
+TEST(TranslateToGlsl, RejectsBytecodeThatIsNotSpirv)
+{
+    TranslatedShader out;
+    std::string error;
+    EXPECT_FALSE(TranslateToGlsl({}, out, error));
+    EXPECT_FALSE(TranslateToGlsl({0x07230203u, 0x00010000u, 0, 99, 0, 0xFFFFFFFFu}, out, error));
+    EXPECT_FALSE(error.empty());
+    ShaderBytecode noise(64);
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<uint32_t>(i * 2654435761u);
+    noise[0] = 0x07230203u;
+    EXPECT_FALSE(TranslateToGlsl(noise, out, error));
+}
+
+}  // namespace
