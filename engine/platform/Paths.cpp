@@ -1,5 +1,6 @@
 #include "platform/Paths.h"
 
+#include <chrono>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -122,7 +123,11 @@ std::optional<int64_t> LastWriteTicks(const fs::path& path)
     auto time = fs::last_write_time(path, error);
     if (error)
         return std::nullopt;
-    return static_cast<int64_t>(time.time_since_epoch().count());
+    // The file clock's epoch lies in the future (its ticks are negative today): count
+    // nanoseconds from the Unix epoch so that later always means larger and positive.
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::file_clock::to_sys(time).time_since_epoch())
+        .count();
 }
 
 std::vector<fs::path> ListFiles(const fs::path& directory)

@@ -26,7 +26,8 @@ std::string NormalizeSeparators(std::string_view path);
 std::optional<std::u16string> Utf8ToUtf16(std::string_view text);
 std::optional<std::string> Utf16ToUtf8(std::u16string_view text);
 
-// Last-write time as 64-bit ticks; nullopt when the file cannot be queried.
+// Last-write time in nanoseconds since the Unix epoch; nullopt when the file cannot be
+// queried.
 std::optional<int64_t> LastWriteTicks(const std::filesystem::path& path);
 
 // Regular files of a directory in the order the file system lists them, skipping names

@@ -1,5 +1,7 @@
 #include "shaders/FileWatcher.h"
 
+#include <optional>
+
 #include <algorithm>
 #include <chrono>
 #include <system_error>
@@ -44,18 +46,9 @@ std::string CFileWatcher::KeyOf(const std::string& fileName)
 int64_t CFileWatcher::LastWriteTime(const fs::path& path)
 {
     fs::path resolved = platform::ResolveAgainstProgramDirectory(path);
-    std::error_code ec;
     // Any error reads as "missing", which is never newer than a stored time.
-    if (!fs::exists(resolved, ec) || ec)
-        return 0;
-    auto time = fs::last_write_time(resolved, ec);
-    if (ec)
-        return 0;
-    // The file clock's own epoch lies in the future (its ticks are negative today), which
-    // would make every present file older than a missing one: count from the Unix epoch.
-    auto sinceEpoch = std::chrono::duration_cast<std::chrono::nanoseconds>(
-        std::chrono::file_clock::to_sys(time).time_since_epoch());
-    return std::max<int64_t>(sinceEpoch.count(), 1);
+    std::optional<int64_t> ticks = platform::LastWriteTicks(resolved);
+    return ticks ? std::max<int64_t>(*ticks, 1) : 0;
 }
 
 bool CFileWatcher::Watch(std::string fileName, Callback callback)
