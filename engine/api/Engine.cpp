@@ -4,6 +4,7 @@
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
 #include "scene/Scene.h"
+#include "shaders/FileWatcher.h"
 
 namespace {
 std::atomic<CEngine*> engineInstance{nullptr};

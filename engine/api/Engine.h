@@ -14,6 +14,7 @@ class CScene;
 class CGraphicsDevice;
 class CRenderTarget;
 class CFullscreenQuad;
+class CFileWatcher;
 
 class CEngine {
    public:
@@ -41,6 +42,7 @@ class CEngine {
     std::unique_ptr<CScene> scene;
     std::unique_ptr<InputState> input;
     int64_t lastFrameTimeNs = 0;
+    std::unique_ptr<CFileWatcher> fileWatcher;
     std::unique_ptr<CRenderTarget> sceneTarget;
     std::unique_ptr<CFullscreenQuad> fullscreenQuad;
 

@@ -6,6 +6,7 @@
 #include "graphics/RenderTargets.h"
 #include "platform/Clock.h"
 #include "scene/Scene.h"
+#include "shaders/FileWatcher.h"
 
 namespace {
 
@@ -33,7 +34,10 @@ int CreateGraphicsDevice(CEngine& engine, int window, int width, int height)
                                                         static_cast<uint32_t>(height)));
 }
 
-void CreateFileWatcher(CEngine&) {}
+void CreateFileWatcher(CEngine& engine)
+{
+    engine.fileWatcher = std::make_unique<CFileWatcher>();
+}
 
 void CreateDefaultTextures(CEngine&) {}
 

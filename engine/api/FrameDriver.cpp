@@ -9,10 +9,15 @@
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
 #include "platform/Clock.h"
+#include "shaders/FileWatcher.h"
 
 namespace {
 
-void DispatchFileChanges(CEngine& engine) {}
+void DispatchFileChanges(CEngine& engine)
+{
+    if (engine.fileWatcher)
+        engine.fileWatcher->DispatchChanges();
+}
 
 void UpdateCamera(CEngine& engine, float frameTime) {}
 
@@ -45,7 +50,8 @@ void BeginSceneTarget(CEngine& engine)
 
 void RenderFrame(CEngine& engine)
 {
-    if (!engine.device || !engine.device->context)
+    // Nothing is drawn before start-up has created the device and the file watcher.
+    if (!engine.device || !engine.device->context || !engine.fileWatcher)
         return;
     CGraphicsDevice& device = *engine.device;
     gpu::Context& context = *device.context;

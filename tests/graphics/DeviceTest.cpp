@@ -1,11 +1,17 @@
 // The graphics device, the scene target and the frame driver on a real GL context.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
 #include "api/Engine.h"
 #include "api/FrameDriver.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
 #include "platform/Clock.h"
+#include "platform/Paths.h"
+#include "shaders/FileWatcher.h"
 #include "support/EngineWindow.h"
 
 using testing_support::ReadTextureRgba8;
@@ -236,4 +242,25 @@ TEST(GpuObjects, ReleasedObjectsAreDeletedByTheWindowThread)
     Present();
     EXPECT_FALSE(glIsTexture(name));
     EXPECT_EQ(gpu::QueuedReleaseCount(), 0u);
+}
+
+TEST(FrameDriver, FileChangesAreDeliveredAtTheStartOfAFrame)
+{
+    ASSERT_EQ(StartEngine(32, 32), 0);
+    CEngine& engine = *GetEngine();
+    ASSERT_NE(engine.fileWatcher, nullptr);
+    const std::string file = "frame_driver_watch_test.txt";
+    {
+        std::ofstream(platform::ResolveAgainstProgramDirectory(file)) << "a";
+    }
+    int calls = 0;
+    ASSERT_TRUE(engine.fileWatcher->Watch(file, [&](const std::string&) { ++calls; }));
+    std::filesystem::last_write_time(
+        platform::ResolveAgainstProgramDirectory(file),
+        std::filesystem::file_time_type::clock::now() + std::chrono::seconds(5));
+    engine.fileWatcher->ScanOnce();
+    EXPECT_EQ(calls, 0);
+    Present();
+    EXPECT_EQ(calls, 1);
+    std::filesystem::remove(platform::ResolveAgainstProgramDirectory(file));
 }
