@@ -1,0 +1,266 @@
+#include <assimp/material.h>
+#include <assimp/mesh.h>
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "api/Engine.h"
+#include "models/MeshData.h"
+#include "models/ModelImportContext.h"
+#include "models/VertexFormat.h"
+
+namespace {
+
+constexpr size_t kMaxMaterials = 8;
+constexpr int kWeightsPerVertex = 4;
+
+// Bone indices (by position in the mesh's bone array) and weights of one vertex.
+struct VertexWeights {
+    uint32_t bones[kWeightsPerVertex] = {};
+    float weights[kWeightsPerVertex] = {};
+};
+
+// Appends floats to the vertex bytes without a temporary float array.
+class VertexWriter {
+   public:
+    explicit VertexWriter(uint8_t* out) : out(out) {}
+    void Put(float value)
+    {
+        std::memcpy(out, &value, sizeof value);
+        out += sizeof value;
+    }
+    void Put3And1(const aiVector3D& v)
+    {
+        Put(v.x);
+        Put(v.y);
+        Put(v.z);
+        Put(1.0f);
+    }
+    void PutUv(const aiVector3D& v)
+    {
+        Put(v.x);
+        Put(v.y);
+    }
+
+   private:
+    uint8_t* out;
+};
+
+bool HasBones(const aiMesh& mesh)
+{
+    return mesh.mBones != nullptr && mesh.mNumBones > 0;
+}
+
+Matrix4x4 ToMatrix(const aiMatrix4x4& m)
+{
+    return {m.a1, m.a2, m.a3, m.a4, m.b1, m.b2, m.b3, m.b4,
+            m.c1, m.c2, m.c3, m.c4, m.d1, m.d2, m.d3, m.d4};
+}
+
+// Numbers the mesh's bones model-wide and gathers up to four weights per vertex.
+std::vector<VertexWeights> GatherBoneWeights(const aiMesh& importedMesh,
+                                             ModelImportContext* context)
+{
+    std::vector<VertexWeights> perVertex(importedMesh.mNumVertices);
+    for (uint32_t b = 0; b < importedMesh.mNumBones; ++b) {
+        const aiBone* bone = importedMesh.mBones[b];
+        if (!bone)
+            continue;
+        if (context) {
+            std::string boneName(bone->mName.C_Str(), bone->mName.length);
+            if (context->boneNames.find(boneName) == context->boneNames.end()) {
+                uint32_t index = context->boneCount++;
+                BoneInfo info;
+                info.offset = ToMatrix(bone->mOffsetMatrix);
+                context->boneTable.push_back(info);
+                context->boneNames.emplace(std::move(boneName), index);
+            }
+        }
+        for (uint32_t w = 0; w < bone->mNumWeights && bone->mWeights; ++w) {
+            const aiVertexWeight& weight = bone->mWeights[w];
+            if (weight.mVertexId >= perVertex.size())
+                continue;
+            VertexWeights& slots = perVertex[weight.mVertexId];
+            for (int s = 0; s < kWeightsPerVertex; ++s) {
+                if (slots.weights[s] == 0.0f) {
+                    slots.bones[s] = b;
+                    slots.weights[s] = weight.mWeight;
+                    break;
+                }
+            }
+            // A fifth weight finds no free slot and is dropped.
+        }
+    }
+    return perVertex;
+}
+
+void ComputeBounds(const aiMesh& importedMesh, MeshData& mesh)
+{
+    // The extents start at the origin, so the box always contains it.
+    float minimum[3] = {0.0f, 0.0f, 0.0f};
+    float maximum[3] = {0.0f, 0.0f, 0.0f};
+    if (importedMesh.HasPositions()) {
+        for (uint32_t v = 0; v < importedMesh.mNumVertices; ++v) {
+            const aiVector3D& p = importedMesh.mVertices[v];
+            const float coords[3] = {p.x, p.y, p.z};
+            for (int axis = 0; axis < 3; ++axis) {
+                minimum[axis] = std::min(minimum[axis], coords[axis]);
+                maximum[axis] = std::max(maximum[axis], coords[axis]);
+            }
+        }
+    }
+    float half[3];
+    for (int axis = 0; axis < 3; ++axis) {
+        half[axis] = (maximum[axis] - minimum[axis]) * 0.5f;
+        mesh.boundsCentre[axis] = minimum[axis] + half[axis];
+    }
+    // Only x and y decide the radius.
+    mesh.boundsRadius = std::max(half[0], half[1]);
+}
+
+std::string BareFileName(const char* path)
+{
+    std::string text(path);
+    size_t slash = text.find_last_of("\\/");
+    return slash == std::string::npos ? text : text.substr(slash + 1);
+}
+
+}  // namespace
+
+VertexLayout ComputeVertexLayout(const aiMesh& importedMesh)
+{
+    using namespace vertexformat;
+    VertexLayout layout{kTexCoord0, kTexCoord0Bytes};
+    auto add = [&layout](bool present, uint32_t bits, uint32_t bytes) {
+        if (present) {
+            layout.format |= bits;
+            layout.stride += bytes;
+        }
+    };
+    add(importedMesh.HasPositions(), kPosition, kPositionBytes);
+    add(importedMesh.HasNormals(), kNormal, kNormalBytes);
+    add(importedMesh.HasTangentsAndBitangents(), kTangentSpace, kTangentSpaceBytes);
+    add(HasBones(importedMesh), kBones, kBonesBytes);
+    add(importedMesh.HasTextureCoords(1), kTexSets, kTexSetsBytes);
+    add(importedMesh.HasVertexColors(0), kColors, kColorsBytes);
+    return layout;
+}
+
+uint32_t BuildMeshVertices(const aiMesh& importedMesh, MeshData& mesh)
+{
+    if (!importedMesh.HasTextureCoords(0)) {
+        ReportMessage("Error: No UV:s found", MessageLevelError);
+        return 0;
+    }
+    const VertexLayout layout = ComputeVertexLayout(importedMesh);
+    const bool tangentSpace = importedMesh.HasTangentsAndBitangents();
+    if (!tangentSpace)
+        ReportMessage("Model is missing tangents and bitangents", MessageLevelError);
+
+    const uint32_t count = importedMesh.mNumVertices;
+    mesh.materialIndex = importedMesh.mMaterialIndex;
+    mesh.format = layout.format;
+    mesh.stride = layout.stride;
+    mesh.vertices.assign(size_t(count) * layout.stride, 0);
+    mesh.vertexCount = count;
+    mesh.hasBones = HasBones(importedMesh) ? 1 : 0;
+
+    std::vector<VertexWeights> weights;
+    if (mesh.hasBones)
+        weights = GatherBoneWeights(importedMesh, mesh.context);
+
+    const bool positions = importedMesh.HasPositions();
+    const bool normals = importedMesh.HasNormals();
+    const bool texSets = importedMesh.HasTextureCoords(1);
+    const bool colors = importedMesh.HasVertexColors(0);
+    static const aiVector3D kMissingUv(0.0f, 0.0f, 0.0f);
+
+    VertexWriter out(mesh.vertices.data());
+    for (uint32_t v = 0; v < count; ++v) {
+        if (positions)
+            out.Put3And1(importedMesh.mVertices[v]);
+        if (normals)
+            out.Put3And1(importedMesh.mNormals[v]);
+        if (tangentSpace) {
+            out.Put3And1(importedMesh.mTangents[v]);
+            out.Put3And1(importedMesh.mBitangents[v]);
+        }
+        out.PutUv(importedMesh.mTextureCoords[0][v]);
+        if (texSets) {
+            for (unsigned set = 1; set <= 3; ++set) {
+                const aiVector3D* uvs = importedMesh.mTextureCoords[set];
+                out.PutUv(uvs ? uvs[v] : kMissingUv);
+            }
+        }
+        if (colors) {
+            // Colours come before the bone data; the input layouts use the same order.
+            const aiColor4D& c = importedMesh.mColors[0][v];
+            for (int copy = 0; copy < 4; ++copy) {
+                out.Put(c.r);
+                out.Put(c.g);
+                out.Put(c.b);
+                out.Put(c.a);
+            }
+        }
+        if (mesh.hasBones) {
+            // Bone indices travel as floats (0.0, 1.0, ...), as the shaders read them.
+            for (uint32_t bone : weights[v].bones)
+                out.Put(static_cast<float>(bone));
+            for (float weight : weights[v].weights)
+                out.Put(weight);
+        }
+    }
+    ComputeBounds(importedMesh, mesh);
+    return layout.stride;
+}
+
+void CollectMaterialTextures(const aiScene& scene, ModelImportContext& context)
+{
+    if (!context.materialTextures.empty())
+        return;
+    size_t count = scene.mNumMaterials;
+    if (count > kMaxMaterials) {
+        ReportMessage(std::string("Sorry, only 8 different materials supported") +
+                          ", you have: " + std::to_string(count),
+                      MessageLevelError);
+        count = kMaxMaterials;
+    }
+    context.materialTextures.resize(count);
+    for (size_t i = 0; i < count && scene.mMaterials; ++i) {
+        const aiMaterial* material = scene.mMaterials[i];
+        auto& list = context.materialTextures[i];
+        // Diffuse, specular, ambient, emissive, height, normals, shininess, opacity,
+        // displacement, lightmap, reflection.
+        for (int type = aiTextureType_DIFFUSE; type <= aiTextureType_REFLECTION; ++type) {
+            aiString path;
+            unsigned int uvIndex = 0;
+            if (material && aiGetMaterialTexture(material, static_cast<aiTextureType>(type), 0,
+                                                 &path, nullptr, &uvIndex, nullptr, nullptr,
+                                                 nullptr, nullptr) == aiReturn_SUCCESS) {
+                list.push_back({BareFileName(path.C_Str()), uvIndex});
+            } else {
+                list.push_back({});
+            }
+        }
+    }
+}
+
+void BuildMesh(const CModelImporter* importer, ModelImportContext& context, MeshData& mesh,
+               const aiMesh& importedMesh, const aiScene& scene)
+{
+    if (!mesh.context)
+        mesh.context = &context;
+    mesh.importedMesh = &importedMesh;
+    BuildMeshVertices(importedMesh, mesh);
+    size_t total = 0;
+    for (uint32_t f = 0; f < importedMesh.mNumFaces; ++f)
+        total += importedMesh.mFaces[f].mNumIndices;
+    mesh.indices.reserve(total);
+    for (uint32_t f = 0; f < importedMesh.mNumFaces; ++f) {
+        const aiFace& face = importedMesh.mFaces[f];
+        mesh.indices.insert(mesh.indices.end(), face.mIndices, face.mIndices + face.mNumIndices);
+    }
+    CollectMaterialTextures(scene, context);
+}

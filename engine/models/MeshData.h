@@ -1,0 +1,47 @@
+// The engine's copy of one imported mesh: packed vertices, 32-bit indices, format word,
+// bounds, and how to reach the import it came from.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "models/ModelMath.h"
+
+struct aiMesh;
+struct aiScene;
+struct ModelImportContext;
+class CModelImporter;
+
+struct MeshData {
+    std::vector<uint8_t> vertices;  // vertexCount x stride bytes, uploaded as they are
+    uint32_t vertexCount = 0;
+    std::vector<uint32_t> indices;
+    uint8_t hasBones = 0;
+    uint32_t format = 0;  // vertex-format word
+    uint32_t stride = 0;  // bytes per vertex; 0 for a mesh refused for lack of UVs
+    uint32_t materialIndex = 0;
+    const aiMesh* importedMesh = nullptr;  // not owned
+    Float3 boundsCentre = {0.0f, 0.0f, 0.0f};
+    float boundsRadius = 0.0f;
+    ModelImportContext* context = nullptr;  // not owned
+
+    // A refused mesh keeps its indices but has no vertices: nothing may draw or upload it.
+    bool HasVertexData() const { return stride != 0 && !vertices.empty(); }
+};
+
+// Fills `mesh` from `importedMesh`: vertices, indices, material texture lists.
+void BuildMesh(const CModelImporter* importer, ModelImportContext& context, MeshData& mesh,
+               const aiMesh& importedMesh, const aiScene& scene);
+
+// Packs the vertices; returns the stride, or 0 when the mesh has no UV set 0 or no vertices.
+uint32_t BuildMeshVertices(const aiMesh& importedMesh, MeshData& mesh);
+
+// Fills the context's material texture lists once per import.
+void CollectMaterialTextures(const aiScene& scene, ModelImportContext& context);
+
+// The format word and stride a mesh would get (the mesh must have UV set 0).
+struct VertexLayout {
+    uint32_t format = 0;
+    uint32_t stride = 0;
+};
+VertexLayout ComputeVertexLayout(const aiMesh& importedMesh);

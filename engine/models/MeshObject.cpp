@@ -1,0 +1,123 @@
+#include "models/MeshObject.h"
+
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
+#include "models/ModelImportContext.h"
+#include "models/ModelTextureSource.h"
+#include "platform/Paths.h"
+#include "textures/TextureRecord.h"
+
+namespace {
+
+// The slot that a texture file's name (without extension) asks for, by its last two
+// characters.
+std::optional<int> SlotForTextureName(std::string_view stem)
+{
+    std::string_view tail = stem.substr(stem.size() - 2);
+    if (tail == "_D" || tail == "_d")
+        return kAlbedoSlot;
+    if (tail == "_M" || tail == "_m")
+        return kMaterialSlot;
+    if (tail == "_N" || tail == "_n")
+        return kNormalSlot;
+    if (tail == "DN" || tail == "dn")
+        return kFourthNormalSlot;
+    return std::nullopt;
+}
+
+bool IsTextureExtension(const std::string& path)
+{
+    std::string extension = platform::FileExtension(path);
+    return extension == ".dds" || extension == ".tga" || extension == ".exr";
+}
+
+}  // namespace
+
+CMeshObject::CMeshObject()
+{
+    bonePalette.fill(IdentityMatrix());
+}
+
+CMeshObject::~CMeshObject() = default;
+
+void CMeshObject::Setup(std::unique_ptr<MeshData> mesh, ModelImportContext* importContext)
+{
+    meshData = std::move(mesh);
+    context = importContext;
+    formatWord = meshData->format;
+    // Only 8 blocks of texture slots exist; later materials share the last one rather than
+    // reading past the blocks.
+    textureSet = std::min<uint32_t>(meshData->materialIndex, kTextureBlockCount - 1);
+    if (context)
+        modelPath = context->path;
+    const ModelTextureSource* source = GetModelTextureSource();
+    if (source && context)
+        DiscoverMeshTextures(*this, *source, context->directory);
+}
+
+void CMeshObject::OnTextureFileChanged(const std::u16string& path)
+{
+    const ModelTextureSource* source = GetModelTextureSource();
+    if (!source || !source->loadTexture)
+        return;
+    TextureRecord* reloaded = nullptr;
+    for (TextureBlock& block : textureSlots) {
+        for (TextureSlot& slot : block) {
+            if (!slot.texture || slot.texture->name != path)
+                continue;
+            if (!reloaded)
+                reloaded = source->loadTexture(path);
+            slot.texture = reloaded;
+        }
+    }
+}
+
+void DiscoverMeshTextures(CMeshObject& meshObject, const ModelTextureSource& source,
+                          const std::string& directory)
+{
+    for (TextureBlock& block : meshObject.textureSlots) {
+        block[kAlbedoSlot].texture = source.errorTexture;
+        block[kMaterialSlot].texture = source.blackSquare;
+        block[kNormalSlot].texture = source.defaultNormalMap;
+        block[kFourthNormalSlot].texture = source.defaultNormalMap;
+    }
+    if (!source.loadTexture)
+        return;
+
+    const std::vector<std::filesystem::path> entries =
+        platform::ListFiles(std::filesystem::path(directory.empty() ? "." : directory));
+
+    // Loads the file once per block, so that each block holds its own record.
+    auto fill = [&](const std::string& fullPath, int slot) {
+        std::optional<std::u16string> widePath = platform::Utf8ToUtf16(fullPath);
+        if (!widePath)
+            return;
+        for (TextureBlock& block : meshObject.textureSlots)
+            block[slot].texture = source.loadTexture(*widePath);
+    };
+    auto pass = [&](bool byName) {
+        bool matched = false;
+        for (const std::filesystem::path& entry : entries) {
+            const std::string fullPath = entry.string();
+            const std::string_view stem =
+                std::string_view(fullPath).substr(0, fullPath.find_last_of('.'));
+            if (stem.size() < 3)
+                continue;
+            if (byName) {
+                if (stem.find(meshObject.name) == std::string_view::npos)
+                    continue;
+                matched = true;
+            } else if (!IsTextureExtension(fullPath)) {
+                continue;
+            }
+            if (std::optional<int> slot = SlotForTextureName(stem))
+                fill(fullPath, *slot);
+        }
+        return matched;
+    };
+    // Files named after the mesh win; only without any does every texture file count.
+    if (!pass(true))
+        pass(false);
+}

@@ -1,0 +1,88 @@
+// One drawable of a model: a mesh with its format word, texture slots and per-draw state.
+// The model side fills the fields at import; the scene's per-mesh draw owns the GPU ones.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "graphics/gpu/GpuForward.h"
+#include "models/MeshData.h"
+#include "models/ModelMath.h"
+
+struct ModelImportContext;
+struct TextureRecord;
+struct ModelTextureSource;
+class AnimationSet;
+
+// A texture bound for one slot and the UV set it is sampled with.
+struct TextureSlot {
+    TextureRecord* texture = nullptr;
+    uint32_t uvSet = 0;
+};
+
+constexpr int kTextureBlockCount = 8;  // one block per material
+constexpr int kSlotsPerBlock = 32;
+constexpr int kExtraTextureCount = 5;
+constexpr int kBonePaletteSize = 256;
+
+// Texture slots filled by discovery in every block.
+enum TextureSlotIndex : int {
+    kAlbedoSlot = 0,
+    kMaterialSlot = 1,
+    kNormalSlot = 2,
+    kFourthNormalSlot = 3,
+};
+
+using TextureBlock = std::array<TextureSlot, kSlotsPerBlock>;
+
+class CMeshObject {
+   public:
+    CMeshObject();
+    ~CMeshObject();
+    CMeshObject(const CMeshObject&) = delete;
+    CMeshObject& operator=(const CMeshObject&) = delete;
+
+    // Copies format word, material (as texture set) and model path from the mesh and its
+    // import, and finds its textures. The mesh-object flags are OR-ed in by the caller.
+    void Setup(std::unique_ptr<MeshData> mesh, ModelImportContext* importContext);
+
+    // False for a mesh refused at import (no UV set 0): it has nothing to upload or draw.
+    bool IsDrawable() const { return meshData && meshData->HasVertexData(); }
+
+    // Reloads, through the texture source, every slot texture loaded from `path`.
+    void OnTextureFileChanged(const std::u16string& path);
+
+    uint32_t formatWord = 0;
+    uint32_t textureSet = 0;  // block of texture slots bound when drawing
+    std::string name;
+    std::string shaderName = "PBL Default";
+    Matrix4x4 worldMatrix = IdentityMatrix();
+    ModelImportContext* context = nullptr;  // owned by the model's root
+    std::unique_ptr<MeshData> meshData;
+    std::array<TextureBlock, kTextureBlockCount> textureSlots{};
+    std::array<TextureRecord*, kExtraTextureCount> extraTextures{};
+    Matrix4x4 spinMatrix = IdentityMatrix();  // accumulated spin of the rotation switches
+    uint32_t vertexColorMode = 0;
+    // Created by the animation side; shared so that its owner need not be complete here.
+    std::shared_ptr<AnimationSet> animationSet;
+    // GPU buffers and the counts recorded when they are created at the first draw.
+    std::shared_ptr<gpu::Buffer> vertexBuffer;
+    std::shared_ptr<gpu::Buffer> indexBuffer;
+    uint32_t vertexCount = 0;
+    uint32_t indexCount = 0;
+    uint32_t vertexStride = 0;
+    std::string modelPath;
+    float blendValue = 0.0f;
+    std::array<Matrix4x4, kBonePaletteSize> bonePalette;
+    Float3 rotationSwitches = {0.0f, 0.0f, 0.0f};  // 1.0 = spin about that axis
+    int32_t animationSpeed = 100;
+};
+
+// Fills slots 0 to 3 of every block of `meshObject` from the texture files beside the
+// model: files whose path contains the mesh object's name, or failing that every .dds,
+// .tga and .exr file; the last two characters of the name before the extension choose the
+// slot (_D albedo, _M material, _N normal, DN fourth normal slot).
+void DiscoverMeshTextures(CMeshObject& meshObject, const ModelTextureSource& source,
+                          const std::string& directory);

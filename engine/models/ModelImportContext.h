@@ -1,0 +1,50 @@
+// What one import shares between all the meshes it builds: the imported scene, the
+// model-wide bone numbering and the material texture lists.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "models/ModelMath.h"
+
+struct aiScene;
+struct aiMetadata;
+
+struct BoneInfo {
+    Matrix4x4 offset = IdentityMatrix();
+    Matrix4x4 finalTransform = IdentityMatrix();
+};
+
+// One texture of a material: the bare file name (empty when the material has no texture
+// of that type) and the UV channel it is sampled with.
+struct MaterialTextureRef {
+    std::string fileName;
+    uint32_t uvIndex = 0;
+};
+
+// The imported scene, released through the import library when the last holder lets go.
+using ImportedScenePtr = std::shared_ptr<const aiScene>;
+ImportedScenePtr AdoptImportedScene(const aiScene* scene);
+
+// Created once per import, owned by the root of the model it built and referred to by
+// every mesh object and mesh of that model.
+struct ModelImportContext {
+    // One list per material (at most 8), each with one entry per texture type 1 to 11.
+    std::vector<std::vector<MaterialTextureRef>> materialTextures;
+    std::string path;
+    std::string directory;  // where the model's textures are looked for
+    ImportedScenePtr scene;
+    std::vector<BoneInfo> boneTable;
+    std::map<std::string, uint32_t> boneNames;  // model-wide bone numbering
+    uint32_t boneCount = 0;
+    std::function<void(const std::string&)> errorCallback;
+    // Metadata of the scene node the tree walk entered last.
+    const aiMetadata* currentNodeMetadata = nullptr;
+    // OR-ed into the format word of every mesh object of this import (64 for the skybox
+    // cube, 32 for the light mesh, 0 otherwise).
+    uint32_t meshObjectFlags = 0;
+};

@@ -1,0 +1,244 @@
+#include "models/ModelImporter.h"
+
+#include <assimp/cimport.h>
+#include <assimp/scene.h>
+
+#include <cstring>
+#include <fstream>
+#include <optional>
+
+#include "api/Engine.h"
+#include "models/MeshData.h"
+#include "models/ModelAnimationHooks.h"
+#include "models/ModelNode.h"
+#include "models/ModelTextureSource.h"
+#include "platform/DebugOutput.h"
+
+namespace {
+
+constexpr unsigned kMaxNodeNameForMesh = 1024;
+
+const aiScene* ImportWithFreshProperties(const char* path)
+{
+    aiPropertyStore* properties = aiCreatePropertyStore();
+    const aiScene* scene =
+        aiImportFileExWithProperties(path, kModelImportFlags, nullptr, properties);
+    aiReleasePropertyStore(properties);
+    return scene;
+}
+
+bool HoldsOnlyAnimation(const aiScene& scene)
+{
+    return (scene.mNumMeshes == 0 || !scene.mMeshes) && scene.mNumAnimations > 0 &&
+           scene.mAnimations;
+}
+
+bool MeshHasBones(const aiMesh* mesh)
+{
+    return mesh && mesh->mBones && mesh->mNumBones > 0;
+}
+
+// The float value stored under `key` in a node's metadata, if there is one of that type.
+std::optional<float> MetadataFloat(const aiMetadata& metadata, const char* key)
+{
+    const size_t keyLength = std::strlen(key);
+    for (unsigned i = 0; i < metadata.mNumProperties && metadata.mKeys && metadata.mValues; ++i) {
+        const aiString& name = metadata.mKeys[i];
+        if (name.length != keyLength || std::memcmp(name.data, key, keyLength) != 0)
+            continue;
+        const aiMetadataEntry& entry = metadata.mValues[i];
+        if (entry.mType == AI_FLOAT && entry.mData)
+            return *static_cast<const float*>(entry.mData);
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+LodRange ReadLodRange(const aiMetadata& metadata)
+{
+    LodRange range;
+    if (std::optional<float> start = MetadataFloat(metadata, "LOD_distStart"))
+        range.start = *start;
+    if (std::optional<float> end = MetadataFloat(metadata, "LOD_distEnd"))
+        range.end = *end;
+    return range;
+}
+
+bool AnimatesCamera0(const aiScene& scene)
+{
+    if (scene.mNumCameras == 0 || !scene.mCameras || scene.mNumAnimations == 0 ||
+        !scene.mAnimations || !scene.mAnimations[0])
+        return false;
+    const aiString& cameraName = scene.mCameras[0]->mName;
+    const aiAnimation& animation = *scene.mAnimations[0];
+    for (unsigned c = 0; c < animation.mNumChannels && animation.mChannels; ++c) {
+        if (animation.mChannels[c] && animation.mChannels[c]->mNodeName == cameraName)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+ImportedScenePtr AdoptImportedScene(const aiScene* scene)
+{
+    return ImportedScenePtr(scene, [](const aiScene* s) { aiReleaseImport(s); });
+}
+
+std::string ModelImportFailureText(const std::string& libraryText)
+{
+    // Every failure but one naming "Tokensize" gets the exporter-settings hint. The
+    // library's own tokenizer failures read "FBX-Tokenize ...", so they get it too.
+    if (libraryText.find("Tokensize") != std::string::npos)
+        return libraryText;
+    return libraryText + " : check if you exported with settings: FBX 2014/2015";
+}
+
+std::string AnimationImportFailureText(const std::string& libraryText)
+{
+    if (libraryText.find("Tokensize") != std::string::npos)
+        return libraryText;
+    return libraryText + " :File error, Basic layout is missing, are the UV Coordinates present?";
+}
+
+std::unique_ptr<CModelNode> CModelImporter::ImportModel(const char* path,
+                                                        ErrorCallback errorCallback,
+                                                        std::string directory,
+                                                        uint32_t meshObjectFlags) const
+{
+    auto context = std::make_unique<ModelImportContext>();
+    context->errorCallback = std::move(errorCallback);
+    context->path = path ? path : "";
+    context->directory = std::move(directory);
+    context->meshObjectFlags = meshObjectFlags;
+
+    // Only a hint for the debugger: the import library decides what it can read.
+    if (!std::ifstream(context->path))
+        platform::DebugOutput("File not found");
+
+    const aiScene* scene = ImportWithFreshProperties(context->path.c_str());
+    if (!scene) {
+        const std::string libraryText = aiGetErrorString();
+        if (context->errorCallback)
+            context->errorCallback(libraryText);
+        const std::string message = ModelImportFailureText(libraryText);
+        if (context->errorCallback)
+            context->errorCallback(message);
+        ReportMessage(message, MessageLevelError);
+        platform::DebugOutput(libraryText);
+        return nullptr;
+    }
+
+    if (HoldsOnlyAnimation(*scene)) {
+        const ImportedScenePtr animation = AdoptImportedScene(scene);
+        WithShownModel([&](CModelNode* shown) {
+            if (shown)
+                HandAnimationToModel(*shown, animation, context->path, nullptr);
+        });
+        return nullptr;
+    }
+
+    context->scene = AdoptImportedScene(scene);
+    auto root = std::make_unique<CModelNode>(this, std::string());
+    root->scene = scene;
+    root->isRoot = 1;
+    root->importContext = std::move(context);
+    ModelImportContext& importContext = *root->importContext;
+
+    const ModelTextureSource* textures = GetModelTextureSource();
+    if (textures && textures->cacheTargaImages)
+        textures->cacheTargaImages(true);
+    if (scene->mRootNode)
+        BuildNodeTree(importContext, *root, *scene->mRootNode);
+    if (textures && textures->cacheTargaImages)
+        textures->cacheTargaImages(false);
+
+    const ModelAnimationHooks* hooks = GetModelAnimationHooks();
+    for (unsigned m = 0; m < scene->mNumMeshes && scene->mMeshes; ++m) {
+        if (!MeshHasBones(scene->mMeshes[m]))
+            continue;
+        HandAnimationToModel(*root, importContext.scene, importContext.path, scene->mMeshes[m]);
+        if (hooks && hooks->addActiveAnimation)
+            hooks->addActiveAnimation(*root, 0);
+    }
+    if (AnimatesCamera0(*scene) && hooks && hooks->buildCameraClip)
+        hooks->buildCameraClip(*root, importContext.scene);
+    return root;
+}
+
+bool CModelImporter::ImportAnimationFile(const char* path) const
+{
+    const std::string filePath = path ? path : "";
+    const aiScene* scene = ImportWithFreshProperties(filePath.c_str());
+    if (!scene) {
+        ReportMessage(AnimationImportFailureText(aiGetErrorString()), MessageLevelError);
+        return false;
+    }
+    const ImportedScenePtr animation = AdoptImportedScene(scene);
+    WithShownModel([&](CModelNode* shown) {
+        if (shown)
+            HandAnimationToModel(*shown, animation, filePath, nullptr);
+    });
+    return true;
+}
+
+void CModelImporter::BuildNodeTree(ModelImportContext& context, CModelNode& modelNode,
+                                   const aiNode& sceneNode) const
+{
+    context.currentNodeMetadata = sceneNode.mMetaData;
+    if (sceneNode.mNumChildren == 0 || !sceneNode.mChildren) {
+        if (sceneNode.mNumMeshes > 0)
+            BuildNodeMeshes(context, modelNode, sceneNode);
+        return;
+    }
+    for (unsigned c = 0; c < sceneNode.mNumChildren; ++c) {
+        const aiNode* child = sceneNode.mChildren[c];
+        if (!child)
+            continue;
+        const bool isLodNode = std::strstr(child->mName.C_Str(), "LOD_") != nullptr;
+        if (child->mNumMeshes == 0 && !isLodNode) {
+            // A plain grouping node: its content joins this model node.
+            BuildNodeTree(context, modelNode, *child);
+            continue;
+        }
+        auto node = std::make_unique<CModelNode>(
+            modelNode.importer, std::string(child->mName.C_Str(), child->mName.length));
+        // The range comes from the LOD node's own metadata, whatever node the walk
+        // entered before it.
+        if (isLodNode && child->mMetaData)
+            node->lodRange = std::make_unique<LodRange>(ReadLodRange(*child->mMetaData));
+        BuildNodeTree(context, *node, *child);
+        modelNode.children.push_back(std::move(node));
+    }
+    if (sceneNode.mNumMeshes > 0)
+        BuildNodeMeshes(context, modelNode, sceneNode);
+}
+
+void CModelImporter::BuildNodeMeshes(ModelImportContext& context, CModelNode& modelNode,
+                                     const aiNode& sceneNode) const
+{
+    const aiScene* scene = context.scene.get();
+    if (!scene || !scene->mMeshes || !sceneNode.mMeshes)
+        return;
+    const std::string nodeName(sceneNode.mName.C_Str(), sceneNode.mName.length);
+    for (unsigned i = 0; i < sceneNode.mNumMeshes; ++i) {
+        const unsigned meshIndex = sceneNode.mMeshes[i];
+        if (meshIndex >= scene->mNumMeshes || !scene->mMeshes[meshIndex])
+            continue;
+        // The scene belongs to this model: meshes are renamed after the nodes that hold
+        // them, which is what the model information shows.
+        aiMesh& importedMesh = *scene->mMeshes[meshIndex];
+        if (sceneNode.mName.length < kMaxNodeNameForMesh)
+            importedMesh.mName = sceneNode.mName;
+
+        auto mesh = std::make_unique<MeshData>();
+        mesh->context = &context;
+        BuildMesh(this, context, *mesh, importedMesh, *scene);
+
+        auto meshObject = std::make_unique<CMeshObject>();
+        meshObject->name = nodeName;
+        meshObject->Setup(std::move(mesh), &context);
+        meshObject->formatWord |= context.meshObjectFlags;
+        modelNode.meshObjects.push_back(std::move(meshObject));
+    }
+}

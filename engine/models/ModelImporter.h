@@ -1,0 +1,49 @@
+// Turns model files into model trees through the import library.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+struct aiNode;
+struct aiScene;
+class CModelNode;
+struct ModelImportContext;
+
+// Post-processing for model files: tangent space, left-handed, triangulate, smooth
+// normals, split large meshes, limit bone weights, validate, cache locality, remove
+// redundant materials, sort by type, find degenerates, find invalid data, generate UVs,
+// find instances, optimise meshes, flip UVs, flip winding. Identical vertices are not
+// joined.
+constexpr unsigned kModelImportFlags = 0x01B79ECD;
+// The same without validation, instance finding and mesh optimising: what the animation
+// side uses for the files it imports itself.
+constexpr unsigned kAnimationImportFlags = 0x01879ACD;
+
+// The engine's one model importer. It keeps no state; nodes remember which importer
+// built them.
+class CModelImporter {
+   public:
+    using ErrorCallback = std::function<void(const std::string&)>;
+
+    // Imports a model file. Returns the root of the new model, or null when the import
+    // failed (reported) or the file held only animation (handed to the shown model).
+    std::unique_ptr<CModelNode> ImportModel(const char* path, ErrorCallback errorCallback,
+                                            std::string directory, uint32_t meshObjectFlags) const;
+
+    // Imports a file for its animation only and hands it to the shown model. True when
+    // the file was imported, whether or not a model was there to receive it.
+    bool ImportAnimationFile(const char* path) const;
+
+    void BuildNodeTree(ModelImportContext& context, CModelNode& modelNode,
+                       const aiNode& sceneNode) const;
+    void BuildNodeMeshes(ModelImportContext& context, CModelNode& modelNode,
+                         const aiNode& sceneNode) const;
+};
+
+// The message for a failed model import: the library's text, with the FBX version hint
+// appended unless the text mentions "Tokensize".
+std::string ModelImportFailureText(const std::string& libraryText);
+// The message for a failed animation import.
+std::string AnimationImportFailureText(const std::string& libraryText);

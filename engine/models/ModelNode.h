@@ -1,0 +1,112 @@
+// A loaded model is a tree of CModelNode objects; each node holds the mesh objects of one
+// kept scene node. The root also owns the import (context and imported scene), so
+// destroying the root releases the whole model.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "models/MeshObject.h"
+#include "models/ModelImportContext.h"
+#include "models/ModelMath.h"
+
+struct aiScene;
+class CModelImporter;
+
+// Camera distances within which a level-of-detail node is drawn: start < distance <= end.
+struct LodRange {
+    float start = 0.0f;
+    float end = 0.0f;
+};
+
+// Draws one mesh object; the scene provides it. Called after the tree has written the
+// mesh object's world matrix and shader name.
+using MeshDrawFunction = std::function<void(CMeshObject& meshObject, float time)>;
+
+class CModelNode {
+   public:
+    CModelNode(const CModelImporter* importer, std::string name);
+    ~CModelNode();
+    CModelNode(const CModelNode&) = delete;
+    CModelNode& operator=(const CModelNode&) = delete;
+
+    // Declared first so that it outlives the mesh objects that refer to it. Root only.
+    std::unique_ptr<ModelImportContext> importContext;
+    std::vector<std::unique_ptr<CModelNode>> children;  // in scene order
+    std::vector<std::unique_ptr<CMeshObject>> meshObjects;
+    Matrix4x4 transform = IdentityMatrix();  // the world matrix of the whole tree (root's)
+    const aiScene* scene = nullptr;          // root only; owned by the import context
+    uint8_t isRoot = 0;
+    std::string name;
+    const CModelImporter* importer = nullptr;
+    std::string shaderName = "PBL Default";  // only the root's is used
+    std::unique_ptr<LodRange> lodRange;      // LOD nodes only
+
+    // Draws every drawable mesh object of the tree with the root's transform and shader
+    // name. With an eye position, LOD nodes outside their range are skipped with their
+    // subtrees; without one, all are drawn.
+    void Draw(float time, const std::optional<Float3>& eye, const MeshDrawFunction& drawMesh);
+
+    // True when the node is drawn for an eye at `eye` and the tree's matrix `matrix`.
+    bool PassesLodTest(const std::optional<Float3>& eye, const Matrix4x4& matrix) const;
+
+    // Root, then the first child of each node down the first-child chain: all mesh objects.
+    void SetVertexColorMode(uint32_t mode);
+    void SetTextureUvSet(int slot, uint32_t uvSet);  // block 0; absent slots are skipped
+    // True when some mesh object holds, in block 0 slot `slot`, a texture loaded from a
+    // file (not a built-in). The exported HasTexture answers the opposite.
+    bool HoldsFileTexture(int slot) const;
+    CMeshObject* FirstMeshObject() const;
+
+    // All nodes, children first, all mesh objects. Textures load through the installed
+    // texture source; without one nothing changes.
+    void SetExtraTexture(const std::string& fileName, int index);  // index 0 to 4
+    void AssignTexture(int slot, const std::u16string& path);      // slot of all 8 blocks
+    void OnTextureFileChanged(const std::u16string& path);
+    void SetBlendValue(float blend);
+    // All nodes, children first, the first mesh object of each node only.
+    void SetRotation(bool x, bool y, bool z);
+    void SetAnimationSpeed(int32_t speed);
+
+    // Sums over the mesh objects that pass the LOD test; counts are the ones recorded when
+    // the GPU buffers were created, so an undrawn model counts 0.
+    uint64_t VertexCount(const std::optional<Float3>& eye) const;
+    uint64_t TriangleCount(const std::optional<Float3>& eye) const;  // index total / 3
+
+    struct Bounds {
+        Float3 centre = {0.0f, 0.0f, 0.0f};
+        float radius = 0.0f;
+    };
+    // The mesh with the largest radius (the first of equal radii); radius 0 without mesh.
+    Bounds LargestBounds() const;
+
+    // Node, then its children recursively.
+    void CollectMeshObjects(std::vector<CMeshObject*>& out) const;
+    bool HasAnyMesh() const;
+
+    // A file changed on disk: when it is the model file, ask for a deferred reload;
+    // otherwise offer it to the animation sets (their clips may come from it).
+    void OnFileChanged(const std::string& path);
+
+   private:
+    void DrawNode(float time, const std::string& shader, const Matrix4x4& matrix,
+                  const std::optional<Float3>& eye, const MeshDrawFunction& drawMesh);
+    template <typename Visit>
+    void ForFirstChildChain(Visit visit) const;
+    template <typename Visit>
+    void ForAllNodesChildrenFirst(Visit visit);
+    void SumCounts(const std::optional<Float3>& eye, const Matrix4x4& matrix, uint64_t& vertices,
+                   uint64_t& indices) const;
+    void FindLargestBounds(Bounds& best, bool& found) const;
+};
+
+// Tells the user whether a model with meshes is shown. Returns the number of the root's
+// mesh objects, 1 when only nodes below the root hold some, otherwise shows a message box
+// ("ModelInfo") and returns its result (1, the OK button).
+using MessageBoxFunction = std::function<void(const std::string& title, const std::string& text)>;
+int DumpModelInformation(const CModelNode* model, const MessageBoxFunction& showMessageBox);
+int DumpModelInformation(const CModelNode* model);

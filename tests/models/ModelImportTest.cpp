@@ -1,0 +1,357 @@
+// Importing model and animation files: real files checked against the import library's
+// own reading, failures, animation hand-over, and release of replaced models.
+#include <assimp/cimport.h>
+#include <malloc.h>
+#include <assimp/Exporter.hpp>
+
+#include <fstream>
+#include <random>
+#include <set>
+
+#include "ModelTestSupport.h"
+#include "models/MeshData.h"
+#include "models/ModelImporter.h"
+#include "models/ModelNode.h"
+
+using namespace modeltest;
+
+namespace {
+
+class ModelImport : public ModelTest {
+   protected:
+    std::unique_ptr<CModelNode> Import(const std::string& path,
+                                       CModelImporter::ErrorCallback callback = {})
+    {
+        return importer.ImportModel(path.c_str(), std::move(callback),
+                                    std::filesystem::path(path).parent_path().string(), 0);
+    }
+    CModelImporter importer;
+};
+
+struct AttachCall {
+    CMeshObject* meshObject;
+    const aiScene* scene;
+    std::string path;
+    std::string nodeName;
+    const aiMesh* mesh;
+};
+
+// Animation hooks that record what import hands over.
+struct RecordingHooks {
+    RecordingHooks()
+    {
+        hooks.attachAnimation = [this](CMeshObject& meshObject, const ImportedScenePtr& scene,
+                                       const std::string& path, const std::string& nodeName,
+                                       const aiMesh* mesh) {
+            attaches.push_back({&meshObject, scene.get(), path, nodeName, mesh});
+            keptScenes.push_back(scene);
+        };
+        hooks.addActiveAnimation = [this](CModelNode&, int clip) { activeClips.push_back(clip); };
+        SetModelAnimationHooks(&hooks);
+    }
+    ModelAnimationHooks hooks;
+    std::vector<AttachCall> attaches;
+    std::vector<ImportedScenePtr> keptScenes;
+    std::vector<int> activeClips;
+};
+
+unsigned CountNodeMeshReferences(const aiNode& node)
+{
+    unsigned count = node.mNumMeshes;
+    for (unsigned c = 0; c < node.mNumChildren; ++c)
+        count += CountNodeMeshReferences(*node.mChildren[c]);
+    return count;
+}
+
+std::set<std::string> NodeNamesWithMeshes(const aiNode& node)
+{
+    std::set<std::string> names;
+    if (node.mNumMeshes > 0)
+        names.insert(node.mName.C_Str());
+    for (unsigned c = 0; c < node.mNumChildren; ++c)
+        names.merge(NodeNamesWithMeshes(*node.mChildren[c]));
+    return names;
+}
+
+// An ASCII FBX file holding one node and one animation, no mesh.
+std::string WriteAnimationOnlyFile(const std::string& directory)
+{
+    aiScene scene;
+    scene.mRootNode = new aiNode("RootNode");
+    aiNode* hips[] = {new aiNode("Hips")};
+    scene.mRootNode->addChildren(1, hips);
+    scene.mNumMaterials = 1;
+    scene.mMaterials = new aiMaterial* [1] { new aiMaterial };
+    scene.mNumAnimations = 1;
+    scene.mAnimations = new aiAnimation* [1] { new aiAnimation };
+    aiAnimation& animation = *scene.mAnimations[0];
+    animation.mName = aiString("Take");
+    animation.mDuration = 10;
+    animation.mTicksPerSecond = 30;
+    animation.mNumChannels = 1;
+    animation.mChannels = new aiNodeAnim* [1] { new aiNodeAnim };
+    aiNodeAnim& channel = *animation.mChannels[0];
+    channel.mNodeName = aiString("Hips");
+    channel.mNumPositionKeys = 2;
+    channel.mPositionKeys = new aiVectorKey[2]{{0, {0, 0, 0}}, {10, {1, 0, 0}}};
+    channel.mNumRotationKeys = 1;
+    channel.mRotationKeys = new aiQuatKey[1]{{0, aiQuaternion()}};
+    channel.mNumScalingKeys = 1;
+    channel.mScalingKeys = new aiVectorKey[1]{{0, {1, 1, 1}}};
+    const std::string path = directory + "/walk.fbx";
+    Assimp::Exporter exporter;
+    EXPECT_EQ(exporter.Export(&scene, "fbxa", path), AI_SUCCESS) << exporter.GetErrorString();
+    return path;
+}
+
+// A shown model: root (mesh A) with children Arm (mesh B, child Hand with mesh C) and Leg
+// (mesh D).
+std::unique_ptr<CModelNode> MakeShownModel()
+{
+    auto root = std::make_unique<CModelNode>(nullptr, "");
+    root->isRoot = 1;
+    auto addMeshObject = [](CModelNode& node) {
+        node.meshObjects.push_back(std::make_unique<CMeshObject>());
+        node.meshObjects.back()->name = node.name.empty() ? "A" : node.name;
+    };
+    addMeshObject(*root);
+    auto arm = std::make_unique<CModelNode>(nullptr, "Arm");
+    addMeshObject(*arm);
+    auto hand = std::make_unique<CModelNode>(nullptr, "Hand");
+    addMeshObject(*hand);
+    arm->children.push_back(std::move(hand));
+    auto leg = std::make_unique<CModelNode>(nullptr, "Leg");
+    addMeshObject(*leg);
+    root->children.push_back(std::move(arm));
+    root->children.push_back(std::move(leg));
+    return root;
+}
+
+void ShowModel(CModelNode* model)
+{
+    SetShownModelAccess([model](const std::function<void(CModelNode*)>& use) { use(model); });
+}
+
+std::vector<std::string> AttachedNodeNames(const RecordingHooks& recorder)
+{
+    std::vector<std::string> names;
+    for (const AttachCall& call : recorder.attaches)
+        names.push_back(call.nodeName);
+    return names;
+}
+
+}  // namespace
+
+TEST_F(ModelImport, RealFilesMatchWhatTheImportLibraryReads)
+{
+    for (const char* file : {"box.fbx", "spider.fbx", "huesitos.fbx", "animation_with_skeleton.fbx",
+                             "cubes_with_names.fbx", "maxPbrMaterial_metalRough.fbx"}) {
+        SCOPED_TRACE(file);
+        const std::string path = kFbxDir + file;
+        auto root = Import(path);
+        ASSERT_NE(root, nullptr);
+        const aiScene* reference = aiImportFile(path.c_str(), kModelImportFlags);
+        ASSERT_NE(reference, nullptr);
+
+        EXPECT_EQ(root->isRoot, 1);
+        ASSERT_NE(root->scene, nullptr);
+        EXPECT_EQ(root->scene->mNumMeshes, reference->mNumMeshes);
+        std::vector<CMeshObject*> meshObjects;
+        root->CollectMeshObjects(meshObjects);
+        EXPECT_EQ(meshObjects.size(), CountNodeMeshReferences(*reference->mRootNode));
+
+        std::set<std::string> boneNames;
+        for (unsigned m = 0; m < reference->mNumMeshes; ++m) {
+            for (unsigned b = 0; b < reference->mMeshes[m]->mNumBones; ++b)
+                boneNames.insert(reference->mMeshes[m]->mBones[b]->mName.C_Str());
+        }
+        EXPECT_EQ(root->importContext->boneCount, boneNames.size());
+        EXPECT_EQ(root->importContext->boneTable.size(), boneNames.size());
+
+        for (CMeshObject* meshObject : meshObjects) {
+            const MeshData& mesh = *meshObject->meshData;
+            const aiMesh* const* ours = root->scene->mMeshes;
+            const size_t index =
+                std::find(ours, ours + root->scene->mNumMeshes, mesh.importedMesh) - ours;
+            ASSERT_LT(index, reference->mNumMeshes);
+            const aiMesh& expected = *reference->mMeshes[index];
+            size_t indexCount = 0;
+            for (unsigned f = 0; f < expected.mNumFaces; ++f)
+                indexCount += expected.mFaces[f].mNumIndices;
+            EXPECT_EQ(mesh.indices.size(), indexCount);
+            if (expected.HasTextureCoords(0)) {
+                EXPECT_EQ(mesh.vertexCount, expected.mNumVertices);
+                EXPECT_EQ(mesh.vertices.size(), size_t(expected.mNumVertices) * mesh.stride);
+                EXPECT_TRUE(meshObject->IsDrawable());
+            } else {
+                // box.fbx has no UVs: refused, never drawn.
+                EXPECT_EQ(mesh.stride, 0u);
+                EXPECT_FALSE(meshObject->IsDrawable());
+            }
+            EXPECT_EQ(mesh.hasBones, expected.mNumBones > 0 ? 1 : 0);
+            EXPECT_EQ(mesh.materialIndex, expected.mMaterialIndex);
+            EXPECT_EQ(meshObject->formatWord, mesh.format);
+            EXPECT_EQ(meshObject->modelPath, path);
+            EXPECT_EQ(mesh.context, root->importContext.get());
+            EXPECT_TRUE(NodeNamesWithMeshes(*reference->mRootNode).count(meshObject->name))
+                << meshObject->name;
+        }
+        aiReleaseImport(reference);
+    }
+}
+
+TEST_F(ModelImport, SkinnedMeshesReceiveTheirOwnAnimationAndClipZero)
+{
+    RecordingHooks recorder;
+    auto root = Import(kFbxDir + "huesitos.fbx");
+    ASSERT_NE(root, nullptr);
+    std::vector<CMeshObject*> meshObjects;
+    root->CollectMeshObjects(meshObjects);
+    size_t skinned = 0;
+    for (CMeshObject* meshObject : meshObjects)
+        skinned += meshObject->meshData->hasBones;
+    ASSERT_GT(skinned, 0u);
+    ASSERT_EQ(recorder.attaches.size(), skinned);
+    for (const AttachCall& call : recorder.attaches) {
+        EXPECT_EQ(call.scene, root->scene);
+        EXPECT_EQ(call.path, kFbxDir + "huesitos.fbx");
+        EXPECT_EQ(call.mesh, call.meshObject->meshData->importedMesh);
+    }
+    EXPECT_FALSE(recorder.activeClips.empty());
+    for (int clip : recorder.activeClips)
+        EXPECT_EQ(clip, 0);
+}
+
+TEST_F(ModelImport, DamagedFileFailsWithTheVersionHint)
+{
+    std::vector<std::string> callbackTexts;
+    auto root = Import(kFbxDir + "transparentTest.fbx",
+                       [&](const std::string& text) { callbackTexts.push_back(text); });
+    EXPECT_EQ(root, nullptr);
+    ASSERT_EQ(callbackTexts.size(), 2u);
+    EXPECT_NE(callbackTexts[0].find("FBX-Tokenize"), std::string::npos) << callbackTexts[0];
+    EXPECT_EQ(callbackTexts[1],
+              callbackTexts[0] + " : check if you exported with settings: FBX 2014/2015");
+    EXPECT_EQ(GetEngine()->scene->log.LastMessage(), callbackTexts[1]);
+    EXPECT_EQ(GetEngine()->scene->log.LastMessageLevel(), uint32_t(MessageLevelError));
+}
+
+TEST_F(ModelImport, FailureTextsKeepTokensizeTextsUnchanged)
+{
+    EXPECT_EQ(ModelImportFailureText("Tokensize failed"), "Tokensize failed");
+    EXPECT_EQ(ModelImportFailureText("tokensize failed"),
+              "tokensize failed : check if you exported with settings: FBX 2014/2015");
+    EXPECT_EQ(AnimationImportFailureText("x Tokensize"), "x Tokensize");
+    EXPECT_EQ(AnimationImportFailureText("bad"),
+              "bad :File error, Basic layout is missing, are the UV Coordinates present?");
+}
+
+TEST_F(ModelImport, MissingTruncatedAndRandomFilesFailWithAMessage)
+{
+    const std::string directory = TempDirectory("malformed");
+    std::vector<std::string> paths = {directory + "/missing.fbx"};
+
+    std::ifstream spider(kFbxDir + "spider.fbx", std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(spider)), {});
+    for (size_t cut : {size_t(0), size_t(20), size_t(27), size_t(300), content.size() / 2,
+                       content.size() * 3 / 4}) {
+        paths.push_back(directory + "/cut_" + std::to_string(cut) + ".fbx");
+        std::ofstream(paths.back(), std::ios::binary).write(content.data(), cut);
+    }
+    std::mt19937 random(1234);
+    for (size_t size : {size_t(1), size_t(64), size_t(4096), size_t(100000)}) {
+        const std::string heads[] = {"", std::string("Kaydara FBX Binary  \0\x1a\0", 23),
+                                     "; FBX 7.4.0 project file\n"};
+        for (const std::string& head : heads) {
+            paths.push_back(directory + "/random_" + std::to_string(size) + "_" +
+                            std::to_string(head.size()) + ".fbx");
+            std::string bytes = head;
+            for (size_t i = 0; i < size; ++i)
+                bytes.push_back(static_cast<char>(random()));
+            std::ofstream(paths.back(), std::ios::binary) << bytes;
+        }
+    }
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        const size_t before = GetEngine()->scene->log.Count();
+        EXPECT_EQ(Import(path), nullptr);
+        ASSERT_EQ(GetEngine()->scene->log.Count(), before + 1);
+        EXPECT_EQ(GetEngine()->scene->log.LastMessageLevel(), uint32_t(MessageLevelError));
+    }
+    std::filesystem::remove_all(directory);
+}
+
+TEST_F(ModelImport, AnimationOnlyFileIsHandedToTheShownModel)
+{
+    const std::string directory = TempDirectory("handover");
+    const std::string path = WriteAnimationOnlyFile(directory);
+    RecordingHooks recorder;
+
+    // With no model shown nothing receives it.
+    EXPECT_EQ(Import(path), nullptr);
+    EXPECT_TRUE(recorder.attaches.empty());
+
+    auto shown = MakeShownModel();
+    ShowModel(shown.get());
+    EXPECT_EQ(Import(path), nullptr);
+    EXPECT_EQ(AttachedNodeNames(recorder),
+              (std::vector<std::string>{"Hand", "Arm", "Leg", "Root"}));
+    for (const AttachCall& call : recorder.attaches) {
+        EXPECT_EQ(call.path, path);
+        EXPECT_EQ(call.mesh, nullptr);
+        ASSERT_NE(call.scene, nullptr);
+        EXPECT_EQ(call.scene->mNumAnimations, 1u);
+    }
+    EXPECT_EQ(recorder.attaches.back().meshObject, shown->meshObjects[0].get());
+    std::filesystem::remove_all(directory);
+}
+
+TEST_F(ModelImport, ImportAnimationFileHandsOverOrReportsTheFailure)
+{
+    const std::string directory = TempDirectory("animationfile");
+    const std::string path = WriteAnimationOnlyFile(directory);
+    RecordingHooks recorder;
+    EXPECT_TRUE(importer.ImportAnimationFile(path.c_str()));  // no model shown: still true
+    EXPECT_TRUE(recorder.attaches.empty());
+
+    auto shown = MakeShownModel();
+    ShowModel(shown.get());
+    EXPECT_TRUE(importer.ImportAnimationFile(path.c_str()));
+    EXPECT_EQ(recorder.attaches.size(), 4u);
+
+    const std::string damaged = kFbxDir + "transparentTest.fbx";
+    EXPECT_FALSE(importer.ImportAnimationFile(damaged.c_str()));
+    const std::string message = GetEngine()->scene->log.LastMessage();
+    EXPECT_NE(message.find("FBX-Tokenize"), std::string::npos);
+    EXPECT_TRUE(message.ends_with(
+        " :File error, Basic layout is missing, are the UV Coordinates present?"));
+    std::filesystem::remove_all(directory);
+}
+
+TEST_F(ModelImport, DestroyingAModelReleasesItsImportedScene)
+{
+    RecordingHooks recorder;
+    auto root = Import(kFbxDir + "huesitos.fbx");
+    ASSERT_NE(root, nullptr);
+    std::weak_ptr<const aiScene> scene = root->importContext->scene;
+    recorder.keptScenes.clear();  // the animation side would drop its clips with the model
+    root.reset();
+    EXPECT_TRUE(scene.expired());
+}
+
+TEST_F(ModelImport, LoadingTheSameModelManyTimesKeepsMemoryFlat)
+{
+    auto loadAndReplace = [this] {
+        auto model = Import(kFbxDir + "spider.fbx");
+        ASSERT_NE(model, nullptr);
+        ASSERT_TRUE(model->HasAnyMesh());
+    };
+    for (int i = 0; i < 3; ++i)
+        loadAndReplace();
+    const size_t before = mallinfo2().uordblks;
+    for (int i = 0; i < 25; ++i)
+        loadAndReplace();
+    const size_t after = mallinfo2().uordblks;
+    // One spider model holds well over 1 MiB; 25 kept copies could not hide in 256 KiB.
+    EXPECT_LT(after, before + 256 * 1024) << "before " << before << ", after " << after;
+}

@@ -1,0 +1,151 @@
+// Helpers shared by the model tests: the engine's message log, and small imported
+// scenes built in memory for cases that no model file shows.
+#pragma once
+
+#include <assimp/material.h>
+#include <assimp/scene.h>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "api/Engine.h"
+#include "models/ModelAnimationHooks.h"
+#include "models/ModelTextureSource.h"
+#include "scene/Scene.h"
+
+namespace modeltest {
+
+inline const std::string kFbxDir = "/usr/share/assimp/models/FBX/";
+
+// Every test starts with a fresh engine log and no hooks installed.
+class ModelTest : public ::testing::Test {
+   protected:
+    void SetUp() override
+    {
+        CreateEngineObject();
+        GetEngine()->scene = std::make_unique<CScene>();
+        GetEngine()->reloadRequested = false;
+        SetModelTextureSource(nullptr);
+        SetModelAnimationHooks(nullptr);
+        SetShownModelAccess(nullptr);
+    }
+    void TearDown() override
+    {
+        SetModelTextureSource(nullptr);
+        SetModelAnimationHooks(nullptr);
+        SetShownModelAccess(nullptr);
+    }
+
+    static std::vector<CMessageLog::Entry> Log() { return GetEngine()->scene->log.EntriesFrom(0); }
+    static bool Logged(const std::string& text, uint32_t level)
+    {
+        for (const auto& entry : Log()) {
+            if (entry.text == text && entry.level == level)
+                return true;
+        }
+        return false;
+    }
+};
+
+// A mesh of `count` vertices with positions (i, 2i, 3i), UV set 0 (i, -i) and one
+// triangle per three vertices. Further attributes are added by the tests.
+inline aiMesh* MakeMesh(unsigned count)
+{
+    auto* mesh = new aiMesh;
+    mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
+    mesh->mNumVertices = count;
+    mesh->mVertices = new aiVector3D[count];
+    mesh->mTextureCoords[0] = new aiVector3D[count];
+    mesh->mNumUVComponents[0] = 2;
+    for (unsigned i = 0; i < count; ++i) {
+        mesh->mVertices[i] = aiVector3D(float(i), float(2 * i), float(3 * i));
+        mesh->mTextureCoords[0][i] = aiVector3D(float(i), -float(i), 7.0f);
+    }
+    mesh->mNumFaces = count / 3;
+    mesh->mFaces = new aiFace[mesh->mNumFaces];
+    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+        mesh->mFaces[f].mNumIndices = 3;
+        mesh->mFaces[f].mIndices = new unsigned[3]{3 * f, 3 * f + 1, 3 * f + 2};
+    }
+    return mesh;
+}
+
+inline aiVector3D* FilledVectors(unsigned count, aiVector3D value)
+{
+    auto* vectors = new aiVector3D[count];
+    for (unsigned i = 0; i < count; ++i)
+        vectors[i] = value;
+    return vectors;
+}
+
+inline aiBone* MakeBone(const char* name, std::vector<aiVertexWeight> weights)
+{
+    auto* bone = new aiBone;
+    bone->mName = aiString(name);
+    bone->mNumWeights = static_cast<unsigned>(weights.size());
+    bone->mWeights = new aiVertexWeight[weights.size()];
+    for (size_t i = 0; i < weights.size(); ++i)
+        bone->mWeights[i] = weights[i];
+    return bone;
+}
+
+inline void SetBones(aiMesh& mesh, std::vector<aiBone*> bones)
+{
+    mesh.mNumBones = static_cast<unsigned>(bones.size());
+    mesh.mBones = new aiBone*[bones.size()];
+    for (size_t i = 0; i < bones.size(); ++i)
+        mesh.mBones[i] = bones[i];
+}
+
+// A scene owning `meshes` and `materialCount` empty materials, with a bare root node.
+inline std::unique_ptr<aiScene> MakeScene(std::vector<aiMesh*> meshes, unsigned materialCount = 1)
+{
+    auto scene = std::make_unique<aiScene>();
+    scene->mNumMeshes = static_cast<unsigned>(meshes.size());
+    scene->mMeshes = new aiMesh*[meshes.size() + 1];
+    for (size_t i = 0; i < meshes.size(); ++i)
+        scene->mMeshes[i] = meshes[i];
+    scene->mNumMaterials = materialCount;
+    scene->mMaterials = new aiMaterial*[materialCount + 1];
+    for (unsigned i = 0; i < materialCount; ++i)
+        scene->mMaterials[i] = new aiMaterial;
+    scene->mRootNode = new aiNode("RootNode");
+    return scene;
+}
+
+// A scene node with the given meshes, appended to `parent`.
+inline aiNode* AddNode(aiNode& parent, const char* name, std::vector<unsigned> meshes = {})
+{
+    auto* node = new aiNode(name);
+    node->mNumMeshes = static_cast<unsigned>(meshes.size());
+    if (!meshes.empty()) {
+        node->mMeshes = new unsigned[meshes.size()];
+        for (size_t i = 0; i < meshes.size(); ++i)
+            node->mMeshes[i] = meshes[i];
+    }
+    aiNode* children[] = {node};
+    parent.addChildren(1, children);
+    return node;
+}
+
+// Leaves the scene with its owner: the context must not release it.
+inline ImportedScenePtr Borrow(const aiScene& scene)
+{
+    return ImportedScenePtr(&scene, [](const aiScene*) {});
+}
+
+inline std::string TempDirectory(const std::string& name)
+{
+    std::string directory =
+        ::testing::TempDir() + "vornis_models_" + name + "_" + std::to_string(::getpid());
+    std::filesystem::create_directories(directory);
+    return directory;
+}
+
+}  // namespace modeltest
