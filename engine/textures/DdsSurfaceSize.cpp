@@ -33,26 +33,24 @@ DdsSurfaceSize ComputeSurfaceSize(uint32_t format, uint32_t width, uint32_t heig
         const uint64_t blocksWide = w > 0 ? std::max<uint64_t>(1, (w + 3) / 4) : 0;
         const uint64_t blocksHigh = h > 0 ? std::max<uint64_t>(1, (h + 3) / 4) : 0;
         size.rowBytes = blocksWide * blockBytes;
-        size.rowCount = blocksHigh;
         size.surfaceBytes = size.rowBytes * blocksHigh;
         return size;
     }
 
+    uint64_t rowCount = h;
     switch (format) {
         case DXGI_FORMAT_R8G8_B8G8_UNORM:
         case DXGI_FORMAT_G8R8_G8B8_UNORM:
         case DXGI_FORMAT_YUY2:
             size.rowBytes = ((w + 1) / 2) * 4;
-            size.rowCount = h;
             break;
         case DXGI_FORMAT_Y210:
         case DXGI_FORMAT_Y216:
             size.rowBytes = ((w + 1) / 2) * 8;
-            size.rowCount = h;
             break;
         case DXGI_FORMAT_NV11:
             size.rowBytes = ((w + 3) / 4) * 4;
-            size.rowCount = h * 2;
+            rowCount = h * 2;
             break;
         case DXGI_FORMAT_NV12:
         case DXGI_FORMAT_420_OPAQUE:
@@ -62,7 +60,6 @@ DdsSurfaceSize ComputeSurfaceSize(uint32_t format, uint32_t width, uint32_t heig
                 (format == DXGI_FORMAT_P010 || format == DXGI_FORMAT_P016) ? 4 : 2;
             size.rowBytes = ((w + 1) / 2) * elementBytes;
             size.surfaceBytes = size.rowBytes * h + (size.rowBytes * h) / 2;
-            size.rowCount = h + (h + 1) / 2;
             return size;
         }
         default: {
@@ -70,10 +67,9 @@ DdsSurfaceSize ComputeSurfaceSize(uint32_t format, uint32_t width, uint32_t heig
             if (bits == 0)
                 return size;
             size.rowBytes = (w * bits + 7) / 8;
-            size.rowCount = h;
             break;
         }
     }
-    size.surfaceBytes = size.rowBytes * size.rowCount;
+    size.surfaceBytes = size.rowBytes * rowCount;
     return size;
 }

@@ -6,7 +6,6 @@
 struct DdsSurfaceSize {
     uint64_t rowBytes = 0;
     uint64_t surfaceBytes = 0;
-    uint64_t rowCount = 0;  // rows of rowBytes in one surface (block rows for BC)
 };
 
 // Formats with 0 bits per pixel give all zeros.

@@ -124,10 +124,14 @@ DdsWriteResult BuildDdsFile(uint32_t format, uint32_t width, uint32_t height, ui
         return out;
     }
     const DdsSurfaceSize size = ComputeSurfaceSize(format, width, height);
+    // Rows of rowBytes fill the surface; planar formats end in a partial row.
+    const uint64_t rowCount = (size.surfaceBytes + size.rowBytes - 1) / size.rowBytes;
     const uint64_t copyBytes = std::min(size.rowBytes, rowPitch);
-    // The source must hold every row the copy reads.
-    if (copyBytes > source.size() ||
-        (size.rowCount > 1 && rowPitch > (source.size() - copyBytes) / (size.rowCount - 1))) {
+    const uint64_t lastRowBytes =
+        std::min(copyBytes, size.surfaceBytes - (rowCount - 1) * size.rowBytes);
+    // The source must hold every byte the copy reads; the last row reaches furthest.
+    if (lastRowBytes > source.size() ||
+        (rowCount > 1 && rowPitch > (source.size() - lastRowBytes) / (rowCount - 1))) {
         out.result = texture_result::InvalidArgument;
         return out;
     }
@@ -160,8 +164,11 @@ DdsWriteResult BuildDdsFile(uint32_t format, uint32_t width, uint32_t height, ui
     }
     out.bytes.resize(headerBytes + size.surfaceBytes, 0);
     uint8_t* rows = out.bytes.data() + headerBytes;
-    for (uint64_t row = 0; row < size.rowCount; ++row)
-        std::memcpy(rows + row * size.rowBytes, source.data() + row * rowPitch, copyBytes);
+    for (uint64_t row = 0; row < rowCount; ++row) {
+        const uint64_t offset = row * size.rowBytes;
+        std::memcpy(rows + offset, source.data() + row * rowPitch,
+                    std::min(copyBytes, size.surfaceBytes - offset));
+    }
     return out;
 }
 

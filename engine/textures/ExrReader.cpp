@@ -35,6 +35,10 @@ uint8_t ExrChannelToByte(float value)
 
 std::optional<ExrImage> ReadExrImage(const std::filesystem::path& path)
 {
+    // The library opens whatever it is given and would block on a pipe.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return std::nullopt;
     try {
         Imf::RgbaInputFile file(path.c_str());
         const Imath::Box2i window = file.dataWindow();

@@ -77,14 +77,3 @@ TEST(DdsFailureMessages, GoToTheEngineLogAtErrorLevel)
     EXPECT_EQ(log.LastMessage(), "Error: DDS needs to be power of two!");
     EXPECT_EQ(log.LastMessageLevel(), static_cast<uint32_t>(MessageLevelError));
 }
-
-TEST(TextureLoadMessages, TextsCarryThePath)
-{
-    EXPECT_EQ(TgaUsedWarning("/a/b.tga"),
-              "Warning: TGA texture used, use DDS to better represent it in engine: /a/b.tga");
-    EXPECT_EQ(TgaErrorMessage("/a/b.tga"),
-              "Texture error!, targa error: only 32 bits targa files are supported/a/b.tga");
-    EXPECT_EQ(UnsupportedTextureMessage("x.png"),
-              "Texture error! The format is not supported: x.png");
-    EXPECT_EQ(TextureReloadedMessage("x.dds"), "Texture modified and reloaded : x.dds");
-}

@@ -19,23 +19,7 @@ uint32_t Word(const std::vector<uint8_t>& bytes, size_t offset)
 }
 
 // Header words by offset in the file (magic at 0, header from 4).
-enum : size_t {
-    kFlags = 8,
-    kHeight = 12,
-    kWidth = 16,
-    kPitch = 20,
-    kDepth = 24,
-    kMips = 28,
-    kPfFlags = 80,
-    kFourCC = 84,
-    kBits = 88,
-    kRMask = 92,
-    kGMask = 96,
-    kBMask = 100,
-    kAMask = 104,
-    kCaps = 108,
-    kCaps2 = 112,
-};
+enum : size_t { kFlags = 8, kPitch = 20, kPfFlags = 80, kFourCC = 84, kRMask = 92, kBMask = 100 };
 
 }  // namespace
 
@@ -45,22 +29,16 @@ TEST(DdsWriterHeaders, OnePixelRgba8FileIs132Bytes)
     DdsWriteResult file = BuildDdsFile(DXGI_FORMAT_R8G8B8A8_UNORM, 1, 1, 4, texel);
     ASSERT_EQ(file.result, texture_result::Ok);
     ASSERT_EQ(file.bytes.size(), 132u);
-    EXPECT_EQ(Word(file.bytes, 0), kDdsMagic);
-    EXPECT_EQ(Word(file.bytes, 4), 124u);
-    EXPECT_EQ(Word(file.bytes, kFlags), 0x2100Fu);
-    EXPECT_EQ(Word(file.bytes, kPitch), 4u);
-    EXPECT_EQ(Word(file.bytes, kDepth), 0u);
-    EXPECT_EQ(Word(file.bytes, kMips), 1u);
-    EXPECT_EQ(Word(file.bytes, 76), 32u);
-    EXPECT_EQ(Word(file.bytes, kPfFlags), 0x41u);
-    EXPECT_EQ(Word(file.bytes, kBits), 32u);
-    EXPECT_EQ(Word(file.bytes, kRMask), 0xFFu);
-    EXPECT_EQ(Word(file.bytes, kGMask), 0xFF00u);
-    EXPECT_EQ(Word(file.bytes, kBMask), 0xFF0000u);
-    EXPECT_EQ(Word(file.bytes, kAMask), 0xFF000000u);
-    EXPECT_EQ(Word(file.bytes, kCaps), 0x1000u);
-    EXPECT_EQ(Word(file.bytes, kCaps2), 0u);
-    EXPECT_EQ(Word(file.bytes, 128), 0x04030201u);
+    // offset, value: magic, size, flags, height, width, pitch, depth, mips, then the pixel
+    // format (size, flags, code, bits, four masks), caps, caps2, the first texel.
+    const std::pair<size_t, uint32_t> words[] = {
+        {0, kDdsMagic},    {4, 124},      {8, 0x2100F}, {12, 1},           {16, 1},
+        {20, 4},           {24, 0},       {28, 1},      {76, 32},          {80, 0x41},
+        {84, 0},           {88, 32},      {92, 0xFF},   {96, 0xFF00},      {100, 0xFF0000},
+        {104, 0xFF000000}, {108, 0x1000}, {112, 0},     {128, 0x04030201},
+    };
+    for (const auto& [offset, value] : words)
+        EXPECT_EQ(Word(file.bytes, offset), value) << "offset " << offset;
 }
 
 TEST(DdsWriterHeaders, BgraMasksAndBlockCompressedLinearSize)
@@ -147,6 +125,22 @@ TEST(DdsWriterRows, PitchPaddingIsDroppedAndShortSourcesRefused)
     ASSERT_EQ(file.result, texture_result::Ok);
     EXPECT_EQ(std::vector<uint8_t>(file.bytes.begin() + 128, file.bytes.end()),
               (std::vector<uint8_t>{5, 5, 5, 5, 0, 0, 0, 0, 6, 6, 6, 6, 0, 0, 0, 0}));
+}
+
+TEST(DdsWriterRows, PlanarSurfaceWithOddHeightEndsInAPartialRow)
+{
+    // NV12 4 x 3: rows of 4 bytes, surface 12 + 6 bytes, so the fifth row is half a row.
+    std::vector<uint8_t> source(5 * 8, 0);
+    for (size_t i = 0; i < source.size(); ++i)
+        source[i] = static_cast<uint8_t>(i);
+    DdsWriteResult file = BuildDdsFile(DXGI_FORMAT_NV12, 4, 3, 8, source);
+    ASSERT_EQ(file.result, texture_result::Ok);
+    ASSERT_EQ(file.bytes.size(), 148u + 18u);
+    EXPECT_EQ(std::vector<uint8_t>(file.bytes.end() - 2, file.bytes.end()),
+              (std::vector<uint8_t>{32, 33}));
+    source.resize(4 * 8 + 1);  // the partial row needs 2 bytes at 32
+    EXPECT_EQ(BuildDdsFile(DXGI_FORMAT_NV12, 4, 3, 8, source).result,
+              texture_result::InvalidArgument);
 }
 
 TEST(DdsWriterRoundTrip, WrittenFilesReadBackWithTheirFormat)

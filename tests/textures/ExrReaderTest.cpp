@@ -1,5 +1,6 @@
 #include <ImfRgbaFile.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "TextureTestFiles.h"
 #include "textures/ExrImage.h"
@@ -74,6 +75,8 @@ TEST(ExrReader, UnreadableFilesGiveNothing)
     std::vector<uint8_t> header = {0x76, 0x2f, 0x31, 0x01, 2, 0, 0, 0};
     WriteBytes(dir / "cut.exr", header);
     EXPECT_FALSE(ReadExrImage(dir / "cut.exr").has_value());
+    ASSERT_EQ(mkfifo((dir / "pipe.exr").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadExrImage(dir / "pipe.exr").has_value());  // and does not block
 }
 
 TEST(ExrReader, ChannelConversionClampsAndRounds)
