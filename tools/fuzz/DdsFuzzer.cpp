@@ -1,7 +1,8 @@
-// libFuzzer target for the DDS reader: any bytes must parse or fail cleanly, and every
-// span handed out must lie inside the input.
+// libFuzzer target for the DDS reader and writer: any bytes must parse or fail cleanly,
+// every span handed out must lie inside the input, and written files must read back.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 #include "textures/DdsDescription.h"
@@ -24,11 +25,40 @@ void TouchAll(std::span<const uint8_t> bytes)
     sink = bytes.back();
 }
 
+uint32_t Word(const uint8_t* bytes)
+{
+    uint32_t value;
+    std::memcpy(&value, bytes, 4);
+    return value;
+}
+
+// The same bytes as writer input: format, width, height and pitch from the first 16
+// bytes (sizes kept small), texel rows from the rest. What the writer accepts must read
+// back as the same format and size.
+void FuzzWriter(std::span<const uint8_t> input)
+{
+    if (input.size() < 16)
+        return;
+    const uint32_t format = Word(input.data()) % 200;
+    const uint32_t width = Word(input.data() + 4) % 70;
+    const uint32_t height = Word(input.data() + 8) % 70;
+    const uint64_t pitch = Word(input.data() + 12) % 1200;
+    DdsWriteResult written = BuildDdsFile(format, width, height, pitch, input.subspan(16));
+    if (written.result != texture_result::Ok)
+        return;
+    DdsParseResult read = ParseDds(written.bytes);
+    if (read.result != texture_result::Ok || read.image.format != format ||
+        read.image.width != width || read.image.height != height ||
+        read.image.subresources[0].data.size() != written.bytes.size() - (read.dx10 ? 148 : 128))
+        __builtin_trap();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::span<const uint8_t> file(data, size);
+    FuzzWriter(file);
     DdsParseResult parsed = ParseDds(file);
     if (parsed.header) {
         const DdsHeaderDx10* dx10 = parsed.dx10 ? &*parsed.dx10 : nullptr;
