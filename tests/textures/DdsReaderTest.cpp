@@ -59,9 +59,17 @@ const LegacyRow kLegacyRows[] = {
     {"116", CodeFormat(116), DXGI_FORMAT_R32G32B32A32_FLOAT, 64},
 };
 
-DdsParseResult Parse(const std::vector<uint8_t>& bytes)
+// The parse result together with the bytes its spans point into.
+struct Parsed : DdsParseResult {
+    std::vector<uint8_t> bytes;
+};
+
+Parsed Parse(std::vector<uint8_t> bytes)
 {
-    return ParseDds(bytes);
+    Parsed parsed;
+    parsed.bytes = std::move(bytes);
+    static_cast<DdsParseResult&>(parsed) = ParseDds(parsed.bytes);
+    return parsed;
 }
 
 DdsHeaderDx10 Dx10(uint32_t format, uint32_t dimension, uint32_t arraySize, uint32_t misc = 0)
@@ -79,7 +87,7 @@ TEST(DdsPixelFormats, EveryLegacyRowMapsToItsFormatAndSize)
         SCOPED_TRACE(row.label);
         const DdsHeader header = MakeHeader(4, 4, 1, row.pixelFormat);
         const uint64_t surface = row.rowBytesAt4 * (IsBlockCompressed(row.format) ? 1 : 4);
-        DdsParseResult parsed = Parse(DdsBytes(header, surface));
+        Parsed parsed = Parse(DdsBytes(header, surface));
         ASSERT_EQ(parsed.result, texture_result::Ok);
         EXPECT_EQ(parsed.image.format, row.format);
         ASSERT_EQ(parsed.image.subresources.size(), 1u);
@@ -102,7 +110,7 @@ TEST(DdsPixelFormats, UnlistedLayoutsAreNotSupported)
         MaskFormat(0x0, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000),  // no flag at all
     };
     for (const DdsPixelFormat& pf : unsupported) {
-        DdsParseResult parsed = Parse(DdsBytes(MakeHeader(4, 4, 1, pf), 256));
+        Parsed parsed = Parse(DdsBytes(MakeHeader(4, 4, 1, pf), 256));
         EXPECT_EQ(parsed.result, texture_result::NotSupported);
         EXPECT_TRUE(parsed.header.has_value());
     }
@@ -132,7 +140,7 @@ TEST(DdsContainer, ShortOrMalformedFilesFailWithoutHeader)
 {
     std::vector<uint8_t> good = DdsBytes(MakeHeader(1, 1, 1, kRgba8), 4);
     std::vector<uint8_t> cut(good.begin(), good.begin() + 127);
-    DdsParseResult parsed = Parse(cut);
+    Parsed parsed = Parse(cut);
     EXPECT_EQ(parsed.result, texture_result::Fail);
     EXPECT_FALSE(parsed.header.has_value());
 
@@ -160,7 +168,7 @@ TEST(DdsContainer, ShortOrMalformedFilesFailWithoutHeader)
 TEST(DdsContainer, HeaderIsHandedBackWhenTheTextureIsRejected)
 {
     DdsHeader header = MakeHeader(300, 200, 1, kRgba8);
-    DdsParseResult parsed = Parse(DdsBytes(header, 10));  // far too little data
+    Parsed parsed = Parse(DdsBytes(header, 10));  // far too little data
     EXPECT_EQ(parsed.result, texture_result::EndOfData);
     ASSERT_TRUE(parsed.header.has_value());
     EXPECT_EQ(parsed.header->width, 300u);
@@ -170,11 +178,11 @@ TEST(DdsContainer, HeaderIsHandedBackWhenTheTextureIsRejected)
 
 TEST(DdsSizes, BlockCompressedSurfacesRoundUpToBlocks)
 {
-    DdsParseResult bc1 = Parse(DdsBytes(MakeHeader(1, 1, 1, CodeFormat("DXT1")), 8));
+    Parsed bc1 = Parse(DdsBytes(MakeHeader(1, 1, 1, CodeFormat("DXT1")), 8));
     ASSERT_EQ(bc1.result, texture_result::Ok);
     EXPECT_EQ(bc1.image.subresources[0].surfaceBytes, 8u);
 
-    DdsParseResult bc3 = Parse(DdsBytes(MakeHeader(5, 3, 1, CodeFormat("DXT5")), 32));
+    Parsed bc3 = Parse(DdsBytes(MakeHeader(5, 3, 1, CodeFormat("DXT5")), 32));
     ASSERT_EQ(bc3.result, texture_result::Ok);
     EXPECT_EQ(bc3.image.subresources[0].rowBytes, 32u);
     EXPECT_EQ(bc3.image.subresources[0].surfaceBytes, 32u);
@@ -183,7 +191,7 @@ TEST(DdsSizes, BlockCompressedSurfacesRoundUpToBlocks)
 TEST(DdsSizes, MipChainOfNonPowerOfTwoImageLiesBackToBack)
 {
     // 6 x 3 RGBA8 with its full chain: 6x3, 3x1, 1x1.
-    DdsParseResult parsed = Parse(DdsBytes(MakeHeader(6, 3, 3, kRgba8), 72 + 12 + 4));
+    Parsed parsed = Parse(DdsBytes(MakeHeader(6, 3, 3, kRgba8), 72 + 12 + 4));
     ASSERT_EQ(parsed.result, texture_result::Ok);
     const DdsImage& image = parsed.image;
     EXPECT_EQ(image.mipCount, 3u);
@@ -203,7 +211,7 @@ TEST(DdsSizes, MipChainOfNonPowerOfTwoImageLiesBackToBack)
 
 TEST(DdsSizes, MipCountZeroMeansOne)
 {
-    DdsParseResult parsed = Parse(DdsBytes(MakeHeader(2, 2, 0, kRgba8), 16));
+    Parsed parsed = Parse(DdsBytes(MakeHeader(2, 2, 0, kRgba8), 16));
     ASSERT_EQ(parsed.result, texture_result::Ok);
     EXPECT_EQ(parsed.image.mipCount, 1u);
     EXPECT_EQ(parsed.header->mipMapCount, 0u);
@@ -214,7 +222,7 @@ TEST(DdsCubeMaps, FacesWithMipsAreSliceMajor)
     DdsHeader header = MakeHeader(4, 4, 3, CodeFormat("DXT1"));
     header.caps2 = kDdsCaps2Cubemap | kDdsCaps2AllFaces;
     // Each face: 8 + 8 + 8 bytes (4x4, 2x2, 1x1 are one block each).
-    DdsParseResult parsed = Parse(DdsBytes(header, 6 * 24));
+    Parsed parsed = Parse(DdsBytes(header, 6 * 24));
     ASSERT_EQ(parsed.result, texture_result::Ok);
     const DdsImage& image = parsed.image;
     EXPECT_TRUE(image.isCube);
@@ -251,7 +259,7 @@ TEST(DdsVolumes, LegacyVolumeUsesDepthAndHalvesIt)
     header.depth = 4;
     header.caps2 = 0x200000;
     // 4x4x4, 2x2x2, 1x1x1.
-    DdsParseResult parsed = Parse(DdsBytes(header, 256 + 32 + 4));
+    Parsed parsed = Parse(DdsBytes(header, 256 + 32 + 4));
     ASSERT_EQ(parsed.result, texture_result::Ok);
     EXPECT_EQ(parsed.image.dimension, DdsDimension::Texture3D);
     EXPECT_EQ(parsed.image.depth, 4u);
@@ -263,7 +271,7 @@ TEST(DdsVolumes, LegacyVolumeUsesDepthAndHalvesIt)
 TEST(DdsExtendedHeader, ArraysOfEveryDimension)
 {
     const DdsHeaderDx10 array2D = Dx10(DXGI_FORMAT_BC7_UNORM, kDdsDimension2D, 3);
-    DdsParseResult parsed = Parse(DdsBytes(MakeDx10Header(8, 8, 2), 3 * (64 + 16), &array2D));
+    Parsed parsed = Parse(DdsBytes(MakeDx10Header(8, 8, 2), 3 * (64 + 16), &array2D));
     ASSERT_EQ(parsed.result, texture_result::Ok);
     EXPECT_EQ(parsed.image.arraySize, 3u);
     EXPECT_EQ(parsed.image.At(2, 1).data.data() - parsed.image.At(0, 0).data.data(), 2 * 80 + 64);
@@ -323,7 +331,7 @@ TEST(DdsExtendedHeader, RejectedHeaders)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dx10.dxgiFormat);
-        DdsParseResult parsed = Parse(DdsBytes(header, 64, &c.dx10));
+        Parsed parsed = Parse(DdsBytes(header, 64, &c.dx10));
         EXPECT_EQ(parsed.result, c.expected);
         EXPECT_TRUE(parsed.header.has_value());
         EXPECT_TRUE(parsed.dx10.has_value());
@@ -362,7 +370,7 @@ TEST(DdsLimits, LargestHeadersOnATinyFileEndQuickly)
     // nothing in proportion to the claimed sizes.
     const DdsHeaderDx10 huge =
         Dx10(DXGI_FORMAT_R32G32B32A32_FLOAT, kDdsDimension2D, 341, kDdsMiscTextureCube);
-    DdsParseResult parsed = Parse(DdsBytes(MakeDx10Header(16384, 16384, 15), 100, &huge));
+    Parsed parsed = Parse(DdsBytes(MakeDx10Header(16384, 16384, 15), 100, &huge));
     EXPECT_EQ(parsed.result, texture_result::EndOfData);
 
     DdsHeader volume = MakeHeader(2048, 2048, 12, kRgba8);
@@ -373,7 +381,7 @@ TEST(DdsLimits, LargestHeadersOnATinyFileEndQuickly)
 
 TEST(DdsRetry, DropsLevelsAboveTheCap)
 {
-    DdsParseResult parsed = Parse(DdsBytes(MakeHeader(8, 4, 3, kRgba8), 128 + 32 + 8));
+    Parsed parsed = Parse(DdsBytes(MakeHeader(8, 4, 3, kRgba8), 128 + 32 + 8));
     ASSERT_EQ(parsed.result, texture_result::Ok);
     std::optional<DdsImage> reduced = DropMipsAboveCap(parsed.image, 4);
     ASSERT_TRUE(reduced.has_value());
