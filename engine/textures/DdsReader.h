@@ -1,0 +1,47 @@
+// Reads DDS files into a DdsImage ready for upload, with every size the file states
+// checked against the bytes it holds.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "textures/DdsImage.h"
+#include "textures/DdsLayout.h"
+
+struct DdsParseResult {
+    int32_t result = 0;  // texture_result code
+    // Set as soon as magic and sizes were found valid, also when the texture was then
+    // rejected, so that callers can tell a size problem from a format problem.
+    std::optional<DdsHeader> header;
+    std::optional<DdsHeaderDx10> dx10;
+    DdsImage image;  // spans into the parsed bytes; valid only when result is 0
+};
+
+// Parses the whole file's bytes. The image's spans point into `file`.
+DdsParseResult ParseDds(std::span<const uint8_t> file);
+
+// A DDS file read from disk; `parsed.image` points into `bytes`, so the two stay together.
+struct DdsFile {
+    std::vector<uint8_t> bytes;
+    DdsParseResult parsed;
+
+    DdsFile() = default;
+    DdsFile(const DdsFile&) = delete;
+    DdsFile& operator=(const DdsFile&) = delete;
+    DdsFile(DdsFile&&) = default;
+    DdsFile& operator=(DdsFile&&) = default;
+};
+
+// Reads and parses a file (smaller than 4 GiB). A file that cannot be opened gives the
+// operating system's error and no header.
+DdsFile ReadDdsFile(const std::filesystem::path& path);
+
+// The size cap for a second attempt when the device refuses a texture with several mips.
+uint32_t DdsRetrySizeCap(DdsDimension dimension);
+
+// The image without the leading mip levels whose width, height or depth exceed `cap`.
+// Nothing when no level is left or the image has fewer than 2 levels.
+std::optional<DdsImage> DropMipsAboveCap(const DdsImage& image, uint32_t cap);

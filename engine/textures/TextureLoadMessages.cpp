@@ -1,0 +1,41 @@
+#include "textures/TextureLoadMessages.h"
+
+#include <bit>
+
+#include "api/Engine.h"
+
+std::string_view DdsFailureMessage(const DdsHeader* header)
+{
+    const uint32_t width = header ? header->width : 0;
+    const uint32_t height = header ? header->height : 0;
+    if (std::has_single_bit(width) && std::has_single_bit(height))
+        return kDdsUnknownFormatMessage;
+    return kDdsNotPowerOfTwoMessage;
+}
+
+std::string TgaUsedWarning(std::string_view path)
+{
+    return "Warning: TGA texture used, use DDS to better represent it in engine: " +
+           std::string(path);
+}
+
+std::string TgaErrorMessage(std::string_view path)
+{
+    return "Texture error!, targa error: only 32 bits targa files are supported" +
+           std::string(path);
+}
+
+std::string UnsupportedTextureMessage(std::string_view path)
+{
+    return "Texture error! The format is not supported: " + std::string(path);
+}
+
+std::string TextureReloadedMessage(std::string_view path)
+{
+    return "Texture modified and reloaded : " + std::string(path);
+}
+
+void ReportDdsFailure(const DdsHeader* header)
+{
+    ReportMessage(std::string(DdsFailureMessage(header)), MessageLevelError);
+}

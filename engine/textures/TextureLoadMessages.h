@@ -1,0 +1,23 @@
+// The log lines of texture loading, in the words users and scripts know them by.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "textures/DdsLayout.h"
+
+inline constexpr std::string_view kDdsUnknownFormatMessage =
+    "Error: Unknown DDS format, please choose another dds format";
+inline constexpr std::string_view kDdsNotPowerOfTwoMessage = "Error: DDS needs to be power of two!";
+
+// The message for a DDS file the reader rejected. Without a header (the file could not be
+// read at all) the sizes count as 0, so the message blames the size.
+std::string_view DdsFailureMessage(const DdsHeader* header);
+
+std::string TgaUsedWarning(std::string_view path);
+std::string TgaErrorMessage(std::string_view path);
+std::string UnsupportedTextureMessage(std::string_view path);
+std::string TextureReloadedMessage(std::string_view path);
+
+// Logs DdsFailureMessage at error level.
+void ReportDdsFailure(const DdsHeader* header);

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include "TextureTestFiles.h"
+#include "textures/DdsReader.h"
+#include "textures/DdsWriter.h"
+#include "textures/DxgiFormat.h"
+#include "textures/Screenshot.h"
+#include "textures/TextureResult.h"
+
+using namespace texture_test;
+
+namespace {
+
+uint32_t Word(const std::vector<uint8_t>& bytes, size_t offset)
+{
+    uint32_t value;
+    std::memcpy(&value, bytes.data() + offset, 4);
+    return value;
+}
+
+// Header words by offset in the file (magic at 0, header from 4).
+enum : size_t { kFlags = 8, kPitch = 20, kPfFlags = 80, kFourCC = 84, kRMask = 92, kBMask = 100 };
+
+}  // namespace
+
+TEST(DdsWriterHeaders, OnePixelRgba8FileIs132Bytes)
+{
+    const uint8_t texel[4] = {1, 2, 3, 4};
+    DdsWriteResult file = BuildDdsFile(DXGI_FORMAT_R8G8B8A8_UNORM, 1, 1, 4, texel);
+    ASSERT_EQ(file.result, texture_result::Ok);
+    ASSERT_EQ(file.bytes.size(), 132u);
+    // offset, value: magic, size, flags, height, width, pitch, depth, mips, then the pixel
+    // format (size, flags, code, bits, four masks), caps, caps2, the first texel.
+    const std::pair<size_t, uint32_t> words[] = {
+        {0, kDdsMagic},    {4, 124},      {8, 0x2100F}, {12, 1},           {16, 1},
+        {20, 4},           {24, 0},       {28, 1},      {76, 32},          {80, 0x41},
+        {84, 0},           {88, 32},      {92, 0xFF},   {96, 0xFF00},      {100, 0xFF0000},
+        {104, 0xFF000000}, {108, 0x1000}, {112, 0},     {128, 0x04030201},
+    };
+    for (const auto& [offset, value] : words)
+        EXPECT_EQ(Word(file.bytes, offset), value) << "offset " << offset;
+}
+
+TEST(DdsWriterHeaders, BgraMasksAndBlockCompressedLinearSize)
+{
+    std::vector<uint8_t> source(64, 7);
+    DdsWriteResult bgra = BuildDdsFile(DXGI_FORMAT_B8G8R8A8_UNORM, 2, 2, 8, source);
+    ASSERT_EQ(bgra.result, texture_result::Ok);
+    EXPECT_EQ(Word(bgra.bytes, kRMask), 0xFF0000u);
+    EXPECT_EQ(Word(bgra.bytes, kBMask), 0xFFu);
+    EXPECT_EQ(Word(bgra.bytes, kPitch), 8u);
+
+    // 8 x 8 BC1: 2 x 2 blocks of 8 bytes; the rows handed in are block rows.
+    DdsWriteResult bc1 = BuildDdsFile(DXGI_FORMAT_BC1_UNORM, 8, 8, 16, source);
+    ASSERT_EQ(bc1.result, texture_result::Ok);
+    EXPECT_EQ(Word(bc1.bytes, kFlags), 0xA1007u);
+    EXPECT_EQ(Word(bc1.bytes, kPitch), 32u);
+    EXPECT_EQ(Word(bc1.bytes, kPfFlags), 0x4u);
+    EXPECT_EQ(Word(bc1.bytes, kFourCC), MakeFourCC('D', 'X', 'T', '1'));
+    EXPECT_EQ(bc1.bytes.size(), 128u + 32u);
+
+    const std::pair<uint32_t, uint32_t> codes[] = {
+        {DXGI_FORMAT_BC2_UNORM, MakeFourCC('D', 'X', 'T', '3')},
+        {DXGI_FORMAT_BC3_UNORM, MakeFourCC('D', 'X', 'T', '5')},
+        {DXGI_FORMAT_BC4_SNORM, MakeFourCC('B', 'C', '4', 'S')},
+        {DXGI_FORMAT_BC5_UNORM, MakeFourCC('B', 'C', '5', 'U')},
+        {DXGI_FORMAT_YUY2, MakeFourCC('Y', 'U', 'Y', '2')},
+        {DXGI_FORMAT_R16G16B16A16_FLOAT, 113},
+        {DXGI_FORMAT_R16_FLOAT, 111},
+    };
+    for (const auto& [format, code] : codes) {
+        DdsWriteResult file = BuildDdsFile(format, 4, 4, 32, std::vector<uint8_t>(128, 1));
+        ASSERT_EQ(file.result, texture_result::Ok) << format;
+        EXPECT_EQ(Word(file.bytes, kFourCC), code) << format;
+        EXPECT_EQ(Word(file.bytes, kFlags), IsBlockCompressed(format) ? 0xA1007u : 0x2100Fu);
+    }
+}
+
+TEST(DdsWriterHeaders, OtherFormatsGetTheExtendedHeader)
+{
+    std::vector<uint8_t> source(16 * 2, 3);
+    DdsWriteResult bc7 = BuildDdsFile(DXGI_FORMAT_BC7_UNORM_SRGB, 4, 8, 16, source);
+    ASSERT_EQ(bc7.result, texture_result::Ok);
+    EXPECT_EQ(Word(bc7.bytes, kFourCC), kDdsFourCCDx10);
+    EXPECT_EQ(Word(bc7.bytes, kFlags), 0xA1007u);
+    EXPECT_EQ(Word(bc7.bytes, 128), static_cast<uint32_t>(DXGI_FORMAT_BC7_UNORM_SRGB));
+    EXPECT_EQ(Word(bc7.bytes, 132), 3u);
+    EXPECT_EQ(Word(bc7.bytes, 136), 0u);
+    EXPECT_EQ(Word(bc7.bytes, 140), 1u);
+    EXPECT_EQ(Word(bc7.bytes, 144), 0u);
+    EXPECT_EQ(bc7.bytes.size(), 148u + 32u);
+}
+
+TEST(DdsWriterHeaders, PaletteAndUnknownFormatsAreNotSupported)
+{
+    std::vector<uint8_t> source(64, 0);
+    for (uint32_t format : {DXGI_FORMAT_AI44, DXGI_FORMAT_IA44, DXGI_FORMAT_P8, DXGI_FORMAT_A8P8,
+                            DXGI_FORMAT_UNKNOWN}) {
+        EXPECT_EQ(BuildDdsFile(format, 2, 2, 8, source).result, texture_result::NotSupported);
+    }
+}
+
+TEST(DdsWriterRows, PitchPaddingIsDroppedAndShortSourcesRefused)
+{
+    // 2 x 2 RGBA8 rows 12 bytes apart, the last 4 of each row padding.
+    std::vector<uint8_t> source = {1, 1, 1, 1, 2, 2, 2, 2, 9, 9, 9, 9, 3, 3, 3, 3, 4, 4, 4, 4};
+    DdsWriteResult file = BuildDdsFile(DXGI_FORMAT_R8G8B8A8_UNORM, 2, 2, 12, source);
+    ASSERT_EQ(file.result, texture_result::Ok);
+    EXPECT_EQ(std::vector<uint8_t>(file.bytes.begin() + 128, file.bytes.end()),
+              (std::vector<uint8_t>{1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4}));
+
+    source.pop_back();
+    EXPECT_EQ(BuildDdsFile(DXGI_FORMAT_R8G8B8A8_UNORM, 2, 2, 12, source).result,
+              texture_result::InvalidArgument);
+    EXPECT_EQ(BuildDdsFile(DXGI_FORMAT_R8G8B8A8_UNORM, 0, 2, 12, source).result,
+              texture_result::InvalidArgument);
+    EXPECT_EQ(BuildDdsFile(DXGI_FORMAT_R8G8B8A8_UNORM, 2, 2, 0, source).result,
+              texture_result::InvalidArgument);
+    EXPECT_EQ(BuildDdsFile(DXGI_FORMAT_R8G8B8A8_UNORM, 2, 2, UINT64_MAX, source).result,
+              texture_result::InvalidArgument);
+
+    // A pitch smaller than the row copies only the pitch; the rest stays zero.
+    std::vector<uint8_t> narrow = {5, 5, 5, 5, 6, 6, 6, 6};
+    file = BuildDdsFile(DXGI_FORMAT_R8G8B8A8_UNORM, 2, 2, 4, narrow);
+    ASSERT_EQ(file.result, texture_result::Ok);
+    EXPECT_EQ(std::vector<uint8_t>(file.bytes.begin() + 128, file.bytes.end()),
+              (std::vector<uint8_t>{5, 5, 5, 5, 0, 0, 0, 0, 6, 6, 6, 6, 0, 0, 0, 0}));
+}
+
+TEST(DdsWriterRows, PlanarSurfaceWithOddHeightEndsInAPartialRow)
+{
+    // NV12 4 x 3: rows of 4 bytes, surface 12 + 6 bytes, so the fifth row is half a row.
+    std::vector<uint8_t> source(5 * 8, 0);
+    for (size_t i = 0; i < source.size(); ++i)
+        source[i] = static_cast<uint8_t>(i);
+    DdsWriteResult file = BuildDdsFile(DXGI_FORMAT_NV12, 4, 3, 8, source);
+    ASSERT_EQ(file.result, texture_result::Ok);
+    ASSERT_EQ(file.bytes.size(), 148u + 18u);
+    EXPECT_EQ(std::vector<uint8_t>(file.bytes.end() - 2, file.bytes.end()),
+              (std::vector<uint8_t>{32, 33}));
+    source.resize(4 * 8 + 1);  // the partial row needs 2 bytes at 32
+    EXPECT_EQ(BuildDdsFile(DXGI_FORMAT_NV12, 4, 3, 8, source).result,
+              texture_result::InvalidArgument);
+}
+
+TEST(DdsWriterRoundTrip, WrittenFilesReadBackWithTheirFormat)
+{
+    ScratchDirectory dir;
+    for (uint32_t format :
+         {DXGI_FORMAT_R8G8B8A8_UNORM, DXGI_FORMAT_B8G8R8A8_UNORM, DXGI_FORMAT_B5G6R5_UNORM,
+          DXGI_FORMAT_A8_UNORM, DXGI_FORMAT_BC1_UNORM, DXGI_FORMAT_BC3_UNORM, DXGI_FORMAT_BC7_UNORM,
+          DXGI_FORMAT_R16G16B16A16_FLOAT, DXGI_FORMAT_R11G11B10_FLOAT}) {
+        SCOPED_TRACE(DxgiFormatName(format));
+        std::vector<uint8_t> source(4096);
+        for (size_t i = 0; i < source.size(); ++i)
+            source[i] = static_cast<uint8_t>(i * 7);
+        const auto path = dir / "round.dds";
+        ASSERT_EQ(WriteDdsFile(path, format, 12, 8, 128, source), texture_result::Ok);
+        DdsFile file = ReadDdsFile(path);
+        ASSERT_EQ(file.parsed.result, texture_result::Ok);
+        EXPECT_EQ(file.parsed.image.format, format);
+        EXPECT_EQ(file.parsed.image.width, 12u);
+        const DdsSubresource& level = file.parsed.image.At(0, 0);
+        EXPECT_TRUE(
+            std::equal(level.data.begin(), level.data.begin() + level.rowBytes, source.begin()));
+        EXPECT_TRUE(std::equal(level.data.begin() + level.rowBytes,
+                               level.data.begin() + 2 * level.rowBytes, source.begin() + 128));
+    }
+}
+
+TEST(DdsWriterFiles, ReplacesExistingFileAndReportsUnwritablePaths)
+{
+    ScratchDirectory dir;
+    const auto path = dir / "shot.dds";
+    WriteBytes(path, std::vector<uint8_t>(1000, 1));
+    const uint8_t texel[4] = {9, 9, 9, 9};
+    ASSERT_EQ(WriteDdsFile(path, DXGI_FORMAT_R8G8B8A8_UNORM, 1, 1, 4, texel), texture_result::Ok);
+    EXPECT_EQ(ReadBytes(path).size(), 132u);
+    EXPECT_EQ(WriteDdsFile(dir / "no" / "such.dds", DXGI_FORMAT_R8G8B8A8_UNORM, 1, 1, 4, texel),
+              texture_result::FileNotFound);
+    EXPECT_EQ(WriteDdsFile("", DXGI_FORMAT_R8G8B8A8_UNORM, 1, 1, 4, texel),
+              texture_result::InvalidArgument);
+    EXPECT_EQ(WriteDdsFile(dir / "p8.dds", DXGI_FORMAT_P8, 1, 1, 4, texel),
+              texture_result::NotSupported);
+    EXPECT_FALSE(std::filesystem::exists(dir / "p8.dds"));
+}
+
+TEST(Screenshot, FileNameHasNoLeadingZeros)
+{
+    std::tm time{};
+    time.tm_year = 2026 - 1900;
+    time.tm_mon = 2;
+    time.tm_mday = 7;
+    time.tm_hour = 9;
+    time.tm_min = 5;
+    time.tm_sec = 3;
+    EXPECT_EQ(ScreenshotFileName(time), "screenshot_2026-3-7_9-5-3.dds");
+    time.tm_mon = 11;
+    time.tm_mday = 5;
+    time.tm_hour = 21;
+    time.tm_min = 10;
+    time.tm_sec = 9;
+    EXPECT_EQ(ScreenshotFileName(time), "screenshot_2026-12-5_21-10-9.dds");
+}
+
+TEST(Screenshot, EmptyOrOversizedCapturesAreNotTaken)
+{
+    EXPECT_TRUE(IsScreenshotSizeValid(1, 1));
+    EXPECT_TRUE(IsScreenshotSizeValid(16384, 16384));
+    EXPECT_FALSE(IsScreenshotSizeValid(0, 600));
+    EXPECT_FALSE(IsScreenshotSizeValid(800, 0));
+    EXPECT_FALSE(IsScreenshotSizeValid(-1, 600));
+    EXPECT_FALSE(IsScreenshotSizeValid(16385, 600));
+}

@@ -1,0 +1,132 @@
+// Builders for the image files the texture tests (and the fuzz seed corpus) use.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "textures/DdsLayout.h"
+
+namespace texture_test {
+
+inline DdsPixelFormat MaskFormat(uint32_t flags, uint32_t bits, uint32_t r, uint32_t g, uint32_t b,
+                                 uint32_t a)
+{
+    return {32, flags, 0, bits, r, g, b, a};
+}
+
+inline DdsPixelFormat CodeFormat(uint32_t code)
+{
+    return {32, kDdpfFourCC, code, 0, 0, 0, 0, 0};
+}
+
+inline DdsPixelFormat CodeFormat(const char* code)
+{
+    return CodeFormat(MakeFourCC(code[0], code[1], code[2], code[3]));
+}
+
+inline DdsHeader MakeHeader(uint32_t width, uint32_t height, uint32_t mips,
+                            DdsPixelFormat pixelFormat)
+{
+    DdsHeader header{};
+    header.size = 124;
+    header.flags = 0x1007;
+    header.width = width;
+    header.height = height;
+    header.mipMapCount = mips;
+    header.pixelFormat = pixelFormat;
+    header.caps = 0x1000;
+    return header;
+}
+
+inline DdsHeader MakeDx10Header(uint32_t width, uint32_t height, uint32_t mips)
+{
+    return MakeHeader(width, height, mips, CodeFormat("DX10"));
+}
+
+// Magic, header, optional extended header, then `dataBytes` bytes counting 0, 1, 2, ...
+inline std::vector<uint8_t> DdsBytes(const DdsHeader& header, size_t dataBytes,
+                                     const DdsHeaderDx10* dx10 = nullptr)
+{
+    std::vector<uint8_t> bytes(4 + sizeof(DdsHeader) + (dx10 ? sizeof(DdsHeaderDx10) : 0));
+    std::memcpy(bytes.data(), &kDdsMagic, 4);
+    std::memcpy(bytes.data() + 4, &header, sizeof(DdsHeader));
+    if (dx10)
+        std::memcpy(bytes.data() + 128, dx10, sizeof(DdsHeaderDx10));
+    for (size_t i = 0; i < dataBytes; ++i)
+        bytes.push_back(static_cast<uint8_t>(i));
+    return bytes;
+}
+
+struct TgaSpec {
+    uint8_t type = 2;
+    uint16_t width = 1;
+    uint16_t height = 1;
+    uint8_t depth = 32;
+    uint8_t descriptor = 0x20;
+    uint8_t idLength = 0;
+    uint16_t mapLength = 0;
+    uint8_t mapEntryBits = 0;
+};
+
+// Header, image-ID bytes (0xEE), colour map, then `data` as given.
+inline std::vector<uint8_t> TgaBytes(const TgaSpec& spec, const std::vector<uint8_t>& data,
+                                     const std::vector<uint8_t>& colourMap = {})
+{
+    std::vector<uint8_t> bytes(18, 0);
+    bytes[0] = spec.idLength;
+    bytes[1] = colourMap.empty() ? 0 : 1;
+    bytes[2] = spec.type;
+    bytes[5] = spec.mapLength & 0xFF;
+    bytes[6] = spec.mapLength >> 8;
+    bytes[7] = spec.mapEntryBits;
+    bytes[12] = spec.width & 0xFF;
+    bytes[13] = spec.width >> 8;
+    bytes[14] = spec.height & 0xFF;
+    bytes[15] = spec.height >> 8;
+    bytes[16] = spec.depth;
+    bytes[17] = spec.descriptor;
+    bytes.insert(bytes.end(), spec.idLength, 0xEE);
+    bytes.insert(bytes.end(), colourMap.begin(), colourMap.end());
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    return bytes;
+}
+
+inline void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A fresh directory per test process, removed with the object.
+class ScratchDirectory {
+   public:
+    ScratchDirectory()
+        : path(std::filesystem::temp_directory_path() /
+               ("vornis_textures_" + std::to_string(getpid())))
+    {
+        std::filesystem::create_directories(path);
+    }
+    ~ScratchDirectory()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::filesystem::path operator/(const std::string& name) const { return path / name; }
+
+    const std::filesystem::path path;
+};
+
+}  // namespace texture_test

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Bounded fuzzing run of the image readers.
+#   tools/fuzz/run.sh [seconds per target, default 60]
+# Builds the fuzz targets with clang in build-fuzz/ (or $VORNIS_FUZZ_BUILD_DIR), writes the
+# seed corpus with the texture tests, then runs each target for the given time. Crashing
+# inputs are kept as build-fuzz/fuzz/crash-*; the grown corpus stays for the next run.
+set -euo pipefail
+
+seconds=${1:-60}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${VORNIS_FUZZ_BUILD_DIR:-$root/build-fuzz}
+
+VORNIS_FUZZ=1 "$root/tools/install-deps.sh"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DVORNIS_FUZZ=ON -DVORNIS_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build "$build" -j2 --target fuzz_dds fuzz_tga test_textures
+
+seeds=$build/fuzz/seeds
+VORNIS_FUZZ_SEED_DIR=$seeds "$build/bin/test_textures" \
+  --gtest_filter='FuzzSeedCorpus.*'
+
+status=0
+for target in dds tga; do
+  corpus=$build/fuzz/corpus/$target
+  mkdir -p "$corpus"
+  echo "== fuzz_$target for ${seconds}s"
+  "$build/bin/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \
+    -artifact_prefix="$build/fuzz/" -rss_limit_mb=2048 -timeout=10 \
+    "$corpus" "$seeds/$target" || status=$?
+done
+exit $status
