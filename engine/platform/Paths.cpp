@@ -9,14 +9,16 @@ namespace platform {
 
 const fs::path& ProgramDirectory()
 {
-    static const fs::path directory = [] {
+    // Never destroyed: the file watcher's thread may still resolve paths while the
+    // process runs its exit handlers.
+    static const fs::path* directory = [] {
         std::error_code error;
         fs::path exe = fs::read_symlink("/proc/self/exe", error);
         if (error)
-            return fs::current_path(error);
-        return exe.parent_path();
+            return new fs::path(fs::current_path(error));
+        return new fs::path(exe.parent_path());
     }();
-    return directory;
+    return *directory;
 }
 
 fs::path ResolveAgainstProgramDirectory(const fs::path& path)
