@@ -9,9 +9,9 @@ using Rgba = std::array<uint8_t, 4>;
 TEST(TargaTrueColour, BottomUpFileLandsTopRowFirst)
 {
     // 2 x 2, bottom row stored first; texels stored B, G, R, A.
-    TgaSpec spec{.type = 2, .width = 2, .height = 2, .depth = 32, .descriptor = 0x08};
+    TgaLayout layout{.type = 2, .width = 2, .height = 2, .depth = 32, .descriptor = 0x08};
     TargaImage image = DecodeTargaImage(TgaBytes(
-        spec, {10, 20, 30, 40, 11, 21, 31, 41, /* top row */ 12, 22, 32, 42, 13, 23, 33, 43}));
+        layout, {10, 20, 30, 40, 11, 21, 31, 41, /* top row */ 12, 22, 32, 42, 13, 23, 33, 43}));
     ASSERT_TRUE(image.HasPixels());
     EXPECT_EQ(image.width, 2);
     EXPECT_EQ(image.Texel(0, 1), (Rgba{30, 20, 10, 40}));  // bottom left
@@ -21,9 +21,9 @@ TEST(TargaTrueColour, BottomUpFileLandsTopRowFirst)
 
 TEST(TargaTrueColour, OriginBitsFlipRowsAndColumns)
 {
-    TgaSpec spec{.type = 2, .width = 2, .height = 2, .depth = 24, .descriptor = 0x30};
+    TgaLayout layout{.type = 2, .width = 2, .height = 2, .depth = 24, .descriptor = 0x30};
     TargaImage image =
-        DecodeTargaImage(TgaBytes(spec, {1, 1, 1, 2, 2, 2, /* second row */ 3, 3, 3, 4, 4, 4}));
+        DecodeTargaImage(TgaBytes(layout, {1, 1, 1, 2, 2, 2, /* second row */ 3, 3, 3, 4, 4, 4}));
     ASSERT_TRUE(image.HasPixels());
     // Top first, right to left.
     EXPECT_EQ(image.Texel(0, 0), (Rgba{2, 2, 2, 255}));
@@ -33,16 +33,16 @@ TEST(TargaTrueColour, OriginBitsFlipRowsAndColumns)
 
 TEST(TargaTrueColour, TwentyFourBitGetsOpaqueAlpha)
 {
-    TgaSpec spec{.type = 2, .width = 1, .height = 1, .depth = 24};
-    TargaImage image = DecodeTargaImage(TgaBytes(spec, {5, 6, 7}));
+    TgaLayout layout{.type = 2, .width = 1, .height = 1, .depth = 24};
+    TargaImage image = DecodeTargaImage(TgaBytes(layout, {5, 6, 7}));
     ASSERT_TRUE(image.HasPixels());
     EXPECT_EQ(image.Texel(0, 0), (Rgba{7, 6, 5, 255}));
 }
 
 TEST(TargaTrueColour, ImageIdFieldIsSkipped)
 {
-    TgaSpec spec{.type = 2, .width = 1, .height = 1, .depth = 32, .idLength = 5};
-    TargaImage image = DecodeTargaImage(TgaBytes(spec, {1, 2, 3, 4}));
+    TgaLayout layout{.type = 2, .width = 1, .height = 1, .depth = 32, .idLength = 5};
+    TargaImage image = DecodeTargaImage(TgaBytes(layout, {1, 2, 3, 4}));
     ASSERT_TRUE(image.HasPixels());
     EXPECT_EQ(image.Texel(0, 0), (Rgba{3, 2, 1, 4}));
 }
@@ -58,7 +58,7 @@ TEST(TargaOtherTypes, GreyscaleAndColourMapped)
     ASSERT_TRUE(greyAlpha.HasPixels());
     EXPECT_EQ(greyAlpha.Texel(0, 0), (Rgba{9, 9, 9, 77}));
 
-    TgaSpec mapped{.type = 1, .width = 2, .depth = 8, .mapLength = 2, .mapEntryBits = 24};
+    TgaLayout mapped{.type = 1, .width = 2, .depth = 8, .mapLength = 2, .mapEntryBits = 24};
     TargaImage image = DecodeTargaImage(TgaBytes(mapped, {1, 0}, {1, 2, 3, 4, 5, 6}));
     ASSERT_TRUE(image.HasPixels());
     EXPECT_EQ(image.Texel(0, 0), (Rgba{6, 5, 4, 255}));
@@ -76,10 +76,10 @@ TEST(TargaOtherTypes, GreyscaleAndColourMapped)
 
 TEST(TargaRunLength, RepeatAndLiteralPackets)
 {
-    TgaSpec spec{.type = 10, .width = 6, .height = 1, .depth = 32};
+    TgaLayout layout{.type = 10, .width = 6, .height = 1, .depth = 32};
     // 0x83: one texel repeated four times; 0x01: two literal texels.
     TargaImage image =
-        DecodeTargaImage(TgaBytes(spec, {0x83, 1, 2, 3, 4, 0x01, 5, 6, 7, 8, 9, 10, 11, 12}));
+        DecodeTargaImage(TgaBytes(layout, {0x83, 1, 2, 3, 4, 0x01, 5, 6, 7, 8, 9, 10, 11, 12}));
     ASSERT_TRUE(image.HasPixels());
     for (uint32_t x = 0; x < 4; ++x)
         EXPECT_EQ(image.Texel(x, 0), (Rgba{3, 2, 1, 4}));
@@ -93,10 +93,10 @@ TEST(TargaRunLength, RepeatAndLiteralPackets)
 
 TEST(TargaRunLength, OverrunOrShortInputGivesNoPixels)
 {
-    TgaSpec spec{.type = 10, .width = 2, .height = 1, .depth = 32};
-    EXPECT_FALSE(DecodeTargaImage(TgaBytes(spec, {0x82, 1, 2, 3, 4})).HasPixels());  // 3 > 2
-    EXPECT_FALSE(DecodeTargaImage(TgaBytes(spec, {0x01, 1, 2, 3, 4})).HasPixels());  // cut
-    EXPECT_FALSE(DecodeTargaImage(TgaBytes(spec, {0x81, 1, 2})).HasPixels());
+    TgaLayout layout{.type = 10, .width = 2, .height = 1, .depth = 32};
+    EXPECT_FALSE(DecodeTargaImage(TgaBytes(layout, {0x82, 1, 2, 3, 4})).HasPixels());  // 3 > 2
+    EXPECT_FALSE(DecodeTargaImage(TgaBytes(layout, {0x01, 1, 2, 3, 4})).HasPixels());  // cut
+    EXPECT_FALSE(DecodeTargaImage(TgaBytes(layout, {0x81, 1, 2})).HasPixels());
 }
 
 TEST(TargaRejected, UnsupportedDepthsTypesAndTruncation)

@@ -63,7 +63,7 @@ inline std::vector<uint8_t> DdsBytes(const DdsHeader& header, size_t dataBytes,
     return bytes;
 }
 
-struct TgaSpec {
+struct TgaLayout {
     uint8_t type = 2;
     uint16_t width = 1;
     uint16_t height = 1;
@@ -75,23 +75,23 @@ struct TgaSpec {
 };
 
 // Header, image-ID bytes (0xEE), colour map, then `data` as given.
-inline std::vector<uint8_t> TgaBytes(const TgaSpec& spec, const std::vector<uint8_t>& data,
+inline std::vector<uint8_t> TgaBytes(const TgaLayout& layout, const std::vector<uint8_t>& data,
                                      const std::vector<uint8_t>& colourMap = {})
 {
     std::vector<uint8_t> bytes(18, 0);
-    bytes[0] = spec.idLength;
+    bytes[0] = layout.idLength;
     bytes[1] = colourMap.empty() ? 0 : 1;
-    bytes[2] = spec.type;
-    bytes[5] = spec.mapLength & 0xFF;
-    bytes[6] = spec.mapLength >> 8;
-    bytes[7] = spec.mapEntryBits;
-    bytes[12] = spec.width & 0xFF;
-    bytes[13] = spec.width >> 8;
-    bytes[14] = spec.height & 0xFF;
-    bytes[15] = spec.height >> 8;
-    bytes[16] = spec.depth;
-    bytes[17] = spec.descriptor;
-    bytes.insert(bytes.end(), spec.idLength, 0xEE);
+    bytes[2] = layout.type;
+    bytes[5] = layout.mapLength & 0xFF;
+    bytes[6] = layout.mapLength >> 8;
+    bytes[7] = layout.mapEntryBits;
+    bytes[12] = layout.width & 0xFF;
+    bytes[13] = layout.width >> 8;
+    bytes[14] = layout.height & 0xFF;
+    bytes[15] = layout.height >> 8;
+    bytes[16] = layout.depth;
+    bytes[17] = layout.descriptor;
+    bytes.insert(bytes.end(), layout.idLength, 0xEE);
     bytes.insert(bytes.end(), colourMap.begin(), colourMap.end());
     bytes.insert(bytes.end(), data.begin(), data.end());
     return bytes;
