@@ -3,8 +3,12 @@
 #include "graphics/FullscreenQuad.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
+#include "models/ModelImporter.h"
 #include "scene/Scene.h"
+#include "shaders/BaseShader.h"
 #include "shaders/FileWatcher.h"
+#include "shaders/LineRenderer.h"
+#include "shaders/ShaderRegistry.h"
 
 namespace {
 std::atomic<CEngine*> engineInstance{nullptr};

@@ -15,6 +15,10 @@ class CGraphicsDevice;
 class CRenderTarget;
 class CFullscreenQuad;
 class CFileWatcher;
+class CBaseShader;
+class CShaderRegistry;
+class CLineRenderer;
+class CModelImporter;
 
 class CEngine {
    public:
@@ -45,6 +49,10 @@ class CEngine {
     std::unique_ptr<CFileWatcher> fileWatcher;
     std::unique_ptr<CRenderTarget> sceneTarget;
     std::unique_ptr<CFullscreenQuad> fullscreenQuad;
+    std::unique_ptr<CModelImporter> modelImporter;
+    std::unique_ptr<CShaderRegistry> shaders;
+    std::unique_ptr<CBaseShader> baseShader;  // reached through shaders->baseShader
+    std::unique_ptr<CLineRenderer> lineRenderer;
 
     // Path of the last model that finished loading with at least one mesh. Written by the
     // model-load thread, read by the window thread: guarded by its own lock.

@@ -6,7 +6,11 @@
 #include "graphics/RenderTargets.h"
 #include "platform/Clock.h"
 #include "scene/Scene.h"
+#include "models/ModelImporter.h"
+#include "shaders/BaseShader.h"
 #include "shaders/FileWatcher.h"
+#include "shaders/LineRenderer.h"
+#include "shaders/ShaderRegistry.h"
 
 namespace {
 
@@ -14,7 +18,10 @@ namespace {
 // the engine yet do nothing and report nothing: they never pretend to succeed at work
 // they did not do.
 
-void CreateModelImporter(CEngine&) {}
+void CreateModelImporter(CEngine& engine)
+{
+    engine.modelImporter = std::make_unique<CModelImporter>();
+}
 
 void CreateGraphicsDeviceObject(CEngine& engine)
 {
@@ -23,7 +30,9 @@ void CreateGraphicsDeviceObject(CEngine& engine)
 
 void CreateSubsystemObjects(CEngine& engine)
 {
+    engine.shaders = std::make_unique<CShaderRegistry>();
     engine.input = std::make_unique<InputState>();
+    engine.lineRenderer = std::make_unique<CLineRenderer>();
 }
 
 int CreateGraphicsDevice(CEngine& engine, int window, int width, int height)
@@ -44,15 +53,27 @@ void CreateDefaultTextures(CEngine&) {}
 void CreateScene(CEngine& engine)
 {
     engine.scene = std::make_unique<CScene>();
+    engine.scene->Init(*engine.modelImporter);
 }
 
-void CompileShaders(CEngine&) {}
+void CompileShaders(CEngine& engine)
+{
+    engine.baseShader = std::make_unique<CBaseShader>();
+    engine.baseShader->Initialise("shaders/VertexShaders.fx", true);
+    engine.shaders->baseShader = engine.baseShader.get();
+    engine.shaders->CompileAll(*engine.baseShader, false);
+    engine.baseShader->SelectPixelShader("PBL Default");
+}
 
 void SetUpCamera(CEngine&, int width, int height) {}
 
 void InitDebugInterface(CEngine&) {}
 
-void InitLineRenderer(CEngine&) {}
+void InitLineRenderer(CEngine& engine)
+{
+    engine.lineRenderer->Initialise();
+    engine.lineRenderer->CreateVertexBuffer();
+}
 
 void CreateSceneTarget(CEngine& engine, int width, int height)
 {

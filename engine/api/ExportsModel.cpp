@@ -1,6 +1,8 @@
-// Exports that act on the user's model.
+// Exports that act on the user's model. Each takes the scene's model lock: a finishing
+// load swaps and frees the old model under it.
 #include "api/Engine.h"
 #include "api/public/vornis_engine.h"
+#include "models/ModelNode.h"
 #include "scene/Scene.h"
 
 namespace {
@@ -11,18 +13,41 @@ CScene* Scene()
     return engine ? engine->scene.get() : nullptr;
 }
 
+template <typename Use>
+void WithModel(Use use)
+{
+    if (CScene* scene = Scene())
+        scene->WithModel([&](CModelNode* model) {
+            if (model)
+                use(*model);
+        });
+}
+
+std::optional<Float3> CameraEye()
+{
+    CEngine* engine = GetEngine();
+    if (!engine || !engine->camera)
+        return std::nullopt;
+    return Float3{engine->camera->eye[0], engine->camera->eye[1], engine->camera->eye[2]};
+}
+
 }  // namespace
 
 VORNIS_API void LoadModel(const char* path)
 {
-    if (!path || !Scene())
+    CEngine* engine = GetEngine();
+    if (!path || !engine || !engine->scene || !engine->modelImporter)
         return;
+    engine->scene->LoadModel(path, *engine->modelImporter);
+    engine->scene->FocusCameraOnModel(true);
 }
 
 VORNIS_API void AddAnimation(const char* path)
 {
-    if (!path || !Scene())
+    CEngine* engine = GetEngine();
+    if (!path || !engine || !engine->scene || !engine->modelImporter)
         return;
+    engine->scene->LoadModel(path, *engine->modelImporter);
 }
 
 VORNIS_API bool ReloadModel()
@@ -31,7 +56,11 @@ VORNIS_API bool ReloadModel()
     if (!engine || !engine->scene)
         return false;
     engine->reloadRequested = false;
-    return false;
+    const std::string path = engine->ModelPath();
+    if (path.empty() || engine->scene->loading || !engine->modelImporter)
+        return false;
+    engine->scene->LoadModel(path, *engine->modelImporter);
+    return true;
 }
 
 VORNIS_API bool IsModelLoaded()
@@ -40,18 +69,37 @@ VORNIS_API bool IsModelLoaded()
     return scene && !scene->loading;
 }
 
-VORNIS_API void ShowOnly(const char* shaderName) {}
+VORNIS_API void ShowOnly(const char* shaderName)
+{
+    if (!shaderName)
+        return;
+    WithModel([&](CModelNode& model) { model.shaderName = shaderName; });
+}
 
-VORNIS_API void Rotate(bool x, bool y, bool z) {}
+VORNIS_API void Rotate(bool x, bool y, bool z)
+{
+    WithModel([&](CModelNode& model) { model.SetRotation(x, y, z); });
+}
 
-VORNIS_API void SetTextureSet(int slot, unsigned set) {}
+VORNIS_API void SetTextureSet(int slot, unsigned set)
+{
+    WithModel([&](CModelNode& model) { model.SetTextureUvSet(slot, set); });
+}
 
 VORNIS_API bool HasTexture(int slot)
 {
-    return false;
+    CScene* scene = Scene();
+    if (!scene)
+        return false;
+    bool holds = false;
+    scene->WithModel([&](CModelNode* model) { holds = model && model->HoldsFileTexture(slot); });
+    return !holds;
 }
 
-VORNIS_API void SetVertexColor(int mode) {}
+VORNIS_API void SetVertexColor(int mode)
+{
+    WithModel([&](CModelNode& model) { model.SetVertexColorMode(static_cast<uint32_t>(mode)); });
+}
 
 VORNIS_API void SetExtraTexture(const char* path, int index)
 {
@@ -66,19 +114,33 @@ VORNIS_API void SetExtraTexture(const char* path, int index)
     }
     if (!path)
         return;
+    WithModel([&](CModelNode& model) { model.SetExtraTexture(path, index); });
+    scene->SetExtraTexture(path, index);
 }
 
 VORNIS_API int GetVertCount()
 {
-    return 0;
+    uint64_t count = 0;
+    const std::optional<Float3> eye = CameraEye();
+    WithModel([&](CModelNode& model) { count = model.VertexCount(eye); });
+    return static_cast<int>(count);
 }
 
 VORNIS_API int GetTrisCount()
 {
-    return 0;
+    uint64_t count = 0;
+    const std::optional<Float3> eye = CameraEye();
+    WithModel([&](CModelNode& model) { count = model.TriangleCount(eye); });
+    return static_cast<int>(count);
 }
 
-VORNIS_API void DumpModelInformation() {}
+VORNIS_API void DumpModelInformation()
+{
+    CScene* scene = Scene();
+    if (!scene)
+        return;
+    scene->WithModel([](CModelNode* model) { DumpModelInformation(model); });
+}
 
 VORNIS_API void SetRighthandedTangentSpace(bool value)
 {

@@ -9,6 +9,7 @@
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
 #include "platform/Clock.h"
+#include "scene/Scene.h"
 #include "shaders/FileWatcher.h"
 
 namespace {
@@ -21,7 +22,11 @@ void DispatchFileChanges(CEngine& engine)
 
 void UpdateCamera(CEngine& engine, float frameTime) {}
 
-void DrawScene(CEngine& engine, float frameTime, bool capture) {}
+void DrawScene(CEngine& engine, float frameTime, bool capture)
+{
+    if (engine.scene)
+        engine.scene->Draw(frameTime, capture);
+}
 
 void DrawDebugInterface(CEngine& engine) {}
 

@@ -3,6 +3,9 @@
 #include "api/Engine.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/gpu/GpuDevice.h"
+#include "scene/CameraView.h"
+#include "shaders/BaseShader.h"
+#include "shaders/VertexVariants.h"
 
 // clang-format off
 const float CFullscreenQuad::kVertices[kVertexCount * 6] = {
@@ -21,9 +24,16 @@ enum class ShaderBinding { NoPixelShader, NoVertexEntry, Bound };
 
 // Selects and binds the "FullscreenQuad" pixel shader and the vertex variant of format
 // 0x0400 with the pass's constants. Without compiled shaders there is nothing to select.
-ShaderBinding BindFullscreenShaders(CEngine& engine)
+ShaderBinding BindFullscreenShaders(CEngine&)
 {
-    return ShaderBinding::NoPixelShader;
+    CBaseShader* shader = GetBaseShader();
+    if (!shader || !shader->SelectPixelShader("FullscreenQuad"))
+        return ShaderBinding::NoPixelShader;
+    shader->SelectVertexFormat(VertexFullscreenQuad);
+    const DrawView view = EngineView();
+    if (!shader->BindForDraw(Matrix4::Identity(), &view, 0))
+        return ShaderBinding::NoVertexEntry;
+    return ShaderBinding::Bound;
 }
 
 }  // namespace
@@ -40,7 +50,7 @@ void CFullscreenQuad::Draw(CEngine& engine,
 {
     if (!engine.device || !engine.device->context)
         return;
-    if (BindFullscreenShaders(engine) == ShaderBinding::NoPixelShader)
+    if (BindFullscreenShaders(engine) != ShaderBinding::Bound)
         return;
     gpu::Context& context = *engine.device->context;
     context.SetTopology(gpu::Topology::TriangleList);

@@ -1,22 +1,89 @@
-// What the viewer shows: the user's model, the fixed assets, the sky and the message log.
+// What the viewer shows: the user's model (loaded on a thread of its own), the fixed
+// assets (gizmo, grid, skybox cube, light mesh), the sky cube map, five extra textures and
+// the message log. Draw runs the frame's scene passes into the bound target.
 #pragma once
 
+#include <array>
 #include <atomic>
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "api/MessageLevel.h"
+#include "scene/Light.h"
 #include "scene/MessageLog.h"
+#include "shaders/BaseShader.h"
+
+class CModelNode;
+class CModelImporter;
+class CMeshObject;
+struct TextureRecord;
+
+struct ExtraTextureSlot {
+    TextureRecord* texture = nullptr;
+    std::u16string path;
+};
 
 class CScene {
    public:
-    // Appends a message to the log; never fails visibly.
+    CScene();
+    ~CScene();
+    CScene(const CScene&) = delete;
+    CScene& operator=(const CScene&) = delete;
+
+    // Loads the fixed assets and the first cube map of "Skyboxtextures".
+    void Init(const CModelImporter& importer);
+    // Starts a model load on a thread of its own and returns at once.
+    void LoadModel(const std::string& path, const CModelImporter& importer);
+    // One frame's scene passes; `capture` leaves out gizmo, grid and light mesh.
+    void Draw(float frameTime, bool capture);
     void ReportMessage(std::string text, MessageLevel level) { log.Report(std::move(text), level); }
+    void SetSkyboxTexture(const std::string& path);
+    void SetExtraTexture(const std::string& path, int index);
+    // Frames the model with the camera; `takeLock` false when the caller holds modelLock.
+    void FocusCameraOnModel(bool takeLock);
+    void OnModelFileChanged(const std::string& path);
+    void DrawMeshObject(CMeshObject& meshObject, float frameTime);
+    void ChangeGizmoSize(int steps);
 
-    CMessageLog log;
+    // Calls `use` with the shown model (null when none) under the model lock.
+    template <typename Use>
+    void WithModel(Use use)
+    {
+        std::lock_guard<std::mutex> lock(modelLock);
+        use(model.get());
+    }
 
-    // True while a model-load thread runs.
+    bool photoMode = false;
+    std::array<ExtraTextureSlot, 5> extraTextures{};
     std::atomic<bool> loading{false};
+    std::unique_ptr<CModelNode> skyboxModel;
+    std::unique_ptr<CModelNode> gizmoModel;
+    std::unique_ptr<CModelNode> gridModel;
+    bool renderSkybox = false;
+    TextureRecord* cubeMap = nullptr;
+    CLight light;
+    std::unique_ptr<CModelNode> lightMesh;  // held beside the light record it shows
+    CMessageLog log;
+    std::unique_ptr<CModelNode> model;
     // Set by the load thread when a load attempt ends; cleared by the first draw after it.
     std::atomic<bool> modelChanged{false};
-    bool photoMode = false;
+    std::mutex modelLock;
+    uint32_t cubeMapMipLevel = 0;
+    float gizmoSize = 1.0f;
+    // Set when the last draw found a model to focus on; the headless renderer reads it.
+    bool hasAnimation = false;
+
+   private:
+    void RunLoad(std::string path, const CModelImporter* importer);
+    void DrawSkybox(const DrawView& view);
+    void DrawGizmo(const DrawView& view);
+    void DrawModel(float frameTime);
+    void DrawGrid(const DrawView& view);
+    void DrawLight(float frameTime);
+    void SetLightConstants();
+    void BindRenderMode(int32_t mode);
+
+    // The camera view the mesh draws of the current pass bind with.
+    DrawView passView{};
 };

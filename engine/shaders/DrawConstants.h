@@ -64,9 +64,9 @@ struct TextureSlotTable {
 static_assert(sizeof(TextureSlotTable) == 128);
 
 // t15 of the vertex stage: the bone palette.
-inline constexpr size_t kBonePaletteSize = 256;
+inline constexpr size_t kBonePaletteMatrices = 256;
 struct BonePalette {
-    Matrix4 bones[kBonePaletteSize];
+    Matrix4 bones[kBonePaletteMatrices];
 };
 static_assert(sizeof(BonePalette) == 16384);
 static_assert(sizeof(Matrix4) == 64);

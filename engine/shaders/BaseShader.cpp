@@ -1,0 +1,246 @@
+#include "shaders/BaseShader.h"
+
+#include <thread>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+
+#include "api/Engine.h"
+#include "graphics/GraphicsDevice.h"
+#include "graphics/gpu/GpuDevice.h"
+#include "graphics/gpu/GpuShaders.h"
+#include "platform/DebugOutput.h"
+#include "platform/Paths.h"
+#include "shaders/FileWatcher.h"
+#include "shaders/ShaderBytecodeSources.h"
+#include "shaders/ShaderRegistry.h"
+#include "shaders/VertexVariants.h"
+#include "textures/TextureRecord.h"
+
+namespace {
+
+gpu::Context* Context()
+{
+    CEngine* engine = GetEngine();
+    return engine && engine->device ? engine->device->context.get() : nullptr;
+}
+
+GLint ComponentCount(VertexElementFormat format)
+{
+    switch (format) {
+        case VertexElementFormat::Float2:
+            return 2;
+        case VertexElementFormat::Float3:
+            return 3;
+        default:
+            return 4;
+    }
+}
+
+std::vector<gpu::InputAttribute> AttributesOf(const VertexVariantDesc& variant,
+                                              const std::vector<InputBinding>& bindings)
+{
+    std::vector<gpu::InputAttribute> attributes;
+    for (const InputBinding& binding : bindings) {
+        const VertexElement& element = variant.elements[binding.element];
+        attributes.push_back({binding.location, ComponentCount(element.format),
+                              element.format == VertexElementFormat::UInt4, element.offset});
+    }
+    return attributes;
+}
+
+std::shared_ptr<gpu::ShaderProgram> CreateProgram(gpu::ShaderStage stage, const std::string& glsl,
+                                                  const std::string& what)
+{
+    std::string log;
+    auto program = gpu::CreateShaderProgram(stage, glsl, log);
+    if (!program)
+        platform::DebugOutput(what + ": " + log);
+    return program;
+}
+
+}  // namespace
+
+CBaseShader::CBaseShader() = default;
+CBaseShader::~CBaseShader() = default;
+
+void CBaseShader::Initialise(const std::string& source, bool watchFiles)
+{
+    sourceFile = source;
+    for (uint32_t word : kVertexVariantWords)
+        CreateVertexVariant(word);
+    CreateBuffers();
+    if (watchFiles)
+        RegisterShaderDirectory();
+    initialised = true;
+}
+
+void CBaseShader::RegisterShaderDirectory()
+{
+    CEngine* engine = GetEngine();
+    if (!engine || !engine->fileWatcher)
+        return;
+    // An unreadable directory simply watches nothing.
+    std::error_code ec;
+    std::filesystem::directory_iterator it("shaders", ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        const std::string path = "shaders/" + it->path().filename().string();
+        engine->fileWatcher->Watch(path, [this](const std::string& file) {
+            OnShaderFileChanged(file);
+        });
+    }
+}
+
+void CBaseShader::CreateVertexVariant(uint32_t word)
+{
+    CEngine* engine = GetEngine();
+    const bool packing = engine ? engine->useTexturePacking : true;
+    std::optional<VertexVariantDesc> desc = FindVertexVariant(word, packing);
+    if (!desc)
+        return;
+    PreparedVertexShader prepared;
+    std::string errorText;
+    if (!PrepareVertexShader(sourceFile, *desc, prepared, errorText))
+        return;  // already reported
+    auto layout = gpu::CreateInputLayout(AttributesOf(*desc, prepared.bindings));
+    if (!layout)
+        return;
+    auto variant = std::make_unique<VertexVariant>();
+    variant->inputLayout = std::move(layout);
+    variant->vertexShader = CreateProgram(gpu::ShaderStage::Vertex, prepared.shader.glsl,
+                                          desc->entryPoint);
+    variant->entryPoint = desc->entryPoint;
+    variants[word] = std::move(variant);
+}
+
+void CBaseShader::CreateBuffers()
+{
+    transformConstants.reset();
+    shadingConstants.reset();
+    bonePalette.reset();
+    bonePaletteView.reset();
+    textureSlotTable.reset();
+    textureSlotTableView.reset();
+    transformConstants = gpu::CreateBuffer(gpu::BufferBinding::Constant, gpu::BufferUsage::Dynamic,
+                                           sizeof(TransformConstants), nullptr);
+    shadingConstants = gpu::CreateBuffer(gpu::BufferBinding::Constant, gpu::BufferUsage::Dynamic,
+                                         sizeof(ShadingConstants), nullptr);
+    bonePalette = gpu::CreateBuffer(gpu::BufferBinding::Structured, gpu::BufferUsage::Dynamic,
+                                    sizeof(BonePalette), nullptr, sizeof(Matrix4));
+    if (!bonePalette)
+        return;
+    bonePaletteView = gpu::CreateShaderResourceView(bonePalette);
+    textureSlotTable = gpu::CreateBuffer(gpu::BufferBinding::Structured, gpu::BufferUsage::Dynamic,
+                                         sizeof(TextureSlotTable), nullptr, sizeof(uint32_t));
+    if (textureSlotTable)
+        textureSlotTableView = gpu::CreateShaderResourceView(textureSlotTable);
+}
+
+bool CBaseShader::CompilePixelShader(std::string displayName, std::string source,
+                                     std::string entryPoint, bool forceCompile,
+                                     std::string& errorText)
+{
+    CEngine* engine = GetEngine();
+    const bool packing = engine ? engine->useTexturePacking : true;
+    PreparedPixelShader prepared;
+    if (!PreparePixelShader(source, entryPoint, forceCompile, packing, prepared, errorText))
+        return false;  // already reported
+    pixelShaders[displayName] =
+        CreateProgram(gpu::ShaderStage::Pixel, prepared.shader.glsl, entryPoint);
+    return true;
+}
+
+bool CBaseShader::SelectPixelShader(std::string displayName)
+{
+    currentPixelShader = pixelShaders[displayName];
+    return currentPixelShader != nullptr;
+}
+
+void CBaseShader::SelectVertexFormat(uint32_t word)
+{
+    currentVariant = variants[word].get();
+}
+
+bool CBaseShader::BindForDraw(const Matrix4& world, const DrawView* view, uint32_t drawValue)
+{
+    if (!currentVariant || !currentPixelShader)
+        return false;
+    gpu::Context* context = Context();
+    if (!context)
+        return false;
+    CEngine& engine = *GetEngine();
+    if (view && transformConstants) {
+        TransformInputs in{};
+        in.world = world;
+        in.cameraMatrix = view->cameraMatrix;
+        in.projection = view->projection;
+        std::memcpy(in.customShaderValues, engine.customShaderValues,
+                    sizeof(in.customShaderValues));
+        in.totalTime = engine.totalTime;
+        in.rightHandedTangentSpace = engine.rightHandedTangentSpace;
+        in.cubemapParameterDegrees = engine.cubemapParameter;
+        const TransformConstants transform = FillTransformConstants(in);
+        if (context->UpdateBuffer(*transformConstants, &transform, sizeof(transform))) {
+            context->BindConstantBuffer(0, transformConstants.get());
+            ShadingInputs shading{};
+            std::memcpy(shading.eye, view->eye, sizeof(shading.eye));
+            std::memcpy(shading.lightDirection, lightDirection, sizeof(lightDirection));
+            std::memcpy(shading.lightColor, lightColor, sizeof(lightColor));
+            shading.cubeMapInfo[0] = cubeMapInfo[0];
+            shading.cubeMapInfo[1] = cubeMapInfo[1];
+            shading.drawValue = drawValue;
+            shading.width = engine.device ? static_cast<int>(engine.device->width) : 0;
+            shading.height = engine.device ? static_cast<int>(engine.device->height) : 0;
+            const ShadingConstants constants = FillShadingConstants(shading);
+            if (shadingConstants &&
+                context->UpdateBuffer(*shadingConstants, &constants, sizeof(constants)))
+                context->BindConstantBuffer(3, shadingConstants.get());
+        }
+    }
+    context->SetInputLayout(currentVariant->inputLayout);
+    context->SetTopology(gpu::Topology::TriangleList);
+    context->SetVertexShader(currentVariant->vertexShader);
+    context->SetPixelShader(currentPixelShader);
+    return true;
+}
+
+void CBaseShader::UpdateTextureSlotTable(const TextureBlock& block)
+{
+    gpu::Context* context = Context();
+    if (!context || !textureSlotTable)
+        return;
+    TextureSlotTable table{};
+    for (size_t i = 0; i < kTextureSlotCount; ++i)
+        table.values[i] = block[i].texture ? block[i].uvSet : 0;
+    if (!context->UpdateBuffer(*textureSlotTable, &table, sizeof(table)))
+        return;
+    context->BindConstantBuffer(1, textureSlotTable.get());
+}
+
+void CBaseShader::OnShaderFileChanged(std::string)
+{
+    if (!initialised)
+        return;
+    currentVariant = nullptr;
+    currentPixelShader.reset();
+    variants.clear();
+    pixelShaders.clear();
+    transformConstants.reset();
+    shadingConstants.reset();
+    bonePalette.reset();
+    initialised = false;
+    Initialise(sourceFile, false);
+    CEngine* engine = GetEngine();
+    if (engine && engine->shaders)
+        engine->shaders->CompileAll(*this, true);
+    // Editors often write a file in several steps; a short pause lets the last one land
+    // before the next scan.
+    std::this_thread::sleep_for(std::chrono::milliseconds(3));
+}
+
+CBaseShader* GetBaseShader()
+{
+    CEngine* engine = GetEngine();
+    return engine && engine->shaders ? engine->shaders->baseShader : nullptr;
+}

@@ -1,0 +1,77 @@
+// The engine's one shader object: the vertex-shader variants, the pixel shaders by display
+// name, and the four buffers every draw shares with the shaders.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "graphics/gpu/GpuForward.h"
+#include "models/MeshObject.h"
+#include "shaders/DrawConstants.h"
+
+namespace gpu {
+class ShaderProgram;
+class InputLayout;
+}  // namespace gpu
+
+struct VertexVariant {
+    std::shared_ptr<gpu::InputLayout> inputLayout;
+    std::shared_ptr<gpu::ShaderProgram> vertexShader;
+    std::string entryPoint;
+};
+
+// What a draw needs from the camera: its camera-to-world matrix, the projection in use
+// and the eye position.
+struct DrawView {
+    Matrix4 cameraMatrix;
+    Matrix4 projection;
+    float eye[3];
+};
+
+class CBaseShader {
+   public:
+    CBaseShader();
+    ~CBaseShader();
+    CBaseShader(const CBaseShader&) = delete;
+    CBaseShader& operator=(const CBaseShader&) = delete;
+
+    float lightDirection[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    float lightColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    std::shared_ptr<gpu::ShaderProgram> currentPixelShader;
+    std::map<std::string, std::shared_ptr<gpu::ShaderProgram>> pixelShaders;
+    std::shared_ptr<gpu::Buffer> transformConstants;
+    std::shared_ptr<gpu::Buffer> shadingConstants;
+    std::shared_ptr<gpu::Buffer> bonePalette;
+    ShaderResourceViewPtr bonePaletteView;
+    ShaderResourceViewPtr textureSlotTableView;
+    std::shared_ptr<gpu::Buffer> textureSlotTable;
+    std::string sourceFile;
+    bool initialised = false;
+    VertexVariant* currentVariant = nullptr;
+    std::map<uint32_t, std::unique_ptr<VertexVariant>> variants;
+    uint32_t cubeMapInfo[2] = {0, 0};
+
+    // Builds the fourteen variants and the buffers; with `watchFiles` every file of the
+    // shader directory is registered with the engine's file watcher.
+    void Initialise(const std::string& sourceFile, bool watchFiles);
+    void CreateVertexVariant(uint32_t word);
+    void CreateBuffers();
+    bool CompilePixelShader(std::string displayName, std::string sourceFile,
+                            std::string entryPoint, bool forceCompile, std::string& errorText);
+    bool SelectPixelShader(std::string displayName);
+    void SelectVertexFormat(uint32_t word);
+    // Writes both constant buffers and binds the pipeline; false (nothing bound) without
+    // a selected variant or pixel shader.
+    bool BindForDraw(const Matrix4& world, const DrawView* view, uint32_t drawValue);
+    void UpdateTextureSlotTable(const TextureBlock& block);
+    // Any change in the shader directory rebuilds every variant and pixel shader.
+    void OnShaderFileChanged(std::string changedFile);
+
+   private:
+    void RegisterShaderDirectory();
+};
+
+// Reaches the engine's shader object; null before start-up compiled the shaders.
+CBaseShader* GetBaseShader();

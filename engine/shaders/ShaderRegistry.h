@@ -1,0 +1,12 @@
+// The engine's shader holder: compiles the pixel-shader table into the one shader object.
+#pragma once
+
+class CBaseShader;
+
+class CShaderRegistry {
+   public:
+    CBaseShader* baseShader = nullptr;  // owned by the engine
+
+    // Compiles all sixteen rows; success and failure show in the shader's map and the log.
+    void CompileAll(CBaseShader& shader, bool forceCompile);
+};

@@ -1,0 +1,160 @@
+// The scene on a started engine: loading, refocusing, reloads and the passes' rules.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "api/Engine.h"
+#include "api/public/vornis_engine.h"
+#include "graphics/GraphicsDevice.h"
+#include "models/ModelNode.h"
+#include "scene/Camera.h"
+#include "scene/Scene.h"
+#include "shaders/FileWatcher.h"
+#include "support/EngineWindow.h"
+#include "textures/TextureRecord.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SceneOnEngine : public ::testing::Test {
+   protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(testing_support::StartEngine(96, 64), 0);
+        engine = GetEngine();
+        scene = engine->scene.get();
+    }
+
+    void WaitForLoad()
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!IsModelLoaded() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ASSERT_TRUE(IsModelLoaded());
+    }
+
+    static bool AnyMeshUploaded(const CModelNode* node)
+    {
+        if (!node)
+            return false;
+        std::vector<CMeshObject*> meshes;
+        node->CollectMeshObjects(meshes);
+        for (const CMeshObject* mesh : meshes)
+            if (mesh->vertexBuffer)
+                return true;
+        return false;
+    }
+
+    CEngine* engine = nullptr;
+    CScene* scene = nullptr;
+};
+
+TEST_F(SceneOnEngine, TheFixedAssetsAndASkyAreLoadedAtStartUp)
+{
+    EXPECT_NE(scene->gizmoModel, nullptr);
+    EXPECT_NE(scene->gridModel, nullptr);
+    EXPECT_NE(scene->skyboxModel, nullptr);
+    EXPECT_NE(scene->lightMesh, nullptr);
+    ASSERT_NE(scene->cubeMap, nullptr);
+    EXPECT_NE(scene->cubeMap->view, nullptr);
+    EXPECT_GT(scene->cubeMap->mipCount, 1u);
+}
+
+TEST_F(SceneOnEngine, OnlyFbxExtensionsAreLoaded)
+{
+    LoadModel("model.obj");
+    EXPECT_EQ(scene->log.LastMessage(), "Format not supported: .obj");
+    EXPECT_EQ(scene->log.LastMessageLevel(), static_cast<uint32_t>(MessageLevelError));
+    EXPECT_TRUE(IsModelLoaded());
+}
+
+TEST_F(SceneOnEngine, ALoadedModelIsFramedInTheNextFrameAndDrawnInTheOneAfter)
+{
+    LoadModel("demo/spheres.fbx");
+    EXPECT_FALSE(IsModelLoaded());
+    WaitForLoad();
+    ASSERT_NE(scene->model, nullptr);
+    EXPECT_TRUE(scene->modelChanged);
+
+    Present();
+    EXPECT_FALSE(scene->modelChanged);
+    EXPECT_TRUE(engine->camera->focusActive);
+    EXPECT_FALSE(AnyMeshUploaded(scene->model.get()));
+
+    Present();
+    EXPECT_TRUE(AnyMeshUploaded(scene->model.get()));
+    EXPECT_GT(GetVertCount(), 0);
+}
+
+TEST_F(SceneOnEngine, AChangedModelFileIsReloadedAtTheNextFrame)
+{
+    const fs::path copy = fs::temp_directory_path() / ("vornis_reload_" + std::to_string(getpid()) + ".fbx");
+    fs::copy_file("demo/spheres.fbx", copy, fs::copy_options::overwrite_existing);
+    LoadModel(copy.string().c_str());
+    WaitForLoad();
+    Present();
+    const size_t messages = scene->log.Count();
+
+    fs::last_write_time(copy, fs::last_write_time(copy) + std::chrono::seconds(5));
+    engine->fileWatcher->ScanOnce();
+    Present();
+    EXPECT_FALSE(engine->reloadRequested);
+    bool reloading = false;
+    for (const auto& entry : scene->log.EntriesFrom(messages))
+        reloading |= entry.text == "Loading model";
+    EXPECT_TRUE(reloading);
+    WaitForLoad();
+    fs::remove(copy);
+}
+
+TEST_F(SceneOnEngine, PhotoModeHidesGizmoAndGridButNotTheSky)
+{
+    SetPhotoMode(true);
+    RenderSkyBox(true);
+    Present();
+    EXPECT_FALSE(AnyMeshUploaded(scene->gizmoModel.get()));
+    EXPECT_FALSE(AnyMeshUploaded(scene->gridModel.get()));
+    EXPECT_TRUE(AnyMeshUploaded(scene->skyboxModel.get()));
+
+    SetPhotoMode(false);
+    Present();
+    EXPECT_TRUE(AnyMeshUploaded(scene->gizmoModel.get()));
+    EXPECT_TRUE(AnyMeshUploaded(scene->gridModel.get()));
+}
+
+TEST_F(SceneOnEngine, WireframeModeSurvivesTheGridPassFrameAfterFrame)
+{
+    SetRenderMode(1);
+    for (int frame = 0; frame < 3; ++frame) {
+        Present();
+        EXPECT_EQ(engine->device->renderMode, 1);
+        EXPECT_EQ(engine->device->context->CurrentRasterizerState().fill, gpu::FillMode::Wireframe);
+    }
+}
+
+TEST_F(SceneOnEngine, CubeMapMipLevelIgnoresNegativeLevels)
+{
+    ChangeCubeMapMipLevel(3);
+    EXPECT_EQ(scene->cubeMapMipLevel, 3u);
+    EXPECT_EQ(scene->cubeMap->displayedMipLevel, 3u);
+    ChangeCubeMapMipLevel(-1);
+    EXPECT_EQ(scene->cubeMapMipLevel, 3u);
+    EXPECT_EQ(scene->cubeMap->displayedMipLevel, 3u);
+}
+
+TEST_F(SceneOnEngine, ReplacingTheModelManyTimesKeepsOneModel)
+{
+    for (int i = 0; i < 5; ++i) {
+        LoadModel("demo/spheres.fbx");
+        WaitForLoad();
+        Present();
+        Present();
+    }
+    EXPECT_NE(scene->model, nullptr);
+    EXPECT_GT(GetTrisCount(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,178 @@
+// The shader object on a real GL context: start-up compiles, the draw constants as the GPU
+// holds them, and a draw through BindForDraw all the way to the back buffer.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "api/Engine.h"
+#include "api/FrameDriver.h"
+#include "graphics/FullscreenQuad.h"
+#include "graphics/GraphicsDevice.h"
+#include "graphics/RenderTargets.h"
+#include "graphics/gpu/GpuDevice.h"
+#include "scene/Scene.h"
+#include "shaders/BaseShader.h"
+#include "shaders/PixelShaderRegistry.h"
+#include "shaders/VertexVariants.h"
+#include "support/EngineWindow.h"
+#include "textures/TextureRecord.h"
+
+namespace {
+
+class ShaderPipeline : public ::testing::Test {
+   protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(testing_support::StartEngine(kWidth, kHeight), 0);
+        engine = GetEngine();
+        shader = GetBaseShader();
+        ASSERT_NE(shader, nullptr);
+    }
+
+    template <typename T>
+    T ReadBuffer(const gpu::Buffer& buffer)
+    {
+        T value;
+        glGetNamedBufferSubData(buffer.Name(), 0, sizeof(T), &value);
+        return value;
+    }
+
+    static constexpr int kWidth = 64;
+    static constexpr int kHeight = 48;
+    CEngine* engine = nullptr;
+    CBaseShader* shader = nullptr;
+};
+
+TEST_F(ShaderPipeline, StartUpBuildsEveryVariantAndPixelShaderWithoutAnError)
+{
+    for (uint32_t word : kVertexVariantWords) {
+        ASSERT_TRUE(shader->variants.count(word)) << std::hex << word;
+        const VertexVariant* variant = shader->variants[word].get();
+        ASSERT_NE(variant, nullptr) << std::hex << word;
+        EXPECT_TRUE(variant->inputLayout && variant->vertexShader) << std::hex << word;
+        EXPECT_EQ(variant->entryPoint, FindVertexVariant(word, true)->entryPoint);
+    }
+    for (const PixelShaderRow& row : kPixelShaderRows)
+        EXPECT_NE(shader->pixelShaders[row.displayName], nullptr) << row.displayName;
+
+    bool compiledMessage = false;
+    for (const auto& entry : engine->scene->log.EntriesFrom(0)) {
+        EXPECT_NE(entry.level, MessageLevelError) << entry.text;
+        if (entry.text == "All shaders compiled successfully")
+            compiledMessage = entry.level == MessageLevelInfo;
+    }
+    EXPECT_TRUE(compiledMessage);
+}
+
+TEST_F(ShaderPipeline, AWordOutsideTheTableSelectsNoVariantAndDrawsNothing)
+{
+    const size_t messages = engine->scene->log.Count();
+    ASSERT_TRUE(shader->SelectPixelShader("PBL Default"));
+    shader->SelectVertexFormat(0x0013);
+    EXPECT_FALSE(shader->BindForDraw(Matrix4::Identity(), nullptr, 0));
+    EXPECT_EQ(engine->scene->log.Count(), messages);
+}
+
+TEST_F(ShaderPipeline, ConstantsReachTheGpuAtTheirOffsets)
+{
+    engine->rightHandedTangentSpace = true;
+    engine->cubemapParameter = 180.0f;
+    const float custom[5] = {1.0f, 2.0f, 3.0f, 4.0f, 5.0f};
+    std::memcpy(engine->customShaderValues, custom, sizeof(custom));
+    DrawView view{Matrix4::Identity(), Matrix4::Identity(), {7.0f, 8.0f, 9.0f}};
+
+    // The fullscreen pass's binding: identity world, draw value 0.
+    ASSERT_TRUE(shader->SelectPixelShader("FullscreenQuad"));
+    shader->SelectVertexFormat(VertexFullscreenQuad);
+    shader->cubeMapInfo[0] = 8;
+    shader->cubeMapInfo[1] = 3;
+    ASSERT_TRUE(shader->BindForDraw(Matrix4::Identity(), &view, 0));
+    glFinish();
+
+    const auto b0 = ReadBuffer<std::array<uint8_t, 288>>(*shader->transformConstants);
+    float sign, angle;
+    std::memcpy(&sign, &b0[280], 4);
+    std::memcpy(&angle, &b0[284], 4);
+    EXPECT_EQ(sign, -1.0f);
+    EXPECT_NEAR(angle, 3.1415927f, 1e-6f);
+    EXPECT_EQ(std::memcmp(&b0[256], custom, sizeof(custom)), 0);
+    Matrix4 world;
+    std::memcpy(&world, &b0[0], sizeof(world));
+    EXPECT_EQ(std::memcmp(&world, &Matrix4::Identity(), sizeof(world)), 0);
+
+    const auto b3 = ReadBuffer<ShadingConstants>(*shader->shadingConstants);
+    EXPECT_EQ(b3.eye[0], 7.0f);
+    EXPECT_EQ(b3.eye[2], 9.0f);
+    EXPECT_EQ(b3.cubeMapInfo[0], 8u);
+    EXPECT_EQ(b3.cubeMapInfo[1], 3u);
+    EXPECT_EQ(b3.drawValue, 0u);
+    EXPECT_EQ(b3.screenSize[0], static_cast<float>(kWidth));
+}
+
+TEST_F(ShaderPipeline, NoPixelShaderSelectedBindsNotEvenTheConstants)
+{
+    shader->SelectPixelShader("never compiled");
+    shader->SelectVertexFormat(0x0003);
+    DrawView view{Matrix4::Identity(), Matrix4::Identity(), {1.0f, 2.0f, 3.0f}};
+    ASSERT_FALSE(shader->BindForDraw(Matrix4::Identity(), &view, 0));
+    glFinish();
+    const auto b3 = ReadBuffer<ShadingConstants>(*shader->shadingConstants);
+    EXPECT_NE(b3.eye[0], 1.0f);
+    EXPECT_TRUE(shader->pixelShaders.count("never compiled"));
+}
+
+// A triangle with a uniform albedo texture, drawn with the albedo view into the scene
+// target and brought to the back buffer by the fullscreen pass, shows the texture colour.
+TEST_F(ShaderPipeline, ATexturedTriangleReachesTheBackBufferInItsTextureColour)
+{
+    CGraphicsDevice& device = *engine->device;
+    gpu::Context& context = *device.context;
+    const uint8_t colour[4] = {200, 100, 50, 255};
+    gpu::TextureDesc desc;
+    desc.width = desc.height = 1;
+    desc.format = gpu::FormatRgba8();
+    gpu::SubresourceData data{colour, sizeof(colour)};
+    auto texture = gpu::CreateTexture(desc, std::span(&data, 1));
+    ASSERT_NE(texture, nullptr);
+    TextureRecord record;
+    record.view = gpu::CreateShaderResourceView(texture);
+
+    // Clip-space positions with UVs: a triangle over the middle of the target.
+    const float vertices[] = {-0.9f, -0.9f, 0.5f, 1.0f, 0.0f, 1.0f,  //
+                              0.0f,  0.9f,  0.5f, 1.0f, 0.5f, 0.0f,  //
+                              0.9f,  -0.9f, 0.5f, 1.0f, 1.0f, 1.0f};
+    const uint32_t indices[] = {0, 1, 2};
+    auto vertexBuffer = gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Immutable,
+                                          sizeof(vertices), vertices, 24);
+    auto indexBuffer = gpu::CreateBuffer(gpu::BufferBinding::Index, gpu::BufferUsage::Immutable,
+                                         sizeof(indices), indices);
+
+    BeginSceneTarget(*engine);
+    context.SetDepthStencilState(*device.depthOff, 0);
+    context.SetRasterizerState(*device.solidRasterizer);
+    ASSERT_TRUE(shader->SelectPixelShader("Model Albedo"));
+    shader->SelectVertexFormat(VertexPosition | VertexTexSet0);
+    DrawView view{Matrix4::Identity(), Matrix4::Identity(), {0.0f, 0.0f, 0.0f}};
+    ASSERT_TRUE(shader->BindForDraw(Matrix4::Identity(), &view, 0));
+    TextureBlock block{};
+    block[0].texture = &record;
+    shader->UpdateTextureSlotTable(block);
+    context.BindShaderResource(0, record.view.get());
+    context.SetIndexBuffer(indexBuffer);
+    context.SetVertexBuffer(vertexBuffer, 24, 0);
+    context.DrawIndexed(3, 0, 0);
+
+    context.SetRenderTarget(device.backBufferView, device.depthView);
+    engine->fullscreenQuad->Draw(*engine, engine->sceneTarget->resourceView);
+    const auto pixels =
+        testing_support::ReadTextureRgba8(device.backBuffer->Name(), kWidth, kHeight);
+    const uint8_t* centre = &pixels[((kHeight / 2) * kWidth + kWidth / 2) * 4];
+    EXPECT_NEAR(centre[0], 200, 2);
+    EXPECT_NEAR(centre[1], 100, 2);
+    EXPECT_NEAR(centre[2], 50, 2);
+    // A corner outside the triangle keeps the tone-mapped background, not the texture.
+    EXPECT_GT(std::abs(pixels[0] - 200), 20);
+}
+
+}  // namespace

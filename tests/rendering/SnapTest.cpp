@@ -1,0 +1,141 @@
+// Whole frames rendered the way vornis-snap renders them: the demo model, channel views
+// and the real-world files of Debian's assimp test models.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
+
+#include "SnapRenderer.h"
+#include "textures/DdsWriter.h"
+#include "textures/DxgiFormat.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kTestModels = "/usr/share/assimp/models/FBX";
+
+struct PixelStats {
+    double changedFraction = 0.0;     // pixels that differ from the top-left one
+    double centreChangedFraction = 0.0;  // the same within the middle third
+};
+
+PixelStats Measure(const SnapImage& image)
+{
+    PixelStats stats;
+    const uint8_t* background = image.rgba.data();
+    size_t changed = 0, centreChanged = 0, centreTotal = 0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
+            const bool differs = std::abs(p[0] - background[0]) + std::abs(p[1] - background[1]) +
+                                     std::abs(p[2] - background[2]) >
+                                 12;
+            changed += differs;
+            const bool centre = x > image.width / 3 && x < 2 * image.width / 3 &&
+                                y > image.height / 3 && y < 2 * image.height / 3;
+            if (centre) {
+                ++centreTotal;
+                centreChanged += differs;
+            }
+        }
+    stats.changedFraction = static_cast<double>(changed) / (image.width * image.height);
+    stats.centreChangedFraction = static_cast<double>(centreChanged) / centreTotal;
+    return stats;
+}
+
+SnapOptions Options(const std::string& model)
+{
+    SnapOptions options;
+    options.modelPath = model;
+    options.outputPath = "unused.png";
+    options.width = 160;
+    options.height = 120;
+    options.showSky = false;
+    return options;
+}
+
+TEST(Snapshot, TheDemoModelFillsTheMiddleOfThePicture)
+{
+    SnapImage image;
+    std::string error;
+    ASSERT_TRUE(RenderSnapshot(Options("demo/spheres.fbx"), image, error)) << error;
+    ASSERT_EQ(image.width, 160);
+    ASSERT_EQ(image.height, 120);
+    const PixelStats stats = Measure(image);
+    EXPECT_GT(stats.centreChangedFraction, 0.3);
+    EXPECT_LT(stats.changedFraction, 0.95);
+}
+
+// A box whose albedo texture is one colour shows exactly that colour in the albedo view.
+TEST(Snapshot, TheAlbedoViewShowsAUniformAlbedoTexture)
+{
+    const fs::path dir = fs::temp_directory_path() / ("vornis_albedo_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    fs::copy_file(kTestModels / "box.fbx", dir / "box.fbx", fs::copy_options::overwrite_existing);
+    std::vector<uint8_t> texels(8 * 8 * 4);
+    for (size_t i = 0; i < texels.size(); i += 4) {
+        texels[i] = 40;
+        texels[i + 1] = 160;
+        texels[i + 2] = 220;
+        texels[i + 3] = 255;
+    }
+    ASSERT_EQ(WriteDdsFile(dir / "box_D.dds", DXGI_FORMAT_R8G8B8A8_UNORM, 8, 8, 8 * 4, texels), 0);
+
+    SnapOptions options = Options((dir / "box.fbx").string());
+    options.viewName = "Model Albedo";
+    SnapImage image;
+    std::string error;
+    ASSERT_TRUE(RenderSnapshot(options, image, error)) << error;
+    const uint8_t* centre = &image.rgba[((image.height / 2) * image.width + image.width / 2) * 4];
+    EXPECT_NEAR(centre[0], 40, 3);
+    EXPECT_NEAR(centre[1], 160, 3);
+    EXPECT_NEAR(centre[2], 220, 3);
+    fs::remove_all(dir);
+}
+
+TEST(Snapshot, AFileThatDoesNotImportFailsWithTheImportMessage)
+{
+    SnapImage image;
+    std::string error;
+    EXPECT_FALSE(RenderSnapshot(Options("no_such_model.fbx"), image, error));
+    EXPECT_FALSE(error.empty());
+}
+
+class TestModelSnapshot : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(TestModelSnapshot, ShowsSomethingOrFailsCleanly)
+{
+    const fs::path path = kTestModels / GetParam();
+    if (!fs::exists(path))
+        GTEST_SKIP() << "assimp-testmodels is not installed";
+    SnapImage image;
+    std::string error;
+    if (!RenderSnapshot(Options(path.string()), image, error)) {
+        // Only files that assimp itself refuses may fail, and they say why.
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(GetParam(), "transparentTest.fbx") << error;
+        return;
+    }
+    EXPECT_GT(Measure(image).changedFraction, 0.01) << "nothing but background";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AssimpTestModels, TestModelSnapshot,
+    ::testing::Values("animation_with_skeleton.fbx", "box.fbx", "boxWithCompressedCTypeArray.FBX",
+                      "boxWithUncompressedCTypeArray.FBX", "box_orphant_embedded_texture.fbx",
+                      "close_to_identity_transforms.fbx", "cubes_nonames.fbx",
+                      "cubes_with_mirroring_and_pivot.fbx", "cubes_with_names.fbx",
+                      "cubes_with_outofrange_float.fbx", "global_settings.fbx", "huesitos.fbx",
+                      "maxPbrMaterial_metalRough.fbx", "maxPbrMaterial_specGloss.fbx",
+                      "phong_cube.fbx", "spider.fbx", "transparentTest.fbx"),
+    [](const auto& info) {
+        std::string name;
+        for (char c : info.param)
+            name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return name;
+    });
+
+}  // namespace

@@ -1,0 +1,40 @@
+// vornis-snap: renders a model to a PNG without a screen, through the viewer's engine.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <stb_image_write.h>
+
+#include "SnapOptions.h"
+#include "SnapRenderer.h"
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+        std::fputs(kSnapUsage, args.empty() ? stderr : stdout);
+        return args.empty() ? 2 : 0;
+    }
+    std::string error;
+    std::optional<SnapOptions> options = ParseSnapOptions(args, error);
+    if (!options) {
+        std::fprintf(stderr, "vornis-snap: %s\n%s", error.c_str(), kSnapUsage);
+        return 2;
+    }
+    // No display is needed; a caller that wants another driver says so.
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+
+    SnapImage image;
+    if (!RenderSnapshot(*options, image, error)) {
+        std::fprintf(stderr, "vornis-snap: %s: %s\n", options->modelPath.c_str(), error.c_str());
+        return 1;
+    }
+    if (!stbi_write_png(options->outputPath.c_str(), image.width, image.height, 4,
+                        image.rgba.data(), image.width * 4)) {
+        std::fprintf(stderr, "vornis-snap: cannot write %s\n", options->outputPath.c_str());
+        return 1;
+    }
+    std::printf("%s\n", options->outputPath.c_str());
+    return 0;
+}

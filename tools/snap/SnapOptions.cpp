@@ -1,0 +1,91 @@
+#include "SnapOptions.h"
+
+#include <array>
+#include <cctype>
+#include <cstdlib>
+#include <utility>
+
+#include "shaders/PixelShaderRegistry.h"
+
+const char* const kSnapUsage =
+    "usage: vornis-snap MODEL -o OUT.png [--size WxH] [--view NAME] [--sky FILE] [--no-sky]\n"
+    "  views: default albedo roughness metalness ao emissive normalmap vertexnormal\n"
+    "         binormal tangent objectnormal vertexcolors\n";
+
+namespace {
+
+// Short names in the order of the channel views.
+constexpr std::array<const char*, 12> kShortViewNames = {
+    "default", "albedo",   "roughness", "metalness",    "ao",          "emissive",
+    "normalmap", "vertexnormal", "binormal", "tangent", "objectnormal", "vertexcolors"};
+
+bool ParseSize(const std::string& text, int& width, int& height)
+{
+    const size_t x = text.find_first_of("xX");
+    if (x == std::string::npos || x == 0 || x + 1 >= text.size())
+        return false;
+    char* end = nullptr;
+    const long w = std::strtol(text.c_str(), &end, 10);
+    if (end != text.c_str() + x)
+        return false;
+    const long h = std::strtol(text.c_str() + x + 1, &end, 10);
+    if (*end != '\0')
+        return false;
+    // Large enough for any thumbnail or poster, small enough for a software renderer.
+    if (w < 1 || h < 1 || w > 8192 || h > 8192)
+        return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+}  // namespace
+
+std::string ViewDisplayName(const std::string& name)
+{
+    std::string lower;
+    for (char c : name)
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (size_t i = 0; i < kShortViewNames.size(); ++i)
+        if (lower == kShortViewNames[i] || name == ShaderViewNames[i])
+            return ShaderViewNames[i];
+    return {};
+}
+
+std::optional<SnapOptions> ParseSnapOptions(const std::vector<std::string>& args,
+                                            std::string& error)
+{
+    SnapOptions options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "-o" || arg == "--output") {
+            if (!hasValue)
+                return error = arg + " needs a file name", std::nullopt;
+            options.outputPath = args[++i];
+        } else if (arg == "--size") {
+            if (!hasValue || !ParseSize(args[i + 1], options.width, options.height))
+                return error = "--size needs WxH between 1x1 and 8192x8192", std::nullopt;
+            ++i;
+        } else if (arg == "--view") {
+            if (!hasValue || (options.viewName = ViewDisplayName(args[i + 1])).empty())
+                return error = "unknown view: " + (hasValue ? args[i + 1] : ""), std::nullopt;
+            ++i;
+        } else if (arg == "--sky") {
+            if (!hasValue)
+                return error = "--sky needs a file name", std::nullopt;
+            options.skyPath = args[++i];
+        } else if (arg == "--no-sky") {
+            options.showSky = false;
+        } else if (!arg.empty() && arg[0] == '-') {
+            return error = "unknown option: " + arg, std::nullopt;
+        } else if (options.modelPath.empty()) {
+            options.modelPath = arg;
+        } else {
+            return error = "more than one model given", std::nullopt;
+        }
+    }
+    if (options.modelPath.empty() || options.outputPath.empty())
+        return error = "a model and -o OUT.png are required", std::nullopt;
+    return options;
+}

@@ -1,0 +1,26 @@
+// Command line of vornis-snap: MODEL -o OUT.png [--size WxH] [--view NAME] [--sky FILE]
+// [--no-sky].
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct SnapOptions {
+    std::string modelPath;
+    std::string outputPath;
+    int width = 800;
+    int height = 600;
+    std::string viewName = "PBL Default";  // a pixel-shader display name
+    std::string skyPath;                   // empty: the first sky beside the program
+    bool showSky = true;
+};
+
+// Parses the arguments after the program name; on failure returns nothing and sets `error`.
+std::optional<SnapOptions> ParseSnapOptions(const std::vector<std::string>& args,
+                                            std::string& error);
+
+// "albedo", "roughness", ... or a display name itself; empty when unknown.
+std::string ViewDisplayName(const std::string& name);
+
+extern const char* const kSnapUsage;

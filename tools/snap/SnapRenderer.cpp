@@ -1,0 +1,119 @@
+#include "SnapRenderer.h"
+
+#include <SDL.h>
+#include <epoxy/gl.h>
+
+#include <chrono>
+#include <thread>
+
+#include "api/Engine.h"
+#include "api/FrameDriver.h"
+#include "api/public/vornis_engine.h"
+#include "graphics/GraphicsDevice.h"
+#include "scene/Camera.h"
+#include "scene/Scene.h"
+
+namespace {
+
+// A model file may be large; a hostile one may make the importer grind. Give up eventually.
+constexpr auto kLoadTimeout = std::chrono::minutes(5);
+
+bool WaitForLoad(CScene& scene)
+{
+    const auto deadline = std::chrono::steady_clock::now() + kLoadTimeout;
+    while (scene.loading) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// The pose the focus animation would end in, taken at once.
+void FinishFocus(CCamera& camera)
+{
+    if (!camera.focusActive)
+        return;
+    camera.panX = camera.focusPanX;
+    camera.panY = camera.focusPanY;
+    camera.zoom = camera.focusZoom;
+    camera.focusActive = false;
+    camera.focusProgress = 0.0f;
+}
+
+std::string LastEngineMessage(CScene& scene, size_t firstEntry)
+{
+    for (const auto& entry : scene.log.EntriesFrom(firstEntry))
+        if (entry.level == MessageLevelError)
+            return entry.text;
+    return "the model holds nothing to draw";
+}
+
+bool ReadBackBuffer(CGraphicsDevice& device, SnapImage& image)
+{
+    if (!device.backBuffer)
+        return false;
+    image.width = static_cast<int>(device.width);
+    image.height = static_cast<int>(device.height);
+    image.rgba.assign(static_cast<size_t>(image.width) * image.height * 4, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTextureImage(device.backBuffer->Name(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                      static_cast<GLsizei>(image.rgba.size()), image.rgba.data());
+    for (size_t i = 3; i < image.rgba.size(); i += 4)
+        image.rgba[i] = 255;
+    return glGetError() == GL_NO_ERROR;
+}
+
+}  // namespace
+
+bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& error)
+{
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        error = std::string("no video driver: ") + SDL_GetError();
+        return false;
+    }
+    SDL_Window* window =
+        SDL_CreateWindow("vornis-snap", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                         options.width, options.height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!window) {
+        error = std::string("no window: ") + SDL_GetError();
+        return false;
+    }
+    CreateEngineNative();
+    if (int code = InitEngine(static_cast<int>(SDL_GetWindowID(window)), options.width,
+                              options.height);
+        code != 0) {
+        error = "the engine did not start (code " + std::to_string(code) + ")";
+        return false;
+    }
+    CEngine& engine = *GetEngine();
+    CScene& scene = *engine.scene;
+    if (!options.skyPath.empty())
+        SetSkyBoxTexture(options.skyPath.c_str());
+    RenderSkyBox(options.showSky);
+
+    const size_t firstEntry = scene.log.Count();
+    LoadModel(options.modelPath.c_str());
+    if (!WaitForLoad(scene)) {
+        error = "loading the model took too long";
+        return false;
+    }
+    bool hasModel = false;
+    scene.WithModel([&](CModelNode* model) { hasModel = model != nullptr; });
+    if (!hasModel) {
+        error = LastEngineMessage(scene, firstEntry);
+        return false;
+    }
+    ShowOnly(options.viewName.c_str());
+
+    // The first frame sees the finished load and frames the model; the second draws it.
+    Present();
+    FinishFocus(*engine.camera);
+    SetLightOrientationToCamera();
+    Present();
+    if (!ReadBackBuffer(*engine.device, image)) {
+        error = "could not read the rendered frame back";
+        return false;
+    }
+    return true;
+}
