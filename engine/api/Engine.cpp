@@ -3,6 +3,7 @@
 #include "graphics/FullscreenQuad.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
+#include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "shaders/FileWatcher.h"
 

@@ -5,6 +5,7 @@
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
 #include "platform/Clock.h"
+#include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "shaders/FileWatcher.h"
 
@@ -23,6 +24,7 @@ void CreateGraphicsDeviceObject(CEngine& engine)
 
 void CreateSubsystemObjects(CEngine& engine)
 {
+    engine.camera = std::make_unique<CCamera>();
     engine.input = std::make_unique<InputState>();
 }
 
@@ -48,7 +50,10 @@ void CreateScene(CEngine& engine)
 
 void CompileShaders(CEngine&) {}
 
-void SetUpCamera(CEngine&, int width, int height) {}
+void SetUpCamera(CEngine& engine, int width, int height)
+{
+    engine.camera->StartUp(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+}
 
 void InitDebugInterface(CEngine&) {}
 
@@ -97,6 +102,8 @@ void ResizeEngineObjects(CEngine& engine, int width, int height)
     engine.sceneTarget->Release();
     engine.sceneTarget->Create(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
     engine.device->Resize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    if (engine.camera)
+        engine.camera->Resize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
 }
 
 int64_t ForwardEventToDebugInterface(CEngine& engine, unsigned eventType, int64_t eventAddress)

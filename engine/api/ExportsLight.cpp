@@ -1,6 +1,9 @@
 // Exports of the light, the sky and the background.
 #include "api/Engine.h"
 #include "api/public/vornis_engine.h"
+#include "scene/Camera.h"
+#include "scene/Light.h"
+#include "scene/SceneAccess.h"
 
 VORNIS_API void FeedLightControl(bool a, bool b, bool c, bool d)
 {
@@ -13,11 +16,26 @@ VORNIS_API void FeedLightControl(bool a, bool b, bool c, bool d)
     engine->input->lightKeys[3] = d;
 }
 
-VORNIS_API void SetLightColor(int r, int g, int b) {}
+VORNIS_API void SetLightColor(int r, int g, int b)
+{
+    if (CLight* light = SceneLight())
+        light->SetColor(r, g, b);
+}
 
-VORNIS_API void SetLightIntensity(float value) {}
+// The light belongs to the scene, so without a scene there is no intensity to set.
+VORNIS_API void SetLightIntensity(float value)
+{
+    if (CLight* light = SceneLight())
+        light->SetIntensity(value);
+}
 
-VORNIS_API void SetLightOrientationToCamera() {}
+VORNIS_API void SetLightOrientationToCamera()
+{
+    CEngine* engine = GetEngine();
+    CLight* light = SceneLight();
+    if (engine && engine->camera && light)
+        light->OrientToCamera(*engine->camera);
+}
 
 VORNIS_API void SetSkyBoxTexture(const char* path) {}
 
