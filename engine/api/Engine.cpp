@@ -4,6 +4,7 @@
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
 #include "models/ModelImporter.h"
+#include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "shaders/BaseShader.h"
 #include "shaders/FileWatcher.h"

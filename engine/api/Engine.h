@@ -11,6 +11,7 @@
 #include "api/MessageLevel.h"
 
 class CScene;
+class CCamera;
 class CGraphicsDevice;
 class CRenderTarget;
 class CFullscreenQuad;
@@ -43,6 +44,7 @@ class CEngine {
     bool attachCameraToCameraJoint = false;
     std::atomic<bool> reloadRequested{false};
     std::unique_ptr<CGraphicsDevice> device;
+    std::unique_ptr<CCamera> camera;
     std::unique_ptr<CScene> scene;
     std::unique_ptr<InputState> input;
     int64_t lastFrameTimeNs = 0;

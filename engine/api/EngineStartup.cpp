@@ -5,6 +5,7 @@
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
 #include "platform/Clock.h"
+#include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "models/ModelImporter.h"
 #include "shaders/BaseShader.h"
@@ -30,6 +31,7 @@ void CreateGraphicsDeviceObject(CEngine& engine)
 
 void CreateSubsystemObjects(CEngine& engine)
 {
+    engine.camera = std::make_unique<CCamera>();
     engine.shaders = std::make_unique<CShaderRegistry>();
     engine.input = std::make_unique<InputState>();
     engine.lineRenderer = std::make_unique<CLineRenderer>();
@@ -65,7 +67,10 @@ void CompileShaders(CEngine& engine)
     engine.baseShader->SelectPixelShader("PBL Default");
 }
 
-void SetUpCamera(CEngine&, int width, int height) {}
+void SetUpCamera(CEngine& engine, int width, int height)
+{
+    engine.camera->StartUp(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+}
 
 void InitDebugInterface(CEngine&) {}
 
@@ -118,6 +123,8 @@ void ResizeEngineObjects(CEngine& engine, int width, int height)
     engine.sceneTarget->Release();
     engine.sceneTarget->Create(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
     engine.device->Resize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    if (engine.camera)
+        engine.camera->Resize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
 }
 
 int64_t ForwardEventToDebugInterface(CEngine& engine, unsigned eventType, int64_t eventAddress)

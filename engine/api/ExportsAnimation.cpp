@@ -1,6 +1,18 @@
 // Exports of skeletal and camera animation.
 #include "api/Engine.h"
 #include "api/public/vornis_engine.h"
+#include "scene/Camera.h"
+
+namespace {
+
+// The camera animation settings are taken only once the scene exists.
+CCamera* CameraWithScene()
+{
+    CEngine* engine = GetEngine();
+    return engine && engine->scene ? engine->camera.get() : nullptr;
+}
+
+}  // namespace
 
 VORNIS_API void SetAnimSpeed(int speed) {}
 
@@ -31,8 +43,22 @@ VORNIS_API void ClearActiveAnimations() {}
 
 VORNIS_API void SetAnimationMode(int mode) {}
 
-VORNIS_API void SetCameraAnimationSpeed(int value) {}
+VORNIS_API void SetCameraAnimationSpeed(int value)
+{
+    if (CCamera* camera = CameraWithScene())
+        camera->animSpeed = static_cast<float>(value) * 0.1f;
+}
 
-VORNIS_API void SetCameraAnimationScale(int value) {}
+VORNIS_API void SetCameraAnimationScale(int value)
+{
+    // Squared in floating point: an int square overflows from 46341 on.
+    const float v = static_cast<float>(value);
+    if (CCamera* camera = CameraWithScene())
+        camera->animScale = v * v * 0.0001f + 0.01f;
+}
 
-VORNIS_API void SetCameraAnimationState(bool on) {}
+VORNIS_API void SetCameraAnimationState(bool on)
+{
+    if (CCamera* camera = CameraWithScene())
+        camera->animEnabled = on;
+}

@@ -4,6 +4,7 @@
 
 #include "api/Engine.h"
 #include "api/public/vornis_engine.h"
+#include "graphics/GraphicsDevice.h"
 #include "scene/Scene.h"
 
 namespace {
@@ -16,7 +17,14 @@ CEngine* EngineWithScene()
 
 }  // namespace
 
-VORNIS_API void SetRenderMode(int mode) {}
+VORNIS_API void SetRenderMode(int mode)
+{
+    CEngine* engine = GetEngine();
+    if (!engine || !engine->device || !engine->device->context)
+        return;
+    engine->device->renderMode = mode;
+    engine->device->BindRasterizerForMode(mode);
+}
 
 VORNIS_API void SetCustomShaderValues(float a, float b, float c, float d, float e)
 {

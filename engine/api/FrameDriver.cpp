@@ -9,6 +9,7 @@
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
 #include "platform/Clock.h"
+#include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "shaders/FileWatcher.h"
 
@@ -20,7 +21,11 @@ void DispatchFileChanges(CEngine& engine)
         engine.fileWatcher->DispatchChanges();
 }
 
-void UpdateCamera(CEngine& engine, float frameTime) {}
+void UpdateCamera(CEngine& engine, float frameTime)
+{
+    if (engine.camera && engine.input)
+        engine.camera->Update(frameTime, *engine.input, engine.attachCameraToCameraJoint);
+}
 
 void DrawScene(CEngine& engine, float frameTime, bool capture)
 {

@@ -1,0 +1,78 @@
+// The single viewing camera: an orbit camera around the world origin driven by the mouse,
+// with an animated focus on the model, a reset pose and a horizontal-field-of-view
+// perspective.
+#pragma once
+
+#include <cstdint>
+
+#include "api/InputState.h"
+#include "shaders/DrawConstants.h"
+
+// A camera clip taken from a model file; built and laid out by the animation subsystem.
+struct CameraClip;
+
+class CCamera {
+   public:
+    float eye[3] = {0.0f, 0.0f, 0.0f};
+    float panX = 0.0f;
+    float panY = 0.0f;
+    float zoom = 0.0f;  // the view distance is zoom * |zoom|
+    float focusPanX = 0.0f;
+    float focusPanY = 0.0f;
+    float focusZoom = 0.0f;
+    bool focusActive = false;
+    float focusProgress = 0.0f;
+    float yaw = 0.0f;    // units of 0.005 radian
+    float pitch = 0.0f;  // units of 0.005 radian
+    // Camera-to-world after every update: its inverse is the view transform and its fourth
+    // row the eye.
+    Matrix4 cameraMatrix = Matrix4::Identity();
+    float animSpeed = 1.0f;
+    float animScale = 1.0f;
+    bool animEnabled = true;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    Matrix4 projection = Matrix4::Identity();
+    Matrix4 skyProjection = Matrix4::Identity();
+    Matrix4 alternativeProjection = Matrix4::Identity();
+    float lastMouse[2] = {0.0f, 0.0f};
+    bool useAlternativeProjection = false;  // nothing in the engine sets it
+    int32_t lastWheelSteps = 0;
+    float fieldOfView = 0.0f;  // horizontal, degrees
+    float nearPlane = 0.1f;
+    float farPlane = 20000.0f;
+    // Not owned here: the animation subsystem decides the clip's lifetime. Null until a
+    // model file provides one.
+    CameraClip* clip = nullptr;
+    float animTime = 0.0f;
+
+    // The start pose and projections for a window of this size.
+    void StartUp(uint32_t windowWidth, uint32_t windowHeight);
+
+    // One frame of camera motion. With the camera riding a camera joint the joint owns
+    // cameraMatrix and nothing here changes.
+    void Update(float frameTime, const InputState& input, bool attachedToCameraJoint);
+
+    // A degenerate field of view (not strictly between 0 and 180) is ignored.
+    void SetFieldOfView(int degrees);
+    // Stores near and far and returns the projection for them. Inputs that would give a
+    // non-finite or collapsed matrix change nothing and return the current projection.
+    Matrix4 Projection(float viewWidth, float viewHeight, float degrees, float nearDistance,
+                       float farDistance);
+    void SetNearAndFarPlane(float nearDistance, float farDistance);
+    // New viewport size; the projection keeps the field of view in whole degrees.
+    void Resize(uint32_t viewWidth, uint32_t viewHeight);
+
+    // The reset pose. Takes the current mouse position as seen and clears the wheel total,
+    // so neither jumps at the next update. A running focus animation goes on.
+    void Reset(InputState& input);
+
+    // Starts easing towards a view of the given bounding sphere. Non-finite values (a
+    // model with broken bounds) are ignored rather than poisoning the camera for good.
+    void FocusOn(float radius, const float centre[3]);
+
+   private:
+    void Orbit(float frameTime, const InputState& input);
+    // Samples the camera clip at animTime into cameraMatrix and eye.
+    void PlayClip();
+};
