@@ -58,11 +58,11 @@ void BeginSceneTarget(CEngine& engine)
         device.context->ClearDepthStencil(*device.depthView, true, 1.0f, false, 0);
 }
 
-void RenderFrame(CEngine& engine)
+bool ComposeFrame(CEngine& engine, bool capture)
 {
     // Nothing is drawn before start-up has created the device and the file watcher.
     if (!engine.device || !engine.device->context || !engine.fileWatcher)
-        return;
+        return false;
     CGraphicsDevice& device = *engine.device;
     gpu::Context& context = *device.context;
     gpu::ReleaseQueuedObjects();
@@ -78,7 +78,7 @@ void RenderFrame(CEngine& engine)
 
     UpdateCamera(engine, frameTime);
     BeginSceneTarget(engine);
-    DrawScene(engine, frameTime, false);
+    DrawScene(engine, frameTime, capture);
 
     if (device.backBufferView)
         context.ClearRenderTarget(*device.backBufferView, device.clearColor);
@@ -93,12 +93,25 @@ void RenderFrame(CEngine& engine)
     if (engine.fullscreenQuad && engine.sceneTarget)
         engine.fullscreenQuad->Draw(engine, engine.sceneTarget->resourceView);
 
+    engine.frameTime = frameTime;
+    engine.totalTime += frameTime;
+    device.renderMode = savedMode;
+    device.BindRasterizerForMode(savedMode);
+    return true;
+}
+
+void RenderFrame(CEngine& engine)
+{
+    if (!ComposeFrame(engine, false))
+        return;
+    CGraphicsDevice& device = *engine.device;
+    // The debug interface draws in the fullscreen pass's render mode (solid).
+    const int32_t savedMode = device.renderMode;
+    device.renderMode = 0;
+    device.context->SetRasterizerState(*device.solidRasterizer);
     device.PresentBackBuffer();
     DrawDebugInterface(engine);
     SDL_GL_SwapWindow(device.window);
-
-    engine.frameTime = frameTime;
-    engine.totalTime += frameTime;
     device.renderMode = savedMode;
     device.BindRasterizerForMode(savedMode);
 }

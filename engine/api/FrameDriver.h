@@ -13,6 +13,11 @@ inline constexpr float kMaxFrameTime = 0.016666668f;
 // Present's body.
 void RenderFrame(CEngine& engine);
 
+// Everything of a frame up to the finished back buffer, without showing it: what the
+// headless renderer reads back. `capture` leaves out gizmo, grid and light mesh. False
+// before start-up finished.
+bool ComposeFrame(CEngine& engine, bool capture);
+
 // Renders the scene once into `target` without gizmo, grid or light; leaves the camera
 // size, the bound targets and the viewport as they were.
 void RenderToCapture(CEngine& engine, CCaptureTarget& target);

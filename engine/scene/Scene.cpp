@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "api/Engine.h"
+#include "models/ModelAnimationHooks.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
 #include "models/ModelTextureSource.h"
@@ -64,7 +65,8 @@ TextureRecord* LoadThroughTextureSource(const std::string& path)
     const ModelTextureSource* source = GetModelTextureSource();
     if (!source || !source->loadTexture)
         return nullptr;
-    return source->loadTexture(platform::Utf8ToUtf16(path));
+    const std::optional<std::u16string> wide = platform::Utf8ToUtf16(path);
+    return wide ? source->loadTexture(*wide) : nullptr;
 }
 
 }  // namespace
@@ -168,7 +170,7 @@ void CScene::SetExtraTexture(const std::string& path, int index)
     if (index < 0 || index >= static_cast<int>(extraTextures.size()))
         return;
     extraTextures[index].texture = LoadThroughTextureSource(path);
-    extraTextures[index].path = platform::Utf8ToUtf16(path);
+    extraTextures[index].path = platform::Utf8ToUtf16(path).value_or(u"");
 }
 
 void CScene::FocusCameraOnModel(bool takeLock)

@@ -99,7 +99,8 @@ TEST_F(ShaderPipeline, ConstantsReachTheGpuAtTheirOffsets)
     EXPECT_EQ(std::memcmp(&b0[256], custom, sizeof(custom)), 0);
     Matrix4 world;
     std::memcpy(&world, &b0[0], sizeof(world));
-    EXPECT_EQ(std::memcmp(&world, &Matrix4::Identity(), sizeof(world)), 0);
+    const Matrix4 identity = Matrix4::Identity();
+    EXPECT_EQ(std::memcmp(&world, &identity, sizeof(world)), 0);
 
     const auto b3 = ReadBuffer<ShadingConstants>(*shader->shadingConstants);
     EXPECT_EQ(b3.eye[0], 7.0f);

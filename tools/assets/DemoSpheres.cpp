@@ -89,6 +89,18 @@ std::string WriteDemoSpheres(const std::string& runtimeDir)
                 return error;
         }
     }
+    // A floor and back wall behind the spheres: a studio stage. Being the largest mesh, it
+    // is what the viewer frames when the model arrives, so the whole set comes into view.
+    const float halfWidth = (kDemoColumns * kSpacing) * 0.5f + kRadius;
+    const float wallHalfHeight = (kDemoRows * kSpacing + kRadius) * 0.5f;
+    SceneNodeMesh stage{kDemoStageName, {}, {0.18f, 0.18f, 0.2f}, kDemoStageName + "_D.dds"};
+    AddPatch(stage.geometry, {0, 0, 0}, {halfWidth, 0, 0}, {0, 0, -kSpacing}, 8, 2);
+    AddPatch(stage.geometry, {0, wallHalfHeight, -kSpacing}, {halfWidth, 0, 0},
+             {0, wallHalfHeight, 0}, 8, 4);
+    spheres.push_back(std::move(stage));
+    const RowLook stageLook{{70, 72, 78}, 0.0f, {0.06f, 0.06f, 0.07f}};
+    if (auto error = WriteSphereTextures(dir, kDemoStageName, stageLook, 0.6f); !error.empty())
+        return error;
     return WriteFbxScene((dir / "spheres.fbx").string(), spheres);
 }
 

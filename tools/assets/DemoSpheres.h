@@ -9,6 +9,7 @@ namespace assets {
 
 constexpr int kDemoRows = 2;
 constexpr int kDemoColumns = 5;
+inline const std::string kDemoStageName = "Stage";
 
 // Node name of one sphere; no name is part of another, so discovery cannot mix them up.
 std::string DemoSphereName(int row, int column);

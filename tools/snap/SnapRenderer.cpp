@@ -106,11 +106,12 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
     }
     ShowOnly(options.viewName.c_str());
 
-    // The first frame sees the finished load and frames the model; the second draws it.
-    Present();
-    FinishFocus(*engine.camera);
+    // Light from the camera's side. The first frame sees the finished load, frames the
+    // model and turns the light; the second draws the model without the viewer's helpers.
     SetLightOrientationToCamera();
     Present();
+    FinishFocus(*engine.camera);
+    ComposeFrame(engine, true);
     if (!ReadBackBuffer(*engine.device, image)) {
         error = "could not read the rendered frame back";
         return false;
