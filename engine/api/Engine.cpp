@@ -5,6 +5,7 @@
 #include "graphics/RenderTargets.h"
 #include "scene/Scene.h"
 #include "shaders/FileWatcher.h"
+#include "textures/TextureManager.h"
 
 namespace {
 std::atomic<CEngine*> engineInstance{nullptr};

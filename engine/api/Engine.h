@@ -15,6 +15,7 @@ class CGraphicsDevice;
 class CRenderTarget;
 class CFullscreenQuad;
 class CFileWatcher;
+class CTextureManager;
 
 class CEngine {
    public:
@@ -43,6 +44,7 @@ class CEngine {
     std::unique_ptr<InputState> input;
     int64_t lastFrameTimeNs = 0;
     std::unique_ptr<CFileWatcher> fileWatcher;
+    std::unique_ptr<CTextureManager> textureManager;
     std::unique_ptr<CRenderTarget> sceneTarget;
     std::unique_ptr<CFullscreenQuad> fullscreenQuad;
 

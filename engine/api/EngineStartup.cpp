@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "scene/Scene.h"
 #include "shaders/FileWatcher.h"
+#include "textures/TextureManager.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ void CreateGraphicsDeviceObject(CEngine& engine)
 
 void CreateSubsystemObjects(CEngine& engine)
 {
+    engine.textureManager = std::make_unique<CTextureManager>();
     engine.input = std::make_unique<InputState>();
 }
 
@@ -39,7 +41,10 @@ void CreateFileWatcher(CEngine& engine)
     engine.fileWatcher = std::make_unique<CFileWatcher>();
 }
 
-void CreateDefaultTextures(CEngine&) {}
+void CreateDefaultTextures(CEngine& engine)
+{
+    engine.textureManager->CreateDefaultTextures(engine.device.get(), engine.fileWatcher.get());
+}
 
 void CreateScene(CEngine& engine)
 {

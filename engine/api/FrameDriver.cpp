@@ -10,11 +10,15 @@
 #include "graphics/RenderTargets.h"
 #include "platform/Clock.h"
 #include "shaders/FileWatcher.h"
+#include "textures/TextureManager.h"
 
 namespace {
 
 void DispatchFileChanges(CEngine& engine)
 {
+    // Textures that load threads loaded are watched from here on.
+    if (engine.textureManager)
+        engine.textureManager->RegisterQueuedWatches();
     if (engine.fileWatcher)
         engine.fileWatcher->DispatchChanges();
 }
