@@ -10,6 +10,7 @@
 #include "shaders/FileWatcher.h"
 #include "shaders/LineRenderer.h"
 #include "shaders/ShaderRegistry.h"
+#include "textures/TextureManager.h"
 
 namespace {
 std::atomic<CEngine*> engineInstance{nullptr};

@@ -20,6 +20,7 @@ class CBaseShader;
 class CShaderRegistry;
 class CLineRenderer;
 class CModelImporter;
+class CTextureManager;
 
 class CEngine {
    public:
@@ -49,6 +50,7 @@ class CEngine {
     std::unique_ptr<InputState> input;
     int64_t lastFrameTimeNs = 0;
     std::unique_ptr<CFileWatcher> fileWatcher;
+    std::unique_ptr<CTextureManager> textureManager;
     std::unique_ptr<CRenderTarget> sceneTarget;
     std::unique_ptr<CFullscreenQuad> fullscreenQuad;
     std::unique_ptr<CModelImporter> modelImporter;

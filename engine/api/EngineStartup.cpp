@@ -12,6 +12,7 @@
 #include "shaders/FileWatcher.h"
 #include "shaders/LineRenderer.h"
 #include "shaders/ShaderRegistry.h"
+#include "textures/TextureManager.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ void CreateSubsystemObjects(CEngine& engine)
 {
     engine.camera = std::make_unique<CCamera>();
     engine.shaders = std::make_unique<CShaderRegistry>();
+    engine.textureManager = std::make_unique<CTextureManager>();
     engine.input = std::make_unique<InputState>();
     engine.lineRenderer = std::make_unique<CLineRenderer>();
 }
@@ -50,7 +52,10 @@ void CreateFileWatcher(CEngine& engine)
     engine.fileWatcher = std::make_unique<CFileWatcher>();
 }
 
-void CreateDefaultTextures(CEngine&) {}
+void CreateDefaultTextures(CEngine& engine)
+{
+    engine.textureManager->CreateDefaultTextures(engine.device.get(), engine.fileWatcher.get());
+}
 
 void CreateScene(CEngine& engine)
 {

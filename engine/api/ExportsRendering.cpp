@@ -6,6 +6,8 @@
 #include "api/public/vornis_engine.h"
 #include "graphics/GraphicsDevice.h"
 #include "scene/Scene.h"
+#include "textures/ScreenshotCapture.h"
+#include "textures/TextureManager.h"
 
 namespace {
 
@@ -42,9 +44,19 @@ VORNIS_API void SetUseTexturePacking(bool on) {}
 
 VORNIS_API void EnableVR(bool on) {}
 
-VORNIS_API void AskEngineAboutImage(const char16_t* path) {}
+VORNIS_API void AskEngineAboutImage(const char16_t* path)
+{
+    CEngine* engine = GetEngine();
+    if (!engine || !engine->textureManager || !path)
+        return;
+    AskAboutDroppedImage(engine->textureManager->droppedImage, std::u16string(path));
+}
 
-VORNIS_API void TakeScreenshot(int width, int height) {}
+VORNIS_API void TakeScreenshot(int width, int height)
+{
+    if (CEngine* engine = EngineWithScene())
+        CaptureScreenshot(*engine, width, height);
+}
 
 VORNIS_API void GetErrorString(char16_t* buffer)
 {

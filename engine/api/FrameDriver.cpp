@@ -12,11 +12,15 @@
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "shaders/FileWatcher.h"
+#include "textures/TextureManager.h"
 
 namespace {
 
 void DispatchFileChanges(CEngine& engine)
 {
+    // Textures that load threads loaded are watched from here on.
+    if (engine.textureManager)
+        engine.textureManager->RegisterQueuedWatches();
     if (engine.fileWatcher)
         engine.fileWatcher->DispatchChanges();
 }

@@ -1,0 +1,397 @@
+// The texture manager against a real GL context: what reaches the GPU, hot reload and its
+// memory, loads from another thread, and screenshots.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "TextureTestFiles.h"
+#include "api/Engine.h"
+#include "graphics/gpu/GpuObjects.h"
+#include "platform/Paths.h"
+#include "scene/Scene.h"
+#include "shaders/FileWatcher.h"
+#include "support/EngineWindow.h"
+#include "textures/BuiltInTextures.h"
+#include "textures/DxgiFormat.h"
+#include "textures/TextureManager.h"
+
+using namespace texture_test;
+
+namespace {
+
+GLuint NameOf(const TextureRecord* record)
+{
+    return record && record->view && record->view->GetTexture() ? record->view->GetTexture()->Name()
+                                                                : 0;
+}
+
+// One layer (array slice or cube face) of one level, four components of type T.
+template <class T>
+std::vector<T> ReadLayer(GLuint texture, int level, int layer, int width, int height, GLenum type)
+{
+    std::vector<T> texels(static_cast<size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTextureSubImage(texture, level, 0, 0, layer, width, height, 1, GL_RGBA, type,
+                         static_cast<GLsizei>(texels.size() * sizeof(T)), texels.data());
+    return texels;
+}
+
+std::vector<uint8_t> Rgba(std::initializer_list<uint32_t> texels)
+{
+    std::vector<uint8_t> bytes(texels.size() * 4);
+    std::memcpy(bytes.data(), std::data(texels), bytes.size());
+    return bytes;
+}
+
+std::vector<uint8_t> DdsFile(const DdsHeader& header, const std::vector<uint8_t>& data,
+                             const DdsHeaderDx10* dx10 = nullptr)
+{
+    std::vector<uint8_t> bytes = DdsBytes(header, 0, dx10);
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    return bytes;
+}
+
+const DdsPixelFormat kRgba8Masks = MaskFormat(0x41, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000);
+
+class TextureManagerGl : public ::testing::Test {
+   protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(testing_support::StartEngine(64, 64), 0);
+        engine = GetEngine();
+        manager = engine->textureManager.get();
+        ASSERT_NE(manager, nullptr);
+    }
+
+    TextureRecord* Load(const std::filesystem::path& path)
+    {
+        return manager->LoadTexture(platform::Utf8ToUtf16(path.string()).value());
+    }
+
+    int CountLines(const std::string& prefix) const
+    {
+        int count = 0;
+        for (const CMessageLog::Entry& entry : engine->scene->log.EntriesFrom(0))
+            count += entry.text.rfind(prefix, 0) == 0;
+        return count;
+    }
+
+    void TouchLater(const std::filesystem::path& path, int secondsAhead)
+    {
+        std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() +
+                                                   std::chrono::seconds(secondsAhead));
+    }
+
+    CEngine* engine = nullptr;
+    CTextureManager* manager = nullptr;
+    ScratchDirectory scratch;
+};
+
+TEST_F(TextureManagerGl, BuiltInsHoldTheirTexels)
+{
+    const struct {
+        TextureRecord* record;
+        const char16_t* name;
+        uint32_t texel;
+    } squares[] = {{manager->WhiteSquare(), u"WhiteSquare", kWhiteTexel},
+                   {manager->BlackSquare(), u"BlackSquare", kBlackTexel},
+                   {manager->DefaultNormalMap(), u"DefaultNormalMap", kFlatNormalTexel}};
+    for (const auto& square : squares) {
+        ASSERT_NE(NameOf(square.record), 0u);
+        EXPECT_EQ(square.record->name, square.name);
+        EXPECT_EQ(square.record->isBuiltIn, 1);
+        EXPECT_EQ(square.record->size[0], 512.0f);
+        const auto texels = testing_support::ReadTextureRgba8(NameOf(square.record), 4, 4);
+        for (size_t i = 0; i < texels.size(); i += 4) {
+            uint32_t value;
+            std::memcpy(&value, &texels[i], 4);
+            ASSERT_EQ(value, square.texel) << "texel " << i / 4;
+        }
+    }
+    // Alpha 0, not 255.
+    EXPECT_EQ(testing_support::ReadTextureRgba8(NameOf(manager->BlackSquare()), 4, 4)[3], 0);
+
+    EXPECT_EQ(manager->ErrorTexture()->view, manager->ErrorView());
+    EXPECT_EQ(manager->DefaultNormalMap()->view, manager->FlatNormalView());
+    const auto checker = testing_support::ReadTextureRgba8(NameOf(manager->ErrorTexture()), 16, 16);
+    uint32_t corner, next;
+    std::memcpy(&corner, &checker[0], 4);
+    std::memcpy(&next, &checker[4], 4);
+    EXPECT_EQ(corner, kCheckerBlack);
+    EXPECT_EQ(next, kCheckerMagenta);
+}
+
+TEST_F(TextureManagerGl, FailedLoadShowsTheCheckerboard)
+{
+    TextureRecord* record = Load(scratch / "missing.png");
+    EXPECT_EQ(record->name, u"Failed");
+    EXPECT_EQ(record->view, manager->ErrorView());
+    EXPECT_NE(manager->ErrorView(), nullptr);
+}
+
+TEST_F(TextureManagerGl, Rgba8TexelsArriveUnchanged)
+{
+    const auto path = scratch / "rgba.dds";
+    const auto texels = Rgba({0x11223344, 0x55667788, 0x99AABBCC, 0xDDEEFF00, 0x01020304,
+                              0x05060708, 0x090A0B0C, 0x0D0E0F10});
+    WriteBytes(path, DdsFile(MakeHeader(4, 2, 1, kRgba8Masks), texels));
+    TextureRecord* record = Load(path);
+    ASSERT_NE(NameOf(record), 0u);
+    EXPECT_EQ(record->name, platform::Utf8ToUtf16(path.string()).value());
+    EXPECT_EQ(record->isBuiltIn, 0);
+    EXPECT_EQ(record->typeName, "N/A");
+    EXPECT_EQ(record->size[0], 4.0f);
+    EXPECT_EQ(record->size[1], 2.0f);
+    EXPECT_EQ(record->secondarySize[0], 4.0f);
+    EXPECT_EQ(record->mipCount, 1u);
+    EXPECT_EQ(testing_support::ReadTextureRgba8(NameOf(record), 4, 2), texels);
+}
+
+TEST_F(TextureManagerGl, ValidDdsNamedTgaLoadsAsDds)
+{
+    const auto path = scratch / "actually_dds.tga";
+    // One BC1 block: colour 0 pure red, every index 0.
+    WriteBytes(path, DdsFile(MakeHeader(4, 4, 0, CodeFormat("DXT1")),
+                             {0x00, 0xF8, 0x1F, 0x00, 0, 0, 0, 0}));
+    TextureRecord* record = Load(path);
+    ASSERT_NE(NameOf(record), 0u);
+    EXPECT_EQ(record->typeName, "DXGI_FORMAT_BC1_UNORM");
+    EXPECT_EQ(record->mipCount, 0u) << "the header's count, 0 as written";
+    EXPECT_EQ(CountLines("Warning: TGA"), 0);
+    const auto texels = testing_support::ReadTextureRgba8(NameOf(record), 4, 4);
+    for (size_t i = 0; i < texels.size(); i += 4)
+        ASSERT_EQ(std::vector<uint8_t>(texels.begin() + i, texels.begin() + i + 4),
+                  (std::vector<uint8_t>{255, 0, 0, 255}));
+}
+
+TEST_F(TextureManagerGl, HalfFloatCubeWithMipsKeepsFaceOrderAndLevels)
+{
+    // R = face index, G = level, as half floats; B 0, A 1.
+    const uint16_t halfOf[] = {0x0000, 0x3C00, 0x4000, 0x4200, 0x4400, 0x4500};
+    std::vector<uint8_t> data;
+    for (int face = 0; face < 6; ++face) {
+        for (int level = 0; level < 3; ++level) {
+            const int side = 4 >> level;
+            for (int i = 0; i < side * side; ++i) {
+                const uint16_t texel[4] = {halfOf[face], halfOf[level], 0, 0x3C00};
+                const auto* bytes = reinterpret_cast<const uint8_t*>(texel);
+                data.insert(data.end(), bytes, bytes + 8);
+            }
+        }
+    }
+    const auto path = scratch / "cube.dds";
+    DdsHeaderDx10 dx10{DXGI_FORMAT_R16G16B16A16_FLOAT, kDdsDimension2D, kDdsMiscTextureCube, 1, 0};
+    WriteBytes(path, DdsFile(MakeDx10Header(4, 4, 3), data, &dx10));
+    TextureRecord* record = Load(path);
+    ASSERT_NE(NameOf(record), 0u);
+    EXPECT_EQ(record->view->GetTexture()->Target(), static_cast<GLenum>(GL_TEXTURE_CUBE_MAP));
+    EXPECT_EQ(record->typeName, "DXGI_FORMAT_R16G16B16A16_FLOAT");
+    EXPECT_EQ(record->mipCount, 3u);
+    for (int face = 0; face < 6; ++face) {
+        for (int level = 0; level < 3; ++level) {
+            const int side = 4 >> level;
+            const auto texels = ReadLayer<float>(NameOf(record), level, face, side, side, GL_FLOAT);
+            EXPECT_EQ(texels[0], static_cast<float>(face)) << "face " << face << " level " << level;
+            EXPECT_EQ(texels[1], static_cast<float>(level))
+                << "face " << face << " level " << level;
+            EXPECT_EQ(texels.back(), 1.0f);
+        }
+    }
+}
+
+TEST_F(TextureManagerGl, ArraySlicesLandInTheirLayers)
+{
+    std::vector<uint8_t> data;
+    for (uint8_t slice = 0; slice < 3; ++slice) {
+        for (int i = 0; i < 4; ++i)
+            data.insert(data.end(), {slice, static_cast<uint8_t>(10 * slice), 7, 255});
+    }
+    const auto path = scratch / "array.dds";
+    DdsHeaderDx10 dx10{DXGI_FORMAT_R8G8B8A8_UNORM, kDdsDimension2D, 0, 3, 0};
+    WriteBytes(path, DdsFile(MakeDx10Header(2, 2, 1), data, &dx10));
+    TextureRecord* record = Load(path);
+    ASSERT_NE(NameOf(record), 0u);
+    EXPECT_EQ(record->view->GetTexture()->Target(), static_cast<GLenum>(GL_TEXTURE_2D_ARRAY));
+    EXPECT_EQ(record->typeName, "DXGI_FORMAT_R8G8B8A8_UNORM");
+    for (int slice = 0; slice < 3; ++slice) {
+        const auto texels = ReadLayer<uint8_t>(NameOf(record), 0, slice, 2, 2, GL_UNSIGNED_BYTE);
+        EXPECT_EQ(texels[0], slice);
+        EXPECT_EQ(texels[13], 10 * slice);
+    }
+}
+
+TEST_F(TextureManagerGl, TargaAndSolidCubeUploads)
+{
+    const auto path = scratch / "pair.tga";
+    // Stored B, G, R, A, top row first.
+    WriteBytes(path, TgaBytes({.width = 2}, {10, 20, 30, 40, 50, 60, 70, 80}));
+    TextureRecord* record = Load(path);
+    ASSERT_NE(NameOf(record), 0u);
+    EXPECT_EQ(record->typeName, "TGA");
+    EXPECT_EQ(record->mipCount, 0u);
+    EXPECT_EQ(testing_support::ReadTextureRgba8(NameOf(record), 2, 1),
+              (std::vector<uint8_t>{30, 20, 10, 40, 70, 60, 50, 80}));
+
+    ShaderResourceViewPtr cube = manager->CreateSolidCubeMap(12, 34, 56);
+    ASSERT_NE(cube, nullptr);
+    EXPECT_EQ(cube->GetTexture()->Target(), static_cast<GLenum>(GL_TEXTURE_CUBE_MAP));
+    for (int face = 0; face < 6; ++face) {
+        const auto texels =
+            ReadLayer<uint8_t>(cube->GetTexture()->Name(), 0, face, 4, 4, GL_UNSIGNED_BYTE);
+        EXPECT_EQ(std::vector<uint8_t>(texels.end() - 4, texels.end()),
+                  (std::vector<uint8_t>{12, 34, 56, 255}));
+    }
+}
+
+TEST_F(TextureManagerGl, SameFileLoadedTwiceIsWatchedOnce)
+{
+    const auto path = scratch / "twice.dds";
+    WriteBytes(path, DdsFile(MakeHeader(1, 1, 1, kRgba8Masks), Rgba({0xFF0000FF})));
+    TextureRecord* first = Load(path);
+    TextureRecord* second = Load(path);
+    EXPECT_NE(first, second) << "every load decodes anew";
+    EXPECT_EQ(manager->WatchedPaths().size(), 1u);
+
+    TouchLater(path, 5);
+    engine->fileWatcher->ScanOnce();
+    engine->fileWatcher->DispatchChanges();
+    EXPECT_EQ(CountLines("Texture modified and reloaded : " + path.string()), 1);
+}
+
+TEST_F(TextureManagerGl, EditingATextureKeepsOneTextureAlive)
+{
+    const auto path = scratch / "edited.dds";
+    const std::u16string name = platform::Utf8ToUtf16(path.string()).value();
+    WriteBytes(path, DdsFile(MakeHeader(1, 1, 1, kRgba8Masks), Rgba({0})));
+    TextureRecord* original = Load(path);
+    TextureRecord* held = original;
+    // Stands in for the scene, which swaps in a fresh record for every file it holds.
+    manager->reloadSceneTextures = [&](const std::u16string& changed) {
+        if (changed != held->name)
+            return false;
+        held = manager->LoadTexture(changed);
+        return true;
+    };
+    std::vector<std::weak_ptr<gpu::Texture>> generations{original->view->GetTexture()};
+    for (uint32_t edit = 1; edit <= 100; ++edit) {
+        WriteBytes(path, DdsFile(MakeHeader(1, 1, 1, kRgba8Masks), Rgba({edit})));
+        manager->OnTextureFileChanged(path.string());
+        generations.push_back(held->view->GetTexture());
+    }
+    size_t alive = 0;
+    for (const auto& generation : generations)
+        alive += !generation.expired();
+    EXPECT_EQ(alive, 1u);
+    EXPECT_EQ(original->view, held->view) << "an old record shows the new texture";
+    EXPECT_EQ(testing_support::ReadTextureRgba8(NameOf(held), 1, 1)[0], 100);
+    gpu::ReleaseQueuedObjects();
+    EXPECT_EQ(gpu::QueuedReleaseCount(), 0u);
+
+    // The refresh path of the custom slots releases its old texture too.
+    std::weak_ptr<gpu::Texture> before = held->view->GetTexture();
+    manager->RefreshRecordView(held);
+    EXPECT_TRUE(before.expired());
+    EXPECT_NE(NameOf(held), 0u);
+}
+
+TEST_F(TextureManagerGl, LoadThreadUsesTheUploadContextAndQueuesItsWatch)
+{
+    const auto path = scratch / "threaded.dds";
+    WriteBytes(path, DdsFile(MakeHeader(2, 1, 1, kRgba8Masks), Rgba({0x04030201, 0x08070605})));
+    TextureRecord* record = nullptr;
+    std::thread loader([&] { record = Load(path); });
+    loader.join();
+    ASSERT_NE(NameOf(record), 0u);
+    EXPECT_EQ(testing_support::ReadTextureRgba8(NameOf(record), 2, 1),
+              (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+
+    manager->RegisterQueuedWatches();
+    TouchLater(path, 5);
+    engine->fileWatcher->ScanOnce();
+    engine->fileWatcher->DispatchChanges();
+    EXPECT_EQ(CountLines("Texture modified and reloaded : "), 1);
+}
+
+TEST_F(TextureManagerGl, DroppedImageQuestion)
+{
+    const auto cube = scratch / "sky.dds";
+    DdsHeader header = MakeHeader(1, 1, 1, kRgba8Masks);
+    header.caps2 = 0xFE00 | 0x200;
+    WriteBytes(cube, DdsFile(header, std::vector<uint8_t>(6 * 4, 0)));
+    AskEngineAboutImage(platform::Utf8ToUtf16(cube.string())->c_str());
+    EXPECT_TRUE(manager->droppedImage.popupRequested);
+    EXPECT_TRUE(manager->droppedImage.droppedIsCubeMap);
+
+    const auto upper = scratch / "SKY.DDS";
+    std::filesystem::copy_file(cube, upper);
+    manager->droppedImage.popupRequested = false;
+    AskEngineAboutImage(platform::Utf8ToUtf16(upper.string())->c_str());
+    EXPECT_TRUE(manager->droppedImage.popupRequested);
+    EXPECT_FALSE(manager->droppedImage.droppedIsCubeMap) << "only \"dds\" is examined";
+    EXPECT_EQ(manager->droppedImage.droppedPath, platform::Utf8ToUtf16(upper.string()).value());
+}
+
+class Screenshots : public TextureManagerGl {
+   protected:
+    void SetUp() override
+    {
+        TextureManagerGl::SetUp();
+        original = std::filesystem::current_path();
+        std::filesystem::current_path(scratch.path);
+    }
+    void TearDown() override { std::filesystem::current_path(original); }
+
+    std::vector<std::filesystem::path> Shots() const
+    {
+        std::vector<std::filesystem::path> shots;
+        for (const auto& entry : std::filesystem::directory_iterator(scratch.path)) {
+            if (entry.path().filename().string().rfind("screenshot_", 0) == 0)
+                shots.push_back(entry.path());
+        }
+        return shots;
+    }
+
+    std::filesystem::path original;
+};
+
+TEST_F(Screenshots, OnePixelShotIsTheClearedCaptureTarget)
+{
+    TakeScreenshot(1, 1);
+    const auto shots = Shots();
+    ASSERT_EQ(shots.size(), 1u);
+    const std::vector<uint8_t> bytes = ReadBytes(shots[0]);
+    ASSERT_EQ(bytes.size(), 132u);
+    EXPECT_EQ(std::memcmp(bytes.data(), "DDS ", 4), 0);
+    // The capture target is cleared to transparent black and nothing is drawn into it yet.
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 128, bytes.end()),
+              (std::vector<uint8_t>{0, 0, 0, 0}));
+    EXPECT_EQ(CountLines("Screenshot saved to: " + shots[0].filename().string()), 1);
+}
+
+TEST_F(Screenshots, ZeroSizeWritesNothing)
+{
+    TakeScreenshot(0, 16);
+    TakeScreenshot(16, 0);
+    TakeScreenshot(-4, 4);
+    EXPECT_TRUE(Shots().empty());
+    EXPECT_EQ(CountLines("Screenshot saved to: "), 0);
+}
+
+TEST_F(Screenshots, LargerShotHasTheRequestedSize)
+{
+    TakeScreenshot(24, 10);
+    const auto shots = Shots();
+    ASSERT_EQ(shots.size(), 1u);
+    const std::vector<uint8_t> bytes = ReadBytes(shots[0]);
+    ASSERT_EQ(bytes.size(), 128u + 24 * 10 * 4);
+    uint32_t height, width;
+    std::memcpy(&height, &bytes[12], 4);
+    std::memcpy(&width, &bytes[16], 4);
+    EXPECT_EQ(width, 24u);
+    EXPECT_EQ(height, 10u);
+}
+
+}  // namespace

@@ -1,0 +1,193 @@
+// The texture manager's load rules and messages. No GL context here: whatever reaches the
+// GPU step fails to upload, which the rules below must still answer with a failure record.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TextureTestFiles.h"
+#include "api/Engine.h"
+#include "graphics/gpu/GpuObjects.h"
+#include "platform/Paths.h"
+#include "scene/Scene.h"
+#include "textures/BuiltInTextures.h"
+#include "textures/TextureManager.h"
+
+using namespace texture_test;
+
+namespace {
+
+class TextureManagerRules : public ::testing::Test {
+   protected:
+    void SetUp() override
+    {
+        CreateEngineObject();
+        GetEngine()->scene = std::make_unique<CScene>();
+    }
+
+    std::vector<std::string> Log() const
+    {
+        std::vector<std::string> texts;
+        for (const CMessageLog::Entry& entry : GetEngine()->scene->log.EntriesFrom(0))
+            texts.push_back(entry.text);
+        return texts;
+    }
+
+    TextureRecord* Load(const std::filesystem::path& path)
+    {
+        return manager.LoadTexture(platform::Utf8ToUtf16(path.string()).value());
+    }
+
+    int CountLines(const std::string& text) const
+    {
+        int count = 0;
+        for (const std::string& line : Log())
+            count += line == text;
+        return count;
+    }
+
+    ScratchDirectory scratch;
+    CTextureManager manager;
+};
+
+TEST_F(TextureManagerRules, FailedLoadGivesAFreshFailureRecordEachTime)
+{
+    const auto missing = scratch / "missing.png";
+    TextureRecord* first = Load(missing);
+    TextureRecord* second = Load(missing);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first->name, u"Failed");
+    EXPECT_EQ(first->typeName, "N/A");
+    EXPECT_EQ(first->size[0], 512.0f);
+    EXPECT_EQ(first->size[1], 512.0f);
+    EXPECT_FLOAT_EQ(first->secondarySize[0], 0.3f);
+    EXPECT_EQ(first->isBuiltIn, 1);
+    EXPECT_EQ(first->mipCount, 0u);
+    EXPECT_EQ(manager.Records().size(), 2u);
+    EXPECT_TRUE(manager.WatchedPaths().empty());
+    EXPECT_EQ(CountLines("Texture error! The format is not supported: " + missing.string()), 2);
+}
+
+TEST_F(TextureManagerRules, RejectedDdsIsBlamedOnSizeOrFormat)
+{
+    const auto odd = scratch / "odd.dds";
+    WriteBytes(odd, DdsBytes(MakeHeader(300, 200, 1, CodeFormat("ABCD")), 300 * 200 * 4));
+    const auto square = scratch / "square.dds";
+    // X8B8G8R8 has no DXGI format.
+    WriteBytes(square,
+               DdsBytes(MakeHeader(256, 256, 1, MaskFormat(0x40, 32, 0xFF, 0xFF00, 0xFF0000, 0)),
+                        256 * 256 * 4));
+    Load(odd);
+    Load(square);
+    Load(scratch / "absent.dds");
+    const std::vector<std::string> log = Log();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0], "Error: DDS needs to be power of two!");
+    EXPECT_EQ(log[1], "Error: Unknown DDS format, please choose another dds format");
+    EXPECT_EQ(log[2], "Error: DDS needs to be power of two!");
+}
+
+TEST_F(TextureManagerRules, ExtensionsAreCaseSensitive)
+{
+    const auto upper = scratch / "broken.DDS";
+    WriteBytes(upper, {1, 2, 3});
+    TextureRecord* record = Load(upper);
+    EXPECT_EQ(record->name, u"Failed");
+    EXPECT_EQ(Log(), std::vector<std::string>{"Texture error! The format is not supported: " +
+                                              upper.string()});
+}
+
+TEST_F(TextureManagerRules, TargaMessagesAndCache)
+{
+    const auto missing = scratch / "missing.tga";
+    Load(missing);
+    EXPECT_EQ(CountLines("Texture error! The format is not supported: " + missing.string()), 1);
+
+    const auto sixteenBit = scratch / "sixteen.tga";
+    WriteBytes(sixteenBit, TgaBytes({.type = 2, .depth = 16}, {0, 0}));
+    EXPECT_EQ(Load(sixteenBit)->name, u"Failed");
+    EXPECT_EQ(CountLines("Texture error!, targa error: only 32 bits targa files are supported" +
+                         sixteenBit.string()),
+              1);
+
+    const auto good = scratch / "good.tga";
+    WriteBytes(good, TgaBytes({}, {1, 2, 3, 4}));
+    const std::string warning =
+        "Warning: TGA texture used, use DDS to better represent it in engine: " + good.string();
+    manager.SetCacheTargaImages(true);
+    Load(good);
+    Load(good);
+    EXPECT_EQ(CountLines(warning), 1) << "the second load must come from the cache";
+    manager.SetCacheTargaImages(false);
+    Load(good);
+    Load(good);
+    EXPECT_EQ(CountLines(warning), 3) << "without the cache every load reads the file";
+}
+
+TEST_F(TextureManagerRules, UnreadableExrIsAFailureRecordNotNull)
+{
+    const auto exr = scratch / "bad.exr";
+    WriteBytes(exr, {0x76, 0x2f, 0x31, 0x01, 0, 0});
+    TextureRecord* record = Load(exr);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->name, u"Failed");
+    EXPECT_EQ(Log(), std::vector<std::string>{"Texture error! The format is not supported: " +
+                                              exr.string()});
+}
+
+TEST_F(TextureManagerRules, RelativePathsResolveBesideTheProgram)
+{
+    TextureRecord* record = manager.LoadTexture(u"no_such_dir\\missing.xyz");
+    EXPECT_EQ(record->name, u"Failed");
+    const std::string expected =
+        (platform::ProgramDirectory() / "no_such_dir/missing.xyz").string();
+    EXPECT_EQ(Log(),
+              std::vector<std::string>{"Texture error! The format is not supported: " + expected});
+}
+
+TEST_F(TextureManagerRules, RefreshingRecordsWithoutAFile)
+{
+    TextureRecord* failed = Load(scratch / "missing.png");
+    failed->view = std::make_shared<gpu::ShaderResourceView>(std::shared_ptr<gpu::Texture>());
+    manager.RefreshRecordView(failed);
+    EXPECT_EQ(failed->view, nullptr);
+
+    // Built-ins have no file behind their names: refreshing must not turn them into
+    // failures or log anything.
+    TextureRecord builtIn;
+    builtIn.name = u"WhiteSquare";
+    builtIn.isBuiltIn = 1;
+    auto view = std::make_shared<gpu::ShaderResourceView>(std::shared_ptr<gpu::Texture>());
+    builtIn.view = view;
+    const size_t records = manager.Records().size();
+    const size_t lines = Log().size();
+    manager.RefreshRecordView(&builtIn);
+    EXPECT_EQ(builtIn.view, view);
+    EXPECT_EQ(manager.Records().size(), records);
+    EXPECT_EQ(Log().size(), lines);
+}
+
+TEST_F(TextureManagerRules, InstallsItselfAsTheModelsTextureSource)
+{
+    const ModelTextureSource* source = GetModelTextureSource();
+    ASSERT_NE(source, nullptr);
+    TextureRecord* record = source->loadTexture(u"/nonexistent/file.png");
+    EXPECT_EQ(record, manager.Records().back());
+}
+
+TEST(BuiltInTextureTexels, CheckerboardAlternatesFromABlackCorner)
+{
+    const std::vector<uint32_t> texels = CheckerboardTexels();
+    ASSERT_EQ(texels.size(), 256u);
+    EXPECT_EQ(texels[0], kCheckerBlack);
+    EXPECT_EQ(texels[1], kCheckerMagenta);
+    EXPECT_EQ(texels[16], kCheckerMagenta);
+    EXPECT_EQ(texels[17], kCheckerBlack);
+    EXPECT_EQ(texels[255], kCheckerBlack);
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&texels[1]);
+    EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + 4), (std::vector<uint8_t>{255, 0, 255, 255}));
+}
+
+}  // namespace
