@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 #include "textures/DdsPixelFormatTables.h"
@@ -106,6 +107,10 @@ std::string JoinDescription(const std::vector<DescriptionPiece>& pieces)
 
 void WriteDdsDescription(const DdsHeader& header, const DdsHeaderDx10* dx10)
 {
+    // The viewer is a windowed program: like on a desktop without a console, the trace is
+    // seen only when asked for, not in the terminal of every user or script.
+    if (!std::getenv("VORNIS_DDS_TRACE"))
+        return;
     for (const DescriptionPiece& piece : DescribeDdsHeader(header, dx10)) {
         std::FILE* stream = piece.toStandardOutput ? stdout : stderr;
         std::fwrite(piece.text.data(), 1, piece.text.size(), stream);
