@@ -8,6 +8,7 @@
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "models/ModelImporter.h"
+#include "models/ModelNode.h"
 #include "shaders/BaseShader.h"
 #include "shaders/FileWatcher.h"
 #include "shaders/LineRenderer.h"
@@ -60,7 +61,19 @@ void CreateDefaultTextures(CEngine& engine)
 void CreateScene(CEngine& engine)
 {
     engine.scene = std::make_unique<CScene>();
-    engine.scene->Init(*engine.modelImporter);
+    CScene* scene = engine.scene.get();
+    if (engine.textureManager) {
+        engine.textureManager->reloadSceneTextures = [scene](const std::u16string& path) {
+            return scene->ReloadTextures(path);
+        };
+        engine.textureManager->reloadModelTextures = [scene](const std::u16string& path) {
+            scene->WithModel([&](CModelNode* model) {
+                if (model)
+                    model->OnTextureFileChanged(path);
+            });
+        };
+    }
+    scene->Init(*engine.modelImporter);
 }
 
 void CompileShaders(CEngine& engine)

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "api/Engine.h"
 #include "graphics/FullscreenQuad.h"
@@ -133,9 +134,21 @@ void RenderToCapture(CEngine& engine, CCaptureTarget& target)
     const auto savedColour = context.BoundRenderTarget();
     const auto savedDepth = context.BoundDepthStencil();
 
+    // The camera's projection follows the capture's size for this one frame.
+    std::optional<CCamera> savedCamera;
+    if (engine.camera) {
+        savedCamera = *engine.camera;
+        engine.camera->Resize(static_cast<uint32_t>(target.viewport->width),
+                              static_cast<uint32_t>(target.viewport->height));
+    }
     context.SetViewport(*target.viewport);
     context.SetRenderTarget(target.targetView, target.depthView);
     DrawScene(engine, 0.0f, true);
+    if (savedCamera) {
+        engine.camera->width = savedCamera->width;
+        engine.camera->height = savedCamera->height;
+        engine.camera->projection = savedCamera->projection;
+    }
 
     context.SetRenderTarget(savedColour, savedDepth);
     context.SetViewport(savedViewport);

@@ -185,6 +185,28 @@ void CScene::FocusCameraOnModel(bool takeLock)
     engine->camera->FocusOn(bounds.radius, bounds.centre.data());
 }
 
+bool CScene::ReloadTextures(const std::u16string& path)
+{
+    const ModelTextureSource* source = GetModelTextureSource();
+    if (!source || !source->loadTexture)
+        return false;
+    bool held = false;
+    for (ExtraTextureSlot& slot : extraTextures) {
+        if (slot.texture && slot.path == path) {
+            slot.texture = source->loadTexture(path);
+            held = true;
+        }
+    }
+    if (cubeMap && cubeMap->name == path) {
+        held = true;
+        TextureRecord* reloaded = source->loadTexture(path);
+        // A sky that no longer loads keeps the one shown.
+        if (reloaded && reloaded->view)
+            cubeMap = reloaded;
+    }
+    return held;
+}
+
 void CScene::ChangeGizmoSize(int steps)
 {
     const float size = gizmoSize + static_cast<float>(steps) * 0.1f;

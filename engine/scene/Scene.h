@@ -45,6 +45,9 @@ class CScene {
     void OnModelFileChanged(const std::string& path);
     void DrawMeshObject(CMeshObject& meshObject, float frameTime);
     void ChangeGizmoSize(int steps);
+    // A texture file changed: reloads the sky and the extra textures loaded from it.
+    // Returns whether the scene held the file.
+    bool ReloadTextures(const std::u16string& path);
 
     // Calls `use` with the shown model (null when none) under the model lock.
     template <typename Use>

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -143,6 +144,20 @@ TEST_F(SceneOnEngine, CubeMapMipLevelIgnoresNegativeLevels)
     ChangeCubeMapMipLevel(-1);
     EXPECT_EQ(scene->cubeMapMipLevel, 3u);
     EXPECT_EQ(scene->cubeMap->displayedMipLevel, 3u);
+}
+
+TEST_F(SceneOnEngine, AScreenshotAtAnotherSizeLeavesTheCameraProjectionAsItWas)
+{
+    const Matrix4 before = engine->camera->projection;
+    const size_t messages = scene->log.Count();
+    TakeScreenshot(32, 16);
+    EXPECT_EQ(std::memcmp(&before, &engine->camera->projection, sizeof(before)), 0);
+    EXPECT_EQ(engine->camera->width, 96u);
+    for (const auto& entry : scene->log.EntriesFrom(messages)) {
+        const std::string prefix = "Screenshot saved to: ";
+        if (entry.text.rfind(prefix, 0) == 0)
+            fs::remove(entry.text.substr(prefix.size()));
+    }
 }
 
 TEST_F(SceneOnEngine, ReplacingTheModelManyTimesKeepsOneModel)

@@ -150,7 +150,7 @@ TEST_F(ShaderPipeline, ATexturedTriangleReachesTheBackBufferInItsTextureColour)
                                          sizeof(indices), indices);
 
     BeginSceneTarget(*engine);
-    context.SetDepthStencilState(*device.depthOff, 0);
+    context.SetDepthStencilState(*device.depthTestWrite, 1);
     context.SetRasterizerState(*device.solidRasterizer);
     ASSERT_TRUE(shader->SelectPixelShader("Model Albedo"));
     shader->SelectVertexFormat(VertexPosition | VertexTexSet0);
@@ -164,6 +164,8 @@ TEST_F(ShaderPipeline, ATexturedTriangleReachesTheBackBufferInItsTextureColour)
     context.SetVertexBuffer(vertexBuffer, 24, 0);
     context.DrawIndexed(3, 0, 0);
 
+    // As the frame does: the shared depth buffer is cleared before the fullscreen pass.
+    context.ClearDepthStencil(*device.depthView, true, 1.0f, true, 0);
     context.SetRenderTarget(device.backBufferView, device.depthView);
     engine->fullscreenQuad->Draw(*engine, engine->sceneTarget->resourceView);
     const auto pixels =

@@ -11,6 +11,7 @@
 #include "api/public/vornis_engine.h"
 #include "graphics/GraphicsDevice.h"
 #include "scene/Camera.h"
+#include "models/ModelNode.h"
 #include "scene/Scene.h"
 
 namespace {
@@ -98,9 +99,17 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
         error = "loading the model took too long";
         return false;
     }
-    bool hasModel = false;
-    scene.WithModel([&](CModelNode* model) { hasModel = model != nullptr; });
-    if (!hasModel) {
+    // A model whose meshes were all refused (no UV set, for instance) would give a picture
+    // of nothing; say why instead.
+    bool drawable = false;
+    scene.WithModel([&](CModelNode* model) {
+        std::vector<CMeshObject*> meshes;
+        if (model)
+            model->CollectMeshObjects(meshes);
+        for (const CMeshObject* mesh : meshes)
+            drawable |= mesh->IsDrawable();
+    });
+    if (!drawable) {
         error = LastEngineMessage(scene, firstEntry);
         return false;
     }
