@@ -11,6 +11,7 @@
 #include "scene/Camera.h"
 #include "scene/CameraMath.h"
 #include "scene/Scene.h"
+#include "support/EngineWindow.h"
 
 namespace {
 
@@ -427,4 +428,37 @@ TEST_F(EngineWithCamera, CameraAnimationSettingsNeedTheScene)
     EXPECT_FLOAT_EQ(engine->camera->animScale, 250000.01f);
     SetCameraAnimationScale(-10);
     EXPECT_FLOAT_EQ(engine->camera->animScale, 0.02f);
+}
+
+// Through the real start-up: these need the device, so they run on the software renderer.
+TEST(StartedEngineCamera, StartsAtTheWindowSizeAndKeepsItsFieldOfViewThroughAResize)
+{
+    ASSERT_EQ(testing_support::StartEngine(320, 200), 0);
+    CCamera& camera = *GetEngine()->camera;
+    EXPECT_EQ(camera.width, 320u);
+    EXPECT_EQ(camera.height, 200u);
+    EXPECT_EQ(camera.fieldOfView, 90.0f);
+    EXPECT_EQ(camera.yaw, -75.0f);
+
+    SetFOV(60);
+    ResizeEngine(500, 300);
+    EXPECT_EQ(camera.fieldOfView, 60.0f);
+    EXPECT_EQ(camera.width, 500u);
+    EXPECT_EQ(camera.height, 300u);
+    ExpectMatrixNear(camera.projection, PerspectiveProjection(500, 300, 60, 0.1f, 5000.0f), 0.0f);
+}
+
+TEST(StartedEngineCamera, EveryFrameUpdatesTheCameraUnlessItRidesTheCameraJoint)
+{
+    ASSERT_EQ(testing_support::StartEngine(320, 200), 0);
+    Present();
+    EXPECT_FLOAT_EQ(GetCameraY() * 100.0f, 625.0f * std::sin(52.0f * 0.005f));
+
+    FeedMouseScroll(120 * 5);
+    GetEngine()->attachCameraToCameraJoint = true;
+    Present();
+    EXPECT_EQ(GetEngine()->camera->zoom, 25.0f);
+    GetEngine()->attachCameraToCameraJoint = false;
+    Present();
+    EXPECT_EQ(GetEngine()->camera->zoom, 20.0f);
 }
