@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Vornis and starts the viewer. Without a display the
-# viewer cannot open a window; then a picture is rendered instead (once the headless
-# renderer exists) and its path printed.
+# Installs what is missing, builds Vornis and opens the viewer on the demo model (or on the
+# model given as argument). Without a display no window can open: the model is rendered
+# with vornis-snap instead and the picture's path printed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNIS_BUILD_TESTS=OFF
 cmake --build build -j"$(nproc)"
+model=${1:-build/bin/demo/spheres.fbx}
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
-  exec build/bin/vornis "$@"
+  exec build/bin/vornis "$model"
 fi
-echo "No display found: running the viewer for a few frames on the offscreen driver."
-SDL_VIDEODRIVER=offscreen VORNIS_EXIT_AFTER_FRAMES=60 build/bin/vornis "$@"
-echo "The viewer started and rendered 60 frames. Run this on a desktop to see its window."
+picture=${VORNIS_SNAPSHOT:-$PWD/vornis-snapshot.png}
+echo "No display found: rendering $model without a window."
+build/bin/vornis-snap "$model" -o "$picture" --size 1280x720 >/dev/null
+echo "The picture is in $picture"

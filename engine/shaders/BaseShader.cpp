@@ -11,6 +11,7 @@
 #include "graphics/gpu/GpuDevice.h"
 #include "graphics/gpu/GpuShaders.h"
 #include "platform/DebugOutput.h"
+#include "platform/ParallelFor.h"
 #include "platform/Paths.h"
 #include "shaders/FileWatcher.h"
 #include "shaders/ShaderBytecodeSources.h"
@@ -68,8 +69,33 @@ CBaseShader::~CBaseShader() = default;
 void CBaseShader::Initialise(const std::string& source, bool watchFiles)
 {
     sourceFile = source;
-    for (uint32_t word : kVertexVariantWords)
-        CreateVertexVariant(word);
+    // The compiles run on every core; the variants are then made on this thread, in the
+    // fixed order, with failures reported in that order too.
+    struct Job {
+        std::optional<VertexVariantDesc> desc;
+        PreparedVertexShader prepared;
+        std::string errorText;
+        bool ok = false;
+    };
+    CEngine* engine = GetEngine();
+    const bool packing = engine ? engine->useTexturePacking : true;
+    std::vector<Job> jobs(std::size(kVertexVariantWords));
+    for (size_t i = 0; i < jobs.size(); ++i)
+        jobs[i].desc = FindVertexVariant(kVertexVariantWords[i], packing);
+    platform::ParallelFor(jobs.size(), [&](size_t i) {
+        Job& job = jobs[i];
+        job.ok = job.desc &&
+                 TryPrepareVertexShader(sourceFile, *job.desc, job.prepared, job.errorText);
+    });
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        if (!jobs[i].desc)
+            continue;
+        if (!jobs[i].ok) {
+            ReportShaderFailure(jobs[i].errorText);
+            continue;
+        }
+        StoreVertexVariant(kVertexVariantWords[i], *jobs[i].desc, jobs[i].prepared);
+    }
     CreateBuffers();
     if (watchFiles)
         RegisterShaderDirectory();
@@ -103,15 +129,37 @@ void CBaseShader::CreateVertexVariant(uint32_t word)
     std::string errorText;
     if (!PrepareVertexShader(sourceFile, *desc, prepared, errorText))
         return;  // already reported
-    auto layout = gpu::CreateInputLayout(AttributesOf(*desc, prepared.bindings));
+    StoreVertexVariant(word, *desc, prepared);
+}
+
+void CBaseShader::StoreVertexVariant(uint32_t word, const VertexVariantDesc& desc,
+                                     const PreparedVertexShader& prepared)
+{
+    auto layout = gpu::CreateInputLayout(AttributesOf(desc, prepared.bindings));
     if (!layout)
         return;
     auto variant = std::make_unique<VertexVariant>();
     variant->inputLayout = std::move(layout);
-    variant->vertexShader = CreateProgram(gpu::ShaderStage::Vertex, prepared.shader.glsl,
-                                          desc->entryPoint);
-    variant->entryPoint = desc->entryPoint;
+    variant->vertexShader =
+        CreateProgram(gpu::ShaderStage::Vertex, prepared.shader.glsl, desc.entryPoint);
+    variant->entryPoint = desc.entryPoint;
     variants[word] = std::move(variant);
+}
+
+void CBaseShader::PreparePixelShadersAhead(const std::vector<PixelShaderJob>& jobs)
+{
+    CEngine* engine = GetEngine();
+    const bool packing = engine ? engine->useTexturePacking : true;
+    preparedPixelShaders.clear();
+    std::vector<PreparedPixel> results(jobs.size());
+    platform::ParallelFor(jobs.size(), [&](size_t i) {
+        const PixelShaderJob& job = jobs[i];
+        results[i].ok = TryPreparePixelShader(job.sourceFile, job.entryPoint, job.forceCompile,
+                                              packing, results[i].shader, results[i].errorText);
+    });
+    for (size_t i = 0; i < jobs.size(); ++i)
+        preparedPixelShaders[{jobs[i].sourceFile, jobs[i].entryPoint, jobs[i].forceCompile}] =
+            std::move(results[i]);
 }
 
 void CBaseShader::CreateBuffers()
@@ -144,8 +192,19 @@ bool CBaseShader::CompilePixelShader(std::string displayName, std::string source
     CEngine* engine = GetEngine();
     const bool packing = engine ? engine->useTexturePacking : true;
     PreparedPixelShader prepared;
-    if (!PreparePixelShader(source, entryPoint, forceCompile, packing, prepared, errorText))
+    const auto ahead = preparedPixelShaders.find({source, entryPoint, forceCompile});
+    if (ahead != preparedPixelShaders.end()) {
+        if (!ahead->second.ok) {
+            errorText = ahead->second.errorText;
+            ReportShaderFailure(errorText);
+            return false;
+        }
+        prepared = std::move(ahead->second.shader);
+        preparedPixelShaders.erase(ahead);
+    } else if (!PreparePixelShader(source, entryPoint, forceCompile, packing, prepared,
+                                   errorText)) {
         return false;  // already reported
+    }
     pixelShaders[displayName] =
         CreateProgram(gpu::ShaderStage::Pixel, prepared.shader.glsl, entryPoint);
     return true;

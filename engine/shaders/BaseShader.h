@@ -6,10 +6,14 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "graphics/gpu/GpuForward.h"
 #include "models/MeshObject.h"
 #include "shaders/DrawConstants.h"
+#include "shaders/PixelShaderRegistry.h"
+#include "shaders/ShaderBytecodeSources.h"
 
 namespace gpu {
 class ShaderProgram;
@@ -69,8 +73,24 @@ class CBaseShader {
     // Any change in the shader directory rebuilds every variant and pixel shader.
     void OnShaderFileChanged(std::string changedFile);
 
+    // Compiles the given pixel shaders on all cores ahead of the registry, which then takes
+    // the results in its own order (and reports failures only for rows it reaches).
+    void PreparePixelShadersAhead(const std::vector<PixelShaderJob>& jobs);
+    void DiscardPreparedPixelShaders() { preparedPixelShaders.clear(); }
+
    private:
+    struct PreparedPixel {
+        bool ok = false;
+        PreparedPixelShader shader;
+        std::string errorText;
+    };
+
     void RegisterShaderDirectory();
+    void StoreVertexVariant(uint32_t word, const VertexVariantDesc& desc,
+                            const PreparedVertexShader& prepared);
+
+    // Keyed by source file, entry point and force flag.
+    std::map<std::tuple<std::string, std::string, bool>, PreparedPixel> preparedPixelShaders;
 };
 
 // Reaches the engine's shader object; null before start-up compiled the shaders.

@@ -36,22 +36,34 @@ const std::array<const char*, 12> ShaderViewNames = {
     "VertexColors",
 };
 
-void CompileAllPixelShaders(const CompilePixelShaderFn& compile,
-                            const std::string& customPixelShaderFile,
-                            const std::string& customPixelShaderEntry, bool forceCompile)
+std::vector<PixelShaderJob> PixelShaderJobs(const std::string& customPixelShaderFile,
+                                            const std::string& customPixelShaderEntry,
+                                            bool forceCompile)
 {
     const std::string mainFile =
         customPixelShaderFile.empty() ? kDefaultPixelShaderFile : customPixelShaderFile;
     const std::string mainEntry =
         customPixelShaderEntry.empty() ? kDefaultMainEntryPoint : customPixelShaderEntry;
-    std::string errorText;  // each failing compile has already logged its own text
+    std::vector<PixelShaderJob> jobs;
+    for (const PixelShaderRow& row : kPixelShaderRows)
+        jobs.push_back({row.displayName, row.fromMainFile ? mainFile : kDefaultPixelShaderFile,
+                        row.entryPoint ? row.entryPoint : mainEntry,
+                        row.honoursForce && forceCompile});
+    return jobs;
+}
 
+void CompileAllPixelShaders(const CompilePixelShaderFn& compile,
+                            const std::string& customPixelShaderFile,
+                            const std::string& customPixelShaderEntry, bool forceCompile)
+{
+    std::string errorText;  // each failing compile has already logged its own text
+    const std::vector<PixelShaderJob> jobs =
+        PixelShaderJobs(customPixelShaderFile, customPixelShaderEntry, forceCompile);
     bool mainOk = false;
-    for (size_t row = 0; row < kPixelShaderRows.size(); ++row) {
-        const PixelShaderRow& r = kPixelShaderRows[row];
-        const std::string file = r.fromMainFile ? mainFile : kDefaultPixelShaderFile;
-        const std::string entry = r.entryPoint ? r.entryPoint : mainEntry;
-        bool ok = compile(r.displayName, file, entry, r.honoursForce && forceCompile, errorText);
+    for (size_t row = 0; row < jobs.size(); ++row) {
+        const PixelShaderJob& job = jobs[row];
+        const bool ok =
+            compile(job.displayName, job.sourceFile, job.entryPoint, job.forceCompile, errorText);
         if (row == 0) {
             mainOk = ok;
             continue;

@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 inline constexpr const char* kDefaultPixelShaderFile = "shaders/PS_PixelShaders.fx";
 inline constexpr const char* kDefaultMainEntryPoint = "MainPixelShader";
@@ -22,6 +23,17 @@ extern const std::array<PixelShaderRow, 16> kPixelShaderRows;
 
 // The channel views, numbered as the debug interface offers them.
 extern const std::array<const char*, 12> ShaderViewNames;
+
+// One row as it is compiled this time: the custom file and entry decide rows 1 and 2.
+struct PixelShaderJob {
+    std::string displayName;
+    std::string sourceFile;
+    std::string entryPoint;
+    bool forceCompile = false;
+};
+std::vector<PixelShaderJob> PixelShaderJobs(const std::string& customPixelShaderFile,
+                                            const std::string& customPixelShaderEntry,
+                                            bool forceCompile);
 
 // (display name, source file, entry point, force compile, error text) -> success.
 using CompilePixelShaderFn = std::function<bool(const std::string&, const std::string&,

@@ -14,11 +14,6 @@ bool PrecompiledFileExists(const std::string& path)
     return std::filesystem::exists(platform::NormalizeSeparators(path), ec);
 }
 
-void ReportFailure(const std::string& errorText)
-{
-    platform::DebugOutput(errorText);
-    ReportMessage(errorText, MessageLevelError);
-}
 
 bool TryPrecompiledVertexShader(const std::string& path, const VertexVariantDesc& variant,
                                 PreparedVertexShader& out)
@@ -33,8 +28,23 @@ bool TryPrecompiledVertexShader(const std::string& path, const VertexVariantDesc
 
 }  // namespace
 
+void ReportShaderFailure(const std::string& errorText)
+{
+    platform::DebugOutput(errorText);
+    ReportMessage(errorText, MessageLevelError);
+}
+
 bool PrepareVertexShader(const std::string& sourceFile, const VertexVariantDesc& variant,
                          PreparedVertexShader& out, std::string& errorText)
+{
+    if (TryPrepareVertexShader(sourceFile, variant, out, errorText))
+        return true;
+    ReportShaderFailure(errorText);
+    return false;
+}
+
+bool TryPrepareVertexShader(const std::string& sourceFile, const VertexVariantDesc& variant,
+                            PreparedVertexShader& out, std::string& errorText)
 {
     out = PreparedVertexShader{};
     std::string precompiled = MakePrecompiledPath(sourceFile, variant.entryPoint);
@@ -49,7 +59,6 @@ bool PrepareVertexShader(const std::string& sourceFile, const VertexVariantDesc&
                            variant.macros) ||
         !TranslateToGlsl(code, out.shader, errorText) ||
         !MatchInputLayout(out.shader.inputs, variant.elements, out.bindings, errorText)) {
-        ReportFailure(errorText);
         out = PreparedVertexShader{};
         return false;
     }
@@ -60,20 +69,29 @@ bool PreparePixelShader(const std::string& sourceFile, const std::string& entryP
                         bool forceCompile, bool useTexturePacking, PreparedPixelShader& out,
                         std::string& errorText)
 {
+    if (TryPreparePixelShader(sourceFile, entryPoint, forceCompile, useTexturePacking, out,
+                              errorText))
+        return true;
+    ReportShaderFailure(errorText);
+    return false;
+}
+
+bool TryPreparePixelShader(const std::string& sourceFile, const std::string& entryPoint,
+                           bool forceCompile, bool useTexturePacking, PreparedPixelShader& out,
+                           std::string& errorText)
+{
     out = PreparedPixelShader{};
     std::string precompiled = MakePrecompiledPath(sourceFile, entryPoint);
     if (!forceCompile && PrecompiledFileExists(precompiled)) {
         ShaderBytecode code;
         if (!ReadPrecompiledFile(precompiled, code)) {
             errorText = "Invalid precompiled shader: " + precompiled;
-            ReportFailure(errorText);
             return false;
         }
         bool translated = TranslateToGlsl(code, out.shader, errorText);
         if (!translated || out.shader.stage != ShaderStage::Pixel) {
             if (translated)
                 errorText = "Precompiled shader is not a pixel shader: " + precompiled;
-            ReportFailure(errorText);
             out = PreparedPixelShader{};
             return false;
         }
@@ -86,7 +104,6 @@ bool PreparePixelShader(const std::string& sourceFile, const std::string& entryP
     ShaderBytecode code;
     if (!CompileShaderFile(sourceFile, entryPoint, "ps_5_0", code, errorText, macros) ||
         !TranslateToGlsl(code, out.shader, errorText)) {
-        ReportFailure(errorText);
         out = PreparedPixelShader{};
         return false;
     }

@@ -32,3 +32,14 @@ struct PreparedPixelShader {
 bool PreparePixelShader(const std::string& sourceFile, const std::string& entryPoint,
                         bool forceCompile, bool useTexturePacking, PreparedPixelShader& out,
                         std::string& errorText);
+
+// The same without reporting, for builds that prepare on worker threads and report on the
+// engine's thread, in build order. Safe to call from several threads at once.
+bool TryPrepareVertexShader(const std::string& sourceFile, const VertexVariantDesc& variant,
+                            PreparedVertexShader& out, std::string& errorText);
+bool TryPreparePixelShader(const std::string& sourceFile, const std::string& entryPoint,
+                           bool forceCompile, bool useTexturePacking, PreparedPixelShader& out,
+                           std::string& errorText);
+
+// What a failed preparation reports: the text to the debug output and to the log (level 0).
+void ReportShaderFailure(const std::string& errorText);

@@ -4,6 +4,10 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
 
 #include "api/Engine.h"
 #include "api/FrameDriver.h"
@@ -176,6 +180,40 @@ TEST_F(ShaderPipeline, ATexturedTriangleReachesTheBackBufferInItsTextureColour)
     EXPECT_NEAR(centre[2], 50, 2);
     // A corner outside the triangle keeps the tone-mapped background, not the texture.
     EXPECT_GT(std::abs(pixels[0] - 200), 20);
+}
+
+}  // namespace
+
+namespace {
+
+// Shaders are compiled on every core, but the registry's order still decides what exists
+// and what is reported: a custom file without "FullscreenQuad" leaves only its main shader
+// and reports that one failure, none for the rows the registry never reached.
+TEST_F(ShaderPipeline, ARebuildWithACustomFileLackingFullscreenQuadKeepsOnlyItsMainShader)
+{
+    const std::string path = std::filesystem::temp_directory_path() /
+                             ("PS_Custom_" + std::to_string(getpid()) + ".fx");
+    {
+        std::ofstream file(path);
+        file << "float4 Flat(float4 position : SV_Position) : SV_Target { return 1.0; }\n";
+    }
+    engine->customPixelShaderFile = path;
+    engine->customPixelShaderEntry = "Flat";
+    const size_t messages = engine->scene->log.Count();
+    shader->OnShaderFileChanged("shaders/ShaderStructs.fx");
+
+    EXPECT_NE(shader->pixelShaders["PBL Default"], nullptr);
+    for (size_t row = 1; row < kPixelShaderRows.size(); ++row)
+        EXPECT_EQ(shader->pixelShaders[kPixelShaderRows[row].displayName], nullptr)
+            << kPixelShaderRows[row].displayName;
+    std::vector<std::string> errors;
+    for (const auto& entry : engine->scene->log.EntriesFrom(messages))
+        if (entry.level == MessageLevelError)
+            errors.push_back(entry.text);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("Entry point not found"), std::string::npos) << errors[0];
+    EXPECT_EQ(shader->variants.size(), std::size(kVertexVariantWords));
+    std::filesystem::remove(path);
 }
 
 }  // namespace

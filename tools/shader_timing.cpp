@@ -1,0 +1,189 @@
+// Measures the shader build: the start-up compile of every vertex variant and pixel
+// shader (with and without precompiled pixel shaders beside the sources), and how long an
+// edit of the pixel-shader file takes to change the picture of a running viewer.
+// Usage: vornis-shader-timing [RUNS]   (run from anywhere; it works beside the program)
+#include <SDL.h>
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "api/Engine.h"
+#include "api/public/vornis_engine.h"
+#include "graphics/GraphicsDevice.h"
+#include "platform/Paths.h"
+#include "shaders/BaseShader.h"
+#include "shaders/PixelShaderRegistry.h"
+#include "shaders/ShaderCompiler.h"
+#include "shaders/ShaderRegistry.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Milliseconds(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The start-up path: a fresh shader object, its variants, buffers and the registry.
+double TimeStartUpCompile(CEngine& engine)
+{
+    const auto start = Clock::now();
+    CBaseShader shader;
+    shader.Initialise("shaders/VertexShaders.fx", false);
+    engine.shaders->CompileAll(shader, false);
+    glFinish();
+    return Milliseconds(Clock::now() - start);
+}
+
+// Writes a precompiled file for every row of the registry; returns the files written.
+std::vector<std::string> WritePrecompiledPixelShaders()
+{
+    std::vector<std::string> written;
+    for (const PixelShaderRow& row : kPixelShaderRows) {
+        const std::string entry = row.entryPoint ? row.entryPoint : kDefaultMainEntryPoint;
+        ShaderBytecode code;
+        std::string error;
+        if (!CompileShaderFile(kDefaultPixelShaderFile, entry, "ps_5_0", code, error,
+                               {{"USETEXTUREPACKING", "true"}})) {
+            std::fprintf(stderr, "%s: %s\n", entry.c_str(), error.c_str());
+            continue;
+        }
+        const std::string path = MakePrecompiledPath(kDefaultPixelShaderFile, entry);
+        if (WritePrecompiledFile(path, code))
+            written.push_back(path);
+    }
+    return written;
+}
+
+std::vector<uint8_t> BackBufferPixels(CGraphicsDevice& device)
+{
+    std::vector<uint8_t> pixels(static_cast<size_t>(device.width) * device.height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTextureImage(device.backBuffer->Name(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                      static_cast<GLsizei>(pixels.size()), pixels.data());
+    return pixels;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+struct ReloadTiming {
+    double saveToPicture = 0.0;  // from the save to the first frame that shows the edit
+    double lastFrame = 0.0;      // the frame that rebuilt the shaders and drew the edit
+};
+
+// Saves an edit that brightens the picture and presents frames until it shows.
+bool TimeReload(CEngine& engine, const std::string& file, const std::string& original,
+                const std::string& edited, ReloadTiming& timing)
+{
+    CGraphicsDevice& device = *engine.device;
+    for (int i = 0; i < 3; ++i)
+        Present();
+    const std::vector<uint8_t> before = BackBufferPixels(device);
+    WriteFile(file, edited);
+    const auto saved = Clock::now();
+    const auto deadline = saved + std::chrono::seconds(10);
+    while (Clock::now() < deadline) {
+        const auto frameStart = Clock::now();
+        Present();
+        if (BackBufferPixels(device) != before) {
+            const auto shown = Clock::now();
+            timing.saveToPicture = Milliseconds(shown - saved);
+            timing.lastFrame = Milliseconds(shown - frameStart);
+            break;
+        }
+    }
+    // Put the file back and let the viewer rebuild from it before the next run.
+    WriteFile(file, original);
+    const auto settle = Clock::now() + std::chrono::milliseconds(300);
+    while (Clock::now() < settle)
+        Present();
+    return timing.saveToPicture > 0.0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    // Relative shader and precompiled paths are beside the program, as in the viewer.
+    std::filesystem::current_path(platform::ProgramDirectory());
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        return 1;
+    SDL_Window* window = SDL_CreateWindow("vornis-shader-timing", 0, 0, 640, 360,
+                                          SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    CreateEngineNative();
+    if (!window || InitEngine(static_cast<int>(SDL_GetWindowID(window)), 640, 360) != 0) {
+        std::fprintf(stderr, "the engine did not start\n");
+        return 1;
+    }
+    CEngine& engine = *GetEngine();
+    RenderSkyBox(true);
+
+    std::vector<double> fromSource, withPrecompiled;
+    for (int i = 0; i < runs; ++i)
+        fromSource.push_back(TimeStartUpCompile(engine));
+    const std::vector<std::string> precompiled = WritePrecompiledPixelShaders();
+    for (int i = 0; i < runs; ++i)
+        withPrecompiled.push_back(TimeStartUpCompile(engine));
+    for (const std::string& path : precompiled)
+        std::filesystem::remove(path);
+    std::printf("start-up shader build (14 variants, 16 pixel shaders), median of %d:\n", runs);
+    std::printf("  from source:                        %8.1f ms\n", Median(fromSource));
+    std::printf("  with %2zu precompiled pixel shaders:  %8.1f ms\n", precompiled.size(),
+                Median(withPrecompiled));
+
+    const std::string file = "shaders/PS_PixelShaders.fx";
+    const std::string original = ReadFile(file);
+    const std::string marker = "static const float Exposure = 1.0;";
+    const size_t at = original.find(marker);
+    if (at == std::string::npos) {
+        std::fprintf(stderr, "%s has no exposure line to edit\n", file.c_str());
+        return 1;
+    }
+    std::string edited = original;
+    edited.replace(at, marker.size(), "static const float Exposure = 2.0;");
+    std::vector<double> latency, lastFrame;
+    for (int i = 0; i < runs; ++i) {
+        ReloadTiming timing;
+        if (!TimeReload(engine, file, original, edited, timing)) {
+            std::fprintf(stderr, "the edit never reached the picture\n");
+            return 1;
+        }
+        latency.push_back(timing.saveToPicture);
+        lastFrame.push_back(timing.lastFrame);
+    }
+    std::printf("edit of %s to a changed picture, median of %d:\n", file.c_str(), runs);
+    std::printf("  save to picture:                    %8.1f ms\n", Median(latency));
+    std::printf("  of which the frame that rebuilt:    %8.1f ms\n", Median(lastFrame));
+    std::printf("  so the change was seen after:       %8.1f ms\n",
+                Median(latency) - Median(lastFrame));
+    return 0;
+}
