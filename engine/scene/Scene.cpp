@@ -12,6 +12,7 @@
 #include "scene/Camera.h"
 #include "scene/SceneAccess.h"
 #include "shaders/FileWatcher.h"
+#include "graphics/gpu/GpuObjects.h"
 #include "textures/TextureRecord.h"
 
 namespace {
@@ -60,6 +61,12 @@ std::string FirstSkyboxTexture()
     return {};
 }
 
+bool IsCubeMap(const TextureRecord& record)
+{
+    return record.view && record.view->GetTexture() &&
+           record.view->GetTexture()->Target() == GL_TEXTURE_CUBE_MAP;
+}
+
 TextureRecord* LoadThroughTextureSource(const std::string& path)
 {
     const ModelTextureSource* source = GetModelTextureSource();
@@ -98,8 +105,13 @@ void CScene::Init(const CModelImporter& importer)
         SetSkyboxTexture(sky);
 }
 
-void CScene::LoadModel(const std::string& path, const CModelImporter& importer)
+void CScene::LoadModel(const std::string& givenPath, const CModelImporter& importer)
 {
+    // Textures beside the model and the watcher resolve relative names against the
+    // program's directory, not the caller's: anchor the model in the caller's directory.
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(givenPath, ec);
+    const std::string path = ec ? givenPath : absolute.lexically_normal().string();
     const std::string extension = std::filesystem::path(path).extension().string();
     if (extension != ".fbx" && extension != ".FBX") {
         ReportMessage("Format not supported: " + extension, MessageLevelError);
@@ -156,11 +168,11 @@ void CScene::SetSkyboxTexture(const std::string& path)
     if (!skyboxModel)
         return;
     TextureRecord* record = LoadThroughTextureSource(path);
-    if (!record)
+    // A failed load still gives a record with a view (the checkerboard), and any other
+    // flat image would sample as black: only a cube map replaces the shown sky.
+    if (record && IsCubeMap(*record)) {
+        cubeMap = record;  // bound to slot 11 before every draw
         return;
-    if (record->view) {
-        cubeMap = record;
-        return;  // bound to slot 11 before every draw
     }
     log.SetLastMessageText("Error loading skybox texture");
 }
@@ -201,7 +213,7 @@ bool CScene::ReloadTextures(const std::u16string& path)
         held = true;
         TextureRecord* reloaded = source->loadTexture(path);
         // A sky that no longer loads keeps the one shown.
-        if (reloaded && reloaded->view)
+        if (reloaded && IsCubeMap(*reloaded))
             cubeMap = reloaded;
     }
     return held;

@@ -64,6 +64,21 @@ TEST_F(SceneOnEngine, TheFixedAssetsAndASkyAreLoadedAtStartUp)
     EXPECT_GT(scene->cubeMap->mipCount, 1u);
 }
 
+// A failed load comes back as the checkerboard record, which has a view; neither it nor
+// any other flat image may replace the sky.
+TEST_F(SceneOnEngine, ASkyThatIsNoCubeMapKeepsTheShownSkyAndSaysSo)
+{
+    TextureRecord* shown = scene->cubeMap;
+    ASSERT_NE(shown, nullptr);
+    for (const char* path : {"demo/Stage_D.dds", "no_such_sky.dds"}) {
+        SetSkyBoxTexture((fs::current_path() / path).string().c_str());
+        EXPECT_EQ(scene->cubeMap, shown) << path;
+        EXPECT_EQ(scene->log.LastMessage(), "Error loading skybox texture") << path;
+    }
+    SetSkyBoxTexture((fs::current_path() / "Skyboxtextures/sky_daylight.dds").string().c_str());
+    EXPECT_NE(scene->cubeMap, shown);
+}
+
 TEST_F(SceneOnEngine, OnlyFbxExtensionsAreLoaded)
 {
     LoadModel("model.obj");
@@ -88,6 +103,22 @@ TEST_F(SceneOnEngine, ALoadedModelIsFramedInTheNextFrameAndDrawnInTheOneAfter)
     Present();
     EXPECT_TRUE(AnyMeshUploaded(scene->model.get()));
     EXPECT_GT(GetVertCount(), 0);
+}
+
+// Relative names of textures resolve beside the program; a model named relative to some
+// other working directory must still find the textures beside it.
+TEST_F(SceneOnEngine, AModelNamedRelativeToAnotherDirectoryFindsItsTextures)
+{
+    const fs::path programDirectory = fs::current_path();
+    fs::current_path(programDirectory.parent_path());
+    LoadModel((programDirectory.filename() / "demo" / "spheres.fbx").string().c_str());
+    fs::current_path(programDirectory);
+    WaitForLoad();
+    ASSERT_NE(scene->model, nullptr);
+    const CMeshObject* mesh = scene->model->FirstMeshObject();
+    ASSERT_NE(mesh, nullptr);
+    ASSERT_NE(mesh->textureSlots[0][kAlbedoSlot].texture, nullptr);
+    EXPECT_NE(mesh->textureSlots[0][kAlbedoSlot].texture->name, u"Failed");
 }
 
 TEST_F(SceneOnEngine, AChangedModelFileIsReloadedAtTheNextFrame)

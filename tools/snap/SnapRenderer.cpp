@@ -4,6 +4,7 @@
 #include <epoxy/gl.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "api/Engine.h"
@@ -89,8 +90,17 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
     }
     CEngine& engine = *GetEngine();
     CScene& scene = *engine.scene;
-    if (!options.skyPath.empty())
-        SetSkyBoxTexture(options.skyPath.c_str());
+    if (!options.skyPath.empty()) {
+        // The engine looks for relative texture names beside the program; the user means
+        // the working directory.
+        const std::string sky = std::filesystem::absolute(options.skyPath).string();
+        const TextureRecord* before = scene.cubeMap;
+        SetSkyBoxTexture(sky.c_str());
+        if (scene.cubeMap == before) {
+            error = "cannot use " + options.skyPath + " as sky (not a cube map)";
+            return false;
+        }
+    }
     RenderSkyBox(options.showSky);
 
     const size_t firstEntry = scene.log.Count();
