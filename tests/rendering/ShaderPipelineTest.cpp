@@ -17,6 +17,7 @@
 #include "graphics/gpu/GpuDevice.h"
 #include "scene/Scene.h"
 #include "shaders/BaseShader.h"
+#include "shaders/LineRenderer.h"
 #include "shaders/PixelShaderRegistry.h"
 #include "shaders/VertexVariants.h"
 #include "support/EngineWindow.h"
@@ -214,6 +215,35 @@ TEST_F(ShaderPipeline, ARebuildWithACustomFileLackingFullscreenQuadKeepsOnlyItsM
     EXPECT_NE(errors[0].find("Entry point not found"), std::string::npos) << errors[0];
     EXPECT_EQ(shader->variants.size(), std::size(kVertexVariantWords));
     std::filesystem::remove(path);
+}
+
+}  // namespace
+
+namespace {
+
+// A segment across the middle of the scene target, seen through an identity camera, shows
+// its colour there; the line shader pair is the renderer's own.
+TEST_F(ShaderPipeline, ALineSegmentIsDrawnInItsColour)
+{
+    ASSERT_TRUE(engine->lineRenderer && engine->lineRenderer->CanDraw());
+    CGraphicsDevice& device = *engine->device;
+    BeginSceneTarget(*engine);
+    device.context->SetDepthStencilState(*device.depthTestWrite, 1);
+    device.context->SetRasterizerState(*device.solidRasterizer);
+    const LineSegment segment{{0.0f, 1.0f, 0.0f, 1.0f}, {-1.0f, 0.0f, 0.5f}, {1.0f, 0.0f, 0.5f}};
+    DrawView view{Matrix4::Identity(), Matrix4::Identity(), {0.0f, 0.0f, 0.0f}};
+    engine->lineRenderer->DrawLine(segment, view);
+
+    std::vector<float> scene(kWidth * kHeight * 4);
+    glGetTextureImage(engine->sceneTarget->texture->Name(), 0, GL_RGBA, GL_FLOAT,
+                      static_cast<GLsizei>(scene.size() * sizeof(float)), scene.data());
+    bool green = false;
+    for (int y = kHeight / 2 - 1; y <= kHeight / 2; ++y) {
+        const float* p = &scene[(y * kWidth + kWidth / 2) * 4];
+        green |= p[0] == 0.0f && p[1] == 1.0f && p[2] == 0.0f;
+    }
+    EXPECT_TRUE(green);
+    EXPECT_NE(scene[1], 1.0f) << "the top row is background";
 }
 
 }  // namespace
