@@ -9,6 +9,7 @@
 
 const char* const kSnapUsage =
     "usage: vornis-snap MODEL -o OUT.png [--size WxH] [--view NAME] [--sky FILE] [--no-sky]\n"
+    "                  [--timings]\n"
     "  views: default albedo roughness metalness ao emissive normalmap vertexnormal\n"
     "         binormal tangent objectnormal vertexcolors\n";
 
@@ -77,6 +78,8 @@ std::optional<SnapOptions> ParseSnapOptions(const std::vector<std::string>& args
             options.skyPath = args[++i];
         } else if (arg == "--no-sky") {
             options.showSky = false;
+        } else if (arg == "--timings") {
+            options.printTimings = true;
         } else if (!arg.empty() && arg[0] == '-') {
             return error = "unknown option: " + arg, std::nullopt;
         } else if (options.modelPath.empty()) {

@@ -4,6 +4,7 @@
 #include <epoxy/gl.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <thread>
 
@@ -68,8 +69,27 @@ bool ReadBackBuffer(CGraphicsDevice& device, SnapImage& image)
 
 }  // namespace
 
+// Prints how long each phase took, when asked to.
+class PhaseTimer {
+   public:
+    explicit PhaseTimer(bool enabled) : enabled(enabled) {}
+    void Done(const char* phase)
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (enabled)
+            std::fprintf(stderr, "%-24s %8.1f ms\n", phase,
+                         std::chrono::duration<double, std::milli>(now - last).count());
+        last = now;
+    }
+
+   private:
+    bool enabled;
+    std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
+};
+
 bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& error)
 {
+    PhaseTimer timer(options.printTimings);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         error = std::string("no video driver: ") + SDL_GetError();
         return false;
@@ -88,6 +108,7 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
         error = "the engine did not start (code " + std::to_string(code) + ")";
         return false;
     }
+    timer.Done("engine start-up");
     CEngine& engine = *GetEngine();
     CScene& scene = *engine.scene;
     if (!options.skyPath.empty()) {
@@ -102,6 +123,8 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
         }
     }
     RenderSkyBox(options.showSky);
+    // A picture of the model alone: no gizmo or grid, not even in the framing frame.
+    SetPhotoMode(true);
 
     const size_t firstEntry = scene.log.Count();
     LoadModel(options.modelPath.c_str());
@@ -109,6 +132,7 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
         error = "loading the model took too long";
         return false;
     }
+    timer.Done("model import");
     // A model whose meshes were all refused (no UV set, for instance) would give a picture
     // of nothing; say why instead.
     bool drawable = false;
@@ -129,11 +153,14 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
     // model and turns the light; the second draws the model without the viewer's helpers.
     SetLightOrientationToCamera();
     Present();
+    timer.Done("framing frame");
     FinishFocus(*engine.camera);
     ComposeFrame(engine, true);
+    timer.Done("model frame");
     if (!ReadBackBuffer(*engine.device, image)) {
         error = "could not read the rendered frame back";
         return false;
     }
+    timer.Done("read-back");
     return true;
 }
