@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <optional>
 
 #include "api/Engine.h"
@@ -18,13 +19,25 @@ namespace {
 
 constexpr unsigned kMaxNodeNameForMesh = 1024;
 
-const aiScene* ImportWithFreshProperties(const char* path)
+struct LibraryImport {
+    const aiScene* scene = nullptr;
+    std::string errorText;  // the library's reason when `scene` is null
+};
+
+LibraryImport ImportWithFreshProperties(const char* path)
 {
+    // The library keeps the reason of a failed import in one process-wide string. Loads
+    // may run on several threads (a model and an animation file dropped together): the
+    // import and the reading of that text must not interleave with another import.
+    static std::mutex importLock;
+    std::lock_guard<std::mutex> lock(importLock);
+    LibraryImport result;
     aiPropertyStore* properties = aiCreatePropertyStore();
-    const aiScene* scene =
-        aiImportFileExWithProperties(path, kModelImportFlags, nullptr, properties);
+    result.scene = aiImportFileExWithProperties(path, kModelImportFlags, nullptr, properties);
     aiReleasePropertyStore(properties);
-    return scene;
+    if (!result.scene)
+        result.errorText = aiGetErrorString();
+    return result;
 }
 
 bool HoldsOnlyAnimation(const aiScene& scene)
@@ -116,9 +129,10 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModel(const char* path,
     if (!std::ifstream(context->path))
         platform::DebugOutput("File not found");
 
-    const aiScene* scene = ImportWithFreshProperties(context->path.c_str());
+    const LibraryImport imported = ImportWithFreshProperties(context->path.c_str());
+    const aiScene* scene = imported.scene;
     if (!scene) {
-        const std::string libraryText = aiGetErrorString();
+        const std::string& libraryText = imported.errorText;
         if (context->errorCallback)
             context->errorCallback(libraryText);
         const std::string message = ModelImportFailureText(libraryText);
@@ -169,9 +183,10 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModel(const char* path,
 bool CModelImporter::ImportAnimationFile(const char* path) const
 {
     const std::string filePath = path ? path : "";
-    const aiScene* scene = ImportWithFreshProperties(filePath.c_str());
+    const LibraryImport imported = ImportWithFreshProperties(filePath.c_str());
+    const aiScene* scene = imported.scene;
     if (!scene) {
-        ReportMessage(AnimationImportFailureText(aiGetErrorString()), MessageLevelError);
+        ReportMessage(AnimationImportFailureText(imported.errorText), MessageLevelError);
         return false;
     }
     const ImportedScenePtr animation = AdoptImportedScene(scene);

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 #include <set>
+#include <thread>
 
 #include "ModelTestSupport.h"
 #include "models/MeshData.h"
@@ -354,4 +355,28 @@ TEST_F(ModelImport, LoadingTheSameModelManyTimesKeepsMemoryFlat)
     const size_t after = mallinfo2().uordblks;
     // One spider model holds well over 1 MiB; 25 kept copies could not hide in 256 KiB.
     EXPECT_LT(after, before + 256 * 1024) << "before " << before << ", after " << after;
+}
+
+// Model and animation loads run on threads of their own; two failing at once must each
+// report the library's reason for their own file.
+TEST_F(ModelImport, ConcurrentFailuresEachReportTheirOwnReason)
+{
+    const CModelImporter importer;
+    std::vector<std::string> reasons(4);
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < reasons.size(); ++i)
+        threads.emplace_back([&, i] {
+            const std::string path = "/nonexistent/model_" + std::to_string(i) + ".fbx";
+            importer.ImportModel(path.c_str(),
+                                 [&, i](const std::string& text) {
+                                     if (reasons[i].empty())
+                                         reasons[i] = text;
+                                 },
+                                 "/nonexistent", 0);
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (size_t i = 0; i < reasons.size(); ++i)
+        EXPECT_NE(reasons[i].find("model_" + std::to_string(i)), std::string::npos)
+            << reasons[i];
 }

@@ -30,6 +30,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vornis-snap: %s: %s\n", options->modelPath.c_str(), error.c_str());
         return 1;
     }
+    // Thumbnails are written often and read rarely: fast compression, slightly larger files.
+    stbi_write_png_compression_level = 2;
     if (!stbi_write_png(options->outputPath.c_str(), image.width, image.height, 4,
                         image.rgba.data(), image.width * 4)) {
         std::fprintf(stderr, "vornis-snap: cannot write %s\n", options->outputPath.c_str());
