@@ -2,6 +2,8 @@
 
 #include "api/Engine.h"
 #include "platform/Paths.h"
+#include "shaders/BaseShader.h"
+#include "shaders/ShaderRegistry.h"
 
 CustomShaderList ListCustomShaderFiles()
 {
@@ -34,4 +36,15 @@ void SetCustomShaderFile(CEngine& engine, const CustomShaderList& list, size_t i
     engine.customPixelShaderFile = list.paths[index];
     if (recompile)
         recompile();
+}
+
+void SetCustomShaderFile(CEngine& engine, const CustomShaderList& list, size_t index)
+{
+    SetCustomShaderFile(engine, list, index, [&engine] { RecompileShaders(engine); });
+}
+
+void RecompileShaders(CEngine& engine)
+{
+    if (engine.shaders && engine.shaders->baseShader)
+        engine.shaders->baseShader->OnShaderFileChanged("shaders/ShaderStructs.fx");
 }

@@ -28,3 +28,9 @@ void SetCustomShaderEntry(CEngine& engine, const std::string& entry);
 // changes nothing.
 void SetCustomShaderFile(CEngine& engine, const CustomShaderList& list, size_t index,
                          const std::function<void()>& recompile);
+// The same, rebuilding with RecompileShaders.
+void SetCustomShaderFile(CEngine& engine, const CustomShaderList& list, size_t index);
+
+// Rebuilds every vertex variant and pixel shader, the registry's rows with force compile,
+// as a change in the shader directory does.
+void RecompileShaders(CEngine& engine);

@@ -17,6 +17,7 @@
 #include "graphics/gpu/GpuDevice.h"
 #include "scene/Scene.h"
 #include "shaders/BaseShader.h"
+#include "shaders/CustomShaderFiles.h"
 #include "shaders/LineRenderer.h"
 #include "shaders/PixelShaderRegistry.h"
 #include "shaders/VertexVariants.h"
@@ -198,10 +199,12 @@ TEST_F(ShaderPipeline, ARebuildWithACustomFileLackingFullscreenQuadKeepsOnlyItsM
         std::ofstream file(path);
         file << "float4 Flat(float4 position : SV_Position) : SV_Target { return 1.0; }\n";
     }
-    engine->customPixelShaderFile = path;
-    engine->customPixelShaderEntry = "Flat";
+    CustomShaderList list;
+    list.displayNames.push_back("custom");
+    list.paths.push_back(path);
+    SetCustomShaderEntry(*engine, "Flat");
     const size_t messages = engine->scene->log.Count();
-    shader->OnShaderFileChanged("shaders/ShaderStructs.fx");
+    SetCustomShaderFile(*engine, list, 0);  // stores the path and rebuilds at once
 
     EXPECT_NE(shader->pixelShaders["PBL Default"], nullptr);
     for (size_t row = 1; row < kPixelShaderRows.size(); ++row)
