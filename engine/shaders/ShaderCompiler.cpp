@@ -6,9 +6,11 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <vector>
 
 #include "platform/DebugOutput.h"
 #include "platform/Paths.h"
+#include "shaders/ShaderCache.h"
 
 namespace fs = std::filesystem;
 
@@ -54,8 +56,9 @@ struct IncludeRecord {
     std::string content;
 };
 
-shaderc_include_result* ResolveInclude(void*, const char* requested, int, const char* requesting,
-                                       size_t depth)
+// `includedFiles` collects what was included, for the shader cache.
+shaderc_include_result* ResolveInclude(void* includedFiles, const char* requested, int,
+                                       const char* requesting, size_t depth)
 {
     auto* record = new IncludeRecord;
     fs::path target;
@@ -74,6 +77,8 @@ shaderc_include_result* ResolveInclude(void*, const char* requested, int, const 
     }
     if (error.empty()) {
         record->name = target.lexically_normal().string();
+        static_cast<std::vector<shader_cache::IncludedFile>*>(includedFiles)
+            ->push_back({record->name, record->content});
     } else {
         record->name.clear();  // an empty name tells shaderc the include failed
         record->content = error;
@@ -143,6 +148,11 @@ bool CompileShaderFile(const std::string& fileName, const std::string& entryPoin
         return false;
     }
 
+    const shader_cache::CompileInputs cacheInputs{resolved.lexically_normal().string(), source,
+                                                  entryPoint, target, macros};
+    if (shader_cache::Load(cacheInputs, code))
+        return true;
+
     static thread_local std::unique_ptr<shaderc_compiler, CompilerDeleter> compiler(
         shaderc_compiler_initialize());
     std::unique_ptr<shaderc_compile_options, OptionsDeleter> options(
@@ -159,8 +169,9 @@ bool CompileShaderFile(const std::string& fileName, const std::string& entryPoin
     shaderc_compile_options_set_hlsl_offsets(options.get(), true);
     shaderc_compile_options_set_auto_map_locations(options.get(), true);
     shaderc_compile_options_set_optimization_level(options.get(), shaderc_optimization_level_zero);
+    std::vector<shader_cache::IncludedFile> includedFiles;
     shaderc_compile_options_set_include_callbacks(options.get(), ResolveInclude, ReleaseInclude,
-                                                  nullptr);
+                                                  &includedFiles);
     for (const auto& [name, value] : macros) {
         shaderc_compile_options_add_macro_definition(options.get(), name.data(), name.size(),
                                                      value.data(), value.size());
@@ -195,7 +206,10 @@ bool CompileShaderFile(const std::string& fileName, const std::string& entryPoin
     const char* data = shaderc_result_get_bytes(result.get());
     code.resize(bytes / sizeof(uint32_t));
     std::copy(data, data + code.size() * sizeof(uint32_t), reinterpret_cast<char*>(code.data()));
-    return !code.empty();
+    if (code.empty())
+        return false;
+    shader_cache::Store(cacheInputs, includedFiles, code);
+    return true;
 }
 
 std::string MakePrecompiledPath(const std::string& sourceFile, const std::string& entryPoint)
