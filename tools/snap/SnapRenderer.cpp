@@ -102,6 +102,8 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
         return false;
     }
     CreateEngineNative();
+    // Pictures show the model alone: the gizmo and the grid are not even loaded.
+    GetEngine()->loadHelperModels = false;
     if (int code = InitEngine(static_cast<int>(SDL_GetWindowID(window)), options.width,
                               options.height);
         code != 0) {
@@ -123,7 +125,6 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
         }
     }
     RenderSkyBox(options.showSky);
-    // A picture of the model alone: no gizmo or grid, not even in the framing frame.
     SetPhotoMode(true);
 
     const size_t firstEntry = scene.log.Count();
