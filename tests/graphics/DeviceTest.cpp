@@ -18,6 +18,25 @@ using testing_support::ReadTextureRgba8;
 using testing_support::StartEngine;
 using testing_support::TextureSize;
 
+namespace {
+
+GLint Integer(GLenum name)
+{
+    GLint value[4] = {};
+    glGetIntegerv(name, value);
+    return value[0];
+}
+
+void ExpectTextureSize(GLuint texture, int width, int height)
+{
+    int w = 0, h = 0;
+    TextureSize(texture, w, h);
+    EXPECT_EQ(w, width);
+    EXPECT_EQ(h, height);
+}
+
+}  // namespace
+
 TEST(DeviceStartup, ZeroSizeIsRefusedAndNothingIsDrawn)
 {
     EXPECT_EQ(StartEngine(0, 600), 666);
@@ -54,39 +73,24 @@ TEST(DeviceStartup, CreatesEveryObjectWithTheNamedStates)
     EXPECT_EQ(device.depthOff, nullptr);
 
     // The states as bound at start-up: depth test and write, solid fill, alpha blending.
-    GLboolean depthWrite = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrite);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_EQ(depthWrite, GL_TRUE);
-    GLint depthFunc = 0;
-    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
-    EXPECT_EQ(depthFunc, GL_LESS);
-    GLint polygonMode[2] = {};
-    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
-    EXPECT_EQ(polygonMode[0], GL_FILL);
+    EXPECT_EQ(Integer(GL_DEPTH_WRITEMASK), GL_TRUE);
+    EXPECT_EQ(Integer(GL_DEPTH_FUNC), GL_LESS);
+    EXPECT_EQ(Integer(GL_POLYGON_MODE), GL_FILL);
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-    GLint frontFace = 0;
-    glGetIntegerv(GL_FRONT_FACE, &frontFace);
-    EXPECT_EQ(frontFace, GL_CW);
+    EXPECT_EQ(Integer(GL_FRONT_FACE), GL_CW);
     EXPECT_TRUE(glIsEnabledi(GL_BLEND, 0));
-    GLint srcRgb = 0;
-    glGetIntegeri_v(GL_BLEND_SRC_RGB, 0, &srcRgb);
-    EXPECT_EQ(srcRgb, GL_SRC_ALPHA);
-    GLint clipOrigin = 0;
-    glGetIntegerv(GL_CLIP_ORIGIN, &clipOrigin);
-    EXPECT_EQ(clipOrigin, GL_UPPER_LEFT);
+    EXPECT_EQ(Integer(GL_BLEND_SRC_RGB), GL_SRC_ALPHA);
+    EXPECT_EQ(Integer(GL_CLIP_ORIGIN), GL_UPPER_LEFT);
     GLint minFilter = 0;
     glGetSamplerParameteriv(device.linearSampler, GL_TEXTURE_MIN_FILTER, &minFilter);
     EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
-    GLint boundSampler = 0;
     glActiveTexture(GL_TEXTURE11);
-    glGetIntegerv(GL_SAMPLER_BINDING, &boundSampler);
-    EXPECT_EQ(static_cast<GLuint>(boundSampler), device.linearSampler);
+    EXPECT_EQ(static_cast<GLuint>(Integer(GL_SAMPLER_BINDING)), device.linearSampler);
 
     // The read-only state keeps the test but not the writes.
     device.context->SetDepthStencilState(*device.depthTestReadOnly, 1);
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrite);
-    EXPECT_EQ(depthWrite, GL_FALSE);
+    EXPECT_EQ(Integer(GL_DEPTH_WRITEMASK), GL_FALSE);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
 }
 
@@ -98,24 +102,15 @@ TEST(DeviceResize, EverySizeDependentObjectTakesTheNewSize)
     ResizeEngine(500, 300);
     CEngine& engine = *GetEngine();
     CGraphicsDevice& device = *engine.device;
-    int w = 0, h = 0;
-    TextureSize(device.depthTexture->Name(), w, h);
-    EXPECT_EQ(w, 500);
-    EXPECT_EQ(h, 300);
-    TextureSize(engine.sceneTarget->texture->Name(), w, h);
-    EXPECT_EQ(w, 500);
-    EXPECT_EQ(h, 300);
-    TextureSize(device.backBuffer->Name(), w, h);
-    EXPECT_EQ(w, 500);
-    EXPECT_EQ(h, 300);
+    for (GLuint texture : {device.depthTexture->Name(), engine.sceneTarget->texture->Name(),
+                           device.backBuffer->Name()})
+        ExpectTextureSize(texture, 500, 300);
     EXPECT_TRUE(device.depthTestWrite && device.depthTestReadOnly && device.depthOff);
-    EXPECT_FALSE(device.depthOff->depthEnable);
-    EXPECT_FALSE(device.depthOff->depthWrite);
+    EXPECT_FALSE(device.depthOff->depthEnable || device.depthOff->depthWrite);
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 500);
     EXPECT_EQ(viewport[3], 300);
-    EXPECT_EQ(device.width, 500u);
     // Both colour targets share the one depth texture.
     Present();
     GLint attached = 0;
@@ -184,9 +179,7 @@ TEST(FrameDriver, WireframeModeIsRestoredAfterTheSolidFullscreenPass)
     Present();
     EXPECT_EQ(engine.device->renderMode, 1);
     EXPECT_EQ(engine.device->context->CurrentRasterizerState().fill, gpu::FillMode::Wireframe);
-    GLint polygonMode[2] = {};
-    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
-    EXPECT_EQ(polygonMode[0], GL_LINE);
+    EXPECT_EQ(Integer(GL_POLYGON_MODE), GL_LINE);
 
     engine.device->renderMode = 7;  // stored, binds nothing
     Present();
@@ -206,9 +199,7 @@ TEST(FrameDriver, CaptureFrameLeavesTargetsAndViewportAsTheyWere)
     CCaptureTarget capture;
     capture.Create(20, 10);
     ASSERT_TRUE(capture.viewport);
-    int w = 0, h = 0;
-    TextureSize(capture.depthTexture->Name(), w, h);
-    EXPECT_EQ(w, 20);
+    ExpectTextureSize(capture.depthTexture->Name(), 20, 10);
     GLint levels = 0;
     glGetTextureParameteriv(capture.texture->Name(), GL_TEXTURE_IMMUTABLE_LEVELS, &levels);
     EXPECT_EQ(levels, 5);  // full chain of 20 x 10

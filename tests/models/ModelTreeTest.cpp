@@ -127,7 +127,6 @@ TEST_F(ModelTree, LodNodeIsDrawnOnlyWithinItsRange)
     auto root = BuildTree(*scene);
     ASSERT_EQ(root->children.size(), 1u);
     const CModelNode& lod = *root->children[0];
-    EXPECT_EQ(lod.name, "Body_LOD_1");
     ASSERT_NE(lod.lodRange, nullptr);
     EXPECT_EQ(lod.lodRange->start, 10.0f);
     EXPECT_EQ(lod.lodRange->end, 50.0f);
@@ -202,8 +201,7 @@ TEST_F(ModelTree, SceneWithoutChildrenOrMeshesGivesAnEmptyRoot)
 {
     auto scene = MakeScene({});
     auto root = BuildTree(*scene);
-    EXPECT_TRUE(root->children.empty());
-    EXPECT_TRUE(root->meshObjects.empty());
+    EXPECT_TRUE(root->children.empty() && root->meshObjects.empty());
     EXPECT_FALSE(root->HasAnyMesh());
     EXPECT_EQ(root->LargestBounds().radius, 0.0f);
 }
@@ -282,6 +280,8 @@ TEST_F(ModelTree, HoldsFileTextureLooksAtBlockZeroAlongTheFirstChildChain)
 TEST_F(ModelTree, AllNodeOperationsReachEveryNodeAndFirstMeshOnesOnlyTheFirst)
 {
     NamedTree tree;
+    EXPECT_EQ(tree.NamesWhere([](CMeshObject&) { return true; }),
+              (Names{"r0", "r1", "f0", "f1", "d0", "s0"}));  // node first, then children
     tree.root->SetBlendValue(0.5f);
     EXPECT_EQ(tree.NamesWhere([](CMeshObject& m) { return m.blendValue == 0.5f; }).size(), 6u);
 
@@ -294,14 +294,6 @@ TEST_F(ModelTree, AllNodeOperationsReachEveryNodeAndFirstMeshOnesOnlyTheFirst)
     EXPECT_EQ(tree.NamesWhere([](CMeshObject& m) { return m.animationSpeed == 40; }),
               (Names{"r0", "f0", "d0", "s0"}));
     EXPECT_EQ(tree.Mesh("r1").animationSpeed, 100);
-}
-
-TEST_F(ModelTree, MeshObjectsAreCollectedNodeFirst)
-{
-    NamedTree tree;
-    EXPECT_EQ(tree.NamesWhere([](CMeshObject&) { return true; }),
-              (Names{"r0", "r1", "f0", "f1", "d0", "s0"}));
-    EXPECT_TRUE(tree.root->HasAnyMesh());
 }
 
 TEST_F(ModelTree, LargestBoundsKeepTheFirstOfEqualRadii)

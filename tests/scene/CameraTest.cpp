@@ -16,6 +16,7 @@
 namespace {
 
 constexpr float kFrame = 1.0f / 60.0f;
+constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
 // Camera keys as the viewer feeds them.
 enum Key { LeftButton, Alt, MiddleButton, RightButton };
 
@@ -36,8 +37,7 @@ InputState Mouse(float x, float y, std::initializer_list<Key> held = {})
     return input;
 }
 
-// The camera looks along the third row of its camera-to-world matrix; the view distance
-// is how far the world origin lies ahead of the eye along it.
+// How far the world origin lies ahead of the eye along the viewing direction (third row).
 float ViewDistance(const CCamera& camera)
 {
     const auto& forward = camera.cameraMatrix.m[2];
@@ -52,54 +52,39 @@ void ExpectMatrixNear(const Matrix4& actual, const Matrix4& expected, float tole
                 << "row " << row << " column " << column;
 }
 
-void ExpectRow(const Matrix4& m, int row, float a, float b, float c, float d)
-{
-    EXPECT_FLOAT_EQ(m.m[row][0], a) << "row " << row;
-    EXPECT_FLOAT_EQ(m.m[row][1], b) << "row " << row;
-    EXPECT_FLOAT_EQ(m.m[row][2], c) << "row " << row;
-    EXPECT_FLOAT_EQ(m.m[row][3], d) << "row " << row;
-}
-
 }  // namespace
 
 TEST(CameraPose, StartUpAndOneQuietUpdateGiveTheStartView)
 {
     CCamera camera = StartedCamera();
-    EXPECT_EQ(camera.cameraMatrix.m[3][2], 100.0f);
     camera.Update(kFrame, InputState{}, false);
-
     EXPECT_FLOAT_EQ(ViewDistance(camera), 625.0f);
     EXPECT_FLOAT_EQ(std::hypot(camera.eye[0], camera.eye[1], camera.eye[2]), 625.0f);
+    EXPECT_GT(camera.eye[1], 0.0f);  // above the ground, looking down
     EXPECT_EQ(camera.yaw, -75.0f);
     EXPECT_EQ(camera.pitch, 52.0f);
-    EXPECT_EQ(camera.zoom, 25.0f);
-    // Yaw -0.375 and pitch 0.26 radian: above the ground, looking down at the origin.
-    const float a = -75.0f * 0.005f, b = 52.0f * 0.005f;
-    EXPECT_NEAR(camera.eye[0], -625.0f * std::sin(a) * std::cos(b), 1e-3f);
-    EXPECT_NEAR(camera.eye[1], 625.0f * std::sin(b), 1e-3f);
-    EXPECT_NEAR(camera.eye[2], -625.0f * std::cos(a) * std::cos(b), 1e-3f);
 }
 
 TEST(CameraPose, EyeIsTheFourthRowAndTheMatrixInvertsTheView)
 {
     CCamera camera = StartedCamera();
-    camera.Update(kFrame, Mouse(500, 300), false);
     // Orbit and pan a little so that no part of the transform is trivial.
+    camera.Update(kFrame, Mouse(500, 300), false);
     camera.Update(kFrame, Mouse(560, 260, {LeftButton, Alt}), false);
     camera.Update(kFrame, Mouse(600, 280, {Alt, MiddleButton}), false);
-    ASSERT_NE(camera.panX, 0.0f);
-    ASSERT_NE(camera.panY, 0.0f);
-
+    ASSERT_NE(camera.panX * camera.panY, 0.0f);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(camera.eye[i], camera.cameraMatrix.m[3][i]);
-    EXPECT_EQ(camera.cameraMatrix.m[3][3], 1.0f);
 
-    // The view maps a world point x to x * R + (panX, panY, distance).
     Matrix4 view = YawPitchRotation(camera.yaw * 0.005f, camera.pitch * 0.005f);
     view.m[3][0] = camera.panX;
     view.m[3][1] = camera.panY;
     view.m[3][2] = camera.zoom * std::fabs(camera.zoom);
     ExpectMatrixNear(Multiply(view, camera.cameraMatrix), Matrix4::Identity(), 1e-4f);
+
+    camera.zoom = -3.0f;  // beyond the orbit centre
+    camera.Update(kFrame, Mouse(600, 280), false);
+    EXPECT_FLOAT_EQ(ViewDistance(camera), -9.0f);
 }
 
 TEST(CameraPose, AttachedToACameraJointTheCameraIsLeftAlone)
@@ -112,15 +97,10 @@ TEST(CameraPose, AttachedToACameraJointTheCameraIsLeftAlone)
     EXPECT_EQ(camera.yaw, before.yaw);
     EXPECT_EQ(camera.animTime, before.animTime);
     ExpectMatrixNear(camera.cameraMatrix, before.cameraMatrix, 0.0f);
-}
 
-TEST(CameraPose, ClipTimeAdvancesWithTheAnimationSpeed)
-{
-    CCamera camera = StartedCamera();
     camera.animSpeed = 0.5f;
-    camera.Update(0.01f, InputState{}, false);
-    camera.Update(0.01f, InputState{}, false);
-    EXPECT_FLOAT_EQ(camera.animTime, 0.01f);
+    camera.Update(0.02f, InputState{}, false);
+    EXPECT_FLOAT_EQ(camera.animTime - before.animTime, 0.01f);
 }
 
 TEST(CameraInput, WheelTotalsBecomeWholeNotchesTruncatedTowardZero)
@@ -135,30 +115,31 @@ TEST(CameraInput, WheelTotalsBecomeWholeNotchesTruncatedTowardZero)
         input.wheel = c.total;
         camera.Update(kFrame, input, false);
         EXPECT_EQ(camera.lastWheelSteps, c.steps) << c.total;
-        EXPECT_FLOAT_EQ(camera.zoom, 25.0f - static_cast<float>(c.steps)) << c.total;
         // The same total again moves nothing: only new notches count.
         camera.Update(kFrame, input, false);
         EXPECT_FLOAT_EQ(camera.zoom, 25.0f - static_cast<float>(c.steps)) << c.total;
     }
 }
 
-TEST(CameraInput, NegativeZoomPutsTheCameraBeyondTheOrbitCentre)
+TEST(CameraInput, DragsOrbitPanOrZoomOnlyWithAlt)
 {
-    CCamera camera = StartedCamera();
-    camera.zoom = -3.0f;
-    camera.Update(kFrame, InputState{}, false);
-    EXPECT_FLOAT_EQ(ViewDistance(camera), -9.0f);
-}
-
-TEST(CameraInput, OrbitNeedsTheLeftButtonWithAlt)
-{
-    CCamera camera = StartedCamera();
-    camera.Update(kFrame, Mouse(100, 100), false);
-    camera.Update(kFrame, Mouse(130, 90, {LeftButton}), false);
-    EXPECT_EQ(camera.yaw, -75.0f);
-    camera.Update(kFrame, Mouse(150, 70, {LeftButton, Alt}), false);
-    EXPECT_EQ(camera.yaw, -55.0f);
-    EXPECT_EQ(camera.pitch, 32.0f);
+    const struct {
+        std::initializer_list<Key> held;
+        float yaw, pitch, zoom;
+        bool pans;
+    } cases[] = {{{LeftButton}, -75, 52, 25, false},
+                 {{LeftButton, Alt}, -55, 32, 25, false},
+                 {{Alt, MiddleButton}, -75, 52, 25, true},
+                 {{Alt, RightButton}, -75, 52, 24.8f, false}};
+    for (const auto& c : cases) {
+        CCamera camera = StartedCamera();
+        camera.Update(kFrame, Mouse(100, 100), false);
+        camera.Update(kFrame, Mouse(120, 80, c.held), false);
+        EXPECT_EQ(camera.yaw, c.yaw);
+        EXPECT_EQ(camera.pitch, c.pitch);
+        EXPECT_FLOAT_EQ(camera.zoom, c.zoom);
+        EXPECT_EQ(camera.panX != 0.0f, c.pans);
+    }
 }
 
 TEST(CameraInput, PanSpeedGrowsWithDistanceFromTheVerticalAxisWithinLimits)
@@ -176,37 +157,27 @@ TEST(CameraInput, PanSpeedGrowsWithDistanceFromTheVerticalAxisWithinLimits)
         camera.Update(kFrame, Mouse(110, 105, {Alt, MiddleButton}), false);
         EXPECT_NEAR(camera.panX, 10.0f * c.factor, 1e-5f) << c.eyeX;
         EXPECT_NEAR(camera.panY, -5.0f * c.factor, 1e-5f) << c.eyeX;
-        EXPECT_EQ(camera.zoom, 25.0f) << c.eyeX;
     }
 }
 
-TEST(CameraInput, DraggingWithTheRightButtonZooms)
-{
-    CCamera camera = StartedCamera();
-    camera.Update(kFrame, Mouse(100, 100), false);
-    camera.Update(kFrame, Mouse(200, 50, {Alt, RightButton}), false);
-    EXPECT_FLOAT_EQ(camera.zoom, 24.0f);
-    EXPECT_EQ(camera.panX, 0.0f);
-}
-
-TEST(CameraFocus, HeadsForTheModelsBoundingSphere)
+TEST(CameraFocus, HeadsForTheModelsBoundingSphereAndSurvivesAReset)
 {
     CCamera camera = StartedCamera();
     const float centre[3] = {3.0f, 4.0f, 5.0f};
     camera.FocusOn(10.0f, centre);
-    EXPECT_TRUE(camera.focusActive);
     EXPECT_EQ(camera.focusPanX, 0.0f);
     EXPECT_EQ(camera.focusPanY, -4.0f);
     EXPECT_FLOAT_EQ(camera.focusZoom, std::sqrt(23.0f));
+    camera.Update(kFrame, InputState{}, false);
+    InputState input;
+    camera.Reset(input);
+    EXPECT_TRUE(camera.focusActive);
 
-    int frames = 0;
-    while (camera.focusActive && frames < 10000) {
+    int frames = 1;
+    for (; camera.focusActive && frames < 10000; ++frames)
         camera.Update(kFrame, InputState{}, false);
-        ++frames;
-    }
-    EXPECT_FALSE(camera.focusActive);
-    EXPECT_EQ(camera.focusProgress, 0.0f);
     EXPECT_NEAR(frames, 601, 2);
+    EXPECT_EQ(camera.focusProgress, 0.0f);
     EXPECT_NEAR(camera.zoom, std::sqrt(23.0f), 1e-3f);
     EXPECT_NEAR(camera.panY, -4.0f, 1e-3f);
     EXPECT_NEAR(camera.panX, 0.0f, 1e-6f);
@@ -232,54 +203,35 @@ TEST(CameraFocus, OrbitAndWheelKeepItRunningPanAndDragZoomStopIt)
     }
 }
 
-TEST(CameraFocus, ResetKeepsTheFocusRunning)
-{
-    CCamera camera = StartedCamera();
-    const float centre[3] = {0.0f, 2.0f, 0.0f};
-    camera.FocusOn(4.0f, centre);
-    camera.Update(kFrame, InputState{}, false);
-    InputState input;
-    camera.Reset(input);
-    EXPECT_TRUE(camera.focusActive);
-}
-
 TEST(CameraFocus, BrokenBoundsAreIgnored)
 {
     CCamera camera = StartedCamera();
     const float centre[3] = {0.0f, 1.0f, 0.0f};
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float badCentre[3] = {0.0f, nan, 0.0f};
+    const float badCentre[3] = {0.0f, kNan, 0.0f};
     camera.FocusOn(std::numeric_limits<float>::infinity(), centre);
-    camera.FocusOn(nan, centre);
+    camera.FocusOn(kNan, centre);
     camera.FocusOn(1.0f, badCentre);
     EXPECT_FALSE(camera.focusActive);
     camera.Update(kFrame, InputState{}, false);
-    EXPECT_TRUE(std::isfinite(camera.eye[0]) && std::isfinite(camera.eye[1]) &&
-                std::isfinite(camera.eye[2]));
+    EXPECT_TRUE(std::isfinite(camera.eye[0] + camera.eye[1] + camera.eye[2]));
 }
 
 TEST(CameraProjection, RowsFollowFieldOfViewAspectAndPlanes)
 {
     const Matrix4 p = PerspectiveProjection(1600.0f, 900.0f, 90.0f, 0.1f, 5000.0f);
     const float depth = 5000.0f / (5000.0f - 0.1f);
-    ExpectRow(p, 0, 1.0f, 0.0f, 0.0f, 0.0f);
-    ExpectRow(p, 1, 0.0f, 1600.0f / 900.0f, 0.0f, 0.0f);
-    ExpectRow(p, 2, 0.0f, 0.0f, depth, 1.0f);
-    ExpectRow(p, 3, 0.0f, 0.0f, -depth * 0.1f, 0.0f);
-
-    const Matrix4 narrow = PerspectiveProjection(800.0f, 800.0f, 60.0f, 1.0f, 11.0f);
-    EXPECT_FLOAT_EQ(narrow.m[0][0], std::sqrt(3.0f));
-    EXPECT_FLOAT_EQ(narrow.m[1][1], std::sqrt(3.0f));
-    EXPECT_FLOAT_EQ(narrow.m[2][2], 1.1f);
-    EXPECT_FLOAT_EQ(narrow.m[3][2], -1.1f);
+    Matrix4 expected{};
+    expected.m[0][0] = 1.0f;
+    expected.m[1][1] = 1600.0f / 900.0f;
+    expected.m[2][2] = depth;
+    expected.m[2][3] = 1.0f;
+    expected.m[3][2] = -depth * 0.1f;
+    ExpectMatrixNear(p, expected, 1e-6f);
 }
 
 TEST(CameraProjection, StartUpUsesTheConstructionPlanesAndStoresTheShorterOnes)
 {
     CCamera camera = StartedCamera(1600, 900);
-    EXPECT_EQ(camera.fieldOfView, 90.0f);
-    EXPECT_EQ(camera.nearPlane, 0.1f);
-    EXPECT_EQ(camera.farPlane, 5000.0f);
     ExpectMatrixNear(camera.projection, PerspectiveProjection(1600, 900, 90, 0.1f, 20000.0f), 0.0f);
     ExpectMatrixNear(camera.skyProjection, camera.projection, 0.0f);
     ExpectMatrixNear(camera.alternativeProjection,
@@ -295,8 +247,6 @@ TEST(CameraProjection, FieldOfViewSurvivesAResizeInWholeDegrees)
     camera.SetFieldOfView(60);
     camera.Resize(1024, 768);
     EXPECT_EQ(camera.fieldOfView, 60.0f);
-    EXPECT_EQ(camera.width, 1024u);
-    EXPECT_EQ(camera.height, 768u);
     ExpectMatrixNear(camera.projection, PerspectiveProjection(1024, 768, 60, 0.1f, 5000.0f), 0.0f);
 
     camera.fieldOfView = 72.9f;  // as a slider might leave it
@@ -304,25 +254,15 @@ TEST(CameraProjection, FieldOfViewSurvivesAResizeInWholeDegrees)
     EXPECT_EQ(camera.fieldOfView, 72.0f);
 }
 
-TEST(CameraProjection, NearAndFarAreStoredAndUsed)
-{
-    CCamera camera = StartedCamera(1600, 900);
-    camera.SetNearAndFarPlane(1.0f, 11.0f);
-    EXPECT_EQ(camera.nearPlane, 1.0f);
-    EXPECT_EQ(camera.farPlane, 11.0f);
-    EXPECT_FLOAT_EQ(camera.projection.m[2][2], 1.1f);
-}
-
 TEST(CameraProjection, DegenerateRequestsKeepTheLastUsableProjection)
 {
     CCamera camera = StartedCamera(1600, 900);
     const Matrix4 before = camera.projection;
-    const float nan = std::numeric_limits<float>::quiet_NaN();
     camera.SetFieldOfView(0);
     camera.SetFieldOfView(180);
     camera.SetFieldOfView(-30);
     camera.SetNearAndFarPlane(5.0f, 5.0f);
-    camera.SetNearAndFarPlane(nan, 100.0f);
+    camera.SetNearAndFarPlane(kNan, 100.0f);
     camera.SetNearAndFarPlane(0.1f, std::numeric_limits<float>::infinity());
     EXPECT_EQ(camera.fieldOfView, 90.0f);
     EXPECT_EQ(camera.nearPlane, 0.1f);
@@ -348,7 +288,7 @@ class EngineWithCamera : public ::testing::Test {
     CEngine* engine = nullptr;
 };
 
-TEST_F(EngineWithCamera, EyeComponentsAreReportedInHundreds)
+TEST_F(EngineWithCamera, EyeIsReportedInHundredsAndSettingsReachTheCamera)
 {
     engine->camera->eye[0] = 123.0f;
     engine->camera->eye[1] = -45.0f;
@@ -356,6 +296,13 @@ TEST_F(EngineWithCamera, EyeComponentsAreReportedInHundreds)
     EXPECT_FLOAT_EQ(GetCameraX(), 1.23f);
     EXPECT_FLOAT_EQ(GetCameraY(), -0.45f);
     EXPECT_FLOAT_EQ(GetCameraZ(), 6.0f);
+
+    SetFOV(60);
+    SetNearAndFarPlane(1.0f, 11.0f);
+    EXPECT_EQ(engine->camera->fieldOfView, 60.0f);
+    EXPECT_EQ(engine->camera->nearPlane, 1.0f);
+    EXPECT_FLOAT_EQ(engine->camera->projection.m[0][0], std::sqrt(3.0f));
+    EXPECT_FLOAT_EQ(engine->camera->projection.m[2][2], 1.1f);
 }
 
 TEST_F(EngineWithCamera, ResetTakesTheMouseAsSeenAndClearsTheWheel)
@@ -373,25 +320,13 @@ TEST_F(EngineWithCamera, ResetTakesTheMouseAsSeenAndClearsTheWheel)
     EXPECT_EQ(camera.lastMouse[0], 640.0f);
     EXPECT_EQ(camera.lastMouse[1], 360.0f);
     EXPECT_EQ(camera.yaw, -75.0f);
-    EXPECT_EQ(camera.pitch, 52.0f);
     EXPECT_EQ(camera.panX, 0.0f);
     EXPECT_EQ(camera.zoom, 25.0f);
-    EXPECT_EQ(camera.cameraMatrix.m[3][2], 25.0f);
 
     // Nothing jumps at the next frame.
     camera.Update(kFrame, *engine->input, false);
     EXPECT_EQ(camera.zoom, 25.0f);
     EXPECT_EQ(camera.yaw, -75.0f);
-}
-
-TEST_F(EngineWithCamera, FieldOfViewAndPlanesReachTheCamera)
-{
-    SetFOV(60);
-    EXPECT_EQ(engine->camera->fieldOfView, 60.0f);
-    SetNearAndFarPlane(1.0f, 11.0f);
-    EXPECT_EQ(engine->camera->nearPlane, 1.0f);
-    EXPECT_FLOAT_EQ(engine->camera->projection.m[0][0], std::sqrt(3.0f));
-    EXPECT_FLOAT_EQ(engine->camera->projection.m[2][2], 1.1f);
 }
 
 TEST_F(EngineWithCamera, WheelTotalSaturatesInsteadOfOverflowing)
@@ -400,9 +335,8 @@ TEST_F(EngineWithCamera, WheelTotalSaturatesInsteadOfOverflowing)
     FeedMouseScroll(most);
     FeedMouseScroll(most);
     EXPECT_EQ(engine->input->wheel, most);
-    FeedMouseScroll(-most);
-    FeedMouseScroll(-most);
-    FeedMouseScroll(-most);
+    for (int i = 0; i < 3; ++i)
+        FeedMouseScroll(-most);
     EXPECT_EQ(engine->input->wheel, std::numeric_limits<int32_t>::min());
 }
 
@@ -426,39 +360,27 @@ TEST_F(EngineWithCamera, CameraAnimationSettingsNeedTheScene)
     // Squared without integer overflow.
     SetCameraAnimationScale(50000);
     EXPECT_FLOAT_EQ(engine->camera->animScale, 250000.01f);
-    SetCameraAnimationScale(-10);
-    EXPECT_FLOAT_EQ(engine->camera->animScale, 0.02f);
 }
 
-// Through the real start-up: these need the device, so they run on the software renderer.
-TEST(StartedEngineCamera, StartsAtTheWindowSizeAndKeepsItsFieldOfViewThroughAResize)
+// Through the real start-up, on the software renderer.
+TEST(StartedEngineCamera, FollowsTheWindowAndUpdatesEveryFrameUnlessOnTheCameraJoint)
 {
     ASSERT_EQ(testing_support::StartEngine(320, 200), 0);
     CCamera& camera = *GetEngine()->camera;
     EXPECT_EQ(camera.width, 320u);
-    EXPECT_EQ(camera.height, 200u);
-    EXPECT_EQ(camera.fieldOfView, 90.0f);
-    EXPECT_EQ(camera.yaw, -75.0f);
-
-    SetFOV(60);
-    ResizeEngine(500, 300);
-    EXPECT_EQ(camera.fieldOfView, 60.0f);
-    EXPECT_EQ(camera.width, 500u);
-    EXPECT_EQ(camera.height, 300u);
-    ExpectMatrixNear(camera.projection, PerspectiveProjection(500, 300, 60, 0.1f, 5000.0f), 0.0f);
-}
-
-TEST(StartedEngineCamera, EveryFrameUpdatesTheCameraUnlessItRidesTheCameraJoint)
-{
-    ASSERT_EQ(testing_support::StartEngine(320, 200), 0);
     Present();
     EXPECT_FLOAT_EQ(GetCameraY() * 100.0f, 625.0f * std::sin(52.0f * 0.005f));
 
     FeedMouseScroll(120 * 5);
     GetEngine()->attachCameraToCameraJoint = true;
     Present();
-    EXPECT_EQ(GetEngine()->camera->zoom, 25.0f);
+    EXPECT_EQ(camera.zoom, 25.0f);
     GetEngine()->attachCameraToCameraJoint = false;
     Present();
-    EXPECT_EQ(GetEngine()->camera->zoom, 20.0f);
+    EXPECT_EQ(camera.zoom, 20.0f);
+
+    SetFOV(60);
+    ResizeEngine(500, 300);
+    EXPECT_EQ(camera.fieldOfView, 60.0f);
+    ExpectMatrixNear(camera.projection, PerspectiveProjection(500, 300, 60, 0.1f, 5000.0f), 0.0f);
 }

@@ -62,7 +62,7 @@ std::vector<std::string> SkyFiles()
     return files;
 }
 
-TEST(GeneratedSkyMaps, AreHalfFloatCubesWithAFullMipChain)
+TEST(GeneratedSkyMaps, AreHalfFloatCubesWithAFullMipChainOfFiniteNonNegativeTexels)
 {
     const auto files = SkyFiles();
     ASSERT_GE(files.size(), 2u);
@@ -87,13 +87,6 @@ TEST(GeneratedSkyMaps, AreHalfFloatCubesWithAFullMipChain)
             ++fullChain;
         EXPECT_EQ(dds.MipCount(), fullChain);
         EXPECT_EQ(dds.texels.size(), CubeView{dds}.FaceBytes() * 6) << "no short or trailing data";
-    }
-}
-
-TEST(GeneratedSkyMaps, TexelsAreFiniteAndNonNegative)
-{
-    for (const std::string& file : SkyFiles()) {
-        const DdsFile dds = ReadDds(file);
         for (size_t i = 0; i + 1 < dds.texels.size(); i += 2) {
             const float value = HalfToFloat(dds.texels[i] | (dds.texels[i + 1] << 8));
             ASSERT_TRUE(std::isfinite(value) && value >= 0) << file << " at byte " << i;
@@ -178,11 +171,8 @@ std::array<uint8_t, 4> CheckRgba8(const std::string& path)
     EXPECT_EQ(dds.magic, kMagic);
     EXPECT_EQ(dds.header[0], 124u);
     EXPECT_EQ(dds.PixelFlags(), 0x41u);
-    EXPECT_EQ(dds.header[21], 32u);
-    EXPECT_EQ(dds.header[22], 0xFFu);
-    EXPECT_EQ(dds.header[23], 0xFF00u);
-    EXPECT_EQ(dds.header[24], 0xFF0000u);
-    EXPECT_EQ(dds.header[25], 0xFF000000u);
+    EXPECT_EQ(std::vector<uint32_t>(&dds.header[21], &dds.header[26]),
+              (std::vector<uint32_t>{32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000}));
     size_t bytes = 0;
     uint32_t w = dds.Width(), h = dds.Height(), levels = 0;
     while (true) {
@@ -231,9 +221,8 @@ TEST(GeneratedModelTextures, DemoMaterialsRunFromPolishedToRoughAndDielectricToM
             EXPECT_EQ(material[2], row == 0 ? 0 : 255) << base << ": metalness";
             EXPECT_EQ(material[3], 0) << base << ": not emissive";
             const auto normal = CheckRgba8(base + "_N.dds");
-            EXPECT_EQ(normal[0], 128);
-            EXPECT_EQ(normal[1], 128);
-            EXPECT_EQ(normal[2], 255);
+            EXPECT_EQ(std::vector<int>(normal.begin(), normal.begin() + 3),
+                      (std::vector<int>{128, 128, 255}));
             EXPECT_EQ(CheckRgba8(base + "_D.dds")[3], 255);
         }
     }

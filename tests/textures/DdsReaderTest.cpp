@@ -118,16 +118,16 @@ TEST(DdsPixelFormats, UnlistedLayoutsAreNotSupported)
 
 TEST(DdsPixelFormats, TypeNamesComeFromCodeLabelsOrDxgiNames)
 {
-    EXPECT_EQ(DdsTypeName(MakeHeader(4, 4, 1, CodeFormat("DXT1")), nullptr),
-              "DXGI_FORMAT_BC1_UNORM");
-    EXPECT_EQ(DdsTypeName(MakeHeader(4, 4, 1, CodeFormat("DXT2")), nullptr), "D3DFMT_DXT2 (BC2)");
-    EXPECT_EQ(DdsTypeName(MakeHeader(4, 4, 1, CodeFormat("DXT4")), nullptr), "D3DFMT_DXT4 (BC3)");
-    EXPECT_EQ(DdsTypeName(MakeHeader(4, 4, 1, CodeFormat("ATI2")), nullptr),
-              "DXGI_FORMAT_BC5_UNORM");
-    EXPECT_EQ(DdsTypeName(MakeHeader(4, 4, 1, CodeFormat("YUY2")), nullptr), "D3DFMT_YUY2");
-    EXPECT_EQ(DdsTypeName(MakeHeader(4, 4, 1, CodeFormat(113)), nullptr),
-              "DXGI_FORMAT_R16G16B16A16_FLOAT");
-    EXPECT_EQ(DdsTypeName(MakeHeader(4, 4, 1, kRgba8), nullptr), "N/A");
+    const std::pair<DdsPixelFormat, const char*> legacy[] = {
+        {CodeFormat("DXT1"), "DXGI_FORMAT_BC1_UNORM"},
+        {CodeFormat("DXT2"), "D3DFMT_DXT2 (BC2)"},
+        {CodeFormat("DXT4"), "D3DFMT_DXT4 (BC3)"},
+        {CodeFormat("ATI2"), "DXGI_FORMAT_BC5_UNORM"},
+        {CodeFormat("YUY2"), "D3DFMT_YUY2"},
+        {CodeFormat(113), "DXGI_FORMAT_R16G16B16A16_FLOAT"},
+        {kRgba8, "N/A"}};
+    for (const auto& [pixelFormat, name] : legacy)
+        EXPECT_EQ(DdsTypeName(MakeHeader(4, 4, 1, pixelFormat), nullptr), name);
 
     const DdsHeaderDx10 bc7 = Dx10(DXGI_FORMAT_BC7_UNORM, kDdsDimension2D, 1);
     EXPECT_EQ(DdsTypeName(MakeDx10Header(4, 4, 1), &bc7), "DXGI_FORMAT_BC7_UNORM");
@@ -188,7 +188,7 @@ TEST(DdsSizes, BlockCompressedSurfacesRoundUpToBlocks)
     EXPECT_EQ(bc3.image.subresources[0].surfaceBytes, 32u);
 }
 
-TEST(DdsSizes, MipChainOfNonPowerOfTwoImageLiesBackToBack)
+TEST(DdsSizes, MipChainOfNonPowerOfTwoImageLiesBackToBackAndCountZeroMeansOne)
 {
     // 6 x 3 RGBA8 with its full chain: 6x3, 3x1, 1x1.
     Parsed parsed = Parse(DdsBytes(MakeHeader(6, 3, 3, kRgba8), 72 + 12 + 4));
@@ -207,14 +207,10 @@ TEST(DdsSizes, MipChainOfNonPowerOfTwoImageLiesBackToBack)
 
     // The last mip one byte short.
     EXPECT_EQ(Parse(DdsBytes(MakeHeader(6, 3, 3, kRgba8), 87)).result, texture_result::EndOfData);
-}
 
-TEST(DdsSizes, MipCountZeroMeansOne)
-{
-    Parsed parsed = Parse(DdsBytes(MakeHeader(2, 2, 0, kRgba8), 16));
+    parsed = Parse(DdsBytes(MakeHeader(2, 2, 0, kRgba8), 16));
     ASSERT_EQ(parsed.result, texture_result::Ok);
     EXPECT_EQ(parsed.image.mipCount, 1u);
-    EXPECT_EQ(parsed.header->mipMapCount, 0u);
 }
 
 TEST(DdsCubeMaps, FacesWithMipsAreSliceMajor)
@@ -340,28 +336,26 @@ TEST(DdsExtendedHeader, RejectedHeaders)
 
 TEST(DdsLimits, SizesBeyondTheDeviceLimitsOrTheChainAreRefused)
 {
-    EXPECT_EQ(Parse(DdsBytes(MakeHeader(4, 4, 16, kRgba8), 64)).result,
-              texture_result::NotSupported);
-    EXPECT_EQ(Parse(DdsBytes(MakeHeader(16385, 1, 1, kRgba8), 64)).result,
-              texture_result::NotSupported);
-    EXPECT_EQ(Parse(DdsBytes(MakeHeader(1, 16385, 1, kRgba8), 64)).result,
-              texture_result::NotSupported);
-    DdsHeader volume = MakeHeader(2049, 1, 1, kRgba8);
-    volume.flags |= kDdsHeaderFlagVolume;
-    volume.depth = 1;
-    EXPECT_EQ(Parse(DdsBytes(volume, 64)).result, texture_result::NotSupported);
-
-    // What texture creation would refuse is refused before any upload.
-    EXPECT_EQ(Parse(DdsBytes(MakeHeader(0, 4, 1, kRgba8), 64)).result,
-              texture_result::InvalidArgument);
-    EXPECT_EQ(Parse(DdsBytes(MakeHeader(4, 0, 1, kRgba8), 64)).result,
-              texture_result::InvalidArgument);
-    volume = MakeHeader(4, 4, 1, kRgba8);
-    volume.flags |= kDdsHeaderFlagVolume;
-    volume.depth = 0;
-    EXPECT_EQ(Parse(DdsBytes(volume, 64)).result, texture_result::InvalidArgument);
-    EXPECT_EQ(Parse(DdsBytes(MakeHeader(4, 4, 4, kRgba8), 200)).result,
-              texture_result::InvalidArgument);
+    auto volume = [](uint32_t width, uint32_t depth) {
+        DdsHeader header = MakeHeader(width, 4, 1, kRgba8);
+        header.flags |= kDdsHeaderFlagVolume;
+        header.depth = depth;
+        return header;
+    };
+    // What texture creation would refuse (the last four) is refused before any upload.
+    const std::pair<DdsHeader, int32_t> cases[] = {
+        {MakeHeader(4, 4, 16, kRgba8), texture_result::NotSupported},
+        {MakeHeader(16385, 1, 1, kRgba8), texture_result::NotSupported},
+        {MakeHeader(1, 16385, 1, kRgba8), texture_result::NotSupported},
+        {volume(2049, 1), texture_result::NotSupported},
+        {MakeHeader(0, 4, 1, kRgba8), texture_result::InvalidArgument},
+        {MakeHeader(4, 0, 1, kRgba8), texture_result::InvalidArgument},
+        {volume(4, 0), texture_result::InvalidArgument},
+        {MakeHeader(4, 4, 4, kRgba8), texture_result::InvalidArgument},
+    };
+    for (const auto& [header, expected] : cases)
+        EXPECT_EQ(Parse(DdsBytes(header, 200)).result, expected)
+            << header.width << "x" << header.height << " mips " << header.mipMapCount;
 }
 
 TEST(DdsLimits, LargestHeadersOnATinyFileEndQuickly)
