@@ -21,7 +21,7 @@ seconds() {  # runs a command, prints its wall-clock time in seconds
   start=$(date +%s.%N)
   "$@" >/dev/null 2>&1 || true
   end=$(date +%s.%N)
-  echo "$end - $start" | bc -l
+  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f\n", b - a }'
 }
 
 median() { sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
@@ -35,5 +35,6 @@ for model in "$@"; do
   done
   s=$(printf "%s\n" "${snap[@]}" | median)
   f=$(printf "%s\n" "${f3d[@]}" | median)
-  printf "%-40s %10.3f s %10.3f s %8.2f\n" "$(basename "$model")" "$s" "$f" "$(echo "$s / $f" | bc -l)"
+  ratio=$(awk -v a="$s" -v b="$f" 'BEGIN { printf "%.2f", a / b }')
+  printf "%-40s %10.3f s %10.3f s %8s\n" "$(basename "$model")" "$s" "$f" "$ratio"
 done
