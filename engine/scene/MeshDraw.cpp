@@ -105,14 +105,13 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
                              meshObject.vertexColorMode))
         return;
 
-    if (shader->bonePalette) {
-        BonePalette palette;
-        for (size_t i = 0; i < kBonePaletteMatrices; ++i)
-            palette.bones[i] = ToMatrix4(meshObject.bonePalette[i]);
-        if (context.UpdateBuffer(*shader->bonePalette, &palette, sizeof(palette))) {
-            context.BindShaderResource(15, shader->bonePaletteView.get());
-            context.BindShaderResource(16, shader->textureSlotTableView.get());
-        }
+    // The mesh object keeps its palette in the buffer's layout: one copy, no conversion.
+    static_assert(sizeof(meshObject.bonePalette) == sizeof(BonePalette));
+    if (shader->bonePalette && context.UpdateBuffer(*shader->bonePalette,
+                                                    meshObject.bonePalette.data(),
+                                                    sizeof(meshObject.bonePalette))) {
+        context.BindShaderResource(15, shader->bonePaletteView.get());
+        context.BindShaderResource(16, shader->textureSlotTableView.get());
     }
     const TextureBlock& block =
         meshObject.textureSlots[meshObject.textureSet % meshObject.textureSlots.size()];
