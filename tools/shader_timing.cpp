@@ -4,8 +4,8 @@
 // shader cache on, as users have it: the edit recompiles only what it touched).
 // Usage: vornis-shader-timing [RUNS]   (run from anywhere; it works beside the program)
 #include <SDL.h>
-#include <unistd.h>
 #include <epoxy/gl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -151,7 +151,8 @@ int main(int argc, char** argv)
 
     // The shader cache is measured in a directory of its own, empty at first.
     const std::filesystem::path cacheDirectory =
-        std::filesystem::temp_directory_path() / ("vornis-shader-timing-" + std::to_string(getpid()));
+        std::filesystem::temp_directory_path() /
+        ("vornis-shader-timing-" + std::to_string(getpid()));
     std::vector<double> fromSource, withPrecompiled, fromCache;
     setenv("VORNIS_SHADER_CACHE", "off", 1);
     for (int i = 0; i < runs; ++i)

@@ -2,11 +2,11 @@
 #include "api/Engine.h"
 #include "api/public/vornis_engine.h"
 #include "graphics/GraphicsDevice.h"
-#include "scene/Scene.h"
-#include "textures/TextureRecord.h"
 #include "scene/Camera.h"
 #include "scene/Light.h"
+#include "scene/Scene.h"
 #include "scene/SceneAccess.h"
+#include "textures/TextureRecord.h"
 
 VORNIS_API void FeedLightControl(bool a, bool b, bool c, bool d)
 {

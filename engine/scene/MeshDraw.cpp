@@ -58,9 +58,9 @@ void UploadMesh(CMeshObject& meshObject)
     if (vertexBytes == 0 || vertexBytes > mesh.vertices.size() || indexBytes == 0 ||
         indexBytes > UINT32_MAX)
         return;
-    auto vertices = gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Immutable,
-                                      static_cast<uint32_t>(vertexBytes), mesh.vertices.data(),
-                                      mesh.stride);
+    auto vertices =
+        gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Immutable,
+                          static_cast<uint32_t>(vertexBytes), mesh.vertices.data(), mesh.stride);
     auto indices = gpu::CreateBuffer(gpu::BufferBinding::Index, gpu::BufferUsage::Immutable,
                                      static_cast<uint32_t>(indexBytes), mesh.indices.data());
     if (!vertices || !indices)
@@ -107,9 +107,9 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
 
     // The mesh object keeps its palette in the buffer's layout: one copy, no conversion.
     static_assert(sizeof(meshObject.bonePalette) == sizeof(BonePalette));
-    if (shader->bonePalette && context.UpdateBuffer(*shader->bonePalette,
-                                                    meshObject.bonePalette.data(),
-                                                    sizeof(meshObject.bonePalette))) {
+    if (shader->bonePalette &&
+        context.UpdateBuffer(*shader->bonePalette, meshObject.bonePalette.data(),
+                             sizeof(meshObject.bonePalette))) {
         context.BindShaderResource(15, shader->bonePaletteView.get());
         context.BindShaderResource(16, shader->textureSlotTableView.get());
     }

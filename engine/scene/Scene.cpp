@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "api/Engine.h"
+#include "graphics/gpu/GpuObjects.h"
 #include "models/ModelAnimationHooks.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
@@ -12,7 +13,6 @@
 #include "scene/Camera.h"
 #include "scene/SceneAccess.h"
 #include "shaders/FileWatcher.h"
-#include "graphics/gpu/GpuObjects.h"
 #include "textures/TextureRecord.h"
 
 namespace {
@@ -122,9 +122,8 @@ void CScene::LoadModel(const std::string& givenPath, const CModelImporter& impor
     }
     CEngine* engine = GetEngine();
     if (engine && engine->fileWatcher)
-        engine->fileWatcher->Watch(path, [this](const std::string& changed) {
-            OnModelFileChanged(changed);
-        });
+        engine->fileWatcher->Watch(
+            path, [this](const std::string& changed) { OnModelFileChanged(changed); });
     ReportMessage("Loading model", MessageLevelInfo);
     // Set before the thread starts, so that a caller polling IsModelLoaded right after
     // this call already sees the load.

@@ -23,7 +23,8 @@ CGraphicsDevice* Device()
 
 MeshDrawFunction MeshDrawOf(CScene& scene)
 {
-    return [&scene](CMeshObject& meshObject, float time) { scene.DrawMeshObject(meshObject, time); };
+    return
+        [&scene](CMeshObject& meshObject, float time) { scene.DrawMeshObject(meshObject, time); };
 }
 
 Matrix4x4 ScaleMatrix(float size)

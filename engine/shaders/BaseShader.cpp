@@ -84,8 +84,8 @@ void CBaseShader::Initialise(const std::string& source, bool watchFiles)
         jobs[i].desc = FindVertexVariant(kVertexVariantWords[i], packing);
     platform::ParallelFor(jobs.size(), [&](size_t i) {
         Job& job = jobs[i];
-        job.ok = job.desc &&
-                 TryPrepareVertexShader(sourceFile, *job.desc, job.prepared, job.errorText);
+        job.ok =
+            job.desc && TryPrepareVertexShader(sourceFile, *job.desc, job.prepared, job.errorText);
     });
     for (size_t i = 0; i < jobs.size(); ++i) {
         if (!jobs[i].desc)
@@ -112,9 +112,8 @@ void CBaseShader::RegisterShaderDirectory()
     std::filesystem::directory_iterator it("shaders", ec);
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         const std::string path = "shaders/" + it->path().filename().string();
-        engine->fileWatcher->Watch(path, [this](const std::string& file) {
-            OnShaderFileChanged(file);
-        });
+        engine->fileWatcher->Watch(path,
+                                   [this](const std::string& file) { OnShaderFileChanged(file); });
     }
 }
 

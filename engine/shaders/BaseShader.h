@@ -62,8 +62,8 @@ class CBaseShader {
     void Initialise(const std::string& sourceFile, bool watchFiles);
     void CreateVertexVariant(uint32_t word);
     void CreateBuffers();
-    bool CompilePixelShader(std::string displayName, std::string sourceFile,
-                            std::string entryPoint, bool forceCompile, std::string& errorText);
+    bool CompilePixelShader(std::string displayName, std::string sourceFile, std::string entryPoint,
+                            bool forceCompile, std::string& errorText);
     bool SelectPixelShader(std::string displayName);
     void SelectVertexFormat(uint32_t word);
     // Writes both constant buffers and binds the pipeline; false (nothing bound) without

@@ -14,7 +14,6 @@ bool PrecompiledFileExists(const std::string& path)
     return std::filesystem::exists(platform::NormalizeSeparators(path), ec);
 }
 
-
 bool TryPrecompiledVertexShader(const std::string& path, const VertexVariantDesc& variant,
                                 PreparedVertexShader& out)
 {

@@ -123,7 +123,8 @@ TEST_F(SceneOnEngine, AModelNamedRelativeToAnotherDirectoryFindsItsTextures)
 
 TEST_F(SceneOnEngine, AChangedModelFileIsReloadedAtTheNextFrame)
 {
-    const fs::path copy = fs::temp_directory_path() / ("vornis_reload_" + std::to_string(getpid()) + ".fbx");
+    const fs::path copy =
+        fs::temp_directory_path() / ("vornis_reload_" + std::to_string(getpid()) + ".fbx");
     fs::copy_file("demo/spheres.fbx", copy, fs::copy_options::overwrite_existing);
     LoadModel(copy.string().c_str());
     WaitForLoad();

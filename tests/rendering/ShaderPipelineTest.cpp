@@ -193,8 +193,8 @@ namespace {
 // and reports that one failure, none for the rows the registry never reached.
 TEST_F(ShaderPipeline, ARebuildWithACustomFileLackingFullscreenQuadKeepsOnlyItsMainShader)
 {
-    const std::string path = std::filesystem::temp_directory_path() /
-                             ("PS_Custom_" + std::to_string(getpid()) + ".fx");
+    const std::string path =
+        std::filesystem::temp_directory_path() / ("PS_Custom_" + std::to_string(getpid()) + ".fx");
     {
         std::ofstream file(path);
         file << "float4 Flat(float4 position : SV_Position) : SV_Target { return 1.0; }\n";

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 const fs::path kTestModels = "/usr/share/assimp/models/FBX";
 
 struct PixelStats {
-    double changedFraction = 0.0;     // pixels that differ from the top-left one
+    double changedFraction = 0.0;        // pixels that differ from the top-left one
     double centreChangedFraction = 0.0;  // the same within the middle third
 };
 
@@ -83,7 +83,8 @@ TEST(Snapshot, TheAlbedoViewShowsAUniformAlbedoTexture)
         texels[i + 2] = 220;
         texels[i + 3] = 255;
     }
-    ASSERT_EQ(WriteDdsFile(dir / "paint_D.dds", DXGI_FORMAT_R8G8B8A8_UNORM, 8, 8, 8 * 4, texels), 0);
+    ASSERT_EQ(WriteDdsFile(dir / "paint_D.dds", DXGI_FORMAT_R8G8B8A8_UNORM, 8, 8, 8 * 4, texels),
+              0);
 
     SnapOptions options = Options((dir / "model.fbx").string());
     options.viewName = "Model Albedo";

@@ -39,8 +39,8 @@ class ShaderCacheTest : public ::testing::Test {
     }
     bool Compile(ShaderBytecode& code, std::string& error)
     {
-        return CompileShaderFile((root / "src" / "main.fx").string(), "Main", "ps_5_0", code,
-                                 error, {});
+        return CompileShaderFile((root / "src" / "main.fx").string(), "Main", "ps_5_0", code, error,
+                                 {});
     }
     size_t Entries() const
     {
@@ -65,7 +65,9 @@ TEST_F(ShaderCacheTest, ASecondCompileIsServedFromTheCacheWithTheSameCode)
         (root / "src" / "main.fx").lexically_normal().string(),
         "#include \"common.fx\"\n"
         "float4 Main(float4 p : SV_Position) : SV_Target { return Tint(); }\n",
-        "Main", "ps_5_0", {}};
+        "Main",
+        "ps_5_0",
+        {}};
     ASSERT_TRUE(shader_cache::Load(inputs, second));
     EXPECT_EQ(first, second);
 }

@@ -17,8 +17,8 @@ namespace {
 
 // Short names in the order of the channel views.
 constexpr std::array<const char*, 12> kShortViewNames = {
-    "default", "albedo",   "roughness", "metalness",    "ao",          "emissive",
-    "normalmap", "vertexnormal", "binormal", "tangent", "objectnormal", "vertexcolors"};
+    "default",   "albedo",       "roughness", "metalness", "ao",           "emissive",
+    "normalmap", "vertexnormal", "binormal",  "tangent",   "objectnormal", "vertexcolors"};
 
 bool ParseSize(const std::string& text, int& width, int& height)
 {

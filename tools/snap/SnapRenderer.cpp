@@ -12,8 +12,8 @@
 #include "api/FrameDriver.h"
 #include "api/public/vornis_engine.h"
 #include "graphics/GraphicsDevice.h"
-#include "scene/Camera.h"
 #include "models/ModelNode.h"
+#include "scene/Camera.h"
 #include "scene/Scene.h"
 
 namespace {
@@ -104,8 +104,8 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
     CreateEngineNative();
     // Pictures show the model alone: the gizmo and the grid are not even loaded.
     GetEngine()->loadHelperModels = false;
-    if (int code = InitEngine(static_cast<int>(SDL_GetWindowID(window)), options.width,
-                              options.height);
+    if (int code =
+            InitEngine(static_cast<int>(SDL_GetWindowID(window)), options.width, options.height);
         code != 0) {
         error = "the engine did not start (code " + std::to_string(code) + ")";
         return false;
