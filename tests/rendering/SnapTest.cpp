@@ -118,8 +118,9 @@ TEST_P(TestModelSnapshot, ShowsSomethingOrFailsCleanly)
     if (!RenderSnapshot(Options(path.string()), image, error)) {
         // Only a file that assimp itself refuses, or whose meshes all lack the UV set the
         // viewer needs, may fail, and it says why.
-        if (error != "Error: No UV:s found")
+        if (error != "Error: No UV:s found") {
             EXPECT_EQ(GetParam(), "transparentTest.fbx") << error;
+        }
         return;
     }
     EXPECT_GT(Measure(image).changedFraction, 0.003) << "nothing but background";
