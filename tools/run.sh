@@ -13,5 +13,6 @@ if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
 fi
 picture=${VORNIS_SNAPSHOT:-$PWD/vornis-snapshot.png}
 echo "No display found: rendering $model without a window."
-build/bin/vornis-snap "$model" -o "$picture" --size 1280x720 >/dev/null
+build/bin/vornis-snap "$model" -o "$picture" --size 1280x720 \
+  --sky build/bin/Skyboxtextures/sky_daylight.dds >/dev/null
 echo "The picture is in $picture"
