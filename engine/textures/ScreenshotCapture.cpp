@@ -41,8 +41,8 @@ std::string CaptureScreenshot(CEngine& engine, int width, int height)
         target.Release();
         return {};
     }
-    // RenderToCapture restores the targets and the viewport. The camera's projection must
-    // come back too once the camera exists: it sizes the projection for the capture.
+    // RenderToCapture sizes the camera's projection for the capture and restores it, the
+    // targets and the viewport afterwards.
     RenderToCapture(engine, target);
 
     std::vector<uint8_t> pixels;
