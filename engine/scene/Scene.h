@@ -45,6 +45,11 @@ class CScene {
     void OnModelFileChanged(const std::string& path);
     void DrawMeshObject(CMeshObject& meshObject, float frameTime);
     void ChangeGizmoSize(int steps);
+    // What the first frame after a finished load does, at once: frames the new model and
+    // clears the load's flag. False when no load has just finished.
+    bool FrameLoadedModel();
+    // Turns the light by the input since the last light pass and places the light mesh.
+    void UpdateLight();
     // A texture file changed: reloads the sky and the extra textures loaded from it.
     // Returns whether the scene held the file.
     bool ReloadTextures(const std::u16string& path);
@@ -82,6 +87,7 @@ class CScene {
     void DrawSkybox(const DrawView& view);
     void DrawGizmo(const DrawView& view);
     void DrawModel(float frameTime);
+    void AcceptLoadedModel();  // with modelLock held
     void DrawGrid(const DrawView& view);
     void DrawLight(float frameTime);
     void SetLightConstants();

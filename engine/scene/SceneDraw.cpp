@@ -123,6 +123,11 @@ void CScene::DrawModel(float frameTime)
         return;
     }
     // A load has just ended: frame the new model now and draw it from the next frame on.
+    AcceptLoadedModel();
+}
+
+void CScene::AcceptLoadedModel()
+{
     FocusCameraOnModel(false);
     if (model->scene) {
         hasAnimation = false;
@@ -154,12 +159,26 @@ void CScene::DrawLight(float frameTime)
         lightMesh->Draw(frameTime, std::nullopt, MeshDrawOf(*this));
         device.context->SetDepthStencilState(*device.depthTestWrite, 1);
     }
-    CEngine& engine = *GetEngine();
-    if (!engine.input)
+    UpdateLight();
+}
+
+void CScene::UpdateLight()
+{
+    CEngine* engine = GetEngine();
+    if (!engine || !engine->input)
         return;
-    light.Update(*engine.input, lightMesh != nullptr);
+    light.Update(*engine->input, lightMesh != nullptr);
     if (lightMesh)
         std::memcpy(lightMesh->transform.data(), light.meshWorld.m, sizeof(light.meshWorld.m));
+}
+
+bool CScene::FrameLoadedModel()
+{
+    std::lock_guard<std::mutex> lock(modelLock);
+    if (!model || !modelChanged)
+        return false;
+    AcceptLoadedModel();
+    return true;
 }
 
 void CScene::SetLightConstants()

@@ -150,12 +150,13 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
     }
     ShowOnly(options.viewName.c_str());
 
-    // Light from the camera's side. The first frame sees the finished load, frames the
-    // model and turns the light; the second draws the model without the viewer's helpers.
-    SetLightOrientationToCamera();
-    Present();
-    timer.Done("framing frame");
+    // Frame the model and turn the light to the camera's side as the viewer's next frame
+    // would, take the end pose of the framing motion at once, and render one frame without
+    // the viewer's helpers.
+    scene.FrameLoadedModel();
     FinishFocus(*engine.camera);
+    SetLightOrientationToCamera();
+    scene.UpdateLight();
     ComposeFrame(engine, true);
     timer.Done("model frame");
     if (!ReadBackBuffer(*engine.device, image)) {
