@@ -20,6 +20,7 @@
 #include "api/Engine.h"
 #include "api/public/vornis_engine.h"
 #include "graphics/GraphicsDevice.h"
+#include "graphics/gpu/GpuDevice.h"
 #include "platform/Paths.h"
 #include "shaders/BaseShader.h"
 #include "shaders/PixelShaderRegistry.h"
@@ -74,10 +75,8 @@ std::vector<std::string> WritePrecompiledPixelShaders()
 
 std::vector<uint8_t> BackBufferPixels(CGraphicsDevice& device)
 {
-    std::vector<uint8_t> pixels(static_cast<size_t>(device.width) * device.height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTextureImage(device.backBuffer->Name(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                      static_cast<GLsizei>(pixels.size()), pixels.data());
+    std::vector<uint8_t> pixels;
+    gpu::ReadTextureRgba8(*device.backBuffer, pixels);
     return pixels;
 }
 

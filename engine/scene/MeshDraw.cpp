@@ -11,16 +11,19 @@
 
 namespace {
 
+Matrix4 ToMatrix4(const Matrix4x4& m)
+{
+    Matrix4 r;
+    std::memcpy(r.m, m.data(), sizeof(r.m));
+    return r;
+}
+
+// Row-vector product through the draw constants' matrix type (same layout).
 Matrix4x4 MultiplyRows(const Matrix4x4& a, const Matrix4x4& b)
 {
-    Matrix4x4 r{};
-    for (int row = 0; row < 4; ++row)
-        for (int col = 0; col < 4; ++col) {
-            float sum = 0.0f;
-            for (int k = 0; k < 4; ++k)
-                sum += a[row * 4 + k] * b[k * 4 + col];
-            r[row * 4 + col] = sum;
-        }
+    const Matrix4 product = Multiply(ToMatrix4(a), ToMatrix4(b));
+    Matrix4x4 r;
+    std::memcpy(r.data(), product.m, sizeof(product.m));
     return r;
 }
 
@@ -40,13 +43,6 @@ Matrix4x4 RotationZ(float angle)
 {
     const float c = std::cos(angle), s = std::sin(angle);
     return {c, s, 0, 0, -s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-}
-
-Matrix4 ToMatrix4(const Matrix4x4& m)
-{
-    Matrix4 r;
-    std::memcpy(r.m, m.data(), sizeof(r.m));
-    return r;
 }
 
 // Immutable buffers from the mesh data; a failed creation is retried at the next draw.
@@ -91,11 +87,13 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
     if (!shader || !meshObject.vertexBuffer)
         return;
 
+    // Without a rotation switch the three rotations are identities: nothing to accumulate.
     const Float3& spin = meshObject.rotationSwitches;
-    meshObject.spinMatrix = MultiplyRows(
-        MultiplyRows(MultiplyRows(meshObject.spinMatrix, RotationX(frameTime * spin[0])),
-                     RotationY(frameTime * spin[1])),
-        RotationZ(frameTime * spin[2]));
+    if (spin[0] != 0.0f || spin[1] != 0.0f || spin[2] != 0.0f)
+        meshObject.spinMatrix = MultiplyRows(
+            MultiplyRows(MultiplyRows(meshObject.spinMatrix, RotationX(frameTime * spin[0])),
+                         RotationY(frameTime * spin[1])),
+            RotationZ(frameTime * spin[2]));
     meshObject.worldMatrix = MultiplyRows(meshObject.worldMatrix, meshObject.spinMatrix);
 
     if (!shader->SelectPixelShader(meshObject.shaderName))

@@ -64,7 +64,7 @@ std::string FirstSkyboxTexture()
 bool IsCubeMap(const TextureRecord& record)
 {
     return record.view && record.view->GetTexture() &&
-           record.view->GetTexture()->Target() == GL_TEXTURE_CUBE_MAP;
+           record.view->GetTexture()->Desc().kind == gpu::TextureKind::TextureCube;
 }
 
 TextureRecord* LoadThroughTextureSource(const std::string& path)

@@ -121,6 +121,24 @@ TEST_F(SceneOnEngine, AModelNamedRelativeToAnotherDirectoryFindsItsTextures)
     EXPECT_NE(mesh->textureSlots[0][kAlbedoSlot].texture->name, u"Failed");
 }
 
+// A rotation switch spins its meshes a little every frame; without one nothing turns.
+TEST_F(SceneOnEngine, RotationSwitchesAccumulateASpinAboutTheirAxis)
+{
+    LoadModel("demo/spheres.fbx");
+    WaitForLoad();
+    Present();
+    Present();
+    CMeshObject* mesh = scene->model->FirstMeshObject();
+    EXPECT_EQ(mesh->spinMatrix, IdentityMatrix());
+    Rotate(false, true, false);
+    for (int frame = 0; frame < 3; ++frame)
+        Present();
+    const Matrix4x4& spin = mesh->spinMatrix;
+    EXPECT_NE(spin, IdentityMatrix());
+    EXPECT_FLOAT_EQ(spin[5], 1.0f) << "a turn about Y leaves Y alone";
+    EXPECT_NEAR(spin[0] * spin[0] + spin[2] * spin[2], 1.0f, 1e-5f);
+}
+
 TEST_F(SceneOnEngine, AChangedModelFileIsReloadedAtTheNextFrame)
 {
     const fs::path copy =

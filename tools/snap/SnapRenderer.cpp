@@ -1,7 +1,6 @@
 #include "SnapRenderer.h"
 
 #include <SDL.h>
-#include <epoxy/gl.h>
 
 #include <chrono>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include "api/FrameDriver.h"
 #include "api/public/vornis_engine.h"
 #include "graphics/GraphicsDevice.h"
+#include "graphics/gpu/GpuDevice.h"
 #include "models/ModelNode.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
@@ -58,13 +58,11 @@ bool ReadBackBuffer(CGraphicsDevice& device, SnapImage& image)
         return false;
     image.width = static_cast<int>(device.width);
     image.height = static_cast<int>(device.height);
-    image.rgba.assign(static_cast<size_t>(image.width) * image.height * 4, 0);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTextureImage(device.backBuffer->Name(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                      static_cast<GLsizei>(image.rgba.size()), image.rgba.data());
+    if (!gpu::ReadTextureRgba8(*device.backBuffer, image.rgba))
+        return false;
     for (size_t i = 3; i < image.rgba.size(); i += 4)
         image.rgba[i] = 255;
-    return glGetError() == GL_NO_ERROR;
+    return true;
 }
 
 }  // namespace

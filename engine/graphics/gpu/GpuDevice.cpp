@@ -269,4 +269,16 @@ GLuint CreateSampler(const SamplerDesc& desc)
     return sampler;
 }
 
+bool ReadTextureRgba8(const Texture& texture, std::vector<uint8_t>& pixels)
+{
+    const TextureDesc& desc = texture.Desc();
+    pixels.assign(static_cast<size_t>(desc.width) * desc.height * 4, 0);
+    ClearGlErrors();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glGetTextureImage(texture.Name(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                      static_cast<GLsizei>(pixels.size()), pixels.data());
+    return glGetError() == GL_NO_ERROR;
+}
+
 }  // namespace gpu

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "graphics/gpu/GpuObjects.h"
 #include "graphics/gpu/GpuStates.h"
@@ -42,6 +43,10 @@ PixelFormat FormatRgba8();
 PixelFormat FormatRgba32Float();
 PixelFormat FormatRgba16Float();
 PixelFormat FormatDepth32Float();
+
+// Level 0 of a texture as RGBA8, top row first (the passes render with an upper-left
+// origin). False when GL refuses the read.
+bool ReadTextureRgba8(const Texture& texture, std::vector<uint8_t>& pixels);
 
 // Clears pending GL errors, so that the next check sees only what follows.
 void ClearGlErrors();
