@@ -210,16 +210,4 @@ TEST_F(SceneOnEngine, AScreenshotAtAnotherSizeLeavesTheCameraProjectionAsItWas)
     }
 }
 
-TEST_F(SceneOnEngine, ReplacingTheModelManyTimesKeepsOneModel)
-{
-    for (int i = 0; i < 5; ++i) {
-        LoadModel("demo/spheres.fbx");
-        WaitForLoad();
-        Present();
-        Present();
-    }
-    EXPECT_NE(scene->model, nullptr);
-    EXPECT_GT(GetTrisCount(), 0);
-}
-
 }  // namespace

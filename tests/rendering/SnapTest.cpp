@@ -98,14 +98,6 @@ TEST(Snapshot, TheAlbedoViewShowsAUniformAlbedoTexture)
     fs::remove_all(dir);
 }
 
-TEST(Snapshot, AFileThatDoesNotImportFailsWithTheImportMessage)
-{
-    SnapImage image;
-    std::string error;
-    EXPECT_FALSE(RenderSnapshot(Options("no_such_model.fbx"), image, error));
-    EXPECT_FALSE(error.empty());
-}
-
 class TestModelSnapshot : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(TestModelSnapshot, ShowsSomethingOrFailsCleanly)
