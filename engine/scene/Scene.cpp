@@ -25,14 +25,14 @@ std::string DirectoryOf(const std::string& path)
     return std::filesystem::path(path).parent_path().string();
 }
 
-// Fixed assets are looked for in the working directory first, then beside the program, so
-// that the viewer finds its own files from wherever it is started.
+// Fixed assets are looked for in the working directory first, then where the program keeps
+// its run-time data, so that the viewer finds its own files from wherever it is started.
 std::string FindFixedAsset(const std::string& relativePath)
 {
     std::error_code ec;
     if (std::filesystem::exists(relativePath, ec))
         return relativePath;
-    return platform::ResolveAgainstProgramDirectory(relativePath);
+    return platform::ResolveDataPath(relativePath);
 }
 
 std::unique_ptr<CModelNode> ImportFixedAsset(const CModelImporter& importer,
@@ -46,7 +46,7 @@ std::unique_ptr<CModelNode> ImportFixedAsset(const CModelImporter& importer,
     return node;
 }
 
-// The first regular file of "Skyboxtextures" beside the program, skipping hidden ones.
+// The first regular file of "Skyboxtextures", skipping hidden ones.
 std::string FirstSkyboxTexture()
 {
     const std::filesystem::path directory = FindFixedAsset("Skyboxtextures");

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <set>
 
 #include "api/Engine.h"
 #include "graphics/GraphicsDevice.h"
@@ -107,14 +108,16 @@ void CBaseShader::RegisterShaderDirectory()
     CEngine* engine = GetEngine();
     if (!engine || !engine->fileWatcher)
         return;
-    // An unreadable directory simply watches nothing.
-    std::error_code ec;
-    std::filesystem::directory_iterator it("shaders", ec);
-    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        const std::string path = "shaders/" + it->path().filename().string();
-        engine->fileWatcher->Watch(path,
-                                   [this](const std::string& file) { OnShaderFileChanged(file); });
+    // Every name in any shader folder, watched once by its data path, which follows the
+    // lookup order: a user's copy is the file that counts. An unreadable folder adds nothing.
+    std::set<std::string> names;
+    for (const auto& directory : platform::ShaderDirectories(platform::ProgramDataLayout())) {
+        for (const auto& file : platform::ListFiles(directory))
+            names.insert(file.filename().string());
     }
+    for (const std::string& name : names)
+        engine->fileWatcher->Watch("shaders/" + name,
+                                   [this](const std::string& file) { OnShaderFileChanged(file); });
 }
 
 void CBaseShader::CreateVertexVariant(uint32_t word)

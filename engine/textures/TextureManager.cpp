@@ -98,7 +98,7 @@ TextureRecord* CTextureManager::LoadTexture(const std::u16string& path)
         Report(UnsupportedTextureMessage("(a path that is not valid UTF-16)"));
         return AddFailureRecord();
     }
-    const std::string narrowPath = platform::ResolveAgainstProgramDirectory(*given).string();
+    const std::string narrowPath = platform::ResolveDataPath(*given).string();
     const std::u16string widePath = platform::Utf8ToUtf16(narrowPath).value_or(path);
 
     // Any file that reads as DDS is one, whatever its name says.

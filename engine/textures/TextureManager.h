@@ -40,7 +40,7 @@ class CTextureManager {
     // view null and goes on. Without a GL context nothing is created.
     void CreateDefaultTextures(CGraphicsDevice* device, CFileWatcher* watcher);
 
-    // Never null. Relative paths are beside the program. Pointers stay valid for the
+    // Never null. Relative paths are data paths (platform::ResolveDataPath). Pointers stay valid for the
     // manager's lifetime.
     TextureRecord* LoadTexture(const std::u16string& path);
 

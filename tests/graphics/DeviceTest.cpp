@@ -243,16 +243,16 @@ TEST(FrameDriver, FileChangesAreDeliveredAtTheStartOfAFrame)
     ASSERT_NE(engine.fileWatcher, nullptr);
     const std::string file = "frame_driver_watch_test.txt";
     {
-        std::ofstream(platform::ResolveAgainstProgramDirectory(file)) << "a";
+        std::ofstream(platform::ResolveDataPath(file)) << "a";
     }
     int calls = 0;
     ASSERT_TRUE(engine.fileWatcher->Watch(file, [&](const std::string&) { ++calls; }));
     std::filesystem::last_write_time(
-        platform::ResolveAgainstProgramDirectory(file),
+        platform::ResolveDataPath(file),
         std::filesystem::file_time_type::clock::now() + std::chrono::seconds(5));
     engine.fileWatcher->ScanOnce();
     EXPECT_EQ(calls, 0);
     Present();
     EXPECT_EQ(calls, 1);
-    std::filesystem::remove(platform::ResolveAgainstProgramDirectory(file));
+    std::filesystem::remove(platform::ResolveDataPath(file));
 }
