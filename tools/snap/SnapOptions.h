@@ -1,5 +1,5 @@
-// Command line of vornis-snap: MODEL -o OUT.png [--size WxH] [--view NAME] [--sky FILE]
-// [--no-sky] [--timings].
+// Command line of vornis-snap: MODEL -o OUT.png [--size WxH|N] [--view NAME] [--sky FILE]
+// [--no-sky] [--transparent] [--timings] [--].
 #pragma once
 
 #include <optional>
@@ -14,6 +14,7 @@ struct SnapOptions {
     std::string viewName = "PBL Default";  // a pixel-shader display name
     std::string skyPath;                   // empty: the first sky beside the program
     bool showSky = true;
+    bool transparent = false;   // no sky, and what the model leaves uncovered is transparent
     bool printTimings = false;  // phase durations to standard error
 };
 

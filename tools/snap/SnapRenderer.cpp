@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "api/FrameDriver.h"
 #include "api/public/vornis_engine.h"
 #include "graphics/GraphicsDevice.h"
+#include "graphics/RenderTargets.h"
 #include "graphics/gpu/GpuDevice.h"
 #include "models/ModelNode.h"
 #include "scene/Camera.h"
@@ -65,6 +67,32 @@ bool ReadBackBuffer(CGraphicsDevice& device, SnapImage& image)
     return true;
 }
 
+// Makes what the model leaves uncovered transparent. The scene drawn once more into a
+// capture target, which starts cleared to alpha 0 and is drawn without sky, gizmo, grid
+// or light and without advancing time, tells which pixels the model covers.
+bool ClearUncoveredPixels(CEngine& engine, SnapImage& image)
+{
+    CCaptureTarget target;
+    target.Create(static_cast<uint32_t>(image.width), static_cast<uint32_t>(image.height));
+    std::vector<uint8_t> coverage;
+    bool read = false;
+    if (target.viewport) {
+        RenderToCapture(engine, target);
+        read = gpu::ReadTextureRgba8(*target.texture, coverage) &&
+               coverage.size() == image.rgba.size();
+    }
+    target.Release();
+    if (!read)
+        return false;
+    for (size_t i = 0; i < image.rgba.size(); i += 4) {
+        // Any drawn pixel counts as covered: a material's alpha is not its opacity in the
+        // viewer's opaque pass.
+        if (coverage[i + 3] == 0)
+            std::fill_n(&image.rgba[i], 4, 0);
+    }
+    return true;
+}
+
 }  // namespace
 
 // Prints how long each phase took, when asked to.
@@ -112,7 +140,7 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
     CEngine& engine = *GetEngine();
     CScene& scene = *engine.scene;
     if (!options.skyPath.empty()) {
-        // The engine looks for relative texture names beside the program; the user means
+        // The engine takes relative texture names as its own data paths; the user means
         // the working directory.
         const std::string sky = std::filesystem::absolute(options.skyPath).string();
         const TextureRecord* before = scene.cubeMap;
@@ -162,5 +190,12 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
         return false;
     }
     timer.Done("read-back");
+    if (options.transparent) {
+        if (!ClearUncoveredPixels(engine, image)) {
+            error = "could not find which pixels the model covers";
+            return false;
+        }
+        timer.Done("coverage");
+    }
     return true;
 }
