@@ -50,6 +50,9 @@ class CScene {
     bool FrameLoadedModel();
     // Turns the light by the input since the last light pass and places the light mesh.
     void UpdateLight();
+    // Hands the light to the shaders. A frame does it after its draws, for the next frame:
+    // a single frame rendered on its own must do it first.
+    void SetLightConstants();
     // A texture file changed: reloads the sky and the extra textures loaded from it.
     // Returns whether the scene held the file.
     bool ReloadTextures(const std::u16string& path);
@@ -90,7 +93,6 @@ class CScene {
     void AcceptLoadedModel();  // with modelLock held
     void DrawGrid(const DrawView& view);
     void DrawLight(float frameTime);
-    void SetLightConstants();
     void BindRenderMode(int32_t mode);
 
     // The camera view the mesh draws of the current pass bind with.

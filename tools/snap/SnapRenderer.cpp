@@ -178,11 +178,13 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
 
     // Frame the model and turn the light to the camera's side as the viewer's next frame
     // would, take the end pose of the framing motion at once, and render one frame without
-    // the viewer's helpers.
+    // the viewer's helpers, lit by the light (a viewer's frame draws with the light of the
+    // frame before).
     scene.FrameLoadedModel();
     FinishFocus(*engine.camera);
     SetLightOrientationToCamera();
     scene.UpdateLight();
+    scene.SetLightConstants();
     ComposeFrame(engine, true);
     timer.Done("model frame");
     if (!ReadBackBuffer(*engine.device, image)) {
