@@ -5,12 +5,13 @@ set(CPACK_PACKAGE_NAME vornis)
 set(CPACK_PACKAGE_VENDOR "Vornis")
 set(CPACK_PACKAGE_CONTACT "Vornis developers <vornis@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "real-time viewer for game-asset models")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Vornis shows FBX models with physically based shading under a directional light and a\n"
-  "cube-map sky, with channel views, skeletal animation, HLSL pixel shaders of your own and\n"
-  "every shader, texture and model file reloaded when it changes. vornis-snap renders a\n"
-  "model to a PNG without a screen; it also makes the file manager's FBX thumbnails.")
-string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+# Lines under 80 columns, as Debian's control files want; no semicolons (CMake lists).
+set(CPACK_PACKAGE_DESCRIPTION "\
+Vornis shows FBX models with physically based shading under a directional
+light and a cube-map sky, with channel views, skeletal animation, HLSL pixel
+shaders of your own, and every shader, texture and model file reloaded when it
+changes. vornis-snap renders a model to a PNG without a screen. It also draws
+the file manager's FBX thumbnails.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
