@@ -13,14 +13,14 @@
 #include "scene/Light.h"
 #include "scene/MessageLog.h"
 #include "shaders/BaseShader.h"
+#include "textures/TextureHandle.h"
 
 class CModelNode;
 class CModelImporter;
 class CMeshObject;
-struct TextureRecord;
 
 struct ExtraTextureSlot {
-    TextureRecord* texture = nullptr;
+    TextureHandle texture;
     std::u16string path;
 };
 
@@ -50,9 +50,6 @@ class CScene {
     bool FrameLoadedModel();
     // Turns the light by the input since the last light pass and places the light mesh.
     void UpdateLight();
-    // A texture file changed: reloads the sky and the extra textures loaded from it.
-    // Returns whether the scene held the file.
-    bool ReloadTextures(const std::u16string& path);
 
     // Calls `use` with the shown model (null when none) under the model lock.
     template <typename Use>
@@ -69,7 +66,7 @@ class CScene {
     std::unique_ptr<CModelNode> gizmoModel;
     std::unique_ptr<CModelNode> gridModel;
     bool renderSkybox = false;
-    TextureRecord* cubeMap = nullptr;
+    TextureHandle cubeMap;
     CLight light;
     std::unique_ptr<CModelNode> lightMesh;  // held beside the light record it shows
     CMessageLog log;

@@ -142,8 +142,8 @@ TEST_F(ShaderPipeline, ATexturedTriangleReachesTheBackBufferInItsTextureColour)
     gpu::SubresourceData data{colour, sizeof(colour)};
     auto texture = gpu::CreateTexture(desc, std::span(&data, 1));
     ASSERT_NE(texture, nullptr);
-    TextureRecord record;
-    record.view = gpu::CreateShaderResourceView(texture);
+    auto record = std::make_shared<TextureRecord>();
+    record->view = gpu::CreateShaderResourceView(texture);
 
     // Clip-space positions with UVs: a triangle over the middle of the target.
     const float vertices[] = {-0.9f, -0.9f, 0.5f, 1.0f, 0.0f, 1.0f,  //
@@ -163,9 +163,9 @@ TEST_F(ShaderPipeline, ATexturedTriangleReachesTheBackBufferInItsTextureColour)
     DrawView view{Matrix4::Identity(), Matrix4::Identity(), {0.0f, 0.0f, 0.0f}};
     ASSERT_TRUE(shader->BindForDraw(Matrix4::Identity(), &view, 0));
     TextureBlock block{};
-    block[0].texture = &record;
+    block[0].texture = record;
     shader->UpdateTextureSlotTable(block);
-    context.BindShaderResource(0, record.view.get());
+    context.BindShaderResource(0, record->view.get());
     context.SetIndexBuffer(indexBuffer);
     context.SetVertexBuffer(vertexBuffer, 24, 0);
     context.DrawIndexed(3, 0, 0);
