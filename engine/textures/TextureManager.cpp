@@ -9,11 +9,19 @@
 #include "textures/BuiltInTextures.h"
 #include "textures/ImageFileType.h"
 #include "textures/TextureLoadMessages.h"
+#include "textures/TextureResult.h"
 #include "textures/TextureUpload.h"
 
 namespace {
 
 constexpr char16_t kFailedName[] = u"Failed";
+
+// Only a file whose first bytes could be read can be told to be no image.
+bool IsNoImage(const std::string& path)
+{
+    const ImageFileProbe probe = ProbeImageFile(path);
+    return probe.result == texture_result::Ok && probe.type == ImageFileType::NotAnImage;
+}
 
 bool IsCubeMap(const ShaderResourceViewPtr& view)
 {
@@ -112,24 +120,11 @@ TextureHandle CTextureManager::Load(const std::u16string& path, bool discovered)
     const std::string narrowPath = platform::ResolveAgainstProgramDirectory(*given).string();
     const std::u16string widePath = platform::Utf8ToUtf16(narrowPath).value_or(path);
 
-    const std::thread::id thread = std::this_thread::get_id();
-    {
-        std::lock_guard<std::mutex> guard(listLock);
-        if (auto sharing = sharedLoads.find(thread); sharing != sharedLoads.end()) {
-            const auto& byPath = sharing->second.byPath;
-            auto known = byPath.find(widePath);
-            // A file found to be no image is still loaded when asked for by name.
-            if (known != byPath.end() && (known->second || discovered))
-                return known->second;
-        }
-    }
+    if (std::optional<TextureHandle> shared = FindShared(widePath, discovered))
+        return *shared;
 
     TextureHandle record;
-    const auto isNoImage = [&] {
-        const ImageFileProbe probe = ProbeImageFile(narrowPath);
-        return probe.result == 0 && probe.type == ImageFileType::NotAnImage;
-    };
-    if (discovered && isNoImage()) {
+    if (discovered && IsNoImage(narrowPath)) {
         ReportTextureMessage(NotAnImageNote(narrowPath), MessageLevelInfo);
     } else {
         LoadedTexture loaded = LoadFile(narrowPath);
@@ -140,11 +135,29 @@ TextureHandle CTextureManager::Load(const std::u16string& path, bool discovered)
         if (!failed)
             WatchOnce(widePath);
     }
-
-    std::lock_guard<std::mutex> guard(listLock);
-    if (auto sharing = sharedLoads.find(thread); sharing != sharedLoads.end())
-        sharing->second.byPath[widePath] = record;
+    RememberShared(widePath, record);
     return record;
+}
+
+std::optional<TextureHandle> CTextureManager::FindShared(const std::u16string& widePath,
+                                                         bool discovered) const
+{
+    std::lock_guard<std::mutex> guard(listLock);
+    const auto sharing = sharedLoads.find(std::this_thread::get_id());
+    if (sharing == sharedLoads.end())
+        return std::nullopt;
+    const auto known = sharing->second.byPath.find(widePath);
+    // A file found to be no image is still loaded when asked for by name.
+    if (known == sharing->second.byPath.end() || (!known->second && !discovered))
+        return std::nullopt;
+    return known->second;
+}
+
+void CTextureManager::RememberShared(const std::u16string& widePath, const TextureHandle& record)
+{
+    std::lock_guard<std::mutex> guard(listLock);
+    if (auto sharing = sharedLoads.find(std::this_thread::get_id()); sharing != sharedLoads.end())
+        sharing->second.byPath[widePath] = record;
 }
 
 LoadedTexture CTextureManager::LoadFile(const std::string& path)

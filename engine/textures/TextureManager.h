@@ -32,6 +32,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -99,6 +100,9 @@ class CTextureManager {
 
    private:
     TextureHandle Load(const std::u16string& path, bool discovered);
+    // The record this thread's sharing scope holds for the file, if it may be used.
+    std::optional<TextureHandle> FindShared(const std::u16string& widePath, bool discovered) const;
+    void RememberShared(const std::u16string& widePath, const TextureHandle& record);
     TextureHandle MakeRecord(const std::u16string& name, LoadedTexture loaded) const;
     void Register(const TextureHandle& record);
     // Shows `loaded` in the record, or the checkerboard when there is no view.
