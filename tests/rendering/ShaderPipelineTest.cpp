@@ -30,6 +30,18 @@
 
 namespace {
 
+// A texture record of RGBA8 texels (bytes R, G, B, A), `width` x 1.
+TextureHandle RecordOfTexels(std::vector<uint8_t> texels, uint32_t width)
+{
+    gpu::TextureDesc desc;
+    desc.width = width;
+    desc.format = gpu::FormatRgba8();
+    gpu::SubresourceData data{texels.data(), width * 4};
+    auto record = std::make_shared<TextureRecord>();
+    record->view = gpu::CreateShaderResourceView(gpu::CreateTexture(desc, std::span(&data, 1)));
+    return record;
+}
+
 class ShaderPipeline : public ::testing::Test {
    protected:
     void SetUp() override
@@ -139,15 +151,8 @@ TEST_F(ShaderPipeline, ATexturedTriangleReachesTheBackBufferInItsTextureColour)
 {
     CGraphicsDevice& device = *engine->device;
     gpu::Context& context = *device.context;
-    const uint8_t colour[4] = {200, 100, 50, 255};
-    gpu::TextureDesc desc;
-    desc.width = desc.height = 1;
-    desc.format = gpu::FormatRgba8();
-    gpu::SubresourceData data{colour, sizeof(colour)};
-    auto texture = gpu::CreateTexture(desc, std::span(&data, 1));
-    ASSERT_NE(texture, nullptr);
-    auto record = std::make_shared<TextureRecord>();
-    record->view = gpu::CreateShaderResourceView(texture);
+    const TextureHandle record = RecordOfTexels({200, 100, 50, 255}, 1);
+    ASSERT_NE(record->view->GetTexture(), nullptr);
 
     // Clip-space positions with UVs: a triangle over the middle of the target.
     const float vertices[] = {-0.9f, -0.9f, 0.5f, 1.0f, 0.0f, 1.0f,  //
@@ -256,18 +261,6 @@ TEST_F(ShaderPipeline, ALineSegmentIsDrawnInItsColour)
 }  // namespace
 
 namespace {
-
-// A texture record of RGBA8 texels (bytes R, G, B, A), `width` x 1.
-TextureHandle RecordOfTexels(std::vector<uint8_t> texels, uint32_t width)
-{
-    gpu::TextureDesc desc;
-    desc.width = width;
-    desc.format = gpu::FormatRgba8();
-    gpu::SubresourceData data{texels.data(), width * 4};
-    auto record = std::make_shared<TextureRecord>();
-    record->view = gpu::CreateShaderResourceView(gpu::CreateTexture(desc, std::span(&data, 1)));
-    return record;
-}
 
 // A clip-space quad over the whole target, both windings, with every vertex at u 0.25 in
 // UV set 0 and u 0.75 in UV set 1.

@@ -11,7 +11,6 @@
 #include "api/public/vornis_engine.h"
 #include "models/ModelNode.h"
 #include "shaders/FileWatcher.h"
-#include "textures/BuiltInTextures.h"
 
 using namespace texture_test;
 
@@ -38,13 +37,10 @@ class TextureLifetime : public TextureManagerGl {
     void WriteTexel(const fs::path& path, uint32_t texel, bool cube = false)
     {
         DdsHeader header = MakeHeader(1, 1, 1, kRgba8Masks);
-        if (cube)
-            header.caps2 = kDdsCaps2AllFaces | kDdsCaps2Cubemap;
-        const std::vector<uint8_t> one = Rgba8Bytes({texel});
-        std::vector<uint8_t> faces;
-        for (int face = 0; face < (cube ? 6 : 1); ++face)
-            faces.insert(faces.end(), one.begin(), one.end());
-        WriteBytes(path, DdsFileBytes(header, faces));
+        header.caps2 = cube ? kDdsCaps2AllFaces | kDdsCaps2Cubemap : 0;
+        WriteBytes(
+            path, DdsFileBytes(header, cube ? Rgba8Bytes({texel, texel, texel, texel, texel, texel})
+                                            : Rgba8Bytes({texel})));
     }
 
     // Loads through the exported interface, as the viewer does, and runs a frame.
@@ -61,10 +57,7 @@ class TextureLifetime : public TextureManagerGl {
     std::vector<CMeshObject*> MeshObjects()
     {
         std::vector<CMeshObject*> meshes;
-        engine->scene->WithModel([&](CModelNode* model) {
-            if (model)
-                model->CollectMeshObjects(meshes);
-        });
+        engine->scene->WithModel([&](CModelNode* model) { model->CollectMeshObjects(meshes); });
         return meshes;
     }
 
@@ -75,10 +68,9 @@ class TextureLifetime : public TextureManagerGl {
         engine->fileWatcher->DispatchChanges();
     }
 
-    uint32_t Texel(const TextureHandle& record)
+    std::vector<uint8_t> Texel(const TextureHandle& record)
     {
-        const auto rgba = testing_support::ReadTextureRgba8(NameOf(record), 1, 1);
-        return PackRgba8(rgba[0], rgba[1], rgba[2], rgba[3]);
+        return testing_support::ReadTextureRgba8(NameOf(record), 1, 1);
     }
 };
 
@@ -142,8 +134,8 @@ TEST_F(TextureLifetime, AnEditedCustomTextureReachesEveryHolder)
 
     WriteTexel(folder / "custom.dds", 0xFF00FFFF);
     DispatchChange(folder / "custom.dds", 5);
-    EXPECT_EQ(Texel(slot), 0xFF00FFFFu);
-    EXPECT_EQ(Texel(preview), 0xFF00FFFFu);
+    EXPECT_EQ(Texel(slot), Rgba8Bytes({0xFF00FFFF}));
+    EXPECT_EQ(Texel(preview), Rgba8Bytes({0xFF00FFFF}));
     EXPECT_EQ(CountLines("Texture modified and reloaded : " + (folder / "custom.dds").string()), 1);
     fs::remove_all(folder);
 }

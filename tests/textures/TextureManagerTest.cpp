@@ -165,10 +165,8 @@ TEST_F(TextureManagerRules, FilesThatAreNoImageAreSkippedAfterTheirFirstBytes)
         if (file.size)
             std::filesystem::resize_file(path, file.size);
         const uint64_t readBefore = BytesReadSoFar();
-        const size_t lines = Log().size();
         EXPECT_EQ(manager.LoadDiscoveredTexture(platform::Utf8ToUtf16(path.string()).value()),
                   nullptr);
-        ASSERT_EQ(Log().size(), lines + 1);
         EXPECT_EQ(Log().back(), "Not an image, skipped: " + path.string());
         EXPECT_EQ(GetEngine()->scene->log.LastMessageLevel(), uint32_t{MessageLevelInfo});
         EXPECT_EQ(Load(path)->name, u"Failed");
@@ -180,10 +178,7 @@ TEST_F(TextureManagerRules, FilesThatAreNoImageAreSkippedAfterTheirFirstBytes)
 
     // A real DDS with 2 GiB of something after its texels: only the texels are read.
     const auto padded = scratch / "padded.dds";
-    WriteBytes(
-        padded,
-        DdsBytes(MakeHeader(4, 4, 1, MaskFormat(0x41, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000)),
-                 64));
+    WriteBytes(padded, DdsBytes(MakeHeader(4, 4, 1, kRgba8Masks), 64));
     std::filesystem::resize_file(padded, kHuge);
     const uint64_t readBefore = BytesReadSoFar();
     const DdsFile dds = ReadDdsFile(padded);
