@@ -5,7 +5,6 @@
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
 #include "models/ModelImporter.h"
-#include "models/ModelNode.h"
 #include "platform/Clock.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
@@ -61,19 +60,7 @@ void CreateDefaultTextures(CEngine& engine)
 void CreateScene(CEngine& engine)
 {
     engine.scene = std::make_unique<CScene>();
-    CScene* scene = engine.scene.get();
-    if (engine.textureManager) {
-        engine.textureManager->reloadSceneTextures = [scene](const std::u16string& path) {
-            return scene->ReloadTextures(path);
-        };
-        engine.textureManager->reloadModelTextures = [scene](const std::u16string& path) {
-            scene->WithModel([&](CModelNode* model) {
-                if (model)
-                    model->OnTextureFileChanged(path);
-            });
-        };
-    }
-    scene->Init(*engine.modelImporter);
+    engine.scene->Init(*engine.modelImporter);
 }
 
 void CompileShaders(CEngine& engine)

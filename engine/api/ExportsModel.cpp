@@ -3,6 +3,7 @@
 #include "api/Engine.h"
 #include "api/public/vornis_engine.h"
 #include "models/ModelNode.h"
+#include "models/ModelTextureSource.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 
@@ -115,6 +116,8 @@ VORNIS_API void SetExtraTexture(const char* path, int index)
     }
     if (!path)
         return;
+    // The model's meshes and the scene's slot show one record of the file.
+    const TextureLoadSharing sharing(GetModelTextureSource());
     WithModel([&](CModelNode& model) { model.SetExtraTexture(path, index); });
     scene->SetExtraTexture(path, index);
 }

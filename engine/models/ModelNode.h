@@ -63,10 +63,9 @@ class CModelNode {
     CMeshObject* FirstMeshObject() const;
 
     // All nodes, children first, all mesh objects. Textures load through the installed
-    // texture source; without one nothing changes.
+    // texture source, once for all mesh objects; without one nothing changes.
     void SetExtraTexture(const std::string& fileName, int index);  // index 0 to 4
     void AssignTexture(int slot, const std::u16string& path);      // slot of all 8 blocks
-    void OnTextureFileChanged(const std::u16string& path);
     void SetBlendValue(float blend);
     // All nodes, children first, the first mesh object of each node only.
     void SetRotation(bool x, bool y, bool z);

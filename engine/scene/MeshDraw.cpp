@@ -68,7 +68,7 @@ void UploadMesh(CMeshObject& meshObject)
     meshObject.indexCount = static_cast<uint32_t>(mesh.indices.size());
 }
 
-const gpu::ShaderResourceView* ViewOf(const TextureRecord* record)
+const gpu::ShaderResourceView* ViewOf(const TextureHandle& record)
 {
     return record ? record->view.get() : nullptr;
 }

@@ -67,7 +67,7 @@ bool IsCubeMap(const TextureRecord& record)
            record.view->GetTexture()->Desc().kind == gpu::TextureKind::TextureCube;
 }
 
-TextureRecord* LoadThroughTextureSource(const std::string& path)
+TextureHandle LoadThroughTextureSource(const std::string& path)
 {
     const ModelTextureSource* source = GetModelTextureSource();
     if (!source || !source->loadTexture)
@@ -169,11 +169,11 @@ void CScene::SetSkyboxTexture(const std::string& path)
 {
     if (!skyboxModel)
         return;
-    TextureRecord* record = LoadThroughTextureSource(path);
+    TextureHandle record = LoadThroughTextureSource(path);
     // A failed load still gives a record with a view (the checkerboard), and any other
     // flat image would sample as black: only a cube map replaces the shown sky.
     if (record && IsCubeMap(*record)) {
-        cubeMap = record;  // bound to slot 11 before every draw
+        cubeMap = std::move(record);  // bound to slot 11 before every draw
         return;
     }
     log.SetLastMessageText("Error loading skybox texture");
@@ -197,28 +197,6 @@ void CScene::FocusCameraOnModel(bool takeLock)
         return;
     const CModelNode::Bounds bounds = model->LargestBounds();
     engine->camera->FocusOn(bounds.radius, bounds.centre.data());
-}
-
-bool CScene::ReloadTextures(const std::u16string& path)
-{
-    const ModelTextureSource* source = GetModelTextureSource();
-    if (!source || !source->loadTexture)
-        return false;
-    bool held = false;
-    for (ExtraTextureSlot& slot : extraTextures) {
-        if (slot.texture && slot.path == path) {
-            slot.texture = source->loadTexture(path);
-            held = true;
-        }
-    }
-    if (cubeMap && cubeMap->name == path) {
-        held = true;
-        TextureRecord* reloaded = source->loadTexture(path);
-        // A sky that no longer loads keeps the one shown.
-        if (reloaded && IsCubeMap(*reloaded))
-            cubeMap = reloaded;
-    }
-    return held;
 }
 
 void CScene::ChangeGizmoSize(int steps)

@@ -13,14 +13,14 @@
 #include "scene/Light.h"
 #include "scene/MessageLog.h"
 #include "shaders/BaseShader.h"
+#include "textures/TextureHandle.h"
 
 class CModelNode;
 class CModelImporter;
 class CMeshObject;
-struct TextureRecord;
 
 struct ExtraTextureSlot {
-    TextureRecord* texture = nullptr;
+    TextureHandle texture;
     std::u16string path;
 };
 
@@ -53,9 +53,6 @@ class CScene {
     // Hands the light to the shaders. A frame does it after its draws, for the next frame:
     // a single frame rendered on its own must do it first.
     void SetLightConstants();
-    // A texture file changed: reloads the sky and the extra textures loaded from it.
-    // Returns whether the scene held the file.
-    bool ReloadTextures(const std::u16string& path);
 
     // Calls `use` with the shown model (null when none) under the model lock.
     template <typename Use>
@@ -72,7 +69,7 @@ class CScene {
     std::unique_ptr<CModelNode> gizmoModel;
     std::unique_ptr<CModelNode> gridModel;
     bool renderSkybox = false;
-    TextureRecord* cubeMap = nullptr;
+    TextureHandle cubeMap;
     CLight light;
     std::unique_ptr<CModelNode> lightMesh;  // held beside the light record it shows
     CMessageLog log;

@@ -266,14 +266,21 @@ bool CBaseShader::BindForDraw(const Matrix4& world, const DrawView* view, uint32
     return true;
 }
 
+TextureSlotTable TextureSlotTableOf(const TextureBlock& block)
+{
+    static_assert(std::tuple_size_v<TextureBlock> == kTextureSlotCount);
+    TextureSlotTable table{};
+    for (size_t i = 0; i < kTextureSlotCount; ++i)
+        table.values[i] = block[i].texture ? block[i].uvSet : 0;
+    return table;
+}
+
 void CBaseShader::UpdateTextureSlotTable(const TextureBlock& block)
 {
     gpu::Context* context = Context();
     if (!context || !textureSlotTable)
         return;
-    TextureSlotTable table{};
-    for (size_t i = 0; i < kTextureSlotCount; ++i)
-        table.values[i] = block[i].texture ? block[i].uvSet : 0;
+    const TextureSlotTable table = TextureSlotTableOf(block);
     if (!context->UpdateBuffer(*textureSlotTable, &table, sizeof(table)))
         return;
     context->BindConstantBuffer(1, textureSlotTable.get());

@@ -78,11 +78,3 @@ ShadingConstants FillShadingConstants(const ShadingInputs& in)
     c.screenSize[1] = static_cast<float>(in.height);
     return c;
 }
-
-TextureSlotTable FillTextureSlotTable(const TextureSlotEntry* const (&entries)[kTextureSlotCount])
-{
-    TextureSlotTable t{};
-    for (size_t i = 0; i < kTextureSlotCount; ++i)
-        t.values[i] = entries[i] ? entries[i]->value : 0;
-    return t;
-}

@@ -94,11 +94,3 @@ struct ShadingInputs {
     int height;
 };
 ShadingConstants FillShadingConstants(const ShadingInputs& in);
-
-// Each slot entry holds a texture reference followed by its 32-bit value; null entries
-// give 0.
-struct TextureSlotEntry {
-    const void* texture;
-    uint32_t value;
-};
-TextureSlotTable FillTextureSlotTable(const TextureSlotEntry* const (&entries)[kTextureSlotCount]);

@@ -68,7 +68,7 @@ TEST_F(SceneOnEngine, TheFixedAssetsAndASkyAreLoadedAtStartUp)
 // any other flat image may replace the sky.
 TEST_F(SceneOnEngine, ASkyThatIsNoCubeMapKeepsTheShownSkyAndSaysSo)
 {
-    TextureRecord* shown = scene->cubeMap;
+    const TextureHandle shown = scene->cubeMap;
     ASSERT_NE(shown, nullptr);
     for (const char* path : {"demo/Stage_D.dds", "no_such_sky.dds"}) {
         SetSkyBoxTexture((fs::current_path() / path).string().c_str());

@@ -143,9 +143,9 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
         // The engine takes relative texture names as its own data paths; the user means
         // the working directory.
         const std::string sky = std::filesystem::absolute(options.skyPath).string();
-        const TextureRecord* before = scene.cubeMap;
+        const TextureRecord* before = scene.cubeMap.get();
         SetSkyBoxTexture(sky.c_str());
-        if (scene.cubeMap == before) {
+        if (scene.cubeMap.get() == before) {
             error = "cannot use " + options.skyPath + " as sky (not a cube map)";
             return false;
         }
