@@ -29,6 +29,14 @@ fs::path ResolveAgainstProgramDirectory(const fs::path& path)
     return ProgramDirectory() / normalized;
 }
 
+std::string FindFixedAsset(const std::string& relativePath)
+{
+    std::error_code ec;
+    if (fs::exists(relativePath, ec))
+        return relativePath;
+    return ResolveAgainstProgramDirectory(relativePath).string();
+}
+
 std::string NormalizeSeparators(std::string_view path)
 {
     std::string result(path);

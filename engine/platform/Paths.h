@@ -18,6 +18,10 @@ const std::filesystem::path& ProgramDirectory();
 // program's directory.
 std::filesystem::path ResolveAgainstProgramDirectory(const std::filesystem::path& path);
 
+// A fixed asset ("xyz/xyz.fbx", ...): in the working directory when it is there, else beside
+// the program, so that the viewer finds its own files from wherever it is started.
+std::string FindFixedAsset(const std::string& relativePath);
+
 // Turns Windows separators into '/' so that "shaders\x.fx" and "shaders/x.fx" name the
 // same file.
 std::string NormalizeSeparators(std::string_view path);
