@@ -1,0 +1,143 @@
+// Skinned files nobody here wrote, through the engine's import with the animation side
+// installed: they pose, move with time, reload and show their skeletons.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "animation/AnimationHooks.h"
+#include "animation/ClipImport.h"
+#include "animation/MeshAnimation.h"
+#include "animation/SkeletonDisplay.h"
+#include "models/ModelImporter.h"
+#include "models/ModelNode.h"
+#include "models/ModelTestSupport.h"
+
+namespace {
+
+using modeltest::kFbxDir;
+
+class AnimationFiles : public modeltest::ModelTest {
+   protected:
+    void SetUp() override
+    {
+        ModelTest::SetUp();
+        AnimationServices services;
+        services.reports.error = [this](const std::string& text) { errors.push_back(text); };
+        services.reports.messageBox = [this](const std::string& title, const std::string& text) {
+            boxes.push_back(title + ": " + text);
+        };
+        InstallAnimationHooks(services);
+    }
+
+    std::unique_ptr<CModelNode> Import(const std::string& path)
+    {
+        return importer.ImportModel(path.c_str(), nullptr, kFbxDir, 0);
+    }
+
+    static std::vector<CMeshObject*> Animated(const CModelNode& model)
+    {
+        std::vector<CMeshObject*> all, animated;
+        model.CollectMeshObjects(all);
+        for (CMeshObject* meshObject : all)
+            if (meshObject->animationSet)
+                animated.push_back(meshObject);
+        return animated;
+    }
+
+    CModelImporter importer;
+    std::vector<std::string> errors;
+    std::vector<std::string> boxes;
+};
+
+class RealFile : public AnimationFiles, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(RealFile, PosesDifferBetweenTwoTimesStayFiniteAndShowOneLinePerJointPair)
+{
+    auto model = Import(kFbxDir + GetParam());
+    ASSERT_NE(model, nullptr);
+    const std::vector<CMeshObject*> animated = Animated(*model);
+    ASSERT_FALSE(animated.empty());
+    for (CMeshObject* meshObject : animated) {
+        AnimationController* controller =
+            meshObject->animationSet->ControllerFor(meshObject->meshData->importedMesh);
+        ASSERT_NE(controller, nullptr);
+        std::array<Matrix4x4, kBonePaletteSize> palettes[2];
+        const float times[2] = {0.1f, 0.6f};
+        for (int i = 0; i < 2; ++i) {
+            controller->timeA = controller->timeB = times[i];
+            ASSERT_TRUE(PoseIntoPalette(*meshObject));
+            palettes[i] = meshObject->bonePalette;
+            for (const Matrix4x4& matrix : palettes[i])
+                for (float value : matrix)
+                    ASSERT_TRUE(std::isfinite(value));
+        }
+        float largestChange = 0.0f;
+        for (size_t b = 0; b < controller->bones.size(); ++b)
+            for (int e = 0; e < 16; ++e)
+                largestChange =
+                    std::max(largestChange, std::fabs(palettes[0][b][e] - palettes[1][b][e]));
+        EXPECT_GT(largestChange, 1e-3f);
+
+        size_t pairs = 0;
+        for (const Joint& joint : controller->joints)
+            pairs += joint.parent >= 0;
+        EXPECT_EQ(controller->joints.size(), controller->bones.size());
+        size_t lines = 0;
+        std::vector<bool> xray;
+        SkeletonPainter painter;
+        painter.setXRay = [&xray](bool on) { xray.push_back(on); };
+        painter.drawLine = [&lines](const LineSegment&) { ++lines; };
+        painter.drawModel = [](CModelNode&, const Matrix4x4&) {};
+        DrawSkeleton(*meshObject->animationSet, meshObject->worldMatrix, 10.0f, painter);
+        EXPECT_EQ(lines, pairs);
+        EXPECT_GT(lines, 0u);
+        EXPECT_EQ(xray, (std::vector<bool>{true, false}));
+    }
+    // Well-formed files raise neither the bone limit nor the baked-key warnings.
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+INSTANTIATE_TEST_SUITE_P(AssimpTestModels, RealFile,
+                         ::testing::Values("huesitos.fbx", "animation_with_skeleton.fbx"));
+
+TEST_F(AnimationFiles, AClipFileChangedOnDiskReplacesItsClipAndReleasesTheOldOne)
+{
+    const std::string path = kFbxDir + "huesitos.fbx";
+    auto model = Import(path);
+    ASSERT_NE(model, nullptr);
+    CMeshObject& meshObject = *Animated(*model).front();
+    ImportedScenePtr added = ImportClipFile(path).scene;
+    ASSERT_NE(added, nullptr);
+    std::weak_ptr<const aiScene> watch = added;
+    HandAnimationToModel(*model, added, path, nullptr);
+    added.reset();
+    AnimationSet& set = *meshObject.animationSet;
+    EXPECT_EQ(set.clipNames, (std::vector<std::string>{path + " [Bindpose]", path}));
+    EXPECT_FALSE(watch.expired());
+
+    ReloadAnimationSet(set, path + " [Bindpose]");  // no clip file has that name
+    EXPECT_EQ(set.FirstController()->pendingClip, nullptr);
+    ReloadAnimationSet(set, path);
+    EXPECT_FALSE(watch.expired());  // swapped at the next frame, not on the watcher's call
+    AdvanceAnimationSet(set, AdvanceOptions{});
+    EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(set.FirstController()->currentClip, 1u);
+    EXPECT_EQ(set.FirstController()->previousClip, 0);
+}
+
+TEST_F(AnimationFiles, AModelFileThatCannotBeOpenedSaysSoAndAddsNoClip)
+{
+    CMeshObject meshObject;
+    meshObject.modelPath = "/nonexistent/model.fbx";
+    AnimationServices services;
+    services.reports.messageBox = [this](const std::string& title, const std::string& text) {
+        boxes.push_back(title + ": " + text);
+    };
+    AttachAnimation(meshObject, nullptr, meshObject.modelPath, "Root", nullptr, services);
+    EXPECT_EQ(boxes, std::vector<std::string>{"ERROR: Couldn't open file: /nonexistent/model.fbx"});
+    ASSERT_NE(meshObject.animationSet, nullptr);
+    EXPECT_EQ(meshObject.animationSet->FirstController()->ClipCount(), 0u);
+    EXPECT_FALSE(meshObject.animationSet->FirstController()->ComputePose());
+}
+
+}  // namespace
