@@ -1,5 +1,6 @@
 #include "api/EngineStartup.h"
 
+#include "animation/AnimationHooks.h"
 #include "api/Engine.h"
 #include "graphics/FullscreenQuad.h"
 #include "graphics/GraphicsDevice.h"
@@ -7,6 +8,7 @@
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
 #include "platform/Clock.h"
+#include "platform/MessageBox.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "shaders/BaseShader.h"
@@ -58,10 +60,26 @@ void CreateDefaultTextures(CEngine& engine)
     engine.textureManager->CreateDefaultTextures(engine.device.get(), engine.fileWatcher.get());
 }
 
+// The animation side reports through the engine and loads its marker models with the
+// engine's importer; it is installed before any model can load.
+void InstallAnimation(CEngine& engine)
+{
+    AnimationServices services;
+    services.reports.error = [](const std::string& text) {
+        ReportMessage(text, MessageLevelError);
+    };
+    services.reports.messageBox = [](const std::string& title, const std::string& text) {
+        platform::ShowMessageBox(title, text, platform::MessageBoxIcon::Warning);
+    };
+    services.importer = engine.modelImporter.get();
+    InstallAnimationHooks(services);
+}
+
 void CreateScene(CEngine& engine)
 {
     engine.scene = std::make_unique<CScene>();
     CScene* scene = engine.scene.get();
+    scene->camera = engine.camera.get();
     if (engine.textureManager) {
         engine.textureManager->reloadSceneTextures = [scene](const std::u16string& path) {
             return scene->ReloadTextures(path);
@@ -122,6 +140,7 @@ int StartEngine(CEngine& engine, int window, int width, int height)
         return code;
     CreateFileWatcher(engine);
     CreateDefaultTextures(engine);
+    InstallAnimation(engine);
     CreateScene(engine);
     engine.ReportMessage("Welcome to Vornis!", MessageLevelInfo);
     CompileShaders(engine);

@@ -86,3 +86,15 @@ TextureSlotTable FillTextureSlotTable(const TextureSlotEntry* const (&entries)[k
         t.values[i] = entries[i] ? entries[i]->value : 0;
     return t;
 }
+
+BonePalette FillBonePalette(const float* rowMajorMatrices, size_t count)
+{
+    BonePalette palette;
+    for (size_t i = 0; i < kBonePaletteMatrices; ++i) {
+        Matrix4 m = Matrix4::Identity();
+        if (i < count)
+            std::memcpy(m.m, rowMajorMatrices + i * 16, sizeof(m.m));
+        palette.bones[i] = Transpose(m);
+    }
+    return palette;
+}
