@@ -5,12 +5,17 @@
 #include <cmath>
 
 #include "animation/AnimationHooks.h"
+#include "animation/AnimationQueries.h"
+#include "animation/CameraClip.h"
 #include "animation/ClipImport.h"
 #include "animation/MeshAnimation.h"
 #include "animation/SkeletonDisplay.h"
+#include "animation/SkeletonMarkers.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
 #include "models/ModelTestSupport.h"
+#include "platform/Paths.h"
+#include "scene/Camera.h"
 
 namespace {
 
@@ -123,6 +128,94 @@ TEST_F(AnimationFiles, AClipFileChangedOnDiskReplacesItsClipAndReleasesTheOldOne
     EXPECT_TRUE(watch.expired());
     EXPECT_EQ(set.FirstController()->currentClip, 1u);
     EXPECT_EQ(set.FirstController()->previousClip, 0);
+
+    // Everything the animation side imported goes with the model.
+    std::weak_ptr<const aiScene> ownImport = set.FirstController()->clips[0].scene;
+    model.reset();
+    EXPECT_TRUE(ownImport.expired());
+}
+
+// What the animation window reads, and an animation file added to the shown model.
+TEST_F(AnimationFiles, TheOverviewDescribesTheFirstControllerAndGrowsWithAddedFiles)
+{
+    const std::string path = kFbxDir + "huesitos.fbx";
+    auto model = Import(path);
+    ASSERT_NE(model, nullptr);
+    AnimationOverview overview = DescribeAnimation(model.get());
+    ASSERT_TRUE(overview.hasController);
+    EXPECT_EQ(overview.clipNames, std::vector<std::string>{path + " [Bindpose]"});
+    EXPECT_EQ(overview.boneCount, 9u);
+    EXPECT_FALSE(overview.hasCameraJoint);
+    EXPECT_EQ(overview.currentClip, 0u);
+    EXPECT_FLOAT_EQ(overview.clipLengthSeconds, 40.0f / 25.0f);
+    ASSERT_EQ(overview.joints.size(), 1u);
+    EXPECT_EQ(overview.joints[0].jointNames.front(), "Bone");
+    SetAnimationTime(*model, 0.4f);
+    EXPECT_FLOAT_EQ(DescribeAnimation(model.get()).Progress(), 0.25f);
+    EXPECT_TRUE(DescribeAnimation(model.get()).paused);
+    EXPECT_EQ(DescribeAnimation(nullptr).hasController, false);
+
+    SetShownModelAccess(
+        [&model](const std::function<void(CModelNode*)>& use) { use(model.get()); });
+    ASSERT_TRUE(importer.ImportAnimationFile(path.c_str()));
+    overview = DescribeAnimation(model.get());
+    EXPECT_EQ(overview.clipNames.size(), 2u);
+    ActivateClip(*model, 0);
+    EXPECT_EQ(DescribeAnimation(model.get()).currentClip, 1u);
+}
+
+// Camera clips are built on the load thread but played on the window thread: the clip
+// waits with its model until the scene accepts that model.
+TEST_F(AnimationFiles, ACameraClipWaitsWithItsModelUntilTheSceneAcceptsIt)
+{
+    auto scene = modeltest::MakeScene({modeltest::MakeMesh(3)});
+    modeltest::AddNode(*scene->mRootNode, "Cam", {0});
+    scene->mNumCameras = 1;
+    scene->mCameras = new aiCamera* [1] { new aiCamera };
+    scene->mCameras[0]->mName = aiString("Cam");
+    scene->mNumAnimations = 1;
+    scene->mAnimations = new aiAnimation* [1] { new aiAnimation };
+    scene->mAnimations[0]->mNumChannels = 1;
+    scene->mAnimations[0]->mChannels = new aiNodeAnim* [1] { new aiNodeAnim };
+    scene->mAnimations[0]->mChannels[0]->mNodeName = aiString("Cam");
+
+    auto root = std::make_unique<CModelNode>(&importer, "");
+    GetModelAnimationHooks()->buildCameraClip(*root, modeltest::Borrow(*scene));
+    ASSERT_NE(root->cameraClip, nullptr);
+    const CameraClip* staged = root->cameraClip.get();
+    CCamera camera;
+    CScene& shown = *GetEngine()->scene;
+    shown.camera = &camera;
+    shown.model = std::move(root);
+    EXPECT_EQ(camera.clip, nullptr);
+    shown.modelChanged = true;
+    ASSERT_TRUE(shown.FrameLoadedModel());
+    EXPECT_EQ(camera.clip.get(), staged);
+    EXPECT_EQ(shown.model->cameraClip, nullptr);
+    shown.camera = nullptr;
+}
+
+// The joint markers are fixed assets: their textures come from their own folders, never
+// from the folder of the user's model.
+TEST_F(AnimationFiles, JointMarkersTakeTexturesFromTheirOwnFoldersAndAreShared)
+{
+    std::vector<std::u16string> loaded;
+    ModelTextureSource source;
+    source.loadTexture = [&loaded](const std::u16string& path) {
+        loaded.push_back(path);
+        return nullptr;
+    };
+    SetModelTextureSource(&source);
+    std::shared_ptr<SkeletonMarkers> markers = AcquireSkeletonMarkers(importer);
+    ASSERT_TRUE(markers->arrow && markers->axis);
+    EXPECT_EQ(AcquireSkeletonMarkers(importer), markers);
+    ASSERT_FALSE(loaded.empty());
+    const std::u16string arrowFolder = *platform::Utf8ToUtf16(
+        std::filesystem::path(platform::FindFixedAsset("arrow/arrow.fbx")).parent_path().string());
+    const std::u16string axisFolder = *platform::Utf8ToUtf16(
+        std::filesystem::path(platform::FindFixedAsset("xyz/xyz.fbx")).parent_path().string());
+    for (const std::u16string& path : loaded)
+        EXPECT_TRUE(path.starts_with(arrowFolder + u"/") || path.starts_with(axisFolder + u"/"));
 }
 
 TEST_F(AnimationFiles, AModelFileThatCannotBeOpenedSaysSoAndAddsNoClip)

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <utility>
 
@@ -9,7 +10,7 @@
 
 const char* const kSnapUsage =
     "usage: vornis-snap MODEL -o OUT.png [--size WxH] [--view NAME] [--sky FILE] [--no-sky]\n"
-    "                  [--timings]\n"
+    "                  [--time SECONDS] [--skeleton] [--timings]\n"
     "  views: default albedo roughness metalness ao emissive normalmap vertexnormal\n"
     "         binormal tangent objectnormal vertexcolors\n";
 
@@ -37,6 +38,16 @@ bool ParseSize(const std::string& text, int& width, int& height)
         return false;
     width = static_cast<int>(w);
     height = static_cast<int>(h);
+    return true;
+}
+
+bool ParseSeconds(const std::string& text, float& seconds)
+{
+    char* end = nullptr;
+    const float value = std::strtof(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(value) || value < 0.0f)
+        return false;
+    seconds = value;
     return true;
 }
 
@@ -78,6 +89,14 @@ std::optional<SnapOptions> ParseSnapOptions(const std::vector<std::string>& args
             options.skyPath = args[++i];
         } else if (arg == "--no-sky") {
             options.showSky = false;
+        } else if (arg == "--time") {
+            float seconds = 0.0f;
+            if (!hasValue || !ParseSeconds(args[i + 1], seconds))
+                return error = "--time needs a number of seconds, 0 or more", std::nullopt;
+            options.clipTime = seconds;
+            ++i;
+        } else if (arg == "--skeleton") {
+            options.showSkeleton = true;
         } else if (arg == "--timings") {
             options.printTimings = true;
         } else if (!arg.empty() && arg[0] == '-') {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "animation/AnimationQueries.h"
 #include "api/Engine.h"
 #include "api/FrameDriver.h"
 #include "api/public/vornis_engine.h"
@@ -153,6 +154,13 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
     // the viewer's helpers.
     scene.FrameLoadedModel();
     FinishFocus(*engine.camera);
+    // The frame's own clock step adds nothing to a clock that starts with it.
+    if (options.clipTime)
+        scene.WithModel([&](CModelNode* model) {
+            if (model)
+                SetAnimationTime(*model, *options.clipTime);
+        });
+    engine.showJointsThroughGeometry = options.showSkeleton;
     SetLightOrientationToCamera();
     scene.UpdateLight();
     ComposeFrame(engine, true);
