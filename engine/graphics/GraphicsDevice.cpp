@@ -102,9 +102,6 @@ uint32_t CGraphicsDevice::CreateDevice(int windowId, uint32_t newWidth, uint32_t
 
     depthTestWrite = std::make_unique<gpu::DepthStencilState>(MakeDepthState(true, true));
     depthTestReadOnly = std::make_unique<gpu::DepthStencilState>(MakeDepthState(true, false));
-    // Also made by every resize; made here too, so that the skeleton display has it in a
-    // host that never resizes (vornis-snap).
-    depthOff = std::make_unique<gpu::DepthStencilState>(MakeDepthState(false, false));
     context->SetDepthStencilState(*depthTestWrite, 1);
 
     depthView = gpu::CreateDepthStencilView(depthTexture);

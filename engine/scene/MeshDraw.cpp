@@ -156,6 +156,8 @@ void CScene::DrawJoints(CMeshObject& meshObject, CEngine& engine)
     CGraphicsDevice& device = *engine.device;
     CLineRenderer* lines = engine.lineRenderer.get();
     SkeletonPainter painter;
+    // The depth-off state exists once the host has resized the engine; before that the
+    // joints are drawn with the depth test rather than not at all.
     painter.setXRay = [&device](bool on) {
         if (gpu::DepthStencilState* state =
                 on ? device.depthOff.get() : device.depthTestWrite.get())

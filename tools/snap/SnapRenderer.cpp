@@ -109,6 +109,9 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
         error = "the engine did not start (code " + std::to_string(code) + ")";
         return false;
     }
+    // As the viewer's host does right after start-up; the resize also makes the depth-off
+    // state that the skeleton display draws with.
+    ResizeEngine(options.width, options.height);
     timer.Done("engine start-up");
     CEngine& engine = *GetEngine();
     CScene& scene = *engine.scene;
