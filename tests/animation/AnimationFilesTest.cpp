@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
 
 #include "animation/AnimationHooks.h"
 #include "animation/AnimationQueries.h"
@@ -216,6 +217,25 @@ TEST_F(AnimationFiles, JointMarkersTakeTexturesFromTheirOwnFoldersAndAreShared)
         std::filesystem::path(platform::FindFixedAsset("xyz/xyz.fbx")).parent_path().string());
     for (const std::u16string& path : loaded)
         EXPECT_TRUE(path.starts_with(arrowFolder + u"/") || path.starts_with(axisFolder + u"/"));
+}
+
+// Loads run on threads of their own, and two may attach animation at once.
+TEST_F(AnimationFiles, TwoSkinnedModelsLoadingAtOnceShareOneSetOfMarkers)
+{
+    AnimationServices services;
+    services.importer = &importer;
+    InstallAnimationHooks(services);
+    std::unique_ptr<CModelNode> models[2];
+    const char* files[2] = {"huesitos.fbx", "animation_with_skeleton.fbx"};
+    std::thread other([&] { models[1] = Import(kFbxDir + files[1]); });
+    models[0] = Import(kFbxDir + files[0]);
+    other.join();
+    ASSERT_TRUE(models[0] && models[1]);
+    const auto markers = [this](const CModelNode& model) {
+        return Animated(model).front()->animationSet->markers;
+    };
+    ASSERT_NE(markers(*models[0]), nullptr);
+    EXPECT_EQ(markers(*models[0]), markers(*models[1]));
 }
 
 TEST_F(AnimationFiles, AModelFileThatCannotBeOpenedSaysSoAndAddsNoClip)
