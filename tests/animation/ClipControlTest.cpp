@@ -9,6 +9,7 @@
 #include "animation/CameraClip.h"
 #include "animation/ClipControl.h"
 #include "animation/MeshAnimation.h"
+#include "animation/SkeletonDisplay.h"
 #include "models/MeshObject.h"
 
 namespace {
@@ -165,6 +166,60 @@ TEST(ClipControl, AMeshObjectWithoutItsOwnControllerKeepsItsPalette)
     meshObject.bonePalette[0][12] = 5.0f;
     EXPECT_FALSE(PoseIntoPalette(meshObject));
     EXPECT_EQ(meshObject.bonePalette[0][12], 5.0f);
+}
+
+// The camera rides the joint's place with unit axes; a joint whose offset cannot be
+// inverted, or whose number lies beyond the bones, leaves the camera alone.
+TEST(CameraFollow, TheCameraTakesTheJointsPlaceOnlyForAUsableJoint)
+{
+    auto set = std::make_shared<AnimationSet>();
+    auto& c =
+        *set->controllers.emplace(nullptr, std::make_unique<AnimationController>()).first->second;
+    c.hasCameraJoint = true;
+    c.boneMap["camera_jnt"] = 0;
+    c.bones.resize(1);
+    c.bones[0].finalTransform =
+        aiMatrix4x4(aiVector3D(3, 3, 3), aiQuaternion(), aiVector3D(1, 2, 3));
+    AdvanceOptions follow;
+    follow.followCameraJoint = true;
+    const std::optional<Matrix4x4> camera = AdvanceAnimationSet(*set, follow);
+    ASSERT_TRUE(camera);
+    EXPECT_FLOAT_EQ((*camera)[12], 1.0f);
+    EXPECT_FLOAT_EQ((*camera)[13], 2.0f);
+    EXPECT_FLOAT_EQ((*camera)[14], 3.0f);
+    EXPECT_NEAR(std::hypot((*camera)[0], (*camera)[1], (*camera)[2]), 1.0f, 1e-5f);
+    EXPECT_FALSE(AdvanceAnimationSet(*set, AdvanceOptions{}));  // not following
+
+    c.bones[0].offset = aiMatrix4x4(aiVector3D(0, 1, 1), aiQuaternion(), aiVector3D());
+    EXPECT_FALSE(AdvanceAnimationSet(*set, follow));
+    c.bones[0].offset = aiMatrix4x4();
+    c.boneMap["camera_jnt"] = 4;
+    EXPECT_FALSE(AdvanceAnimationSet(*set, follow));
+}
+
+// One line per joint with a parent; an arrow only where its direction is usable.
+TEST(SkeletonFigure, ArrowsAreLeftOutWhereTheirDirectionIsZeroOrStraightUp)
+{
+    AnimationSet set;
+    auto& c =
+        *set.controllers.emplace(nullptr, std::make_unique<AnimationController>()).first->second;
+    c.hasJoints = true;
+    auto at = [](float x, float y, float z) {
+        aiMatrix4x4 m;
+        m.a4 = x, m.b4 = y, m.c4 = z;
+        return m;
+    };
+    c.joints = {{0, -1, at(0, 0, 0)},  // top joint: no line
+                {1, 0, at(0, 2, 0)},   // straight up from its parent
+                {2, 1, at(0, 2, 0)},   // where its parent is
+                {3, 1, at(1, 2, 1)}};  // a usable direction
+    const SkeletonFigure figure = BuildSkeletonFigure(set, IdentityMatrix(), 0.5f);
+    EXPECT_EQ(figure.lines.size(), 3u);
+    EXPECT_EQ(figure.axes.size(), 4u);
+    ASSERT_EQ(figure.arrows.size(), 1u);
+    for (float value : figure.arrows[0])
+        EXPECT_TRUE(std::isfinite(value));
+    EXPECT_FLOAT_EQ(figure.arrows[0][13], 2.0f);  // placed at the parent joint
 }
 
 TEST(CameraClip, OnlyAnAnimatedCameraGivesAClipAndPlayingItStaysFinite)
