@@ -1,11 +1,13 @@
 #include "api/EngineStartup.h"
 
+#include "animation/AnimationHooks.h"
 #include "api/Engine.h"
 #include "graphics/FullscreenQuad.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
 #include "models/ModelImporter.h"
 #include "platform/Clock.h"
+#include "platform/MessageBox.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "shaders/BaseShader.h"
@@ -57,10 +59,27 @@ void CreateDefaultTextures(CEngine& engine)
     engine.textureManager->CreateDefaultTextures(engine.device.get(), engine.fileWatcher.get());
 }
 
+// The animation side reports through the engine and loads its marker models with the
+// engine's importer; it is installed before any model can load.
+void InstallAnimation(CEngine& engine)
+{
+    AnimationServices services;
+    services.reports.error = [](const std::string& text) {
+        ReportMessage(text, MessageLevelError);
+    };
+    services.reports.messageBox = [](const std::string& title, const std::string& text) {
+        platform::ShowMessageBox(title, text, platform::MessageBoxIcon::Warning);
+    };
+    services.importer = engine.modelImporter.get();
+    InstallAnimationHooks(services);
+}
+
 void CreateScene(CEngine& engine)
 {
     engine.scene = std::make_unique<CScene>();
-    engine.scene->Init(*engine.modelImporter);
+    CScene* scene = engine.scene.get();
+    scene->camera = engine.camera.get();
+    scene->Init(*engine.modelImporter);
 }
 
 void CompileShaders(CEngine& engine)
@@ -109,6 +128,7 @@ int StartEngine(CEngine& engine, int window, int width, int height)
         return code;
     CreateFileWatcher(engine);
     CreateDefaultTextures(engine);
+    InstallAnimation(engine);
     CreateScene(engine);
     engine.ReportMessage("Welcome to Vornis!", MessageLevelInfo);
     CompileShaders(engine);

@@ -129,6 +129,14 @@ std::vector<fs::path> ShaderDirectories(const DataLayout& layout)
     return directories;
 }
 
+std::string FindFixedAsset(const std::string& relativePath)
+{
+    std::error_code ec;
+    if (fs::exists(relativePath, ec))
+        return relativePath;
+    return ResolveDataPath(relativePath).string();
+}
+
 std::string NormalizeSeparators(std::string_view path)
 {
     std::string result(path);

@@ -57,6 +57,10 @@ std::vector<std::filesystem::path> ShaderDirectories(const DataLayout& layout);
 // The demo model, as a data path.
 inline constexpr const char* kDemoModel = "demo/spheres.fbx";
 
+// A fixed asset ("xyz/xyz.fbx", ...): in the working directory when it is there, else beside
+// the program, so that the viewer finds its own files from wherever it is started.
+std::string FindFixedAsset(const std::string& relativePath);
+
 // Turns Windows separators into '/' so that "shaders\x.fx" and "shaders/x.fx" name the
 // same file.
 std::string NormalizeSeparators(std::string_view path);

@@ -25,21 +25,11 @@ std::string DirectoryOf(const std::string& path)
     return std::filesystem::path(path).parent_path().string();
 }
 
-// Fixed assets are looked for in the working directory first, then where the program keeps
-// its run-time data, so that the viewer finds its own files from wherever it is started.
-std::string FindFixedAsset(const std::string& relativePath)
-{
-    std::error_code ec;
-    if (std::filesystem::exists(relativePath, ec))
-        return relativePath;
-    return platform::ResolveDataPath(relativePath);
-}
-
 std::unique_ptr<CModelNode> ImportFixedAsset(const CModelImporter& importer,
                                              const std::string& relativePath, uint32_t flags,
                                              const char* shaderName)
 {
-    const std::string path = FindFixedAsset(relativePath);
+    const std::string path = platform::FindFixedAsset(relativePath);
     auto node = importer.ImportModel(path.c_str(), nullptr, DirectoryOf(path), flags);
     if (node)
         node->shaderName = shaderName;
@@ -49,7 +39,7 @@ std::unique_ptr<CModelNode> ImportFixedAsset(const CModelImporter& importer,
 // The first regular file of "Skyboxtextures", skipping hidden ones.
 std::string FirstSkyboxTexture()
 {
-    const std::filesystem::path directory = FindFixedAsset("Skyboxtextures");
+    const std::filesystem::path directory = platform::FindFixedAsset("Skyboxtextures");
     std::error_code ec;
     std::filesystem::directory_iterator it(directory, ec);
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {

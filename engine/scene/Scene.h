@@ -17,6 +17,8 @@
 
 class CModelNode;
 class CModelImporter;
+class CCamera;
+class CEngine;
 class CMeshObject;
 
 struct ExtraTextureSlot {
@@ -81,6 +83,9 @@ class CScene {
     float gizmoSize = 1.0f;
     // Set when the last draw found a model to focus on; the headless renderer reads it.
     bool hasAnimation = false;
+    // The engine's camera, given at start-up: it receives the camera clip of an accepted
+    // model and follows a camera joint.
+    CCamera* camera = nullptr;
 
    private:
     void RunLoad(std::string path, const CModelImporter* importer);
@@ -90,8 +95,12 @@ class CScene {
     void AcceptLoadedModel();  // with modelLock held
     void DrawGrid(const DrawView& view);
     void DrawLight(float frameTime);
+    // The skeleton display of an animated mesh object while joints are shown.
+    void DrawJoints(CMeshObject& meshObject, CEngine& engine);
     void BindRenderMode(int32_t mode);
 
     // The camera view the mesh draws of the current pass bind with.
     DrawView passView{};
+    // The shown model's largest bounding radius while joints are shown: the marker size.
+    float passModelRadius = 0.0f;
 };

@@ -78,3 +78,15 @@ ShadingConstants FillShadingConstants(const ShadingInputs& in)
     c.screenSize[1] = static_cast<float>(in.height);
     return c;
 }
+
+BonePalette FillBonePalette(const float* rowMajorMatrices, size_t count)
+{
+    BonePalette palette;
+    for (size_t i = 0; i < kBonePaletteMatrices; ++i) {
+        Matrix4 m = Matrix4::Identity();
+        if (i < count)
+            std::memcpy(m.m, rowMajorMatrices + i * 16, sizeof(m.m));
+        palette.bones[i] = Transpose(m);
+    }
+    return palette;
+}

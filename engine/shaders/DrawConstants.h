@@ -71,6 +71,10 @@ struct BonePalette {
 static_assert(sizeof(BonePalette) == 16384);
 static_assert(sizeof(Matrix4) == 64);
 
+// The palette as the shader reads it: each of `count` (at most 256) row-major, row-vector
+// matrices transposed, like the draw constants; the rest identity.
+BonePalette FillBonePalette(const float* rowMajorMatrices, size_t count);
+
 // What the transform constants are made of, gathered by the caller from the camera and
 // the engine object.
 struct TransformInputs {

@@ -57,6 +57,23 @@ SnapOptions Options(const std::string& model)
     return options;
 }
 
+TEST(SnapOptions, ClipTimeAndSkeletonAreParsedAndBadTimesRefused)
+{
+    std::string error;
+    const auto parse = [&error](std::vector<std::string> args) {
+        args.insert(args.begin(), {"m.fbx", "-o", "x.png"});
+        return ParseSnapOptions(args, error);
+    };
+    const auto options = parse({"--time", "1.25", "--skeleton"});
+    ASSERT_TRUE(options);
+    EXPECT_EQ(options->clipTime, 1.25f);
+    EXPECT_TRUE(options->showSkeleton);
+    EXPECT_FALSE(parse({})->clipTime);
+    for (const char* bad : {"-1", "abc", "nan", "inf", "2s"})
+        EXPECT_FALSE(parse({"--time", bad})) << bad;
+    EXPECT_FALSE(parse({"--time"}));
+}
+
 TEST(Snapshot, TheDemoModelFillsTheMiddleOfThePicture)
 {
     SnapImage image;

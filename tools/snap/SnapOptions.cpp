@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <utility>
 
@@ -9,7 +10,7 @@
 
 const char* const kSnapUsage =
     "usage: vornis-snap MODEL -o OUT.png [--size WxH|N] [--view NAME] [--sky FILE] [--no-sky]\n"
-    "                  [--transparent] [--timings] [--]\n"
+    "                  [--transparent] [--time SECONDS] [--skeleton] [--timings] [--]\n"
     "  -o, --output FILE  the PNG to write\n"
     "  --size WxH|N       picture size in pixels; N alone is N x N (default 800x600)\n"
     "  --view NAME        channel view: default albedo roughness metalness ao emissive\n"
@@ -17,6 +18,8 @@ const char* const kSnapUsage =
     "  --sky FILE         cube-map DDS for the sky (default: the first installed sky)\n"
     "  --no-sky           the background colour instead of the sky\n"
     "  --transparent      no sky; what the model does not cover is transparent\n"
+    "  --time SECONDS     pose a skinned model at this time of its animation (default 0)\n"
+    "  --skeleton         draw the joints as lines through the model\n"
     "  --timings          print how long each phase took\n"
     "  --                 what follows is the model, even if it begins with '-'\n";
 
@@ -47,6 +50,16 @@ bool ParseSize(const std::string& text, int& width, int& height)
         return false;
     width = static_cast<int>(w);
     height = static_cast<int>(h);
+    return true;
+}
+
+bool ParseSeconds(const std::string& text, float& seconds)
+{
+    char* end = nullptr;
+    const float value = std::strtof(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(value) || value < 0.0f)
+        return false;
+    seconds = value;
     return true;
 }
 
@@ -98,6 +111,14 @@ std::optional<SnapOptions> ParseSnapOptions(const std::vector<std::string>& args
         } else if (arg == "--transparent") {
             options.transparent = true;
             options.showSky = false;
+        } else if (arg == "--time") {
+            float seconds = 0.0f;
+            if (!hasValue || !ParseSeconds(args[i + 1], seconds))
+                return error = "--time needs a number of seconds, 0 or more", std::nullopt;
+            options.clipTime = seconds;
+            ++i;
+        } else if (arg == "--skeleton") {
+            options.showSkeleton = true;
         } else if (arg == "--timings") {
             options.printTimings = true;
         } else {

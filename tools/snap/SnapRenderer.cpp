@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "animation/AnimationQueries.h"
 #include "api/Engine.h"
 #include "api/FrameDriver.h"
 #include "api/public/vornis_engine.h"
@@ -136,6 +137,9 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
         error = "the engine did not start (code " + std::to_string(code) + ")";
         return false;
     }
+    // As the viewer's host does right after start-up; the resize also makes the depth-off
+    // state that the skeleton display draws with.
+    ResizeEngine(options.width, options.height);
     timer.Done("engine start-up");
     CEngine& engine = *GetEngine();
     CScene& scene = *engine.scene;
@@ -182,6 +186,13 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
     // frame before).
     scene.FrameLoadedModel();
     FinishFocus(*engine.camera);
+    // The frame's own clock step adds nothing to a clock that starts with it.
+    if (options.clipTime)
+        scene.WithModel([&](CModelNode* model) {
+            if (model)
+                SetAnimationTime(*model, *options.clipTime);
+        });
+    engine.showJointsThroughGeometry = options.showSkeleton;
     SetLightOrientationToCamera();
     scene.UpdateLight();
     scene.SetLightConstants();
