@@ -20,9 +20,12 @@ namespace {
 
 void DispatchFileChanges(CEngine& engine)
 {
-    // Textures that load threads loaded are watched from here on.
-    if (engine.textureManager)
+    // Textures that load threads loaded are watched from here on; material textures made
+    // from values follow the packing the shaders are built with.
+    if (engine.textureManager) {
         engine.textureManager->RegisterQueuedWatches();
+        engine.textureManager->FollowTexturePacking(engine.useTexturePacking);
+    }
     if (engine.fileWatcher)
         engine.fileWatcher->DispatchChanges();
 }

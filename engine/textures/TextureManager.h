@@ -16,6 +16,11 @@
 // decode and one upload per file, however many meshes and material blocks take it.
 // Outside such a scope every load reads the file anew and makes a record of its own.
 //
+// Made, not read: a model's embedded images are records like files (shared by name within
+// a scope, never watched); plain colours and material values are stand-ins like the
+// built-ins. A material-values record follows the texture packing: when the packing
+// changes, every live one is rebuilt in place, so whoever holds it shows the new texels.
+//
 // Reload: a changed file is read once, and every live record of that file (the same
 // resolved path), wherever it is held, shows the new texture. A record keeps its kind: a
 // cube map (the sky) is not replaced by a flat image, nor a flat texture by a cube map.
@@ -33,6 +38,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -40,6 +46,7 @@
 #include "graphics/gpu/GpuForward.h"
 #include "models/ModelTextureSource.h"
 #include "textures/DroppedImageQuestion.h"
+#include "textures/MaterialTexel.h"
 #include "textures/TextureFileLoad.h"
 #include "textures/TextureHandle.h"
 #include "textures/TextureRecord.h"
@@ -65,6 +72,17 @@ class CTextureManager {
     // For files found beside a model: a file whose first bytes say it is no image the
     // engine reads gives null and a note in the log, not a failure record.
     TextureHandle LoadDiscoveredTexture(const std::u16string& path);
+
+    // An image held in memory, PNG, JPEG or DDS by its first bytes, TGA by `extension`;
+    // `name` stands for the file. Never null: bytes that cannot be used give a failure record.
+    TextureHandle LoadTextureBytes(const std::u16string& name, const std::string& extension,
+                                   std::span<const uint8_t> bytes);
+    // A 1 x 1 texture of one RGBA8 texel (PackRgba8).
+    TextureHandle ColourTexture(uint32_t texel);
+    // A 1 x 1 material texture for the packing in effect, rebuilt when it changes.
+    TextureHandle MaterialTexture(const MaterialValues& values);
+    // Window thread, once per frame: the packing the shaders use now (the engine's switch).
+    void FollowTexturePacking(bool texturePacking);
 
     // While on, the calling thread's loads of one file share one record (see above).
     void ShareLoadsOnThisThread(bool on);
@@ -113,6 +131,9 @@ class CTextureManager {
     void WatchOnce(const std::u16string& widePath);
     void Watch(const std::u16string& widePath);
 
+    // A made texture under `key`, shared within this thread's scope like a file.
+    TextureHandle MakeShared(const std::u16string& key, const std::function<TextureHandle()>& make);
+    ShaderResourceViewPtr CreateSolidTexel(uint32_t texel);
     TextureHandle MakeBuiltIn(const char16_t* name, ShaderResourceViewPtr view) const;
     ShaderResourceViewPtr CreateSolidSquare(uint32_t texel);
 
@@ -144,4 +165,12 @@ class CTextureManager {
     };
     std::map<std::thread::id, SharedLoads> sharedLoads;
     std::vector<std::weak_ptr<TextureRecord>> records;
+    // Material-values records with what they show and the packing they were built for.
+    struct MaterialRecord {
+        std::weak_ptr<TextureRecord> record;
+        MaterialValues values;
+        bool builtForPacking = true;
+    };
+    std::vector<MaterialRecord> materialRecords;
+    bool texturePacking = true;
 };
