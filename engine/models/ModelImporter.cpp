@@ -117,9 +117,11 @@ std::string AnimationImportFailureText(const std::string& libraryText)
 std::unique_ptr<CModelNode> CModelImporter::ImportModel(const char* path,
                                                         ErrorCallback errorCallback,
                                                         std::string directory,
-                                                        uint32_t meshObjectFlags) const
+                                                        uint32_t meshObjectFlags,
+                                                        bool materialFallbacks) const
 {
     auto context = std::make_unique<ModelImportContext>();
+    context->materialFallbacks = materialFallbacks;
     context->errorCallback = std::move(errorCallback);
     context->path = path ? path : "";
     context->directory = std::move(directory);

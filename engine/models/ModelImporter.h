@@ -29,8 +29,11 @@ class CModelImporter {
 
     // Imports a model file. Returns the root of the new model, or null when the import
     // failed (reported) or the file held only animation (handed to the shown model).
+    // `materialFallbacks` false: meshes take only the textures named after them (the
+    // viewer's own assets, which ship every texture they use).
     std::unique_ptr<CModelNode> ImportModel(const char* path, ErrorCallback errorCallback,
-                                            std::string directory, uint32_t meshObjectFlags) const;
+                                            std::string directory, uint32_t meshObjectFlags,
+                                            bool materialFallbacks = true) const;
 
     // Imports a file for its animation only and hands it to the shown model. True when
     // the file was imported, whether or not a model was there to receive it.

@@ -30,7 +30,7 @@ std::unique_ptr<CModelNode> ImportFixedAsset(const CModelImporter& importer,
                                              const char* shaderName)
 {
     const std::string path = platform::FindFixedAsset(relativePath);
-    auto node = importer.ImportModel(path.c_str(), nullptr, DirectoryOf(path), flags);
+    auto node = importer.ImportModel(path.c_str(), nullptr, DirectoryOf(path), flags, false);
     if (node)
         node->shaderName = shaderName;
     return node;
