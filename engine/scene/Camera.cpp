@@ -109,7 +109,7 @@ void CCamera::Orbit(float frameTime, const InputState& input)
     zoom -= static_cast<float>(wheelSteps - lastWheelSteps);
     lastWheelSteps = wheelSteps;
 
-    const Matrix4 rotation = YawPitchRotation(yaw * kAngleUnit, pitch * kAngleUnit);
+    const Matrix4 rotation = ViewRotation();
     const float distance = zoom * std::fabs(zoom);
 
     if (focusActive) {
@@ -133,6 +133,11 @@ void CCamera::Orbit(float frameTime, const InputState& input)
     eye[0] = cameraMatrix.m[3][0];
     eye[1] = cameraMatrix.m[3][1];
     eye[2] = cameraMatrix.m[3][2];
+}
+
+Matrix4 CCamera::ViewRotation() const
+{
+    return YawPitchRotation(yaw * kAngleUnit, pitch * kAngleUnit);
 }
 
 void CCamera::SetFieldOfView(int degrees)
