@@ -172,9 +172,11 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
         error = "the engine did not start (code " + std::to_string(code) + ")";
         return false;
     }
-    // As the viewer's host does right after start-up; the resize also makes the depth-off
-    // state that the skeleton display draws with.
-    ResizeEngine(options.width, options.height);
+    // The targets already have the picture's size; a resize (as the viewer's host does right
+    // after start-up) only adds the depth-off state, which only the skeleton display draws
+    // with, and costs as much as the model's frame on a software renderer.
+    if (options.showSkeleton)
+        ResizeEngine(options.width, options.height);
     timer.Done("engine start-up");
     CEngine& engine = *GetEngine();
     CScene& scene = *engine.scene;
