@@ -54,14 +54,7 @@ VORNIS_API void AddAnimation(const char* path)
 VORNIS_API bool ReloadModel()
 {
     CEngine* engine = GetEngine();
-    if (!engine || !engine->scene)
-        return false;
-    engine->reloadRequested = false;
-    const std::string path = engine->ModelPath();
-    if (path.empty() || engine->scene->loading || !engine->modelImporter)
-        return false;
-    engine->scene->LoadModel(path, *engine->modelImporter);
-    return true;
+    return engine && engine->ReloadModel();
 }
 
 VORNIS_API bool IsModelLoaded()
@@ -113,10 +106,8 @@ VORNIS_API void SetExtraTexture(const char* path, int index)
                              MessageLevelError);
         return;
     }
-    if (!path)
-        return;
-    WithModel([&](CModelNode& model) { model.SetExtraTexture(path, index); });
-    scene->SetExtraTexture(path, index);
+    if (path)
+        scene->AssignExtraTexture(path, index);
 }
 
 VORNIS_API int GetVertCount()

@@ -20,7 +20,6 @@
 
 #include "graphics/gpu/GpuForward.h"
 #include "models/ModelTextureSource.h"
-#include "textures/DroppedImageQuestion.h"
 #include "textures/TargaImage.h"
 #include "textures/TextureRecord.h"
 
@@ -75,9 +74,6 @@ class CTextureManager {
     // file's name. The scene says whether it held any; only if not is the model asked.
     std::function<bool(const std::u16string& path)> reloadSceneTextures;
     std::function<void(const std::u16string& path)> reloadModelTextures;
-
-    // The last image dropped on the window, for the dropped-texture popup.
-    DroppedImageQuestion droppedImage;
 
    private:
     struct LoadedView {
