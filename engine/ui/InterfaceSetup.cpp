@@ -17,9 +17,11 @@
 struct InterfaceBackend {
     ImGuiContext* context = nullptr;
     uint32_t windowId = 0;
-    // The pointer as the window's own events report it. The SDL back end reads the pointer
-    // only while SDL says the window is hovered or focused, which some video drivers
-    // (offscreen) never do; the events then stand in for it.
+    // The pointer as the window's own events report it, the latest word on where it is.
+    // The SDL back end polls the pointer instead: on X11 through the global pointer state,
+    // which SDL may refresh only at the next button event (so a click would land where the
+    // pointer was before), and with some video drivers (offscreen) not at all, since SDL
+    // never calls their windows hovered or focused.
     bool pointerKnown = false;
     float pointerX = 0.0f;
     float pointerY = 0.0f;
@@ -190,10 +192,13 @@ bool BeginInterfaceFrame(InterfaceState& state)
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     ImGuiIO& io = ImGui::GetIO();
-    if (!ImGui::IsMousePosValid() && backend.pointerKnown) {
+    if (backend.pointerKnown) {
+        // Without a hovered or focused window the back end read no buttons either.
+        if (!ImGui::IsMousePosValid()) {
+            for (int i = 0; i < 3; ++i)
+                io.MouseDown[i] = io.MouseDown[i] || backend.buttonsHeld[i];
+        }
         io.MousePos = ImVec2(backend.pointerX, backend.pointerY);
-        for (int i = 0; i < 3; ++i)
-            io.MouseDown[i] = io.MouseDown[i] || backend.buttonsHeld[i];
     }
     // The library stops on a frame without time; two frames in one clock tick are possible.
     if (io.DeltaTime <= 0.0f)
