@@ -5,6 +5,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <string>
 
 #include "api/Engine.h"
 #include "graphics/gpu/GpuObjects.h"
@@ -114,10 +115,12 @@ void TexturePreview(InterfaceState& state, const TextureRecord& record, float si
         ImGui::Image(id, ImVec2(size, size), ImVec2(0, 0), ImVec2(1, 1), ImVec4(1, 1, 1, 1),
                      ImVec4(0, 0, 0, 0));
         drawList->AddCallback(ImDrawCallback_ResetRenderState, nullptr);
+        NoteItem(state, "Texture preview");
     } else {
-        DrawPlaceholder(PlaceholderLabel(texture), size);
+        const char* label = PlaceholderLabel(texture);
+        DrawPlaceholder(label, size);
+        NoteItem(state, (std::string("Texture placeholder: ") + label).c_str());
     }
-    NoteItem(state, "Texture preview");
     if (!ImGui::IsItemHovered())
         return;
     ImGui::BeginTooltip();

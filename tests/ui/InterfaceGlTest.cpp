@@ -356,11 +356,19 @@ TEST_F(Interface, StatsShowFractionsNearTheOriginAndWholeNumbersFartherOut)
 
 TEST_F(Interface, ShaderTimerStopsAtItsEndOrLoopsAndNeverEndsBelowZero)
 {
+    // The interface's renderer shows 2D textures only: a cube map gets a placeholder.
+    const fs::path sky = platform::ProgramDirectory() / "Skyboxtextures" / "studio_neutral.dds";
+    engine->scene->AssignExtraTexture(sky.string(), 0);
     ASSERT_TRUE(Click("Shader Settings"));
     ASSERT_TRUE(Click("Shader Values"));
     EXPECT_TRUE(Shows("Custom 1") && Shows("Browse##4"));
+    EXPECT_TRUE(Shows("Texture placeholder: Cube map"));
     SavePicture("interface-shader-values");
     ASSERT_TRUE(Click("Shader Timer"));
+    // Beyond half the float range the timer's slider would stop the program.
+    state->timerPanel.endValue = 3e38f;
+    Frame();
+    EXPECT_LT(state->timerPanel.endValue, 1e10f);
     state->timerPanel.endValue = 0.05f;  // three frames of 1/60 s
 
     ASSERT_TRUE(Click("Start"));
@@ -476,6 +484,12 @@ TEST_F(Interface, ShaderFileTabCompilesOnlyWhenAskedTo)
     ASSERT_TRUE(Click("Set/Recompile"));
     EXPECT_GT(LogCount(), messages);
     EXPECT_EQ(engine->scene->log.LastMessage(), "All shaders compiled successfully");
+
+    // The entry shown at first is chosen by clicking it, too.
+    ASSERT_TRUE(Click("##Shader file"));
+    ASSERT_TRUE(Click("PS_PixelShaders.fx"));
+    EXPECT_EQ(fs::path(engine->customPixelShaderFile), shaders / "PS_PixelShaders.fx");
+    EXPECT_EQ(engine->scene->log.LastMessage(), "All shaders compiled successfully");
 }
 
 TEST_F(Interface, DisplayTabListsSkyFilesClampsTheMipLevelAndReplacesThePlainSky)
@@ -484,8 +498,13 @@ TEST_F(Interface, DisplayTabListsSkyFilesClampsTheMipLevelAndReplacesThePlainSky
     fs::copy_file(skies / "studio_neutral.dds", scratch / "night.dds");
     fs::copy_file(skies / "studio_neutral.dds", scratch / "DAY.DDS");
     std::ofstream(scratch / "notes.txt") << "not a sky";
-    state->skyDirectory = scratch;
     ASSERT_TRUE(Click("Display"));
+    ASSERT_TRUE(Click("##Sky file"));
+    ASSERT_TRUE(Click("studio_neutral.dds")) << "listed from Skyboxtextures beside the program";
+    EXPECT_EQ(fs::path(*platform::Utf16ToUtf8(engine->scene->cubeMap->name)),
+              skies / "studio_neutral.dds");
+
+    state->skyDirectory = scratch;
     ASSERT_TRUE(Click("##Sky file"));
     EXPECT_TRUE(Shows("night.dds"));
     EXPECT_FALSE(Shows("DAY.DDS")) << "the extension test is case-sensitive";
