@@ -35,17 +35,18 @@ void DrawLine(InterfaceState& state, const std::string& text)
     NoteItem(state, text.c_str());
 }
 
+// Short enough for the smallest preview (64 pixels).
 const char* PlaceholderLabel(const gpu::Texture* texture)
 {
     if (!texture)
-        return "No image";
+        return "None";
     switch (texture->Desc().kind) {
         case gpu::TextureKind::TextureCube:
-            return "Cube map";
+            return "Cube";
         case gpu::TextureKind::Texture3D:
             return "Volume";
         case gpu::TextureKind::Texture1D:
-            return "1D texture";
+            return "1D";
         case gpu::TextureKind::Texture2D:
             break;
     }

@@ -362,7 +362,7 @@ TEST_F(Interface, ShaderTimerStopsAtItsEndOrLoopsAndNeverEndsBelowZero)
     ASSERT_TRUE(Click("Shader Settings"));
     ASSERT_TRUE(Click("Shader Values"));
     EXPECT_TRUE(Shows("Custom 1") && Shows("Browse##4"));
-    EXPECT_TRUE(Shows("Texture placeholder: Cube map"));
+    EXPECT_TRUE(Shows("Texture placeholder: Cube"));
     SavePicture("interface-shader-values");
     ASSERT_TRUE(Click("Shader Timer"));
     // Beyond half the float range the timer's slider would stop the program.
