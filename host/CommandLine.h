@@ -1,4 +1,5 @@
-// The program's few arguments: an optional model to open, --help and --version.
+// The program's few arguments: an optional model to open (or the demo model), the shader
+// copy for editing, --help and --version.
 #pragma once
 
 #include <optional>
@@ -8,12 +9,13 @@
 
 namespace host {
 
-enum class CommandAction { Run, ShowHelp, ShowVersion, UsageError };
+enum class CommandAction { Run, ShowHelp, ShowVersion, CopyShaders, UsageError };
 
 struct CommandLine {
     CommandAction action = CommandAction::Run;
     std::optional<std::string> modelPath;  // opened as if dropped on the window
     std::string error;                     // set for UsageError
+    bool openDemo = false;                 // open the demo model that comes with the viewer
 };
 
 // arguments excludes the program name.

@@ -17,6 +17,8 @@ EngineCalls LinkedEngine()
     calls.feedLightControl = FeedLightControl;
     calls.focusOnObject = FocusOnObject;
     calls.present = Present;
+    calls.isModelLoaded = IsModelLoaded;
+    calls.takeScreenshot = TakeScreenshot;
     return calls;
 }
 

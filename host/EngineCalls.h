@@ -19,6 +19,9 @@ struct EngineCalls {
     std::function<void(bool, bool, bool, bool)> feedLightControl;
     std::function<void()> focusOnObject;
     std::function<void()> present;
+    // Test hooks only (TestHooks.h).
+    std::function<bool()> isModelLoaded;
+    std::function<void(int width, int height)> takeScreenshot;
 };
 
 }  // namespace host

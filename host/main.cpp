@@ -16,6 +16,8 @@
 #include "HostEvents.h"
 #include "StartScreen.h"
 #include "TestHooks.h"
+#include "platform/Paths.h"
+#include "platform/UserShaders.h"
 #include "vornis_engine.h"
 
 namespace {
@@ -23,14 +25,22 @@ namespace {
 constexpr int kWindowWidth = 1600;
 constexpr int kWindowHeight = 900;
 
-std::string StartScreenPath()
+// Prints what --copy-shaders did; 0 on success.
+int CopyShaders()
 {
-    std::string path;
-    if (char* base = SDL_GetBasePath()) {
-        path = base;
-        SDL_free(base);
+    const UserShaderCopy copy = CopyShadersToUserFolder(platform::ProgramDataLayout());
+    if (!copy.error.empty()) {
+        std::fprintf(stderr, "vornis: %s\n", copy.error.c_str());
+        return 1;
     }
-    return path + "startscreen.bmp";
+    if (copy.copied.empty() && copy.kept.empty()) {
+        std::printf("This viewer runs from its build folder; edit its shaders in place:\n");
+    } else {
+        std::printf("Copied %zu shader files, kept %zu already there. Edit them in:\n",
+                    copy.copied.size(), copy.kept.size());
+    }
+    std::printf("%s\n", copy.folder.c_str());
+    return 0;
 }
 
 void SetDropEvents(int state)
@@ -50,8 +60,11 @@ std::string AbsoluteModelPath(const std::string& path)
     return error ? path : absolute.string();
 }
 
+// With a model opened at start, frames drawn while it loads do not count towards the
+// frame limit (an engine that failed to start never loads it: the limit is then not reached).
 int RunLoop(SDL_Window* window, host::HostEvents& events, host::EngineCalls& engine,
-            std::optional<uint64_t> frameLimit)
+            bool modelOpened, std::optional<uint64_t> frameLimit,
+            std::optional<host::ScreenshotSize> screenshotAtExit)
 {
     uint64_t frames = 0;
     for (;;) {
@@ -64,8 +77,11 @@ int RunLoop(SDL_Window* window, host::HostEvents& events, host::EngineCalls& eng
         input.interfaceHasKeyboard = events.InterfaceHasKeyboard();
         host::FeedInput(input, engine);
         engine.present();
-        if (frameLimit && ++frames >= *frameLimit)
+        if (frameLimit && (!modelOpened || engine.isModelLoaded()) && ++frames >= *frameLimit) {
+            if (screenshotAtExit)
+                engine.takeScreenshot(screenshotAtExit->width, screenshotAtExit->height);
             return 0;
+        }
         std::this_thread::sleep_for(std::chrono::microseconds(1));
     }
 }
@@ -83,6 +99,8 @@ int main(int argc, char** argv)
         case host::CommandAction::ShowVersion:
             std::fputs(host::VersionText().c_str(), stdout);
             return 0;
+        case host::CommandAction::CopyShaders:
+            return CopyShaders();
         case host::CommandAction::UsageError:
             std::fprintf(stderr, "vornis: %s\n%s", commandLine.error.c_str(),
                          host::UsageText("vornis").c_str());
@@ -105,7 +123,8 @@ int main(int argc, char** argv)
         return 1;
     }
     SDL_PumpEvents();
-    host::ShowStartScreen(window, StartScreenPath(), host::StartScreenCaptureFromEnvironment());
+    host::ShowStartScreen(window, platform::ResolveDataPath("startscreen.bmp").string(),
+                          host::StartScreenCaptureFromEnvironment());
 
     host::EngineCalls engine = host::LinkedEngine();
     const int windowId = static_cast<int>(SDL_GetWindowID(window));
@@ -116,11 +135,15 @@ int main(int argc, char** argv)
     SetDropEvents(SDL_ENABLE);
 
     host::HostEvents events(engine, windowId);
-    if (commandLine.modelPath) {
-        const std::string path = AbsoluteModelPath(*commandLine.modelPath);
+    std::optional<std::string> model = commandLine.modelPath;
+    if (commandLine.openDemo)
+        model = platform::ResolveDataPath(platform::kDemoModel).string();
+    if (model) {
+        const std::string path = AbsoluteModelPath(*model);
         if (!events.OpenAsDropped(path.c_str()))
             std::fprintf(stderr, "vornis: cannot open %s: the name is not valid UTF-8\n",
-                         commandLine.modelPath->c_str());
+                         model->c_str());
     }
-    return RunLoop(window, events, engine, host::FrameLimitFromEnvironment());
+    return RunLoop(window, events, engine, model.has_value(), host::FrameLimitFromEnvironment(),
+                   host::ScreenshotAtExitFromEnvironment());
 }

@@ -12,6 +12,9 @@ packages=(
   # run and test
   libgl1-mesa-dri libegl-mesa0 fonts-dejavu-core xvfb xauth zenity
   assimp-testmodels assimp-utils
+  # the install tree and the Debian package: dpkg-shlibdeps computes the package's
+  # dependencies; the desktop files are checked with the desktop's own tools
+  dpkg-dev desktop-file-utils libxml2-utils shared-mime-info groff-base
 )
 if [[ "${VORNIS_FUZZ:-0}" == 1 ]]; then
   packages+=(clang libclang-rt-14-dev)

@@ -2,13 +2,14 @@
 
 #include <SDL.h>
 
+#include "animation/AnimationHooks.h"
 #include "api/Engine.h"
 #include "graphics/FullscreenQuad.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
 #include "models/ModelImporter.h"
-#include "models/ModelNode.h"
 #include "platform/Clock.h"
+#include "platform/MessageBox.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "shaders/BaseShader.h"
@@ -63,21 +64,26 @@ void CreateDefaultTextures(CEngine& engine)
     engine.textureManager->CreateDefaultTextures(engine.device.get(), engine.fileWatcher.get());
 }
 
+// The animation side reports through the engine and loads its marker models with the
+// engine's importer; it is installed before any model can load.
+void InstallAnimation(CEngine& engine)
+{
+    AnimationServices services;
+    services.reports.error = [](const std::string& text) {
+        ReportMessage(text, MessageLevelError);
+    };
+    services.reports.messageBox = [](const std::string& title, const std::string& text) {
+        platform::ShowMessageBox(title, text, platform::MessageBoxIcon::Warning);
+    };
+    services.importer = engine.modelImporter.get();
+    InstallAnimationHooks(services);
+}
+
 void CreateScene(CEngine& engine)
 {
     engine.scene = std::make_unique<CScene>();
     CScene* scene = engine.scene.get();
-    if (engine.textureManager) {
-        engine.textureManager->reloadSceneTextures = [scene](const std::u16string& path) {
-            return scene->ReloadTextures(path);
-        };
-        engine.textureManager->reloadModelTextures = [scene](const std::u16string& path) {
-            scene->WithModel([&](CModelNode* model) {
-                if (model)
-                    model->OnTextureFileChanged(path);
-            });
-        };
-    }
+    scene->camera = engine.camera.get();
     scene->Init(*engine.modelImporter);
 }
 
@@ -130,6 +136,7 @@ int StartEngine(CEngine& engine, int window, int width, int height)
         return code;
     CreateFileWatcher(engine);
     CreateDefaultTextures(engine);
+    InstallAnimation(engine);
     CreateScene(engine);
     engine.ReportMessage("Welcome to Vornis!", MessageLevelInfo);
     CompileShaders(engine);

@@ -1,9 +1,24 @@
-// Exports of skeletal and camera animation.
+// Exports of skeletal and camera animation. The model ones take the scene's model lock: a
+// finishing load swaps and frees the old model under it.
+#include "animation/AnimationQueries.h"
 #include "api/Engine.h"
 #include "api/public/vornis_engine.h"
+#include "models/ModelNode.h"
 #include "scene/Camera.h"
+#include "scene/Scene.h"
 
 namespace {
+
+template <typename Use>
+void WithModel(Use use)
+{
+    CEngine* engine = GetEngine();
+    if (engine && engine->scene)
+        engine->scene->WithModel([&](CModelNode* model) {
+            if (model)
+                use(*model);
+        });
+}
 
 // The camera animation settings are taken only once the scene exists.
 CCamera* CameraWithScene()
@@ -14,11 +29,20 @@ CCamera* CameraWithScene()
 
 }  // namespace
 
-VORNIS_API void SetAnimSpeed(int speed) {}
+VORNIS_API void SetAnimSpeed(int speed)
+{
+    WithModel([speed](CModelNode& model) { model.SetAnimationSpeed(speed); });
+}
 
-VORNIS_API void AddActiveAnimation(int clip) {}
+VORNIS_API void AddActiveAnimation(int clip)
+{
+    WithModel([clip](CModelNode& model) { ActivateClip(model, clip); });
+}
 
-VORNIS_API void EngineSetAnimationBlend(float blend) {}
+VORNIS_API void EngineSetAnimationBlend(float blend)
+{
+    WithModel([blend](CModelNode& model) { SetAnimationBlend(model, blend); });
+}
 
 // The clip queries and the three calls below are part of the interface for other hosts;
 // clips are chosen through the animation window instead.

@@ -3,6 +3,7 @@
 #include "api/Engine.h"
 #include "api/public/vornis_engine.h"
 #include "models/ModelNode.h"
+#include "models/ModelTextureSource.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 

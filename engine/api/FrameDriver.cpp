@@ -14,6 +14,7 @@
 #include "scene/Scene.h"
 #include "shaders/FileWatcher.h"
 #include "textures/TextureManager.h"
+#include "textures/TextureRecord.h"
 #include "ui/InterfaceFrame.h"
 #include "ui/InterfaceSetup.h"
 #include "ui/InterfaceState.h"
@@ -49,6 +50,18 @@ void DrawDebugInterface(CEngine& engine)
 {
     if (engine.debugInterface)
         DrawInterface(engine, *engine.debugInterface);
+}
+
+CFullscreenQuad::ExtraViews SceneExtraViews(const CEngine& engine)
+{
+    CFullscreenQuad::ExtraViews views{};
+    if (!engine.scene)
+        return views;
+    for (size_t i = 0; i < views.size(); ++i) {
+        const TextureHandle& texture = engine.scene->extraTextures[i].texture;
+        views[i] = texture ? texture->view.get() : nullptr;
+    }
+    return views;
 }
 
 }  // namespace
@@ -107,7 +120,8 @@ bool ComposeFrame(CEngine& engine, bool capture)
     if (device.backBufferView)
         context.SetRenderTarget(device.backBufferView, device.depthView);
     if (engine.fullscreenQuad && engine.sceneTarget)
-        engine.fullscreenQuad->Draw(engine, engine.sceneTarget->resourceView);
+        engine.fullscreenQuad->Draw(engine, engine.sceneTarget->resourceView,
+                                    SceneExtraViews(engine));
 
     engine.frameTime = frameTime;
     engine.totalTime += frameTime;

@@ -46,7 +46,8 @@ bool CFullscreenQuad::Create()
 }
 
 void CFullscreenQuad::Draw(CEngine& engine,
-                           const std::shared_ptr<gpu::ShaderResourceView>& sceneView)
+                           const std::shared_ptr<gpu::ShaderResourceView>& sceneView,
+                           const ExtraViews& extraViews)
 {
     if (!engine.device || !engine.device->context)
         return;
@@ -55,6 +56,10 @@ void CFullscreenQuad::Draw(CEngine& engine,
     gpu::Context& context = *engine.device->context;
     context.SetTopology(gpu::Topology::TriangleList);
     context.BindShaderResource(0, sceneView.get());
+    // Empty slots keep whatever is bound there, as the mesh draws do.
+    for (uint32_t i = 0; i < extraViews.size(); ++i)
+        if (extraViews[i])
+            context.BindShaderResource(kFirstExtraTextureSlot + i, extraViews[i]);
     context.SetVertexBuffer(vertexBuffer, kVertexStride, 0);
     context.Draw(kVertexCount, 0);
 }

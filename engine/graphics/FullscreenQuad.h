@@ -2,6 +2,7 @@
 // the whole viewport drawn with the "FullscreenQuad" pixel shader.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -19,9 +20,15 @@ class CFullscreenQuad {
 
     bool Create();
 
-    // Draws `sceneView` onto the bound target. The caller has bound the back buffer, the
-    // depth view and the solid rasterizer state.
-    void Draw(CEngine& engine, const std::shared_ptr<gpu::ShaderResourceView>& sceneView);
+    // The scene's five extra textures, read by the pass as textures 4 to 8; null where a
+    // slot holds none.
+    static constexpr uint32_t kFirstExtraTextureSlot = 4;
+    using ExtraViews = std::array<const gpu::ShaderResourceView*, 5>;
+
+    // Draws `sceneView` (texture 0) onto the bound target. The caller has bound the back
+    // buffer, the depth view and the solid rasterizer state.
+    void Draw(CEngine& engine, const std::shared_ptr<gpu::ShaderResourceView>& sceneView,
+              const ExtraViews& extraViews = {});
 
     std::shared_ptr<gpu::Buffer> vertexBuffer;
 };

@@ -7,7 +7,6 @@
 #include "models/ModelImportContext.h"
 #include "models/ModelTextureSource.h"
 #include "platform/Paths.h"
-#include "textures/TextureRecord.h"
 
 namespace {
 
@@ -57,23 +56,6 @@ void CMeshObject::Setup(std::unique_ptr<MeshData> mesh, ModelImportContext* impo
         DiscoverMeshTextures(*this, *source, context->directory);
 }
 
-void CMeshObject::OnTextureFileChanged(const std::u16string& path)
-{
-    const ModelTextureSource* source = GetModelTextureSource();
-    if (!source || !source->loadTexture)
-        return;
-    TextureRecord* reloaded = nullptr;
-    for (TextureBlock& block : textureSlots) {
-        for (TextureSlot& slot : block) {
-            if (!slot.texture || slot.texture->name != path)
-                continue;
-            if (!reloaded)
-                reloaded = source->loadTexture(path);
-            slot.texture = reloaded;
-        }
-    }
-}
-
 void DiscoverMeshTextures(CMeshObject& meshObject, const ModelTextureSource& source,
                           const std::string& directory)
 {
@@ -83,37 +65,44 @@ void DiscoverMeshTextures(CMeshObject& meshObject, const ModelTextureSource& sou
         block[kNormalSlot].texture = source.defaultNormalMap;
         block[kFourthNormalSlot].texture = source.defaultNormalMap;
     }
-    if (!source.loadTexture)
+    if (!source.loadTexture && !source.loadDiscoveredTexture)
         return;
 
     const std::vector<std::filesystem::path> entries =
         platform::ListFiles(std::filesystem::path(directory.empty() ? "." : directory));
+    const auto& load =
+        source.loadDiscoveredTexture ? source.loadDiscoveredTexture : source.loadTexture;
 
-    // Loads the file once per block, so that each block holds its own record.
+    // One record for all blocks; a file that is no image leaves the slot as it was.
     auto fill = [&](const std::string& fullPath, int slot) {
         std::optional<std::u16string> widePath = platform::Utf8ToUtf16(fullPath);
         if (!widePath)
             return;
+        TextureHandle texture = load(*widePath);
+        if (!texture)
+            return;
         for (TextureBlock& block : meshObject.textureSlots)
-            block[slot].texture = source.loadTexture(*widePath);
+            block[slot].texture = texture;
     };
     auto pass = [&](bool byName) {
         bool matched = false;
         for (const std::filesystem::path& entry : entries) {
-            const std::string fullPath = entry.string();
+            // The name is matched against the file's own name: a folder named after the
+            // mesh must not hand it every file inside.
+            const std::string fileName = entry.filename().string();
             const std::string_view stem =
-                std::string_view(fullPath).substr(0, fullPath.find_last_of('.'));
+                std::string_view(fileName).substr(0, fileName.find_last_of('.'));
             if (stem.size() < 3)
                 continue;
             if (byName) {
                 if (stem.find(meshObject.name) == std::string_view::npos)
                     continue;
                 matched = true;
-            } else if (!IsTextureExtension(fullPath)) {
+            } else if (!IsTextureExtension(fileName)) {
                 continue;
             }
             if (std::optional<int> slot = SlotForTextureName(stem))
-                fill(fullPath, *slot);
+                fill(entry.string(), *slot);
         }
         return matched;
     };

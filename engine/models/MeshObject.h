@@ -10,15 +10,15 @@
 #include "graphics/gpu/GpuForward.h"
 #include "models/MeshData.h"
 #include "models/ModelMath.h"
+#include "textures/TextureHandle.h"
 
 struct ModelImportContext;
-struct TextureRecord;
 struct ModelTextureSource;
 class AnimationSet;
 
 // A texture bound for one slot and the UV set it is sampled with.
 struct TextureSlot {
-    TextureRecord* texture = nullptr;
+    TextureHandle texture;
     uint32_t uvSet = 0;
 };
 
@@ -51,9 +51,6 @@ class CMeshObject {
     // False for a mesh refused at import (no UV set 0): it has nothing to upload or draw.
     bool IsDrawable() const { return meshData && meshData->HasVertexData(); }
 
-    // Reloads, through the texture source, every slot texture loaded from `path`.
-    void OnTextureFileChanged(const std::u16string& path);
-
     uint32_t formatWord = 0;
     uint32_t textureSet = 0;  // block of texture slots bound when drawing
     std::string name;
@@ -62,7 +59,7 @@ class CMeshObject {
     ModelImportContext* context = nullptr;  // owned by the model's root
     std::unique_ptr<MeshData> meshData;
     std::array<TextureBlock, kTextureBlockCount> textureSlots{};
-    std::array<TextureRecord*, kExtraTextureCount> extraTextures{};
+    std::array<TextureHandle, kExtraTextureCount> extraTextures{};
     Matrix4x4 spinMatrix = IdentityMatrix();  // accumulated spin of the rotation switches
     uint32_t vertexColorMode = 0;
     // Created by the animation side; shared so that its owner need not be complete here.
@@ -81,8 +78,9 @@ class CMeshObject {
 };
 
 // Fills slots 0 to 3 of every block of `meshObject` from the texture files beside the
-// model: files whose path contains the mesh object's name, or failing that every .dds,
-// .tga and .exr file; the last two characters of the name before the extension choose the
-// slot (_D albedo, _M material, _N normal, DN fourth normal slot).
+// model: files whose name contains the mesh object's name (folder names do not count), or
+// failing that every .dds, .tga and .exr file; the last two characters of the name before
+// the extension choose the slot (_D albedo, _M material, _N normal, DN fourth normal
+// slot). A file that is no image is skipped; each file is loaded once for all 8 blocks.
 void DiscoverMeshTextures(CMeshObject& meshObject, const ModelTextureSource& source,
                           const std::string& directory);

@@ -159,13 +159,11 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModel(const char* path,
     root->importContext = std::move(context);
     ModelImportContext& importContext = *root->importContext;
 
-    const ModelTextureSource* textures = GetModelTextureSource();
-    if (textures && textures->cacheTargaImages)
-        textures->cacheTargaImages(true);
-    if (scene->mRootNode)
+    if (scene->mRootNode) {
+        // One record per texture file for all meshes and blocks of this model.
+        const TextureLoadSharing sharing(GetModelTextureSource());
         BuildNodeTree(importContext, *root, *scene->mRootNode);
-    if (textures && textures->cacheTargaImages)
-        textures->cacheTargaImages(false);
+    }
 
     const ModelAnimationHooks* hooks = GetModelAnimationHooks();
     for (unsigned m = 0; m < scene->mNumMeshes && scene->mMeshes; ++m) {

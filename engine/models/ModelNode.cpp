@@ -103,7 +103,7 @@ bool CModelNode::HoldsFileTexture(int slot) const
         return false;
     bool found = false;
     ForFirstChildChain([slot, &found](const CMeshObject& meshObject) {
-        const TextureRecord* texture = meshObject.textureSlots[0][slot].texture;
+        const TextureRecord* texture = meshObject.textureSlots[0][slot].texture.get();
         found = texture && texture->isBuiltIn == 0;
         return found;
     });
@@ -128,7 +128,7 @@ void CModelNode::SetExtraTexture(const std::string& fileName, int index)
     std::optional<std::u16string> path = platform::Utf8ToUtf16(fileName);
     if (!path)
         return;
-    TextureRecord* texture = source->loadTexture(*path);
+    const TextureHandle texture = source->loadTexture(*path);
     ForAllNodesChildrenFirst([&](CModelNode& node) {
         for (auto& meshObject : node.meshObjects)
             meshObject->extraTextures[index] = texture;
@@ -140,20 +140,12 @@ void CModelNode::AssignTexture(int slot, const std::u16string& path)
     const ModelTextureSource* source = GetModelTextureSource();
     if (slot < 0 || slot >= kSlotsPerBlock || !source || !source->loadTexture)
         return;
-    TextureRecord* texture = source->loadTexture(path);
+    const TextureHandle texture = source->loadTexture(path);
     ForAllNodesChildrenFirst([&](CModelNode& node) {
         for (auto& meshObject : node.meshObjects) {
             for (TextureBlock& block : meshObject->textureSlots)
                 block[slot].texture = texture;
         }
-    });
-}
-
-void CModelNode::OnTextureFileChanged(const std::u16string& path)
-{
-    ForAllNodesChildrenFirst([&path](CModelNode& node) {
-        for (auto& meshObject : node.meshObjects)
-            meshObject->OnTextureFileChanged(path);
     });
 }
 

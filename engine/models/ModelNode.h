@@ -16,6 +16,7 @@
 
 struct aiScene;
 class CModelImporter;
+struct CameraClip;
 
 // Camera distances within which a level-of-detail node is drawn: start < distance <= end.
 struct LodRange {
@@ -45,6 +46,9 @@ class CModelNode {
     const CModelImporter* importer = nullptr;
     std::string shaderName = "PBL Default";  // only the root's is used
     std::unique_ptr<LodRange> lodRange;      // LOD nodes only
+    // Root only: the camera clip of the model file, staged by the load thread until the
+    // scene accepts the model and hands the clip to the camera.
+    std::shared_ptr<CameraClip> cameraClip;
 
     // Draws every drawable mesh object of the tree with the root's transform and shader
     // name. With an eye position, LOD nodes outside their range are skipped with their
@@ -63,10 +67,9 @@ class CModelNode {
     CMeshObject* FirstMeshObject() const;
 
     // All nodes, children first, all mesh objects. Textures load through the installed
-    // texture source; without one nothing changes.
+    // texture source, once for all mesh objects; without one nothing changes.
     void SetExtraTexture(const std::string& fileName, int index);  // index 0 to 4
     void AssignTexture(int slot, const std::u16string& path);      // slot of all 8 blocks
-    void OnTextureFileChanged(const std::u16string& path);
     void SetBlendValue(float blend);
     // All nodes, children first, the first mesh object of each node only.
     void SetRotation(bool x, bool y, bool z);

@@ -15,3 +15,15 @@ const ModelTextureSource* GetModelTextureSource()
 {
     return installedSource.load(std::memory_order_acquire);
 }
+
+TextureLoadSharing::TextureLoadSharing(const ModelTextureSource* source) : source(source)
+{
+    if (source && source->shareLoads)
+        source->shareLoads(true);
+}
+
+TextureLoadSharing::~TextureLoadSharing()
+{
+    if (source && source->shareLoads)
+        source->shareLoads(false);
+}

@@ -5,21 +5,37 @@
 #include <functional>
 #include <string>
 
-struct TextureRecord;
+#include "textures/TextureHandle.h"
 
 struct ModelTextureSource {
     // Loads a texture file; never null for a file that reaches a loader (a failed load
     // gives a failure record).
-    std::function<TextureRecord*(const std::u16string& path)> loadTexture;
-    // While on, decoded Targa images are kept and reused; switching off empties the cache.
-    std::function<void(bool on)> cacheTargaImages;
-    TextureRecord* whiteSquare = nullptr;
-    TextureRecord* blackSquare = nullptr;
-    TextureRecord* errorTexture = nullptr;
-    TextureRecord* defaultNormalMap = nullptr;
+    std::function<TextureHandle(const std::u16string& path)> loadTexture;
+    // The same for a file found beside the model; null (after a note in the log) for a
+    // file whose first bytes say it is no image.
+    std::function<TextureHandle(const std::u16string& path)> loadDiscoveredTexture;
+    // While on, the calling thread's loads of one file share one record.
+    std::function<void(bool on)> shareLoads;
+    TextureHandle whiteSquare;
+    TextureHandle blackSquare;
+    TextureHandle errorTexture;
+    TextureHandle defaultNormalMap;
 };
 
 // Installs the source every later model load uses (nullptr removes it). Install before
 // the first load starts; loads read it from their own threads.
 void SetModelTextureSource(const ModelTextureSource* source);
 const ModelTextureSource* GetModelTextureSource();
+
+// While it lives, the calling thread's loads through `source` share one record per file:
+// one read, decode and upload, however many meshes and blocks take the file.
+class TextureLoadSharing {
+   public:
+    explicit TextureLoadSharing(const ModelTextureSource* source);
+    ~TextureLoadSharing();
+    TextureLoadSharing(const TextureLoadSharing&) = delete;
+    TextureLoadSharing& operator=(const TextureLoadSharing&) = delete;
+
+   private:
+    const ModelTextureSource* source;
+};

@@ -1,6 +1,8 @@
 #include "platform/Paths.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <iterator>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -21,12 +23,118 @@ const fs::path& ProgramDirectory()
     return *directory;
 }
 
-fs::path ResolveAgainstProgramDirectory(const fs::path& path)
+namespace {
+
+bool IsDirectory(const fs::path& path)
+{
+    std::error_code error;
+    return fs::is_directory(path, error);
+}
+
+bool Exists(const fs::path& path)
+{
+    std::error_code error;
+    return fs::exists(path, error);
+}
+
+fs::path UserDataHome(const char* xdgDataHome, const char* home)
+{
+    // The base-directory rules ignore a relative XDG_DATA_HOME.
+    if (xdgDataHome && xdgDataHome[0] == '/')
+        return fs::path(xdgDataHome);
+    if (home && home[0] == '/')
+        return fs::path(home) / ".local" / "share";
+    return {};
+}
+
+}  // namespace
+
+DataLayout MakeDataLayout(const fs::path& programDirectory, const char* xdgDataHome,
+                          const char* home)
+{
+    DataLayout layout;
+    layout.roots.push_back(programDirectory);
+    const fs::path share = (programDirectory / ".." / "share" / "vornis").lexically_normal();
+    if (!IsDirectory(share))
+        return layout;
+    layout.roots.push_back(share);
+    const fs::path dataHome = UserDataHome(xdgDataHome, home);
+    if (!IsDirectory(programDirectory / "shaders") && !dataHome.empty())
+        layout.userShaderDirectory = dataHome / "vornis" / "shaders";
+    return layout;
+}
+
+const DataLayout& ProgramDataLayout()
+{
+    // Never destroyed, like the program's directory.
+    static const DataLayout* layout = new DataLayout(
+        MakeDataLayout(ProgramDirectory(), std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
+    return *layout;
+}
+
+std::vector<fs::path> DataPathCandidates(const DataLayout& layout, const fs::path& relative)
+{
+    std::vector<fs::path> candidates;
+    const auto first = relative.begin();
+    if (!layout.userShaderDirectory.empty() && first != relative.end() && *first == "shaders" &&
+        std::next(first) != relative.end())
+        candidates.push_back(layout.userShaderDirectory / relative.lexically_relative("shaders"));
+    for (const fs::path& root : layout.roots)
+        candidates.push_back(root / relative);
+    return candidates;
+}
+
+fs::path ResolveDataPath(const DataLayout& layout, const fs::path& path)
 {
     fs::path normalized(NormalizeSeparators(path.string()));
     if (normalized.is_absolute())
         return normalized;
-    return ProgramDirectory() / normalized;
+    const std::vector<fs::path> candidates = DataPathCandidates(layout, normalized);
+    for (const fs::path& candidate : candidates) {
+        if (Exists(candidate))
+            return candidate;
+    }
+    return candidates.front();
+}
+
+fs::path ResolveDataPath(const fs::path& path)
+{
+    return ResolveDataPath(ProgramDataLayout(), path);
+}
+
+fs::path ResolveShaderInclude(const DataLayout& layout, const fs::path& includingFile,
+                              const fs::path& wanted)
+{
+    if (wanted.is_absolute())
+        return wanted;
+    const fs::path beside = includingFile.parent_path() / wanted;
+    if (layout.userShaderDirectory.empty() || Exists(beside) ||
+        includingFile.parent_path().lexically_normal() !=
+            layout.userShaderDirectory.lexically_normal())
+        return beside;
+    for (const fs::path& root : layout.roots) {
+        if (Exists(root / "shaders" / wanted))
+            return root / "shaders" / wanted;
+    }
+    return beside;
+}
+
+std::vector<fs::path> ShaderDirectories(const DataLayout& layout)
+{
+    std::vector<fs::path> directories;
+    if (!layout.userShaderDirectory.empty())
+        directories.push_back(layout.userShaderDirectory);
+    for (const fs::path& root : layout.roots)
+        directories.push_back(root / "shaders");
+    return directories;
+}
+
+std::string FindFixedAsset(const std::string& relativePath)
+{
+    std::error_code ec;
+    if (fs::exists(relativePath, ec))
+        return relativePath;
+    return ResolveDataPath(relativePath).string();
 }
 
 std::string NormalizeSeparators(std::string_view path)

@@ -1,5 +1,6 @@
-// File-system helpers: the program's directory, path resolution, UTF-16 conversion and
-// file times. Nothing here throws: file-system errors come back as empty or zero values.
+// File-system helpers: the program's directory, where run-time data lies, UTF-16
+// conversion and file times. Nothing here throws: file-system errors come back as empty or
+// zero values.
 #pragma once
 
 #include <cstdint>
@@ -14,9 +15,51 @@ namespace platform {
 // Directory of the running program (from /proc/self/exe), without a trailing separator.
 const std::filesystem::path& ProgramDirectory();
 
-// A path that begins with '/' is used as given; any other is taken relative to the
-// program's directory.
-std::filesystem::path ResolveAgainstProgramDirectory(const std::filesystem::path& path);
+// Where run-time data (shaders, fixed assets, "Skyboxtextures", the demo model, the
+// start-screen picture) is looked for, in order: beside the program (the build tree, or any
+// copy of it), then ../share/vornis from the program's real path (an installed tree).
+// Shaders of an installed tree come first from the user's folder, because share/ may be
+// read-only; the build tree never looks there, so its shaders stay the ones beside it.
+struct DataLayout {
+    std::vector<std::filesystem::path> roots;
+    std::filesystem::path userShaderDirectory;  // empty outside an installed tree
+};
+
+// The layout of a program in `programDirectory`. An installed tree is one with no
+// "shaders" beside the program and a ../share/vornis folder. The user's folder is
+// $XDG_DATA_HOME/vornis/shaders, or ~/.local/share/vornis/shaders when that variable is
+// unset or not absolute; none without either.
+DataLayout MakeDataLayout(const std::filesystem::path& programDirectory, const char* xdgDataHome,
+                          const char* home);
+
+// The running program's layout, read once.
+const DataLayout& ProgramDataLayout();
+
+// Every place a relative data path may lie, in lookup order.
+std::vector<std::filesystem::path> DataPathCandidates(const DataLayout& layout,
+                                                      const std::filesystem::path& relative);
+
+// A path that begins with '/' is used as given. Any other is a data path: the first
+// candidate that exists, or the first candidate when none does (so that a message names
+// where the file was expected).
+std::filesystem::path ResolveDataPath(const DataLayout& layout, const std::filesystem::path& path);
+std::filesystem::path ResolveDataPath(const std::filesystem::path& path);
+
+// An #include resolves relative to the including file. A file in the user's shader folder
+// may include one the user never copied there: that one comes from the installed shaders.
+std::filesystem::path ResolveShaderInclude(const DataLayout& layout,
+                                           const std::filesystem::path& includingFile,
+                                           const std::filesystem::path& wanted);
+
+// The folders that hold shader sources, in lookup order, whether or not they exist.
+std::vector<std::filesystem::path> ShaderDirectories(const DataLayout& layout);
+
+// The demo model, as a data path.
+inline constexpr const char* kDemoModel = "demo/spheres.fbx";
+
+// A fixed asset ("xyz/xyz.fbx", ...): in the working directory when it is there, else beside
+// the program, so that the viewer finds its own files from wherever it is started.
+std::string FindFixedAsset(const std::string& relativePath);
 
 // Turns Windows separators into '/' so that "shaders\x.fx" and "shaders/x.fx" name the
 // same file.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "api/InputState.h"
 #include "shaders/DrawConstants.h"
@@ -41,9 +42,8 @@ class CCamera {
     float fieldOfView = 0.0f;  // horizontal, degrees
     float nearPlane = 0.1f;
     float farPlane = 20000.0f;
-    // Not owned here: the animation subsystem decides the clip's lifetime. Null until a
-    // model file provides one.
-    CameraClip* clip = nullptr;
+    // The clip of the last model file that had one; null until then.
+    std::shared_ptr<CameraClip> clip;
     float animTime = 0.0f;
 
     // The start pose and projections for a window of this size.

@@ -1,11 +1,13 @@
-// Camera clip playback: the seam between the camera and the animation subsystem, which
-// builds CameraClip and samples its translation and rotation channels here.
+// Camera clip playback: the camera's side of a clip built by the animation subsystem.
+#include <cstring>
+
+#include "animation/CameraClip.h"
 #include "scene/Camera.h"
 
 void CCamera::PlayClip()
 {
-    // No clip can be attached yet, so Update never gets here; keep the camera where the
-    // reset of the frame left it rather than guess at a clip layout.
+    const Matrix4x4 played = PlayCameraClip(*clip, animTime, animScale);
+    std::memcpy(cameraMatrix.m, played.data(), sizeof(cameraMatrix.m));
     eye[0] = cameraMatrix.m[3][0];
     eye[1] = cameraMatrix.m[3][1];
     eye[2] = cameraMatrix.m[3][2];

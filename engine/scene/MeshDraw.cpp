@@ -1,12 +1,19 @@
-// One mesh object's draw: first-draw upload, spin, shader selection, constants, textures.
+// One mesh object's draw: first-draw upload, animation, spin, shader selection, constants,
+// textures, and the skeleton display.
 #include <cmath>
 #include <cstring>
 
+#include "animation/AnimationSet.h"
+#include "animation/MeshAnimation.h"
+#include "animation/SkeletonDisplay.h"
 #include "api/Engine.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/gpu/GpuDevice.h"
 #include "models/ModelNode.h"
+#include "platform/Clock.h"
+#include "scene/Camera.h"
 #include "scene/Scene.h"
+#include "shaders/LineRenderer.h"
 #include "textures/TextureRecord.h"
 
 namespace {
@@ -68,7 +75,7 @@ void UploadMesh(CMeshObject& meshObject)
     meshObject.indexCount = static_cast<uint32_t>(mesh.indices.size());
 }
 
-const gpu::ShaderResourceView* ViewOf(const TextureRecord* record)
+const gpu::ShaderResourceView* ViewOf(const TextureHandle& record)
 {
     return record ? record->view.get() : nullptr;
 }
@@ -83,9 +90,21 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
     gpu::Context& context = *engine->device->context;
     if (!meshObject.vertexBuffer)
         UploadMesh(meshObject);
+    if (meshObject.animationSet) {
+        AdvanceOptions options;
+        options.nowMs = platform::TickCountMilliseconds();
+        options.animateSequence = engine->animateSequence;
+        options.followCameraJoint = engine->attachCameraToCameraJoint;
+        if (std::optional<Matrix4x4> joint = AdvanceAnimationSet(*meshObject.animationSet, options);
+            joint && camera) {
+            std::memcpy(camera->cameraMatrix.m, joint->data(), sizeof(camera->cameraMatrix.m));
+            std::memcpy(camera->eye, &(*joint)[12], sizeof(camera->eye));
+        }
+    }
     CBaseShader* shader = GetBaseShader();
     if (!shader || !meshObject.vertexBuffer)
         return;
+    PoseIntoPalette(meshObject);
 
     // Without a rotation switch the three rotations are identities: nothing to accumulate.
     const Float3& spin = meshObject.rotationSwitches;
@@ -100,14 +119,18 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
         return;
     shader->SelectVertexFormat(meshObject.formatWord);
     if (!shader->BindForDraw(ToMatrix4(meshObject.worldMatrix), &passView,
-                             meshObject.vertexColorMode))
+                             meshObject.vertexColorMode)) {
+        DrawJoints(meshObject, *engine);
         return;
+    }
 
-    // The mesh object keeps its palette in the buffer's layout: one copy, no conversion.
+    // The palette holds row-vector matrices like the world matrix; the shader reads them
+    // transposed, as it reads the draw constants.
     static_assert(sizeof(meshObject.bonePalette) == sizeof(BonePalette));
+    const BonePalette palette =
+        FillBonePalette(meshObject.bonePalette.front().data(), meshObject.bonePalette.size());
     if (shader->bonePalette &&
-        context.UpdateBuffer(*shader->bonePalette, meshObject.bonePalette.data(),
-                             sizeof(meshObject.bonePalette))) {
+        context.UpdateBuffer(*shader->bonePalette, &palette, sizeof(palette))) {
         context.BindShaderResource(15, shader->bonePaletteView.get());
         context.BindShaderResource(16, shader->textureSlotTableView.get());
     }
@@ -123,4 +146,31 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
     context.SetIndexBuffer(meshObject.indexBuffer);
     context.SetVertexBuffer(meshObject.vertexBuffer, meshObject.vertexStride, 0);
     context.DrawIndexed(meshObject.indexCount, 0, 0);
+    DrawJoints(meshObject, *engine);
+}
+
+void CScene::DrawJoints(CMeshObject& meshObject, CEngine& engine)
+{
+    if (!meshObject.animationSet || !engine.showJointsThroughGeometry)
+        return;
+    CGraphicsDevice& device = *engine.device;
+    CLineRenderer* lines = engine.lineRenderer.get();
+    SkeletonPainter painter;
+    // The depth-off state exists once the host has resized the engine; before that the
+    // joints are drawn with the depth test rather than not at all.
+    painter.setXRay = [&device](bool on) {
+        if (gpu::DepthStencilState* state =
+                on ? device.depthOff.get() : device.depthTestWrite.get())
+            device.context->SetDepthStencilState(*state, 1);
+    };
+    painter.drawLine = [this, lines](const LineSegment& segment) {
+        if (lines)
+            lines->DrawLine(segment, passView);
+    };
+    painter.drawModel = [this](CModelNode& marker, const Matrix4x4& world) {
+        marker.transform = world;
+        marker.Draw(0.0f, std::nullopt,
+                    [this](CMeshObject& part, float time) { DrawMeshObject(part, time); });
+    };
+    DrawSkeleton(*meshObject.animationSet, meshObject.worldMatrix, passModelRadius, painter);
 }

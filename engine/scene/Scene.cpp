@@ -25,31 +25,21 @@ std::string DirectoryOf(const std::string& path)
     return std::filesystem::path(path).parent_path().string();
 }
 
-// Fixed assets are looked for in the working directory first, then beside the program, so
-// that the viewer finds its own files from wherever it is started.
-std::string FindFixedAsset(const std::string& relativePath)
-{
-    std::error_code ec;
-    if (std::filesystem::exists(relativePath, ec))
-        return relativePath;
-    return platform::ResolveAgainstProgramDirectory(relativePath);
-}
-
 std::unique_ptr<CModelNode> ImportFixedAsset(const CModelImporter& importer,
                                              const std::string& relativePath, uint32_t flags,
                                              const char* shaderName)
 {
-    const std::string path = FindFixedAsset(relativePath);
+    const std::string path = platform::FindFixedAsset(relativePath);
     auto node = importer.ImportModel(path.c_str(), nullptr, DirectoryOf(path), flags);
     if (node)
         node->shaderName = shaderName;
     return node;
 }
 
-// The first regular file of "Skyboxtextures" beside the program, skipping hidden ones.
+// The first regular file of "Skyboxtextures", skipping hidden ones.
 std::string FirstSkyboxTexture()
 {
-    const std::filesystem::path directory = FindFixedAsset("Skyboxtextures");
+    const std::filesystem::path directory = platform::FindFixedAsset("Skyboxtextures");
     std::error_code ec;
     std::filesystem::directory_iterator it(directory, ec);
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
@@ -67,7 +57,7 @@ bool IsCubeMap(const TextureRecord& record)
            record.view->GetTexture()->Desc().kind == gpu::TextureKind::TextureCube;
 }
 
-TextureRecord* LoadThroughTextureSource(const std::string& path)
+TextureHandle LoadThroughTextureSource(const std::string& path)
 {
     const ModelTextureSource* source = GetModelTextureSource();
     if (!source || !source->loadTexture)
@@ -169,11 +159,11 @@ void CScene::SetSkyboxTexture(const std::string& path)
 {
     if (!skyboxModel)
         return;
-    TextureRecord* record = LoadThroughTextureSource(path);
+    TextureHandle record = LoadThroughTextureSource(path);
     // A failed load still gives a record with a view (the checkerboard), and any other
     // flat image would sample as black: only a cube map replaces the shown sky.
     if (record && IsCubeMap(*record)) {
-        cubeMap = record;  // bound to slot 11 before every draw
+        cubeMap = std::move(record);  // bound to slot 11 before every draw
         return;
     }
     log.SetLastMessageText("Error loading skybox texture");
@@ -191,6 +181,8 @@ bool CScene::AssignExtraTexture(const std::string& path, int index)
 {
     if (index < 0 || index >= static_cast<int>(extraTextures.size()))
         return false;
+    // The model's meshes and the scene's slot show one record of the file.
+    const TextureLoadSharing sharing(GetModelTextureSource());
     WithModel([&](CModelNode* shown) {
         if (shown)
             shown->SetExtraTexture(path, index);
@@ -204,7 +196,7 @@ void CScene::ShowPlainSky(ShaderResourceViewPtr view)
     if (!view)
         return;
     if (!plainSky) {
-        plainSky = std::make_unique<TextureRecord>();
+        plainSky = std::make_shared<TextureRecord>();
         plainSky->typeName = "Cube";
         plainSky->isBuiltIn = 1;
         plainSky->name = u"Plain colour sky";
@@ -215,7 +207,7 @@ void CScene::ShowPlainSky(ShaderResourceViewPtr view)
     plainSky->mipCount = desc.mipLevels;
     plainSky->view = std::move(view);
     // Bound to the sky's slot before every draw, like a sky loaded from a file.
-    cubeMap = plainSky.get();
+    cubeMap = plainSky;
     renderSkybox = true;
 }
 
@@ -235,28 +227,6 @@ void CScene::FocusCameraOnModel(bool takeLock)
         return;
     const CModelNode::Bounds bounds = model->LargestBounds();
     engine->camera->FocusOn(bounds.radius, bounds.centre.data());
-}
-
-bool CScene::ReloadTextures(const std::u16string& path)
-{
-    const ModelTextureSource* source = GetModelTextureSource();
-    if (!source || !source->loadTexture)
-        return false;
-    bool held = false;
-    for (ExtraTextureSlot& slot : extraTextures) {
-        if (slot.texture && slot.path == path) {
-            slot.texture = source->loadTexture(path);
-            held = true;
-        }
-    }
-    if (cubeMap && cubeMap->name == path) {
-        held = true;
-        TextureRecord* reloaded = source->loadTexture(path);
-        // A sky that no longer loads keeps the one shown.
-        if (reloaded && IsCubeMap(*reloaded))
-            cubeMap = reloaded;
-    }
-    return held;
 }
 
 void CScene::ChangeGizmoSize(int steps)

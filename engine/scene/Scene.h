@@ -14,14 +14,16 @@
 #include "scene/Light.h"
 #include "scene/MessageLog.h"
 #include "shaders/BaseShader.h"
+#include "textures/TextureHandle.h"
 
 class CModelNode;
 class CModelImporter;
+class CCamera;
+class CEngine;
 class CMeshObject;
-struct TextureRecord;
 
 struct ExtraTextureSlot {
-    TextureRecord* texture = nullptr;
+    TextureHandle texture;
     std::u16string path;
 };
 
@@ -58,9 +60,9 @@ class CScene {
     bool FrameLoadedModel();
     // Turns the light by the input since the last light pass and places the light mesh.
     void UpdateLight();
-    // A texture file changed: reloads the sky and the extra textures loaded from it.
-    // Returns whether the scene held the file.
-    bool ReloadTextures(const std::u16string& path);
+    // Hands the light to the shaders. A frame does it after its draws, for the next frame:
+    // a single frame rendered on its own must do it first.
+    void SetLightConstants();
 
     // Calls `use` with the shown model (null when none) under the model lock.
     template <typename Use>
@@ -77,9 +79,9 @@ class CScene {
     std::unique_ptr<CModelNode> gizmoModel;
     std::unique_ptr<CModelNode> gridModel;
     bool renderSkybox = false;
-    TextureRecord* cubeMap = nullptr;
-    // The record cubeMap points to while a plain-colour sky is shown.
-    std::unique_ptr<TextureRecord> plainSky;
+    TextureHandle cubeMap;
+    // The record cubeMap holds while a plain-colour sky is shown.
+    TextureHandle plainSky;
     CLight light;
     std::unique_ptr<CModelNode> lightMesh;  // held beside the light record it shows
     CMessageLog log;
@@ -91,6 +93,9 @@ class CScene {
     float gizmoSize = 1.0f;
     // Set when the last draw found a model to focus on; the headless renderer reads it.
     bool hasAnimation = false;
+    // The engine's camera, given at start-up: it receives the camera clip of an accepted
+    // model and follows a camera joint.
+    CCamera* camera = nullptr;
 
    private:
     void RunLoad(std::string path, const CModelImporter* importer);
@@ -100,9 +105,12 @@ class CScene {
     void AcceptLoadedModel();  // with modelLock held
     void DrawGrid(const DrawView& view);
     void DrawLight(float frameTime);
-    void SetLightConstants();
+    // The skeleton display of an animated mesh object while joints are shown.
+    void DrawJoints(CMeshObject& meshObject, CEngine& engine);
     void BindRenderMode(int32_t mode);
 
     // The camera view the mesh draws of the current pass bind with.
     DrawView passView{};
+    // The shown model's largest bounding radius while joints are shown: the marker size.
+    float passModelRadius = 0.0f;
 };

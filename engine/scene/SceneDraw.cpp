@@ -7,6 +7,7 @@
 #include "api/Engine.h"
 #include "graphics/GraphicsDevice.h"
 #include "models/ModelNode.h"
+#include "scene/Camera.h"
 #include "scene/CameraView.h"
 #include "scene/Scene.h"
 #include "textures/TextureRecord.h"
@@ -78,6 +79,8 @@ void CScene::Draw(float frameTime, bool capture)
     BindRenderMode(savedMode);
 
     passView = view;
+    passModelRadius =
+        model && engine->showJointsThroughGeometry ? model->LargestBounds().radius : 0.0f;
     if (!photoMode && !capture)
         DrawGizmo(view);
     if (model)
@@ -129,6 +132,9 @@ void CScene::DrawModel(float frameTime)
 void CScene::AcceptLoadedModel()
 {
     FocusCameraOnModel(false);
+    // Handed over here, on the window thread that plays it: the load thread only staged it.
+    if (model->cameraClip && camera)
+        camera->clip = std::move(model->cameraClip);
     if (model->scene) {
         hasAnimation = false;
         if (CMeshObject* first = model->FirstMeshObject()) {

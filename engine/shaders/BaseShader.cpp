@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <set>
 
 #include "api/Engine.h"
 #include "graphics/GraphicsDevice.h"
@@ -107,14 +108,16 @@ void CBaseShader::RegisterShaderDirectory()
     CEngine* engine = GetEngine();
     if (!engine || !engine->fileWatcher)
         return;
-    // An unreadable directory simply watches nothing.
-    std::error_code ec;
-    std::filesystem::directory_iterator it("shaders", ec);
-    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        const std::string path = "shaders/" + it->path().filename().string();
-        engine->fileWatcher->Watch(path,
-                                   [this](const std::string& file) { OnShaderFileChanged(file); });
+    // Every name in any shader folder, watched once by its data path, which follows the
+    // lookup order: a user's copy is the file that counts. An unreadable folder adds nothing.
+    std::set<std::string> names;
+    for (const auto& directory : platform::ShaderDirectories(platform::ProgramDataLayout())) {
+        for (const auto& file : platform::ListFiles(directory))
+            names.insert(file.filename().string());
     }
+    for (const std::string& name : names)
+        engine->fileWatcher->Watch("shaders/" + name,
+                                   [this](const std::string& file) { OnShaderFileChanged(file); });
 }
 
 void CBaseShader::CreateVertexVariant(uint32_t word)
@@ -263,14 +266,21 @@ bool CBaseShader::BindForDraw(const Matrix4& world, const DrawView* view, uint32
     return true;
 }
 
+TextureSlotTable TextureSlotTableOf(const TextureBlock& block)
+{
+    static_assert(std::tuple_size_v<TextureBlock> == kTextureSlotCount);
+    TextureSlotTable table{};
+    for (size_t i = 0; i < kTextureSlotCount; ++i)
+        table.values[i] = block[i].texture ? block[i].uvSet : 0;
+    return table;
+}
+
 void CBaseShader::UpdateTextureSlotTable(const TextureBlock& block)
 {
     gpu::Context* context = Context();
     if (!context || !textureSlotTable)
         return;
-    TextureSlotTable table{};
-    for (size_t i = 0; i < kTextureSlotCount; ++i)
-        table.values[i] = block[i].texture ? block[i].uvSet : 0;
+    const TextureSlotTable table = TextureSlotTableOf(block);
     if (!context->UpdateBuffer(*textureSlotTable, &table, sizeof(table)))
         return;
     context->BindConstantBuffer(1, textureSlotTable.get());

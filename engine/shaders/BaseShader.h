@@ -93,5 +93,9 @@ class CBaseShader {
     std::map<std::tuple<std::string, std::string, bool>, PreparedPixel> preparedPixelShaders;
 };
 
+// The UV set each slot of the block is sampled with: the slot's own set, 0 for a slot
+// without a texture. The one rule every draw's slot table follows.
+TextureSlotTable TextureSlotTableOf(const TextureBlock& block);
+
 // Reaches the engine's shader object; null before start-up compiled the shaders.
 CBaseShader* GetBaseShader();

@@ -1,5 +1,7 @@
 #include "shaders/CustomShaderFiles.h"
 
+#include <algorithm>
+
 #include "api/Engine.h"
 #include "platform/Paths.h"
 #include "shaders/BaseShader.h"
@@ -7,7 +9,23 @@
 
 CustomShaderList ListCustomShaderFiles()
 {
-    return ListCustomShaderFiles(platform::ProgramDirectory() / "shaders");
+    return ListCustomShaderFiles(platform::ShaderDirectories(platform::ProgramDataLayout()));
+}
+
+CustomShaderList ListCustomShaderFiles(const std::vector<std::filesystem::path>& directories)
+{
+    CustomShaderList list;
+    for (const std::filesystem::path& directory : directories) {
+        CustomShaderList found = ListCustomShaderFiles(directory);
+        for (size_t i = 0; i < found.paths.size(); ++i) {
+            if (std::find(list.displayNames.begin(), list.displayNames.end(),
+                          found.displayNames[i]) != list.displayNames.end())
+                continue;
+            list.displayNames.push_back(std::move(found.displayNames[i]));
+            list.paths.push_back(std::move(found.paths[i]));
+        }
+    }
+    return list;
 }
 
 CustomShaderList ListCustomShaderFiles(const std::filesystem::path& directory)

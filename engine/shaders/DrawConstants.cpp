@@ -79,10 +79,14 @@ ShadingConstants FillShadingConstants(const ShadingInputs& in)
     return c;
 }
 
-TextureSlotTable FillTextureSlotTable(const TextureSlotEntry* const (&entries)[kTextureSlotCount])
+BonePalette FillBonePalette(const float* rowMajorMatrices, size_t count)
 {
-    TextureSlotTable t{};
-    for (size_t i = 0; i < kTextureSlotCount; ++i)
-        t.values[i] = entries[i] ? entries[i]->value : 0;
-    return t;
+    BonePalette palette;
+    for (size_t i = 0; i < kBonePaletteMatrices; ++i) {
+        Matrix4 m = Matrix4::Identity();
+        if (i < count)
+            std::memcpy(m.m, rowMajorMatrices + i * 16, sizeof(m.m));
+        palette.bones[i] = Transpose(m);
+    }
+    return palette;
 }

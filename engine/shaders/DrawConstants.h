@@ -71,6 +71,10 @@ struct BonePalette {
 static_assert(sizeof(BonePalette) == 16384);
 static_assert(sizeof(Matrix4) == 64);
 
+// The palette as the shader reads it: each of `count` (at most 256) row-major, row-vector
+// matrices transposed, like the draw constants; the rest identity.
+BonePalette FillBonePalette(const float* rowMajorMatrices, size_t count);
+
 // What the transform constants are made of, gathered by the caller from the camera and
 // the engine object.
 struct TransformInputs {
@@ -94,11 +98,3 @@ struct ShadingInputs {
     int height;
 };
 ShadingConstants FillShadingConstants(const ShadingInputs& in);
-
-// Each slot entry holds a texture reference followed by its 32-bit value; null entries
-// give 0.
-struct TextureSlotEntry {
-    const void* texture;
-    uint32_t value;
-};
-TextureSlotTable FillTextureSlotTable(const TextureSlotEntry* const (&entries)[kTextureSlotCount]);

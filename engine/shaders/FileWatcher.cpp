@@ -45,7 +45,7 @@ std::string CFileWatcher::KeyOf(const std::string& fileName)
 
 int64_t CFileWatcher::LastWriteTime(const fs::path& path)
 {
-    fs::path resolved = platform::ResolveAgainstProgramDirectory(path);
+    fs::path resolved = platform::ResolveDataPath(path);
     // Any error reads as "missing", which is never newer than a stored time.
     std::optional<int64_t> ticks = platform::LastWriteTicks(resolved);
     return ticks ? std::max<int64_t>(*ticks, 1) : 0;
@@ -54,7 +54,7 @@ int64_t CFileWatcher::LastWriteTime(const fs::path& path)
 bool CFileWatcher::Watch(std::string fileName, Callback callback)
 {
     std::error_code ec;
-    if (!fs::exists(platform::ResolveAgainstProgramDirectory(WatchedPath(fileName)), ec) || ec)
+    if (!fs::exists(platform::ResolveDataPath(WatchedPath(fileName)), ec) || ec)
         return false;
 
     callbacks[KeyOf(fileName)].push_back(std::move(callback));

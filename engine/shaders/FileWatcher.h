@@ -28,8 +28,8 @@ class CFileWatcher {
     CFileWatcher(const CFileWatcher&) = delete;
     CFileWatcher& operator=(const CFileWatcher&) = delete;
 
-    // Registers a file (relative names are beside the program); false when it does not
-    // exist. "shaders/x.fx" and "shaders\x.fx" are one file with one key.
+    // Registers a file (relative names are data paths, platform::ResolveDataPath); false
+    // when it does not exist. "shaders/x.fx" and "shaders\x.fx" are one file with one key.
     bool Watch(std::string fileName, Callback callback);
     bool WatchWide(const std::u16string& fileName, Callback callback);
 

@@ -69,8 +69,8 @@ shaderc_include_result* ResolveInclude(void* includedFiles, const char* requeste
     } else {
         // Both include kinds resolve relative to the including file, as the HLSL compiler's
         // standard handler does.
-        fs::path wanted(platform::NormalizeSeparators(requested));
-        target = wanted.is_absolute() ? wanted : fs::path(requesting).parent_path() / wanted;
+        target = platform::ResolveShaderInclude(platform::ProgramDataLayout(), requesting,
+                                                platform::NormalizeSeparators(requested));
         std::string why;
         if (!ReadWholeFile(target, kMaxSourceBytes, record->content, why))
             error = "cannot include \"" + std::string(requested) + "\": " + why;
@@ -126,7 +126,7 @@ bool CompileShaderFile(const std::string& fileName, const std::string& entryPoin
                        const ShaderMacros& macros)
 {
     code.clear();
-    fs::path resolved = platform::ResolveAgainstProgramDirectory(fileName);
+    fs::path resolved = platform::ResolveDataPath(fileName);
     std::string source;
     std::string why;
     {

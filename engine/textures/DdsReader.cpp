@@ -162,14 +162,21 @@ int32_t LayOutSubresources(const Resource& res, std::span<const uint8_t> file, s
     return image.subresources.empty() ? texture_result::Fail : texture_result::Ok;
 }
 
-}  // namespace
+// Magic, header and extended header checked, the resource chosen and checked against the
+// limits: everything that needs no texel data.
+struct HeaderParse {
+    DdsParseResult out;  // result, header and extended header
+    Resource res;
+    size_t dataOffset = kDdsDataOffset;
+};
 
-DdsParseResult ParseDds(std::span<const uint8_t> file)
+HeaderParse ParseHeader(std::span<const uint8_t> file)
 {
-    DdsParseResult out;
-    if (file.size() < kDdsDataOffset || file.size() > kMaxFileBytes) {
+    HeaderParse parse;
+    DdsParseResult& out = parse.out;
+    if (file.size() < kDdsDataOffset) {
         out.result = texture_result::Fail;
-        return out;
+        return parse;
     }
     uint32_t magic = 0;
     DdsHeader header{};
@@ -178,21 +185,22 @@ DdsParseResult ParseDds(std::span<const uint8_t> file)
     if (magic != kDdsMagic || header.size != sizeof(DdsHeader) ||
         header.pixelFormat.size != sizeof(DdsPixelFormat)) {
         out.result = texture_result::Fail;
-        return out;
+        return parse;
     }
     const bool hasDx10 = HasDx10Header(header);
     if (hasDx10 && file.size() < kDdsDx10DataOffset) {
         out.result = texture_result::Fail;
-        return out;
+        return parse;
     }
     out.header = header;
     DdsHeaderDx10 dx10{};
     if (hasDx10) {
         std::memcpy(&dx10, file.data() + kDdsDataOffset, sizeof(dx10));
         out.dx10 = dx10;
+        parse.dataOffset = kDdsDx10DataOffset;
     }
 
-    Resource res;
+    Resource& res = parse.res;
     res.width = header.width;
     res.height = header.height;
     res.mipCount = header.mipMapCount == 0 ? 1 : header.mipMapCount;
@@ -202,9 +210,43 @@ DdsParseResult ParseDds(std::span<const uint8_t> file)
         out.result = CheckLimits(res);
     if (out.result == texture_result::Ok)
         out.result = CheckCreatable(res);
+    return parse;
+}
+
+// Bytes from the start of the file to the end of the last surface the header describes.
+uint64_t ClaimedFileBytes(const HeaderParse& parse)
+{
+    const Resource& res = parse.res;
+    uint64_t total = parse.dataOffset;
+    for (uint64_t slice = 0; slice < res.arraySize; ++slice) {
+        uint32_t w = res.width, h = res.height, d = res.depth;
+        for (uint32_t mip = 0; mip < res.mipCount; ++mip) {
+            total += ComputeSurfaceSize(res.format, w, h).surfaceBytes * d;
+            if (total > kMaxFileBytes)
+                return total;
+            w = std::max(1u, w / 2);
+            h = std::max(1u, h / 2);
+            d = std::max(1u, d / 2);
+        }
+    }
+    return total;
+}
+
+}  // namespace
+
+DdsParseResult ParseDds(std::span<const uint8_t> file)
+{
+    if (file.size() > kMaxFileBytes) {
+        DdsParseResult out;
+        out.result = texture_result::Fail;
+        return out;
+    }
+    HeaderParse parse = ParseHeader(file);
+    DdsParseResult& out = parse.out;
     if (out.result != texture_result::Ok)
         return out;
 
+    const Resource& res = parse.res;
     DdsImage& image = out.image;
     image.dimension = res.dimension;
     image.format = res.format;
@@ -214,8 +256,7 @@ DdsParseResult ParseDds(std::span<const uint8_t> file)
     image.arraySize = static_cast<uint32_t>(res.arraySize);
     image.mipCount = res.mipCount;
     image.isCube = res.isCube;
-    out.result =
-        LayOutSubresources(res, file, hasDx10 ? kDdsDx10DataOffset : kDdsDataOffset, image);
+    out.result = LayOutSubresources(res, file, parse.dataOffset, image);
     if (out.result != texture_result::Ok)
         image.subresources.clear();
     return out;
@@ -224,9 +265,29 @@ DdsParseResult ParseDds(std::span<const uint8_t> file)
 DdsFile ReadDdsFile(const std::filesystem::path& path)
 {
     DdsFile file;
-    FileBytesResult read = ReadFileBytes(path, kMaxFileBytes);
-    if (read.result != texture_result::Ok) {
-        file.parsed.result = read.result;
+    // The header says how many bytes the texture takes: a file that cannot hold them is
+    // refused, and bytes beyond them are never read.
+    FileBytesResult head = ReadFileStart(path, kDdsDx10DataOffset);
+    if (head.result != texture_result::Ok) {
+        file.parsed.result = head.result;
+        return file;
+    }
+    HeaderParse parse = ParseHeader(head.bytes);
+    if (parse.out.result != texture_result::Ok) {
+        file.parsed = std::move(parse.out);
+        return file;
+    }
+    const uint64_t claimed = ClaimedFileBytes(parse);
+    if (claimed > head.fileSize || claimed > kMaxFileBytes) {
+        file.parsed = std::move(parse.out);
+        file.parsed.result =
+            claimed > kMaxFileBytes ? texture_result::Fail : texture_result::EndOfData;
+        return file;
+    }
+    FileBytesResult read = ReadFileStart(path, claimed);
+    if (read.result != texture_result::Ok || read.bytes.size() != claimed) {
+        file.parsed = std::move(parse.out);
+        file.parsed.result = read.result != texture_result::Ok ? read.result : texture_result::Fail;
         return file;
     }
     file.bytes = std::move(read.bytes);

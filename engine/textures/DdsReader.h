@@ -35,8 +35,10 @@ struct DdsFile {
     DdsFile& operator=(DdsFile&&) = default;
 };
 
-// Reads and parses a file (smaller than 4 GiB). A file that cannot be opened gives the
-// operating system's error and no header.
+// Reads and parses a file. Only the bytes its header claims (less than 4 GiB) are read,
+// and only once the file is known to hold them; a file too short for its header fails
+// with EndOfData and the header. A file that cannot be opened gives the operating
+// system's error and no header.
 DdsFile ReadDdsFile(const std::filesystem::path& path);
 
 // The size cap for a second attempt when the device refuses a texture with several mips.

@@ -4,8 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <new>
+#include <optional>
 
 #include "textures/TextureResult.h"
 
@@ -46,9 +49,10 @@ class FileDescriptor {
     int fd;
 };
 
-}  // namespace
-
-FileBytesResult ReadFileBytes(const std::filesystem::path& path, uint64_t maxBytes)
+// Reads `wanted(size)` bytes from the start of a regular file; `wanted` may refuse the
+// size by returning nothing.
+template <class Wanted>
+FileBytesResult ReadStart(const std::filesystem::path& path, Wanted wanted)
 {
     FileBytesResult out;
     // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below.
@@ -66,12 +70,17 @@ FileBytesResult ReadFileBytes(const std::filesystem::path& path, uint64_t maxByt
         out.result = texture_result::AccessDenied;
         return out;
     }
-    if (!S_ISREG(info.st_mode) || info.st_size < 0 ||
-        static_cast<uint64_t>(info.st_size) > maxBytes) {
+    if (!S_ISREG(info.st_mode) || info.st_size < 0) {
         out.result = texture_result::Fail;
         return out;
     }
-    const size_t size = static_cast<size_t>(info.st_size);
+    out.fileSize = static_cast<uint64_t>(info.st_size);
+    const std::optional<uint64_t> count = wanted(out.fileSize);
+    if (!count || *count > SIZE_MAX) {
+        out.result = texture_result::Fail;
+        return out;
+    }
+    const size_t size = static_cast<size_t>(*count);
     try {
         out.bytes.resize(size);
     } catch (const std::bad_alloc&) {
@@ -92,4 +101,20 @@ FileBytesResult ReadFileBytes(const std::filesystem::path& path, uint64_t maxByt
         out.result = texture_result::Fail;
     }
     return out;
+}
+
+}  // namespace
+
+FileBytesResult ReadFileBytes(const std::filesystem::path& path, uint64_t maxBytes)
+{
+    return ReadStart(path, [maxBytes](uint64_t size) -> std::optional<uint64_t> {
+        if (size > maxBytes)
+            return std::nullopt;
+        return size;
+    });
+}
+
+FileBytesResult ReadFileStart(const std::filesystem::path& path, uint64_t count)
+{
+    return ReadStart(path, [count](uint64_t size) { return std::optional(std::min(size, count)); });
 }

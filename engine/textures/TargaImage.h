@@ -26,5 +26,15 @@ constexpr uint32_t kMaxTargaSide = 16384;
 // without pixels (width and height as far as the header could be read).
 TargaImage DecodeTargaImage(std::span<const uint8_t> file);
 
-// Nothing when the file cannot be opened or read.
+// Nothing when the file cannot be opened or read. Reads no more than the header says the
+// image can use.
 std::optional<TargaImage> ReadTargaImage(const std::filesystem::path& path);
+
+// TGA has no signature: a known image type, colour-map type and depth and a non-zero size
+// are what tells its header from other bytes. The decoder may still refuse the depth.
+bool LooksLikeTargaHeader(std::span<const uint8_t> head);
+
+// The most bytes the decoder reads for the image whose header starts `head` (header,
+// image ID, colour map and texels, run-length packets at their largest); nothing for a
+// header the decoder refuses.
+std::optional<uint64_t> TargaBytesUsed(std::span<const uint8_t> head);

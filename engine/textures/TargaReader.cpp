@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "textures/FileBytes.h"
@@ -7,8 +8,6 @@
 namespace {
 
 constexpr size_t kHeaderSize = 18;
-// A file can hold at most a full-size image at 4 bytes a texel plus its header and map.
-constexpr uint64_t kMaxTargaFileBytes = 1ull << 31;
 
 enum TargaType : uint8_t {
     kColourMapped = 1,
@@ -130,7 +129,57 @@ bool DepthSupported(const Layout& layout)
     }
 }
 
+bool IsKnownType(uint8_t storedType)
+{
+    return storedType == kColourMapped || storedType == kTrueColour || storedType == kGreyscale ||
+           storedType == kColourMappedRle || storedType == kTrueColourRle ||
+           storedType == kGreyscaleRle;
+}
+
+Layout ReadLayout(std::span<const uint8_t> file)
+{
+    Layout layout{};
+    const uint8_t storedType = file[2];
+    layout.type =
+        storedType >= kColourMappedRle ? static_cast<uint8_t>(storedType - 8) : storedType;
+    layout.mapLength = ReadU16(file, 5);
+    layout.mapEntryBits = file[7];
+    layout.pixelDepth = file[16];
+    layout.descriptor = file[17];
+    return layout;
+}
+
 }  // namespace
+
+bool LooksLikeTargaHeader(std::span<const uint8_t> head)
+{
+    if (head.size() < kHeaderSize)
+        return false;
+    const uint8_t mapType = head[1];
+    const uint8_t depth = head[16];
+    const bool knownDepth = depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32;
+    return mapType <= 1 && IsKnownType(head[2]) && knownDepth && ReadU16(head, 12) != 0 &&
+           ReadU16(head, 14) != 0;
+}
+
+std::optional<uint64_t> TargaBytesUsed(std::span<const uint8_t> head)
+{
+    if (head.size() < kHeaderSize || !IsKnownType(head[2]))
+        return std::nullopt;
+    const Layout layout = ReadLayout(head);
+    const uint64_t width = ReadU16(head, 12);
+    const uint64_t height = ReadU16(head, 14);
+    if (!DepthSupported(layout) || width == 0 || height == 0 || width > kMaxTargaSide ||
+        height > kMaxTargaSide)
+        return std::nullopt;
+    uint64_t bytes = kHeaderSize + head[0];
+    if (layout.type == kColourMapped)
+        bytes += static_cast<uint64_t>(layout.mapLength) * (layout.mapEntryBits / 8);
+    const uint64_t texelBytes = layout.pixelDepth / 8;
+    // A run-length image uses the most input when every packet holds one raw texel.
+    const bool runLength = head[2] >= kColourMappedRle;
+    return bytes + width * height * (runLength ? 1 + texelBytes : texelBytes);
+}
 
 std::array<uint8_t, 4> TargaImage::Texel(uint32_t x, uint32_t y) const
 {
@@ -150,16 +199,8 @@ TargaImage DecodeTargaImage(std::span<const uint8_t> file)
     const uint8_t idLength = file[0];
     const uint8_t storedType = file[2];
     const bool runLength = storedType >= kColourMappedRle;
-    Layout layout{};
-    layout.type = runLength ? static_cast<uint8_t>(storedType - 8) : storedType;
-    layout.mapLength = ReadU16(file, 5);
-    layout.mapEntryBits = file[7];
-    layout.pixelDepth = file[16];
-    layout.descriptor = file[17];
-    const bool knownType = storedType == kColourMapped || storedType == kTrueColour ||
-                           storedType == kGreyscale || storedType == kColourMappedRle ||
-                           storedType == kTrueColourRle || storedType == kGreyscaleRle;
-    if (!knownType || !DepthSupported(layout))
+    const Layout layout = ReadLayout(file);
+    if (!IsKnownType(storedType) || !DepthSupported(layout))
         return image;
     if (image.width == 0 || image.height == 0 || image.width > kMaxTargaSide ||
         image.height > kMaxTargaSide)
@@ -200,7 +241,14 @@ TargaImage DecodeTargaImage(std::span<const uint8_t> file)
 
 std::optional<TargaImage> ReadTargaImage(const std::filesystem::path& path)
 {
-    FileBytesResult read = ReadFileBytes(path, kMaxTargaFileBytes);
+    FileBytesResult head = ReadFileStart(path, kHeaderSize);
+    if (head.result != texture_result::Ok)
+        return std::nullopt;
+    // Bytes beyond what the header can use are never read; a refused header needs none.
+    const std::optional<uint64_t> used = TargaBytesUsed(head.bytes);
+    if (!used)
+        return DecodeTargaImage(head.bytes);
+    FileBytesResult read = ReadFileStart(path, std::min(*used, head.fileSize));
     if (read.result != texture_result::Ok)
         return std::nullopt;
     return DecodeTargaImage(read.bytes);

@@ -35,7 +35,24 @@ std::string TextureReloadedMessage(std::string_view path)
     return "Texture modified and reloaded : " + std::string(path);
 }
 
+std::string NotAnImageNote(std::string_view path)
+{
+    return "Not an image, skipped: " + std::string(path);
+}
+
+std::string ReloadKeptKindMessage(std::string_view path, bool keptCubeMap)
+{
+    return std::string(keptCubeMap ? "Texture not reloaded, the file is no longer a cube map: "
+                                   : "Texture not reloaded, the file is now a cube map: ") +
+           std::string(path);
+}
+
+void ReportTextureMessage(std::string text, MessageLevel level)
+{
+    ReportMessage(std::move(text), level);
+}
+
 void ReportDdsFailure(const DdsHeader* header)
 {
-    ReportMessage(std::string(DdsFailureMessage(header)), MessageLevelError);
+    ReportTextureMessage(std::string(DdsFailureMessage(header)), MessageLevelError);
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "api/MessageLevel.h"
 #include "textures/DdsLayout.h"
 
 inline constexpr std::string_view kDdsUnknownFormatMessage =
@@ -18,6 +19,12 @@ std::string TgaUsedWarning(std::string_view path);
 std::string TgaErrorMessage(std::string_view path);
 std::string UnsupportedTextureMessage(std::string_view path);
 std::string TextureReloadedMessage(std::string_view path);
+// A file found beside a model that has a texture's name but is no image.
+std::string NotAnImageNote(std::string_view path);
+// A reload that would turn a cube map into a flat image, or the other way round.
+std::string ReloadKeptKindMessage(std::string_view path, bool keptCubeMap);
 
+// Appends to the engine's message log.
+void ReportTextureMessage(std::string text, MessageLevel level);
 // Logs DdsFailureMessage at error level.
 void ReportDdsFailure(const DdsHeader* header);

@@ -1,17 +1,13 @@
 #include "textures/TextureManager.h"
 
 #include <algorithm>
-#include <filesystem>
 
-#include "api/Engine.h"
 #include "graphics/GraphicsDevice.h"
+#include "graphics/gpu/GpuObjects.h"
 #include "platform/Paths.h"
 #include "shaders/FileWatcher.h"
 #include "textures/BuiltInTextures.h"
-#include "textures/DdsDescription.h"
-#include "textures/DdsPixelFormatTables.h"
-#include "textures/DdsReader.h"
-#include "textures/ExrImage.h"
+#include "textures/ImageFileType.h"
 #include "textures/TextureLoadMessages.h"
 #include "textures/TextureResult.h"
 #include "textures/TextureUpload.h"
@@ -20,9 +16,17 @@ namespace {
 
 constexpr char16_t kFailedName[] = u"Failed";
 
-void Report(std::string text)
+// Only a file whose first bytes could be read can be told to be no image.
+bool IsNoImage(const std::string& path)
 {
-    ReportMessage(std::move(text), MessageLevelError);
+    const ImageFileProbe probe = ProbeImageFile(path);
+    return probe.result == texture_result::Ok && probe.type == ImageFileType::NotAnImage;
+}
+
+bool IsCubeMap(const ShaderResourceViewPtr& view)
+{
+    return view && view->GetTexture() &&
+           view->GetTexture()->Desc().kind == gpu::TextureKind::TextureCube;
 }
 
 }  // namespace
@@ -30,7 +34,10 @@ void Report(std::string text)
 CTextureManager::CTextureManager() : windowThread(std::this_thread::get_id())
 {
     modelSource.loadTexture = [this](const std::u16string& path) { return LoadTexture(path); };
-    modelSource.cacheTargaImages = [this](bool on) { SetCacheTargaImages(on); };
+    modelSource.loadDiscoveredTexture = [this](const std::u16string& path) {
+        return LoadDiscoveredTexture(path);
+    };
+    modelSource.shareLoads = [this](bool on) { ShareLoadsOnThisThread(on); };
     SetModelTextureSource(&modelSource);
 }
 
@@ -60,10 +67,9 @@ ShaderResourceViewPtr CTextureManager::CreateSolidSquare(uint32_t texel)
         [&] { return CreateRgba8Texture(kBuiltInSquareSide, kBuiltInSquareSide, texels, 1); });
 }
 
-std::unique_ptr<TextureRecord> CTextureManager::MakeBuiltIn(const char16_t* name,
-                                                            ShaderResourceViewPtr view)
+TextureHandle CTextureManager::MakeBuiltIn(const char16_t* name, ShaderResourceViewPtr view) const
 {
-    auto record = std::make_unique<TextureRecord>();
+    auto record = std::make_shared<TextureRecord>();
     record->view = std::move(view);
     record->secondarySize[0] = record->secondarySize[1] = 0.3f;
     record->size[0] = record->size[1] = 512.0f;
@@ -85,135 +91,130 @@ void CTextureManager::CreateDefaultTextures(CGraphicsDevice* graphicsDevice,
     blackSquare = MakeBuiltIn(u"BlackSquare", CreateSolidSquare(kBlackTexel));
     errorTexture = MakeBuiltIn(u"Error", errorView);
     defaultNormalMap = MakeBuiltIn(u"DefaultNormalMap", flatNormalView);
-    modelSource.whiteSquare = whiteSquare.get();
-    modelSource.blackSquare = blackSquare.get();
-    modelSource.errorTexture = errorTexture.get();
-    modelSource.defaultNormalMap = defaultNormalMap.get();
+    modelSource.whiteSquare = whiteSquare;
+    modelSource.blackSquare = blackSquare;
+    modelSource.errorTexture = errorTexture;
+    modelSource.defaultNormalMap = defaultNormalMap;
 }
 
-TextureRecord* CTextureManager::LoadTexture(const std::u16string& path)
+TextureHandle CTextureManager::LoadTexture(const std::u16string& path)
+{
+    return Load(path, false);
+}
+
+TextureHandle CTextureManager::LoadDiscoveredTexture(const std::u16string& path)
+{
+    return Load(path, true);
+}
+
+TextureHandle CTextureManager::Load(const std::u16string& path, bool discovered)
 {
     const std::optional<std::string> given = platform::Utf16ToUtf8(path);
     if (!given) {
-        Report(UnsupportedTextureMessage("(a path that is not valid UTF-16)"));
-        return AddFailureRecord();
+        ReportTextureMessage(UnsupportedTextureMessage("(a path that is not valid UTF-16)"),
+                             MessageLevelError);
+        TextureHandle failed = MakeRecord(kFailedName, {});
+        Register(failed);
+        return failed;
     }
-    const std::string narrowPath = platform::ResolveAgainstProgramDirectory(*given).string();
+    const std::string narrowPath = platform::ResolveDataPath(*given).string();
     const std::u16string widePath = platform::Utf8ToUtf16(narrowPath).value_or(path);
 
-    // Any file that reads as DDS is one, whatever its name says.
-    DdsFile dds = ReadDdsFile(narrowPath);
-    const DdsParseResult& parsed = dds.parsed;
-    if (parsed.result == texture_result::Ok) {
-        DdsTextureView created = WithGpuContext([&] { return CreateDdsTexture(parsed.image); });
-        if (created.result == texture_result::Ok && created.view) {
-            const DdsHeaderDx10* dx10 = parsed.dx10 ? &*parsed.dx10 : nullptr;
-            WriteDdsDescription(*parsed.header, dx10);
-            LoadedView loaded{std::move(created.view), DdsTypeName(*parsed.header, dx10),
-                              parsed.header->mipMapCount};
-            return AddLoadedRecord(widePath, std::move(loaded));
-        }
-    }
+    if (std::optional<TextureHandle> shared = FindShared(widePath, discovered))
+        return *shared;
 
-    const std::string extension = platform::FileExtension(narrowPath);
-    if (extension == ".dds") {
-        ReportDdsFailure(parsed.header ? &*parsed.header : nullptr);
-        return AddFailureRecord();
+    TextureHandle record;
+    if (discovered && IsNoImage(narrowPath)) {
+        ReportTextureMessage(NotAnImageNote(narrowPath), MessageLevelInfo);
+    } else {
+        LoadedTexture loaded = LoadFile(narrowPath);
+        const bool failed = !loaded.view;
+        record = MakeRecord(failed ? kFailedName : widePath, std::move(loaded));
+        Register(record);
+        // A failed load has nothing to watch: its record is named "Failed".
+        if (!failed)
+            WatchOnce(widePath);
     }
-    LoadedView loaded = LoadByExtension(narrowPath, widePath, extension);
-    if (!loaded.view)
-        return AddFailureRecord();
-    return AddLoadedRecord(widePath, std::move(loaded));
+    RememberShared(widePath, record);
+    return record;
 }
 
-CTextureManager::LoadedView CTextureManager::LoadByExtension(const std::string& narrowPath,
-                                                             const std::u16string& widePath,
-                                                             const std::string& extension)
+std::optional<TextureHandle> CTextureManager::FindShared(const std::u16string& widePath,
+                                                         bool discovered) const
 {
-    if (extension == ".tga")
-        return LoadTarga(narrowPath, widePath);
-    if (extension == ".exr")
-        return LoadExr(narrowPath);
-    Report(UnsupportedTextureMessage(narrowPath));
-    return {};
-}
-
-CTextureManager::LoadedView CTextureManager::LoadTarga(const std::string& narrowPath,
-                                                       const std::u16string& widePath)
-{
-    std::error_code error;
-    if (!std::filesystem::exists(narrowPath, error)) {
-        Report(UnsupportedTextureMessage(narrowPath));
-        return {};
-    }
-    std::shared_ptr<const TargaImage> image;
-    {
-        std::lock_guard<std::mutex> guard(listLock);
-        if (auto cached = targaCache.find(widePath); cached != targaCache.end())
-            image = cached->second;
-    }
-    if (!image) {
-        Report(TgaUsedWarning(narrowPath));
-        if (std::optional<TargaImage> read = ReadTargaImage(narrowPath))
-            image = std::make_shared<const TargaImage>(std::move(*read));
-        std::lock_guard<std::mutex> guard(listLock);
-        if (image && cacheTargaImages)
-            targaCache[widePath] = image;
-    }
-    if (!image || !image->HasPixels()) {
-        Report(TgaErrorMessage(narrowPath));
-        return {};
-    }
-    ShaderResourceViewPtr view = WithGpuContext([&] { return CreateTargaTexture(*image); });
-    if (!view) {
-        Report(UnsupportedTextureMessage(narrowPath));
-        return {};
-    }
-    return {std::move(view), "TGA", 0};
-}
-
-CTextureManager::LoadedView CTextureManager::LoadExr(const std::string& narrowPath)
-{
-    // An unreadable EXR is a failed load like any other: a null record would crash the
-    // material slots that take it.
-    std::optional<ExrImage> image = ReadExrImage(narrowPath);
-    ShaderResourceViewPtr view;
-    if (image)
-        view = WithGpuContext([&] { return CreateExrTexture(*image); });
-    if (!view) {
-        Report(UnsupportedTextureMessage(narrowPath));
-        return {};
-    }
-    return {std::move(view), "EXR", 0};
-}
-
-TextureRecord* CTextureManager::AddLoadedRecord(const std::u16string& widePath, LoadedView loaded)
-{
-    auto record = std::make_unique<TextureRecord>();
-    record->view = std::move(loaded.view);
-    record->typeName = std::move(loaded.typeName);
-    record->name = widePath;
-    ViewSize(record->view, record->size);
-    record->secondarySize[0] = record->size[0];
-    record->secondarySize[1] = record->size[1];
-    record->mipCount = loaded.mipCount;
-    record->isBuiltIn = 0;
-    TextureRecord* added = record.get();
-    {
-        std::lock_guard<std::mutex> guard(listLock);
-        records.push_back(std::move(record));
-    }
-    WatchOnce(widePath);
-    return added;
-}
-
-TextureRecord* CTextureManager::AddFailureRecord()
-{
-    std::unique_ptr<TextureRecord> record = MakeBuiltIn(kFailedName, errorView);
-    TextureRecord* added = record.get();
     std::lock_guard<std::mutex> guard(listLock);
-    records.push_back(std::move(record));
-    return added;
+    const auto sharing = sharedLoads.find(std::this_thread::get_id());
+    if (sharing == sharedLoads.end())
+        return std::nullopt;
+    const auto known = sharing->second.byPath.find(widePath);
+    // A file found to be no image is still loaded when asked for by name.
+    if (known == sharing->second.byPath.end() || (!known->second && !discovered))
+        return std::nullopt;
+    return known->second;
+}
+
+void CTextureManager::RememberShared(const std::u16string& widePath, const TextureHandle& record)
+{
+    std::lock_guard<std::mutex> guard(listLock);
+    if (auto sharing = sharedLoads.find(std::this_thread::get_id()); sharing != sharedLoads.end())
+        sharing->second.byPath[widePath] = record;
+}
+
+LoadedTexture CTextureManager::LoadFile(const std::string& path)
+{
+    return LoadTextureFile(path, [this](const std::function<ShaderResourceViewPtr()>& create) {
+        return WithGpuContext(create);
+    });
+}
+
+TextureHandle CTextureManager::MakeRecord(const std::u16string& name, LoadedTexture loaded) const
+{
+    auto record = std::make_shared<TextureRecord>();
+    record->name = name;
+    Show(*record, loaded);
+    return record;
+}
+
+void CTextureManager::Show(TextureRecord& record, const LoadedTexture& loaded) const
+{
+    if (!loaded.view) {
+        record.view = errorView;
+        record.typeName = "N/A";
+        record.size[0] = record.size[1] = 512.0f;
+        record.secondarySize[0] = record.secondarySize[1] = 0.3f;
+        record.isBuiltIn = 1;
+        record.mipCount = 0;
+        return;
+    }
+    record.view = loaded.view;
+    record.typeName = loaded.typeName;
+    ViewSize(record.view, record.size);
+    record.secondarySize[0] = record.size[0];
+    record.secondarySize[1] = record.size[1];
+    record.isBuiltIn = 0;
+    record.mipCount = loaded.mipCount;
+}
+
+void CTextureManager::Register(const TextureHandle& record)
+{
+    std::lock_guard<std::mutex> guard(listLock);
+    // Records that nobody holds any more leave the list as it grows.
+    std::erase_if(records, [](const std::weak_ptr<TextureRecord>& r) { return r.expired(); });
+    records.push_back(record);
+}
+
+void CTextureManager::ShareLoadsOnThisThread(bool on)
+{
+    std::lock_guard<std::mutex> guard(listLock);
+    const std::thread::id thread = std::this_thread::get_id();
+    if (on) {
+        ++sharedLoads[thread].scopes;
+        return;
+    }
+    // The records shared so far are let go with the outermost scope.
+    if (auto sharing = sharedLoads.find(thread);
+        sharing != sharedLoads.end() && --sharing->second.scopes <= 0)
+        sharedLoads.erase(sharing);
 }
 
 void CTextureManager::WatchOnce(const std::u16string& widePath)
@@ -258,45 +259,40 @@ ShaderResourceViewPtr CTextureManager::CreateSolidCubeMap(uint8_t red, uint8_t g
 void CTextureManager::OnTextureFileChanged(const std::string& path)
 {
     const std::optional<std::u16string> widePath = platform::Utf8ToUtf16(path);
-    if (!widePath)
-        return;
-    size_t firstNew = 0;
-    {
-        std::lock_guard<std::mutex> guard(listLock);
-        firstNew = records.size();
-    }
-    const bool sceneHeldIt = reloadSceneTextures && reloadSceneTextures(*widePath);
-    if (!sceneHeldIt && reloadModelTextures)
-        reloadModelTextures(*widePath);
-    ShareNewestView(*widePath, firstNew);
-    ReportMessage(TextureReloadedMessage(path), MessageLevelInfo);
+    if (widePath && ReloadEverywhere(*widePath))
+        ReportTextureMessage(TextureReloadedMessage(path), MessageLevelInfo);
 }
 
-void CTextureManager::ShareNewestView(const std::u16string& widePath, size_t firstNew)
+bool CTextureManager::ReloadEverywhere(const std::u16string& name)
 {
-    ShaderResourceViewPtr newest;
+    std::vector<TextureHandle> holders;
     {
         std::lock_guard<std::mutex> guard(listLock);
-        for (size_t i = records.size(); i > firstNew; --i) {
-            const TextureRecord& record = *records[i - 1];
-            if (record.name == widePath && record.view) {
-                newest = record.view;
-                break;
-            }
+        for (const std::weak_ptr<TextureRecord>& weak : records) {
+            if (TextureHandle record = weak.lock(); record && record->name == name)
+                holders.push_back(std::move(record));
         }
     }
-    if (newest)
-        ShowEverywhere(widePath, newest);
-}
+    const std::optional<std::string> narrow = platform::Utf16ToUtf8(name);
+    if (holders.empty() || !narrow)
+        return false;
 
-void CTextureManager::ShowEverywhere(const std::u16string& widePath,
-                                     const ShaderResourceViewPtr& view)
-{
-    std::lock_guard<std::mutex> guard(listLock);
-    for (const std::unique_ptr<TextureRecord>& record : records) {
-        if (record->name == widePath && !record->isBuiltIn)
-            record->view = view;
+    const LoadedTexture loaded = LoadFile(*narrow);
+    const bool newIsCube = IsCubeMap(loaded.view);  // the checkerboard is flat
+    bool shown = false;
+    bool keptNoted = false;
+    for (const TextureHandle& record : holders) {
+        const bool wasCube = IsCubeMap(record->view);
+        if (record->view && wasCube != newIsCube) {
+            if (!keptNoted)
+                ReportTextureMessage(ReloadKeptKindMessage(*narrow, wasCube), MessageLevelError);
+            keptNoted = true;
+            continue;
+        }
+        Show(*record, loaded);
+        shown = true;
     }
+    return shown;
 }
 
 void CTextureManager::RefreshRecordView(TextureRecord* record)
@@ -307,32 +303,27 @@ void CTextureManager::RefreshRecordView(TextureRecord* record)
         record->view = nullptr;
         return;
     }
-    // A built-in has no file: loading its name would swap it for the checkerboard.
-    if (record->isBuiltIn)
-        return;
-    TextureRecord* fresh = LoadTexture(record->name);
-    record->view = fresh->view;
-    // The other records of the file would otherwise keep the old texture alive.
-    if (fresh->name == record->name)
-        ShowEverywhere(record->name, fresh->view);
+    // Only records that loads made have a file; a built-in's name is no path.
+    ReloadEverywhere(record->name);
 }
 
-void CTextureManager::SetCacheTargaImages(bool on)
+std::vector<TextureHandle> CTextureManager::Records() const
 {
     std::lock_guard<std::mutex> guard(listLock);
-    cacheTargaImages = on;
-    if (!on)
-        targaCache.clear();
+    std::vector<TextureHandle> live;
+    live.reserve(records.size());
+    for (const std::weak_ptr<TextureRecord>& weak : records) {
+        if (TextureHandle record = weak.lock())
+            live.push_back(std::move(record));
+    }
+    return live;
 }
 
-std::vector<TextureRecord*> CTextureManager::Records() const
+size_t CTextureManager::LiveRecordCount() const
 {
     std::lock_guard<std::mutex> guard(listLock);
-    std::vector<TextureRecord*> snapshot;
-    snapshot.reserve(records.size());
-    for (const std::unique_ptr<TextureRecord>& record : records)
-        snapshot.push_back(record.get());
-    return snapshot;
+    return static_cast<size_t>(
+        std::count_if(records.begin(), records.end(), [](const auto& r) { return !r.expired(); }));
 }
 
 std::vector<std::u16string> CTextureManager::WatchedPaths() const

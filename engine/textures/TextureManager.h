@@ -2,11 +2,29 @@
 // sky, a custom slot or the interface. A load never fails outright: a file that cannot be
 // used gives a "Failed" record showing the checkerboard and one line in the log.
 //
+// Ownership: a record lives as long as someone holds its TextureHandle: a model's texture
+// slots and extra textures, the scene's custom slots and sky, an interface preview, or the
+// manager itself, which holds the four built-ins for the whole run. When the last holder
+// lets go, the record goes and takes its GPU texture with it; the GL name is deleted on
+// the window thread by the deferred release queue (gpu::ReleaseQueuedObjects), so the last
+// holder may be any thread. The manager itself keeps only weak references: to find the
+// records of a changed file and to list the live ones. Borrowing a record (a plain pointer
+// or reference) is fine while a holder is sure to keep it, e.g. for one interface frame.
+//
+// Sharing: while a thread is inside a TextureLoadSharing scope (one model import, one
+// custom-texture assignment), its loads of one file return one record: one read, one
+// decode and one upload per file, however many meshes and material blocks take it.
+// Outside such a scope every load reads the file anew and makes a record of its own.
+//
+// Reload: a changed file is read once, and every live record of that file (the same
+// resolved path), wherever it is held, shows the new texture. A record keeps its kind: a
+// cube map (the sky) is not replaced by a flat image, nor a flat texture by a cube map.
+//
 // Threads: loads come from the window thread and from model-load threads (two at once is
 // possible), so the lists are guarded by `listLock`. GPU objects are created with the
 // main context on the window thread and inside CGraphicsDevice::UploadScope elsewhere.
-// Watch registration and reload callbacks belong to the window thread; a load thread's
-// registrations wait for RegisterQueuedWatches.
+// Watch registration, reloads and the records' fields after creation belong to the window
+// thread; a load thread's registrations wait for RegisterQueuedWatches.
 #pragma once
 
 #include <cstdint>
@@ -14,13 +32,15 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "graphics/gpu/GpuForward.h"
 #include "models/ModelTextureSource.h"
-#include "textures/TargaImage.h"
+#include "textures/TextureFileLoad.h"
+#include "textures/TextureHandle.h"
 #include "textures/TextureRecord.h"
 
 class CGraphicsDevice;
@@ -39,9 +59,14 @@ class CTextureManager {
     // view null and goes on. Without a GL context nothing is created.
     void CreateDefaultTextures(CGraphicsDevice* device, CFileWatcher* watcher);
 
-    // Never null. Relative paths are beside the program. Pointers stay valid for the
-    // manager's lifetime.
-    TextureRecord* LoadTexture(const std::u16string& path);
+    // Never null. Relative paths are data paths (platform::ResolveDataPath).
+    TextureHandle LoadTexture(const std::u16string& path);
+    // For files found beside a model: a file whose first bytes say it is no image the
+    // engine reads gives null and a note in the log, not a failure record.
+    TextureHandle LoadDiscoveredTexture(const std::u16string& path);
+
+    // While on, the calling thread's loads of one file share one record (see above).
+    void ShareLoadsOnThisThread(bool on);
 
     // A plain-coloured sky: 4 x 4 texels per face. Null when it cannot be created.
     ShaderResourceViewPtr CreateSolidCubeMap(uint8_t red, uint8_t green, uint8_t blue);
@@ -49,54 +74,43 @@ class CTextureManager {
     // The file watcher's callback for every loaded texture file.
     void OnTextureFileChanged(const std::string& path);
 
-    // "Failed" records lose their view; loaded files are read again and every record of
-    // the file takes the new view. Built-ins are left as they are: they have no file.
+    // "Failed" records lose their view; a loaded file is read again and every record of
+    // it shows the new texture. Records of no file (the built-ins) are left as they are.
     void RefreshRecordView(TextureRecord* record);
-
-    // While on, decoded Targa images are kept and reused; switching off empties the cache.
-    void SetCacheTargaImages(bool on);
 
     // Window thread, once per frame: registers the files that load threads loaded.
     void RegisterQueuedWatches();
 
-    TextureRecord* WhiteSquare() const { return whiteSquare.get(); }
-    TextureRecord* BlackSquare() const { return blackSquare.get(); }
-    TextureRecord* ErrorTexture() const { return errorTexture.get(); }
-    TextureRecord* DefaultNormalMap() const { return defaultNormalMap.get(); }
+    const TextureHandle& WhiteSquare() const { return whiteSquare; }
+    const TextureHandle& BlackSquare() const { return blackSquare; }
+    const TextureHandle& ErrorTexture() const { return errorTexture; }
+    const TextureHandle& DefaultNormalMap() const { return defaultNormalMap; }
     const ShaderResourceViewPtr& ErrorView() const { return errorView; }
     const ShaderResourceViewPtr& FlatNormalView() const { return flatNormalView; }
 
-    // Snapshots for the interface and tests.
-    std::vector<TextureRecord*> Records() const;
+    // The live records that loads made (built-ins not included), oldest first. For the
+    // interface and tests; holding the result keeps the records alive.
+    std::vector<TextureHandle> Records() const;
+    size_t LiveRecordCount() const;
     std::vector<std::u16string> WatchedPaths() const;
 
-    // Set by the scene and the model: they reload the textures they hold under a changed
-    // file's name. The scene says whether it held any; only if not is the model asked.
-    std::function<bool(const std::u16string& path)> reloadSceneTextures;
-    std::function<void(const std::u16string& path)> reloadModelTextures;
 
    private:
-    struct LoadedView {
-        ShaderResourceViewPtr view;
-        std::string typeName;
-        uint32_t mipCount = 0;
-    };
-
-    LoadedView LoadByExtension(const std::string& narrowPath, const std::u16string& widePath,
-                               const std::string& extension);
-    LoadedView LoadTarga(const std::string& narrowPath, const std::u16string& widePath);
-    LoadedView LoadExr(const std::string& narrowPath);
-
-    TextureRecord* AddLoadedRecord(const std::u16string& widePath, LoadedView loaded);
-    TextureRecord* AddFailureRecord();
+    TextureHandle Load(const std::u16string& path, bool discovered);
+    // The record this thread's sharing scope holds for the file, if it may be used.
+    std::optional<TextureHandle> FindShared(const std::u16string& widePath, bool discovered) const;
+    void RememberShared(const std::u16string& widePath, const TextureHandle& record);
+    TextureHandle MakeRecord(const std::u16string& name, LoadedTexture loaded) const;
+    void Register(const TextureHandle& record);
+    // Shows `loaded` in the record, or the checkerboard when there is no view.
+    void Show(TextureRecord& record, const LoadedTexture& loaded) const;
+    // Reads the file once and shows it in every live record of it; false when none took it.
+    bool ReloadEverywhere(const std::u16string& name);
+    LoadedTexture LoadFile(const std::string& path);
     void WatchOnce(const std::u16string& widePath);
     void Watch(const std::u16string& widePath);
-    // Every record of a reloaded file shows the newest texture made for it since
-    // `firstNew`, so the superseded textures are released.
-    void ShareNewestView(const std::u16string& widePath, size_t firstNew);
-    void ShowEverywhere(const std::u16string& widePath, const ShaderResourceViewPtr& view);
 
-    std::unique_ptr<TextureRecord> MakeBuiltIn(const char16_t* name, ShaderResourceViewPtr view);
+    TextureHandle MakeBuiltIn(const char16_t* name, ShaderResourceViewPtr view) const;
     ShaderResourceViewPtr CreateSolidSquare(uint32_t texel);
 
     // Runs `create` with a GL context current: the main one on the window thread, the
@@ -111,15 +125,20 @@ class CTextureManager {
     // Written once by CreateDefaultTextures, before any load thread starts.
     ShaderResourceViewPtr errorView;
     ShaderResourceViewPtr flatNormalView;
-    std::unique_ptr<TextureRecord> whiteSquare;
-    std::unique_ptr<TextureRecord> blackSquare;
-    std::unique_ptr<TextureRecord> errorTexture;
-    std::unique_ptr<TextureRecord> defaultNormalMap;
+    TextureHandle whiteSquare;
+    TextureHandle blackSquare;
+    TextureHandle errorTexture;
+    TextureHandle defaultNormalMap;
 
     mutable std::mutex listLock;  // guards everything below
     std::vector<std::u16string> watchedPaths;
     std::vector<std::u16string> queuedWatches;
-    bool cacheTargaImages = false;
-    std::map<std::u16string, std::shared_ptr<const TargaImage>> targaCache;
-    std::vector<std::unique_ptr<TextureRecord>> records;
+    // Per sharing thread: its open scopes, and the record of every file it loaded (null:
+    // found to be no image).
+    struct SharedLoads {
+        int scopes = 0;
+        std::map<std::u16string, TextureHandle> byPath;
+    };
+    std::map<std::thread::id, SharedLoads> sharedLoads;
+    std::vector<std::weak_ptr<TextureRecord>> records;
 };

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -9,6 +10,8 @@
 #include "api/FrameDriver.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
+#include "graphics/gpu/GpuContext.h"
+#include "graphics/gpu/GpuDevice.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "shaders/FileWatcher.h"
@@ -236,6 +239,37 @@ TEST(GpuObjects, ReleasedObjectsAreDeletedByTheWindowThread)
     EXPECT_EQ(gpu::QueuedReleaseCount(), 0u);
 }
 
+// Drivers hand a deleted texture's name to the next texture they make: a framebuffer that
+// remembered its depth attachment by name alone would keep the deleted texture attached.
+TEST(GpuObjects, AFramebufferTakesEachNewDepthTextureWhateverItsName)
+{
+    // Mesa reuses names only when asked to.
+    setenv("force_gl_names_reuse", "true", 1);
+    ASSERT_EQ(StartEngine(32, 32), 0);
+    gpu::Context& context = *GetEngine()->device->context;
+    auto texture = [](gpu::PixelFormat format) {
+        gpu::TextureDesc desc;
+        desc.width = desc.height = 4;
+        desc.format = format;
+        return gpu::CreateTexture(desc);
+    };
+    auto depthOf = [&](float value) {
+        auto view = gpu::CreateDepthStencilView(texture(gpu::FormatDepth32Float()));
+        context.ClearDepthStencil(*view, true, value, false, 0);
+        return view;
+    };
+    const auto target = gpu::CreateRenderTargetView(texture(gpu::FormatRgba8()));
+    for (float value : {0.25f, 0.75f}) {
+        context.SetRenderTarget(target, depthOf(value));
+        float depth = 0.0f;
+        glReadPixels(0, 0, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+        EXPECT_EQ(depth, value);
+        // The depth view is gone once nothing binds it; its name may come back next round.
+        context.SetRenderTarget(nullptr, nullptr);
+        gpu::ReleaseQueuedObjects();
+    }
+}
+
 TEST(FrameDriver, FileChangesAreDeliveredAtTheStartOfAFrame)
 {
     ASSERT_EQ(StartEngine(32, 32), 0);
@@ -243,16 +277,16 @@ TEST(FrameDriver, FileChangesAreDeliveredAtTheStartOfAFrame)
     ASSERT_NE(engine.fileWatcher, nullptr);
     const std::string file = "frame_driver_watch_test.txt";
     {
-        std::ofstream(platform::ResolveAgainstProgramDirectory(file)) << "a";
+        std::ofstream(platform::ResolveDataPath(file)) << "a";
     }
     int calls = 0;
     ASSERT_TRUE(engine.fileWatcher->Watch(file, [&](const std::string&) { ++calls; }));
     std::filesystem::last_write_time(
-        platform::ResolveAgainstProgramDirectory(file),
+        platform::ResolveDataPath(file),
         std::filesystem::file_time_type::clock::now() + std::chrono::seconds(5));
     engine.fileWatcher->ScanOnce();
     EXPECT_EQ(calls, 0);
     Present();
     EXPECT_EQ(calls, 1);
-    std::filesystem::remove(platform::ResolveAgainstProgramDirectory(file));
+    std::filesystem::remove(platform::ResolveDataPath(file));
 }

@@ -26,11 +26,23 @@ TEST(ParseCommandLine, OneModelIsOpened)
     EXPECT_EQ(ParseCommandLine({"--", "--help"}).modelPath, "--help");
 }
 
-TEST(ParseCommandLine, HelpAndVersionWinOverEverythingBeforeThem)
+TEST(ParseCommandLine, TheDemoStandsInForAModel)
+{
+    const CommandLine parsed = ParseCommandLine({"--demo"});
+    EXPECT_EQ(parsed.action, CommandAction::Run);
+    EXPECT_TRUE(parsed.openDemo);
+    EXPECT_FALSE(parsed.modelPath);
+    for (const std::vector<std::string_view>& both :
+         std::vector<std::vector<std::string_view>>{{"--demo", "a.fbx"}, {"a.fbx", "--demo"}})
+        EXPECT_EQ(ParseCommandLine(both).action, CommandAction::UsageError);
+}
+
+TEST(ParseCommandLine, HelpVersionAndTheShaderCopyWinOverEverythingBeforeThem)
 {
     EXPECT_EQ(ParseCommandLine({"--help"}).action, CommandAction::ShowHelp);
     EXPECT_EQ(ParseCommandLine({"--version"}).action, CommandAction::ShowVersion);
     EXPECT_EQ(ParseCommandLine({"hero.fbx", "--version"}).action, CommandAction::ShowVersion);
+    EXPECT_EQ(ParseCommandLine({"--demo", "--copy-shaders"}).action, CommandAction::CopyShaders);
 }
 
 TEST(ParseCommandLine, UnknownOptionsAndExtraArgumentsAreUsageErrors)
@@ -54,6 +66,19 @@ TEST(ParseFrameLimit, AcceptsOnlyPositiveDecimalCounts)
          {"", "0", "-3", "+3", " 3", "3 ", "3x", "0x10", "1e3", "18446744073709551616"})
         EXPECT_FALSE(ParseFrameLimit(bad)) << bad;
     EXPECT_FALSE(ParseFrameLimit(nullptr));
+}
+
+TEST(ParseScreenshotSize, AcceptsWidthXHeightWithinBounds)
+{
+    const std::optional<ScreenshotSize> size = ParseScreenshotSize("320x180");
+    ASSERT_TRUE(size);
+    EXPECT_EQ(size->width, 320);
+    EXPECT_EQ(size->height, 180);
+    EXPECT_TRUE(ParseScreenshotSize("4096x1"));
+    for (const char* bad :
+         {"", "320", "320x", "x180", "0x10", "10x0", "4097x10", "-3x3", "3x3x", "3 x3", "3X3"})
+        EXPECT_FALSE(ParseScreenshotSize(bad)) << bad;
+    EXPECT_FALSE(ParseScreenshotSize(nullptr));
 }
 
 TEST(LayOutStartScreen, CentresThePictureWithEachHalfRoundedOnItsOwn)

@@ -39,7 +39,7 @@ TEST(Program, HelpAndVersionPrintAndExitWithoutAWindow)
     // No frame limit: if either opened the window it would never return.
     const ProgramResult help = RunVornis({"--help"}, {}, 20);
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.output.rfind("Usage: vornis [MODEL]", 0), 0u) << help.output;
+    EXPECT_EQ(help.output.rfind("Usage: vornis [MODEL | --demo]", 0), 0u) << help.output;
 
     const ProgramResult version = RunVornis({"--version"}, {}, 20);
     EXPECT_EQ(version.exitCode, 0);

@@ -264,14 +264,15 @@ TEST_F(ModelTree, FirstChildChainOperationsSkipLaterChildren)
 TEST_F(ModelTree, HoldsFileTextureLooksAtBlockZeroAlongTheFirstChildChain)
 {
     NamedTree tree;
-    TextureRecord builtIn, fromFile;
-    builtIn.isBuiltIn = 1;
-    tree.Mesh("r0").textureSlots[0][0].texture = &builtIn;
+    auto builtIn = std::make_shared<TextureRecord>();
+    auto fromFile = std::make_shared<TextureRecord>();
+    builtIn->isBuiltIn = 1;
+    tree.Mesh("r0").textureSlots[0][0].texture = builtIn;
     EXPECT_FALSE(tree.root->HoldsFileTexture(0));
-    tree.Mesh("s0").textureSlots[0][0].texture = &fromFile;  // second child: not searched
-    tree.Mesh("f1").textureSlots[1][0].texture = &fromFile;  // block 1: not searched
+    tree.Mesh("s0").textureSlots[0][0].texture = fromFile;  // second child: not searched
+    tree.Mesh("f1").textureSlots[1][0].texture = fromFile;  // block 1: not searched
     EXPECT_FALSE(tree.root->HoldsFileTexture(0));
-    tree.Mesh("d0").textureSlots[0][0].texture = &fromFile;
+    tree.Mesh("d0").textureSlots[0][0].texture = fromFile;
     EXPECT_TRUE(tree.root->HoldsFileTexture(0));
     EXPECT_FALSE(tree.root->HoldsFileTexture(1));
     EXPECT_FALSE(tree.root->HoldsFileTexture(40));
@@ -356,33 +357,43 @@ TEST_F(ModelTree, DumpModelInformationSaysWhenThereIsNothingToShow)
 namespace {
 
 // A texture source that hands out one record per load and remembers what it loaded.
+// Discovered files ending in ".bak" stand for files that are no image.
 struct FakeTextureSource {
     FakeTextureSource()
     {
         source.loadTexture = [this](const std::u16string& path) {
-            records.push_back(std::make_unique<TextureRecord>());
+            records.push_back(std::make_shared<TextureRecord>());
             records.back()->name = path;
-            return records.back().get();
+            return records.back();
         };
-        source.cacheTargaImages = [this](bool on) { cacheSwitches.push_back(on); };
-        source.whiteSquare = &white;
-        source.blackSquare = &black;
-        source.errorTexture = &error;
-        source.defaultNormalMap = &normal;
+        source.loadDiscoveredTexture = [this](const std::u16string& path) {
+            return path.ends_with(u".bak") ? nullptr : source.loadTexture(path);
+        };
+        source.shareLoads = [this](bool on) { shareSwitches.push_back(on); };
+        source.whiteSquare = white;
+        source.blackSquare = black;
+        source.errorTexture = error;
+        source.defaultNormalMap = normal;
     }
-    std::u16string Name(const TextureRecord* record) const { return record ? record->name : u"-"; }
+    std::u16string Name(const TextureHandle& record) const { return record ? record->name : u"-"; }
     ModelTextureSource source;
-    std::vector<std::unique_ptr<TextureRecord>> records;
-    std::vector<bool> cacheSwitches;
-    TextureRecord white, black, error, normal;
+    std::vector<TextureHandle> records;
+    std::vector<bool> shareSwitches;
+    TextureHandle white = std::make_shared<TextureRecord>();
+    TextureHandle black = std::make_shared<TextureRecord>();
+    TextureHandle error = std::make_shared<TextureRecord>();
+    TextureHandle normal = std::make_shared<TextureRecord>();
 };
 
 }  // namespace
 
 TEST_F(ModelTree, TexturesNamedAfterTheMeshFillTheirSlotsInEveryBlock)
 {
-    const std::string dir = TempDirectory("discovery");
-    for (const char* file : {"body_D.tga", "body_n.dds", "bodyDN.exr", "head_M.dds", "body.txt"})
+    // The folder's name holds both mesh names: only file names may count.
+    const std::string dir = TempDirectory("discovery") + "/body_and_head";
+    std::filesystem::create_directories(dir);
+    for (const char* file :
+         {"body_D.tga", "body_D.bak", "body_n.dds", "bodyDN.exr", "head_M.dds", "body.txt"})
         std::ofstream(dir + "/" + file) << "x";
     FakeTextureSource fake;
     CMeshObject body;
@@ -391,11 +402,11 @@ TEST_F(ModelTree, TexturesNamedAfterTheMeshFillTheirSlotsInEveryBlock)
     const std::u16string wideDir(dir.begin(), dir.end());
     for (const TextureBlock& block : body.textureSlots) {
         EXPECT_EQ(fake.Name(block[kAlbedoSlot].texture), wideDir + u"/body_D.tga");
-        EXPECT_EQ(block[kMaterialSlot].texture, &fake.black);  // head_M is not body's
+        EXPECT_EQ(block[kMaterialSlot].texture, fake.black);  // head_M is not body's
         EXPECT_EQ(fake.Name(block[kNormalSlot].texture), wideDir + u"/body_n.dds");
         EXPECT_EQ(fake.Name(block[kFourthNormalSlot].texture), wideDir + u"/bodyDN.exr");
     }
-    EXPECT_EQ(fake.records.size(), 3u * kTextureBlockCount);  // one load per block
+    EXPECT_EQ(fake.records.size(), 3u) << "one record per file for all blocks";
 
     // No file named after the mesh: every texture file counts.
     CMeshObject other;
@@ -408,9 +419,9 @@ TEST_F(ModelTree, TexturesNamedAfterTheMeshFillTheirSlotsInEveryBlock)
     CMeshObject lonely;
     lonely.name = "body";
     DiscoverMeshTextures(lonely, fake.source, dir + "/nothing");
-    EXPECT_EQ(lonely.textureSlots[3][kAlbedoSlot].texture, &fake.error);
-    EXPECT_EQ(lonely.textureSlots[3][kFourthNormalSlot].texture, &fake.normal);
-    std::filesystem::remove_all(dir);
+    EXPECT_EQ(lonely.textureSlots[3][kAlbedoSlot].texture, fake.error);
+    EXPECT_EQ(lonely.textureSlots[3][kFourthNormalSlot].texture, fake.normal);
+    std::filesystem::remove_all(std::filesystem::path(dir).parent_path());
 }
 
 TEST_F(ModelTree, ImportFindsTexturesOnlyThroughAnInstalledSource)
@@ -425,21 +436,18 @@ TEST_F(ModelTree, ImportFindsTexturesOnlyThroughAnInstalledSource)
     SetModelTextureSource(&fake.source);
     auto textured = importer.ImportModel(path.c_str(), {}, kFbxDir, 0);
     ASSERT_NE(textured, nullptr);
-    EXPECT_EQ(fake.cacheSwitches, (std::vector<bool>{true, false}));
+    EXPECT_EQ(fake.shareSwitches, (std::vector<bool>{true, false}));
     EXPECT_NE(textured->FirstMeshObject()->textureSlots[0][kAlbedoSlot].texture, nullptr);
 
     textured->SetExtraTexture("/art/custom.dds", 4);
     textured->SetExtraTexture("/art/ignored.dds", 5);
     EXPECT_EQ(fake.Name(textured->FirstMeshObject()->extraTextures[4]), u"/art/custom.dds");
 
-    textured->AssignTexture(kMaterialSlot, u"/art/rough.dds");
-    const TextureRecord* assigned =
-        textured->FirstMeshObject()->textureSlots[5][kMaterialSlot].texture;
-    EXPECT_EQ(fake.Name(assigned), u"/art/rough.dds");
     const size_t loads = fake.records.size();
-    textured->OnTextureFileChanged(u"/art/rough.dds");
+    textured->AssignTexture(kMaterialSlot, u"/art/rough.dds");
+    EXPECT_EQ(fake.records.size(), loads + 1) << "one load for every mesh object and block";
     std::vector<CMeshObject*> meshObjects;
     textured->CollectMeshObjects(meshObjects);
-    EXPECT_EQ(fake.records.size(), loads + meshObjects.size());  // one reload per mesh object
-    EXPECT_NE(textured->FirstMeshObject()->textureSlots[5][kMaterialSlot].texture, assigned);
+    for (CMeshObject* meshObject : meshObjects)
+        EXPECT_EQ(meshObject->textureSlots[5][kMaterialSlot].texture, fake.records.back());
 }

@@ -68,7 +68,7 @@ TEST_F(SceneOnEngine, TheFixedAssetsAndASkyAreLoadedAtStartUp)
 // any other flat image may replace the sky.
 TEST_F(SceneOnEngine, ASkyThatIsNoCubeMapKeepsTheShownSkyAndSaysSo)
 {
-    TextureRecord* shown = scene->cubeMap;
+    const TextureHandle shown = scene->cubeMap;
     ASSERT_NE(shown, nullptr);
     for (const char* path : {"demo/Stage_D.dds", "no_such_sky.dds"}) {
         SetSkyBoxTexture((fs::current_path() / path).string().c_str());
@@ -105,8 +105,8 @@ TEST_F(SceneOnEngine, ALoadedModelIsFramedInTheNextFrameAndDrawnInTheOneAfter)
     EXPECT_GT(GetVertCount(), 0);
 }
 
-// Relative names of textures resolve beside the program; a model named relative to some
-// other working directory must still find the textures beside it.
+// Relative names of textures are data paths (beside the program here); a model named
+// relative to some other working directory must still find the textures beside it.
 TEST_F(SceneOnEngine, AModelNamedRelativeToAnotherDirectoryFindsItsTextures)
 {
     const fs::path programDirectory = fs::current_path();

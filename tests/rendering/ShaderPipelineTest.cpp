@@ -1,5 +1,6 @@
 // The shader object on a real GL context: start-up compiles, the draw constants as the GPU
 // holds them, and a draw through BindForDraw all the way to the back buffer.
+#include <assimp/mesh.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,6 +16,9 @@
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
 #include "graphics/gpu/GpuDevice.h"
+#include "models/MeshData.h"
+#include "models/ModelNode.h"
+#include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "shaders/BaseShader.h"
 #include "shaders/CustomShaderFiles.h"
@@ -25,6 +29,18 @@
 #include "textures/TextureRecord.h"
 
 namespace {
+
+// A texture record of RGBA8 texels (bytes R, G, B, A), `width` x 1.
+TextureHandle RecordOfTexels(std::vector<uint8_t> texels, uint32_t width)
+{
+    gpu::TextureDesc desc;
+    desc.width = width;
+    desc.format = gpu::FormatRgba8();
+    gpu::SubresourceData data{texels.data(), width * 4};
+    auto record = std::make_shared<TextureRecord>();
+    record->view = gpu::CreateShaderResourceView(gpu::CreateTexture(desc, std::span(&data, 1)));
+    return record;
+}
 
 class ShaderPipeline : public ::testing::Test {
    protected:
@@ -135,15 +151,8 @@ TEST_F(ShaderPipeline, ATexturedTriangleReachesTheBackBufferInItsTextureColour)
 {
     CGraphicsDevice& device = *engine->device;
     gpu::Context& context = *device.context;
-    const uint8_t colour[4] = {200, 100, 50, 255};
-    gpu::TextureDesc desc;
-    desc.width = desc.height = 1;
-    desc.format = gpu::FormatRgba8();
-    gpu::SubresourceData data{colour, sizeof(colour)};
-    auto texture = gpu::CreateTexture(desc, std::span(&data, 1));
-    ASSERT_NE(texture, nullptr);
-    TextureRecord record;
-    record.view = gpu::CreateShaderResourceView(texture);
+    const TextureHandle record = RecordOfTexels({200, 100, 50, 255}, 1);
+    ASSERT_NE(record->view->GetTexture(), nullptr);
 
     // Clip-space positions with UVs: a triangle over the middle of the target.
     const float vertices[] = {-0.9f, -0.9f, 0.5f, 1.0f, 0.0f, 1.0f,  //
@@ -163,9 +172,9 @@ TEST_F(ShaderPipeline, ATexturedTriangleReachesTheBackBufferInItsTextureColour)
     DrawView view{Matrix4::Identity(), Matrix4::Identity(), {0.0f, 0.0f, 0.0f}};
     ASSERT_TRUE(shader->BindForDraw(Matrix4::Identity(), &view, 0));
     TextureBlock block{};
-    block[0].texture = &record;
+    block[0].texture = record;
     shader->UpdateTextureSlotTable(block);
-    context.BindShaderResource(0, record.view.get());
+    context.BindShaderResource(0, record->view.get());
     context.SetIndexBuffer(indexBuffer);
     context.SetVertexBuffer(vertexBuffer, 24, 0);
     context.DrawIndexed(3, 0, 0);
@@ -247,6 +256,116 @@ TEST_F(ShaderPipeline, ALineSegmentIsDrawnInItsColour)
     }
     EXPECT_TRUE(green);
     EXPECT_NE(scene[1], 1.0f) << "the top row is background";
+}
+
+}  // namespace
+
+namespace {
+
+// A clip-space quad over the whole target, both windings, with every vertex at u 0.25 in
+// UV set 0 and u 0.75 in UV set 1.
+std::unique_ptr<CMeshObject> TwoUvSetQuad()
+{
+    aiMesh quad;
+    quad.mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
+    quad.mNumVertices = 4;
+    quad.mVertices = new aiVector3D[4]{{-1, -1, 0.5f}, {1, -1, 0.5f}, {1, 1, 0.5f}, {-1, 1, 0.5f}};
+    quad.mNormals = new aiVector3D[4]{{0, 0, -1}, {0, 0, -1}, {0, 0, -1}, {0, 0, -1}};
+    quad.mTangents = new aiVector3D[4]{{1, 0, 0}, {1, 0, 0}, {1, 0, 0}, {1, 0, 0}};
+    quad.mBitangents = new aiVector3D[4]{{0, 1, 0}, {0, 1, 0}, {0, 1, 0}, {0, 1, 0}};
+    for (unsigned set = 0; set < 2; ++set) {
+        const float u = set == 0 ? 0.25f : 0.75f;
+        quad.mTextureCoords[set] =
+            new aiVector3D[4]{{u, 0.5f, 0}, {u, 0.5f, 0}, {u, 0.5f, 0}, {u, 0.5f, 0}};
+        quad.mNumUVComponents[set] = 2;
+    }
+    auto meshObject = std::make_unique<CMeshObject>();
+    meshObject->meshData = std::make_unique<MeshData>();
+    BuildMeshVertices(quad, *meshObject->meshData);
+    meshObject->meshData->indices = {0, 1, 2, 0, 2, 3, 2, 1, 0, 3, 2, 0};
+    meshObject->formatWord = meshObject->meshData->format;
+    return meshObject;
+}
+
+// The albedo slot sampled with UV set 1 and the material slot with set 0, drawn by the
+// scene's own mesh draw: each slot reads its own set, and the empty normal slot's table
+// value is 0 whatever set it names.
+TEST_F(ShaderPipeline, EachTextureSlotIsSampledWithItsOwnUvSet)
+{
+    // Left texel red with green 0 (roughness 0), right texel green 255 (roughness 1).
+    const TextureHandle texture = RecordOfTexels({255, 0, 0, 255, 0, 255, 0, 255}, 2);
+    std::unique_ptr<CMeshObject> meshObject = TwoUvSetQuad();
+    ASSERT_EQ(meshObject->formatWord, 0x038Fu);
+    TextureBlock& block = meshObject->textureSlots[0];
+    block[kAlbedoSlot] = {texture, 1};
+    block[kMaterialSlot] = {texture, 0};
+    block[kNormalSlot].uvSet = 1;
+    auto model = std::make_unique<CModelNode>(nullptr, "");
+    model->isRoot = 1;
+    model->meshObjects.push_back(std::move(meshObject));
+    CScene& scene = *engine->scene;
+    {
+        std::lock_guard<std::mutex> lock(scene.modelLock);
+        scene.model = std::move(model);
+    }
+    // An identity camera: the quad's positions are clip-space positions.
+    engine->camera->cameraMatrix = Matrix4::Identity();
+    engine->camera->useAlternativeProjection = true;
+
+    CGraphicsDevice& device = *engine->device;
+    auto centreWith = [&](const char* shaderName) {
+        scene.model->shaderName = shaderName;
+        BeginSceneTarget(*engine);
+        device.context->SetDepthStencilState(*device.depthTestWrite, 1);
+        scene.Draw(0.0f, true);
+        device.context->ClearDepthStencil(*device.depthView, true, 1.0f, true, 0);
+        device.context->SetRenderTarget(device.backBufferView, device.depthView);
+        engine->fullscreenQuad->Draw(*engine, engine->sceneTarget->resourceView);
+        const auto pixels =
+            testing_support::ReadTextureRgba8(device.backBuffer->Name(), kWidth, kHeight);
+        const size_t centre = ((kHeight / 2) * kWidth + kWidth / 2) * 4;
+        return std::vector<int>(pixels.begin() + centre, pixels.begin() + centre + 3);
+    };
+    const std::vector<int> albedo = centreWith("Model Albedo");
+    EXPECT_NEAR(albedo[0], 0, 2);
+    EXPECT_NEAR(albedo[1], 255, 2);
+    EXPECT_LT(centreWith("Model Roughness")[1], 40) << "the material slot reads set 0";
+
+    const auto table = ReadBuffer<TextureSlotTable>(*shader->textureSlotTable);
+    EXPECT_EQ(table.values[kAlbedoSlot], 1u);
+    EXPECT_EQ(table.values[kMaterialSlot], 0u);
+    EXPECT_EQ(table.values[kNormalSlot], 0u);
+}
+
+// The scene's extra texture in slot 2 reaches unit 6 of the frame's fullscreen pass,
+// where a "FullscreenQuad" shader of the user's reads it.
+TEST_F(ShaderPipeline, TheFullscreenPassReadsTheScenesExtraTexturesFromUnitFour)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("vornis_fullscreen_" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file("shaders/ShaderStructs.fx", folder / "ShaderStructs.fx",
+                               std::filesystem::copy_options::overwrite_existing);
+    std::ofstream(folder / "PS_Extra.fx")
+        << "#include \"ShaderStructs.fx\"\n"
+           "Texture2D ThirdExtraTexture : register(t6);\n"
+           "float4 ShowExtra(VertexToPixel input) : SV_Target\n"
+           "{ return ThirdExtraTexture.Sample(LinearSampler, input.uv01.xy); }\n";
+    std::string error;
+    ASSERT_TRUE(shader->CompilePixelShader("FullscreenQuad", (folder / "PS_Extra.fx").string(),
+                                           "ShowExtra", true, error))
+        << error;
+    engine->scene->extraTextures[2].texture = RecordOfTexels({10, 200, 30, 255}, 1);
+    // Whatever a mesh left on unit 6 must not be what the pass shows.
+    const TextureHandle stale = RecordOfTexels({0, 0, 0, 255}, 1);
+    engine->device->context->BindShaderResource(6, stale->view.get());
+
+    ASSERT_TRUE(ComposeFrame(*engine, false));
+    const auto pixels =
+        testing_support::ReadTextureRgba8(engine->device->backBuffer->Name(), kWidth, kHeight);
+    const uint8_t* centre = &pixels[((kHeight / 2) * kWidth + kWidth / 2) * 4];
+    EXPECT_EQ(std::vector<int>(centre, centre + 3), (std::vector<int>{10, 200, 30}));
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -57,6 +57,23 @@ SnapOptions Options(const std::string& model)
     return options;
 }
 
+TEST(SnapOptions, ClipTimeAndSkeletonAreParsedAndBadTimesRefused)
+{
+    std::string error;
+    const auto parse = [&error](std::vector<std::string> args) {
+        args.insert(args.begin(), {"m.fbx", "-o", "x.png"});
+        return ParseSnapOptions(args, error);
+    };
+    const auto options = parse({"--time", "1.25", "--skeleton"});
+    ASSERT_TRUE(options);
+    EXPECT_EQ(options->clipTime, 1.25f);
+    EXPECT_TRUE(options->showSkeleton);
+    EXPECT_FALSE(parse({})->clipTime);
+    for (const char* bad : {"-1", "abc", "nan", "inf", "2s"})
+        EXPECT_FALSE(parse({"--time", bad})) << bad;
+    EXPECT_FALSE(parse({"--time"}));
+}
+
 TEST(Snapshot, TheDemoModelFillsTheMiddleOfThePicture)
 {
     SnapImage image;
@@ -96,6 +113,23 @@ TEST(Snapshot, TheAlbedoViewShowsAUniformAlbedoTexture)
     EXPECT_NEAR(centre[1], 160, 3);
     EXPECT_NEAR(centre[2], 220, 3);
     fs::remove_all(dir);
+}
+
+// The one frame is lit by the light, not only by the sky: a model whose texture files are
+// missing (the error albedo, a black material with no ambient occlusion) shows its albedo.
+TEST(Snapshot, TheLightLightsTheOneFrame)
+{
+    const fs::path dir = fs::temp_directory_path() / ("vornis_unlit_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    fs::copy_file("demo/spheres.fbx", dir / "model.fbx", fs::copy_options::overwrite_existing);
+    SnapImage image;
+    std::string error;
+    ASSERT_TRUE(RenderSnapshot(Options((dir / "model.fbx").string()), image, error)) << error;
+    fs::remove_all(dir);
+    int lit = 0;
+    for (size_t i = 0; i < image.rgba.size(); i += 4)
+        lit += image.rgba[i] > 60 && image.rgba[i + 2] > 60 && image.rgba[i + 1] < 30;
+    EXPECT_GT(lit, image.width * image.height / 50) << "the error texture's magenta";
 }
 
 class TestModelSnapshot : public ::testing::TestWithParam<std::string> {};

@@ -118,17 +118,4 @@ TEST(ShadingConstants, WordsLandWhereTheShadersReadThem)
     EXPECT_EQ(words[18], 0u);
 }
 
-TEST(TextureSlotTable, TakesEachEntrysValueAndZeroForEmptySlots)
-{
-    TextureSlotEntry second{&second, 2};
-    TextureSlotEntry last{nullptr, 7};  // a value is used even when the texture is empty
-    const TextureSlotEntry* entries[kTextureSlotCount] = {};
-    entries[1] = &second;
-    entries[31] = &last;
-    TextureSlotTable t = FillTextureSlotTable(entries);
-    EXPECT_EQ(t.values[0], 0u);
-    EXPECT_EQ(t.values[1], 2u);
-    EXPECT_EQ(t.values[31], 7u);
-}
-
 }  // namespace

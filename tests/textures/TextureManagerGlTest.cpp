@@ -7,7 +7,7 @@
 #include <cstring>
 #include <thread>
 
-#include "TextureTestFiles.h"
+#include "TextureGlTestSupport.h"
 #include "api/Engine.h"
 #include "graphics/gpu/GpuObjects.h"
 #include "platform/Paths.h"
@@ -23,78 +23,10 @@ using namespace texture_test;
 
 namespace {
 
-GLuint NameOf(const TextureRecord* record)
-{
-    return record && record->view && record->view->GetTexture() ? record->view->GetTexture()->Name()
-                                                                : 0;
-}
-
-// One layer (array slice or cube face) of one level, four components of type T.
-template <class T>
-std::vector<T> ReadLayer(GLuint texture, int level, int layer, int width, int height, GLenum type)
-{
-    std::vector<T> texels(static_cast<size_t>(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTextureSubImage(texture, level, 0, 0, layer, width, height, 1, GL_RGBA, type,
-                         static_cast<GLsizei>(texels.size() * sizeof(T)), texels.data());
-    return texels;
-}
-
-std::vector<uint8_t> Rgba(std::initializer_list<uint32_t> texels)
-{
-    std::vector<uint8_t> bytes(texels.size() * 4);
-    std::memcpy(bytes.data(), std::data(texels), bytes.size());
-    return bytes;
-}
-
-std::vector<uint8_t> DdsFile(const DdsHeader& header, const std::vector<uint8_t>& data,
-                             const DdsHeaderDx10* dx10 = nullptr)
-{
-    std::vector<uint8_t> bytes = DdsBytes(header, 0, dx10);
-    bytes.insert(bytes.end(), data.begin(), data.end());
-    return bytes;
-}
-
-const DdsPixelFormat kRgba8Masks = MaskFormat(0x41, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000);
-
-class TextureManagerGl : public ::testing::Test {
-   protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(testing_support::StartEngine(64, 64), 0);
-        engine = GetEngine();
-        manager = engine->textureManager.get();
-        ASSERT_NE(manager, nullptr);
-    }
-
-    TextureRecord* Load(const std::filesystem::path& path)
-    {
-        return manager->LoadTexture(platform::Utf8ToUtf16(path.string()).value());
-    }
-
-    int CountLines(const std::string& prefix) const
-    {
-        int count = 0;
-        for (const CMessageLog::Entry& entry : engine->scene->log.EntriesFrom(0))
-            count += entry.text.rfind(prefix, 0) == 0;
-        return count;
-    }
-
-    void TouchLater(const std::filesystem::path& path, int secondsAhead)
-    {
-        std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() +
-                                                   std::chrono::seconds(secondsAhead));
-    }
-
-    CEngine* engine = nullptr;
-    CTextureManager* manager = nullptr;
-    ScratchDirectory scratch;
-};
-
 TEST_F(TextureManagerGl, BuiltInsHoldTheirTexelsAndFailuresShowTheCheckerboard)
 {
     const struct {
-        TextureRecord* record;
+        TextureHandle record;
         const char16_t* name;
         uint32_t texel;
     } squares[] = {{manager->WhiteSquare(), u"WhiteSquare", kWhiteTexel},
@@ -124,10 +56,10 @@ TEST_F(TextureManagerGl, BuiltInsHoldTheirTexelsAndFailuresShowTheCheckerboard)
 TEST_F(TextureManagerGl, Rgba8TexelsArriveUnchanged)
 {
     const auto path = scratch / "rgba.dds";
-    const auto texels = Rgba({0x11223344, 0x55667788, 0x99AABBCC, 0xDDEEFF00, 0x01020304,
-                              0x05060708, 0x090A0B0C, 0x0D0E0F10});
-    WriteBytes(path, DdsFile(MakeHeader(4, 2, 1, kRgba8Masks), texels));
-    TextureRecord* record = Load(path);
+    const auto texels = Rgba8Bytes({0x11223344, 0x55667788, 0x99AABBCC, 0xDDEEFF00, 0x01020304,
+                                    0x05060708, 0x090A0B0C, 0x0D0E0F10});
+    WriteBytes(path, DdsFileBytes(MakeHeader(4, 2, 1, kRgba8Masks), texels));
+    TextureHandle record = Load(path);
     ASSERT_NE(NameOf(record), 0u);
     EXPECT_EQ(record->name, platform::Utf8ToUtf16(path.string()).value());
     EXPECT_EQ(record->typeName, "N/A");
@@ -141,9 +73,9 @@ TEST_F(TextureManagerGl, ValidDdsNamedTgaLoadsAsDds)
 {
     const auto path = scratch / "actually_dds.tga";
     // One BC1 block: colour 0 pure red, every index 0.
-    WriteBytes(path, DdsFile(MakeHeader(4, 4, 0, CodeFormat("DXT1")),
-                             {0x00, 0xF8, 0x1F, 0x00, 0, 0, 0, 0}));
-    TextureRecord* record = Load(path);
+    WriteBytes(path, DdsFileBytes(MakeHeader(4, 4, 0, CodeFormat("DXT1")),
+                                  {0x00, 0xF8, 0x1F, 0x00, 0, 0, 0, 0}));
+    TextureHandle record = Load(path);
     ASSERT_NE(NameOf(record), 0u);
     EXPECT_EQ(record->typeName, "DXGI_FORMAT_BC1_UNORM");
     EXPECT_EQ(record->mipCount, 0u) << "the header's count, 0 as written";
@@ -171,8 +103,8 @@ TEST_F(TextureManagerGl, HalfFloatCubeWithMipsKeepsFaceOrderAndLevels)
     }
     const auto path = scratch / "cube.dds";
     DdsHeaderDx10 dx10{DXGI_FORMAT_R16G16B16A16_FLOAT, kDdsDimension2D, kDdsMiscTextureCube, 1, 0};
-    WriteBytes(path, DdsFile(MakeDx10Header(4, 4, 3), data, &dx10));
-    TextureRecord* record = Load(path);
+    WriteBytes(path, DdsFileBytes(MakeDx10Header(4, 4, 3), data, &dx10));
+    TextureHandle record = Load(path);
     ASSERT_NE(NameOf(record), 0u);
     EXPECT_EQ(record->view->GetTexture()->Target(), static_cast<GLenum>(GL_TEXTURE_CUBE_MAP));
     EXPECT_EQ(record->typeName, "DXGI_FORMAT_R16G16B16A16_FLOAT");
@@ -198,8 +130,8 @@ TEST_F(TextureManagerGl, ArraySlicesLandInTheirLayers)
     }
     const auto path = scratch / "array.dds";
     DdsHeaderDx10 dx10{DXGI_FORMAT_R8G8B8A8_UNORM, kDdsDimension2D, 0, 3, 0};
-    WriteBytes(path, DdsFile(MakeDx10Header(2, 2, 1), data, &dx10));
-    TextureRecord* record = Load(path);
+    WriteBytes(path, DdsFileBytes(MakeDx10Header(2, 2, 1), data, &dx10));
+    TextureHandle record = Load(path);
     ASSERT_NE(NameOf(record), 0u);
     EXPECT_EQ(record->view->GetTexture()->Target(), static_cast<GLenum>(GL_TEXTURE_2D_ARRAY));
     EXPECT_EQ(record->typeName, "DXGI_FORMAT_R8G8B8A8_UNORM");
@@ -215,7 +147,7 @@ TEST_F(TextureManagerGl, TargaAndSolidCubeUploads)
     const auto path = scratch / "pair.tga";
     // Stored B, G, R, A, top row first.
     WriteBytes(path, TgaBytes({.width = 2}, {10, 20, 30, 40, 50, 60, 70, 80}));
-    TextureRecord* record = Load(path);
+    TextureHandle record = Load(path);
     ASSERT_NE(NameOf(record), 0u);
     EXPECT_EQ(record->typeName, "TGA");
     EXPECT_EQ(record->mipCount, 0u);
@@ -236,10 +168,10 @@ TEST_F(TextureManagerGl, TargaAndSolidCubeUploads)
 TEST_F(TextureManagerGl, SameFileLoadedTwiceIsWatchedOnce)
 {
     const auto path = scratch / "twice.dds";
-    WriteBytes(path, DdsFile(MakeHeader(1, 1, 1, kRgba8Masks), Rgba({0xFF0000FF})));
+    WriteBytes(path, DdsFileBytes(MakeHeader(1, 1, 1, kRgba8Masks), Rgba8Bytes({0xFF0000FF})));
     const size_t watchedBefore = manager->WatchedPaths().size();
-    TextureRecord* first = Load(path);
-    TextureRecord* second = Load(path);
+    TextureHandle first = Load(path);
+    TextureHandle second = Load(path);
     EXPECT_NE(first, second) << "every load decodes anew";
     EXPECT_EQ(manager->WatchedPaths().size(), watchedBefore + 1);
 
@@ -252,20 +184,12 @@ TEST_F(TextureManagerGl, SameFileLoadedTwiceIsWatchedOnce)
 TEST_F(TextureManagerGl, EditingATextureKeepsOneTextureAlive)
 {
     const auto path = scratch / "edited.dds";
-    const std::u16string name = platform::Utf8ToUtf16(path.string()).value();
-    WriteBytes(path, DdsFile(MakeHeader(1, 1, 1, kRgba8Masks), Rgba({0})));
-    TextureRecord* original = Load(path);
-    TextureRecord* held = original;
-    // Stands in for the scene, which swaps in a fresh record for every file it holds.
-    manager->reloadSceneTextures = [&](const std::u16string& changed) {
-        if (changed != held->name)
-            return false;
-        held = manager->LoadTexture(changed);
-        return true;
-    };
-    std::vector<std::weak_ptr<gpu::Texture>> generations{original->view->GetTexture()};
+    WriteBytes(path, DdsFileBytes(MakeHeader(1, 1, 1, kRgba8Masks), Rgba8Bytes({0})));
+    const size_t recordsBefore = manager->LiveRecordCount();
+    TextureHandle held = Load(path);
+    std::vector<std::weak_ptr<gpu::Texture>> generations{held->view->GetTexture()};
     for (uint32_t edit = 1; edit <= 100; ++edit) {
-        WriteBytes(path, DdsFile(MakeHeader(1, 1, 1, kRgba8Masks), Rgba({edit})));
+        WriteBytes(path, DdsFileBytes(MakeHeader(1, 1, 1, kRgba8Masks), Rgba8Bytes({edit})));
         manager->OnTextureFileChanged(path.string());
         generations.push_back(held->view->GetTexture());
     }
@@ -273,14 +197,14 @@ TEST_F(TextureManagerGl, EditingATextureKeepsOneTextureAlive)
     for (const auto& generation : generations)
         alive += !generation.expired();
     EXPECT_EQ(alive, 1u);
-    EXPECT_EQ(original->view, held->view) << "an old record shows the new texture";
     EXPECT_EQ(testing_support::ReadTextureRgba8(NameOf(held), 1, 1)[0], 100);
+    EXPECT_EQ(manager->LiveRecordCount(), recordsBefore + 1) << "a reload keeps no record";
     gpu::ReleaseQueuedObjects();
     EXPECT_EQ(gpu::QueuedReleaseCount(), 0u);
 
     // The refresh path of the custom slots releases its old texture too.
     std::weak_ptr<gpu::Texture> before = held->view->GetTexture();
-    manager->RefreshRecordView(held);
+    manager->RefreshRecordView(held.get());
     EXPECT_TRUE(before.expired());
     EXPECT_NE(NameOf(held), 0u);
 }
@@ -288,8 +212,9 @@ TEST_F(TextureManagerGl, EditingATextureKeepsOneTextureAlive)
 TEST_F(TextureManagerGl, LoadThreadUsesTheUploadContextAndQueuesItsWatch)
 {
     const auto path = scratch / "threaded.dds";
-    WriteBytes(path, DdsFile(MakeHeader(2, 1, 1, kRgba8Masks), Rgba({0x04030201, 0x08070605})));
-    TextureRecord* record = nullptr;
+    WriteBytes(
+        path, DdsFileBytes(MakeHeader(2, 1, 1, kRgba8Masks), Rgba8Bytes({0x04030201, 0x08070605})));
+    TextureHandle record;
     std::thread loader([&] { record = Load(path); });
     loader.join();
     ASSERT_NE(NameOf(record), 0u);
@@ -308,7 +233,7 @@ TEST_F(TextureManagerGl, DroppedImageQuestion)
     const auto cube = scratch / "sky.dds";
     DdsHeader header = MakeHeader(1, 1, 1, kRgba8Masks);
     header.caps2 = 0xFE00 | 0x200;
-    WriteBytes(cube, DdsFile(header, std::vector<uint8_t>(6 * 4, 0)));
+    WriteBytes(cube, DdsFileBytes(header, std::vector<uint8_t>(6 * 4, 0)));
     AskEngineAboutImage(platform::Utf8ToUtf16(cube.string())->c_str());
     EXPECT_TRUE(engine->debugInterface->droppedImage.popupRequested);
     EXPECT_TRUE(engine->debugInterface->droppedImage.droppedIsCubeMap);

@@ -2,6 +2,7 @@
 // GPU step fails to upload, which the rules below must still answer with a failure record.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,9 @@
 #include "platform/Paths.h"
 #include "scene/Scene.h"
 #include "textures/BuiltInTextures.h"
+#include "textures/DdsReader.h"
 #include "textures/TextureManager.h"
+#include "textures/TextureResult.h"
 
 using namespace texture_test;
 
@@ -33,7 +36,7 @@ class TextureManagerRules : public ::testing::Test {
         return texts;
     }
 
-    TextureRecord* Load(const std::filesystem::path& path)
+    TextureHandle Load(const std::filesystem::path& path)
     {
         return manager.LoadTexture(platform::Utf8ToUtf16(path.string()).value());
     }
@@ -53,8 +56,8 @@ class TextureManagerRules : public ::testing::Test {
 TEST_F(TextureManagerRules, FailedLoadGivesAFreshFailureRecordEachTime)
 {
     const auto missing = scratch / "missing.png";
-    TextureRecord* first = Load(missing);
-    TextureRecord* second = Load(missing);
+    TextureHandle first = Load(missing);
+    TextureHandle second = Load(missing);
     ASSERT_TRUE(first && second);
     EXPECT_NE(first, second);
     EXPECT_EQ(first->name, u"Failed");
@@ -92,7 +95,7 @@ TEST_F(TextureManagerRules, UnreadableUpperCaseDdsAndExrAreFailureRecordsNotNull
     const auto exr = scratch / "bad.exr";
     WriteBytes(exr, {0x76, 0x2f, 0x31, 0x01, 0, 0});
     for (const auto& path : {upper, exr}) {
-        TextureRecord* record = Load(path);
+        TextureHandle record = Load(path);
         ASSERT_NE(record, nullptr);
         EXPECT_EQ(record->name, u"Failed");
         EXPECT_EQ(CountLines("Texture error! The format is not supported: " + path.string()), 1);
@@ -100,7 +103,7 @@ TEST_F(TextureManagerRules, UnreadableUpperCaseDdsAndExrAreFailureRecordsNotNull
     EXPECT_EQ(Log().size(), 2u);
 }
 
-TEST_F(TextureManagerRules, TargaMessagesAndCache)
+TEST_F(TextureManagerRules, TargaMessagesAndSharedLoads)
 {
     const auto missing = scratch / "missing.tga";
     Load(missing);
@@ -117,19 +120,76 @@ TEST_F(TextureManagerRules, TargaMessagesAndCache)
     WriteBytes(good, TgaBytes({}, {1, 2, 3, 4}));
     const std::string warning =
         "Warning: TGA texture used, use DDS to better represent it in engine: " + good.string();
-    manager.SetCacheTargaImages(true);
-    Load(good);
-    Load(good);
-    EXPECT_EQ(CountLines(warning), 1) << "the second load must come from the cache";
-    manager.SetCacheTargaImages(false);
-    Load(good);
-    Load(good);
-    EXPECT_EQ(CountLines(warning), 3) << "without the cache every load reads the file";
+    manager.ShareLoadsOnThisThread(true);
+    EXPECT_EQ(Load(good), Load(good)) << "one record for every load of the file";
+    EXPECT_EQ(CountLines(warning), 1) << "the second load must not read the file";
+    manager.ShareLoadsOnThisThread(false);
+    EXPECT_NE(Load(good), Load(good));
+    EXPECT_EQ(CountLines(warning), 3) << "without sharing every load reads the file";
+}
+
+// Bytes this process has read from files so far.
+uint64_t BytesReadSoFar()
+{
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    uint64_t value = 0;
+    while (io >> key >> value) {
+        if (key == "rchar:")
+            return value;
+    }
+    return 0;
+}
+
+// Files with a texture's name that are no image: a stray backup beside the real texture,
+// and 2 GiB files (sparse, so they cost no disk) that must not be read whole.
+TEST_F(TextureManagerRules, FilesThatAreNoImageAreSkippedAfterTheirFirstBytes)
+{
+    constexpr uintmax_t kHuge = uintmax_t{2} << 30;
+    const struct {
+        const char* name;
+        uintmax_t size;
+        const char* loadMessage;  // when loaded by name, not found beside a model
+    } cases[] = {
+        {"Quad_D.bak", 0, "Texture error! The format is not supported: "},
+        {"Quad_D.bin", kHuge, "Texture error! The format is not supported: "},
+        {"Quad_D.dds", kHuge, "Error: DDS needs to be power of two!"},
+        {"Quad_D.tga", kHuge,
+         "Texture error!, targa error: only 32 bits targa files are supported"},
+        {"Quad_D.exr", kHuge, "Texture error! The format is not supported: "},
+    };
+    for (const auto& file : cases) {
+        SCOPED_TRACE(file.name);
+        const auto path = scratch / file.name;
+        WriteBytes(path, std::vector<uint8_t>(300, 0x2A));
+        if (file.size)
+            std::filesystem::resize_file(path, file.size);
+        const uint64_t readBefore = BytesReadSoFar();
+        EXPECT_EQ(manager.LoadDiscoveredTexture(platform::Utf8ToUtf16(path.string()).value()),
+                  nullptr);
+        EXPECT_EQ(Log().back(), "Not an image, skipped: " + path.string());
+        EXPECT_EQ(GetEngine()->scene->log.LastMessageLevel(), uint32_t{MessageLevelInfo});
+        EXPECT_EQ(Load(path)->name, u"Failed");
+        EXPECT_EQ(Log().back().rfind(file.loadMessage, 0), 0u) << Log().back();
+        EXPECT_LT(BytesReadSoFar() - readBefore, 64u * 1024);
+        std::filesystem::remove(path);
+    }
+    EXPECT_EQ(manager.LiveRecordCount(), 0u) << "nothing holds the failure records";
+
+    // A real DDS with 2 GiB of something after its texels: only the texels are read.
+    const auto padded = scratch / "padded.dds";
+    WriteBytes(padded, DdsBytes(MakeHeader(4, 4, 1, kRgba8Masks), 64));
+    std::filesystem::resize_file(padded, kHuge);
+    const uint64_t readBefore = BytesReadSoFar();
+    const DdsFile dds = ReadDdsFile(padded);
+    EXPECT_EQ(dds.parsed.result, texture_result::Ok);
+    EXPECT_EQ(dds.bytes.size(), 128u + 64u);
+    EXPECT_LT(BytesReadSoFar() - readBefore, 64u * 1024);
 }
 
 TEST_F(TextureManagerRules, RelativePathsResolveBesideTheProgram)
 {
-    TextureRecord* record = manager.LoadTexture(u"no_such_dir\\missing.xyz");
+    TextureHandle record = manager.LoadTexture(u"no_such_dir\\missing.xyz");
     EXPECT_EQ(record->name, u"Failed");
     const std::string expected =
         (platform::ProgramDirectory() / "no_such_dir/missing.xyz").string();
@@ -139,9 +199,9 @@ TEST_F(TextureManagerRules, RelativePathsResolveBesideTheProgram)
 
 TEST_F(TextureManagerRules, RefreshingRecordsWithoutAFile)
 {
-    TextureRecord* failed = Load(scratch / "missing.png");
+    TextureHandle failed = Load(scratch / "missing.png");
     failed->view = std::make_shared<gpu::ShaderResourceView>(std::shared_ptr<gpu::Texture>());
-    manager.RefreshRecordView(failed);
+    manager.RefreshRecordView(failed.get());
     EXPECT_EQ(failed->view, nullptr);
 
     // Built-ins have no file behind their names: refreshing must not turn them into
@@ -163,7 +223,7 @@ TEST_F(TextureManagerRules, InstallsItselfAsTheModelsTextureSource)
 {
     const ModelTextureSource* source = GetModelTextureSource();
     ASSERT_NE(source, nullptr);
-    TextureRecord* record = source->loadTexture(u"/nonexistent/file.png");
+    TextureHandle record = source->loadTexture(u"/nonexistent/file.png");
     EXPECT_EQ(record, manager.Records().back());
 }
 

@@ -97,6 +97,24 @@ inline std::vector<uint8_t> TgaBytes(const TgaLayout& layout, const std::vector<
     return bytes;
 }
 
+inline std::vector<uint8_t> Rgba8Bytes(std::initializer_list<uint32_t> texels)
+{
+    std::vector<uint8_t> bytes(texels.size() * 4);
+    std::memcpy(bytes.data(), std::data(texels), bytes.size());
+    return bytes;
+}
+
+inline const DdsPixelFormat kRgba8Masks = MaskFormat(0x41, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000);
+
+// Magic and headers followed by `data`.
+inline std::vector<uint8_t> DdsFileBytes(const DdsHeader& header, const std::vector<uint8_t>& data,
+                                         const DdsHeaderDx10* dx10 = nullptr)
+{
+    std::vector<uint8_t> bytes = DdsBytes(header, 0, dx10);
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    return bytes;
+}
+
 inline void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

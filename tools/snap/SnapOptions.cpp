@@ -2,16 +2,26 @@
 
 #include <array>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <utility>
 
 #include "shaders/PixelShaderRegistry.h"
 
 const char* const kSnapUsage =
-    "usage: vornis-snap MODEL -o OUT.png [--size WxH] [--view NAME] [--sky FILE] [--no-sky]\n"
-    "                  [--timings]\n"
-    "  views: default albedo roughness metalness ao emissive normalmap vertexnormal\n"
-    "         binormal tangent objectnormal vertexcolors\n";
+    "usage: vornis-snap MODEL -o OUT.png [--size WxH|N] [--view NAME] [--sky FILE] [--no-sky]\n"
+    "                  [--transparent] [--time SECONDS] [--skeleton] [--timings] [--]\n"
+    "  -o, --output FILE  the PNG to write\n"
+    "  --size WxH|N       picture size in pixels; N alone is N x N (default 800x600)\n"
+    "  --view NAME        channel view: default albedo roughness metalness ao emissive\n"
+    "                     normalmap vertexnormal binormal tangent objectnormal vertexcolors\n"
+    "  --sky FILE         cube-map DDS for the sky (default: the first installed sky)\n"
+    "  --no-sky           the background colour instead of the sky\n"
+    "  --transparent      no sky; what the model does not cover is transparent\n"
+    "  --time SECONDS     pose a skinned model at this time of its animation (default 0)\n"
+    "  --skeleton         draw the joints as lines through the model\n"
+    "  --timings          print how long each phase took\n"
+    "  --                 what follows is the model, even if it begins with '-'\n";
 
 namespace {
 
@@ -22,8 +32,11 @@ constexpr std::array<const char*, 12> kShortViewNames = {
 
 bool ParseSize(const std::string& text, int& width, int& height)
 {
+    // One number is a square, as thumbnailers ask for.
     const size_t x = text.find_first_of("xX");
-    if (x == std::string::npos || x == 0 || x + 1 >= text.size())
+    if (x == std::string::npos)
+        return ParseSize(text + "x" + text, width, height);
+    if (x == 0 || x + 1 >= text.size())
         return false;
     char* end = nullptr;
     const long w = std::strtol(text.c_str(), &end, 10);
@@ -37,6 +50,16 @@ bool ParseSize(const std::string& text, int& width, int& height)
         return false;
     width = static_cast<int>(w);
     height = static_cast<int>(h);
+    return true;
+}
+
+bool ParseSeconds(const std::string& text, float& seconds)
+{
+    char* end = nullptr;
+    const float value = std::strtof(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(value) || value < 0.0f)
+        return false;
+    seconds = value;
     return true;
 }
 
@@ -57,16 +80,23 @@ std::optional<SnapOptions> ParseSnapOptions(const std::vector<std::string>& args
                                             std::string& error)
 {
     SnapOptions options;
+    bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
-        if (arg == "-o" || arg == "--output") {
+        if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
+            if (!options.modelPath.empty())
+                return error = "more than one model given", std::nullopt;
+            options.modelPath = arg;
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "-o" || arg == "--output") {
             if (!hasValue)
                 return error = arg + " needs a file name", std::nullopt;
             options.outputPath = args[++i];
         } else if (arg == "--size") {
             if (!hasValue || !ParseSize(args[i + 1], options.width, options.height))
-                return error = "--size needs WxH between 1x1 and 8192x8192", std::nullopt;
+                return error = "--size needs WxH or N between 1 and 8192", std::nullopt;
             ++i;
         } else if (arg == "--view") {
             if (!hasValue || (options.viewName = ViewDisplayName(args[i + 1])).empty())
@@ -78,14 +108,21 @@ std::optional<SnapOptions> ParseSnapOptions(const std::vector<std::string>& args
             options.skyPath = args[++i];
         } else if (arg == "--no-sky") {
             options.showSky = false;
+        } else if (arg == "--transparent") {
+            options.transparent = true;
+            options.showSky = false;
+        } else if (arg == "--time") {
+            float seconds = 0.0f;
+            if (!hasValue || !ParseSeconds(args[i + 1], seconds))
+                return error = "--time needs a number of seconds, 0 or more", std::nullopt;
+            options.clipTime = seconds;
+            ++i;
+        } else if (arg == "--skeleton") {
+            options.showSkeleton = true;
         } else if (arg == "--timings") {
             options.printTimings = true;
-        } else if (!arg.empty() && arg[0] == '-') {
-            return error = "unknown option: " + arg, std::nullopt;
-        } else if (options.modelPath.empty()) {
-            options.modelPath = arg;
         } else {
-            return error = "more than one model given", std::nullopt;
+            return error = "unknown option: " + arg, std::nullopt;
         }
     }
     if (options.modelPath.empty() || options.outputPath.empty())

@@ -1,5 +1,5 @@
-// Command line of vornis-snap: MODEL -o OUT.png [--size WxH] [--view NAME] [--sky FILE]
-// [--no-sky] [--timings].
+// Command line of vornis-snap: MODEL -o OUT.png [--size WxH|N] [--view NAME] [--sky FILE]
+// [--no-sky] [--transparent] [--time SECONDS] [--skeleton] [--timings] [--].
 #pragma once
 
 #include <optional>
@@ -14,7 +14,10 @@ struct SnapOptions {
     std::string viewName = "PBL Default";  // a pixel-shader display name
     std::string skyPath;                   // empty: the first sky beside the program
     bool showSky = true;
-    bool printTimings = false;  // phase durations to standard error
+    bool transparent = false;       // no sky, and what the model leaves uncovered is transparent
+    std::optional<float> clipTime;  // seconds into the animation; none: its start
+    bool showSkeleton = false;      // joints drawn through the model
+    bool printTimings = false;      // phase durations to standard error
 };
 
 // Parses the arguments after the program name; on failure returns nothing and sets `error`.

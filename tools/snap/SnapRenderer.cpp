@@ -2,15 +2,18 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <thread>
 
+#include "animation/AnimationQueries.h"
 #include "api/Engine.h"
 #include "api/FrameDriver.h"
 #include "api/public/vornis_engine.h"
 #include "graphics/GraphicsDevice.h"
+#include "graphics/RenderTargets.h"
 #include "graphics/gpu/GpuDevice.h"
 #include "models/ModelNode.h"
 #include "scene/Camera.h"
@@ -65,6 +68,32 @@ bool ReadBackBuffer(CGraphicsDevice& device, SnapImage& image)
     return true;
 }
 
+// Makes what the model leaves uncovered transparent. The scene drawn once more into a
+// capture target, which starts cleared to alpha 0 and is drawn without sky, gizmo, grid
+// or light and without advancing time, tells which pixels the model covers.
+bool ClearUncoveredPixels(CEngine& engine, SnapImage& image)
+{
+    CCaptureTarget target;
+    target.Create(static_cast<uint32_t>(image.width), static_cast<uint32_t>(image.height));
+    std::vector<uint8_t> coverage;
+    bool read = false;
+    if (target.viewport) {
+        RenderToCapture(engine, target);
+        read = gpu::ReadTextureRgba8(*target.texture, coverage) &&
+               coverage.size() == image.rgba.size();
+    }
+    target.Release();
+    if (!read)
+        return false;
+    for (size_t i = 0; i < image.rgba.size(); i += 4) {
+        // Any drawn pixel counts as covered: a material's alpha is not its opacity in the
+        // viewer's opaque pass.
+        if (coverage[i + 3] == 0)
+            std::fill_n(&image.rgba[i], 4, 0);
+    }
+    return true;
+}
+
 }  // namespace
 
 // Prints how long each phase took, when asked to.
@@ -108,16 +137,19 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
         error = "the engine did not start (code " + std::to_string(code) + ")";
         return false;
     }
+    // As the viewer's host does right after start-up; the resize also makes the depth-off
+    // state that the skeleton display draws with.
+    ResizeEngine(options.width, options.height);
     timer.Done("engine start-up");
     CEngine& engine = *GetEngine();
     CScene& scene = *engine.scene;
     if (!options.skyPath.empty()) {
-        // The engine looks for relative texture names beside the program; the user means
+        // The engine takes relative texture names as its own data paths; the user means
         // the working directory.
         const std::string sky = std::filesystem::absolute(options.skyPath).string();
-        const TextureRecord* before = scene.cubeMap;
+        const TextureRecord* before = scene.cubeMap.get();
         SetSkyBoxTexture(sky.c_str());
-        if (scene.cubeMap == before) {
+        if (scene.cubeMap.get() == before) {
             error = "cannot use " + options.skyPath + " as sky (not a cube map)";
             return false;
         }
@@ -150,11 +182,20 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
 
     // Frame the model and turn the light to the camera's side as the viewer's next frame
     // would, take the end pose of the framing motion at once, and render one frame without
-    // the viewer's helpers.
+    // the viewer's helpers, lit by the light (a viewer's frame draws with the light of the
+    // frame before).
     scene.FrameLoadedModel();
     FinishFocus(*engine.camera);
+    // The frame's own clock step adds nothing to a clock that starts with it.
+    if (options.clipTime)
+        scene.WithModel([&](CModelNode* model) {
+            if (model)
+                SetAnimationTime(*model, *options.clipTime);
+        });
+    engine.showJointsThroughGeometry = options.showSkeleton;
     SetLightOrientationToCamera();
     scene.UpdateLight();
+    scene.SetLightConstants();
     ComposeFrame(engine, true);
     timer.Done("model frame");
     if (!ReadBackBuffer(*engine.device, image)) {
@@ -162,5 +203,12 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
         return false;
     }
     timer.Done("read-back");
+    if (options.transparent) {
+        if (!ClearUncoveredPixels(engine, image)) {
+            error = "could not find which pixels the model covers";
+            return false;
+        }
+        timer.Done("coverage");
+    }
     return true;
 }

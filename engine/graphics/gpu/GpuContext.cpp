@@ -30,10 +30,11 @@ void Context::SetRenderTarget(std::shared_ptr<RenderTargetView> colour,
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         return;
     }
-    const GLuint depthName = boundDepth ? boundDepth->GetTexture()->Name() : 0;
-    if (boundColour->attachedDepth != depthName) {
-        glNamedFramebufferTexture(boundColour->Framebuffer(), GL_DEPTH_ATTACHMENT, depthName, 0);
-        boundColour->attachedDepth = depthName;
+    const std::shared_ptr<Texture> depthTexture = boundDepth ? boundDepth->GetTexture() : nullptr;
+    if (boundColour->attachedDepth != depthTexture) {
+        glNamedFramebufferTexture(boundColour->Framebuffer(), GL_DEPTH_ATTACHMENT,
+                                  depthTexture ? depthTexture->Name() : 0, 0);
+        boundColour->attachedDepth = depthTexture;
     }
     glBindFramebuffer(GL_FRAMEBUFFER, boundColour->Framebuffer());
 }

@@ -1,5 +1,6 @@
 #include "graphics/gpu/GpuObjects.h"
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -24,6 +25,8 @@ std::vector<QueuedObject>& Queue()
     static std::vector<QueuedObject> queue;
     return queue;
 }
+
+std::atomic<size_t> liveTextures{0};
 
 void QueueRelease(ObjectType type, GLuint name)
 {
@@ -53,6 +56,8 @@ Buffer::~Buffer()
 Texture::Texture(GLuint name, GLenum target, const TextureDesc& desc)
     : name(name), target(target), desc(desc)
 {
+    if (name != 0)
+        ++liveTextures;
 }
 
 Texture::~Texture()
@@ -93,6 +98,7 @@ void ReleaseQueuedObjects()
                 break;
             case ObjectType::Texture:
                 glDeleteTextures(1, &object.name);
+                --liveTextures;
                 break;
             case ObjectType::Framebuffer:
                 glDeleteFramebuffers(1, &object.name);
@@ -105,6 +111,11 @@ size_t QueuedReleaseCount()
 {
     std::lock_guard<std::mutex> lock(QueueLock());
     return Queue().size();
+}
+
+size_t LiveTextureCount()
+{
+    return liveTextures;
 }
 
 }  // namespace gpu

@@ -105,7 +105,9 @@ class RenderTargetView {
 
     GLuint Framebuffer() const { return framebuffer; }
     const std::shared_ptr<Texture>& GetTexture() const { return texture; }
-    GLuint attachedDepth = 0;
+    // The depth texture attached now. Held, not just named: a GL name is reused once its
+    // texture is deleted, so a name alone could not tell a new depth texture from the old.
+    std::shared_ptr<Texture> attachedDepth;
 
    private:
     GLuint framebuffer;
@@ -127,5 +129,9 @@ void ReleaseQueuedObjects();
 
 // Number of GL objects waiting for deletion (for tests).
 size_t QueuedReleaseCount();
+
+// Number of GL textures created and not yet deleted, queued ones included (for tests and
+// the memory benchmark).
+size_t LiveTextureCount();
 
 }  // namespace gpu

@@ -1,0 +1,248 @@
+#include "animation/AnimationController.h"
+
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+
+#include "animation/AnimationMatrix.h"
+#include "animation/ClipControl.h"
+#include "animation/ClipImport.h"
+
+namespace {
+
+std::string NameOf(const aiString& name)
+{
+    return std::string(name.data, std::min<size_t>(name.length, MAXLEN - 1));
+}
+
+// The camera joint is turned half a turn about its up axis: the viewer's camera looks
+// along +z, a camera joint along -z.
+aiMatrix4x4 HalfTurnAboutY()
+{
+    const float angle = 3.14f;
+    const float c = std::cos(angle), s = std::sin(angle);
+    return aiMatrix4x4(c, 0, s, 0, 0, 1, 0, 0, -s, 0, c, 0, 0, 0, 0, 1);
+}
+
+// The global transform of the first node named `name`, found depth first.
+std::optional<aiMatrix4x4> GlobalTransformOf(const aiNode* root, const aiString& name)
+{
+    struct Entry {
+        const aiNode* node;
+        aiMatrix4x4 global;
+    };
+    std::vector<Entry> stack;
+    if (root)
+        stack.push_back({root, root->mTransformation});
+    while (!stack.empty()) {
+        const Entry entry = stack.back();
+        stack.pop_back();
+        if (entry.node->mName == name)
+            return entry.global;
+        for (unsigned c = entry.node->mChildren ? entry.node->mNumChildren : 0; c-- > 0;)
+            if (const aiNode* child = entry.node->mChildren[c])
+                stack.push_back({child, entry.global * child->mTransformation});
+    }
+    return std::nullopt;
+}
+
+// Poses are expressed in the space of the node that holds the skinned mesh: the space its
+// vertices are stored and drawn in, like every other mesh of the model. Without such a
+// node, the space of the root. A collapsed transform would turn every pose into NaNs: the
+// identity is kept instead.
+aiMatrix4x4 PoseSpaceInverse(const aiScene& scene, const aiMesh* mesh)
+{
+    std::optional<aiMatrix4x4> space;
+    if (mesh)
+        space = GlobalTransformOf(scene.mRootNode, mesh->mName);
+    if (!space && scene.mRootNode)
+        space = scene.mRootNode->mTransformation;
+    return space ? InverseOf(*space).value_or(aiMatrix4x4()) : aiMatrix4x4();
+}
+
+}  // namespace
+
+void AnimationController::LoadFile(const std::string& path, const std::string& nodeName,
+                                   const aiMesh* mesh, const AnimationReports& reports)
+{
+    name = path;
+    if (!std::ifstream(path)) {
+        reports.MessageBox("ERROR", "Couldn't open file: " + path);
+        return;
+    }
+    ++importCount;
+    ClipImport imported = ImportClipFile(path);
+    lastImportError = imported.errorText;
+    currentClip = static_cast<uint32_t>(clips.size());
+    if (imported.scene) {
+        globalInverse = PoseSpaceInverse(*imported.scene, mesh);
+        InitialiseFromScene(*imported.scene, mesh, reports);
+    }
+    clips.push_back(BindClip(imported.scene, boneMap));
+    if (imported.scene) {
+        // Keys baked one per tick must reach the last tick the clip plays.
+        if (KeysEndBeforeLastTick(clips.back()))
+            reports.Error("The animation duration is longer than the baked keys: " + nodeName);
+        LogImportNote("Import of _curScene " + path + " succeeded.", false);
+    }
+}
+
+void AnimationController::InitialiseFromScene(const aiScene& scene, const aiMesh* mesh,
+                                              const AnimationReports& reports)
+{
+    lastTick = kClockNotStarted;
+    timeA = timeB = 0.0f;
+    if (mesh)
+        SetUpBones(*mesh, scene, reports);
+}
+
+void AnimationController::SetUpBones(const aiMesh& mesh, const aiScene& scene,
+                                     const AnimationReports& reports)
+{
+    if (mesh.mNumBones > kMaxSkeletonBones) {
+        reports.Error("You have more bones than we support! We support max 256 bones");
+        return;
+    }
+    bool cameraJointIsBone = false;
+    for (unsigned b = 0; mesh.mBones && b < mesh.mNumBones; ++b) {
+        const aiBone* bone = mesh.mBones[b];
+        if (!bone)
+            continue;
+        const std::string boneName = NameOf(bone->mName);
+        if (boneName == cameraJointName)
+            cameraJointIsBone = hasCameraJoint = true;
+        auto [entry, added] = boneMap.emplace(boneName, static_cast<uint32_t>(bones.size()));
+        if (added)
+            bones.emplace_back();
+        bones[entry->second].offset = bone->mOffsetMatrix;
+    }
+    if (!cameraJointIsBone)
+        AddCameraJointNodes(scene);
+}
+
+void AnimationController::AddCameraJointNodes(const aiScene& scene)
+{
+    // Every node whose name contains the camera joint's becomes a bone of its own, so that
+    // a camera rig outside the skin can still be followed. Depth first, from the root.
+    std::vector<const aiNode*> stack;
+    if (scene.mRootNode)
+        stack.push_back(scene.mRootNode);
+    while (!stack.empty()) {
+        const aiNode* node = stack.back();
+        stack.pop_back();
+        const std::string nodeName = NameOf(node->mName);
+        if (nodeName.find(cameraJointName) != std::string::npos) {
+            cameraJointName = nodeName;
+            hasCameraJoint = true;
+            // A node that is a bone already keeps its number: numbering by the map's size
+            // would give two bones one index once a name repeats.
+            if (boneMap.emplace(nodeName, static_cast<uint32_t>(bones.size())).second)
+                bones.emplace_back();
+        }
+        for (unsigned c = node->mChildren ? node->mNumChildren : 0; c-- > 0;)
+            if (node->mChildren[c])
+                stack.push_back(node->mChildren[c]);
+    }
+}
+
+bool AnimationController::AddClip(ImportedScenePtr scene, const std::string& nodeName,
+                                  const AnimationReports& reports)
+{
+    clips.push_back(BindClip(std::move(scene), boneMap));
+    const AnimationClip* current = CurrentClip();
+    if (!current || !current->scene) {
+        LogImportNote(lastImportError, true);
+        return false;
+    }
+    const AnimationClip& added = clips.back();
+    if (added.keyCount > 0 && added.animation &&
+        static_cast<double>(added.keyCount - 1) != std::trunc(added.animation->mDuration))
+        reports.Error("Animation timeline is not the same length as the keys: " + nodeName);
+    return true;
+}
+
+void AnimationController::Reload(const std::string& path, uint32_t index)
+{
+    ++importCount;
+    ClipImport imported = ImportClipFile(path);
+    lastImportError = imported.errorText;
+    // A file that no longer imports leaves the clip as it is.
+    if (imported.scene) {
+        pendingClip = std::move(imported.scene);
+        pendingIndex = index;
+    }
+}
+
+void AnimationController::Advance(uint64_t nowMs)
+{
+    if (pendingClip) {
+        const uint32_t index = pendingIndex;
+        if (index < clips.size()) {
+            // The replaced scene is released here, on the thread that draws.
+            clips[index] = BindClip(std::move(pendingClip), boneMap);
+            const uint32_t former = currentClip;
+            timeA = timeB = 0.0f;
+            if (index != currentClip)
+                SwitchClip(*this, index);
+            previousClip = static_cast<int32_t>(former);
+        }
+        pendingClip.reset();
+        pendingIndex = 0;
+        return;
+    }
+    if (lastTick == kClockNotStarted)
+        lastTick = nowMs;
+    const float dt = nowMs > lastTick ? static_cast<float>(nowMs - lastTick) / 1000.0f : 0.0f;
+    lastTick = nowMs;
+    if (paused)
+        return;
+    timeA += dt;
+    timeB += dt;
+    if (blend > 0.0f)
+        blend -= dt;
+}
+
+const AnimationClip* AnimationController::Clip(int64_t index) const
+{
+    return index >= 0 && static_cast<uint64_t>(index) < clips.size() ? &clips[index] : nullptr;
+}
+
+bool AnimationController::ComputePose()
+{
+    const AnimationClip* previous = Clip(previousClip);
+    const AnimationClip* current = CurrentClip();
+    if (previousClip < 0 || !previous || !current || !previous->IsPlayable() ||
+        !current->IsPlayable())
+        return false;
+    if (blend > 0.0f)
+        PoseBlended(*previous, ClipTickTime(*previous, timeA), *current,
+                    ClipTickTime(*current, timeB), std::min(blend, 1.0f), globalInverse, bones,
+                    joints);
+    else
+        PoseOneClip(*current, ClipTickTime(*current, timeA), globalInverse, bones, joints, scratch);
+    hasJoints = true;
+    return true;
+}
+
+std::optional<aiMatrix4x4> AnimationController::CameraJointTransform() const
+{
+    if (!hasCameraJoint)
+        return std::nullopt;
+    const auto found = boneMap.find(cameraJointName);
+    if (found == boneMap.end() || found->second >= bones.size())
+        return std::nullopt;
+    const SkeletonBone& bone = bones[found->second];
+    const std::optional<aiMatrix4x4> inverseOffset = InverseOf(bone.offset);
+    if (!inverseOffset)
+        return std::nullopt;
+    aiMatrix4x4 joint = bone.finalTransform * *inverseOffset;
+    // Turn the upper 3x3 about the joint's own up axis; the position stays.
+    const aiMatrix4x4 turned = joint * HalfTurnAboutY();
+    joint.a1 = turned.a1, joint.a2 = turned.a2, joint.a3 = turned.a3;
+    joint.b1 = turned.b1, joint.b2 = turned.b2, joint.b3 = turned.b3;
+    joint.c1 = turned.c1, joint.c2 = turned.c2, joint.c3 = turned.c3;
+    return IsFinite(joint) ? std::optional(joint) : std::nullopt;
+}

@@ -1,0 +1,102 @@
+#include "animation/AnimationQueries.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "animation/AnimationSet.h"
+#include "animation/ClipControl.h"
+#include "models/ModelNode.h"
+
+namespace {
+
+std::vector<CMeshObject*> AnimatedMeshObjects(const CModelNode& model)
+{
+    std::vector<CMeshObject*> all;
+    model.CollectMeshObjects(all);
+    std::vector<CMeshObject*> animated;
+    for (CMeshObject* meshObject : all)
+        if (meshObject->animationSet)
+            animated.push_back(meshObject);
+    return animated;
+}
+
+template <typename Visit>
+void ForEachController(CModelNode& model, Visit visit)
+{
+    for (CMeshObject* meshObject : AnimatedMeshObjects(model))
+        for (auto& [key, controller] : meshObject->animationSet->controllers)
+            visit(*controller);
+}
+
+std::vector<std::string> JointNames(const AnimationController& controller)
+{
+    std::vector<std::string> names(controller.bones.size());
+    for (const auto& [name, index] : controller.boneMap)
+        if (index < names.size())
+            names[index] = name;
+    return names;
+}
+
+}  // namespace
+
+float AnimationOverview::Progress() const
+{
+    if (!(clipLengthSeconds > 0.0f))
+        return 0.0f;
+    return std::min(elapsedSeconds / clipLengthSeconds, 1.0f);
+}
+
+AnimationOverview DescribeAnimation(const CModelNode* model)
+{
+    AnimationOverview overview;
+    if (!model)
+        return overview;
+    const std::vector<CMeshObject*> animated = AnimatedMeshObjects(*model);
+    for (CMeshObject* meshObject : animated)
+        for (auto& [key, controller] : meshObject->animationSet->controllers)
+            overview.joints.push_back({meshObject->name, JointNames(*controller)});
+    if (animated.empty())
+        return overview;
+    AnimationSet& set = *animated.front()->animationSet;
+    const AnimationController* first = set.FirstController();
+    if (!first)
+        return overview;
+    overview.hasController = true;
+    overview.clipNames = set.clipNames;
+    overview.boneCount = static_cast<uint32_t>(first->bones.size());
+    overview.hasCameraJoint = first->hasCameraJoint;
+    overview.paused = first->paused;
+    overview.elapsedSeconds = first->timeA;
+    if (const AnimationClip* clip = first->CurrentClip(); clip && clip->animation)
+        overview.clipLengthSeconds = ClipLengthSeconds(*clip);
+    overview.currentClip = first->currentClip;
+    return overview;
+}
+
+void ActivateClip(CModelNode& model, int index)
+{
+    ForEachController(model, [index](AnimationController& c) { SelectClip(c, index); });
+}
+
+void SetAnimationBlend(CModelNode& model, float blend)
+{
+    if (!std::isfinite(blend))
+        return;
+    model.SetBlendValue(std::clamp(blend, 0.0f, 1.0f));
+}
+
+void SetAnimationPlaybackPosition(CModelNode& model, float position)
+{
+    ForEachController(model,
+                      [position](AnimationController& c) { SetPlaybackPosition(c, position); });
+}
+
+void SetAnimationTime(CModelNode& model, float seconds)
+{
+    if (!std::isfinite(seconds))
+        return;
+    ForEachController(model, [seconds](AnimationController& c) {
+        c.timeA = c.timeB = seconds;
+        c.paused = true;
+    });
+}

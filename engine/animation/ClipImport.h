@@ -1,0 +1,18 @@
+// Files a controller imports itself: its first clip and every reload.
+#pragma once
+
+#include <string>
+
+#include "models/ModelImportContext.h"
+
+struct ClipImport {
+    ImportedScenePtr scene;  // null when the import failed
+    std::string errorText;   // the importer's own reason when it failed
+};
+
+// Imports `path` through an importer of its own, with the animation post-processing. The
+// scene keeps its importer alive; releasing the last holder releases both.
+ClipImport ImportClipFile(const std::string& path);
+
+// The import library's logger, where the design sends import notes.
+void LogImportNote(const std::string& text, bool isError);

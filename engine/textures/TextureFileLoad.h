@@ -1,0 +1,25 @@
+// Reads one image file and uploads it: as DDS when its first bytes say so, whatever its
+// name; otherwise by its extension as TGA or EXR. Each failure writes its own line in the
+// log, in the words users know.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "graphics/gpu/GpuForward.h"
+
+struct LoadedTexture {
+    ShaderResourceViewPtr view;  // null when the file could not be used
+    std::string typeName = "N/A";
+    uint32_t mipCount = 0;
+};
+
+// Runs the given creation with a GL context current and returns its view; null when no
+// context can be had.
+using TextureUploader =
+    std::function<ShaderResourceViewPtr(const std::function<ShaderResourceViewPtr()>& create)>;
+
+// `path` is resolved already. Only what the file's header claims is read, and a file
+// whose type its first bytes rule out is not read at all.
+LoadedTexture LoadTextureFile(const std::string& path, const TextureUploader& upload);

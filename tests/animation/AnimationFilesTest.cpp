@@ -1,0 +1,256 @@
+// Skinned files nobody here wrote, through the engine's import with the animation side
+// installed: they pose, move with time, reload and show their skeletons.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <thread>
+
+#include "animation/AnimationHooks.h"
+#include "animation/AnimationQueries.h"
+#include "animation/CameraClip.h"
+#include "animation/ClipImport.h"
+#include "animation/MeshAnimation.h"
+#include "animation/SkeletonDisplay.h"
+#include "animation/SkeletonMarkers.h"
+#include "models/ModelImporter.h"
+#include "models/ModelNode.h"
+#include "models/ModelTestSupport.h"
+#include "platform/Paths.h"
+#include "scene/Camera.h"
+
+namespace {
+
+using modeltest::kFbxDir;
+
+class AnimationFiles : public modeltest::ModelTest {
+   protected:
+    void SetUp() override
+    {
+        ModelTest::SetUp();
+        AnimationServices services;
+        services.reports.error = [this](const std::string& text) { errors.push_back(text); };
+        services.reports.messageBox = [this](const std::string& title, const std::string& text) {
+            boxes.push_back(title + ": " + text);
+        };
+        InstallAnimationHooks(services);
+    }
+
+    std::unique_ptr<CModelNode> Import(const std::string& path)
+    {
+        return importer.ImportModel(path.c_str(), nullptr, kFbxDir, 0);
+    }
+
+    static std::vector<CMeshObject*> Animated(const CModelNode& model)
+    {
+        std::vector<CMeshObject*> all, animated;
+        model.CollectMeshObjects(all);
+        for (CMeshObject* meshObject : all)
+            if (meshObject->animationSet)
+                animated.push_back(meshObject);
+        return animated;
+    }
+
+    CModelImporter importer;
+    std::vector<std::string> errors;
+    std::vector<std::string> boxes;
+};
+
+class RealFile : public AnimationFiles, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(RealFile, PosesDifferBetweenTwoTimesStayFiniteAndShowOneLinePerJointPair)
+{
+    auto model = Import(kFbxDir + GetParam());
+    ASSERT_NE(model, nullptr);
+    const std::vector<CMeshObject*> animated = Animated(*model);
+    ASSERT_FALSE(animated.empty());
+    for (CMeshObject* meshObject : animated) {
+        AnimationController* controller =
+            meshObject->animationSet->ControllerFor(meshObject->meshData->importedMesh);
+        ASSERT_NE(controller, nullptr);
+        std::array<Matrix4x4, kBonePaletteSize> palettes[2];
+        const float times[2] = {0.1f, 0.6f};
+        for (int i = 0; i < 2; ++i) {
+            controller->timeA = controller->timeB = times[i];
+            ASSERT_TRUE(PoseIntoPalette(*meshObject));
+            palettes[i] = meshObject->bonePalette;
+            for (const Matrix4x4& matrix : palettes[i])
+                for (float value : matrix)
+                    ASSERT_TRUE(std::isfinite(value));
+        }
+        float largestChange = 0.0f;
+        for (size_t b = 0; b < controller->bones.size(); ++b)
+            for (int e = 0; e < 16; ++e)
+                largestChange =
+                    std::max(largestChange, std::fabs(palettes[0][b][e] - palettes[1][b][e]));
+        EXPECT_GT(largestChange, 1e-3f);
+
+        size_t pairs = 0;
+        for (const Joint& joint : controller->joints)
+            pairs += joint.parent >= 0;
+        EXPECT_EQ(controller->joints.size(), controller->bones.size());
+        size_t lines = 0;
+        std::vector<bool> xray;
+        SkeletonPainter painter;
+        painter.setXRay = [&xray](bool on) { xray.push_back(on); };
+        painter.drawLine = [&lines](const LineSegment&) { ++lines; };
+        painter.drawModel = [](CModelNode&, const Matrix4x4&) {};
+        DrawSkeleton(*meshObject->animationSet, meshObject->worldMatrix, 10.0f, painter);
+        EXPECT_EQ(lines, pairs);
+        EXPECT_GT(lines, 0u);
+        EXPECT_EQ(xray, (std::vector<bool>{true, false}));
+    }
+    // Well-formed files raise neither the bone limit nor the baked-key warnings.
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+INSTANTIATE_TEST_SUITE_P(AssimpTestModels, RealFile,
+                         ::testing::Values("huesitos.fbx", "animation_with_skeleton.fbx"));
+
+TEST_F(AnimationFiles, AClipFileChangedOnDiskReplacesItsClipAndReleasesTheOldOne)
+{
+    const std::string path = kFbxDir + "huesitos.fbx";
+    auto model = Import(path);
+    ASSERT_NE(model, nullptr);
+    CMeshObject& meshObject = *Animated(*model).front();
+    ImportedScenePtr added = ImportClipFile(path).scene;
+    ASSERT_NE(added, nullptr);
+    std::weak_ptr<const aiScene> watch = added;
+    HandAnimationToModel(*model, added, path, nullptr);
+    added.reset();
+    AnimationSet& set = *meshObject.animationSet;
+    EXPECT_EQ(set.clipNames, (std::vector<std::string>{path + " [Bindpose]", path}));
+    EXPECT_FALSE(watch.expired());
+
+    ReloadAnimationSet(set, path + " [Bindpose]");  // no clip file has that name
+    EXPECT_EQ(set.FirstController()->pendingClip, nullptr);
+    ReloadAnimationSet(set, path);
+    EXPECT_FALSE(watch.expired());  // swapped at the next frame, not on the watcher's call
+    AdvanceAnimationSet(set, AdvanceOptions{});
+    EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(set.FirstController()->currentClip, 1u);
+    EXPECT_EQ(set.FirstController()->previousClip, 0);
+
+    // Everything the animation side imported goes with the model.
+    std::weak_ptr<const aiScene> ownImport = set.FirstController()->clips[0].scene;
+    model.reset();
+    EXPECT_TRUE(ownImport.expired());
+}
+
+// What the animation window reads, and an animation file added to the shown model.
+TEST_F(AnimationFiles, TheOverviewDescribesTheFirstControllerAndGrowsWithAddedFiles)
+{
+    const std::string path = kFbxDir + "huesitos.fbx";
+    auto model = Import(path);
+    ASSERT_NE(model, nullptr);
+    AnimationOverview overview = DescribeAnimation(model.get());
+    ASSERT_TRUE(overview.hasController);
+    EXPECT_EQ(overview.clipNames, std::vector<std::string>{path + " [Bindpose]"});
+    EXPECT_EQ(overview.boneCount, 9u);
+    EXPECT_FALSE(overview.hasCameraJoint);
+    EXPECT_EQ(overview.currentClip, 0u);
+    EXPECT_FLOAT_EQ(overview.clipLengthSeconds, 40.0f / 25.0f);
+    ASSERT_EQ(overview.joints.size(), 1u);
+    EXPECT_EQ(overview.joints[0].jointNames.front(), "Bone");
+    SetAnimationTime(*model, 0.4f);
+    EXPECT_FLOAT_EQ(DescribeAnimation(model.get()).Progress(), 0.25f);
+    EXPECT_TRUE(DescribeAnimation(model.get()).paused);
+    EXPECT_EQ(DescribeAnimation(nullptr).hasController, false);
+
+    SetShownModelAccess(
+        [&model](const std::function<void(CModelNode*)>& use) { use(model.get()); });
+    ASSERT_TRUE(importer.ImportAnimationFile(path.c_str()));
+    overview = DescribeAnimation(model.get());
+    EXPECT_EQ(overview.clipNames.size(), 2u);
+    ActivateClip(*model, 0);
+    EXPECT_EQ(DescribeAnimation(model.get()).currentClip, 1u);
+}
+
+// Camera clips are built on the load thread but played on the window thread: the clip
+// waits with its model until the scene accepts that model.
+TEST_F(AnimationFiles, ACameraClipWaitsWithItsModelUntilTheSceneAcceptsIt)
+{
+    auto scene = modeltest::MakeScene({modeltest::MakeMesh(3)});
+    modeltest::AddNode(*scene->mRootNode, "Cam", {0});
+    scene->mNumCameras = 1;
+    scene->mCameras = new aiCamera* [1] { new aiCamera };
+    scene->mCameras[0]->mName = aiString("Cam");
+    scene->mNumAnimations = 1;
+    scene->mAnimations = new aiAnimation* [1] { new aiAnimation };
+    scene->mAnimations[0]->mNumChannels = 1;
+    scene->mAnimations[0]->mChannels = new aiNodeAnim* [1] { new aiNodeAnim };
+    scene->mAnimations[0]->mChannels[0]->mNodeName = aiString("Cam");
+
+    auto root = std::make_unique<CModelNode>(&importer, "");
+    GetModelAnimationHooks()->buildCameraClip(*root, modeltest::Borrow(*scene));
+    ASSERT_NE(root->cameraClip, nullptr);
+    const CameraClip* staged = root->cameraClip.get();
+    CCamera camera;
+    CScene& shown = *GetEngine()->scene;
+    shown.camera = &camera;
+    shown.model = std::move(root);
+    EXPECT_EQ(camera.clip, nullptr);
+    shown.modelChanged = true;
+    ASSERT_TRUE(shown.FrameLoadedModel());
+    EXPECT_EQ(camera.clip.get(), staged);
+    EXPECT_EQ(shown.model->cameraClip, nullptr);
+    shown.camera = nullptr;
+}
+
+// The joint markers are fixed assets: their textures come from their own folders, never
+// from the folder of the user's model.
+TEST_F(AnimationFiles, JointMarkersTakeTexturesFromTheirOwnFoldersAndAreShared)
+{
+    std::vector<std::u16string> loaded;
+    ModelTextureSource source;
+    source.loadTexture = [&loaded](const std::u16string& path) {
+        loaded.push_back(path);
+        return nullptr;
+    };
+    SetModelTextureSource(&source);
+    std::shared_ptr<SkeletonMarkers> markers = AcquireSkeletonMarkers(importer);
+    ASSERT_TRUE(markers->arrow && markers->axis);
+    EXPECT_EQ(AcquireSkeletonMarkers(importer), markers);
+    ASSERT_FALSE(loaded.empty());
+    const std::u16string arrowFolder = *platform::Utf8ToUtf16(
+        std::filesystem::path(platform::FindFixedAsset("arrow/arrow.fbx")).parent_path().string());
+    const std::u16string axisFolder = *platform::Utf8ToUtf16(
+        std::filesystem::path(platform::FindFixedAsset("xyz/xyz.fbx")).parent_path().string());
+    for (const std::u16string& path : loaded)
+        EXPECT_TRUE(path.starts_with(arrowFolder + u"/") || path.starts_with(axisFolder + u"/"));
+}
+
+// Loads run on threads of their own, and two may attach animation at once.
+TEST_F(AnimationFiles, TwoSkinnedModelsLoadingAtOnceShareOneSetOfMarkers)
+{
+    AnimationServices services;
+    services.importer = &importer;
+    InstallAnimationHooks(services);
+    std::unique_ptr<CModelNode> models[2];
+    const char* files[2] = {"huesitos.fbx", "animation_with_skeleton.fbx"};
+    std::thread other([&] { models[1] = Import(kFbxDir + files[1]); });
+    models[0] = Import(kFbxDir + files[0]);
+    other.join();
+    ASSERT_TRUE(models[0] && models[1]);
+    const auto markers = [this](const CModelNode& model) {
+        return Animated(model).front()->animationSet->markers;
+    };
+    ASSERT_NE(markers(*models[0]), nullptr);
+    EXPECT_EQ(markers(*models[0]), markers(*models[1]));
+}
+
+TEST_F(AnimationFiles, AModelFileThatCannotBeOpenedSaysSoAndAddsNoClip)
+{
+    CMeshObject meshObject;
+    meshObject.modelPath = "/nonexistent/model.fbx";
+    AnimationServices services;
+    services.reports.messageBox = [this](const std::string& title, const std::string& text) {
+        boxes.push_back(title + ": " + text);
+    };
+    AttachAnimation(meshObject, nullptr, meshObject.modelPath, "Root", nullptr, services);
+    EXPECT_EQ(boxes, std::vector<std::string>{"ERROR: Couldn't open file: /nonexistent/model.fbx"});
+    ASSERT_NE(meshObject.animationSet, nullptr);
+    EXPECT_EQ(meshObject.animationSet->FirstController()->ClipCount(), 0u);
+    EXPECT_FALSE(meshObject.animationSet->FirstController()->ComputePose());
+}
+
+}  // namespace

@@ -1,0 +1,196 @@
+// Skeletal animation on a real GL context: the palette as the vertex shader reads it, real
+// files moving between two clip times, and joints drawn through the model.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <thread>
+
+#include "animation/AnimationQueries.h"
+#include "api/Engine.h"
+#include "api/FrameDriver.h"
+#include "graphics/GraphicsDevice.h"
+#include "graphics/RenderTargets.h"
+#include "graphics/gpu/GpuDevice.h"
+#include "models/ModelNode.h"
+#include "scene/Camera.h"
+#include "scene/Scene.h"
+#include "shaders/BaseShader.h"
+#include "shaders/VertexVariants.h"
+#include "support/EngineWindow.h"
+#include "textures/TextureRecord.h"
+
+namespace {
+
+constexpr int kWidth = 64;
+constexpr int kHeight = 48;
+
+struct Box {
+    int left = kWidth, top = kHeight, right = -1, bottom = -1;
+};
+
+class AnimationOnGl : public ::testing::Test {
+   protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(testing_support::StartEngine(kWidth, kHeight), 0);
+        engine = GetEngine();
+    }
+    CEngine* engine = nullptr;
+};
+
+// One skinned triangle in clip space (identity camera), bound to bone 3 alone, drawn with
+// the palette as the mesh draw uploads it; returns the box of the pixels it covers.
+Box DrawSkinnedTriangle(CEngine& engine, const Matrix4x4& bone3)
+{
+    CGraphicsDevice& device = *engine.device;
+    gpu::Context& context = *device.context;
+    CBaseShader& shader = *GetBaseShader();
+    // POSITION, NORMAL, TEXCOORD0, BONES, WEIGHTS: the layout of format word 0x17.
+    float vertices[3][18] = {};
+    const float corners[3][2] = {{-0.75f, -0.5f}, {-0.25f, -0.5f}, {-0.5f, 0.0f}};
+    for (int v = 0; v < 3; ++v) {
+        float* p = vertices[v];
+        p[0] = corners[v][0], p[1] = corners[v][1], p[2] = 0.5f, p[3] = 1.0f;
+        p[6] = -1.0f;  // normal towards the camera
+        p[10] = 3.0f;  // bone index 3
+        p[14] = 1.0f;  // weight 1
+    }
+    const uint32_t indices[] = {0, 1, 2};
+    auto vertexBuffer = gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Immutable,
+                                          sizeof(vertices), vertices, 72);
+    auto indexBuffer = gpu::CreateBuffer(gpu::BufferBinding::Index, gpu::BufferUsage::Immutable,
+                                         sizeof(indices), indices);
+    BeginSceneTarget(engine);
+    context.SetDepthStencilState(*device.depthTestWrite, 1);
+    context.SetRasterizerState(*device.solidRasterizer);
+    EXPECT_TRUE(shader.SelectPixelShader("Model Albedo"));
+    shader.SelectVertexFormat(VertexPosition | VertexTexSet0 | VertexNormal | VertexBones);
+    DrawView view{Matrix4::Identity(), Matrix4::Identity(), {0.0f, 0.0f, 0.0f}};
+    EXPECT_TRUE(shader.BindForDraw(Matrix4::Identity(), &view, 0));
+    std::array<Matrix4x4, kBonePaletteSize> palette;
+    palette.fill(IdentityMatrix());
+    palette[3] = bone3;
+    const BonePalette uploaded = FillBonePalette(palette.front().data(), palette.size());
+    EXPECT_TRUE(context.UpdateBuffer(*shader.bonePalette, &uploaded, sizeof(uploaded)));
+    context.BindShaderResource(15, shader.bonePaletteView.get());
+    context.SetIndexBuffer(indexBuffer);
+    context.SetVertexBuffer(vertexBuffer, 72, 0);
+    context.DrawIndexed(3, 0, 0);
+
+    std::vector<float> pixels(kWidth * kHeight * 4);
+    glGetTextureImage(engine.sceneTarget->texture->Name(), 0, GL_RGBA, GL_FLOAT,
+                      static_cast<GLsizei>(pixels.size() * sizeof(float)), pixels.data());
+    Box box;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const float* p = &pixels[(y * kWidth + x) * 4];
+            if (p[0] == pixels[0] && p[1] == pixels[1] && p[2] == pixels[2])
+                continue;  // the background of the corner
+            box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x),
+                   std::max(box.bottom, y)};
+        }
+    return box;
+}
+
+// The palette holds row-vector matrices, translation in the fourth row; uploaded as is, the
+// shader would lose the translation.
+TEST_F(AnimationOnGl, ABoneTranslationMovesASkinnedVertexByExactlyThatTranslation)
+{
+    const Box rest = DrawSkinnedTriangle(*engine, IdentityMatrix());
+    ASSERT_GT(rest.right, rest.left);
+    Matrix4x4 moved = IdentityMatrix();
+    moved[12] = 0.5f;   // a quarter of the target's width: 16 pixels right
+    moved[13] = 0.25f;  // an eighth of its height: 6 pixels up
+    const Box shifted = DrawSkinnedTriangle(*engine, moved);
+    EXPECT_EQ(shifted.left, rest.left + 16);
+    EXPECT_EQ(shifted.right, rest.right + 16);
+    EXPECT_EQ(shifted.top, rest.top - 6);
+    EXPECT_EQ(shifted.bottom, rest.bottom - 6);
+}
+
+class ModelOnGl : public ::testing::TestWithParam<const char*> {
+   protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(testing_support::StartEngine(160, 120), 0);
+        ResizeEngine(160, 120);  // as the host does; it makes the depth-off state
+        engine = GetEngine();
+        LoadModel((std::string("/usr/share/assimp/models/FBX/") + GetParam()).c_str());
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!IsModelLoaded() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ASSERT_TRUE(IsModelLoaded());
+        ASSERT_TRUE(engine->scene->FrameLoadedModel());
+        CCamera& camera = *engine->camera;  // the end of the framing motion, at once
+        camera.panX = camera.focusPanX;
+        camera.panY = camera.focusPanY;
+        camera.zoom = camera.focusZoom;
+        camera.focusActive = false;
+        ShowOnly("Model Albedo");
+    }
+
+    std::vector<uint8_t> FrameAt(float seconds)
+    {
+        engine->scene->WithModel([seconds](CModelNode* model) {
+            if (model)
+                SetAnimationTime(*model, seconds);
+        });
+        ComposeFrame(*engine, true);
+        return testing_support::ReadTextureRgba8(engine->device->backBuffer->Name(), 160, 120);
+    }
+
+    bool PalettesFinite()
+    {
+        bool finite = true;
+        engine->scene->WithModel([&finite](CModelNode* model) {
+            std::vector<CMeshObject*> meshes;
+            model->CollectMeshObjects(meshes);
+            for (const CMeshObject* mesh : meshes)
+                for (const Matrix4x4& matrix : mesh->bonePalette)
+                    for (float value : matrix)
+                        finite &= std::isfinite(value);
+        });
+        return finite;
+    }
+
+    CEngine* engine = nullptr;
+};
+
+TEST_P(ModelOnGl, MovesBetweenTwoClipTimesAndItsJointsShowThroughIt)
+{
+    const std::vector<uint8_t> early = FrameAt(0.2f);
+    const std::vector<uint8_t> late = FrameAt(0.5f);
+    EXPECT_TRUE(PalettesFinite());
+    const uint8_t* background = early.data();
+    size_t model = 0, changed = 0;
+    for (size_t i = 0; i < early.size(); i += 4) {
+        model += std::memcmp(&late[i], background, 3) != 0;
+        changed += std::memcmp(&early[i], &late[i], 3) != 0;
+    }
+    EXPECT_GT(model, 20u) << "the model is on screen";
+    EXPECT_GT(changed, 10u) << "the pose changed the picture";
+
+    // White joint lines (a light grey after tone mapping) appear where the model covers
+    // them: they are drawn without depth test.
+    engine->showJointsThroughGeometry = true;
+    const std::vector<uint8_t> joints = FrameAt(0.5f);
+    size_t whiteOverModel = 0;
+    for (size_t i = 0; i < joints.size(); i += 4) {
+        const bool white =
+            joints[i] > 200 && joints[i] == joints[i + 1] && joints[i] == joints[i + 2];
+        whiteOverModel += white && std::memcmp(&late[i], background, 3) != 0 &&
+                          std::memcmp(&late[i], &joints[i], 3) != 0;
+    }
+    EXPECT_GT(whiteOverModel, 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(AssimpTestModels, ModelOnGl,
+                         ::testing::Values("huesitos.fbx", "animation_with_skeleton.fbx"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             return name.substr(0, name.find('.'));
+                         });
+
+}  // namespace

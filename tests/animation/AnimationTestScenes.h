@@ -1,0 +1,81 @@
+// Small animated scenes built in memory, for the cases no model file shows.
+#pragma once
+
+#include <assimp/scene.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "animation/AnimationController.h"
+#include "models/ModelTestSupport.h"
+
+namespace animtest {
+
+// A channel whose position keys run along x by `step` per tick (key k at tick k), with a
+// single identity rotation and unit scaling key.
+inline aiNodeAnim* MakeChannel(const std::string& node, unsigned keys, float step)
+{
+    auto* channel = new aiNodeAnim;
+    channel->mNodeName = aiString(node);
+    channel->mNumPositionKeys = keys;
+    channel->mPositionKeys = new aiVectorKey[keys];
+    for (unsigned k = 0; k < keys; ++k)
+        channel->mPositionKeys[k] = aiVectorKey(k, aiVector3D(step * float(k), 0.0f, 0.0f));
+    channel->mNumRotationKeys = 1;
+    channel->mRotationKeys = new aiQuatKey[1]{aiQuatKey(0.0, aiQuaternion())};
+    channel->mNumScalingKeys = 1;
+    channel->mScalingKeys = new aiVectorKey[1]{aiVectorKey(0.0, aiVector3D(1.0f, 1.0f, 1.0f))};
+    return channel;
+}
+
+// A chain of nodes (names[0] is the root, each next one the child of the one before), all
+// bones of one mesh, each animated by MakeChannel with `keys` keys of `step` at
+// `ticksPerSecond` (0: the file gives none). Without keys the scene has no animation.
+inline std::unique_ptr<aiScene> MakeChainScene(const std::vector<std::string>& names,
+                                               unsigned keys = 2, double ticksPerSecond = 25.0,
+                                               float step = 1.0f)
+{
+    aiMesh* mesh = modeltest::MakeMesh(3);
+    std::vector<aiBone*> bones;
+    for (const std::string& name : names)
+        bones.push_back(modeltest::MakeBone(name.c_str(), {{0, 1.0f}}));
+    modeltest::SetBones(*mesh, bones);
+    auto scene = modeltest::MakeScene({mesh});
+    scene->mRootNode->mName = aiString(names[0]);
+    aiNode* parent = scene->mRootNode;
+    for (size_t i = 1; i < names.size(); ++i)
+        parent = modeltest::AddNode(*parent, names[i].c_str());
+    if (keys == 0)
+        return scene;
+    scene->mNumAnimations = 1;
+    scene->mAnimations = new aiAnimation* [1] { new aiAnimation };
+    aiAnimation& animation = *scene->mAnimations[0];
+    animation.mTicksPerSecond = ticksPerSecond;
+    animation.mDuration = keys - 1;
+    animation.mNumChannels = static_cast<unsigned>(names.size());
+    animation.mChannels = new aiNodeAnim*[names.size()];
+    for (size_t i = 0; i < names.size(); ++i)
+        animation.mChannels[i] = MakeChannel(names[i], keys, step);
+    return scene;
+}
+
+// A controller with the bones of the scene's first mesh and the scenes as its clips, the
+// first current. The scenes stay with the caller.
+inline AnimationController MakeController(const std::vector<const aiScene*>& clips,
+                                          const AnimationReports& reports = {})
+{
+    AnimationController controller;
+    controller.SetUpBones(*clips[0]->mMeshes[0], *clips[0], reports);
+    for (const aiScene* clip : clips)
+        controller.clips.push_back(BindClip(modeltest::Borrow(*clip), controller.boneMap));
+    return controller;
+}
+
+// Where a pose put a bone: the translation of its final transform (offsets are identity).
+inline float BoneX(const AnimationController& controller, const std::string& name)
+{
+    return controller.bones[controller.boneMap.at(name)].finalTransform.a4;
+}
+
+}  // namespace animtest

@@ -1,0 +1,249 @@
+// Which clip plays and how: selection, blending, scrubbing, sequencing, reload swaps and the
+// camera clip, on controllers built from scenes in memory.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "AnimationTestScenes.h"
+#include "animation/AnimationSet.h"
+#include "animation/CameraClip.h"
+#include "animation/ClipControl.h"
+#include "animation/MeshAnimation.h"
+#include "animation/SkeletonDisplay.h"
+#include "models/MeshObject.h"
+
+namespace {
+
+using animtest::BoneX;
+using animtest::MakeChainScene;
+using animtest::MakeController;
+
+const std::vector<std::string> kChain = {"Root", "Hips", "Spine"};
+constexpr unsigned kKeys = 5;  // at 25 ticks per second: 0.2 s, wrapping after tick 4
+
+// Clip 0 (the bind pose) and `extra` more; in clip i every node steps i along x per tick.
+struct Clips {
+    explicit Clips(unsigned extra)
+    {
+        for (unsigned i = 0; i <= extra; ++i)
+            scenes.push_back(MakeChainScene(kChain, kKeys, 25.0, float(i)));
+        std::vector<const aiScene*> raw;
+        for (auto& scene : scenes)
+            raw.push_back(scene.get());
+        controller = MakeController(raw);
+    }
+    std::vector<std::unique_ptr<aiScene>> scenes;
+    AnimationController controller;
+};
+
+TEST(ClipControl, SelectingAClipRestartsTimesAndRemembersTheCurrentOne)
+{
+    Clips clips(1);
+    AnimationController& c = clips.controller;
+    struct Step {
+        int64_t index;
+        uint32_t current;
+        int32_t previous;
+    } steps[] = {
+        {1, 0, 0},   // index + 1 is no clip: nothing switches, the times restart
+        {0, 1, 0},   // the first clip after the bind pose
+        {0, 1, 1},   // already current
+        {-1, 1, 1},  // negative: no clip at all, not the bind pose
+        {int64_t(UINT32_MAX), 1, 1},
+    };
+    for (const Step& step : steps) {
+        c.timeA = c.timeB = 0.7f;
+        SelectClip(c, step.index);
+        EXPECT_EQ(c.currentClip, step.current) << step.index;
+        EXPECT_EQ(c.previousClip, step.previous) << step.index;
+        EXPECT_EQ(c.timeA, 0.0f);
+        EXPECT_EQ(c.timeB, 0.0f);
+    }
+
+    // With only the bind pose, index 0 still makes clip 0 the previous clip: it can pose.
+    Clips bindOnly(0);
+    EXPECT_FALSE(bindOnly.controller.ComputePose());
+    SelectClip(bindOnly.controller, 0);
+    EXPECT_EQ(bindOnly.controller.previousClip, 0);
+    EXPECT_TRUE(bindOnly.controller.ComputePose());
+
+    // A previous clip that does not exist stops the pose instead of reading past the clips.
+    bindOnly.controller.previousClip = 5;
+    EXPECT_FALSE(bindOnly.controller.ComputePose());
+}
+
+TEST(ClipControl, ABlendOfAQuarterShowsAQuarterOfThePreviousClip)
+{
+    Clips clips(2);
+    AnimationController& c = clips.controller;
+    SwitchClip(c, 2);
+    SwitchClip(c, 1);                  // previous 2 (spine steps 2 a tick), current 1 (steps 1)
+    c.timeA = c.timeB = 2.0f / 25.0f;  // tick 2
+    c.blend = 0.25f;
+    ASSERT_TRUE(c.ComputePose());
+    EXPECT_NEAR(BoneX(c, "Spine"), 0.25f * 4.0f + 0.75f * 2.0f, 1e-5f);
+    c.blend = 0.0f;
+    ASSERT_TRUE(c.ComputePose());
+    EXPECT_NEAR(BoneX(c, "Spine"), 2.0f, 1e-5f);
+}
+
+TEST(ClipControl, PlaybackPositionScrubsAndMinusOneTogglesPause)
+{
+    Clips clips(0);
+    AnimationController& c = clips.controller;
+    SetPlaybackPosition(c, -1.0f);
+    SetPlaybackPosition(c, -1.0f);
+    EXPECT_FALSE(c.paused);
+    SetPlaybackPosition(c, 0.0f);
+    EXPECT_EQ(c.timeA, 0.0f);  // not -0.05 s
+    EXPECT_TRUE(c.paused);
+    SetPlaybackPosition(c, 1.0f);  // the end: 5 keys at 25 per second, less 0.05 s
+    EXPECT_NEAR(c.timeA, 0.15f, 1e-6f);
+    EXPECT_EQ(c.timeB, c.timeA);
+    // A paused clock does not run.
+    c.Advance(1000);
+    c.Advance(1500);
+    EXPECT_NEAR(c.timeA, 0.15f, 1e-6f);
+}
+
+TEST(ClipControl, SequencingPlaysEveryClipAfterTheBindPoseInTurn)
+{
+    Clips clips(2);
+    AnimationController& c = clips.controller;
+    std::vector<uint32_t> order;
+    for (int i = 0; i < 4; ++i) {
+        StepSequence(c);  // not yet at the end
+        c.timeA = 0.2f;
+        StepSequence(c);
+        order.push_back(c.currentClip);
+        EXPECT_EQ(c.timeA, 0.0f);
+    }
+    EXPECT_EQ(order, (std::vector<uint32_t>{1, 2, 1, 2}));
+}
+
+// A reload waits until the next frame; then the new scene replaces the clip, the old one
+// is released at once, and the clip starts from the beginning.
+TEST(ClipControl, AReloadedClipIsSwappedInAtTheNextAdvanceAndTheOldOneReleased)
+{
+    Clips clips(1);
+    AnimationController& c = clips.controller;
+    auto replaced = std::shared_ptr<const aiScene>(MakeChainScene(kChain, 3, 25.0, 9.0f));
+    std::weak_ptr<const aiScene> watch = replaced;
+    c.clips[1] = BindClip(replaced, c.boneMap);
+    replaced.reset();
+    c.pendingClip = std::shared_ptr<const aiScene>(MakeChainScene(kChain, 3, 25.0, 4.0f));
+    c.pendingIndex = 1;
+    c.timeA = 1.0f;
+    c.Advance(100);
+    EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(c.pendingClip, nullptr);
+    EXPECT_EQ(c.currentClip, 1u);
+    EXPECT_EQ(c.previousClip, 0);
+    EXPECT_EQ(c.timeA, 0.0f);
+    // A pending index beyond the clips is dropped.
+    c.pendingClip = std::shared_ptr<const aiScene>(MakeChainScene(kChain, 3));
+    c.pendingIndex = 7;
+    c.Advance(200);
+    EXPECT_EQ(c.ClipCount(), 2u);
+    EXPECT_EQ(c.pendingClip, nullptr);
+}
+
+// A whole-model animation file makes controllers keyed by no mesh: the mesh object's own
+// lookup finds none and keeps its palette.
+TEST(ClipControl, AMeshObjectWithoutItsOwnControllerKeepsItsPalette)
+{
+    Clips clips(0);
+    clips.controller.previousClip = 0;
+    CMeshObject meshObject;
+    ModelImportContext context;
+    context.boneCount = 3;
+    meshObject.context = &context;
+    meshObject.meshData = std::make_unique<MeshData>();
+    meshObject.meshData->importedMesh = clips.scenes[0]->mMeshes[0];
+    meshObject.animationSet = std::make_shared<AnimationSet>();
+    meshObject.animationSet->controllers.emplace(
+        nullptr, std::make_unique<AnimationController>(std::move(clips.controller)));
+    meshObject.bonePalette[0][12] = 5.0f;
+    EXPECT_FALSE(PoseIntoPalette(meshObject));
+    EXPECT_EQ(meshObject.bonePalette[0][12], 5.0f);
+}
+
+// The camera rides the joint's place with unit axes; a joint whose offset cannot be
+// inverted, or whose number lies beyond the bones, leaves the camera alone.
+TEST(CameraFollow, TheCameraTakesTheJointsPlaceOnlyForAUsableJoint)
+{
+    auto set = std::make_shared<AnimationSet>();
+    auto& c =
+        *set->controllers.emplace(nullptr, std::make_unique<AnimationController>()).first->second;
+    c.hasCameraJoint = true;
+    c.boneMap["camera_jnt"] = 0;
+    c.bones.resize(1);
+    c.bones[0].finalTransform =
+        aiMatrix4x4(aiVector3D(3, 3, 3), aiQuaternion(), aiVector3D(1, 2, 3));
+    AdvanceOptions follow;
+    follow.followCameraJoint = true;
+    const std::optional<Matrix4x4> camera = AdvanceAnimationSet(*set, follow);
+    ASSERT_TRUE(camera);
+    EXPECT_FLOAT_EQ((*camera)[12], 1.0f);
+    EXPECT_FLOAT_EQ((*camera)[13], 2.0f);
+    EXPECT_FLOAT_EQ((*camera)[14], 3.0f);
+    EXPECT_NEAR(std::hypot((*camera)[0], (*camera)[1], (*camera)[2]), 1.0f, 1e-5f);
+    EXPECT_FALSE(AdvanceAnimationSet(*set, AdvanceOptions{}));  // not following
+
+    c.bones[0].offset = aiMatrix4x4(aiVector3D(0, 1, 1), aiQuaternion(), aiVector3D());
+    EXPECT_FALSE(AdvanceAnimationSet(*set, follow));
+    c.bones[0].offset = aiMatrix4x4();
+    c.boneMap["camera_jnt"] = 4;
+    EXPECT_FALSE(AdvanceAnimationSet(*set, follow));
+}
+
+// One line per joint with a parent; an arrow only where its direction is usable.
+TEST(SkeletonFigure, ArrowsAreLeftOutWhereTheirDirectionIsZeroOrStraightUp)
+{
+    AnimationSet set;
+    auto& c =
+        *set.controllers.emplace(nullptr, std::make_unique<AnimationController>()).first->second;
+    c.hasJoints = true;
+    auto at = [](float x, float y, float z) {
+        aiMatrix4x4 m;
+        m.a4 = x, m.b4 = y, m.c4 = z;
+        return m;
+    };
+    c.joints = {{0, -1, at(0, 0, 0)},  // top joint: no line
+                {1, 0, at(0, 2, 0)},   // straight up from its parent
+                {2, 1, at(0, 2, 0)},   // where its parent is
+                {3, 1, at(1, 2, 1)}};  // a usable direction
+    const SkeletonFigure figure = BuildSkeletonFigure(set, IdentityMatrix(), 0.5f);
+    EXPECT_EQ(figure.lines.size(), 3u);
+    EXPECT_EQ(figure.axes.size(), 4u);
+    ASSERT_EQ(figure.arrows.size(), 1u);
+    for (float value : figure.arrows[0])
+        EXPECT_TRUE(std::isfinite(value));
+    EXPECT_FLOAT_EQ(figure.arrows[0][13], 2.0f);  // placed at the parent joint
+}
+
+TEST(CameraClip, OnlyAnAnimatedCameraGivesAClipAndPlayingItStaysFinite)
+{
+    auto scene = MakeChainScene({"Root", "Cam_Translation", "Cam_Rotation"}, 3, 25.0, 2.0f);
+    scene->mNumCameras = 1;
+    scene->mCameras = new aiCamera* [1] { new aiCamera };
+    scene->mCameras[0]->mName = aiString("Cam");
+    EXPECT_EQ(BuildCameraClip(*scene), nullptr);  // no channel is named after the camera
+
+    scene->mCameras[0]->mName = aiString("Cam_Translation");
+    std::unique_ptr<CameraClip> clip = BuildCameraClip(*scene);
+    ASSERT_NE(clip, nullptr);
+    EXPECT_EQ(clip->channels.size(), 3u);  // every channel, not only the camera's
+    EXPECT_FLOAT_EQ(clip->duration, 2.0f);
+    EXPECT_FLOAT_EQ(PlayCameraClip(*clip, 1.5f, 1.0f)[12], 3.0f);
+    // Past the end the clip wraps; the cached key search starts again.
+    EXPECT_FLOAT_EQ(PlayCameraClip(*clip, 2.5f, 1.0f)[12], 1.0f);
+    EXPECT_FLOAT_EQ(PlayCameraClip(*clip, 2.5f, 0.5f)[12], 0.5f);
+
+    clip->duration = 0.0f;  // nothing to wrap at: the first tick
+    for (float value : PlayCameraClip(*clip, 7.0f, 1.0f))
+        EXPECT_TRUE(std::isfinite(value));
+    EXPECT_FLOAT_EQ(PlayCameraClip(*clip, 7.0f, 1.0f)[12], 0.0f);
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+// What the desktop reads from the tree: the menu entry, the FBX type, the thumbnailer and
+// the manual pages, checked with the desktop's own tools and run as a file manager would.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "CommandLine.h"
+#include "InstallTestSupport.h"
+#include "SnapOptions.h"
+
+namespace install_test {
+namespace {
+
+const fs::path kDesktopEntry = "share/applications/vornis.desktop";
+const fs::path kMimeTypes = "share/mime/packages/vornis.xml";
+const fs::path kThumbnailer = "share/thumbnailers/vornis.thumbnailer";
+
+// The value of `key=` in a desktop-entry style file's first group.
+std::string EntryValue(const fs::path& file, const std::string& key)
+{
+    std::smatch match;
+    const std::string text = ReadText(file);
+    if (!std::regex_search(text, match, std::regex("(^|\n)" + key + "=([^\n]*)")))
+        return {};
+    return match[2];
+}
+
+std::string FbxMimeType()
+{
+    std::smatch match;
+    const std::string text = ReadText(Tree() / kMimeTypes);
+    return std::regex_search(text, match, std::regex(R"(<mime-type type="([^"]+)\")"))
+               ? std::string(match[1])
+               : std::string();
+}
+
+TEST(DesktopFiles, TheDesktopEntryValidatesAndOpensTheFbxType)
+{
+    const CommandResult validate =
+        RunShell("desktop-file-validate " + Quote(Tree() / kDesktopEntry));
+    EXPECT_EQ(validate.exitCode, 0);
+    EXPECT_EQ(validate.output, "");
+    EXPECT_EQ(EntryValue(Tree() / kDesktopEntry, "Exec"), "vornis %f");
+    EXPECT_EQ(EntryValue(Tree() / kDesktopEntry, "MimeType"), FbxMimeType() + ";");
+    EXPECT_EQ(EntryValue(Tree() / kThumbnailer, "MimeType"), FbxMimeType() + ";");
+}
+
+TEST(DesktopFiles, TheFbxTypeIsWellFormedAndRegistersItsGlobAndMagic)
+{
+    EXPECT_EQ(FbxMimeType(), "application/vnd.fbx");
+    const CommandResult lint = RunShell("xmllint --noout " + Quote(Tree() / kMimeTypes));
+    EXPECT_EQ(lint.exitCode, 0) << lint.output;
+
+    // The database the desktop would build from it.
+    ScratchFolder data;
+    fs::create_directories(data.path / "mime/packages");
+    fs::copy_file(Tree() / kMimeTypes, data.path / "mime/packages/vornis.xml");
+    const CommandResult update = RunShell("update-mime-database " + Quote(data.path / "mime"));
+    ASSERT_EQ(update.exitCode, 0) << update.output;
+    EXPECT_NE(ReadText(data.path / "mime/globs2").find("application/vnd.fbx:*.fbx"),
+              std::string::npos);
+    EXPECT_NE(ReadText(data.path / "mime/magic").find("Kaydara FBX Binary"), std::string::npos);
+}
+
+TEST(DesktopFiles, TheThumbnailerWritesAPictureOfTheRequestedSize)
+{
+    const std::string program = EntryValue(Tree() / kThumbnailer, "TryExec");
+    EXPECT_TRUE(fs::is_regular_file(Tree() / "bin" / program)) << program;
+
+    // Substituted as a file manager does: one argument each, whatever the names hold.
+    ScratchFolder work;
+    const fs::path output = work.path / "thumb nail.png";
+    const std::string input = (Tree() / "share/vornis/demo/spheres.fbx").string();
+    std::string command;
+    for (const std::string& word : {std::string("%s"), std::string("%i"), std::string("%o")})
+        ASSERT_NE(EntryValue(Tree() / kThumbnailer, "Exec").find(word), std::string::npos);
+    std::istringstream words(EntryValue(Tree() / kThumbnailer, "Exec"));
+    for (std::string word; words >> word;) {
+        if (word == "%s")
+            word = "128";
+        else if (word == "%i")
+            word = input;
+        else if (word == "%o")
+            word = output.string();
+        command += Quote(word) + " ";
+    }
+    const CommandResult run =
+        RunShell("cd " + Quote(work.path) + " && PATH=" + Quote((Tree() / "bin").string()) +
+                 ":\"$PATH\" " + IsolatedEnvironment(work.path) + command);
+    ASSERT_EQ(run.exitCode, 0) << command << "\n" << run.output;
+    const std::optional<Picture> thumbnail = ReadPng(output);
+    ASSERT_TRUE(thumbnail);
+    EXPECT_EQ(thumbnail->width, 128);
+    EXPECT_EQ(thumbnail->height, 128);
+    // The model in the middle, nothing in the corners.
+    EXPECT_EQ(thumbnail->At(64, 64)[3], 255);
+    EXPECT_EQ(thumbnail->At(0, 0)[3], 0);
+    EXPECT_EQ(thumbnail->At(127, 127)[3], 0);
+}
+
+// Options (--name) and environment variables (VORNIS_NAME) a usage text mentions.
+std::set<std::string> NamesIn(const std::string& usage)
+{
+    std::set<std::string> names;
+    const std::regex name(R"(--[a-z][a-z-]*|VORNIS_[A-Z_]+)");
+    for (auto it = std::sregex_iterator(usage.begin(), usage.end(), name);
+         it != std::sregex_iterator(); ++it)
+        names.insert(it->str());
+    return names;
+}
+
+TEST(DesktopFiles, TheManualPagesRenderCleanlyAndNameEveryOption)
+{
+    const std::pair<const char*, std::string> pages[] = {{"vornis", host::UsageText("vornis")},
+                                                         {"vornis-snap", kSnapUsage}};
+    for (const auto& [page, usage] : pages) {
+        const std::string source =
+            "gzip -dc " + Quote(Tree() / "share/man/man1" / (std::string(page) + ".1.gz"));
+        const CommandResult warnings = RunShell(source + " | groff -man -Tutf8 -ww -z");
+        EXPECT_EQ(warnings.exitCode, 0);
+        EXPECT_EQ(warnings.output, "") << page;
+        const CommandResult text = RunShell(source + " | groff -man -Tascii -P-cbou");
+        ASSERT_EQ(text.exitCode, 0) << text.output;
+        for (const std::string& name : NamesIn(usage))
+            EXPECT_NE(text.output.find(name), std::string::npos) << page << " lacks " << name;
+        EXPECT_NE(text.output.find("VORNIS_SHADER_CACHE"), std::string::npos) << page;
+    }
+}
+
+}  // namespace
+}  // namespace install_test

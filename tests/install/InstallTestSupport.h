@@ -1,0 +1,62 @@
+// What the install tests share: where the prepared tree and package lie (tools/
+// install-test-tree.sh), running commands, scratch folders and reading pictures.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace install_test {
+
+namespace fs = std::filesystem;
+
+// The install tree, moved away from the prefix it was installed into.
+fs::path Tree();
+// The Debian package; empty when none was built.
+fs::path Package();
+
+struct CommandResult {
+    int exitCode = -1;   // -1 when it did not exit normally
+    std::string output;  // standard output and standard error together
+};
+
+// Runs a shell command line.
+CommandResult RunShell(const std::string& command);
+
+// `text` as one shell word.
+std::string Quote(const std::string& text);
+
+// A folder of its own under the temporary folder, outside the build tree and the install
+// tree; removed with the object.
+class ScratchFolder {
+   public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    fs::path path;
+};
+
+// Environment assignments for a program of the tree: a home of its own, so that no shader
+// folder or cache of the machine's user is read, and the offscreen driver.
+std::string IsolatedEnvironment(const fs::path& home);
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgba;  // top row first
+
+    const uint8_t* At(int x, int y) const
+    {
+        return &rgba[(static_cast<size_t>(y) * width + x) * 4];
+    }
+};
+
+std::optional<Picture> ReadPng(const fs::path& path);
+std::optional<Picture> ReadRgbaDds(const fs::path& path);
+
+std::string ReadText(const fs::path& path);
+
+}  // namespace install_test

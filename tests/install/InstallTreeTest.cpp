@@ -1,0 +1,200 @@
+// The install tree, moved away from where it was installed: what it holds, that nothing in
+// it points back at the build, and that its programs run from anywhere.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <fstream>
+#include <regex>
+
+#include "InstallTestSupport.h"
+
+namespace install_test {
+namespace {
+
+const std::string kLibDir = VORNIS_INSTALL_LIBDIR;
+const fs::path kRealModel = "/usr/share/assimp/models/FBX/spider.fbx";
+
+TEST(InstallTree, HoldsTheProgramsTheLibraryTheDataAndTheDesktopFiles)
+{
+    ASSERT_TRUE(fs::is_directory(Tree())) << "no tree at " << Tree();
+    for (const std::string& relative :
+         std::vector<std::string>{"bin/vornis",
+                                  "bin/vornis-snap",
+                                  kLibDir + "/libvornis_engine.so",
+                                  "share/vornis/shaders/VertexShaders.fx",
+                                  "share/vornis/shaders/PS_PixelShaders.fx",
+                                  "share/vornis/shaders/ShaderStructs.fx",
+                                  "share/vornis/shaders/lineshader.fx",
+                                  "share/vornis/xyz/xyz.fbx",
+                                  "share/vornis/xyz/xyz_plane.fbx",
+                                  "share/vornis/skybox/skyboxCube.fbx",
+                                  "share/vornis/lightmesh/lightmesh.fbx",
+                                  "share/vornis/arrow/arrow.fbx",
+                                  "share/vornis/Skyboxtextures/sky_daylight.dds",
+                                  "share/vornis/demo/spheres.fbx",
+                                  "share/vornis/demo/Stage_D.dds",
+                                  "share/vornis/startscreen.bmp",
+                                  "share/applications/vornis.desktop",
+                                  "share/mime/packages/vornis.xml",
+                                  "share/thumbnailers/vornis.thumbnailer",
+                                  "share/man/man1/vornis.1.gz",
+                                  "share/man/man1/vornis-snap.1.gz"})
+        EXPECT_TRUE(fs::is_regular_file(Tree() / relative)) << relative;
+
+    // Each icon is drawn at the size its folder names.
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const std::string name = std::to_string(size) + "x" + std::to_string(size);
+        const std::optional<Picture> icon =
+            ReadPng(Tree() / "share/icons/hicolor" / name / "apps/vornis.png");
+        ASSERT_TRUE(icon) << name;
+        EXPECT_EQ(icon->width, size);
+        EXPECT_EQ(icon->height, size);
+    }
+}
+
+TEST(InstallTree, NoFileNamesTheBuildTreeAndOnlyItsOwnLibraryFolderIsSearched)
+{
+    const std::string buildTree = VORNIS_BUILD_DIR;
+    int programs = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(Tree())) {
+        if (!entry.is_regular_file() || entry.is_symlink())
+            continue;
+        const std::string bytes = ReadText(entry.path());
+        EXPECT_EQ(bytes.find(buildTree), std::string::npos) << entry.path();
+        if (bytes.rfind("\x7f"
+                        "ELF",
+                        0) != 0)
+            continue;
+        const CommandResult dynamic = RunShell("readelf -d " + Quote(entry.path()));
+        ASSERT_EQ(dynamic.exitCode, 0) << dynamic.output;
+        EXPECT_EQ(dynamic.output.find("(RPATH)"), std::string::npos) << entry.path();
+        std::smatch runpath;
+        const bool hasRunpath = std::regex_search(
+            dynamic.output, runpath, std::regex(R"(\(RUNPATH\)\s+Library runpath: \[(.*)\])"));
+        if (entry.path().filename() == "vornis") {
+            ++programs;
+            ASSERT_TRUE(hasRunpath) << dynamic.output;
+            EXPECT_NE(dynamic.output.find("[libvornis_engine.so]"), std::string::npos);
+        }
+        if (hasRunpath) {
+            EXPECT_EQ(runpath[1], "$ORIGIN/../" + kLibDir) << entry.path();
+        }
+    }
+    EXPECT_EQ(programs, 1);
+}
+
+TEST(InstallTree, TheMovedSnapRendersARealModelFromAnotherWorkingDirectory)
+{
+    if (!fs::exists(kRealModel))
+        GTEST_SKIP() << "assimp-testmodels is not installed";
+    ScratchFolder work;
+    const CommandResult run =
+        RunShell("cd " + Quote(work.path) + " && " + IsolatedEnvironment(work.path) +
+                 Quote(Tree() / "bin/vornis-snap") + " " + Quote(kRealModel) +
+                 " -o spider.png --size 160x120 --no-sky");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const std::optional<Picture> picture = ReadPng(work.path / "spider.png");
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(picture->width, 160);
+    ASSERT_EQ(picture->height, 120);
+    // The spider covers a good part of the picture; the background is one colour.
+    const uint8_t* background = picture->At(0, 0);
+    int covered = 0;
+    for (int y = 0; y < picture->height; ++y)
+        for (int x = 0; x < picture->width; ++x)
+            covered += !std::equal(background, background + 3, picture->At(x, y));
+    EXPECT_GT(covered, picture->width * picture->height / 20);
+}
+
+uint32_t CentrePixel(const fs::path& bmp)
+{
+    SDL_Surface* loaded = SDL_LoadBMP(bmp.c_str());
+    if (!loaded)
+        return 0;
+    SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB24, 0);
+    SDL_FreeSurface(loaded);
+    const uint8_t* p =
+        static_cast<const uint8_t*>(rgb->pixels) + rgb->h / 2 * rgb->pitch + rgb->w / 2 * 3;
+    const uint32_t colour = (p[0] << 16) | (p[1] << 8) | p[2];
+    SDL_FreeSurface(rgb);
+    return colour;
+}
+
+TEST(InstallTree, TheMovedViewerStartsAndShowsTheDemoModel)
+{
+    ScratchFolder work;
+    const CommandResult run =
+        RunShell("cd " + Quote(work.path) + " && " + IsolatedEnvironment(work.path) +
+                 "VORNIS_EXIT_AFTER_FRAMES=60 VORNIS_SCREENSHOT_AT_EXIT=320x180 "
+                 "VORNIS_STARTSCREEN_CAPTURE=start.bmp timeout 240 " +
+                 Quote(Tree() / "bin/vornis") + " --demo");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output.find("not found"), std::string::npos) << run.output;
+
+    // The start screen came from the tree's data: the picture sits in the middle.
+    EXPECT_EQ(CentrePixel(work.path / "start.bmp"),
+              CentrePixel(Tree() / "share/vornis/startscreen.bmp"));
+
+    std::optional<Picture> shot;
+    for (const auto& entry : fs::directory_iterator(work.path))
+        if (entry.path().filename().string().rfind("screenshot_", 0) == 0)
+            shot = ReadRgbaDds(entry.path());
+    ASSERT_TRUE(shot) << "no screenshot in " << work.path;
+    ASSERT_EQ(shot->width, 320);
+    // After 60 frames the camera is well on its way to framing the demo: its stage and
+    // spheres cover a fair part of the picture (nothing else is drawn into a screenshot),
+    // the plastic spheres red, the metal ones gold.
+    int covered = 0, red = 0, gold = 0;
+    for (int y = 0; y < shot->height; ++y)
+        for (int x = 0; x < shot->width; ++x) {
+            const uint8_t* p = shot->At(x, y);
+            covered += p[3] > 0;
+            red += p[0] > 2 * p[1] + 30 && p[0] > 2 * p[2] + 30;
+            gold += p[0] > p[2] + 40 && p[1] > p[2] + 20;
+        }
+    EXPECT_GT(covered, shot->width * shot->height / 40);
+    EXPECT_GT(red, 200);
+    EXPECT_GT(gold, 150);
+}
+
+TEST(InstallTree, CopiedShadersComeFirstAndAreNeverOverwritten)
+{
+    ScratchFolder home;
+    const std::string copy = "cd " + Quote(home.path) + " && " + IsolatedEnvironment(home.path) +
+                             Quote(Tree() / "bin/vornis") + " --copy-shaders";
+    const fs::path folder = home.path / ".local/share/vornis/shaders";
+    const CommandResult first = RunShell(copy);
+    ASSERT_EQ(first.exitCode, 0) << first.output;
+    EXPECT_NE(first.output.find(folder.string()), std::string::npos) << first.output;
+    EXPECT_EQ(ReadText(folder / "VertexShaders.fx"),
+              ReadText(Tree() / "share/vornis/shaders/VertexShaders.fx"));
+
+    // The user's fullscreen pass paints everything magenta.
+    std::string source = ReadText(folder / "PS_PixelShaders.fx");
+    const std::string shown = "return float4(pow(mapped, 1.0 / DisplayGamma), 1.0);";
+    const size_t at = source.find(shown);
+    ASSERT_NE(at, std::string::npos) << "the fullscreen pass changed: update this test";
+    source.replace(at, shown.size(), "return float4(1.0, 0.0, 1.0, 1.0);");
+    std::ofstream(folder / "PS_PixelShaders.fx", std::ios::binary) << source;
+
+    const CommandResult again = RunShell(copy);
+    ASSERT_EQ(again.exitCode, 0) << again.output;
+    EXPECT_EQ(ReadText(folder / "PS_PixelShaders.fx"), source);
+
+    const CommandResult snap =
+        RunShell("cd " + Quote(home.path) + " && " + IsolatedEnvironment(home.path) +
+                 Quote(Tree() / "bin/vornis-snap") + " " +
+                 Quote(Tree() / "share/vornis/demo/spheres.fbx") + " -o out.png --size 32");
+    ASSERT_EQ(snap.exitCode, 0) << snap.output;
+    const std::optional<Picture> picture = ReadPng(home.path / "out.png");
+    ASSERT_TRUE(picture);
+    const uint8_t* centre = picture->At(16, 16);
+    EXPECT_EQ(centre[0], 255);
+    EXPECT_EQ(centre[1], 0);
+    EXPECT_EQ(centre[2], 255);
+}
+
+}  // namespace
+}  // namespace install_test

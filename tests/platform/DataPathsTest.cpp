@@ -1,0 +1,140 @@
+// Where run-time data is found: the build tree's layout, an installed tree with the user's
+// shader folder in front, and the copy that fills that folder.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "platform/Paths.h"
+#include "platform/UserShaders.h"
+#include "shaders/CustomShaderFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::DataLayout;
+using platform::MakeDataLayout;
+using platform::ResolveDataPath;
+
+class Scratch {
+   public:
+    Scratch()
+    {
+        static int counter = 0;
+        root = fs::temp_directory_path() /
+               ("vornis_paths_" + std::to_string(getpid()) + "_" + std::to_string(counter++));
+        fs::remove_all(root);
+        fs::create_directories(root);
+    }
+    ~Scratch() { fs::remove_all(root); }
+    fs::path Write(const fs::path& relative, const std::string& text = "x") const
+    {
+        fs::create_directories((root / relative).parent_path());
+        std::ofstream(root / relative) << text;
+        return root / relative;
+    }
+    fs::path root;
+};
+
+TEST(DataLayout, ABuildTreeUsesOnlyWhatLiesBesideTheProgram)
+{
+    Scratch tree;
+    tree.Write("bin/shaders/VertexShaders.fx");
+    tree.Write("share/vornis/shaders/VertexShaders.fx");  // a stray share/ changes nothing
+    const DataLayout layout = MakeDataLayout(tree.root / "bin", "/xdg", "/home/u");
+    EXPECT_TRUE(layout.userShaderDirectory.empty());
+    EXPECT_EQ(ResolveDataPath(layout, "shaders\\VertexShaders.fx"),
+              tree.root / "bin/shaders/VertexShaders.fx");
+    EXPECT_EQ(ResolveDataPath(layout, "/elsewhere/a.fx"), "/elsewhere/a.fx");
+}
+
+TEST(DataLayout, AnInstalledTreeLooksInTheUsersShaderFolderFirst)
+{
+    Scratch tree;
+    tree.Write("share/vornis/shaders/VertexShaders.fx");
+    tree.Write("share/vornis/shaders/PS_PixelShaders.fx");
+    tree.Write("share/vornis/xyz/xyz.fbx");
+    fs::create_directories(tree.root / "bin");
+
+    // XDG_DATA_HOME when absolute, else ~/.local/share, else no user folder.
+    const struct {
+        const char* xdg;
+        const char* home;
+        fs::path expected;
+    } homes[] = {{"/xdg", "/home/u", "/xdg/vornis/shaders"},
+                 {"relative", "/home/u", "/home/u/.local/share/vornis/shaders"},
+                 {nullptr, "/home/u", "/home/u/.local/share/vornis/shaders"},
+                 {nullptr, nullptr, ""}};
+    for (const auto& home : homes)
+        EXPECT_EQ(MakeDataLayout(tree.root / "bin", home.xdg, home.home).userShaderDirectory,
+                  home.expected);
+
+    const fs::path user = tree.root / "user";
+    const DataLayout layout = MakeDataLayout(tree.root / "bin", user.c_str(), nullptr);
+    EXPECT_EQ(platform::DataPathCandidates(layout, "shaders/a.fx"),
+              (std::vector<fs::path>{user / "vornis/shaders/a.fx", tree.root / "bin/shaders/a.fx",
+                                     tree.root / "share/vornis/shaders/a.fx"}));
+    EXPECT_EQ(ResolveDataPath(layout, "xyz/xyz.fbx"), tree.root / "share/vornis/xyz/xyz.fbx");
+    EXPECT_EQ(ResolveDataPath(layout, "shaders/VertexShaders.fx"),
+              tree.root / "share/vornis/shaders/VertexShaders.fx");
+    EXPECT_EQ(ResolveDataPath(layout, "missing/x.dds"), tree.root / "bin/missing/x.dds");
+
+    // --copy-shaders: everything once; an edited copy is kept, and wins from then on.
+    const UserShaderCopy first = CopyShadersToUserFolder(layout);
+    EXPECT_EQ(first.error, "");
+    EXPECT_EQ(first.folder, user / "vornis/shaders");
+    EXPECT_EQ(first.copied.size(), 2u);
+    tree.Write("user/vornis/shaders/VertexShaders.fx", "mine");
+    const UserShaderCopy second = CopyShadersToUserFolder(layout);
+    EXPECT_TRUE(second.copied.empty());
+    EXPECT_EQ(second.kept.size(), 2u);
+    EXPECT_EQ(ResolveDataPath(layout, "shaders/VertexShaders.fx"),
+              user / "vornis/shaders/VertexShaders.fx");
+    std::ifstream edited(user / "vornis/shaders/VertexShaders.fx");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(edited), {}), "mine");
+}
+
+TEST(DataLayout, AUserShaderIncludesWhatTheUserNeverCopiedFromTheInstalledShaders)
+{
+    Scratch tree;
+    tree.Write("share/vornis/shaders/ShaderStructs.fx");
+    tree.Write("share/vornis/shaders/PS_Installed.fx");
+    fs::create_directories(tree.root / "bin");
+    const fs::path user = tree.root / "user/vornis/shaders";
+    const fs::path mine = tree.Write("user/vornis/shaders/PS_Mine.fx");
+    const DataLayout layout = MakeDataLayout(tree.root / "bin", (tree.root / "user").c_str(), "");
+
+    EXPECT_EQ(platform::ResolveShaderInclude(layout, mine, "ShaderStructs.fx"),
+              tree.root / "share/vornis/shaders/ShaderStructs.fx");
+    tree.Write("user/vornis/shaders/ShaderStructs.fx");
+    EXPECT_EQ(platform::ResolveShaderInclude(layout, mine, "ShaderStructs.fx"),
+              user / "ShaderStructs.fx");
+    // Files elsewhere include only what lies beside them.
+    EXPECT_EQ(platform::ResolveShaderInclude(layout, tree.root / "x/a.fx", "ShaderStructs.fx"),
+              tree.root / "x/ShaderStructs.fx");
+
+    // The shader-file panel offers the user's files, then installed ones of other names.
+    tree.Write("user/vornis/shaders/PS_Installed.fx");
+    tree.Write("share/vornis/shaders/PS_Other.fx");
+    CustomShaderList list = ListCustomShaderFiles(platform::ShaderDirectories(layout));
+    std::sort(list.paths.begin(), list.paths.end());
+    EXPECT_EQ(list.paths,
+              (std::vector<std::string>{(tree.root / "share/vornis/shaders/PS_Other.fx").string(),
+                                        (user / "PS_Installed.fx").string(),
+                                        (user / "PS_Mine.fx").string()}));
+}
+
+TEST(DataLayout, OutsideAnInstalledTreeThereIsNothingToCopy)
+{
+    Scratch tree;
+    tree.Write("bin/shaders/VertexShaders.fx");
+    const UserShaderCopy copy =
+        CopyShadersToUserFolder(MakeDataLayout(tree.root / "bin", "/xdg", "/home/u"));
+    EXPECT_EQ(copy.error, "");
+    EXPECT_EQ(copy.folder, tree.root / "bin/shaders");
+    EXPECT_TRUE(copy.copied.empty() && copy.kept.empty());
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+// What the texture tests on a started engine share: the fixture and texel read-backs.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "TextureTestFiles.h"
+#include "api/Engine.h"
+#include "graphics/gpu/GpuObjects.h"
+#include "platform/Paths.h"
+#include "scene/Scene.h"
+#include "support/EngineWindow.h"
+#include "textures/TextureManager.h"
+
+namespace texture_test {
+
+inline GLuint NameOf(const TextureHandle& record)
+{
+    return record && record->view && record->view->GetTexture() ? record->view->GetTexture()->Name()
+                                                                : 0;
+}
+
+// One layer (array slice or cube face) of one level, four components of type T.
+template <class T>
+std::vector<T> ReadLayer(GLuint texture, int level, int layer, int width, int height, GLenum type)
+{
+    std::vector<T> texels(static_cast<size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTextureSubImage(texture, level, 0, 0, layer, width, height, 1, GL_RGBA, type,
+                         static_cast<GLsizei>(texels.size() * sizeof(T)), texels.data());
+    return texels;
+}
+
+class TextureManagerGl : public ::testing::Test {
+   protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(testing_support::StartEngine(64, 64), 0);
+        engine = GetEngine();
+        manager = engine->textureManager.get();
+        ASSERT_NE(manager, nullptr);
+    }
+
+    TextureHandle Load(const std::filesystem::path& path)
+    {
+        return manager->LoadTexture(platform::Utf8ToUtf16(path.string()).value());
+    }
+
+    int CountLines(const std::string& prefix) const
+    {
+        int count = 0;
+        for (const CMessageLog::Entry& entry : engine->scene->log.EntriesFrom(0))
+            count += entry.text.rfind(prefix, 0) == 0;
+        return count;
+    }
+
+    void TouchLater(const std::filesystem::path& path, int secondsAhead)
+    {
+        std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() +
+                                                   std::chrono::seconds(secondsAhead));
+    }
+
+    CEngine* engine = nullptr;
+    CTextureManager* manager = nullptr;
+    ScratchDirectory scratch;
+};
+
+}  // namespace texture_test
