@@ -2,7 +2,8 @@
 # Screenshots of the real viewer on a virtual X server, for the documentation: the demo
 # model with each tab of the debug interface open, the extended model information, the
 # question after a dropped DDS image, and the LOG window pulsing green after a load and red
-# after a failed one. Clicks go through xdotool at the tab positions of a 1600 x 900 window.
+# after a failed one, and the Animation window of a skinned model from Debian's
+# assimp-testmodels. Clicks go through xdotool at the tab positions of a 1600 x 900 window.
 # Needs xvfb-run, ImageMagick (import, convert) and xdotool; the last two are installed here
 # when missing (nothing else needs them, CI neither).
 # Usage: tools/interface-screenshots.sh BIN_DIR OUT_DIR
@@ -100,6 +101,12 @@ pulse() {  # $1 name, $2 colour channel, then the viewer's arguments
 pulse log-after-load g demo/spheres.fbx
 head -c 4096 /dev/urandom > "$scratch/broken.fbx"
 pulse log-after-failed-load r "$scratch/broken.fbx"
+
+# A skinned model: the Animation window beside the menu.
+start /usr/share/assimp/models/FBX/huesitos.fbx
+sleep 15
+shot animation-window
+stop
 
 # A DDS image named on the command line is handled as if it had been dropped.
 start Skyboxtextures/studio_neutral.dds

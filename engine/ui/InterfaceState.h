@@ -25,6 +25,15 @@ struct AnimationPlayback {
     bool playing = false;
 };
 
+struct AnimationPanel {
+    bool xRayJoints = false;
+    int firstClip = 0;
+    int secondClip = 0;
+    float blend = 0.0f;  // 0 to 1
+    bool attachCamera = false;
+    bool animateSequence = false;
+};
+
 struct LightPanel {
     float colour[3] = {1.0f, 1.0f, 1.0f};
     float intensity = 1.0f;
@@ -108,6 +117,7 @@ struct InterfaceState {
     DisplayPanel display;
     ModelDebugPanel modelDebug;
     ShaderFilePanel shaderFile;
+    AnimationPanel animation;
     LogView log;
     bool fileDialogMissingReported = false;
     // Where the Display tab lists sky cube maps and the Shader file tab the user's pixel

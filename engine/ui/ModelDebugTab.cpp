@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "animation/AnimationQueries.h"
 #include "api/Engine.h"
 #include "models/ModelNode.h"
 #include "scene/Camera.h"
@@ -61,7 +62,7 @@ void DrawBoundTextures(PanelContext& panel, const CModelNode& model)
         const size_t block = mesh.textureSet < kTextureBlockCount ? mesh.textureSet : 0;
         bool first = true;
         for (int slot : {kAlbedoSlot, kMaterialSlot, kNormalSlot}) {
-            const TextureRecord* record = mesh.textureSlots[block][slot].texture;
+            const TextureRecord* record = mesh.textureSlots[block][slot].texture.get();
             if (!record || !record->view)
                 continue;
             if (!first)
@@ -95,7 +96,9 @@ void DrawModelDebugTab(PanelContext& panel)
                  "Vertex count: ", TruncateToInt(static_cast<double>(vertices)));
         TextLine(panel.state, "%s%i",
                  "Tris count: ", TruncateToInt(static_cast<double>(triangles)));
-        // The bone count of an animated model's skeleton joins here with skeletal animation.
+        if (panel.state.modelIsAnimated && model)
+            TextLine(panel.state, "%s%i", "Bone count: ",
+                     TruncateToInt(static_cast<double>(DescribeAnimation(model).boneCount)));
 
         if (ImGui::Button("Show extended info"))
             panel.state.extendedInfoOpen = true;

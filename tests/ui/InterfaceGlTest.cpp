@@ -17,10 +17,12 @@
 #include <optional>
 
 #include "HostEvents.h"
+#include "animation/AnimationQueries.h"
 #include "api/Engine.h"
 #include "api/public/vornis_engine.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/gpu/GpuObjects.h"
+#include "models/ModelImporter.h"
 #include "models/ModelNode.h"
 #include "platform/Paths.h"
 #include "scene/Camera.h"
@@ -262,6 +264,13 @@ class Interface : public ::testing::Test {
 
     size_t LogCount() const { return engine->scene->log.Count(); }
 
+    AnimationOverview DescribeShown()
+    {
+        AnimationOverview overview;
+        engine->scene->WithModel([&](CModelNode* model) { overview = DescribeAnimation(model); });
+        return overview;
+    }
+
     void SavePicture(const std::string& name)
     {
         // Windows that follow their content take the new size in the next frame.
@@ -422,7 +431,8 @@ TEST_F(Interface, DroppedImagePopupOffersTheModelsSlotsOnlyWithAModel)
     const std::vector<CMeshObject*> meshes = Meshes();
     ASSERT_FALSE(meshes.empty());
     for (const CMeshObject* mesh : meshes) {
-        const TextureRecord* albedo = mesh->textureSlots[mesh->textureSet][kAlbedoSlot].texture;
+        const TextureRecord* albedo =
+            mesh->textureSlots[mesh->textureSet][kAlbedoSlot].texture.get();
         ASSERT_TRUE(albedo);
         EXPECT_EQ(albedo->name, platform::Utf8ToUtf16(paint.string()));
     }
@@ -527,7 +537,7 @@ TEST_F(Interface, DisplayTabListsSkyFilesClampsTheMipLevelAndReplacesThePlainSky
     const float y = picker->y0;
     ClickAt(x + 20.0f, y + 20.0f);
     ASSERT_TRUE(engine->scene->plainSky);
-    EXPECT_EQ(engine->scene->cubeMap, engine->scene->plainSky.get());
+    EXPECT_EQ(engine->scene->cubeMap, engine->scene->plainSky);
     EXPECT_TRUE(engine->scene->renderSkybox);
     std::weak_ptr<gpu::ShaderResourceView> first = engine->scene->plainSky->view;
     ClickAt(x + 40.0f, y + 10.0f);
@@ -563,3 +573,53 @@ TEST_F(Interface, TheWheelScrollsAPanelUnderThePointerAndZoomsTheSceneElsewhere)
 }
 
 }  // namespace
+
+TEST_F(Interface, AnimationWindowListsClipsSwitchesJointsAndControlsPlayback)
+{
+    const std::string huesitos = "/usr/share/assimp/models/FBX/huesitos.fbx";
+    EXPECT_FALSE(Shows("Animation")) << "no animated model yet";
+    LoadAndShow(huesitos);
+    Frame();
+    ASSERT_TRUE(state->modelIsAnimated);
+    ASSERT_TRUE(Shows("Animation"));
+    EXPECT_TRUE(Shows("Bone count: 9")) << "huesitos has nine bones";
+    EXPECT_FALSE(Shows("Attach camera to camera joint")) << "no camera joint";
+    EXPECT_FALSE(engine->attachCameraToCameraJoint);
+
+    // Only the bind pose: it is the one name offered.
+    ASSERT_TRUE(Click("##First animation"));
+    EXPECT_TRUE(Shows("huesitos.fbx [Bindpose]"));
+    ASSERT_TRUE(Click("huesitos.fbx [Bindpose]"));
+
+    // Two more clips: the bind pose is no longer offered, the two files are.
+    ASSERT_TRUE(engine->modelImporter->ImportAnimationFile(huesitos.c_str()));
+    ASSERT_TRUE(engine->modelImporter->ImportAnimationFile(
+        "/usr/share/assimp/models/FBX/animation_with_skeleton.fbx"));
+    ASSERT_TRUE(Click("##Second animation"));
+    EXPECT_FALSE(Shows("huesitos.fbx [Bindpose]"));
+    EXPECT_TRUE(Shows("huesitos.fbx"));
+    ASSERT_TRUE(Click("animation_with_skeleton.fbx"));
+    EXPECT_EQ(DescribeShown().currentClip, 1u) << "the first combo's clip is made active last";
+
+    ASSERT_TRUE(Click("X-Ray joints"));
+    EXPECT_TRUE(engine->showJointsThroughGeometry);
+    ASSERT_TRUE(Click("Joint names"));
+    Frame();
+    EXPECT_TRUE(Shows("Bone"));
+
+    // Playback: the clip runs, so the button pauses it first; Stop returns to the start.
+    ASSERT_TRUE(Shows("Pause"));
+    ASSERT_TRUE(Click("Pause"));
+    EXPECT_TRUE(DescribeShown().paused);
+    ASSERT_TRUE(Click("Start"));
+    EXPECT_FALSE(DescribeShown().paused);
+    ASSERT_TRUE(Click("Stop"));
+    EXPECT_TRUE(DescribeShown().paused);
+    EXPECT_EQ(DescribeShown().elapsedSeconds, 0.0f);
+    SavePicture("interface-animation");
+
+    ASSERT_TRUE(Click("Animate sequence"));
+    EXPECT_TRUE(engine->animateSequence);
+    Frame();
+    EXPECT_FALSE(Shows("Second animation"));
+}
