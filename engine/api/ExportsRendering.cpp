@@ -6,8 +6,9 @@
 #include "api/public/vornis_engine.h"
 #include "graphics/GraphicsDevice.h"
 #include "scene/Scene.h"
+#include "textures/DroppedImageQuestion.h"
 #include "textures/ScreenshotCapture.h"
-#include "textures/TextureManager.h"
+#include "ui/InterfaceState.h"
 
 namespace {
 
@@ -47,9 +48,9 @@ VORNIS_API void EnableVR(bool on) {}
 VORNIS_API void AskEngineAboutImage(const char16_t* path)
 {
     CEngine* engine = GetEngine();
-    if (!engine || !engine->textureManager || !path)
+    if (!engine || !engine->debugInterface || !path)
         return;
-    AskAboutDroppedImage(engine->textureManager->droppedImage, std::u16string(path));
+    AskAboutDroppedImage(engine->debugInterface->droppedImage, std::u16string(path));
 }
 
 VORNIS_API void TakeScreenshot(int width, int height)

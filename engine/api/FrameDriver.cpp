@@ -15,6 +15,9 @@
 #include "shaders/FileWatcher.h"
 #include "textures/TextureManager.h"
 #include "textures/TextureRecord.h"
+#include "ui/InterfaceFrame.h"
+#include "ui/InterfaceSetup.h"
+#include "ui/InterfaceState.h"
 
 namespace {
 
@@ -30,8 +33,12 @@ void DispatchFileChanges(CEngine& engine)
         engine.fileWatcher->DispatchChanges();
 }
 
-void UpdateCamera(CEngine& engine, float frameTime)
+void UpdateCamera(CEngine& engine, float frameTime, bool capture)
 {
+    // Drags and clicks that the interface uses must not also turn the camera or the light.
+    if (engine.input)
+        engine.input->pointerHeldByInterface =
+            !capture && engine.debugInterface && InterfaceHoldsPointer(*engine.debugInterface);
     if (engine.camera && engine.input)
         engine.camera->Update(frameTime, *engine.input, engine.attachCameraToCameraJoint);
 }
@@ -42,7 +49,11 @@ void DrawScene(CEngine& engine, float frameTime, bool capture)
         engine.scene->Draw(frameTime, capture);
 }
 
-void DrawDebugInterface(CEngine& engine) {}
+void DrawDebugInterface(CEngine& engine)
+{
+    if (engine.debugInterface)
+        DrawInterface(engine, *engine.debugInterface);
+}
 
 CFullscreenQuad::ExtraViews SceneExtraViews(const CEngine& engine)
 {
@@ -97,7 +108,7 @@ bool ComposeFrame(CEngine& engine, bool capture)
     engine.lastFrameTimeNs = now;
     const float frameTime = FrameTimeFromDelta(delta, engine.videoRecording);
 
-    UpdateCamera(engine, frameTime);
+    UpdateCamera(engine, frameTime, capture);
     BeginSceneTarget(engine);
     DrawScene(engine, frameTime, capture);
 

@@ -80,10 +80,11 @@ void CCamera::Orbit(float frameTime, const InputState& input)
     lastMouse[1] = input.mouseY;
 
     // The viewer feeds (left button, left Alt, middle button, right button).
-    const bool leftButton = input.cameraKeys[0];
+    const bool buttonsFree = !input.pointerHeldByInterface;
+    const bool leftButton = input.cameraKeys[0] && buttonsFree;
     const bool alt = input.cameraKeys[1];
-    const bool middleButton = input.cameraKeys[2];
-    const bool rightButton = input.cameraKeys[3];
+    const bool middleButton = input.cameraKeys[2] && buttonsFree;
+    const bool rightButton = input.cameraKeys[3] && buttonsFree;
 
     if (leftButton && alt) {
         yaw += deltaX;

@@ -177,6 +177,46 @@ void CScene::SetExtraTexture(const std::string& path, int index)
     extraTextures[index].path = platform::Utf8ToUtf16(path).value_or(u"");
 }
 
+bool CScene::AssignExtraTexture(const std::string& path, int index)
+{
+    if (index < 0 || index >= static_cast<int>(extraTextures.size()))
+        return false;
+    // The model's meshes and the scene's slot show one record of the file.
+    const TextureLoadSharing sharing(GetModelTextureSource());
+    WithModel([&](CModelNode* shown) {
+        if (shown)
+            shown->SetExtraTexture(path, index);
+    });
+    SetExtraTexture(path, index);
+    return true;
+}
+
+void CScene::ShowPlainSky(ShaderResourceViewPtr view)
+{
+    if (!view)
+        return;
+    if (!plainSky) {
+        plainSky = std::make_shared<TextureRecord>();
+        plainSky->typeName = "Cube";
+        plainSky->isBuiltIn = 1;
+        plainSky->name = u"Plain colour sky";
+    }
+    const gpu::TextureDesc& desc = view->GetTexture()->Desc();
+    plainSky->size[0] = static_cast<float>(desc.width);
+    plainSky->size[1] = static_cast<float>(desc.height);
+    plainSky->mipCount = desc.mipLevels;
+    plainSky->view = std::move(view);
+    // Bound to the sky's slot before every draw, like a sky loaded from a file.
+    cubeMap = plainSky;
+    renderSkybox = true;
+}
+
+void CScene::ReleasePlainSky()
+{
+    if (plainSky)
+        plainSky->view.reset();
+}
+
 void CScene::FocusCameraOnModel(bool takeLock)
 {
     std::unique_lock<std::mutex> lock(modelLock, std::defer_lock);

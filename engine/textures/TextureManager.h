@@ -45,7 +45,6 @@
 
 #include "graphics/gpu/GpuForward.h"
 #include "models/ModelTextureSource.h"
-#include "textures/DroppedImageQuestion.h"
 #include "textures/MaterialTexel.h"
 #include "textures/TextureFileLoad.h"
 #include "textures/TextureHandle.h"
@@ -113,8 +112,6 @@ class CTextureManager {
     size_t LiveRecordCount() const;
     std::vector<std::u16string> WatchedPaths() const;
 
-    // The last image dropped on the window, for the dropped-texture popup.
-    DroppedImageQuestion droppedImage;
 
    private:
     TextureHandle Load(const std::u16string& path, bool discovered);
