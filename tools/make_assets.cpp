@@ -1,16 +1,56 @@
 // Writes the viewer's generated run-time data: fixed models, sky cube maps and the demo
 // model. Usage: vornis-make-assets RUNTIME_DIR [--preview PNG_DIR]
+// With --torus TRIANGLES OUT.fbx it writes only a torus of about that many triangles, the
+// large model of the import benchmarks.
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "assets/DemoSpheres.h"
+#include "assets/FbxSceneWriter.h"
 #include "assets/FixedAssets.h"
+#include "assets/MeshBuilder.h"
 #include "assets/SkyTextures.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: %s RUNTIME_DIR [--preview PNG_DIR]\n"
+    "       %s --torus TRIANGLES OUT.fbx\n";
+
+int WriteTorus(const char* trianglesText, const char* path)
+{
+    char* end = nullptr;
+    const long triangles = std::strtol(trianglesText, &end, 10);
+    if (*end != '\0' || triangles < 8 || triangles > 100000000) {
+        std::fprintf(stderr, "vornis-make-assets: --torus needs 8 to 100000000 triangles\n");
+        return 2;
+    }
+    // Twice as many steps around the axis as around the tube keeps the quads near square.
+    const int sides = static_cast<int>(std::lround(std::sqrt(triangles / 4.0)));
+    assets::SceneNodeMesh node;
+    node.nodeName = "Torus";
+    node.diffuseColor = {0.8f, 0.55f, 0.3f};
+    assets::AddTorus(node.geometry, 1.0f, 0.35f, 2 * sides, sides);
+    const std::string error = assets::WriteFbxScene(path, {node});
+    if (!error.empty()) {
+        std::fprintf(stderr, "vornis-make-assets: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("vornis-make-assets: wrote a torus of %zu triangles to %s\n",
+                node.geometry.indices.size() / 3, path);
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::strcmp(argv[1], "--torus") == 0)
+        return WriteTorus(argv[2], argv[3]);
     std::string runtimeDir, previewDir;
     bool usable = true;
     for (int i = 1; i < argc; ++i) {
@@ -22,7 +62,7 @@ int main(int argc, char** argv)
             usable = false;
     }
     if (!usable || runtimeDir.empty()) {
-        std::fprintf(stderr, "usage: %s RUNTIME_DIR [--preview PNG_DIR]\n", argv[0]);
+        std::fprintf(stderr, kUsage, argv[0], argv[0]);
         return 2;
     }
 

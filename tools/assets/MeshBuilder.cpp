@@ -87,6 +87,19 @@ std::vector<LatheRing> ArrowProfile(float shaftRadius, float headRadius, float h
     };
 }
 
+void AddTorus(MeshGeometry& mesh, float majorRadius, float minorRadius, int segments, int sides)
+{
+    std::vector<LatheRing> rings;
+    for (int i = 0; i <= sides; ++i) {
+        // The last ring repeats the first: the tube's seam carries both ends of v.
+        const float angle = 2.0f * std::numbers::pi_v<float> * (i % sides) / sides;
+        const float c = std::cos(angle), s = std::sin(angle);
+        rings.push_back(
+            {majorRadius + minorRadius * c, minorRadius * s, c, s, static_cast<float>(i) / sides});
+    }
+    AddLathe(mesh, {0, 0, 0}, FrameAround({0, 1, 0}), rings, segments);
+}
+
 void AddSphere(MeshGeometry& mesh, Vec3 centre, float radius, int segments, int rings)
 {
     std::vector<LatheRing> profile;

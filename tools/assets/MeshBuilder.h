@@ -35,6 +35,10 @@ std::vector<LatheRing> ArrowProfile(float shaftRadius, float headRadius, float h
 
 void AddSphere(MeshGeometry& mesh, Vec3 centre, float radius, int segments, int rings);
 
+// A ring torus around the y axis through the origin: `segments` steps around the axis,
+// `sides` around the tube, 2 * segments * sides triangles.
+void AddTorus(MeshGeometry& mesh, float majorRadius, float minorRadius, int segments, int sides);
+
 // A rectangle split into cells, facing Cross(u, v); u and v are half extents.
 void AddPatch(MeshGeometry& mesh, Vec3 centre, Vec3 u, Vec3 v, int cellsU, int cellsV);
 
