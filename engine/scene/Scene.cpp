@@ -126,6 +126,13 @@ void CScene::LoadModel(const std::string& givenPath, const CModelImporter& impor
     }
 }
 
+void CScene::ReleaseModel()
+{
+    // Freed under the lock, as a replaced model is: nothing may still be drawing it.
+    std::lock_guard<std::mutex> lock(modelLock);
+    model.reset();
+}
+
 void CScene::RunLoad(std::string path, const CModelImporter* importer)
 {
     loading = true;

@@ -38,6 +38,8 @@ class CScene {
     void Init(const CModelImporter& importer);
     // Starts a model load on a thread of its own and returns at once.
     void LoadModel(const std::string& path, const CModelImporter& importer);
+    // Frees the shown model, if any; nothing is shown until the next load.
+    void ReleaseModel();
     // One frame's scene passes; `capture` leaves out gizmo, grid and light mesh.
     void Draw(float frameTime, bool capture);
     void ReportMessage(std::string text, MessageLevel level) { log.Report(std::move(text), level); }

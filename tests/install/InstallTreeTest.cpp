@@ -108,6 +108,30 @@ TEST(InstallTree, TheMovedSnapRendersARealModelFromAnotherWorkingDirectory)
     EXPECT_GT(covered, picture->width * picture->height / 20);
 }
 
+// A batch: one picture per model, named after it; a broken file is named and skipped, and
+// the exit status says that one failed.
+TEST(InstallTree, TheSnapRendersABatchAndSkipsAFailedFile)
+{
+    const fs::path box = kRealModel.parent_path() / "box.fbx";
+    if (!fs::exists(kRealModel) || !fs::exists(box))
+        GTEST_SKIP() << "assimp-testmodels is not installed";
+    ScratchFolder work;
+    std::ofstream(work.path / "broken.fbx") << "; not an FBX file\n";
+    const CommandResult run =
+        RunShell("cd " + Quote(work.path) + " && " + IsolatedEnvironment(work.path) +
+                 Quote(Tree() / "bin/vornis-snap") + " " + Quote(kRealModel) + " broken.fbx " +
+                 Quote(box) + " -o pictures/ --size 64x48 --no-sky");
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("vornis-snap: broken.fbx: "), std::string::npos) << run.output;
+    EXPECT_FALSE(fs::exists(work.path / "pictures/broken.png"));
+    for (const char* name : {"spider.png", "box.png"}) {
+        const std::optional<Picture> picture = ReadPng(work.path / "pictures" / name);
+        ASSERT_TRUE(picture) << name;
+        EXPECT_EQ(picture->width, 64);
+        EXPECT_NE(run.output.find(std::string("pictures/") + name), std::string::npos);
+    }
+}
+
 uint32_t CentrePixel(const fs::path& bmp)
 {
     SDL_Surface* loaded = SDL_LoadBMP(bmp.c_str());

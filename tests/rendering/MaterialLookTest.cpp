@@ -45,7 +45,6 @@ class MaterialLook : public ::testing::Test {
                      bool transparent = false)
     {
         SnapOptions options;
-        options.modelPath = model;
         options.outputPath = "unused.png";
         options.width = 160;
         options.height = 120;
@@ -54,7 +53,7 @@ class MaterialLook : public ::testing::Test {
         options.viewName = view;
         SnapImage image;
         std::string error;
-        EXPECT_TRUE(RenderSnapshot(options, image, error)) << error;
+        EXPECT_TRUE(RenderSnapshot(options, model, image, error)) << error;
         return image;
     }
 

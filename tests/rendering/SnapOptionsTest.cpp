@@ -34,7 +34,7 @@ TEST(SnapOptions, TheThumbnailersCommandLineParses)
     const auto options =
         Parse({"--size", "128", "--transparent", "-o", "/t/o.png", "--", "-odd name.fbx"});
     ASSERT_TRUE(options);
-    EXPECT_EQ(options->modelPath, "-odd name.fbx");
+    EXPECT_EQ(options->modelPaths, std::vector<std::string>{"-odd name.fbx"});
     EXPECT_EQ(options->outputPath, "/t/o.png");
     EXPECT_TRUE(options->transparent);
     EXPECT_FALSE(options->showSky);
@@ -45,12 +45,29 @@ TEST(SnapOptions, MistakesAreNamed)
     std::string error;
     EXPECT_FALSE(Parse({"m.fbx", "-o", "o.png", "--bogus"}, &error));
     EXPECT_EQ(error, "unknown option: --bogus");
-    EXPECT_FALSE(Parse({"a.fbx", "-o", "o.png", "--", "b.fbx"}, &error));
-    EXPECT_EQ(error, "more than one model given");
     EXPECT_FALSE(Parse({"-o", "o.png", "--"}, &error));
     EXPECT_EQ(error, "a model and -o OUT.png are required");
     EXPECT_FALSE(Parse({"m.fbx", "-o", "o.png", "--frame", "all"}, &error));
     EXPECT_EQ(error, "--frame needs whole or largest");
+}
+
+TEST(SnapOptions, SeveralModelsGetOnePictureEachInTheOutputFolder)
+{
+    const auto several = Parse({"a/spider.fbx", "-o", "out", "b/Box.Final.FBX", "c/noext"});
+    ASSERT_TRUE(several);
+    EXPECT_EQ(several->modelPaths,
+              (std::vector<std::string>{"a/spider.fbx", "b/Box.Final.FBX", "c/noext"}));
+    EXPECT_TRUE(WritesIntoFolder(*several));
+    EXPECT_EQ(PicturePath(*several, "a/spider.fbx"), "out/spider.png");
+    EXPECT_EQ(PicturePath(*several, "b/Box.Final.FBX"), "out/Box.Final.png");
+    EXPECT_EQ(PicturePath(*several, "c/noext"), "out/noext.png");
+
+    // One model: the output is the picture, unless it names a folder.
+    const auto one = Parse({"a/spider.fbx", "-o", "/no/such/dir/x.png"});
+    EXPECT_FALSE(WritesIntoFolder(*one));
+    EXPECT_EQ(PicturePath(*one, "a/spider.fbx"), "/no/such/dir/x.png");
+    const auto intoFolder = Parse({"a/spider.fbx", "-o", "/no/such/dir/"});
+    EXPECT_EQ(PicturePath(*intoFolder, "a/spider.fbx"), "/no/such/dir/spider.png");
 }
 
 TEST(SnapOptions, PicturesFrameTheWholeModelUnlessTheViewersRuleIsAskedFor)

@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include "FbxSceneWriter.h"
 #include "SnapRenderer.h"
 #include "api/Engine.h"
 #include "scene/Scene.h"
@@ -49,10 +50,9 @@ PixelStats Measure(const SnapImage& image)
     return stats;
 }
 
-SnapOptions Options(const std::string& model)
+SnapOptions Options()
 {
     SnapOptions options;
-    options.modelPath = model;
     options.outputPath = "unused.png";
     options.width = 160;
     options.height = 120;
@@ -81,7 +81,7 @@ TEST(Snapshot, TheDemoModelFillsTheMiddleOfThePicture)
 {
     SnapImage image;
     std::string error;
-    ASSERT_TRUE(RenderSnapshot(Options("demo/spheres.fbx"), image, error)) << error;
+    ASSERT_TRUE(RenderSnapshot(Options(), "demo/spheres.fbx", image, error)) << error;
     ASSERT_EQ(image.width, 160);
     ASSERT_EQ(image.height, 120);
     const PixelStats stats = Measure(image);
@@ -106,11 +106,11 @@ TEST(Snapshot, TheAlbedoViewShowsAUniformAlbedoTexture)
     ASSERT_EQ(WriteDdsFile(dir / "paint_D.dds", DXGI_FORMAT_R8G8B8A8_UNORM, 8, 8, 8 * 4, texels),
               0);
 
-    SnapOptions options = Options((dir / "model.fbx").string());
+    SnapOptions options = Options();
     options.viewName = "Model Albedo";
     SnapImage image;
     std::string error;
-    ASSERT_TRUE(RenderSnapshot(options, image, error)) << error;
+    ASSERT_TRUE(RenderSnapshot(options, (dir / "model.fbx").string(), image, error)) << error;
     const uint8_t* centre = &image.rgba[((image.height / 2) * image.width + image.width / 2) * 4];
     EXPECT_NEAR(centre[0], 40, 3);
     EXPECT_NEAR(centre[1], 160, 3);
@@ -127,12 +127,42 @@ TEST(Snapshot, TheLightLightsTheOneFrame)
     fs::copy_file("demo/spheres.fbx", dir / "model.fbx", fs::copy_options::overwrite_existing);
     SnapImage image;
     std::string error;
-    ASSERT_TRUE(RenderSnapshot(Options((dir / "model.fbx").string()), image, error)) << error;
+    ASSERT_TRUE(RenderSnapshot(Options(), (dir / "model.fbx").string(), image, error)) << error;
     fs::remove_all(dir);
     int lit = 0;
     for (size_t i = 0; i < image.rgba.size(); i += 4)
         lit += image.rgba[i] > 60 && image.rgba[i + 2] > 60 && image.rgba[i + 1] < 30;
     EXPECT_GT(lit, image.width * image.height / 50) << "the error texture's magenta";
+}
+
+// A batch renders each model as if it were alone: neither the model before nor a failed
+// file in between leaves anything in the picture.
+TEST(SnapSession, EveryPictureIsTheModelAloneWhateverCameBefore)
+{
+    const fs::path dir = fs::temp_directory_path() / ("vornis_batch_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    assets::SceneNodeMesh torus;
+    torus.nodeName = "Torus";
+    torus.diffuseColor = {0.2f, 0.7f, 0.3f};
+    assets::AddTorus(torus.geometry, 1.0f, 0.35f, 24, 12);
+    ASSERT_EQ(assets::WriteFbxScene((dir / "torus.fbx").string(), {torus}), "");
+    std::ofstream(dir / "broken.fbx") << "Kaydara FBX Binary  \0 but nothing after";
+
+    SnapImage alone, batched, image;
+    std::string error;
+    ASSERT_TRUE(RenderSnapshot(Options(), (dir / "torus.fbx").string(), alone, error)) << error;
+
+    SnapSession session(Options());
+    ASSERT_TRUE(session.Start(error)) << error;
+    ASSERT_TRUE(session.Render("demo/spheres.fbx", image, error)) << error;
+    error.clear();
+    EXPECT_FALSE(session.Render((dir / "broken.fbx").string(), image, error));
+    EXPECT_NE(error, "");
+    ASSERT_TRUE(session.Render((dir / "torus.fbx").string(), batched, error)) << error;
+    fs::remove_all(dir);
+    EXPECT_GT(Measure(alone).centreChangedFraction, 0.1) << "the torus is in the picture";
+    ASSERT_EQ(batched.rgba.size(), alone.rgba.size());
+    EXPECT_TRUE(batched.rgba == alone.rgba);
 }
 
 class TestModelSnapshot : public ::testing::TestWithParam<std::string> {};
@@ -144,7 +174,7 @@ TEST_P(TestModelSnapshot, ShowsSomethingOrFailsCleanly)
         GTEST_SKIP() << "assimp-testmodels is not installed";
     SnapImage image;
     std::string error;
-    if (!RenderSnapshot(Options(path.string()), image, error)) {
+    if (!RenderSnapshot(Options(), path.string(), image, error)) {
         // Only a file that assimp itself refuses may fail, and it says why.
         EXPECT_EQ(GetParam(), "transparentTest.fbx") << error;
         return;
@@ -164,7 +194,7 @@ TEST_P(UvLessSnapshot, IsDrawnAndTheMeshIsNamed)
         GTEST_SKIP() << "assimp-testmodels is not installed";
     SnapImage image;
     std::string error;
-    ASSERT_TRUE(RenderSnapshot(Options(path.string()), image, error)) << error;
+    ASSERT_TRUE(RenderSnapshot(Options(), path.string(), image, error)) << error;
     EXPECT_GT(Measure(image).centreChangedFraction, 0.2);
     const auto log = GetEngine()->scene->log.EntriesFrom(0);
     const std::string note =

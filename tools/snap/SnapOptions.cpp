@@ -4,15 +4,17 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <utility>
 
 #include "shaders/PixelShaderRegistry.h"
 
 const char* const kSnapUsage =
-    "usage: vornis-snap MODEL -o OUT.png [--size WxH|N] [--view NAME] [--sky FILE] [--no-sky]\n"
-    "                  [--transparent] [--time SECONDS] [--skeleton] [--frame whole|largest]\n"
-    "                  [--timings] [--]\n"
-    "  -o, --output FILE  the PNG to write\n"
+    "usage: vornis-snap MODEL... -o OUT.png|DIR/ [--size WxH|N] [--view NAME] [--sky FILE]\n"
+    "                  [--no-sky] [--transparent] [--time SECONDS] [--skeleton]\n"
+    "                  [--frame whole|largest] [--timings] [--]\n"
+    "  -o, --output FILE  the PNG to write; with several models (or a name ending in '/')\n"
+    "                     the folder that gets one MODELNAME.png per model\n"
     "  --size WxH|N       picture size in pixels; N alone is N x N (default 800x600)\n"
     "  --view NAME        channel view: default albedo roughness metalness ao emissive\n"
     "                     normalmap vertexnormal binormal tangent objectnormal vertexcolors\n"
@@ -68,6 +70,22 @@ bool ParseSeconds(const std::string& text, float& seconds)
 
 }  // namespace
 
+bool WritesIntoFolder(const SnapOptions& options)
+{
+    std::error_code ignored;
+    return options.modelPaths.size() > 1 ||
+           (!options.outputPath.empty() && options.outputPath.back() == '/') ||
+           std::filesystem::is_directory(options.outputPath, ignored);
+}
+
+std::string PicturePath(const SnapOptions& options, const std::string& modelPath)
+{
+    if (!WritesIntoFolder(options))
+        return options.outputPath;
+    const std::filesystem::path name = std::filesystem::path(modelPath).stem();
+    return (std::filesystem::path(options.outputPath) / name).string() + ".png";
+}
+
 std::string ViewDisplayName(const std::string& name)
 {
     std::string lower;
@@ -88,9 +106,7 @@ std::optional<SnapOptions> ParseSnapOptions(const std::vector<std::string>& args
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
         if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
-            if (!options.modelPath.empty())
-                return error = "more than one model given", std::nullopt;
-            options.modelPath = arg;
+            options.modelPaths.push_back(arg);
         } else if (arg == "--") {
             optionsEnded = true;
         } else if (arg == "-o" || arg == "--output") {
@@ -134,7 +150,7 @@ std::optional<SnapOptions> ParseSnapOptions(const std::vector<std::string>& args
             return error = "unknown option: " + arg, std::nullopt;
         }
     }
-    if (options.modelPath.empty() || options.outputPath.empty())
+    if (options.modelPaths.empty() || options.outputPath.empty())
         return error = "a model and -o OUT.png are required", std::nullopt;
     return options;
 }

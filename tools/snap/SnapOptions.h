@@ -1,6 +1,6 @@
-// Command line of vornis-snap: MODEL -o OUT.png [--size WxH|N] [--view NAME] [--sky FILE]
-// [--no-sky] [--transparent] [--time SECONDS] [--skeleton] [--frame whole|largest]
-// [--timings] [--].
+// Command line of vornis-snap: MODEL... -o OUT.png|DIR/ [--size WxH|N] [--view NAME]
+// [--sky FILE] [--no-sky] [--transparent] [--time SECONDS] [--skeleton]
+// [--frame whole|largest] [--timings] [--].
 #pragma once
 
 #include <optional>
@@ -8,8 +8,8 @@
 #include <vector>
 
 struct SnapOptions {
-    std::string modelPath;
-    std::string outputPath;
+    std::vector<std::string> modelPaths;  // rendered in turn, one picture each
+    std::string outputPath;               // the PNG, or with several models their folder
     int width = 800;
     int height = 600;
     std::string viewName = "PBL Default";  // a pixel-shader display name
@@ -25,6 +25,14 @@ struct SnapOptions {
 // Parses the arguments after the program name; on failure returns nothing and sets `error`.
 std::optional<SnapOptions> ParseSnapOptions(const std::vector<std::string>& args,
                                             std::string& error);
+
+// Whether pictures go into the folder `outputPath` names, each named after its model: with
+// several models, or when the name ends in '/' or names an existing folder.
+bool WritesIntoFolder(const SnapOptions& options);
+
+// The picture of `modelPath`: the output itself, or in folder mode its folder's
+// "<model file name without extension>.png".
+std::string PicturePath(const SnapOptions& options, const std::string& modelPath);
 
 // "albedo", "roughness", ... or a display name itself; empty when unknown.
 std::string ViewDisplayName(const std::string& name);

@@ -149,7 +149,11 @@ class PhaseTimer {
     std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
 };
 
-bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& error)
+SnapSession::SnapSession(const SnapOptions& options) : options(options) {}
+
+SnapSession::~SnapSession() = default;
+
+bool SnapSession::Start(std::string& error)
 {
     PhaseTimer timer(options.printTimings);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
@@ -193,9 +197,31 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
     }
     RenderSkyBox(options.showSky);
     SetPhotoMode(true);
+    // Every picture starts from here, so that a model looks the same wherever it stands
+    // in a batch.
+    startCamera = std::make_unique<CCamera>(*engine.camera);
+    startTime = engine.totalTime;
+    return true;
+}
+
+bool SnapSession::Render(const std::string& modelPath, SnapImage& image, std::string& error)
+{
+    PhaseTimer timer(options.printTimings);
+    CEngine* running = GetEngine();
+    if (!running || !running->scene || !startCamera) {
+        error = "the engine is not running";
+        return false;
+    }
+    CEngine& engine = *running;
+    CScene& scene = *engine.scene;
+    // The model before goes first: a failed load must not leave it in the picture, and two
+    // large models at once may not fit.
+    scene.ReleaseModel();
+    *engine.camera = *startCamera;
+    engine.totalTime = startTime;
 
     const size_t firstEntry = scene.log.Count();
-    LoadModel(options.modelPath.c_str());
+    LoadModel(modelPath.c_str());
     if (!WaitForLoad(scene)) {
         error = "loading the model took too long";
         return false;
@@ -250,4 +276,11 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
         timer.Done("coverage");
     }
     return true;
+}
+
+bool RenderSnapshot(const SnapOptions& options, const std::string& modelPath, SnapImage& image,
+                    std::string& error)
+{
+    SnapSession session(options);
+    return session.Start(error) && session.Render(modelPath, image, error);
 }

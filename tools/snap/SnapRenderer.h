@@ -1,7 +1,8 @@
-// Renders one frame of a model through the viewer's own engine, with no window shown.
+// Renders frames of models through the viewer's own engine, with no window shown.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,28 @@ struct SnapImage {
     std::vector<uint8_t> rgba;  // top row first
 };
 
-// Starts the engine on a hidden window, loads the model, frames it at once and renders.
-// On failure returns false with the reason (the engine's own message when it has one).
-bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& error);
+class CCamera;
+
+// The engine started once on a hidden window; each Render then shows one model in place of
+// the one before, so a batch of pictures pays for the start-up once.
+class SnapSession {
+   public:
+    explicit SnapSession(const SnapOptions& options);
+    ~SnapSession();
+
+    // Starts the engine at the picture size with the options' sky. False with the reason.
+    bool Start(std::string& error);
+
+    // Frees the model before, loads `modelPath`, frames it at once and renders. On failure
+    // returns false with the reason (the engine's own message when it has one).
+    bool Render(const std::string& modelPath, SnapImage& image, std::string& error);
+
+   private:
+    SnapOptions options;
+    std::unique_ptr<CCamera> startCamera;  // the camera as start-up left it
+    float startTime = 0.0f;                // the engine's clock as start-up left it
+};
+
+// Starts the engine and renders one model: a session of one picture.
+bool RenderSnapshot(const SnapOptions& options, const std::string& modelPath, SnapImage& image,
+                    std::string& error);
