@@ -4,7 +4,9 @@
 // with the shown ones so that both meet the same conditions, and the interface's own frame
 // drawn alone. Wall-clock times suffer on a loaded machine; the process's CPU time (all
 // threads, the software renderer's included) much less, so both are printed.
-// Usage: vornis-frame-timer [WIDTH HEIGHT [FRAMES [MODEL]]] [--interface]
+// With --passes it prints each pass's median GPU time from GL timestamps written between the
+// passes (the timestamps make the frames a little slower, so the frame time is taken apart).
+// Usage: vornis-frame-timer [WIDTH HEIGHT [FRAMES [MODEL]]] [--interface] [--passes]
 #include <SDL.h>
 #include <epoxy/gl.h>
 
@@ -20,6 +22,7 @@
 
 #include "api/Engine.h"
 #include "api/public/vornis_engine.h"
+#include "graphics/gpu/PassTimer.h"
 #include "ui/InterfaceFrame.h"
 #include "ui/InterfaceState.h"
 
@@ -61,15 +64,38 @@ void Print(const char* what, const Samples& samples)
                 Median(wall), wall.front(), wall.back(), Median(samples.cpu));
 }
 
+// Each pass's median, with the sum of the medians and the median of the frames' sums.
+void PrintPasses(const std::vector<gpu::PassTime>& table)
+{
+    if (table.empty() || table[0].milliseconds.empty()) {
+        std::printf("passes: no timestamps\n");
+        return;
+    }
+    std::vector<double> frames(table[0].milliseconds.size(), 0.0);
+    double sumOfMedians = 0.0;
+    std::printf("%-22s %10s\n", "pass", "median ms");
+    for (const gpu::PassTime& pass : table) {
+        const double median = Median(pass.milliseconds);
+        sumOfMedians += median;
+        for (size_t i = 0; i < frames.size() && i < pass.milliseconds.size(); ++i)
+            frames[i] += pass.milliseconds[i];
+        std::printf("%-22s %10.3f\n", pass.name.c_str(), median);
+    }
+    std::printf("%-22s %10.3f (median of the frames' sums %.3f)\n", "sum of the medians",
+                sumOfMedians, Median(frames));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     std::vector<std::string> arguments;
-    bool compareInterface = false;
+    bool compareInterface = false, timePasses = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--interface") == 0)
             compareInterface = true;
+        else if (std::strcmp(argv[i], "--passes") == 0)
+            timePasses = true;
         else
             arguments.emplace_back(argv[i]);
     }
@@ -118,6 +144,17 @@ int main(int argc, char** argv)
     char title[128];
     std::snprintf(title, sizeof(title), "%d x %d, %d frames", width, height, frames);
     Print(title, shown);
+    if (timePasses) {
+        gpu::PassTimer timer;
+        gpu::SetActivePassTimer(&timer);
+        for (int i = 0; i < frames; ++i) {
+            timer.BeginFrame();
+            Present();
+            timer.EndFrame();
+        }
+        gpu::SetActivePassTimer(nullptr);
+        PrintPasses(timer.Table());
+    }
     if (!compareInterface)
         return 0;
     Print("without the interface", hidden);

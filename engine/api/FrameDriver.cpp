@@ -9,6 +9,7 @@
 #include "graphics/FullscreenQuad.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
+#include "graphics/gpu/PassTimer.h"
 #include "platform/Clock.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
@@ -109,13 +110,16 @@ bool ComposeFrame(CEngine& engine, bool capture)
     const float frameTime = FrameTimeFromDelta(delta, engine.videoRecording);
 
     UpdateCamera(engine, frameTime, capture);
+    gpu::MarkPass("frame start");
     BeginSceneTarget(engine);
+    gpu::MarkPass("scene target clear");
     DrawScene(engine, frameTime, capture);
 
     if (device.backBufferView)
         context.ClearRenderTarget(*device.backBufferView, device.clearColor);
     if (device.depthView)
         context.ClearDepthStencil(*device.depthView, true, 1.0f, true, 0);
+    gpu::MarkPass("back buffer clear");
 
     const int32_t savedMode = device.renderMode;
     device.renderMode = 0;
@@ -125,6 +129,7 @@ bool ComposeFrame(CEngine& engine, bool capture)
     if (engine.fullscreenQuad && engine.sceneTarget)
         engine.fullscreenQuad->Draw(engine, engine.sceneTarget->resourceView,
                                     SceneExtraViews(engine));
+    gpu::MarkPass("fullscreen pass");
 
     engine.frameTime = frameTime;
     engine.totalTime += frameTime;
@@ -143,8 +148,11 @@ void RenderFrame(CEngine& engine)
     device.renderMode = 0;
     device.context->SetRasterizerState(*device.solidRasterizer);
     device.PresentBackBuffer();
+    gpu::MarkPass("present copy");
     DrawDebugInterface(engine);
+    gpu::MarkPass("interface");
     SDL_GL_SwapWindow(device.window);
+    gpu::MarkPass("swap");
     device.renderMode = savedMode;
     device.BindRasterizerForMode(savedMode);
 }

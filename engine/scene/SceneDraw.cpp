@@ -6,6 +6,7 @@
 
 #include "api/Engine.h"
 #include "graphics/GraphicsDevice.h"
+#include "graphics/gpu/PassTimer.h"
 #include "models/ModelNode.h"
 #include "scene/Camera.h"
 #include "scene/CameraView.h"
@@ -75,6 +76,7 @@ void CScene::Draw(float frameTime, bool capture)
     const DrawView view = EngineView();
     if (renderSkybox && skyboxModel)
         DrawSkybox(view);
+    gpu::MarkPass("sky");
     device->renderMode = savedMode;
     BindRenderMode(savedMode);
 
@@ -83,12 +85,16 @@ void CScene::Draw(float frameTime, bool capture)
         model && engine->showJointsThroughGeometry ? model->LargestBounds().radius : 0.0f;
     if (!photoMode && !capture)
         DrawGizmo(view);
+    gpu::MarkPass("gizmo");
     if (model)
         DrawModel(frameTime);
+    gpu::MarkPass("model");
     if (!capture) {
         if (!photoMode)
             DrawGrid(view);
+        gpu::MarkPass("grid");
         DrawLight(frameTime);
+        gpu::MarkPass("light");
     }
     SetLightConstants();
 }

@@ -1,0 +1,52 @@
+// GPU time of each pass of a frame, from GL timestamps written between the passes. Only the
+// frame timer switches it on (SetActivePassTimer); a frame without one pays a null check per
+// pass.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace gpu {
+
+struct PassTime {
+    std::string name;
+    std::vector<double> milliseconds;  // one sample a frame
+};
+
+// Adds one frame to `table`: stampsNs[0] is the frame's start and stampsNs[i + 1] the end of
+// passNames[i]. A pass met twice in a frame counts once with both times added; new passes
+// join the table in the order they are first met.
+void AddFrameTimes(std::vector<PassTime>& table, const std::vector<std::string>& passNames,
+                   const std::vector<uint64_t>& stampsNs);
+
+class PassTimer {
+   public:
+    PassTimer() = default;
+    ~PassTimer();
+    PassTimer(const PassTimer&) = delete;
+    PassTimer& operator=(const PassTimer&) = delete;
+
+    // With the GL context current.
+    void BeginFrame();
+    void Mark(const char* pass);
+    // Waits for the frame's timestamps and adds the frame to the table.
+    void EndFrame();
+    const std::vector<PassTime>& Table() const { return table; }
+
+   private:
+    unsigned Stamp();
+
+    std::vector<unsigned> queries;  // reused from frame to frame
+    size_t used = 0;
+    std::vector<std::string> passNames;
+    std::vector<PassTime> table;
+};
+
+// The timer the frame's passes report to (window thread only); null switches timing off.
+void SetActivePassTimer(PassTimer* timer);
+
+// Marks the end of a pass for the active timer, if any.
+void MarkPass(const char* pass);
+
+}  // namespace gpu
