@@ -4,8 +4,8 @@
 // with the shown ones so that both meet the same conditions, and the interface's own frame
 // drawn alone. Wall-clock times suffer on a loaded machine; the process's CPU time (all
 // threads, the software renderer's included) much less, so both are printed.
-// With --passes it prints each pass's median GPU time from GL timestamps written between the
-// passes (the timestamps make the frames a little slower, so the frame time is taken apart).
+// With --passes it then times each pass of further frames, every pass finished before the
+// next (gpu::PassTimer), and prints each pass's median.
 // Usage: vornis-frame-timer [WIDTH HEIGHT [FRAMES [MODEL]]] [--interface] [--passes]
 #include <SDL.h>
 #include <epoxy/gl.h>

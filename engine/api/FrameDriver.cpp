@@ -8,6 +8,7 @@
 #include "api/Engine.h"
 #include "graphics/FullscreenQuad.h"
 #include "graphics/GraphicsDevice.h"
+#include "graphics/OpaqueBlend.h"
 #include "graphics/RenderTargets.h"
 #include "graphics/gpu/PassTimer.h"
 #include "platform/Clock.h"
@@ -84,9 +85,16 @@ void BeginSceneTarget(CEngine& engine)
     if (!engine.sceneTarget || !engine.sceneTarget->targetView)
         return;
     device.context->SetRenderTarget(engine.sceneTarget->targetView, device.depthView);
-    const float colour[4] = {device.clearColor[0], device.clearColor[1], device.clearColor[2],
-                             1.0f};
-    device.context->ClearRenderTarget(*engine.sceneTarget->targetView, colour);
+    // The sky, drawn first, covers every pixel with alpha 1: clearing the colour under it
+    // would only cost a write of the whole target. A frame that starts a reload draws
+    // nothing, not even the sky.
+    const bool skyCoversTarget = engine.scene && engine.scene->renderSkybox &&
+                                 engine.scene->skyboxModel && !engine.reloadRequested;
+    if (!skyCoversTarget) {
+        const float colour[4] = {device.clearColor[0], device.clearColor[1], device.clearColor[2],
+                                 1.0f};
+        device.context->ClearRenderTarget(*engine.sceneTarget->targetView, colour);
+    }
     if (device.depthView)
         device.context->ClearDepthStencil(*device.depthView, true, 1.0f, false, 0);
 }
@@ -115,20 +123,25 @@ bool ComposeFrame(CEngine& engine, bool capture)
     gpu::MarkPass("scene target clear");
     DrawScene(engine, frameTime, capture);
 
-    if (device.backBufferView)
-        context.ClearRenderTarget(*device.backBufferView, device.clearColor);
     if (device.depthView)
         context.ClearDepthStencil(*device.depthView, true, 1.0f, true, 0);
-    gpu::MarkPass("back buffer clear");
+    gpu::MarkPass("depth clear");
 
     const int32_t savedMode = device.renderMode;
     device.renderMode = 0;
     context.SetRasterizerState(*device.solidRasterizer);
     if (device.backBufferView)
         context.SetRenderTarget(device.backBufferView, device.depthView);
-    if (engine.fullscreenQuad && engine.sceneTarget)
-        engine.fullscreenQuad->Draw(engine, engine.sceneTarget->resourceView,
-                                    SceneExtraViews(engine));
+    // The fullscreen pass writes every pixel with alpha 1: no clear under it and no blend.
+    bool drawn = false;
+    if (engine.fullscreenQuad && engine.sceneTarget) {
+        const ScopedOpaqueBlend opaque(device);
+        drawn = engine.fullscreenQuad->Draw(engine, engine.sceneTarget->resourceView,
+                                            SceneExtraViews(engine));
+    }
+    // Without it (no compiled shaders) the picture is the background colour.
+    if (!drawn && device.backBufferView)
+        context.ClearRenderTarget(*device.backBufferView, device.clearColor);
     gpu::MarkPass("fullscreen pass");
 
     engine.frameTime = frameTime;

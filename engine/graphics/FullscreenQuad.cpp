@@ -45,14 +45,14 @@ bool CFullscreenQuad::Create()
     return vertexBuffer != nullptr;
 }
 
-void CFullscreenQuad::Draw(CEngine& engine,
+bool CFullscreenQuad::Draw(CEngine& engine,
                            const std::shared_ptr<gpu::ShaderResourceView>& sceneView,
                            const ExtraViews& extraViews)
 {
     if (!engine.device || !engine.device->context)
-        return;
+        return false;
     if (BindFullscreenShaders(engine) != ShaderBinding::Bound)
-        return;
+        return false;
     gpu::Context& context = *engine.device->context;
     context.SetTopology(gpu::Topology::TriangleList);
     context.BindShaderResource(0, sceneView.get());
@@ -62,4 +62,5 @@ void CFullscreenQuad::Draw(CEngine& engine,
             context.BindShaderResource(kFirstExtraTextureSlot + i, extraViews[i]);
     context.SetVertexBuffer(vertexBuffer, kVertexStride, 0);
     context.Draw(kVertexCount, 0);
+    return true;
 }

@@ -6,6 +6,7 @@
 
 #include "api/Engine.h"
 #include "graphics/GraphicsDevice.h"
+#include "graphics/OpaqueBlend.h"
 #include "graphics/gpu/PassTimer.h"
 #include "models/ModelNode.h"
 #include "scene/Camera.h"
@@ -108,7 +109,11 @@ void CScene::DrawSkybox(const DrawView& view)
     skyboxModel->transform[12] = passView.eye[0];
     skyboxModel->transform[13] = passView.eye[1];
     skyboxModel->transform[14] = passView.eye[2];
-    skyboxModel->Draw(0.0f, std::nullopt, MeshDrawOf(*this));
+    {
+        // Every sky fragment has alpha 1.
+        const ScopedOpaqueBlend opaque(device);
+        skyboxModel->Draw(0.0f, std::nullopt, MeshDrawOf(*this));
+    }
     device.context->SetDepthStencilState(*device.depthTestWrite, 1);
     passView = view;
 }

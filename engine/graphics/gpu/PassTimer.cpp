@@ -3,6 +3,7 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
+#include <chrono>
 
 namespace gpu {
 
@@ -50,34 +51,24 @@ void AddFrameTimes(std::vector<PassTime>& table, const std::vector<std::string>&
     }
 }
 
-PassTimer::~PassTimer()
+void PassTimer::Stamp()
 {
-    if (!queries.empty())
-        glDeleteQueries(static_cast<GLsizei>(queries.size()), queries.data());
-}
-
-unsigned PassTimer::Stamp()
-{
-    if (used == queries.size()) {
-        GLuint query = 0;
-        glGenQueries(1, &query);
-        queries.push_back(query);
-    }
-    const unsigned query = queries[used++];
-    glQueryCounter(query, GL_TIMESTAMP);
-    return query;
+    glFinish();
+    stamps.push_back(static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                               std::chrono::steady_clock::now().time_since_epoch())
+                                               .count()));
 }
 
 void PassTimer::BeginFrame()
 {
-    used = 0;
+    stamps.clear();
     passNames.clear();
     Stamp();
 }
 
 void PassTimer::Mark(const char* pass)
 {
-    if (used == 0)
+    if (stamps.empty())
         return;  // outside a timed frame
     passNames.emplace_back(pass);
     Stamp();
@@ -85,14 +76,8 @@ void PassTimer::Mark(const char* pass)
 
 void PassTimer::EndFrame()
 {
-    std::vector<uint64_t> stamps(used, 0);
-    for (size_t i = 0; i < used; ++i) {
-        GLuint64 value = 0;
-        glGetQueryObjectui64v(queries[i], GL_QUERY_RESULT, &value);
-        stamps[i] = value;
-    }
     AddFrameTimes(table, passNames, stamps);
-    used = 0;
+    stamps.clear();
 }
 
 }  // namespace gpu
