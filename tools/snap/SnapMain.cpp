@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,15 +14,9 @@
 
 namespace {
 
-// Renders and writes one model's picture; false after saying why on standard error.
-bool Snap(SnapSession& session, const std::string& model, const std::string& picture)
+// Writes a picture and names it on standard output; false after saying why on standard error.
+bool WritePicture(const SnapImage& image, const std::string& picture)
 {
-    SnapImage image;
-    std::string error;
-    if (!session.Render(model, image, error)) {
-        std::fprintf(stderr, "vornis-snap: %s: %s\n", model.c_str(), error.c_str());
-        return false;
-    }
     if (!stbi_write_png(picture.c_str(), image.width, image.height, 4, image.rgba.data(),
                         image.width * 4)) {
         std::fprintf(stderr, "vornis-snap: cannot write %s\n", picture.c_str());
@@ -31,6 +26,32 @@ bool Snap(SnapSession& session, const std::string& model, const std::string& pic
     std::fflush(stdout);
     return true;
 }
+
+// Compresses and writes each picture on a thread of its own while the next model loads and
+// renders; one write at a time, finished before anything is said about the next model, so
+// that messages keep the models' order.
+class PictureWriter {
+   public:
+    ~PictureWriter() { Finish(); }
+    void Start(SnapImage image, std::string picture)
+    {
+        Finish();
+        pending = std::async(std::launch::async,
+                             [image = std::move(image), picture = std::move(picture)] {
+                                 return WritePicture(image, picture);
+                             });
+    }
+    // True when the last write succeeded (or there was none).
+    bool Finish()
+    {
+        if (!pending.valid())
+            return true;
+        return pending.get();
+    }
+
+   private:
+    std::future<bool> pending;
+};
 
 }  // namespace
 
@@ -69,15 +90,26 @@ int main(int argc, char** argv)
     // A failed model is reported and skipped; the others still get their pictures.
     bool allWritten = true;
     std::set<std::string> written;
+    PictureWriter writer;
     for (const std::string& model : options->modelPaths) {
         const std::string picture = PicturePath(*options, model);
         if (!written.insert(picture).second) {
+            allWritten &= writer.Finish();
             std::fprintf(stderr, "vornis-snap: %s: %s is the picture of an earlier model\n",
                          model.c_str(), picture.c_str());
             allWritten = false;
             continue;
         }
-        allWritten &= Snap(session, model, picture);
+        SnapImage image;
+        const bool rendered = session.Render(model, image, error);
+        allWritten &= writer.Finish();
+        if (!rendered) {
+            std::fprintf(stderr, "vornis-snap: %s: %s\n", model.c_str(), error.c_str());
+            allWritten = false;
+            continue;
+        }
+        writer.Start(std::move(image), picture);
     }
+    allWritten &= writer.Finish();
     return allWritten ? 0 : 1;
 }

@@ -28,11 +28,15 @@ constexpr auto kLoadTimeout = std::chrono::minutes(5);
 
 bool WaitForLoad(CScene& scene)
 {
-    const auto deadline = std::chrono::steady_clock::now() + kLoadTimeout;
+    const auto start = std::chrono::steady_clock::now();
     while (scene.loading) {
-        if (std::chrono::steady_clock::now() > deadline)
+        const auto waited = std::chrono::steady_clock::now() - start;
+        if (waited > kLoadTimeout)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // Small files load in milliseconds, where a fine poll keeps batches quick; a large
+        // one takes seconds, which a thousand wake-ups a second would only slow down.
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(waited < std::chrono::milliseconds(200) ? 1 : 10));
     }
     return true;
 }
