@@ -2,7 +2,8 @@
 # Times pictures of many small files: COUNT copies of Debian's cubes_with_names.fbx and
 # spider.fbx (half each) rendered by one vornis-snap batch run, against one vornis-snap
 # process per file (and one f3d --output per file when f3d is installed) over the first
-# ten files. Prints milliseconds per file, the median of RUNS runs of each.
+# ten files. Prints milliseconds per file, the median of RUNS runs of each; for the batch
+# also processor time (user and system) per file, which a busy machine stretches less.
 # Usage: tools/batch-snap-timing.sh BIN_DIR [RUNS [COUNT]]
 set -euo pipefail
 bin_dir=${1:?usage: $0 BIN_DIR [RUNS [COUNT]]}
@@ -30,12 +31,14 @@ per_file() {  # START END FILES: milliseconds per file
 }
 median() { sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
 
-batch=() single=() peer=()
+batch=() batch_cpu=() single=() peer=()
 for ((r = 0; r < runs; ++r)); do
   rm -rf "$work/out"
   start=$(now)
-  "$bin_dir/vornis-snap" "${files[@]}" -o "$work/out/" >/dev/null 2>&1 || true
+  /usr/bin/time -o "$work/time" -f "%U %S" \
+    "$bin_dir/vornis-snap" "${files[@]}" -o "$work/out/" >/dev/null 2>&1 || true
   batch+=("$(per_file "$start" "$(now)" "${#files[@]}")")
+  batch_cpu+=("$(awk -v n="${#files[@]}" '{ printf "%.1f\n", ($1 + $2) * 1000 / n }' "$work/time")")
   start=$(now)
   for f in "${few[@]}"; do
     "$bin_dir/vornis-snap" "$f" -o "$work/one.png" >/dev/null 2>&1 || true
@@ -50,7 +53,7 @@ for ((r = 0; r < runs; ++r)); do
   fi
 done
 pictures=$(find "$work/out" -name '*.png' | wc -l)
-echo "vornis-snap, one batch of ${#files[@]} files ($pictures pictures): $(printf '%s\n' "${batch[@]}" | median) ms per file (runs: ${batch[*]})"
+echo "vornis-snap, one batch of ${#files[@]} files ($pictures pictures): $(printf '%s\n' "${batch[@]}" | median) ms per file (runs: ${batch[*]}); processor time $(printf '%s\n' "${batch_cpu[@]}" | median) ms per file (runs: ${batch_cpu[*]})"
 echo "vornis-snap, one process per file (${#few[@]} files): $(printf '%s\n' "${single[@]}" | median) ms per file (runs: ${single[*]})"
 if ((${#peer[@]})); then
   echo "f3d --output, one process per file (${#few[@]} files): $(printf '%s\n' "${peer[@]}" | median) ms per file (runs: ${peer[*]})"

@@ -148,12 +148,12 @@ TEST(SnapSession, EveryPictureIsTheModelAloneWhateverCameBefore)
     ASSERT_EQ(assets::WriteFbxScene((dir / "torus.fbx").string(), {torus}), "");
     std::ofstream(dir / "broken.fbx") << "Kaydara FBX Binary  \0 but nothing after";
 
+    // The first picture of a session is the model alone: nothing came before it.
     SnapImage alone, batched, image;
     std::string error;
-    ASSERT_TRUE(RenderSnapshot(Options(), (dir / "torus.fbx").string(), alone, error)) << error;
-
     SnapSession session(Options());
     ASSERT_TRUE(session.Start(error)) << error;
+    ASSERT_TRUE(session.Render((dir / "torus.fbx").string(), alone, error)) << error;
     ASSERT_TRUE(session.Render("demo/spheres.fbx", image, error)) << error;
     error.clear();
     EXPECT_FALSE(session.Render((dir / "broken.fbx").string(), image, error));
