@@ -117,12 +117,19 @@ TEST(InstallTree, TheSnapRendersABatchAndSkipsAFailedFile)
         GTEST_SKIP() << "assimp-testmodels is not installed";
     ScratchFolder work;
     std::ofstream(work.path / "broken.fbx") << "; not an FBX file\n";
+    // A second box.fbx would overwrite the first one's picture: it is refused instead.
+    fs::create_directories(work.path / "other");
+    fs::copy_file(box, work.path / "other/box.fbx");
     const CommandResult run =
         RunShell("cd " + Quote(work.path) + " && " + IsolatedEnvironment(work.path) +
                  Quote(Tree() / "bin/vornis-snap") + " " + Quote(kRealModel) + " broken.fbx " +
-                 Quote(box) + " -o pictures/ --size 64x48 --no-sky");
+                 Quote(box) + " other/box.fbx -o pictures/ --size 64x48 --no-sky");
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_NE(run.output.find("vornis-snap: broken.fbx: "), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("vornis-snap: other/box.fbx: pictures/box.png is the picture of "
+                              "an earlier model"),
+              std::string::npos)
+        << run.output;
     EXPECT_FALSE(fs::exists(work.path / "pictures/broken.png"));
     for (const char* name : {"spider.png", "box.png"}) {
         const std::optional<Picture> picture = ReadPng(work.path / "pictures" / name);
