@@ -68,29 +68,35 @@ std::string MissingNote(const std::string& meshName, const char* what, const std
     return note;
 }
 
+// The file the material names for a slot (`what`: "texture", "normal map"), with its note.
+SlotChoice ChooseMaterialTexture(const std::string& meshName, const std::string& what,
+                                 const std::string& stored, const MaterialTextureLookup& lookup)
+{
+    SlotChoice choice = ChooseNamedTexture(stored, lookup);
+    const std::string prefix =
+        MeshPrefix(meshName) + "no " + what + " named after it, using the material's '";
+    switch (choice.source) {
+        case SlotChoice::Source::Embedded:
+            choice.note = prefix + choice.file + "' held in the model file";
+            break;
+        case SlotChoice::Source::File:
+            choice.note = prefix + BareTextureFileName(stored) + "'";
+            break;
+        default:
+            choice.note = MissingNote(meshName, what.c_str(), stored);
+            choice.level = MessageLevelError;
+            break;
+    }
+    return choice;
+}
+
 SlotChoice PlanAlbedo(const std::string& meshName, const MaterialLook& look,
                       const MaterialTextureLookup& lookup)
 {
+    // A missing file keeps the checkerboard: it tells the artist a texture is missing.
+    if (!look.albedoTexture.empty())
+        return ChooseMaterialTexture(meshName, "texture", look.albedoTexture, lookup);
     const std::string prefix = MeshPrefix(meshName) + "no texture named after it, ";
-    if (!look.albedoTexture.empty()) {
-        SlotChoice choice = ChooseNamedTexture(look.albedoTexture, lookup);
-        switch (choice.source) {
-            case SlotChoice::Source::Embedded:
-                choice.note =
-                    prefix + "using the material's '" + choice.file + "' held in the model file";
-                break;
-            case SlotChoice::Source::File:
-                choice.note = prefix + "using the material's '" +
-                              BareTextureFileName(look.albedoTexture) + "'";
-                break;
-            default:
-                // The checkerboard stays: it tells the artist a texture is missing.
-                choice.note = MissingNote(meshName, "texture", look.albedoTexture);
-                choice.level = MessageLevelError;
-                break;
-        }
-        return choice;
-    }
     SlotChoice choice;
     if (look.albedoColour) {
         const std::array<float, 4>& c = *look.albedoColour;
@@ -129,24 +135,10 @@ SlotChoice PlanNormal(const std::string& meshName, const MaterialLook& look,
 {
     if (look.normalTexture.empty())
         return {};  // the flat default stays
-    SlotChoice choice = ChooseNamedTexture(look.normalTexture, lookup);
-    const std::string prefix = MeshPrefix(meshName) + "no normal map named after it, ";
-    switch (choice.source) {
-        case SlotChoice::Source::Embedded:
-            choice.note =
-                prefix + "using the material's '" + choice.file + "' held in the model file";
-            break;
-        case SlotChoice::Source::File:
-            choice.note =
-                prefix + "using the material's '" + BareTextureFileName(look.normalTexture) + "'";
-            break;
-        default:
-            // A checkerboard would bend the lighting; the surface stays flat instead.
-            choice.source = SlotChoice::Source::FlatNormal;
-            choice.note = MissingNote(meshName, "normal map", look.normalTexture);
-            choice.level = MessageLevelError;
-            break;
-    }
+    SlotChoice choice = ChooseMaterialTexture(meshName, "normal map", look.normalTexture, lookup);
+    // A checkerboard would bend the lighting; the surface stays flat instead.
+    if (choice.source == SlotChoice::Source::Missing)
+        choice.source = SlotChoice::Source::FlatNormal;
     return choice;
 }
 

@@ -1,11 +1,11 @@
 #include "platform/InterfaceFont.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+
+#include "platform/SystemFont.h"
 
 // A private copy: the interface library carries its own, equally private.
 #define STB_TRUETYPE_IMPLEMENTATION
@@ -18,41 +18,6 @@ namespace {
 
 // Large CJK collections stay below this; anything bigger is not a font we want.
 constexpr size_t kMaxFontBytes = 64u << 20;
-
-struct FontMatch {
-    std::string path;
-    int faceIndex = 0;
-};
-
-std::optional<FontMatch> MatchSegoeUi()
-{
-    FcConfig* config = FcInitLoadConfigAndFonts();
-    if (!config)
-        return std::nullopt;
-    std::optional<FontMatch> found;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("Segoe UI"));
-    if (pattern) {
-        FcConfigSubstitute(config, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-        FcResult result = FcResultNoMatch;
-        if (FcPattern* match = FcFontMatch(config, pattern, &result)) {
-            FcChar8* file = nullptr;
-            FcChar8* format = nullptr;
-            int index = 0;
-            // The interface rasterises TrueType outlines only.
-            if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
-                FcPatternGetString(match, FC_FONTFORMAT, 0, &format) == FcResultMatch &&
-                std::strcmp(reinterpret_cast<const char*>(format), "TrueType") == 0) {
-                FcPatternGetInteger(match, FC_INDEX, 0, &index);
-                found = FontMatch{reinterpret_cast<const char*>(file), index};
-            }
-            FcPatternDestroy(match);
-        }
-        FcPatternDestroy(pattern);
-    }
-    FcConfigDestroy(config);
-    return found;
-}
 
 bool FaceOpens(const std::vector<unsigned char>& data, int faceIndex)
 {
@@ -93,7 +58,7 @@ std::optional<std::vector<unsigned char>> ReadFontFile(const std::string& path, 
 
 std::optional<InterfaceFont> LoadInterfaceFont()
 {
-    const std::optional<FontMatch> match = MatchSegoeUi();
+    const std::optional<SystemFontFile> match = MatchTrueTypeFont("Segoe UI");
     if (!match)
         return std::nullopt;
     std::optional<std::vector<unsigned char>> data =

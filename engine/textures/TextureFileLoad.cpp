@@ -61,6 +61,17 @@ LoadedTexture LoadExr(const std::string& path, ImageFileType type, const Texture
     return {std::move(view), "EXR", 0};
 }
 
+// Null when the file did not parse or the device refused it.
+ShaderResourceViewPtr UploadDds(const DdsParseResult& parsed, const TextureUploader& upload)
+{
+    if (parsed.result != texture_result::Ok)
+        return nullptr;
+    return upload([&] {
+        DdsTextureView created = CreateDdsTexture(parsed.image);
+        return created.result == texture_result::Ok ? created.view : nullptr;
+    });
+}
+
 const char* EncodedTypeName(ImageFileType type)
 {
     return type == ImageFileType::Png ? "PNG" : "JPEG";
@@ -115,16 +126,9 @@ LoadedTexture LoadTextureBytes(std::span<const uint8_t> bytes, std::string_view 
     }
     if (type == ImageFileType::Dds) {
         const DdsParseResult parsed = ParseDds(bytes);
-        if (parsed.result == texture_result::Ok) {
-            ShaderResourceViewPtr view = upload([&] {
-                DdsTextureView created = CreateDdsTexture(parsed.image);
-                return created.result == texture_result::Ok ? created.view : nullptr;
-            });
-            if (view) {
-                const DdsHeaderDx10* dx10 = parsed.dx10 ? &*parsed.dx10 : nullptr;
-                return {std::move(view), DdsTypeName(*parsed.header, dx10),
-                        parsed.header->mipMapCount};
-            }
+        if (ShaderResourceViewPtr view = UploadDds(parsed, upload)) {
+            const DdsHeaderDx10* dx10 = parsed.dx10 ? &*parsed.dx10 : nullptr;
+            return {std::move(view), DdsTypeName(*parsed.header, dx10), parsed.header->mipMapCount};
         }
         ReportDdsFailure(parsed.header ? &*parsed.header : nullptr);
         return {};
@@ -142,17 +146,10 @@ LoadedTexture LoadTextureFile(const std::string& path, const TextureUploader& up
         DdsFile dds = ReadDdsFile(path);
         const DdsParseResult& parsed = dds.parsed;
         ddsHeader = parsed.header;
-        if (parsed.result == texture_result::Ok) {
-            ShaderResourceViewPtr view = upload([&] {
-                DdsTextureView created = CreateDdsTexture(parsed.image);
-                return created.result == texture_result::Ok ? created.view : nullptr;
-            });
-            if (view) {
-                const DdsHeaderDx10* dx10 = parsed.dx10 ? &*parsed.dx10 : nullptr;
-                WriteDdsDescription(*parsed.header, dx10);
-                return {std::move(view), DdsTypeName(*parsed.header, dx10),
-                        parsed.header->mipMapCount};
-            }
+        if (ShaderResourceViewPtr view = UploadDds(parsed, upload)) {
+            const DdsHeaderDx10* dx10 = parsed.dx10 ? &*parsed.dx10 : nullptr;
+            WriteDdsDescription(*parsed.header, dx10);
+            return {std::move(view), DdsTypeName(*parsed.header, dx10), parsed.header->mipMapCount};
         }
     }
 
