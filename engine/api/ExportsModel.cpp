@@ -49,7 +49,7 @@ VORNIS_API void AddAnimation(const char* path)
     CEngine* engine = GetEngine();
     if (!path || !engine || !engine->scene || !engine->modelImporter)
         return;
-    engine->scene->LoadModel(path, *engine->modelImporter);
+    engine->scene->LoadModel(path, *engine->modelImporter, ModelLoadKind::Animation);
 }
 
 VORNIS_API bool ReloadModel()
@@ -59,7 +59,7 @@ VORNIS_API bool ReloadModel()
         return false;
     engine->reloadRequested = false;
     const std::string path = engine->ModelPath();
-    if (path.empty() || engine->scene->loading || !engine->modelImporter)
+    if (path.empty() || engine->scene->IsLoadPending() || !engine->modelImporter)
         return false;
     engine->scene->LoadModel(path, *engine->modelImporter);
     return true;
@@ -68,7 +68,7 @@ VORNIS_API bool ReloadModel()
 VORNIS_API bool IsModelLoaded()
 {
     CScene* scene = Scene();
-    return scene && !scene->loading;
+    return scene && !scene->IsLoadPending();
 }
 
 VORNIS_API void ShowOnly(const char* shaderName)

@@ -1,10 +1,13 @@
 // Exports of rendering options, images, messages and the particle interface.
 #include <cstddef>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "api/Engine.h"
 #include "api/public/vornis_engine.h"
 #include "graphics/GraphicsDevice.h"
+#include "platform/Paths.h"
 #include "scene/Scene.h"
 #include "textures/ScreenshotCapture.h"
 #include "textures/TextureManager.h"
@@ -49,7 +52,13 @@ VORNIS_API void AskEngineAboutImage(const char16_t* path)
     CEngine* engine = GetEngine();
     if (!engine || !engine->textureManager || !path)
         return;
-    AskAboutDroppedImage(engine->textureManager->droppedImage, std::u16string(path));
+    std::optional<std::filesystem::path> name = platform::WideNameToPath(path);
+    if (!name) {
+        engine->ReportMessage("Cannot open a dropped image: its name is not valid UTF-16",
+                              MessageLevelError);
+        return;
+    }
+    AskAboutDroppedImage(engine->textureManager->droppedImage, std::move(*name));
 }
 
 VORNIS_API void TakeScreenshot(int width, int height)

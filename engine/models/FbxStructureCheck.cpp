@@ -1,222 +1,140 @@
 #include "models/FbxStructureCheck.h"
 
-#include <fcntl.h>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstring>
-#include <unordered_map>
 #include <vector>
+
+#include "models/FbxModelGraph.h"
 
 namespace {
 
 constexpr std::string_view kBinaryMagic = "Kaydara FBX Binary";
-constexpr size_t kBinaryHeaderBytes = 27;  // magic, 0x1A 0x00, version
+constexpr uint64_t kBinaryVersionAt = 23;
+constexpr uint64_t kBinaryFirstRecordAt = 27;  // magic, 0x1A 0x00, version
 constexpr uint32_t kLargeHeaderVersion = 7500;
-
-// ---------------------------------------------------------------------------------------
-// The model hierarchy: model ids, names for messages and the parent links between models.
-
-struct ModelGraph {
-    std::unordered_map<int64_t, std::string> names;
-    std::vector<std::pair<int64_t, int64_t>> links;  // (child, parent), both may be models
-
-    void AddModel(int64_t id, std::string_view name)
-    {
-        names.emplace(id, std::string(name.substr(0, name.find('\0'))));
-    }
-};
-
-std::string ModelName(const ModelGraph& graph, int64_t id)
-{
-    const auto it = graph.names.find(id);
-    return it == graph.names.end() || it->second.empty() ? std::to_string(id) : it->second;
-}
-
-// Refuses a cycle among the model parent links, or a chain deeper than the limit.
-// Iterative, so the check itself cannot run out of stack.
-std::optional<std::string> CheckModelGraph(const ModelGraph& graph)
-{
-    std::unordered_map<int64_t, uint32_t> index;
-    std::vector<int64_t> ids;
-    for (const auto& [id, name] : graph.names) {
-        index.emplace(id, static_cast<uint32_t>(ids.size()));
-        ids.push_back(id);
-    }
-    // Parents of each model, as a compact adjacency list.
-    std::vector<uint32_t> first(ids.size() + 1, 0);
-    std::vector<std::pair<uint32_t, uint32_t>> edges;
-    for (const auto& [child, parent] : graph.links) {
-        const auto c = index.find(child);
-        const auto p = index.find(parent);
-        if (c != index.end() && p != index.end())
-            edges.emplace_back(c->second, p->second);
-    }
-    std::sort(edges.begin(), edges.end());
-    for (const auto& edge : edges)
-        ++first[edge.first + 1];
-    for (size_t i = 1; i < first.size(); ++i)
-        first[i] += first[i - 1];
-
-    enum : uint8_t { kUnseen, kOnPath, kDone };
-    std::vector<uint8_t> state(ids.size(), kUnseen);
-    std::vector<uint32_t> depth(ids.size(), 1);
-    struct Frame {
-        uint32_t node;
-        uint32_t next;  // next parent edge to follow
-    };
-    std::vector<Frame> path;
-    for (uint32_t start = 0; start < ids.size(); ++start) {
-        if (state[start] != kUnseen)
-            continue;
-        path.push_back({start, first[start]});
-        state[start] = kOnPath;
-        while (!path.empty()) {
-            Frame& frame = path.back();
-            if (frame.next == first[frame.node + 1]) {
-                state[frame.node] = kDone;
-                const uint32_t finished = frame.node;
-                path.pop_back();
-                if (depth[finished] > kMaxFbxModelDepth)
-                    return "models are nested more than " + std::to_string(kMaxFbxModelDepth) +
-                           " levels deep (model '" + ModelName(graph, ids[finished]) + "')";
-                if (!path.empty())
-                    depth[path.back().node] =
-                        std::max(depth[path.back().node], depth[finished] + 1);
-                continue;
-            }
-            const uint32_t parent = edges[frame.next++].second;
-            if (state[parent] == kOnPath)
-                return "models are parented in a cycle (model '" + ModelName(graph, ids[parent]) +
-                       "')";
-            if (state[parent] == kDone) {
-                depth[frame.node] = std::max(depth[frame.node], depth[parent] + 1);
-                continue;
-            }
-            state[parent] = kOnPath;
-            path.push_back({parent, first[parent]});
-        }
-    }
-    return std::nullopt;
-}
-
-std::optional<int64_t> ParseId(std::string_view text)
-{
-    int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
 
 std::string NestingMessage()
 {
     return "blocks are nested more than " + std::to_string(kMaxFbxBlockNesting) + " levels deep";
 }
 
+std::string ArrayMessage(uint64_t count)
+{
+    return "an array claims " + std::to_string(count) + " values, more than the file holds";
+}
+
+// Whether a connection makes its source a child of its destination in the library's model
+// walk: every type but "PP", except object-property links that name a property.
+bool IsHierarchyLink(std::string_view type, std::string_view property)
+{
+    return type != "PP" && !(type == "OP" && !property.empty());
+}
+
 // ---------------------------------------------------------------------------------------
-// ASCII files: one streaming pass. Below the second level (the bulk of a file: properties
-// and arrays) only braces, strings and comments matter; the top two levels are tokenised
-// to find the "Objects" models and the "Connections" links.
+// ASCII files: one pass. Below the second level (the bulk of a file: properties and
+// arrays) only braces, strings and comments matter; the top two levels are tokenised to
+// find the "Objects" models and the "Connections" links.
 
 class AsciiScanner {
    public:
-    explicit AsciiScanner(ModelGraph& graph) : graph(graph) {}
+    explicit AsciiScanner(FbxModelGraph& graph) : graph(graph) {}
 
-    // Returns false as soon as the nesting limit is passed.
-    bool Feed(std::string_view chunk)
+    // Why the file must be refused, as soon as that is known.
+    std::optional<std::string> Scan(std::string_view bytes)
     {
-        const char* p = chunk.data();
-        const char* end = p + chunk.size();
+        const char* p = bytes.data();
+        const char* const end = p + bytes.size();
         while (p < end) {
-            switch (mode) {
-                case Mode::String: {
-                    const char* close = static_cast<const char*>(std::memchr(p, '"', end - p));
+            if (depth >= 2) {
+                p = SkipPlain(p, end);
+                if (p == end)
+                    break;
+            }
+            switch (*p) {
+                case '"': {
+                    const char* close = static_cast<const char*>(
+                        std::memchr(p + 1, '"', static_cast<size_t>(end - p - 1)));
                     const char* stop = close ? close : end;
-                    if (depth <= 1)
-                        Append(p, stop);
-                    p = stop;
-                    if (close) {
+                    Data(std::string_view(p + 1, static_cast<size_t>(stop - p - 1)));
+                    p = close ? close + 1 : end;
+                    break;
+                }
+                case ';':
+                    p = SkipComment(p + 1, end);
+                    break;
+                case '{':
+                    if (!Open())
+                        return NestingMessage();
+                    ++p;
+                    break;
+                case '*': {
+                    // An array's size: the library reserves room for that many values.
+                    const char* digits = ++p;
+                    while (p < end && *p >= '0' && *p <= '9')
                         ++p;
-                        mode = Mode::Normal;
-                        if (depth <= 1)
-                            EndDataToken();
+                    const std::optional<uint64_t> count = ParseFbxTextId(
+                        std::string_view(digits, static_cast<size_t>(p - digits)));
+                    if (count && *count > bytes.size())
+                        return ArrayMessage(*count);
+                    break;
+                }
+                case '}':
+                    Close();
+                    ++p;
+                    break;
+                default: {
+                    if (IsDelimiter(*p)) {
+                        ++p;
+                        break;
                     }
-                    break;
-                }
-                case Mode::Comment: {
-                    const char* eol = static_cast<const char*>(std::memchr(p, '\n', end - p));
-                    p = eol ? eol + 1 : end;
-                    if (eol)
-                        mode = Mode::Normal;
-                    break;
-                }
-                case Mode::Token: {
                     const char* start = p;
                     while (p < end && !IsDelimiter(*p))
                         ++p;
-                    Append(start, p);
-                    if (p == end)
-                        break;
-                    mode = Mode::Normal;
-                    if (*p == ':') {
+                    const std::string_view token(start, static_cast<size_t>(p - start));
+                    // Only a colon right after a token makes it a key; the library refuses
+                    // one after white space.
+                    if (p < end && *p == ':') {
                         ++p;
-                        EndKeyToken();
+                        Key(token);
                     } else {
-                        EndDataToken();
+                        Data(token);
                     }
                     break;
                 }
-                case Mode::Normal:
-                    if (depth >= 2) {
-                        p = SkipPlain(p, end);
-                        if (p == end)
-                            break;
-                    }
-                    if (!Step(*p++))
-                        return false;
-                    break;
             }
         }
-        return true;
-    }
-
-    void Finish()
-    {
-        if (mode == Mode::Token && depth <= 1)
-            EndDataToken();
-        EndElement();
+        if (depth == 1)
+            EndElement();
+        return std::nullopt;
     }
 
    private:
-    enum class Mode { Normal, String, Comment, Token };
     enum class Section { Other, Objects, Connections };
-    static constexpr size_t kMaxToken = 256;
 
     static constexpr std::array<bool, 256> kSpecial = [] {
         std::array<bool, 256> table{};
-        table['{'] = table['}'] = table['"'] = table[';'] = true;
+        table['{'] = table['}'] = table['"'] = table[';'] = table['*'] = true;
         return table;
     }();
 
-    // The next brace, quote or semicolon. Most of a large file is numbers: sixteen bytes
-    // at a time where the processor allows it.
+    // The next brace, quote, semicolon or star. Most of a large file is numbers: sixteen
+    // bytes at a time where the processor allows it.
     static const char* SkipPlain(const char* p, const char* end)
     {
 #if defined(__SSE2__)
         const __m128i open = _mm_set1_epi8('{'), close = _mm_set1_epi8('}');
         const __m128i quote = _mm_set1_epi8('"'), semicolon = _mm_set1_epi8(';');
+        const __m128i star = _mm_set1_epi8('*');
         while (end - p >= 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const __m128i hits =
+            const __m128i hits = _mm_or_si128(
                 _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close)),
-                             _mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, semicolon)));
+                             _mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, semicolon))),
+                _mm_cmpeq_epi8(v, star));
             if (const int mask = _mm_movemask_epi8(hits))
                 return p + __builtin_ctz(static_cast<unsigned>(mask));
             p += 16;
@@ -227,265 +145,349 @@ class AsciiScanner {
         return p;
     }
 
-    static bool IsDelimiter(char c)
+    // The library ends a comment at any of its line ends, not only at '\n'.
+    static const char* SkipComment(const char* p, const char* end)
     {
-        return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',' || c == ':' ||
-               c == '{' || c == '}' || c == '"' || c == ';';
+        while (p < end && *p != '\n' && *p != '\r' && *p != '\f' && *p != '\0')
+            ++p;
+        return p;
     }
 
-    // One character outside strings, comments and bare tokens.
-    bool Step(char c)
+    static bool IsDelimiter(char c)
     {
         switch (c) {
-            case '"':
-                mode = Mode::String;
-                token.clear();
-                return true;
-            case ';':
-                mode = Mode::Comment;
-                return true;
-            case '{':
-                if (depth == 0)
-                    section = key == "Objects"       ? Section::Objects
-                              : key == "Connections" ? Section::Connections
-                                                     : Section::Other;
-                if (depth == 1)
-                    EndElement();
-                return ++depth <= kMaxFbxBlockNesting;
-            case '}':
-                if (depth == 1)
-                    EndElement();
-                if (depth > 0)
-                    --depth;
-                if (depth == 0)
-                    section = Section::Other;
-                return true;
             case ' ':
             case '\t':
             case '\r':
             case '\n':
+            case '\f':
+            case '\0':
             case ',':
             case ':':
+            case '{':
+            case '}':
+            case '"':
+            case ';':
+            case '*':
                 return true;
             default:
-                if (depth >= 2)
-                    return true;
-                mode = Mode::Token;
-                token.assign(1, c);
-                return true;
+                return false;
         }
     }
 
-    void Append(const char* from, const char* to)
+    bool Open()
     {
-        const size_t room = kMaxToken - std::min(kMaxToken, token.size());
-        token.append(from, std::min<size_t>(room, to - from));
+        if (depth == 0)
+            section = key == "Objects"       ? Section::Objects
+                      : key == "Connections" ? Section::Connections
+                                             : Section::Other;
+        if (depth == 1)
+            EndElement();
+        return ++depth <= kMaxFbxBlockNesting;
     }
 
-    void EndKeyToken()
+    void Close()
     {
         if (depth == 1)
             EndElement();
-        key = token;
-        values.clear();
+        if (depth > 0)
+            --depth;
+        if (depth == 0)
+            section = Section::Other;
     }
 
-    void EndDataToken()
+    void Key(std::string_view token)
     {
-        if (values.size() < 3)
+        if (depth == 1)
+            EndElement();
+        if (depth <= 1) {
+            key = token;
+            values.clear();
+        }
+    }
+
+    void Data(std::string_view token)
+    {
+        if (depth <= 1 && values.size() < 4)
             values.push_back(token);
     }
 
     // An element of the second level ends: record what it says about models.
     void EndElement()
     {
-        if (depth == 1 && section == Section::Objects && key == "Model" && !values.empty()) {
-            if (const std::optional<int64_t> id = ParseId(values[0])) {
+        if (section == Section::Objects && key == "Model" && !values.empty()) {
+            if (const std::optional<uint64_t> id = ParseFbxTextId(values[0])) {
                 std::string_view name = values.size() > 1 ? values[1] : std::string_view();
-                if (name.rfind("Model::", 0) == 0)
+                if (name.substr(0, 7) == "Model::")
                     name.remove_prefix(7);
                 graph.AddModel(*id, name);
             }
         }
-        if (depth == 1 && section == Section::Connections && key == "C" && values.size() == 3 &&
-            values[0] == "OO") {
-            const std::optional<int64_t> child = ParseId(values[1]);
-            const std::optional<int64_t> parent = ParseId(values[2]);
+        if (section == Section::Connections && key == "C" && values.size() >= 3 &&
+            IsHierarchyLink(values[0], values.size() > 3 ? values[3] : std::string_view())) {
+            const std::optional<uint64_t> child = ParseFbxTextId(values[1]);
+            const std::optional<uint64_t> parent = ParseFbxTextId(values[2]);
             if (child && parent)
                 graph.links.emplace_back(*child, *parent);
         }
-        if (depth == 1) {
-            key.clear();
-            values.clear();
-        }
+        key = {};
+        values.clear();
     }
 
-    ModelGraph& graph;
-    Mode mode = Mode::Normal;
+    FbxModelGraph& graph;
     Section section = Section::Other;
     uint32_t depth = 0;
-    std::string token;
-    std::string key;
-    std::vector<std::string> values;
+    std::string_view key;
+    std::vector<std::string_view> values;
 };
 
 // ---------------------------------------------------------------------------------------
-// Binary files: a walk over the block headers, jumping over property data.
-
-// Random reads through a small window, from memory or from a file.
-class ByteSource {
-   public:
-    explicit ByteSource(std::string_view memory) : memory(memory), size(memory.size()) {}
-    ByteSource(int fd, uint64_t size) : fd(fd), size(size) {}
-
-    uint64_t Size() const { return size; }
-
-    bool Read(uint64_t offset, void* out, size_t count)
-    {
-        if (offset > size || count > size - offset)
-            return false;
-        if (fd < 0) {
-            std::memcpy(out, memory.data() + offset, count);
-            return true;
-        }
-        if (offset < windowStart || offset + count > windowStart + window.size()) {
-            window.resize(std::max<size_t>(count, kWindowBytes));
-            const ssize_t got = pread(fd, window.data(), window.size(), static_cast<off_t>(offset));
-            if (got < static_cast<ssize_t>(count)) {
-                window.clear();
-                return false;
-            }
-            window.resize(static_cast<size_t>(got));
-            windowStart = offset;
-        }
-        std::memcpy(out, window.data() + (offset - windowStart), count);
-        return true;
-    }
-
-   private:
-    static constexpr size_t kWindowBytes = 64 * 1024;
-    std::string_view memory;
-    int fd = -1;
-    uint64_t size = 0;
-    std::vector<char> window;
-    uint64_t windowStart = 0;
-};
+// Binary files: the records walked as the library's tokenizer walks them, jumping over
+// property data.
 
 template <typename T>
-T LoadLittleEndian(const unsigned char* bytes)
+T LoadLittleEndian(const char* bytes)
 {
     T value = 0;
     for (size_t i = 0; i < sizeof(T); ++i)
-        value |= static_cast<T>(bytes[i]) << (8 * i);
+        value |= static_cast<T>(static_cast<uint8_t>(bytes[i])) << (8 * i);
     return value;
 }
 
-// The leading properties of one record: integers and strings, until anything else.
-struct RecordProperties {
-    std::vector<int64_t> integers;
-    std::vector<std::string> strings;
+struct BinaryProperty {
+    char type;
+    uint64_t integer = 0;   // 'L'
+    std::string_view text;  // 'S', 'R'
 };
 
-RecordProperties ReadProperties(ByteSource& source, uint64_t offset, uint64_t length)
+// The first `count` properties of a record, fewer when one cannot be read.
+std::vector<BinaryProperty> LeadingProperties(std::string_view bytes, size_t count)
 {
-    RecordProperties result;
-    std::vector<unsigned char> bytes(std::min<uint64_t>(length, 1024));
-    if (!source.Read(offset, bytes.data(), bytes.size()))
-        return result;
+    std::vector<BinaryProperty> properties;
     size_t at = 0;
-    while (at < bytes.size()) {
-        const char type = static_cast<char>(bytes[at++]);
-        if (type == 'L' && at + 8 <= bytes.size()) {
-            result.integers.push_back(LoadLittleEndian<int64_t>(&bytes[at]));
-            at += 8;
-        } else if ((type == 'S' || type == 'R') && at + 4 <= bytes.size()) {
-            const uint32_t count = LoadLittleEndian<uint32_t>(&bytes[at]);
-            at += 4;
-            if (count > bytes.size() - at)
+    const auto take = [&](size_t n) {
+        if (n > bytes.size() - at)
+            return false;
+        at += n;
+        return true;
+    };
+    while (properties.size() < count && at < bytes.size()) {
+        BinaryProperty property{bytes[at++], 0, {}};
+        const size_t start = at;
+        switch (property.type) {
+            case 'L':
+                if (!take(8))
+                    return properties;
+                property.integer = LoadLittleEndian<uint64_t>(bytes.data() + start);
                 break;
-            if (type == 'S')
-                result.strings.emplace_back(reinterpret_cast<const char*>(&bytes[at]), count);
-            at += count;
-        } else {
-            break;
+            case 'S':
+            case 'R': {
+                if (!take(4))
+                    return properties;
+                const uint32_t length = LoadLittleEndian<uint32_t>(bytes.data() + start);
+                if (!take(length))
+                    return properties;
+                property.text = bytes.substr(start + 4, length);
+                break;
+            }
+            case 'C':
+                if (!take(1))
+                    return properties;
+                break;
+            case 'Y':
+                if (!take(2))
+                    return properties;
+                break;
+            case 'I':
+            case 'F':
+                if (!take(4))
+                    return properties;
+                break;
+            case 'D':
+                if (!take(8))
+                    return properties;
+                break;
+            case 'f':
+            case 'd':
+            case 'l':
+            case 'i':
+            case 'b':
+                if (!take(12) || !take(LoadLittleEndian<uint32_t>(bytes.data() + start + 8)))
+                    return properties;
+                break;
+            default:
+                return properties;
         }
+        properties.push_back(property);
     }
-    return result;
+    return properties;
 }
 
-std::optional<std::string> ScanBinary(ByteSource& source, ModelGraph& graph)
+// Element sizes of the array property types.
+uint32_t ArrayStride(char type)
 {
-    unsigned char versionBytes[4];
-    if (!source.Read(23, versionBytes, 4))
-        return std::nullopt;
-    const bool largeHeaders = LoadLittleEndian<uint32_t>(versionBytes) >= kLargeHeaderVersion;
-    const size_t headerBytes = largeHeaders ? 25 : 13;
+    switch (type) {
+        case 'f':
+        case 'i':
+            return 4;
+        case 'd':
+        case 'l':
+            return 8;
+        case 'b':
+        case 'c':
+            return 1;
+        default:
+            return 0;
+    }
+}
 
-    enum class Kind { Other, Objects, Connections };
-    struct Open {
-        uint64_t end;
-        Kind kind;
+// Deflate expands at most about 1032 to 1; a little more leaves room for headers.
+constexpr uint64_t kMaxInflation = 1100;
+// The reader multiplies count and element size in 32 bits, up to 8 bytes an element: past
+// this a count wraps around and the reader walks off the buffer it sized with it.
+constexpr uint64_t kMaxArrayCount = (uint64_t{1} << 32) / 8;
+
+// An array whose count the reader would trust to size a buffer: one that wraps, or more
+// values than its compressed bytes can inflate to.
+std::optional<std::string> FindOversizedArray(std::string_view bytes)
+{
+    size_t at = 0;
+    while (at < bytes.size()) {
+        const char type = bytes[at++];
+        const size_t left = bytes.size() - at;
+        size_t size = 0;
+        switch (type) {
+            case 'C':
+                size = 1;
+                break;
+            case 'Y':
+                size = 2;
+                break;
+            case 'I':
+            case 'F':
+                size = 4;
+                break;
+            case 'D':
+            case 'L':
+                size = 8;
+                break;
+            case 'S':
+            case 'R':
+                if (left < 4)
+                    return std::nullopt;
+                size = 4 + size_t{LoadLittleEndian<uint32_t>(bytes.data() + at)};
+                break;
+            default: {
+                const uint32_t stride = ArrayStride(type);
+                if (stride == 0 || left < 12)
+                    return std::nullopt;  // the library will not read on either
+                const uint64_t count = LoadLittleEndian<uint32_t>(bytes.data() + at);
+                const uint32_t encoding = LoadLittleEndian<uint32_t>(bytes.data() + at + 4);
+                const uint64_t packed = LoadLittleEndian<uint32_t>(bytes.data() + at + 8);
+                if (count >= kMaxArrayCount ||
+                    (encoding == 1 && count * stride > packed * kMaxInflation + 64))
+                    return ArrayMessage(count);
+                size = 12 + packed;
+            }
+        }
+        if (size > left)
+            return std::nullopt;
+        at += size;
+    }
+    return std::nullopt;
+}
+
+void RecordModelsAndLinks(std::string_view parentName, std::string_view name,
+                          std::string_view propertyBytes, FbxModelGraph& graph)
+{
+    if (parentName == "Objects" && name == "Model") {
+        const std::vector<BinaryProperty> p = LeadingProperties(propertyBytes, 2);
+        if (!p.empty() && p[0].type == 'L')
+            graph.AddModel(p[0].integer, p.size() > 1 && p[1].type == 'S' ? p[1].text : "");
+    } else if (parentName == "Connections" && name == "C") {
+        const std::vector<BinaryProperty> p = LeadingProperties(propertyBytes, 4);
+        if (p.size() >= 3 && p[0].type == 'S' && p[1].type == 'L' && p[2].type == 'L' &&
+            IsHierarchyLink(p[0].text, p.size() > 3 ? p[3].text : std::string_view()))
+            graph.links.emplace_back(p[1].integer, p[2].integer);
+    }
+}
+
+// Record layout: end offset, property count, property bytes (32 bits each before version
+// 7500, 64 bits from it), name length (one byte), name, properties, then nested records
+// closed by a zeroed record header (the sentinel) when the record ends after its
+// properties. Where the library throws, the scan stops and lets it.
+std::optional<std::string> ScanBinary(std::string_view file, FbxModelGraph& graph)
+{
+    if (file.size() < kBinaryFirstRecordAt)
+        return std::nullopt;
+    const bool large = LoadLittleEndian<uint32_t>(file.data() + kBinaryVersionAt) >=
+                       kLargeHeaderVersion;
+    const uint64_t word = large ? 8 : 4;
+    const uint64_t header = 3 * word + 1;
+    const auto readWord = [&](uint64_t at) {
+        return large ? LoadLittleEndian<uint64_t>(file.data() + at)
+                     : LoadLittleEndian<uint32_t>(file.data() + at);
     };
-    std::vector<Open> open;
-    uint64_t at = kBinaryHeaderBytes;
+
+    struct Scope {
+        uint64_t childrenEnd;  // where the sentinel starts
+        uint64_t end;
+        std::string_view name;
+        std::string_view parentName;
+    };
+    std::vector<Scope> open;
+    uint64_t at = kBinaryFirstRecordAt;
     for (;;) {
-        const uint64_t scopeEnd = open.empty() ? source.Size() : open.back().end;
-        unsigned char header[25 + 255];
-        if (at + headerBytes > scopeEnd || !source.Read(at, header, headerBytes)) {
+        const uint64_t limit = open.empty() ? file.size() : open.back().childrenEnd;
+        if (at >= limit) {
             if (open.empty())
                 return std::nullopt;
             at = open.back().end;
             open.pop_back();
             continue;
         }
-        const uint64_t end =
-            largeHeaders ? LoadLittleEndian<uint64_t>(header) : LoadLittleEndian<uint32_t>(header);
-        const uint64_t propertyBytes = largeHeaders ? LoadLittleEndian<uint64_t>(header + 16)
-                                                    : LoadLittleEndian<uint32_t>(header + 8);
-        const uint8_t nameLength = header[headerBytes - 1];
-        if (end == 0) {  // the empty record that closes a list
+        if (word > limit - at)
+            return std::nullopt;
+        const uint64_t end = readWord(at);
+        if (end == 0) {
+            // The library stops at a zero end offset at the top, and inside a record reads
+            // on after the zero word.
             if (open.empty())
                 return std::nullopt;
-            at = open.back().end;
-            open.pop_back();
+            at += word;
             continue;
         }
+        if (end > limit || end < at + word || header > limit - at)
+            return std::nullopt;
+        const uint64_t propertyLength = readWord(at + 2 * word);
+        const uint64_t nameAt = at + header;
+        const uint8_t nameLength = static_cast<uint8_t>(file[nameAt - 1]);
+        if (nameLength > limit - nameAt)
+            return std::nullopt;
+        const std::string_view name = file.substr(nameAt, nameLength);
+        const uint64_t propertiesAt = nameAt + nameLength;
+        if (propertyLength > limit - propertiesAt)
+            return std::nullopt;
+        const uint64_t childrenAt = propertiesAt + propertyLength;
+        if (childrenAt > end)
+            return std::nullopt;
+
+        const std::string_view properties = file.substr(propertiesAt, propertyLength);
+        if (std::optional<std::string> oversized = FindOversizedArray(properties))
+            return oversized;
+        if (!open.empty())
+            RecordModelsAndLinks(open.back().name, name, properties, graph);
+        if (childrenAt == end) {
+            at = end;
+            continue;
+        }
+        if (end - childrenAt < header)
+            return std::nullopt;
         if (open.size() + 1 > kMaxFbxBlockNesting)
             return NestingMessage();
-        const uint64_t nameAt = at + headerBytes;
-        if (end > scopeEnd || end < nameAt + nameLength ||
-            !source.Read(nameAt, header + headerBytes, nameLength))
-            return std::nullopt;  // malformed: the library will say so
-        const std::string_view name(reinterpret_cast<const char*>(header + headerBytes),
-                                    nameLength);
-        const uint64_t propertiesAt = nameAt + nameLength;
-        if (propertyBytes > end - propertiesAt)
-            return std::nullopt;
-        const uint64_t childrenAt = propertiesAt + propertyBytes;
-
-        const Kind parent = open.empty() ? Kind::Other : open.back().kind;
-        if (parent == Kind::Objects && name == "Model") {
-            const RecordProperties properties = ReadProperties(source, propertiesAt, propertyBytes);
-            if (!properties.integers.empty())
-                graph.AddModel(properties.integers[0],
-                               properties.strings.empty() ? "" : properties.strings[0]);
-        } else if (parent == Kind::Connections && name == "C") {
-            const RecordProperties properties = ReadProperties(source, propertiesAt, propertyBytes);
-            if (properties.integers.size() >= 2 && !properties.strings.empty() &&
-                properties.strings[0] == "OO")
-                graph.links.emplace_back(properties.integers[0], properties.integers[1]);
-        }
-
-        if (childrenAt < end) {
-            const Kind kind = !open.empty()           ? Kind::Other
-                              : name == "Objects"     ? Kind::Objects
-                              : name == "Connections" ? Kind::Connections
-                                                      : Kind::Other;
-            open.push_back({end, kind});
-            at = childrenAt;
-        } else {
-            at = end;
-        }
+        // Only the top level's names matter: models and links sit one level below it.
+        open.push_back({end - header, end, open.empty() ? name : std::string_view(), {}});
+        at = childrenAt;
     }
 }
 
@@ -494,62 +496,16 @@ bool IsBinary(std::string_view start)
     return start.substr(0, kBinaryMagic.size()) == kBinaryMagic;
 }
 
-std::optional<std::string> Verdict(std::optional<std::string> structureProblem,
-                                   const ModelGraph& graph)
-{
-    if (structureProblem)
-        return structureProblem;
-    return CheckModelGraph(graph);
-}
-
 }  // namespace
 
 std::optional<std::string> FindUnsafeFbxStructure(std::string_view bytes)
 {
-    ModelGraph graph;
+    FbxModelGraph graph;
     if (IsBinary(bytes)) {
-        ByteSource source(bytes);
-        return Verdict(ScanBinary(source, graph), graph);
+        if (std::optional<std::string> problem = ScanBinary(bytes, graph))
+            return problem;
+    } else if (std::optional<std::string> problem = AsciiScanner(graph).Scan(bytes)) {
+        return problem;
     }
-    AsciiScanner scanner(graph);
-    if (!scanner.Feed(bytes))
-        return NestingMessage();
-    scanner.Finish();
-    return CheckModelGraph(graph);
-}
-
-std::optional<std::string> FindUnsafeFbxStructureInFile(const std::filesystem::path& path)
-{
-    // Non-blocking: a FIFO or device must not stall the load thread here.
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    struct FdCloser {
-        int fd;
-        ~FdCloser() { close(fd); }
-    } closer{fd};
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
-
-    // Read, not mapped: a file rewritten while it is scanned must not fault the reader.
-    char magic[kBinaryMagic.size()] = {};
-    const ssize_t got = pread(fd, magic, sizeof(magic), 0);
-    ModelGraph graph;
-    if (got == static_cast<ssize_t>(sizeof(magic)) &&
-        IsBinary(std::string_view(magic, sizeof(magic)))) {
-        ByteSource source(fd, static_cast<uint64_t>(info.st_size));
-        return Verdict(ScanBinary(source, graph), graph);
-    }
-    AsciiScanner scanner(graph);
-    std::vector<char> buffer(1 << 20);
-    for (;;) {
-        const ssize_t count = read(fd, buffer.data(), buffer.size());
-        if (count <= 0)
-            break;
-        if (!scanner.Feed(std::string_view(buffer.data(), static_cast<size_t>(count))))
-            return NestingMessage();
-    }
-    scanner.Finish();
-    return CheckModelGraph(graph);
+    return FindUnsafeModelHierarchy(graph);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -29,17 +30,26 @@ class CModelImporter {
 
     // Imports a model file. Returns the root of the new model, or null when the import
     // failed (reported) or the file held only animation (handed to the shown model).
-    std::unique_ptr<CModelNode> ImportModel(const char* path, ErrorCallback errorCallback,
-                                            std::string directory, uint32_t meshObjectFlags) const;
+    // Runs on a thread with a large stack (see LibraryImport.h).
+    std::unique_ptr<CModelNode> ImportModel(const std::filesystem::path& path,
+                                            ErrorCallback errorCallback,
+                                            std::filesystem::path directory,
+                                            uint32_t meshObjectFlags) const;
 
     // Imports a file for its animation only and hands it to the shown model. True when
     // the file was imported, whether or not a model was there to receive it.
-    bool ImportAnimationFile(const char* path) const;
+    bool ImportAnimationFile(const std::filesystem::path& path) const;
 
     void BuildNodeTree(ModelImportContext& context, CModelNode& modelNode,
                        const aiNode& sceneNode) const;
     void BuildNodeMeshes(ModelImportContext& context, CModelNode& modelNode,
                          const aiNode& sceneNode) const;
+
+   private:
+    std::unique_ptr<CModelNode> ImportModelOnLargeStack(const std::filesystem::path& path,
+                                                        const ErrorCallback& errorCallback,
+                                                        const std::filesystem::path& directory,
+                                                        uint32_t meshObjectFlags) const;
 };
 
 // The message for a failed model import: the library's text, with the FBX version hint

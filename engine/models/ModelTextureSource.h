@@ -2,18 +2,18 @@
 // one is installed, models keep empty texture slots.
 #pragma once
 
+#include <filesystem>
 #include <functional>
-#include <string>
 
 #include "textures/TextureHandle.h"
 
 struct ModelTextureSource {
     // Loads a texture file; never null for a file that reaches a loader (a failed load
     // gives a failure record).
-    std::function<TextureHandle(const std::u16string& path)> loadTexture;
+    std::function<TextureHandle(const std::filesystem::path& path)> loadTexture;
     // The same for a file found beside the model; null (after a note in the log) for a
     // file whose first bytes say it is no image.
-    std::function<TextureHandle(const std::u16string& path)> loadDiscoveredTexture;
+    std::function<TextureHandle(const std::filesystem::path& path)> loadDiscoveredTexture;
     // While on, the calling thread's loads of one file share one record.
     std::function<void(bool on)> shareLoads;
     TextureHandle whiteSquare;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -22,4 +23,4 @@ using TextureUploader =
 
 // `path` is resolved already. Only what the file's header claims is read, and a file
 // whose type its first bytes rule out is not read at all.
-LoadedTexture LoadTextureFile(const std::string& path, const TextureUploader& upload);
+LoadedTexture LoadTextureFile(const std::filesystem::path& path, const TextureUploader& upload);

@@ -16,6 +16,9 @@
 // decode and one upload per file, however many meshes and material blocks take it.
 // Outside such a scope every load reads the file anew and makes a record of its own.
 //
+// Paths: as the system spells them, from the caller to the open and into the record's
+// name; nothing converts them. A record's identity is its resolved path.
+//
 // Reload: a changed file is read once, and every live record of that file (the same
 // resolved path), wherever it is held, shows the new texture. A record keeps its kind: a
 // cube map (the sky) is not replaced by a flat image, nor a flat texture by a cube map.
@@ -28,6 +31,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -61,10 +65,10 @@ class CTextureManager {
     void CreateDefaultTextures(CGraphicsDevice* device, CFileWatcher* watcher);
 
     // Never null. Relative paths are data paths (platform::ResolveDataPath).
-    TextureHandle LoadTexture(const std::u16string& path);
+    TextureHandle LoadTexture(const std::filesystem::path& path);
     // For files found beside a model: a file whose first bytes say it is no image the
     // engine reads gives null and a note in the log, not a failure record.
-    TextureHandle LoadDiscoveredTexture(const std::u16string& path);
+    TextureHandle LoadDiscoveredTexture(const std::filesystem::path& path);
 
     // While on, the calling thread's loads of one file share one record (see above).
     void ShareLoadsOnThisThread(bool on);
@@ -93,27 +97,28 @@ class CTextureManager {
     // interface and tests; holding the result keeps the records alive.
     std::vector<TextureHandle> Records() const;
     size_t LiveRecordCount() const;
-    std::vector<std::u16string> WatchedPaths() const;
+    std::vector<std::filesystem::path> WatchedPaths() const;
 
     // The last image dropped on the window, for the dropped-texture popup.
     DroppedImageQuestion droppedImage;
 
    private:
-    TextureHandle Load(const std::u16string& path, bool discovered);
+    TextureHandle Load(const std::filesystem::path& path, bool discovered);
     // The record this thread's sharing scope holds for the file, if it may be used.
-    std::optional<TextureHandle> FindShared(const std::u16string& widePath, bool discovered) const;
-    void RememberShared(const std::u16string& widePath, const TextureHandle& record);
-    TextureHandle MakeRecord(const std::u16string& name, LoadedTexture loaded) const;
+    std::optional<TextureHandle> FindShared(const std::filesystem::path& path,
+                                            bool discovered) const;
+    void RememberShared(const std::filesystem::path& path, const TextureHandle& record);
+    TextureHandle MakeRecord(const std::filesystem::path& name, LoadedTexture loaded) const;
     void Register(const TextureHandle& record);
     // Shows `loaded` in the record, or the checkerboard when there is no view.
     void Show(TextureRecord& record, const LoadedTexture& loaded) const;
     // Reads the file once and shows it in every live record of it; false when none took it.
-    bool ReloadEverywhere(const std::u16string& name);
-    LoadedTexture LoadFile(const std::string& path);
-    void WatchOnce(const std::u16string& widePath);
-    void Watch(const std::u16string& widePath);
+    bool ReloadEverywhere(const std::filesystem::path& name);
+    LoadedTexture LoadFile(const std::filesystem::path& path);
+    void WatchOnce(const std::filesystem::path& path);
+    void Watch(const std::filesystem::path& path);
 
-    TextureHandle MakeBuiltIn(const char16_t* name, ShaderResourceViewPtr view) const;
+    TextureHandle MakeBuiltIn(const char* name, ShaderResourceViewPtr view) const;
     ShaderResourceViewPtr CreateSolidSquare(uint32_t texel);
 
     // Runs `create` with a GL context current: the main one on the window thread, the
@@ -134,13 +139,13 @@ class CTextureManager {
     TextureHandle defaultNormalMap;
 
     mutable std::mutex listLock;  // guards everything below
-    std::vector<std::u16string> watchedPaths;
-    std::vector<std::u16string> queuedWatches;
+    std::vector<std::filesystem::path> watchedPaths;
+    std::vector<std::filesystem::path> queuedWatches;
     // Per sharing thread: its open scopes, and the record of every file it loaded (null:
     // found to be no image).
     struct SharedLoads {
         int scopes = 0;
-        std::map<std::u16string, TextureHandle> byPath;
+        std::map<std::filesystem::path, TextureHandle> byPath;
     };
     std::map<std::thread::id, SharedLoads> sharedLoads;
     std::vector<std::weak_ptr<TextureRecord>> records;

@@ -165,8 +165,9 @@ TEST(HostEvents, OpeningFromTheCommandLineFollowsTheDropRule)
     HostEvents events(recorder.engine, kWindowId);
     EXPECT_TRUE(events.OpenAsDropped("/m/hero.fbx"));
     EXPECT_TRUE(events.OpenAsDropped("/m/sky.DDS"));
-    EXPECT_FALSE(events.OpenAsDropped("/m/\xC0\xAF.fbx"));
-    const std::vector<std::string> expected = {"model /m/hero.fbx", "image /m/sky.DDS"};
+    EXPECT_TRUE(events.OpenAsDropped("/m/\xC0\xAF.fbx"));
+    const std::vector<std::string> expected = {"model /m/hero.fbx", "image /m/sky.DDS",
+                                               "model /m/\xC0\xAF.fbx"};
     EXPECT_EQ(recorder.Handled(), expected);
 }
 

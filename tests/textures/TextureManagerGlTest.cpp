@@ -26,11 +26,11 @@ TEST_F(TextureManagerGl, BuiltInsHoldTheirTexelsAndFailuresShowTheCheckerboard)
 {
     const struct {
         TextureHandle record;
-        const char16_t* name;
+        const char* name;
         uint32_t texel;
-    } squares[] = {{manager->WhiteSquare(), u"WhiteSquare", kWhiteTexel},
-                   {manager->BlackSquare(), u"BlackSquare", kBlackTexel},
-                   {manager->DefaultNormalMap(), u"DefaultNormalMap", kFlatNormalTexel}};
+    } squares[] = {{manager->WhiteSquare(), "WhiteSquare", kWhiteTexel},
+                   {manager->BlackSquare(), "BlackSquare", kBlackTexel},
+                   {manager->DefaultNormalMap(), "DefaultNormalMap", kFlatNormalTexel}};
     for (const auto& square : squares) {
         ASSERT_NE(NameOf(square.record), 0u);
         EXPECT_EQ(square.record->name, square.name);
@@ -60,7 +60,7 @@ TEST_F(TextureManagerGl, Rgba8TexelsArriveUnchanged)
     WriteBytes(path, DdsFileBytes(MakeHeader(4, 2, 1, kRgba8Masks), texels));
     TextureHandle record = Load(path);
     ASSERT_NE(NameOf(record), 0u);
-    EXPECT_EQ(record->name, platform::Utf8ToUtf16(path.string()).value());
+    EXPECT_EQ(record->name, path);
     EXPECT_EQ(record->typeName, "N/A");
     EXPECT_EQ(record->size[0], 4.0f);
     EXPECT_EQ(record->size[1], 2.0f);
@@ -233,17 +233,17 @@ TEST_F(TextureManagerGl, DroppedImageQuestion)
     DdsHeader header = MakeHeader(1, 1, 1, kRgba8Masks);
     header.caps2 = 0xFE00 | 0x200;
     WriteBytes(cube, DdsFileBytes(header, std::vector<uint8_t>(6 * 4, 0)));
-    AskEngineAboutImage(platform::Utf8ToUtf16(cube.string())->c_str());
+    AskEngineAboutImage(platform::Utf8ToUtf16(cube.string()).value().c_str());
     EXPECT_TRUE(manager->droppedImage.popupRequested);
     EXPECT_TRUE(manager->droppedImage.droppedIsCubeMap);
 
     const auto upper = scratch / "SKY.DDS";
     std::filesystem::copy_file(cube, upper);
     manager->droppedImage.popupRequested = false;
-    AskEngineAboutImage(platform::Utf8ToUtf16(upper.string())->c_str());
+    AskEngineAboutImage(platform::Utf8ToUtf16(upper.string()).value().c_str());
     EXPECT_TRUE(manager->droppedImage.popupRequested);
     EXPECT_FALSE(manager->droppedImage.droppedIsCubeMap) << "only \"dds\" is examined";
-    EXPECT_EQ(manager->droppedImage.droppedPath, platform::Utf8ToUtf16(upper.string()).value());
+    EXPECT_EQ(manager->droppedImage.droppedPath, upper);
 }
 
 class Screenshots : public TextureManagerGl {

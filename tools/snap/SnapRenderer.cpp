@@ -27,7 +27,7 @@ constexpr auto kLoadTimeout = std::chrono::minutes(5);
 bool WaitForLoad(CScene& scene)
 {
     const auto deadline = std::chrono::steady_clock::now() + kLoadTimeout;
-    while (scene.loading) {
+    while (scene.IsLoadPending()) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -148,9 +148,14 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
         // the working directory.
         const std::string sky = std::filesystem::absolute(options.skyPath).string();
         const TextureRecord* before = scene.cubeMap.get();
+        const size_t skyEntries = scene.log.Count();
         SetSkyBoxTexture(sky.c_str());
         if (scene.cubeMap.get() == before) {
+            // A file that could not be read says so in the log; any other is no cube map.
             error = "cannot use " + options.skyPath + " as sky (not a cube map)";
+            for (const auto& entry : scene.log.EntriesFrom(skyEntries))
+                if (entry.level == MessageLevelError)
+                    error = entry.text;
             return false;
         }
     }
