@@ -61,6 +61,10 @@ std::optional<std::string> FindUnsafeModelHierarchy(const FbxModelGraph& graph)
         const auto c = index.find(child);
         if (c == index.end())
             continue;
+        // The library's walk starts at id 0: a model with that id under anything walks
+        // the whole scene again beneath itself.
+        if (child == 0)
+            edges.emplace_back(c->second, c->second);
         if (const auto p = index.find(parent); p != index.end())
             edges.emplace_back(c->second, p->second);
         else if (parent == 0)

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <list>
+#include <exception>
 #include <memory>
 
 #include "models/FbxStructureCheck.h"
@@ -91,12 +92,23 @@ LibraryImport ImportThroughLibrary(const std::filesystem::path& path, unsigned f
     }
 
     auto importer = std::make_shared<Assimp::Importer>();
-    importer->SetIOHandler(new CheckedFileSystem(path.string(), file.bytes));
+    // The importer only borrows a handler: it is detached below, before the bytes go.
+    CheckedFileSystem files(path.string(), file.bytes);
+    importer->SetIOHandler(&files);
     const aiScene* scene = nullptr;
-    const std::string threadProblem =
-        platform::RunWithLargeStack([&] { scene = importer->ReadFile(path.string(), flags); });
-    // The bytes go now; the importer must not reach for them again.
+    std::string thrown;
+    const std::string threadProblem = platform::RunWithLargeStack([&] {
+        try {
+            scene = importer->ReadFile(path.string(), flags);
+        } catch (const std::exception& error) {
+            thrown = error.what();
+        }
+    });
     importer->SetIOHandler(nullptr);
+    if (!thrown.empty()) {
+        result.refusal = "Cannot load " + path.string() + ": " + thrown;
+        return result;
+    }
     if (!threadProblem.empty()) {
         result.refusal = "Cannot load " + path.string() + ": no thread to import it on (" +
                          threadProblem + ")";

@@ -3,6 +3,7 @@
 #include <pthread.h>
 
 #include <cstring>
+#include <exception>
 #include <memory>
 
 namespace platform {
@@ -56,11 +57,21 @@ std::string RunWithLargeStack(const std::function<void()>& body)
         body();
         return {};
     }
-    auto start = std::make_unique<ThreadStart>(ThreadStart{[&body] { body(); }});
+    // An exception must not end the program on the helper thread: it goes to the caller.
+    std::exception_ptr thrown;
+    auto start = std::make_unique<ThreadStart>(ThreadStart{[&body, &thrown] {
+        try {
+            body();
+        } catch (...) {
+            thrown = std::current_exception();
+        }
+    }});
     pthread_t thread;
     if (std::string error = Start(start, thread, false); !error.empty())
         return error;
     pthread_join(thread, nullptr);
+    if (thrown)
+        std::rethrow_exception(thrown);
     return {};
 }
 
