@@ -139,9 +139,9 @@ int main(int argc, char** argv)
         model = platform::ResolveDataPath(platform::kDemoModel).string();
     if (model)
         events.OpenAsDropped(AbsoluteModelPath(*model).c_str());
-    const int exitCode = RunLoop(window, events, engine, model.has_value(),
-                                 host::FrameLimitFromEnvironment(),
-                                 host::ScreenshotAtExitFromEnvironment());
+    const int exitCode =
+        RunLoop(window, events, engine, model.has_value(), host::FrameLimitFromEnvironment(),
+                host::ScreenshotAtExitFromEnvironment());
     // A model may still be loading: leave without the static destructors.
     platform::EndProcess(exitCode);
 }

@@ -55,9 +55,8 @@ class HostileSet {
 void AddTruncations(HostileSet& set, const std::string& stem, const std::string& bytes)
 {
     const size_t size = bytes.size();
-    const size_t cuts[] = {0,        1,           20,           27,           64,
-                           200,      size / 10,   size / 4,     size / 2,     size * 3 / 4,
-                           size - 1, size * 9 / 10};
+    const size_t cuts[] = {0,         1,        20,       27,           64,       200,
+                           size / 10, size / 4, size / 2, size * 3 / 4, size - 1, size * 9 / 10};
     for (size_t cut : cuts)
         set.Add(stem + "_cut" + std::to_string(cut) + ".fbx", "truncated",
                 bytes.substr(0, std::min(cut, size)));
@@ -119,8 +118,9 @@ void AddStructures(HostileSet& set)
     set.Add("blocks_binary_100000.fbx", "nested blocks", BinaryNestedBlocks(100000, false));
     set.Add("blocks_binary_zero_word.fbx", "nested blocks", BinaryNestedBlocks(100000, true));
     set.Add("array_count_absurd.fbx", "absurd counts",
-            AsciiHeader() + "Objects: {\n\tGeometry: 1, \"Geometry::\", \"Mesh\" {\n"
-                            "\t\tVertices: *999999999999 {\n\t\t\ta: 1,2,3\n\t\t}\n\t}\n}\n");
+            AsciiHeader() +
+                "Objects: {\n\tGeometry: 1, \"Geometry::\", \"Mesh\" {\n"
+                "\t\tVertices: *999999999999 {\n\t\t\ta: 1,2,3\n\t\t}\n\t}\n}\n");
     set.Add("empty.fbx", "empty file", "");
 }
 
@@ -137,8 +137,8 @@ void AddSpecialFiles(HostileSet& set)
     set.Note("link_loop_a.fbx", "link loop");
     fs::create_symlink("/dev/zero", set.Path("device_link.fbx"));
     set.Note("device_link.fbx", "device");
-    set.Add(std::string(200, 'n') + ".fbx", "long name", ReadFile(fs::path(kFbxDirectory) /
-                                                                  "box.fbx"));
+    set.Add(std::string(200, 'n') + ".fbx", "long name",
+            ReadFile(fs::path(kFbxDirectory) / "box.fbx"));
 }
 
 }  // namespace

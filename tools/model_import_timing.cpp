@@ -212,12 +212,12 @@ int main(int argc, char** argv)
             !WriteDenseGrid(kDenseDefault, kDenseTriangles))
             return 1;
     }
-    std::printf("median of %d runs, milliseconds; bare = aiImportFile, engine = ImportModel,\n"
-                "scan = the FBX structure pre-scan alone (cpu), share = scan / cpu eng.\n",
-                runs);
-    std::printf("%-24s %9s %10s %10s %6s %10s %10s %6s %8s %7s\n", "file", "triangles",
-                "wall bare", "wall eng.", "ratio", "cpu bare", "cpu eng.", "ratio", "scan",
-                "share");
+    std::printf(
+        "median of %d runs, milliseconds; bare = aiImportFile, engine = ImportModel,\n"
+        "scan = the FBX structure pre-scan alone (cpu), share = scan / cpu eng.\n",
+        runs);
+    std::printf("%-24s %9s %10s %10s %6s %10s %10s %6s %8s %7s\n", "file", "triangles", "wall bare",
+                "wall eng.", "ratio", "cpu bare", "cpu eng.", "ratio", "scan", "share");
     bool ok = true;
     for (const std::string& file : files)
         ok = TimeFile(file, runs) && ok;

@@ -76,8 +76,8 @@ class AsciiScanner {
                     const char* digits = ++p;
                     while (p < end && *p >= '0' && *p <= '9')
                         ++p;
-                    const std::optional<uint64_t> count = ParseFbxTextId(
-                        std::string_view(digits, static_cast<size_t>(p - digits)));
+                    const std::optional<uint64_t> count =
+                        ParseFbxTextId(std::string_view(digits, static_cast<size_t>(p - digits)));
                     if (count && *count > bytes.size())
                         return ArrayMessage(*count);
                     break;
@@ -420,8 +420,8 @@ std::optional<std::string> ScanBinary(std::string_view file, FbxModelGraph& grap
 {
     if (file.size() < kBinaryFirstRecordAt)
         return std::nullopt;
-    const bool large = LoadLittleEndian<uint32_t>(file.data() + kBinaryVersionAt) >=
-                       kLargeHeaderVersion;
+    const bool large =
+        LoadLittleEndian<uint32_t>(file.data() + kBinaryVersionAt) >= kLargeHeaderVersion;
     const uint64_t word = large ? 8 : 4;
     const uint64_t header = 3 * word + 1;
     const auto readWord = [&](uint64_t at) {

@@ -1,14 +1,14 @@
 #include "models/LibraryImport.h"
 
-#include <assimp/IOSystem.hpp>
-#include <assimp/Importer.hpp>
 #include <assimp/MemoryIOWrapper.h>
 #include <assimp/scene.h>
+#include <assimp/IOSystem.hpp>
+#include <assimp/Importer.hpp>
 
 #include <algorithm>
 #include <cctype>
-#include <list>
 #include <exception>
+#include <list>
 #include <memory>
 
 #include "models/FbxStructureCheck.h"
@@ -110,8 +110,8 @@ LibraryImport ImportThroughLibrary(const std::filesystem::path& path, unsigned f
         return result;
     }
     if (!threadProblem.empty()) {
-        result.refusal = "Cannot load " + path.string() + ": no thread to import it on (" +
-                         threadProblem + ")";
+        result.refusal =
+            "Cannot load " + path.string() + ": no thread to import it on (" + threadProblem + ")";
         return result;
     }
     if (!scene) {

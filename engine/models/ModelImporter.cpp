@@ -107,13 +107,12 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModel(const std::filesystem::p
 {
     // The tree walk below recurses as deep as the imported hierarchy.
     std::unique_ptr<CModelNode> root;
-    const std::string threadProblem = platform::RunWithLargeStack([&] {
-        root = ImportModelOnLargeStack(path, errorCallback, directory, meshObjectFlags);
-    });
+    const std::string threadProblem = platform::RunWithLargeStack(
+        [&] { root = ImportModelOnLargeStack(path, errorCallback, directory, meshObjectFlags); });
     if (!threadProblem.empty())
-        ReportRefusal("Cannot load " + path.string() + ": no thread to import it on (" +
-                          threadProblem + ")",
-                      errorCallback);
+        ReportRefusal(
+            "Cannot load " + path.string() + ": no thread to import it on (" + threadProblem + ")",
+            errorCallback);
     return root;
 }
 

@@ -122,8 +122,8 @@ TextureHandle CTextureManager::Load(const std::filesystem::path& path, bool disc
     } else {
         LoadedTexture loaded = LoadFile(resolved);
         const bool failed = !loaded.view;
-        record = MakeRecord(failed ? std::filesystem::path(kFailedName) : resolved,
-                            std::move(loaded));
+        record =
+            MakeRecord(failed ? std::filesystem::path(kFailedName) : resolved, std::move(loaded));
         Register(record);
         // A failed load has nothing to watch: its record is named "Failed".
         if (!failed)
@@ -147,8 +147,7 @@ std::optional<TextureHandle> CTextureManager::FindShared(const std::filesystem::
     return known->second;
 }
 
-void CTextureManager::RememberShared(const std::filesystem::path& path,
-                                     const TextureHandle& record)
+void CTextureManager::RememberShared(const std::filesystem::path& path, const TextureHandle& record)
 {
     std::lock_guard<std::mutex> guard(listLock);
     if (auto sharing = sharedLoads.find(std::this_thread::get_id()); sharing != sharedLoads.end())

@@ -216,8 +216,7 @@ TEST_F(AnimationFiles, JointMarkersTakeTexturesFromTheirOwnFoldersAndAreShared)
     const std::filesystem::path axisFolder =
         std::filesystem::path(platform::FindFixedAsset("xyz/xyz.fbx")).parent_path();
     for (const std::filesystem::path& path : loaded)
-        EXPECT_TRUE(path.parent_path() == arrowFolder || path.parent_path() == axisFolder)
-            << path;
+        EXPECT_TRUE(path.parent_path() == arrowFolder || path.parent_path() == axisFolder) << path;
 }
 
 // Loads run on threads of their own, and two may attach animation at once.

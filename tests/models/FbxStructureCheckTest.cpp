@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "HostileFbx.h"
 #include "models/FbxModelGraph.h"
 #include "models/FbxStructureCheck.h"
-#include "HostileFbx.h"
 
 namespace {
 
@@ -88,9 +88,9 @@ TEST(FbxStructureCheck, SeesLinksTheWayTheLibraryReadsThem)
 {
     const char* links[] = {
         "\tC: \"OO\",1,2",
-        "\tC: \"XX\",1,2",               // any type but "PP" links objects
-        "\tC: \"OP\",1,2,\"\"",          // a property link without a property
-        "\tC: \"OO\",1abc,2",            // ids end at the first non-digit
+        "\tC: \"XX\",1,2",       // any type but "PP" links objects
+        "\tC: \"OP\",1,2,\"\"",  // a property link without a property
+        "\tC: \"OO\",1abc,2",    // ids end at the first non-digit
         "\tC: \"OO\",0000000000000000000000000000000000000000001,2",
         "\t; a comment ended by a carriage return\r\tC: \"OO\",1,2",
         "\t; ended by a form feed\f\tC: \"OO\",1,2",
@@ -131,7 +131,8 @@ TEST(FbxStructureCheck, RefusesArraysThatClaimMoreValuesThanTheFileHolds)
                "\t\tVertices: *" + count + " {\n\t\t\ta: 1,2,3\n\t\t}\n\t}\n}\n";
     };
     EXPECT_EQ(Refusal(ascii("3")), "");
-    EXPECT_EQ(Refusal(ascii("999999999999")), "an array claims 999999999999 values, more than the file holds");
+    EXPECT_EQ(Refusal(ascii("999999999999")),
+              "an array claims 999999999999 values, more than the file holds");
 
     // Type, count, encoding (0 plain, 1 deflate), stored bytes, then the bytes.
     const auto array = [](char type, uint32_t count, uint32_t encoding, uint32_t stored) {

@@ -10,11 +10,11 @@
 #include <set>
 #include <thread>
 
+#include "HostileFbx.h"
 #include "ModelTestSupport.h"
 #include "models/MeshData.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
-#include "HostileFbx.h"
 
 using namespace modeltest;
 

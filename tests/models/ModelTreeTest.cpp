@@ -406,7 +406,8 @@ TEST_F(ModelTree, TexturesNamedAfterTheMeshFillTheirSlotsInEveryBlock)
         body.name = "body";
         DiscoverMeshTextures(body, fake.source, dir.string());
         for (const TextureBlock& block : body.textureSlots) {
-            EXPECT_EQ(fake.Name(block[kAlbedoSlot].texture).native(), (dir / "body_D.tga").native());
+            EXPECT_EQ(fake.Name(block[kAlbedoSlot].texture).native(),
+                      (dir / "body_D.tga").native());
             EXPECT_EQ(block[kMaterialSlot].texture, fake.black);  // head_M is not body's
             EXPECT_EQ(fake.Name(block[kNormalSlot].texture), dir / "body_n.dds");
             EXPECT_EQ(fake.Name(block[kFourthNormalSlot].texture), dir / "bodyDN.exr");

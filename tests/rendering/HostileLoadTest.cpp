@@ -12,13 +12,13 @@
 #include <functional>
 #include <thread>
 
+#include "HostileFbx.h"
 #include "api/Engine.h"
 #include "api/public/vornis_engine.h"
 #include "graphics/GraphicsDevice.h"
 #include "models/ModelNode.h"
 #include "scene/Scene.h"
 #include "support/EngineWindow.h"
-#include "HostileFbx.h"
 #include "textures/TextureRecord.h"
 
 namespace {
@@ -58,8 +58,8 @@ bool AnyMeshUploaded()
 
 fs::path Scratch(const std::string& name)
 {
-    const fs::path path = fs::temp_directory_path() /
-                          ("vornis_hostile_" + std::to_string(getpid())) / name;
+    const fs::path path =
+        fs::temp_directory_path() / ("vornis_hostile_" + std::to_string(getpid())) / name;
     fs::create_directories(path.parent_path());
     return path;
 }
@@ -122,8 +122,7 @@ TEST(HostileModelFiles, EachEndsInAMessageAndThePreviousModelStaysDrawn)
     } cases[] = {
         {"parent cycle", written("cycle.fbx", RealFileWithParentCycle), "Cannot load "},
         {"10,000 nested models",
-         written("deep10k.fbx", [] { return AsciiModels(10000, Chain(10000)); }),
-         "Cannot load "},
+         written("deep10k.fbx", [] { return AsciiModels(10000, Chain(10000)); }), "Cannot load "},
         {"100,000 nested models",
          written("deep100k.fbx", [] { return AsciiModels(100000, Chain(100000)); }),
          "Cannot load "},
@@ -194,8 +193,9 @@ TEST_F(LoadOnEngine, AnUploadThatNeverFinishesFailsTheLoadWithAMessage)
     LoadModel(demo.c_str());
     ASSERT_TRUE(WaitForLoad());
     EXPECT_EQ(ShownModelPath(), "");
-    EXPECT_EQ(GetEngine()->scene->log.LastMessage(),
-              "Cannot load " + demo + ": the graphics driver did not finish uploading its textures");
+    EXPECT_EQ(
+        GetEngine()->scene->log.LastMessage(),
+        "Cannot load " + demo + ": the graphics driver did not finish uploading its textures");
 }
 
 TEST_F(LoadOnEngine, AMissingSkyFileSaysSoAndKeepsTheSky)

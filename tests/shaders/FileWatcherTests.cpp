@@ -86,8 +86,7 @@ TEST_F(FileWatcherTest, DataPathsShareOneKeyUnderBothSpellingsUserPathsKeepTheir
 {
     int first = 0, second = 0;
     ASSERT_TRUE(watcher.Watch("shaders/VertexShaders.fx", [&](const std::string&) { ++first; }));
-    ASSERT_TRUE(
-        watcher.Watch("shaders\\VertexShaders.fx", [&](const std::string&) { ++second; }));
+    ASSERT_TRUE(watcher.Watch("shaders\\VertexShaders.fx", [&](const std::string&) { ++second; }));
     EXPECT_EQ(watcher.CallbackCount("shaders/VertexShaders.fx"), 2u);
 
     auto file = dir.Write("a\\b/x.fbx", "x");

@@ -36,10 +36,7 @@ class TextureManagerRules : public ::testing::Test {
         return texts;
     }
 
-    TextureHandle Load(const std::filesystem::path& path)
-    {
-        return manager.LoadTexture(path);
-    }
+    TextureHandle Load(const std::filesystem::path& path) { return manager.LoadTexture(path); }
 
     int CountLines(const std::string& text) const
     {
@@ -165,8 +162,7 @@ TEST_F(TextureManagerRules, FilesThatAreNoImageAreSkippedAfterTheirFirstBytes)
         if (file.size)
             std::filesystem::resize_file(path, file.size);
         const uint64_t readBefore = BytesReadSoFar();
-        EXPECT_EQ(manager.LoadDiscoveredTexture(path),
-                  nullptr);
+        EXPECT_EQ(manager.LoadDiscoveredTexture(path), nullptr);
         EXPECT_EQ(Log().back(), "Not an image, skipped: " + path.string());
         EXPECT_EQ(GetEngine()->scene->log.LastMessageLevel(), uint32_t{MessageLevelInfo});
         EXPECT_EQ(Load(path)->name, "Failed");
