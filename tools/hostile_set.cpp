@@ -138,7 +138,7 @@ void AddSpecialFiles(HostileSet& set)
     fs::create_symlink("/dev/zero", set.Path("device_link.fbx"));
     set.Note("device_link.fbx", "device");
     set.Add(std::string(200, 'n') + ".fbx", "long name",
-            ReadFile(fs::path(kFbxDirectory) / "box.fbx"));
+            ReadFile(fs::path(kFbxDirectory) / "cubes_with_names.fbx"));
 }
 
 }  // namespace

@@ -155,7 +155,8 @@ TEST(HostEvents, ADropOfThreeFilesHandlesTheFirstReadableOneAndFreesEveryName)
         EXPECT_FALSE(events.Handle(event));
         EXPECT_EQ(event.drop.file, nullptr);
     }
-    const std::vector<std::string> expected = {"image /m/skin.tga", "model /m/hero.Tga"};
+    // A name that is not UTF-8 is still a file's name, passed on as its bytes.
+    const std::vector<std::string> expected = {"model /m/\xFF\xFE.fbx", "model /m/hero.Tga"};
     EXPECT_EQ(recorder.Handled(), expected);
 }
 
