@@ -12,6 +12,7 @@ EngineCalls LinkedEngine()
     calls.loadModel = LoadModel;
     calls.askEngineAboutImage = AskEngineAboutImage;
     calls.feedMousePos = FeedMousePos;
+    calls.feedMouseScroll = FeedMouseScroll;
     calls.feedCameraControl = FeedCameraControl;
     calls.feedLightControl = FeedLightControl;
     calls.focusOnObject = FocusOnObject;

@@ -14,6 +14,7 @@ struct EngineCalls {
     std::function<void(const char* path)> loadModel;
     std::function<void(const char16_t* path)> askEngineAboutImage;
     std::function<void(int x, int y)> feedMousePos;
+    std::function<void(int steps)> feedMouseScroll;
     std::function<void(bool, bool, bool, bool)> feedCameraControl;
     std::function<void(bool, bool, bool, bool)> feedLightControl;
     std::function<void()> focusOnObject;

@@ -6,9 +6,18 @@ namespace host {
 
 std::optional<int> HostEvents::Handle(SDL_Event& event)
 {
-    engine_.sendProcToNative(windowId_, event.type, 0,
-                             static_cast<int64_t>(reinterpret_cast<intptr_t>(&event)));
+    const int64_t used = engine_.sendProcToNative(
+        windowId_, event.type, 0, static_cast<int64_t>(reinterpret_cast<intptr_t>(&event)));
     switch (event.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+        case SDL_TEXTINPUT:
+            interfaceHasKeyboard_ = used != 0;
+            break;
+        case SDL_MOUSEWHEEL:
+            if (!used && event.wheel.windowID == static_cast<Uint32>(windowId_))
+                FeedWheel(event.wheel);
+            break;
         case SDL_QUIT:
             return 0;
         case SDL_WINDOWEVENT:
@@ -70,6 +79,15 @@ void HostEvents::Dispatch(const DropAction& action)
         engine_.loadModel(action.path.c_str());
 }
 
+void HostEvents::FeedWheel(const SDL_MouseWheelEvent& wheel)
+{
+    // The camera counts 120 units per notch; "natural" scrolling reports notches reversed.
+    constexpr int kUnitsPerNotch = 120;
+    const int notches = wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -wheel.y : wheel.y;
+    if (notches != 0 && engine_.feedMouseScroll)
+        engine_.feedMouseScroll(notches * kUnitsPerNotch);
+}
+
 InputSnapshot ReadInput(SDL_Window* window)
 {
     InputSnapshot input;
@@ -95,7 +113,7 @@ void FeedInput(const InputSnapshot& input, EngineCalls& engine)
                                  input.rightButton);
         engine.feedLightControl(input.leftButton, input.leftCtrl, input.middleButton,
                                 input.rightButton);
-        if (input.focusKey)
+        if (input.focusKey && !input.interfaceHasKeyboard)
             engine.focusOnObject();
     }
     engine.feedMousePos(input.mouseX, input.mouseY);

@@ -5,9 +5,9 @@
 #include <iterator>
 #include <vector>
 
-#include "FontLookup.h"
 #include "StartScreenLayout.h"
 #include "TextRaster.h"
+#include "platform/SystemFont.h"
 
 namespace host {
 
@@ -36,7 +36,8 @@ std::vector<unsigned char> ReadFontFile(const std::string& path)
 // White text with the rasteriser's coverage as alpha.
 SDL_Texture* MakeTextTexture(SDL_Renderer* renderer, int& width, int& height)
 {
-    const std::optional<FontFile> fontFile = FindSansSerifFont();
+    const std::optional<platform::SystemFontFile> fontFile =
+        platform::MatchTrueTypeFont("sans-serif");
     if (!fontFile) {
         std::fprintf(stderr, "vornis: no TrueType sans-serif font found for the start screen\n");
         return nullptr;

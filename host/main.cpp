@@ -74,7 +74,9 @@ int RunLoop(SDL_Window* window, host::HostEvents& events, host::EngineCalls& eng
             if (std::optional<int> exitCode = events.Handle(event))
                 return *exitCode;
         }
-        host::FeedInput(host::ReadInput(window), engine);
+        host::InputSnapshot input = host::ReadInput(window);
+        input.interfaceHasKeyboard = events.InterfaceHasKeyboard();
+        host::FeedInput(input, engine);
         engine.present();
         if (frameLimit && (!modelOpened || engine.isModelLoaded()) && ++frames >= *frameLimit) {
             if (screenshotAtExit)

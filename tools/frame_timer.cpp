@@ -1,22 +1,82 @@
 // Measures the engine's frame time: starts the engine in a window of the given size (the
 // offscreen driver works without a display) and prints the median of N Present calls.
-// Usage: vornis-frame-timer [WIDTH HEIGHT [FRAMES [MODEL]]]
+// With --interface it also measures frames with the debug interface hidden, taken in turn
+// with the shown ones so that both meet the same conditions, and the interface's own frame
+// drawn alone. Wall-clock times suffer on a loaded machine; the process's CPU time (all
+// threads, the software renderer's included) much less, so both are printed.
+// Usage: vornis-frame-timer [WIDTH HEIGHT [FRAMES [MODEL]]] [--interface]
 #include <SDL.h>
+#include <epoxy/gl.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <functional>
+#include <string>
 #include <vector>
 
-#include "vornis_engine.h"
+#include "api/Engine.h"
+#include "api/public/vornis_engine.h"
+#include "ui/InterfaceFrame.h"
+#include "ui/InterfaceState.h"
+
+namespace {
+
+double ProcessCpuMilliseconds()
+{
+    timespec time{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &time);
+    return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_nsec) / 1e6;
+}
+
+struct Samples {
+    std::vector<double> wall;
+    std::vector<double> cpu;
+
+    void Take(const std::function<void()>& work)
+    {
+        const double cpuStart = ProcessCpuMilliseconds();
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        const auto end = std::chrono::steady_clock::now();
+        cpu.push_back(ProcessCpuMilliseconds() - cpuStart);
+        wall.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    }
+};
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void Print(const char* what, const Samples& samples)
+{
+    std::vector<double> wall = samples.wall;
+    std::sort(wall.begin(), wall.end());
+    std::printf("%s: median %.3f ms, min %.3f ms, max %.3f ms; CPU time median %.3f ms\n", what,
+                Median(wall), wall.front(), wall.back(), Median(samples.cpu));
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    const int width = argc > 2 ? std::atoi(argv[1]) : 1600;
-    const int height = argc > 2 ? std::atoi(argv[2]) : 900;
-    const int frames = argc > 3 ? std::max(1, std::atoi(argv[3])) : 200;
-    const char* model = argc > 4 ? argv[4] : nullptr;
+    std::vector<std::string> arguments;
+    bool compareInterface = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--interface") == 0)
+            compareInterface = true;
+        else
+            arguments.emplace_back(argv[i]);
+    }
+    const int width = arguments.size() > 1 ? std::atoi(arguments[0].c_str()) : 1600;
+    const int height = arguments.size() > 1 ? std::atoi(arguments[1].c_str()) : 900;
+    const int frames = arguments.size() > 2 ? std::max(1, std::atoi(arguments[2].c_str())) : 200;
+    const char* model = arguments.size() > 3 ? arguments[3].c_str() : nullptr;
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
         return 1;
@@ -43,17 +103,35 @@ int main(int argc, char** argv)
     for (int i = 0; i < 20; ++i)
         Present();
 
-    std::vector<double> milliseconds;
-    milliseconds.reserve(frames);
+    CEngine& engine = *GetEngine();
+    InterfaceState& interface = *engine.debugInterface;
+    Samples shown, hidden;
+    // Pairs in alternating order, so that neither kind always follows the other.
     for (int i = 0; i < frames; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        Present();
-        const auto end = std::chrono::steady_clock::now();
-        milliseconds.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+        const bool shownFirst = i % 2 == 0;
+        for (int turn = 0; turn < (compareInterface ? 2 : 1); ++turn) {
+            interface.hidden = compareInterface && (turn == 0) != shownFirst;
+            (interface.hidden ? hidden : shown).Take(Present);
+        }
     }
-    std::sort(milliseconds.begin(), milliseconds.end());
-    std::printf("%d x %d, %d frames: median %.3f ms, min %.3f ms, max %.3f ms\n", width, height,
-                frames, milliseconds[milliseconds.size() / 2], milliseconds.front(),
-                milliseconds.back());
+    interface.hidden = false;
+    char title[128];
+    std::snprintf(title, sizeof(title), "%d x %d, %d frames", width, height, frames);
+    Print(title, shown);
+    if (!compareInterface)
+        return 0;
+    Print("without the interface", hidden);
+    std::printf("interface: %.3f ms a frame (difference of the medians), CPU time %.3f ms\n",
+                Median(shown.wall) - Median(hidden.wall), Median(shown.cpu) - Median(hidden.cpu));
+    // The interface's frame on its own over the last scene drawn: building and submitting
+    // it on the CPU, then the GPU (or the software renderer) finishing it.
+    Samples commands, finish;
+    for (int i = 0; i < frames; ++i) {
+        glFinish();
+        commands.Take([&] { DrawInterface(engine, interface); });
+        finish.Take([] { glFinish(); });
+    }
+    Print("interface alone, built and submitted", commands);
+    Print("interface alone, drawn (glFinish)", finish);
     return 0;
 }

@@ -43,7 +43,11 @@ float AnimationOverview::Progress() const
 {
     if (!(clipLengthSeconds > 0.0f))
         return 0.0f;
-    return std::min(elapsedSeconds / clipLengthSeconds, 1.0f);
+    // The clock runs on while the clip loops: show where in the loop it is, rather than
+    // the end of the clip from the second pass on.
+    const float within =
+        loopSeconds > 0.0f ? std::fmod(elapsedSeconds, loopSeconds) : elapsedSeconds;
+    return std::min(within / clipLengthSeconds, 1.0f);
 }
 
 AnimationOverview DescribeAnimation(const CModelNode* model)
@@ -67,8 +71,10 @@ AnimationOverview DescribeAnimation(const CModelNode* model)
     overview.hasCameraJoint = first->hasCameraJoint;
     overview.paused = first->paused;
     overview.elapsedSeconds = first->timeA;
-    if (const AnimationClip* clip = first->CurrentClip(); clip && clip->animation)
+    if (const AnimationClip* clip = first->CurrentClip(); clip && clip->animation) {
         overview.clipLengthSeconds = ClipLengthSeconds(*clip);
+        overview.loopSeconds = clip->keyCount > 1 ? (clip->keyCount - 1) / clip->tickRate : 0.0f;
+    }
     overview.currentClip = first->currentClip;
     return overview;
 }

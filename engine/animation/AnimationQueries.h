@@ -26,8 +26,10 @@ struct AnimationOverview {
     bool paused = false;
     float elapsedSeconds = 0.0f;     // time A
     float clipLengthSeconds = 0.0f;  // key count / tick rate of the current clip; 0: none
+    float loopSeconds = 0.0f;        // how often the clip repeats: (key count - 1) / tick rate
     uint32_t currentClip = 0;
-    // Elapsed / length, at most 1; 0 for a clip without length.
+    // Where the clip's loop stands, as a fraction of its length, at most 1; 0 for a clip
+    // without length.
     float Progress() const;
     // Every controller of the model, in the order of its mesh objects.
     std::vector<ControllerJoints> joints;

@@ -13,7 +13,7 @@ std::unique_ptr<CModelNode> ImportMarker(const CModelImporter& importer, const c
 {
     const std::string path = platform::FindFixedAsset(relativePath);
     auto model = importer.ImportModel(path.c_str(), nullptr,
-                                      std::filesystem::path(path).parent_path().string(), 0);
+                                      std::filesystem::path(path).parent_path().string(), 0, false);
     if (model)
         model->shaderName = "Model Albedo Alpha Discard";
     return model;

@@ -11,6 +11,7 @@
 #include "shaders/LineRenderer.h"
 #include "shaders/ShaderRegistry.h"
 #include "textures/TextureManager.h"
+#include "ui/InterfaceState.h"
 
 namespace {
 std::atomic<CEngine*> engineInstance{nullptr};
@@ -29,6 +30,18 @@ void CEngine::SetModelPath(std::string path)
 {
     std::lock_guard<std::mutex> lock(modelPathLock);
     modelPath = std::move(path);
+}
+
+bool CEngine::ReloadModel()
+{
+    if (!scene)
+        return false;
+    reloadRequested = false;
+    const std::string path = ModelPath();
+    if (path.empty() || scene->IsLoadPending() || !modelImporter)
+        return false;
+    scene->LoadModel(path, *modelImporter);
+    return true;
 }
 
 void CEngine::ReportMessage(std::string text, MessageLevel level)

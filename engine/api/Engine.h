@@ -21,6 +21,7 @@ class CShaderRegistry;
 class CLineRenderer;
 class CModelImporter;
 class CTextureManager;
+struct InterfaceState;
 
 class CEngine {
    public:
@@ -59,11 +60,16 @@ class CEngine {
     std::unique_ptr<CShaderRegistry> shaders;
     std::unique_ptr<CBaseShader> baseShader;  // reached through shaders->baseShader
     std::unique_ptr<CLineRenderer> lineRenderer;
+    std::unique_ptr<InterfaceState> debugInterface;
 
     // Path of the last model that finished loading with at least one mesh. Written by the
     // model-load thread, read by the window thread: guarded by its own lock.
     std::string ModelPath() const;
     void SetModelPath(std::string path);
+
+    // Loads the model again from its stored path when one is stored and no load runs;
+    // clears any deferred reload request. Returns whether a load started.
+    bool ReloadModel();
 
     // Appends to the scene's log; without a scene the message has nowhere to go.
     void ReportMessage(std::string text, MessageLevel level);

@@ -1,5 +1,7 @@
 #include "api/EngineStartup.h"
 
+#include <SDL.h>
+
 #include "animation/AnimationHooks.h"
 #include "api/Engine.h"
 #include "graphics/FullscreenQuad.h"
@@ -15,6 +17,8 @@
 #include "shaders/LineRenderer.h"
 #include "shaders/ShaderRegistry.h"
 #include "textures/TextureManager.h"
+#include "ui/InterfaceSetup.h"
+#include "ui/InterfaceState.h"
 
 namespace {
 
@@ -38,6 +42,7 @@ void CreateSubsystemObjects(CEngine& engine)
     engine.shaders = std::make_unique<CShaderRegistry>();
     engine.textureManager = std::make_unique<CTextureManager>();
     engine.input = std::make_unique<InputState>();
+    engine.debugInterface = std::make_unique<InterfaceState>();
     engine.lineRenderer = std::make_unique<CLineRenderer>();
 }
 
@@ -98,7 +103,10 @@ void SetUpCamera(CEngine& engine, int width, int height)
     engine.camera->StartUp(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
 }
 
-void InitDebugInterface(CEngine&) {}
+void InitDebugInterface(CEngine& engine)
+{
+    InitInterface(engine, *engine.debugInterface);
+}
 
 void InitLineRenderer(CEngine& engine)
 {
@@ -156,5 +164,8 @@ void ResizeEngineObjects(CEngine& engine, int width, int height)
 
 int64_t ForwardEventToDebugInterface(CEngine& engine, unsigned eventType, int64_t eventAddress)
 {
-    return 0;
+    if (!engine.debugInterface || eventAddress == 0)
+        return 0;
+    const auto* event = reinterpret_cast<const SDL_Event*>(static_cast<intptr_t>(eventAddress));
+    return ForwardInterfaceEvent(*engine.debugInterface, event);
 }

@@ -55,14 +55,7 @@ VORNIS_API void AddAnimation(const char* path)
 VORNIS_API bool ReloadModel()
 {
     CEngine* engine = GetEngine();
-    if (!engine || !engine->scene)
-        return false;
-    engine->reloadRequested = false;
-    const std::string path = engine->ModelPath();
-    if (path.empty() || engine->scene->IsLoadPending() || !engine->modelImporter)
-        return false;
-    engine->scene->LoadModel(path, *engine->modelImporter);
-    return true;
+    return engine && engine->ReloadModel();
 }
 
 VORNIS_API bool IsModelLoaded()
@@ -114,12 +107,8 @@ VORNIS_API void SetExtraTexture(const char* path, int index)
                              MessageLevelError);
         return;
     }
-    if (!path)
-        return;
-    // The model's meshes and the scene's slot show one record of the file.
-    const TextureLoadSharing sharing(GetModelTextureSource());
-    WithModel([&](CModelNode& model) { model.SetExtraTexture(path, index); });
-    scene->SetExtraTexture(path, index);
+    if (path)
+        scene->AssignExtraTexture(path, index);
 }
 
 VORNIS_API int GetVertCount()

@@ -9,8 +9,9 @@
 #include "graphics/GraphicsDevice.h"
 #include "platform/Paths.h"
 #include "scene/Scene.h"
+#include "textures/DroppedImageQuestion.h"
 #include "textures/ScreenshotCapture.h"
-#include "textures/TextureManager.h"
+#include "ui/InterfaceState.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ VORNIS_API void EnableVR(bool on) {}
 VORNIS_API void AskEngineAboutImage(const char16_t* path)
 {
     CEngine* engine = GetEngine();
-    if (!engine || !engine->textureManager || !path)
+    if (!engine || !engine->debugInterface || !path)
         return;
     std::optional<std::filesystem::path> name = platform::WideNameToPath(path);
     if (!name) {
@@ -58,7 +59,7 @@ VORNIS_API void AskEngineAboutImage(const char16_t* path)
                               MessageLevelError);
         return;
     }
-    AskAboutDroppedImage(engine->textureManager->droppedImage, std::move(*name));
+    AskAboutDroppedImage(engine->debugInterface->droppedImage, std::move(*name));
 }
 
 VORNIS_API void TakeScreenshot(int width, int height)

@@ -15,20 +15,30 @@
 #include "shaders/FileWatcher.h"
 #include "textures/TextureManager.h"
 #include "textures/TextureRecord.h"
+#include "ui/InterfaceFrame.h"
+#include "ui/InterfaceSetup.h"
+#include "ui/InterfaceState.h"
 
 namespace {
 
 void DispatchFileChanges(CEngine& engine)
 {
-    // Textures that load threads loaded are watched from here on.
-    if (engine.textureManager)
+    // Textures that load threads loaded are watched from here on; material textures made
+    // from values follow the packing the shaders are built with.
+    if (engine.textureManager) {
         engine.textureManager->RegisterQueuedWatches();
+        engine.textureManager->FollowTexturePacking(engine.useTexturePacking);
+    }
     if (engine.fileWatcher)
         engine.fileWatcher->DispatchChanges();
 }
 
-void UpdateCamera(CEngine& engine, float frameTime)
+void UpdateCamera(CEngine& engine, float frameTime, bool capture)
 {
+    // Drags and clicks that the interface uses must not also turn the camera or the light.
+    if (engine.input)
+        engine.input->pointerHeldByInterface =
+            !capture && engine.debugInterface && InterfaceHoldsPointer(*engine.debugInterface);
     if (engine.camera && engine.input)
         engine.camera->Update(frameTime, *engine.input, engine.attachCameraToCameraJoint);
 }
@@ -39,7 +49,11 @@ void DrawScene(CEngine& engine, float frameTime, bool capture)
         engine.scene->Draw(frameTime, capture);
 }
 
-void DrawDebugInterface(CEngine& engine) {}
+void DrawDebugInterface(CEngine& engine)
+{
+    if (engine.debugInterface)
+        DrawInterface(engine, *engine.debugInterface);
+}
 
 CFullscreenQuad::ExtraViews SceneExtraViews(const CEngine& engine)
 {
@@ -94,7 +108,7 @@ bool ComposeFrame(CEngine& engine, bool capture)
     engine.lastFrameTimeNs = now;
     const float frameTime = FrameTimeFromDelta(delta, engine.videoRecording);
 
-    UpdateCamera(engine, frameTime);
+    UpdateCamera(engine, frameTime, capture);
     BeginSceneTarget(engine);
     DrawScene(engine, frameTime, capture);
 

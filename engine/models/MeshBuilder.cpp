@@ -3,10 +3,12 @@
 #include <assimp/scene.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 
 #include "api/Engine.h"
+#include "models/MaterialLook.h"
 #include "models/MeshData.h"
 #include "models/ModelImportContext.h"
 #include "models/VertexFormat.h"
@@ -51,6 +53,32 @@ class VertexWriter {
 bool HasBones(const aiMesh& mesh)
 {
     return mesh.mBones != nullptr && mesh.mNumBones > 0;
+}
+
+// A mesh without UVs has no tangents either (they follow the UVs). One made from the
+// normal alone bends nothing, since a normal map read at one texel is flat or uniform,
+// and it puts the mesh on the vertex variants that textured meshes use: a mesh with
+// vertex colours has no variant without tangents.
+bool MadeTangentSpace(const aiMesh& mesh)
+{
+    return !mesh.HasTextureCoords(0) && mesh.HasNormals() && !mesh.HasTangentsAndBitangents();
+}
+
+bool HasTangentSpace(const aiMesh& mesh)
+{
+    return mesh.HasTangentsAndBitangents() || MadeTangentSpace(mesh);
+}
+
+// Any tangent and bitangent that make a right angle with the normal and each other.
+void TangentFrameOf(const aiVector3D& normal, aiVector3D& tangent, aiVector3D& bitangent)
+{
+    aiVector3D n = normal;
+    if (n.SquareLength() < 1e-12f)
+        n = aiVector3D(0.0f, 0.0f, 1.0f);
+    n.Normalize();
+    const aiVector3D axis = std::fabs(n.y) < 0.9f ? aiVector3D(0, 1, 0) : aiVector3D(1, 0, 0);
+    tangent = (axis ^ n).Normalize();
+    bitangent = n ^ tangent;
 }
 
 Matrix4x4 ToMatrix(const aiMatrix4x4& m)
@@ -120,13 +148,6 @@ void ComputeBounds(const aiMesh& importedMesh, MeshData& mesh)
     mesh.boundsRadius = std::max(half[0], half[1]);
 }
 
-std::string BareFileName(const char* path)
-{
-    std::string text(path);
-    size_t slash = text.find_last_of("\\/");
-    return slash == std::string::npos ? text : text.substr(slash + 1);
-}
-
 }  // namespace
 
 VertexLayout ComputeVertexLayout(const aiMesh& importedMesh)
@@ -141,7 +162,7 @@ VertexLayout ComputeVertexLayout(const aiMesh& importedMesh)
     };
     add(importedMesh.HasPositions(), kPosition, kPositionBytes);
     add(importedMesh.HasNormals(), kNormal, kNormalBytes);
-    add(importedMesh.HasTangentsAndBitangents(), kTangentSpace, kTangentSpaceBytes);
+    add(HasTangentSpace(importedMesh), kTangentSpace, kTangentSpaceBytes);
     add(HasBones(importedMesh), kBones, kBonesBytes);
     add(importedMesh.HasTextureCoords(1), kTexSets, kTexSetsBytes);
     add(importedMesh.HasVertexColors(0), kColors, kColorsBytes);
@@ -150,12 +171,22 @@ VertexLayout ComputeVertexLayout(const aiMesh& importedMesh)
 
 uint32_t BuildMeshVertices(const aiMesh& importedMesh, MeshData& mesh)
 {
-    if (!importedMesh.HasTextureCoords(0)) {
+    if (importedMesh.mNumVertices == 0) {
         ReportMessage("Error: No UV:s found", MessageLevelError);
         return 0;
     }
+    // Many exporters leave UVs out of untextured meshes: they are drawn all the same, every
+    // vertex at texture coordinate (0, 0), which shows the material's colour.
+    const bool hasUvs = importedMesh.HasTextureCoords(0);
+    if (!hasUvs) {
+        ReportMessage("Error: No UV:s found", MessageLevelError);
+        ReportMessage("Mesh '" + std::string(importedMesh.mName.C_Str()) +
+                          "' has no texture coordinates: drawn with its material colour",
+                      MessageLevelInfo);
+    }
     const VertexLayout layout = ComputeVertexLayout(importedMesh);
-    const bool tangentSpace = importedMesh.HasTangentsAndBitangents();
+    const bool tangentSpace = HasTangentSpace(importedMesh);
+    const bool madeTangentSpace = MadeTangentSpace(importedMesh);
     if (!tangentSpace)
         ReportMessage("Model is missing tangents and bitangents", MessageLevelError);
 
@@ -183,11 +214,16 @@ uint32_t BuildMeshVertices(const aiMesh& importedMesh, MeshData& mesh)
             out.Put3And1(importedMesh.mVertices[v]);
         if (normals)
             out.Put3And1(importedMesh.mNormals[v]);
-        if (tangentSpace) {
+        if (madeTangentSpace) {
+            aiVector3D tangent, bitangent;
+            TangentFrameOf(importedMesh.mNormals[v], tangent, bitangent);
+            out.Put3And1(tangent);
+            out.Put3And1(bitangent);
+        } else if (tangentSpace) {
             out.Put3And1(importedMesh.mTangents[v]);
             out.Put3And1(importedMesh.mBitangents[v]);
         }
-        out.PutUv(importedMesh.mTextureCoords[0][v]);
+        out.PutUv(hasUvs ? importedMesh.mTextureCoords[0][v] : kMissingUv);
         if (texSets) {
             for (unsigned set = 1; set <= 3; ++set) {
                 const aiVector3D* uvs = importedMesh.mTextureCoords[set];
@@ -239,7 +275,7 @@ void CollectMaterialTextures(const aiScene& scene, ModelImportContext& context)
             if (material && aiGetMaterialTexture(material, static_cast<aiTextureType>(type), 0,
                                                  &path, nullptr, &uvIndex, nullptr, nullptr,
                                                  nullptr, nullptr) == aiReturn_SUCCESS) {
-                list.push_back({BareFileName(path.C_Str()), uvIndex});
+                list.push_back({BareTextureFileName(path.C_Str()), uvIndex});
             } else {
                 list.push_back({});
             }

@@ -18,7 +18,7 @@ struct MeshData {
     std::vector<uint32_t> indices;
     uint8_t hasBones = 0;
     uint32_t format = 0;  // vertex-format word
-    uint32_t stride = 0;  // bytes per vertex; 0 for a mesh refused for lack of UVs
+    uint32_t stride = 0;  // bytes per vertex; 0 for a mesh refused for lack of vertices
     uint32_t materialIndex = 0;
     const aiMesh* importedMesh = nullptr;  // not owned
     Float3 boundsCentre = {0.0f, 0.0f, 0.0f};
@@ -33,13 +33,14 @@ struct MeshData {
 void BuildMesh(const CModelImporter* importer, ModelImportContext& context, MeshData& mesh,
                const aiMesh& importedMesh, const aiScene& scene);
 
-// Packs the vertices; returns the stride, or 0 when the mesh has no UV set 0 or no vertices.
+// Packs the vertices; returns the stride, or 0 when the mesh has no vertices. A mesh without
+// UV set 0 is reported and packed with (0, 0) coordinates.
 uint32_t BuildMeshVertices(const aiMesh& importedMesh, MeshData& mesh);
 
 // Fills the context's material texture lists once per import.
 void CollectMaterialTextures(const aiScene& scene, ModelImportContext& context);
 
-// The format word and stride a mesh would get (the mesh must have UV set 0).
+// The format word and stride a mesh gets (UV set 0 is always part of it).
 struct VertexLayout {
     uint32_t format = 0;
     uint32_t stride = 0;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "models/MaterialFallbacks.h"
 #include "models/ModelImportContext.h"
 #include "models/ModelTextureSource.h"
 #include "platform/Paths.h"
@@ -52,13 +53,18 @@ void CMeshObject::Setup(std::unique_ptr<MeshData> mesh, ModelImportContext* impo
     if (context)
         modelPath = context->path;
     const ModelTextureSource* source = GetModelTextureSource();
-    if (source && context)
-        DiscoverMeshTextures(*this, *source, context->directory);
+    if (!source || !context)
+        return;
+    const FilledSlots filled = DiscoverMeshTextures(*this, *source, context->directory);
+    if (context->materialFallbacks && context->scene)
+        ApplyMaterialFallbacks(*this, *source, filled, *context->scene, context->directory,
+                               context->path);
 }
 
-void DiscoverMeshTextures(CMeshObject& meshObject, const ModelTextureSource& source,
-                          const std::string& directory)
+std::array<bool, 4> DiscoverMeshTextures(CMeshObject& meshObject, const ModelTextureSource& source,
+                                         const std::string& directory)
 {
+    FilledSlots filled{};
     for (TextureBlock& block : meshObject.textureSlots) {
         block[kAlbedoSlot].texture = source.errorTexture;
         block[kMaterialSlot].texture = source.blackSquare;
@@ -66,7 +72,7 @@ void DiscoverMeshTextures(CMeshObject& meshObject, const ModelTextureSource& sou
         block[kFourthNormalSlot].texture = source.defaultNormalMap;
     }
     if (!source.loadTexture && !source.loadDiscoveredTexture)
-        return;
+        return filled;
 
     const std::vector<std::filesystem::path> entries =
         platform::ListFiles(std::filesystem::path(directory.empty() ? "." : directory));
@@ -81,6 +87,7 @@ void DiscoverMeshTextures(CMeshObject& meshObject, const ModelTextureSource& sou
             return;
         for (TextureBlock& block : meshObject.textureSlots)
             block[slot].texture = texture;
+        filled[slot] = true;
     };
     auto pass = [&](bool byName) {
         bool matched = false;
@@ -107,4 +114,5 @@ void DiscoverMeshTextures(CMeshObject& meshObject, const ModelTextureSource& sou
     // Files named after the mesh win; only without any does every texture file count.
     if (!pass(true))
         pass(false);
+    return filled;
 }

@@ -45,10 +45,11 @@ class CMeshObject {
     CMeshObject& operator=(const CMeshObject&) = delete;
 
     // Copies format word, material (as texture set) and model path from the mesh and its
-    // import, and finds its textures. The mesh-object flags are OR-ed in by the caller.
+    // import, and finds its textures: files named after it first, then what its material
+    // gives for the slots still empty. The mesh-object flags are OR-ed in by the caller.
     void Setup(std::unique_ptr<MeshData> mesh, ModelImportContext* importContext);
 
-    // False for a mesh refused at import (no UV set 0): it has nothing to upload or draw.
+    // False for a mesh refused at import (no vertices): it has nothing to upload or draw.
     bool IsDrawable() const { return meshData && meshData->HasVertexData(); }
 
     uint32_t formatWord = 0;
@@ -82,5 +83,6 @@ class CMeshObject {
 // failing that every .dds, .tga and .exr file; the last two characters of the name before
 // the extension choose the slot (_D albedo, _M material, _N normal, DN fourth normal
 // slot). A file that is no image is skipped; each file is loaded once for all 8 blocks.
-void DiscoverMeshTextures(CMeshObject& meshObject, const ModelTextureSource& source,
-                          const std::string& directory);
+// Returns which of slots 0 to 3 a file filled.
+std::array<bool, 4> DiscoverMeshTextures(CMeshObject& meshObject, const ModelTextureSource& source,
+                                         const std::string& directory);

@@ -46,4 +46,6 @@ struct ModelImportContext {
     // OR-ed into the format word of every mesh object of this import (64 for the skybox
     // cube, 32 for the light mesh, 0 otherwise).
     uint32_t meshObjectFlags = 0;
+    // Slots that no file named after a mesh fills take what the mesh's material gives.
+    bool materialFallbacks = true;
 };

@@ -103,12 +103,15 @@ void ReportRefusal(const std::string& refusal, const CModelImporter::ErrorCallba
 std::unique_ptr<CModelNode> CModelImporter::ImportModel(const std::filesystem::path& path,
                                                         ErrorCallback errorCallback,
                                                         std::filesystem::path directory,
-                                                        uint32_t meshObjectFlags) const
+                                                        uint32_t meshObjectFlags,
+                                                        bool materialFallbacks) const
 {
     // The tree walk below recurses as deep as the imported hierarchy.
     std::unique_ptr<CModelNode> root;
-    const std::string threadProblem = platform::RunWithLargeStack(
-        [&] { root = ImportModelOnLargeStack(path, errorCallback, directory, meshObjectFlags); });
+    const std::string threadProblem = platform::RunWithLargeStack([&] {
+        root = ImportModelOnLargeStack(path, errorCallback, directory, meshObjectFlags,
+                                       materialFallbacks);
+    });
     if (!threadProblem.empty())
         ReportRefusal(
             "Cannot load " + path.string() + ": no thread to import it on (" + threadProblem + ")",
@@ -118,9 +121,10 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModel(const std::filesystem::p
 
 std::unique_ptr<CModelNode> CModelImporter::ImportModelOnLargeStack(
     const std::filesystem::path& path, const ErrorCallback& errorCallback,
-    const std::filesystem::path& directory, uint32_t meshObjectFlags) const
+    const std::filesystem::path& directory, uint32_t meshObjectFlags, bool materialFallbacks) const
 {
     auto context = std::make_unique<ModelImportContext>();
+    context->materialFallbacks = materialFallbacks;
     context->errorCallback = errorCallback;
     context->path = path.string();
     context->directory = directory.string();

@@ -30,11 +30,14 @@ class CModelImporter {
 
     // Imports a model file. Returns the root of the new model, or null when the import
     // failed (reported) or the file held only animation (handed to the shown model).
-    // Runs on a thread with a large stack (see LibraryImport.h).
+    // Runs on a thread with a large stack (see LibraryImport.h). `materialFallbacks` false:
+    // meshes take only the textures named after them (the viewer's own assets, which ship
+    // every texture they use).
     std::unique_ptr<CModelNode> ImportModel(const std::filesystem::path& path,
                                             ErrorCallback errorCallback,
                                             std::filesystem::path directory,
-                                            uint32_t meshObjectFlags) const;
+                                            uint32_t meshObjectFlags,
+                                            bool materialFallbacks = true) const;
 
     // Imports a file for its animation only and hands it to the shown model. True when
     // the file was imported, whether or not a model was there to receive it.
@@ -49,7 +52,8 @@ class CModelImporter {
     std::unique_ptr<CModelNode> ImportModelOnLargeStack(const std::filesystem::path& path,
                                                         const ErrorCallback& errorCallback,
                                                         const std::filesystem::path& directory,
-                                                        uint32_t meshObjectFlags) const;
+                                                        uint32_t meshObjectFlags,
+                                                        bool materialFallbacks) const;
 };
 
 // The message for a failed model import: the library's text, with the FBX version hint

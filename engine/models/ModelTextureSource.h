@@ -2,9 +2,14 @@
 // one is installed, models keep empty texture slots.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
+#include <string>
 
+#include "api/MessageLevel.h"
+#include "textures/MaterialTexel.h"
 #include "textures/TextureHandle.h"
 
 struct ModelTextureSource {
@@ -14,6 +19,17 @@ struct ModelTextureSource {
     // The same for a file found beside the model; null (after a note in the log) for a
     // file whose first bytes say it is no image.
     std::function<TextureHandle(const std::filesystem::path& path)> loadDiscoveredTexture;
+    // An image the model file holds (PNG, JPEG or DDS bytes, or TGA when `extension` is
+    // ".tga"); `name` stands for its file. Never null: bytes that cannot be used give a
+    // failure record.
+    std::function<TextureHandle(const std::filesystem::path& name, const std::string& extension,
+                                std::span<const uint8_t> bytes)>
+        loadTextureBytes;
+    // 1 x 1 textures: one RGBA8 texel, and a material's values in the packing in effect.
+    std::function<TextureHandle(uint32_t texel)> colourTexture;
+    std::function<TextureHandle(const MaterialValues& values)> materialTexture;
+    // Notes about the textures a model gets, for the engine's log.
+    std::function<void(const std::string& text, MessageLevel level)> report;
     // While on, the calling thread's loads of one file share one record.
     std::function<void(bool on)> shareLoads;
     TextureHandle whiteSquare;

@@ -80,10 +80,11 @@ void CCamera::Orbit(float frameTime, const InputState& input)
     lastMouse[1] = input.mouseY;
 
     // The viewer feeds (left button, left Alt, middle button, right button).
-    const bool leftButton = input.cameraKeys[0];
+    const bool buttonsFree = !input.pointerHeldByInterface;
+    const bool leftButton = input.cameraKeys[0] && buttonsFree;
     const bool alt = input.cameraKeys[1];
-    const bool middleButton = input.cameraKeys[2];
-    const bool rightButton = input.cameraKeys[3];
+    const bool middleButton = input.cameraKeys[2] && buttonsFree;
+    const bool rightButton = input.cameraKeys[3] && buttonsFree;
 
     if (leftButton && alt) {
         yaw += deltaX;
@@ -109,7 +110,7 @@ void CCamera::Orbit(float frameTime, const InputState& input)
     zoom -= static_cast<float>(wheelSteps - lastWheelSteps);
     lastWheelSteps = wheelSteps;
 
-    const Matrix4 rotation = YawPitchRotation(yaw * kAngleUnit, pitch * kAngleUnit);
+    const Matrix4 rotation = ViewRotation();
     const float distance = zoom * std::fabs(zoom);
 
     if (focusActive) {
@@ -133,6 +134,11 @@ void CCamera::Orbit(float frameTime, const InputState& input)
     eye[0] = cameraMatrix.m[3][0];
     eye[1] = cameraMatrix.m[3][1];
     eye[2] = cameraMatrix.m[3][2];
+}
+
+Matrix4 CCamera::ViewRotation() const
+{
+    return YawPitchRotation(yaw * kAngleUnit, pitch * kAngleUnit);
 }
 
 void CCamera::SetFieldOfView(int degrees)

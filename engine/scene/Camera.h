@@ -51,6 +51,9 @@ class CCamera {
 
     // One frame of camera motion. With the camera riding a camera joint the joint owns
     // cameraMatrix and nothing here changes.
+    // The rotation of the view for the current orbit angles: a world point p lies at
+    // p * ViewRotation() + (panX, panY, distance) in view space.
+    Matrix4 ViewRotation() const;
     void Update(float frameTime, const InputState& input, bool attachedToCameraJoint);
 
     // A degenerate field of view (not strictly between 0 and 180) is ignored.

@@ -13,7 +13,7 @@ void CLight::Update(const InputState& input, bool hasLightMesh)
     const float deltaY = input.mouseY - lastMouse[1];
     lastMouse[0] = input.mouseX;
     lastMouse[1] = input.mouseY;
-    if (input.lightKeys[0] && input.lightKeys[1]) {
+    if (input.lightKeys[0] && input.lightKeys[1] && !input.pointerHeldByInterface) {
         yaw += deltaX;
         pitch += deltaY;
     }

@@ -27,7 +27,7 @@ std::unique_ptr<CModelNode> ImportFixedAsset(const CModelImporter& importer,
                                              const char* shaderName)
 {
     const std::filesystem::path path = platform::FindFixedAsset(relativePath);
-    auto node = importer.ImportModel(path, nullptr, path.parent_path(), flags);
+    auto node = importer.ImportModel(path, nullptr, path.parent_path(), flags, false);
     if (node)
         node->shaderName = shaderName;
     return node;
@@ -125,6 +125,46 @@ void CScene::SetExtraTexture(const std::filesystem::path& path, int index)
         return;
     extraTextures[index].texture = LoadThroughTextureSource(path);
     extraTextures[index].path = path;
+}
+
+bool CScene::AssignExtraTexture(const std::filesystem::path& path, int index)
+{
+    if (index < 0 || index >= static_cast<int>(extraTextures.size()))
+        return false;
+    // The model's meshes and the scene's slot show one record of the file.
+    const TextureLoadSharing sharing(GetModelTextureSource());
+    WithModel([&](CModelNode* shown) {
+        if (shown)
+            shown->SetExtraTexture(path, index);
+    });
+    SetExtraTexture(path, index);
+    return true;
+}
+
+void CScene::ShowPlainSky(ShaderResourceViewPtr view)
+{
+    if (!view)
+        return;
+    if (!plainSky) {
+        plainSky = std::make_shared<TextureRecord>();
+        plainSky->typeName = "Cube";
+        plainSky->isBuiltIn = 1;
+        plainSky->name = "Plain colour sky";
+    }
+    const gpu::TextureDesc& desc = view->GetTexture()->Desc();
+    plainSky->size[0] = static_cast<float>(desc.width);
+    plainSky->size[1] = static_cast<float>(desc.height);
+    plainSky->mipCount = desc.mipLevels;
+    plainSky->view = std::move(view);
+    // Bound to the sky's slot before every draw, like a sky loaded from a file.
+    cubeMap = plainSky;
+    renderSkybox = true;
+}
+
+void CScene::ReleasePlainSky()
+{
+    if (plainSky)
+        plainSky->view.reset();
 }
 
 void CScene::FocusCameraOnModel(bool takeLock)

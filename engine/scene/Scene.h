@@ -11,6 +11,7 @@
 #include <string>
 
 #include "api/MessageLevel.h"
+#include "graphics/gpu/GpuForward.h"
 #include "scene/Light.h"
 #include "scene/MessageLog.h"
 #include "shaders/BaseShader.h"
@@ -55,6 +56,13 @@ class CScene {
     void ReportMessage(std::string text, MessageLevel level) { log.Report(std::move(text), level); }
     void SetSkyboxTexture(const std::filesystem::path& path);
     void SetExtraTexture(const std::filesystem::path& path, int index);
+    // SetExtraTexture's export: the model's meshes (when a model is shown) and the scene's
+    // own slot. Returns false for an index outside 0 to 4.
+    bool AssignExtraTexture(const std::filesystem::path& path, int index);
+    // A sky of one colour instead of the cube-map file; shown at once, with the skybox on.
+    void ShowPlainSky(ShaderResourceViewPtr view);
+    // Lets go of the plain-colour sky's texture.
+    void ReleasePlainSky();
     // Frames the model with the camera; `takeLock` false when the caller holds modelLock.
     void FocusCameraOnModel(bool takeLock);
     void OnModelFileChanged(const std::string& path);
@@ -84,6 +92,8 @@ class CScene {
     std::unique_ptr<CModelNode> gridModel;
     bool renderSkybox = false;
     TextureHandle cubeMap;
+    // The record cubeMap holds while a plain-colour sky is shown.
+    TextureHandle plainSky;
     CLight light;
     std::unique_ptr<CModelNode> lightMesh;  // held beside the light record it shows
     CMessageLog log;

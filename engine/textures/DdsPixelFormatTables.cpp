@@ -106,6 +106,17 @@ uint32_t DxgiFormatFromPixelFormat(const DdsPixelFormat& pf)
     return DXGI_FORMAT_UNKNOWN;
 }
 
+std::optional<Rgb24Order> Rgb24Layout(const DdsPixelFormat& pf)
+{
+    if (!(pf.flags & kDdpfRgb) || pf.rgbBitCount != 24)
+        return std::nullopt;
+    if (SameMasks(pf, 0xFF0000, 0xFF00, 0xFF, 0))
+        return Rgb24Order::Bgr;
+    if (SameMasks(pf, 0xFF, 0xFF00, 0xFF0000, 0))
+        return Rgb24Order::Rgb;
+    return std::nullopt;
+}
+
 std::string_view FourCCLabel(uint32_t fourCC)
 {
     const CodeRow* row = FindCode(fourCC);

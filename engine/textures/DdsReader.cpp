@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <utility>
 
 #include "textures/DdsPixelFormatTables.h"
 #include "textures/DdsSurfaceSize.h"
@@ -26,13 +27,28 @@ struct Resource {
     uint64_t arraySize = 1;
     uint32_t mipCount = 1;
     bool isCube = false;
+    std::optional<Rgb24Order> rgb24;  // the file holds 3 bytes per texel, uploaded as 4
 };
+
+// Bytes of one mip level as the file holds it.
+DdsSurfaceSize FileSurfaceSize(const Resource& res, uint32_t width, uint32_t height)
+{
+    if (res.rgb24) {
+        const uint64_t row = static_cast<uint64_t>(width) * 3;
+        return {row, row * height};
+    }
+    return ComputeSurfaceSize(res.format, width, height);
+}
 
 int32_t ChooseLegacyResource(const DdsHeader& header, Resource& res)
 {
     res.format = DxgiFormatFromPixelFormat(header.pixelFormat);
-    if (res.format == DXGI_FORMAT_UNKNOWN)
-        return texture_result::NotSupported;
+    if (res.format == DXGI_FORMAT_UNKNOWN) {
+        res.rgb24 = Rgb24Layout(header.pixelFormat);
+        if (!res.rgb24)
+            return texture_result::NotSupported;
+        res.format = DXGI_FORMAT_R8G8B8A8_UNORM;
+    }
     if (header.flags & kDdsHeaderFlagVolume) {
         res.dimension = DdsDimension::Texture3D;
         res.depth = header.depth;
@@ -139,7 +155,7 @@ int32_t LayOutSubresources(const Resource& res, std::span<const uint8_t> file, s
     for (uint32_t slice = 0; slice < res.arraySize; ++slice) {
         uint32_t w = res.width, h = res.height, d = res.depth;
         for (uint32_t mip = 0; mip < res.mipCount; ++mip) {
-            const DdsSurfaceSize size = ComputeSurfaceSize(res.format, w, h);
+            const DdsSurfaceSize size = FileSurfaceSize(res, w, h);
             const uint64_t bytes = size.surfaceBytes * d;
             if (bytes > file.size() - offset)
                 return texture_result::EndOfData;
@@ -221,7 +237,7 @@ uint64_t ClaimedFileBytes(const HeaderParse& parse)
     for (uint64_t slice = 0; slice < res.arraySize; ++slice) {
         uint32_t w = res.width, h = res.height, d = res.depth;
         for (uint32_t mip = 0; mip < res.mipCount; ++mip) {
-            total += ComputeSurfaceSize(res.format, w, h).surfaceBytes * d;
+            total += FileSurfaceSize(res, w, h).surfaceBytes * d;
             if (total > kMaxFileBytes)
                 return total;
             w = std::max(1u, w / 2);
@@ -230,6 +246,34 @@ uint64_t ClaimedFileBytes(const HeaderParse& parse)
         }
     }
     return total;
+}
+
+// Widens every subresource of a 24-bit file to R8G8B8A8 with alpha 255 and points the
+// image at the widened texels. The file held three quarters of their size, so the
+// allocation is bounded by the file.
+void ExpandRgb24(Rgb24Order order, DdsImage& image, std::vector<uint8_t>& expanded)
+{
+    uint64_t total = 0;
+    for (const DdsSubresource& sub : image.subresources)
+        total += sub.data.size() / 3 * 4;
+    expanded.assign(static_cast<size_t>(total), 0);
+    const int red = order == Rgb24Order::Rgb ? 0 : 2;
+    size_t offset = 0;
+    for (DdsSubresource& sub : image.subresources) {
+        const size_t texels = sub.data.size() / 3;
+        uint8_t* out = expanded.data() + offset;
+        for (size_t t = 0; t < texels; ++t) {
+            const uint8_t* in = sub.data.data() + t * 3;
+            out[t * 4 + 0] = in[red];
+            out[t * 4 + 1] = in[1];
+            out[t * 4 + 2] = in[2 - red];
+            out[t * 4 + 3] = 255;
+        }
+        sub.rowBytes = sub.rowBytes / 3 * 4;
+        sub.surfaceBytes = sub.surfaceBytes / 3 * 4;
+        sub.data = std::span<const uint8_t>(out, texels * 4);
+        offset += texels * 4;
+    }
 }
 
 }  // namespace
@@ -244,7 +288,7 @@ DdsParseResult ParseDds(std::span<const uint8_t> file)
     HeaderParse parse = ParseHeader(file);
     DdsParseResult& out = parse.out;
     if (out.result != texture_result::Ok)
-        return out;
+        return std::move(out);
 
     const Resource& res = parse.res;
     DdsImage& image = out.image;
@@ -259,7 +303,9 @@ DdsParseResult ParseDds(std::span<const uint8_t> file)
     out.result = LayOutSubresources(res, file, parse.dataOffset, image);
     if (out.result != texture_result::Ok)
         image.subresources.clear();
-    return out;
+    else if (res.rgb24)
+        ExpandRgb24(*res.rgb24, image, out.expandedTexels);
+    return std::move(out);
 }
 
 DdsFile ReadDdsFile(const std::filesystem::path& path)

@@ -18,9 +18,19 @@ struct DdsParseResult {
     std::optional<DdsHeader> header;
     std::optional<DdsHeaderDx10> dx10;
     DdsImage image;  // spans into the parsed bytes; valid only when result is 0
+    // A 24-bit RGB file's texels widened to four bytes; the image's spans point here then.
+    std::vector<uint8_t> expandedTexels;
+
+    DdsParseResult() = default;
+    // The image may point into `expandedTexels`: a copy would point into the original.
+    DdsParseResult(const DdsParseResult&) = delete;
+    DdsParseResult& operator=(const DdsParseResult&) = delete;
+    DdsParseResult(DdsParseResult&&) = default;
+    DdsParseResult& operator=(DdsParseResult&&) = default;
 };
 
-// Parses the whole file's bytes. The image's spans point into `file`.
+// Parses the whole file's bytes. The image's spans point into `file`, or into the result's
+// own expanded texels for a 24-bit RGB file.
 DdsParseResult ParseDds(std::span<const uint8_t> file);
 
 // A DDS file read from disk; `parsed.image` points into `bytes`, so the two stay together.

@@ -20,9 +20,14 @@ struct ImageSignature {
 
 constexpr std::string_view kDdsSignature("DDS ", 4);
 constexpr std::string_view kExrSignature("\x76\x2f\x31\x01", 4);
+constexpr std::string_view kPngSignature("\x89PNG\r\n\x1a\n", 8);
+// Start of image, then the first marker's lead byte.
+constexpr std::string_view kJpegSignature("\xff\xd8\xff", 3);
 
 const ImageSignature kSignatures[] = {
     {ImageFileType::Dds, kDdsSignature, {}, nullptr},
+    {ImageFileType::Png, kPngSignature, {}, nullptr},
+    {ImageFileType::Jpeg, kJpegSignature, {}, nullptr},
     {ImageFileType::Exr, kExrSignature, ".exr", nullptr},
     {ImageFileType::Targa, {}, ".tga", &LooksLikeTargaHeader},
 };

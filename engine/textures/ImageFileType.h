@@ -9,13 +9,13 @@
 #include <string_view>
 #include <vector>
 
-enum class ImageFileType { NotAnImage, Dds, Targa, Exr };
+enum class ImageFileType { NotAnImage, Dds, Targa, Exr, Png, Jpeg };
 
 // Enough for every signature and header the table knows.
 constexpr size_t kImageProbeBytes = 4096;
 
-// The type the texture manager reads a file as: DDS by its signature whatever the name;
-// TGA and EXR by their (case-sensitive) extension when the bytes agree.
+// The type the texture manager reads a file as: DDS, PNG and JPEG by their signatures
+// whatever the name; TGA and EXR by their (case-sensitive) extension when the bytes agree.
 ImageFileType ImageTypeOf(std::span<const uint8_t> firstBytes, std::string_view extension);
 
 struct ImageFileProbe {

@@ -1,12 +1,15 @@
 #include "textures/TextureFileLoad.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/Paths.h"
 #include "textures/DdsDescription.h"
 #include "textures/DdsPixelFormatTables.h"
 #include "textures/DdsReader.h"
+#include "textures/EncodedImageReader.h"
 #include "textures/ExrImage.h"
+#include "textures/FileBytes.h"
 #include "textures/ImageFileType.h"
 #include "textures/TargaImage.h"
 #include "textures/TextureLoadMessages.h"
@@ -59,7 +62,81 @@ LoadedTexture LoadExr(const std::filesystem::path& path, ImageFileType type,
     return {std::move(view), "EXR", 0};
 }
 
+// Null when the file did not parse or the device refused it.
+ShaderResourceViewPtr UploadDds(const DdsParseResult& parsed, const TextureUploader& upload)
+{
+    if (parsed.result != texture_result::Ok)
+        return nullptr;
+    return upload([&] {
+        DdsTextureView created = CreateDdsTexture(parsed.image);
+        return created.result == texture_result::Ok ? created.view : nullptr;
+    });
+}
+
+const char* EncodedTypeName(ImageFileType type)
+{
+    return type == ImageFileType::Png ? "PNG" : "JPEG";
+}
+
+// A PNG or JPEG image, with a full mip chain: model textures are seen from afar too.
+LoadedTexture UploadEncoded(std::span<const uint8_t> bytes, ImageFileType type,
+                            std::string_view name, const TextureUploader& upload)
+{
+    const std::optional<DecodedImage> image = DecodeEncodedImage(bytes);
+    ShaderResourceViewPtr view;
+    if (image)
+        view = upload(
+            [&] { return CreateRgba8Texture(image->width, image->height, image->texels, 0); });
+    if (!view) {
+        Report(ImageDecodeErrorMessage(name));
+        return {};
+    }
+    return {std::move(view), EncodedTypeName(type), 0};
+}
+
+LoadedTexture LoadEncoded(const std::filesystem::path& path, ImageFileType type,
+                          const TextureUploader& upload)
+{
+    const FileBytesResult file = ReadFileBytes(path, kMaxEncodedFileBytes);
+    if (file.result != texture_result::Ok) {
+        Report(ImageDecodeErrorMessage(path.string()));
+        return {};
+    }
+    return UploadEncoded(file.bytes, type, path.string(), upload);
+}
+
 }  // namespace
+
+LoadedTexture LoadTextureBytes(std::span<const uint8_t> bytes, std::string_view extension,
+                               std::string_view name, const TextureUploader& upload)
+{
+    const ImageFileType type =
+        ImageTypeOf(bytes.first(std::min<size_t>(bytes.size(), kImageProbeBytes)), extension);
+    if (type == ImageFileType::Png || type == ImageFileType::Jpeg)
+        return UploadEncoded(bytes, type, name, upload);
+    if (type == ImageFileType::Targa) {
+        const TargaImage image = DecodeTargaImage(bytes);
+        ShaderResourceViewPtr view;
+        if (image.HasPixels())
+            view = upload([&] { return CreateTargaTexture(image); });
+        if (!view) {
+            Report(TgaErrorMessage(name));
+            return {};
+        }
+        return {std::move(view), "TGA", 0};
+    }
+    if (type == ImageFileType::Dds) {
+        const DdsParseResult parsed = ParseDds(bytes);
+        if (ShaderResourceViewPtr view = UploadDds(parsed, upload)) {
+            const DdsHeaderDx10* dx10 = parsed.dx10 ? &*parsed.dx10 : nullptr;
+            return {std::move(view), DdsTypeName(*parsed.header, dx10), parsed.header->mipMapCount};
+        }
+        ReportDdsFailure(parsed.header ? &*parsed.header : nullptr);
+        return {};
+    }
+    Report(UnsupportedTextureMessage(name));
+    return {};
+}
 
 LoadedTexture LoadTextureFile(const std::filesystem::path& path, const TextureUploader& upload)
 {
@@ -70,19 +147,15 @@ LoadedTexture LoadTextureFile(const std::filesystem::path& path, const TextureUp
         DdsFile dds = ReadDdsFile(path);
         const DdsParseResult& parsed = dds.parsed;
         ddsHeader = parsed.header;
-        if (parsed.result == texture_result::Ok) {
-            ShaderResourceViewPtr view = upload([&] {
-                DdsTextureView created = CreateDdsTexture(parsed.image);
-                return created.result == texture_result::Ok ? created.view : nullptr;
-            });
-            if (view) {
-                const DdsHeaderDx10* dx10 = parsed.dx10 ? &*parsed.dx10 : nullptr;
-                WriteDdsDescription(*parsed.header, dx10);
-                return {std::move(view), DdsTypeName(*parsed.header, dx10),
-                        parsed.header->mipMapCount};
-            }
+        if (ShaderResourceViewPtr view = UploadDds(parsed, upload)) {
+            const DdsHeaderDx10* dx10 = parsed.dx10 ? &*parsed.dx10 : nullptr;
+            WriteDdsDescription(*parsed.header, dx10);
+            return {std::move(view), DdsTypeName(*parsed.header, dx10), parsed.header->mipMapCount};
         }
     }
+
+    if (type == ImageFileType::Png || type == ImageFileType::Jpeg)
+        return LoadEncoded(path, type, upload);
 
     const std::string extension = platform::FileExtension(path.native());
     if (extension == ".dds") {

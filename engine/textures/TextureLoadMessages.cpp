@@ -30,6 +30,11 @@ std::string UnsupportedTextureMessage(std::string_view path)
     return "Texture error! The format is not supported: " + std::string(path);
 }
 
+std::string ImageDecodeErrorMessage(std::string_view path)
+{
+    return "Texture error! The image cannot be decoded: " + std::string(path);
+}
+
 std::string TextureReloadedMessage(std::string_view path)
 {
     return "Texture modified and reloaded : " + std::string(path);

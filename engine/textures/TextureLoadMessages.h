@@ -18,6 +18,8 @@ std::string_view DdsFailureMessage(const DdsHeader* header);
 std::string TgaUsedWarning(std::string_view path);
 std::string TgaErrorMessage(std::string_view path);
 std::string UnsupportedTextureMessage(std::string_view path);
+// A PNG or JPEG file that cannot be read or decoded, or that is too large.
+std::string ImageDecodeErrorMessage(std::string_view path);
 std::string TextureReloadedMessage(std::string_view path);
 // A file found beside a model that has a texture's name but is no image.
 std::string NotAnImageNote(std::string_view path);

@@ -1,6 +1,7 @@
 #include "textures/TextureManager.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "graphics/GraphicsDevice.h"
 #include "graphics/gpu/GpuObjects.h"
@@ -39,6 +40,16 @@ CTextureManager::CTextureManager() : windowThread(std::this_thread::get_id())
     modelSource.loadDiscoveredTexture = [this](const std::filesystem::path& path) {
         return LoadDiscoveredTexture(path);
     };
+    modelSource.loadTextureBytes =
+        [this](const std::filesystem::path& name, const std::string& extension,
+               std::span<const uint8_t> bytes) { return LoadTextureBytes(name, extension, bytes); };
+    modelSource.colourTexture = [this](uint32_t texel) { return ColourTexture(texel); };
+    modelSource.materialTexture = [this](const MaterialValues& values) {
+        return MaterialTexture(values);
+    };
+    modelSource.report = [](const std::string& text, MessageLevel level) {
+        ReportTextureMessage(text, level);
+    };
     modelSource.shareLoads = [this](bool on) { ShareLoadsOnThisThread(on); };
     SetModelTextureSource(&modelSource);
 }
@@ -60,6 +71,12 @@ auto CTextureManager::WithGpuContext(Create&& create) -> decltype(create())
     if (!scope.Active())
         return {};
     return create();
+}
+
+ShaderResourceViewPtr CTextureManager::CreateSolidTexel(uint32_t texel)
+{
+    const uint32_t texels[1] = {texel};
+    return WithGpuContext([&] { return CreateRgba8Texture(1, 1, texels, 1); });
 }
 
 ShaderResourceViewPtr CTextureManager::CreateSolidSquare(uint32_t texel)
@@ -131,6 +148,83 @@ TextureHandle CTextureManager::Load(const std::filesystem::path& path, bool disc
     }
     RememberShared(resolved, record);
     return record;
+}
+
+TextureHandle CTextureManager::MakeShared(const std::filesystem::path& key,
+                                          const std::function<TextureHandle()>& make)
+{
+    if (std::optional<TextureHandle> shared = FindShared(key, false); shared && *shared)
+        return *shared;
+    TextureHandle record = make();
+    RememberShared(key, record);
+    return record;
+}
+
+TextureHandle CTextureManager::LoadTextureBytes(const std::filesystem::path& name,
+                                                const std::string& extension,
+                                                std::span<const uint8_t> bytes)
+{
+    return MakeShared(name, [&] {
+        LoadedTexture loaded =
+            ::LoadTextureBytes(bytes, extension, name.string(),
+                               [this](const std::function<ShaderResourceViewPtr()>& create) {
+                                   return WithGpuContext(create);
+                               });
+        const bool failed = !loaded.view;
+        TextureHandle record =
+            MakeRecord(failed ? std::filesystem::path(kFailedName) : name, std::move(loaded));
+        Register(record);
+        return record;
+    });
+}
+
+TextureHandle CTextureManager::ColourTexture(uint32_t texel)
+{
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%02X%02X%02X%02X", texel & 0xFF, (texel >> 8) & 0xFF,
+                  (texel >> 16) & 0xFF, texel >> 24);
+    const std::string name = std::string("Colour #") + hex;
+    return MakeShared(name, [&] { return MakeBuiltIn(name.c_str(), CreateSolidTexel(texel)); });
+}
+
+TextureHandle CTextureManager::MaterialTexture(const MaterialValues& values)
+{
+    char key[96];
+    std::snprintf(key, sizeof key, "Material values %g %g %g %g", values.occlusion,
+                  values.roughness, values.metalness, values.emissive);
+    return MakeShared(key, [&] {
+        bool packing = true;
+        {
+            std::lock_guard<std::mutex> guard(listLock);
+            packing = texturePacking;
+        }
+        TextureHandle record =
+            MakeBuiltIn("Material values", CreateSolidTexel(PackMaterialTexel(values, packing)));
+        std::lock_guard<std::mutex> guard(listLock);
+        materialRecords.push_back({record, values, packing});
+        return record;
+    });
+}
+
+void CTextureManager::FollowTexturePacking(bool packing)
+{
+    std::vector<std::pair<TextureHandle, MaterialValues>> stale;
+    {
+        std::lock_guard<std::mutex> guard(listLock);
+        texturePacking = packing;
+        std::erase_if(materialRecords, [](const MaterialRecord& m) { return m.record.expired(); });
+        for (MaterialRecord& material : materialRecords) {
+            if (material.builtForPacking == packing)
+                continue;
+            if (TextureHandle record = material.record.lock())
+                stale.emplace_back(std::move(record), material.values);
+            material.builtForPacking = packing;
+        }
+    }
+    for (const auto& [record, values] : stale) {
+        if (ShaderResourceViewPtr view = CreateSolidTexel(PackMaterialTexel(values, packing)))
+            record->view = std::move(view);
+    }
 }
 
 std::optional<TextureHandle> CTextureManager::FindShared(const std::filesystem::path& path,

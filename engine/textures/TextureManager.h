@@ -19,6 +19,11 @@
 // Paths: as the system spells them, from the caller to the open and into the record's
 // name; nothing converts them. A record's identity is its resolved path.
 //
+// Made, not read: a model's embedded images are records like files (shared by name within
+// a scope, never watched); plain colours and material values are stand-ins like the
+// built-ins. A material-values record follows the texture packing: when the packing
+// changes, every live one is rebuilt in place, so whoever holds it shows the new texels.
+//
 // Reload: a changed file is read once, and every live record of that file (the same
 // resolved path), wherever it is held, shows the new texture. A record keeps its kind: a
 // cube map (the sky) is not replaced by a flat image, nor a flat texture by a cube map.
@@ -37,13 +42,14 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "graphics/gpu/GpuForward.h"
 #include "models/ModelTextureSource.h"
-#include "textures/DroppedImageQuestion.h"
+#include "textures/MaterialTexel.h"
 #include "textures/TextureFileLoad.h"
 #include "textures/TextureHandle.h"
 #include "textures/TextureRecord.h"
@@ -69,6 +75,17 @@ class CTextureManager {
     // For files found beside a model: a file whose first bytes say it is no image the
     // engine reads gives null and a note in the log, not a failure record.
     TextureHandle LoadDiscoveredTexture(const std::filesystem::path& path);
+
+    // An image held in memory, PNG, JPEG or DDS by its first bytes, TGA by `extension`;
+    // `name` stands for the file. Never null: bytes that cannot be used give a failure record.
+    TextureHandle LoadTextureBytes(const std::filesystem::path& name, const std::string& extension,
+                                   std::span<const uint8_t> bytes);
+    // A 1 x 1 texture of one RGBA8 texel (PackRgba8).
+    TextureHandle ColourTexture(uint32_t texel);
+    // A 1 x 1 material texture for the packing in effect, rebuilt when it changes.
+    TextureHandle MaterialTexture(const MaterialValues& values);
+    // Window thread, once per frame: the packing the shaders use now (the engine's switch).
+    void FollowTexturePacking(bool texturePacking);
 
     // While on, the calling thread's loads of one file share one record (see above).
     void ShareLoadsOnThisThread(bool on);
@@ -99,9 +116,6 @@ class CTextureManager {
     size_t LiveRecordCount() const;
     std::vector<std::filesystem::path> WatchedPaths() const;
 
-    // The last image dropped on the window, for the dropped-texture popup.
-    DroppedImageQuestion droppedImage;
-
    private:
     TextureHandle Load(const std::filesystem::path& path, bool discovered);
     // The record this thread's sharing scope holds for the file, if it may be used.
@@ -118,6 +132,10 @@ class CTextureManager {
     void WatchOnce(const std::filesystem::path& path);
     void Watch(const std::filesystem::path& path);
 
+    // A made texture under `key`, shared within this thread's scope like a file.
+    TextureHandle MakeShared(const std::filesystem::path& key,
+                             const std::function<TextureHandle()>& make);
+    ShaderResourceViewPtr CreateSolidTexel(uint32_t texel);
     TextureHandle MakeBuiltIn(const char* name, ShaderResourceViewPtr view) const;
     ShaderResourceViewPtr CreateSolidSquare(uint32_t texel);
 
@@ -149,4 +167,12 @@ class CTextureManager {
     };
     std::map<std::thread::id, SharedLoads> sharedLoads;
     std::vector<std::weak_ptr<TextureRecord>> records;
+    // Material-values records with what they show and the packing they were built for.
+    struct MaterialRecord {
+        std::weak_ptr<TextureRecord> record;
+        MaterialValues values;
+        bool builtForPacking = true;
+    };
+    std::vector<MaterialRecord> materialRecords;
+    bool texturePacking = true;
 };

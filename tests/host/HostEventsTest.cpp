@@ -1,6 +1,7 @@
 // How the host turns window events and input state into engine calls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ constexpr int kWindowId = 7;
 struct RecordingEngine {
     std::vector<std::string> calls;
     std::vector<int64_t> forwardedAddresses;
+    bool interfaceUsesEvents = false;  // what SendProcToNative answers
     EngineCalls engine;
 
     RecordingEngine()
@@ -22,7 +24,7 @@ struct RecordingEngine {
         engine.sendProcToNative = [this](int window, unsigned message, uint64_t, int64_t lParam) {
             calls.push_back("send " + std::to_string(window) + " " + std::to_string(message));
             forwardedAddresses.push_back(lParam);
-            return int64_t{0};
+            return int64_t{interfaceUsesEvents};
         };
         engine.resizeEngine = [this](int w, int h) {
             calls.push_back("resize " + std::to_string(w) + "x" + std::to_string(h));
@@ -38,6 +40,9 @@ struct RecordingEngine {
         };
         engine.feedMousePos = [this](int x, int y) {
             calls.push_back("mouse " + std::to_string(x) + "," + std::to_string(y));
+        };
+        engine.feedMouseScroll = [this](int steps) {
+            calls.push_back("scroll " + std::to_string(steps));
         };
         engine.feedCameraControl = [this](bool a, bool b, bool c, bool d) {
             calls.push_back("camera " + Bits(a, b, c, d));
@@ -170,6 +175,52 @@ TEST(HostEvents, OpeningFromTheCommandLineFollowsTheDropRule)
     const std::vector<std::string> expected = {"model /m/hero.fbx", "image /m/sky.DDS",
                                                "model /m/\xC0\xAF.fbx"};
     EXPECT_EQ(recorder.Handled(), expected);
+}
+
+SDL_Event WheelEvent(int windowId, int notches, Uint32 direction = SDL_MOUSEWHEEL_NORMAL)
+{
+    SDL_Event event{};
+    event.type = SDL_MOUSEWHEEL;
+    event.wheel.windowID = static_cast<Uint32>(windowId);
+    event.wheel.y = notches;
+    event.wheel.direction = direction;
+    return event;
+}
+
+TEST(HostEvents, AWheelTurnTheInterfaceDoesNotUseZoomsByWholeNotches)
+{
+    RecordingEngine recorder;
+    HostEvents events(recorder.engine, kWindowId);
+    std::vector<SDL_Event> turns = {WheelEvent(kWindowId, 1), WheelEvent(kWindowId, -3),
+                                    WheelEvent(kWindowId, 2, SDL_MOUSEWHEEL_FLIPPED),
+                                    WheelEvent(kWindowId + 1, 1), WheelEvent(kWindowId, 0)};
+    for (SDL_Event& event : turns)
+        EXPECT_FALSE(events.Handle(event));
+    recorder.interfaceUsesEvents = true;
+    SDL_Event overAPanel = WheelEvent(kWindowId, 1);
+    EXPECT_FALSE(events.Handle(overAPanel));
+    const std::vector<std::string> expected = {"scroll 120", "scroll -360", "scroll -240"};
+    EXPECT_EQ(recorder.Handled(), expected);
+}
+
+TEST(HostEvents, KeysTypedIntoTheInterfaceAreNoFocusCommand)
+{
+    RecordingEngine recorder;
+    HostEvents events(recorder.engine, kWindowId);
+    InputSnapshot input;
+    input.windowActive = true;
+    input.focusKey = true;
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    for (bool typing : {true, false}) {
+        recorder.interfaceUsesEvents = typing;
+        events.Handle(key);
+        input.interfaceHasKeyboard = events.InterfaceHasKeyboard();
+        recorder.calls.clear();
+        FeedInput(input, recorder.engine);
+        EXPECT_EQ(std::count(recorder.calls.begin(), recorder.calls.end(), "focus"),
+                  typing ? 0 : 1);
+    }
 }
 
 TEST(FeedInput, AnActiveWindowFeedsCameraAndLightKeysThenTheCursor)

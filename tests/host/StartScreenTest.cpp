@@ -4,9 +4,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "FontLookup.h"
 #include "StartScreen.h"
 #include "TextRaster.h"
+#include "platform/SystemFont.h"
 
 namespace host {
 namespace {
@@ -31,16 +31,16 @@ int InkedColumns(const TextImage& image)
     return columns;
 }
 
-TEST(FindSansSerifFont, FindsAReadableTrueTypeFile)
+TEST(MatchTrueTypeFont, FindsAReadableSansSerifFile)
 {
-    const std::optional<FontFile> font = FindSansSerifFont();
+    const std::optional<platform::SystemFontFile> font = platform::MatchTrueTypeFont("sans-serif");
     ASSERT_TRUE(font);
     EXPECT_FALSE(ReadFile(font->path).empty()) << font->path;
 }
 
 TEST(RasterizeLine, DrawsTheTextAtTheAskedHeight)
 {
-    const std::optional<FontFile> font = FindSansSerifFont();
+    const std::optional<platform::SystemFontFile> font = platform::MatchTrueTypeFont("sans-serif");
     ASSERT_TRUE(font);
     const std::vector<unsigned char> data = ReadFile(font->path);
     const auto line = RasterizeLine(data, font->faceIndex, kStartScreenText, 18.0f);
@@ -69,7 +69,7 @@ TEST(RasterizeLine, RefusesDataThatIsNoFont)
     std::vector<unsigned char> collection = {'t', 't', 'c', 'f', 0, 1, 0, 0, 0, 0, 0, 100};
     EXPECT_FALSE(RasterizeLine(collection, 50, "text", 18));
 
-    const std::optional<FontFile> font = FindSansSerifFont();
+    const std::optional<platform::SystemFontFile> font = platform::MatchTrueTypeFont("sans-serif");
     ASSERT_TRUE(font);
     const std::vector<unsigned char> data = ReadFile(font->path);
     EXPECT_FALSE(RasterizeLine(data, 0, "text", 0.0f));

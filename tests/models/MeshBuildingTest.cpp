@@ -167,25 +167,47 @@ TEST_F(MeshBuilding, BonesAreNumberedModelWideButVerticesUseMeshPositions)
     EXPECT_EQ(boneOfVertex1, 1.0f);  // "spine" is bone 1 of the second mesh
 }
 
-TEST_F(MeshBuilding, MeshWithoutUvSetZeroKeepsIndicesButNoVertexData)
+// Untextured meshes are common in real files: they are drawn at UV (0, 0), after the error
+// line and a note naming them. Their tangent frame is made from the normal (any one will
+// do at a constant UV), so that they use the variants of textured meshes.
+TEST_F(MeshBuilding, MeshWithoutUvSetZeroIsDrawnAtUvZeroAndNamed)
 {
     aiMesh* m = MakeMesh(6);
     delete[] m->mTextureCoords[0];
     m->mTextureCoords[0] = nullptr;
-    m->mMaterialIndex = 0;
+    m->mNormals = FilledVectors(6, {0, 1, 0});
+    m->mName = aiString("Crate");
+    auto scene = MakeScene({m});
+    Build(*scene);
+    const auto log = Log();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].text, "Error: No UV:s found");
+    EXPECT_EQ(log[0].level, MessageLevelError);
+    EXPECT_EQ(log[1].text,
+              "Mesh 'Crate' has no texture coordinates: drawn with its material colour");
+    EXPECT_EQ(log[1].level, MessageLevelInfo);
+    EXPECT_EQ(mesh.format, 0x000Fu);
+    EXPECT_EQ(mesh.stride, 72u);
+    EXPECT_EQ(Range(5, 0, 18),
+              (std::vector<float>{5, 10, 15, 1, 0, 1, 0, 1, 0, 0, 1, 1, 1, 0, 0, 1, 0, 0}));
+
+    CMeshObject meshObject;
+    meshObject.Setup(std::make_unique<MeshData>(std::move(mesh)), &context);
+    EXPECT_TRUE(meshObject.IsDrawable());
+}
+
+// Only a mesh without vertices is refused: it keeps its indices and is never drawn.
+TEST_F(MeshBuilding, MeshWithoutVerticesKeepsIndicesButNoVertexData)
+{
+    aiMesh* m = MakeMesh(6);
+    m->mNumVertices = 0;
     auto scene = MakeScene({m});
     Build(*scene);
     EXPECT_TRUE(Logged("Error: No UV:s found", MessageLevelError));
     EXPECT_EQ(mesh.stride, 0u);
-    EXPECT_EQ(mesh.format, 0u);
     EXPECT_TRUE(mesh.vertices.empty());
-    EXPECT_EQ(mesh.vertexCount, 0u);
     EXPECT_EQ(mesh.indices.size(), 6u);
     EXPECT_FALSE(mesh.HasVertexData());
-
-    CMeshObject meshObject;
-    meshObject.Setup(std::make_unique<MeshData>(std::move(mesh)), &context);
-    EXPECT_FALSE(meshObject.IsDrawable());
 }
 
 TEST_F(MeshBuilding, NineMaterialsAreReportedAndEightListsKept)

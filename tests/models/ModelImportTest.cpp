@@ -182,15 +182,10 @@ TEST_F(ModelImport, RealFilesMatchWhatTheImportLibraryReads)
             for (unsigned f = 0; f < expected.mNumFaces; ++f)
                 indexCount += expected.mFaces[f].mNumIndices;
             EXPECT_EQ(mesh.indices.size(), indexCount);
-            if (expected.HasTextureCoords(0)) {
-                EXPECT_EQ(mesh.vertexCount, expected.mNumVertices);
-                EXPECT_EQ(mesh.vertices.size(), size_t(expected.mNumVertices) * mesh.stride);
-                EXPECT_TRUE(meshObject->IsDrawable());
-            } else {
-                // box.fbx has no UVs: refused, never drawn.
-                EXPECT_EQ(mesh.stride, 0u);
-                EXPECT_FALSE(meshObject->IsDrawable());
-            }
+            // Meshes without UVs (box.fbx) are drawn too.
+            EXPECT_EQ(mesh.vertexCount, expected.mNumVertices);
+            EXPECT_EQ(mesh.vertices.size(), size_t(expected.mNumVertices) * mesh.stride);
+            EXPECT_TRUE(meshObject->IsDrawable());
             EXPECT_EQ(mesh.hasBones, expected.mNumBones > 0 ? 1 : 0);
             EXPECT_EQ(mesh.materialIndex, expected.mMaterialIndex);
             EXPECT_EQ(meshObject->formatWord, mesh.format);

@@ -220,10 +220,9 @@ TEST_F(ModelTree, MeshObjectFlagsAreAddedToTheFormatWord)
 
 TEST_F(ModelTree, DrawUsesTheRootTransformAndShaderForEveryNodeAndSkipsRefusedMeshes)
 {
-    aiMesh* noUv = MakeMesh(3);
-    delete[] noUv->mTextureCoords[0];
-    noUv->mTextureCoords[0] = nullptr;
-    auto scene = MakeScene({MakeMesh(3), noUv, MakeMesh(3)});
+    aiMesh* empty = MakeMesh(3);
+    empty->mNumVertices = 0;
+    auto scene = MakeScene({MakeMesh(3), empty, MakeMesh(3)});
     aiNode* arm = AddNode(*scene->mRootNode, "Arm", {0, 1});
     AddNode(*arm, "Hand", {2});
     auto root = BuildTree(*scene);
@@ -238,7 +237,7 @@ TEST_F(ModelTree, DrawUsesTheRootTransformAndShaderForEveryNodeAndSkipsRefusedMe
         EXPECT_EQ(meshObject.shaderName, "Model Albedo");
         drawn.push_back(&meshObject);
     });
-    ASSERT_EQ(drawn.size(), 2u);  // the mesh without UVs is never handed to the draw
+    ASSERT_EQ(drawn.size(), 2u);  // the mesh without vertices is never handed to the draw
     EXPECT_EQ(drawn[0]->meshData->importedMesh, scene->mMeshes[0]);
     EXPECT_EQ(drawn[1]->meshData->importedMesh, scene->mMeshes[2]);
 }

@@ -49,6 +49,16 @@ TEST(SnapOptions, MistakesAreNamed)
     EXPECT_EQ(error, "more than one model given");
     EXPECT_FALSE(Parse({"-o", "o.png", "--"}, &error));
     EXPECT_EQ(error, "a model and -o OUT.png are required");
+    EXPECT_FALSE(Parse({"m.fbx", "-o", "o.png", "--frame", "all"}, &error));
+    EXPECT_EQ(error, "--frame needs whole or largest");
+}
+
+TEST(SnapOptions, PicturesFrameTheWholeModelUnlessTheViewersRuleIsAskedFor)
+{
+    EXPECT_TRUE(Parse({"m.fbx", "-o", "o.png"})->frameWholeModel);
+    EXPECT_TRUE(Parse({"m.fbx", "-o", "o.png", "--frame", "whole"})->frameWholeModel);
+    EXPECT_FALSE(Parse({"m.fbx", "-o", "o.png", "--frame", "largest"})->frameWholeModel);
+    EXPECT_FALSE(Parse({"m.fbx", "-o", "o.png", "--frame"}));
 }
 
 }  // namespace

@@ -101,9 +101,11 @@ TEST(DdsPixelFormats, EveryLegacyRowMapsToItsFormatAndSize)
 TEST(DdsPixelFormats, UnlistedLayoutsAreNotSupported)
 {
     const DdsPixelFormat unsupported[] = {
-        MaskFormat(0x41, 32, 0xFF, 0xFF00, 0xFF0000, 0),  // X8B8G8R8
-        MaskFormat(0x40, 24, 0xFF0000, 0xFF00, 0xFF, 0),  // 24-bit RGB
-        MaskFormat(0x2, 16, 0, 0, 0, 0xFFFF),             // 16-bit alpha
+        MaskFormat(0x41, 32, 0xFF, 0xFF00, 0xFF0000, 0),           // X8B8G8R8
+        MaskFormat(0x40, 32, 0xFF, 0xFF00, 0xFF0000, 0),           // X8B8G8R8 without alpha flag
+        MaskFormat(0x41, 24, 0xFF0000, 0xFF00, 0xFF, 0xFF000000),  // 24 bits with alpha
+        MaskFormat(0x40, 24, 0xFF00, 0xFF, 0xFF0000, 0),           // 24 bits, other order
+        MaskFormat(0x2, 16, 0, 0, 0, 0xFFFF),                      // 16-bit alpha
         MaskFormat(0x20000, 32, 0xFFFFFFFF, 0, 0, 0),
         CodeFormat("DXT9"),
         CodeFormat(117),
@@ -114,6 +116,46 @@ TEST(DdsPixelFormats, UnlistedLayoutsAreNotSupported)
         EXPECT_EQ(parsed.result, texture_result::NotSupported);
         EXPECT_TRUE(parsed.header.has_value());
     }
+}
+
+// Image editors save opaque pictures as 24-bit RGB: widened to RGBA8, alpha 255, with the
+// same size checks as every other layout.
+TEST(DdsPixelFormats, Rgb24IsWidenedToRgba8InBothByteOrders)
+{
+    // 2 x 1 and its 1 x 1 level: texels (10, 20, 30), (40, 50, 60), (70, 80, 90) as R, G, B.
+    const struct {
+        DdsPixelFormat pixelFormat;
+        std::vector<uint8_t> data;
+    } files[] = {
+        {MaskFormat(0x40, 24, 0xFF0000, 0xFF00, 0xFF, 0), {30, 20, 10, 60, 50, 40, 90, 80, 70}},
+        {MaskFormat(0x40, 24, 0xFF, 0xFF00, 0xFF0000, 0), {10, 20, 30, 40, 50, 60, 70, 80, 90}},
+    };
+    for (const auto& file : files) {
+        const DdsHeader header = MakeHeader(2, 1, 2, file.pixelFormat);
+        Parsed parsed = Parse(DdsFileBytes(header, file.data));
+        ASSERT_EQ(parsed.result, texture_result::Ok);
+        EXPECT_EQ(parsed.image.format, DXGI_FORMAT_R8G8B8A8_UNORM);
+        ASSERT_EQ(parsed.image.subresources.size(), 2u);
+        const DdsSubresource& top = parsed.image.At(0, 0);
+        EXPECT_EQ(top.rowBytes, 8u);
+        EXPECT_EQ(std::vector<uint8_t>(top.data.begin(), top.data.end()),
+                  (std::vector<uint8_t>{10, 20, 30, 255, 40, 50, 60, 255}));
+        const DdsSubresource& last = parsed.image.At(0, 1);
+        EXPECT_EQ(std::vector<uint8_t>(last.data.begin(), last.data.end()),
+                  (std::vector<uint8_t>{70, 80, 90, 255}));
+
+        std::vector<uint8_t> cut = DdsFileBytes(header, file.data);
+        cut.pop_back();
+        EXPECT_EQ(Parse(cut).result, texture_result::EndOfData);
+        ScratchDirectory dir;
+        WriteBytes(dir / "cut.dds", cut);
+        const DdsFile fromDisk = ReadDdsFile(dir / "cut.dds");
+        EXPECT_EQ(fromDisk.parsed.result, texture_result::EndOfData);
+        EXPECT_TRUE(fromDisk.parsed.header.has_value());
+    }
+    // The header's claim is checked before anything is widened.
+    EXPECT_EQ(Parse(DdsBytes(MakeHeader(16384, 16384, 1, files[0].pixelFormat), 9)).result,
+              texture_result::EndOfData);
 }
 
 TEST(DdsPixelFormats, TypeNamesComeFromCodeLabelsOrDxgiNames)

@@ -17,6 +17,7 @@
 #include "textures/BuiltInTextures.h"
 #include "textures/DxgiFormat.h"
 #include "textures/TextureManager.h"
+#include "ui/InterfaceState.h"
 
 using namespace texture_test;
 
@@ -233,17 +234,18 @@ TEST_F(TextureManagerGl, DroppedImageQuestion)
     DdsHeader header = MakeHeader(1, 1, 1, kRgba8Masks);
     header.caps2 = 0xFE00 | 0x200;
     WriteBytes(cube, DdsFileBytes(header, std::vector<uint8_t>(6 * 4, 0)));
-    AskEngineAboutImage(platform::Utf8ToUtf16(cube.string()).value().c_str());
-    EXPECT_TRUE(manager->droppedImage.popupRequested);
-    EXPECT_TRUE(manager->droppedImage.droppedIsCubeMap);
+    AskEngineAboutImage(platform::Utf8ToUtf16(cube.string())->c_str());
+    EXPECT_TRUE(engine->debugInterface->droppedImage.popupRequested);
+    EXPECT_TRUE(engine->debugInterface->droppedImage.droppedIsCubeMap);
 
     const auto upper = scratch / "SKY.DDS";
     std::filesystem::copy_file(cube, upper);
-    manager->droppedImage.popupRequested = false;
-    AskEngineAboutImage(platform::Utf8ToUtf16(upper.string()).value().c_str());
-    EXPECT_TRUE(manager->droppedImage.popupRequested);
-    EXPECT_FALSE(manager->droppedImage.droppedIsCubeMap) << "only \"dds\" is examined";
-    EXPECT_EQ(manager->droppedImage.droppedPath, upper);
+    engine->debugInterface->droppedImage.popupRequested = false;
+    AskEngineAboutImage(platform::Utf8ToUtf16(upper.string())->c_str());
+    EXPECT_TRUE(engine->debugInterface->droppedImage.popupRequested);
+    EXPECT_FALSE(engine->debugInterface->droppedImage.droppedIsCubeMap)
+        << "only \"dds\" is examined";
+    EXPECT_EQ(engine->debugInterface->droppedImage.droppedPath, upper);
 }
 
 class Screenshots : public TextureManagerGl {

@@ -4,6 +4,11 @@
 #include <assimp/scene.h>
 #include <assimp/Exporter.hpp>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 namespace assets {
@@ -38,7 +43,21 @@ aiMesh* ToAssimpMesh(const SceneNodeMesh& node, unsigned materialIndex)
     return mesh;
 }
 
-aiMaterial* ToAssimpMaterial(const SceneNodeMesh& node)
+aiTexture* ToEmbeddedTexture(const SceneNodeMesh& node)
+{
+    auto* texture = new aiTexture;
+    texture->mWidth = static_cast<unsigned>(node.embeddedImage.size());
+    texture->mHeight = 0;  // the file's bytes, not texels
+    const std::string extension = node.diffuseTexture.substr(node.diffuseTexture.rfind('.') + 1);
+    std::snprintf(texture->achFormatHint, sizeof texture->achFormatHint, "%.8s", extension.c_str());
+    texture->mFilename = aiString(node.diffuseTexture);
+    // The scene frees the data as texels.
+    texture->pcData = new aiTexel[(node.embeddedImage.size() + 3) / 4];
+    std::memcpy(texture->pcData, node.embeddedImage.data(), node.embeddedImage.size());
+    return texture;
+}
+
+aiMaterial* ToAssimpMaterial(const SceneNodeMesh& node, int embeddedIndex)
 {
     auto* material = new aiMaterial;
     const aiString name(node.nodeName + "_Material");
@@ -46,10 +65,36 @@ aiMaterial* ToAssimpMaterial(const SceneNodeMesh& node)
     const aiColor3D diffuse(node.diffuseColor.x, node.diffuseColor.y, node.diffuseColor.z);
     material->AddProperty(&diffuse, 1, AI_MATKEY_COLOR_DIFFUSE);
     if (!node.diffuseTexture.empty()) {
-        const aiString file(node.diffuseTexture);
+        const aiString file(embeddedIndex < 0 ? node.diffuseTexture
+                                              : "*" + std::to_string(embeddedIndex));
         material->AddProperty(&file, AI_MATKEY_TEXTURE_DIFFUSE(0));
     }
     return material;
+}
+
+// The ASCII writer of the assimp we build against pads an embedded image's base64 text with
+// "====", on which its own reader corrupts the heap. Pads each Content string correctly.
+bool RepairEmbeddedContent(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof())
+        return false;
+    const std::string key = "Content: \"";
+    for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) {
+        const size_t begin = at + key.size();
+        const size_t end = text.find('"', begin);
+        if (end == std::string::npos)
+            return false;
+        std::string content = text.substr(begin, end - begin);
+        while (!content.empty() && content.back() == '=')
+            content.pop_back();
+        content.append((4 - content.size() % 4) % 4, '=');
+        text.replace(begin, end - begin, content);
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    return out.good();
 }
 
 }  // namespace
@@ -67,9 +112,15 @@ std::string WriteFbxScene(const std::string& path, const std::vector<SceneNodeMe
     scene->mMeshes = new aiMesh*[count];
     scene->mNumMaterials = count;
     scene->mMaterials = new aiMaterial*[count];
+    std::vector<aiTexture*> embedded;
     for (unsigned i = 0; i < count; ++i) {
+        int embeddedIndex = -1;
+        if (!nodes[i].embeddedImage.empty()) {
+            embeddedIndex = static_cast<int>(embedded.size());
+            embedded.push_back(ToEmbeddedTexture(nodes[i]));
+        }
         scene->mMeshes[i] = ToAssimpMesh(nodes[i], i);
-        scene->mMaterials[i] = ToAssimpMaterial(nodes[i]);
+        scene->mMaterials[i] = ToAssimpMaterial(nodes[i], embeddedIndex);
         auto* child = new aiNode(nodes[i].nodeName);
         child->mParent = scene->mRootNode;
         child->mNumMeshes = 1;
@@ -77,9 +128,17 @@ std::string WriteFbxScene(const std::string& path, const std::vector<SceneNodeMe
         scene->mRootNode->mChildren[i] = child;
     }
 
+    if (!embedded.empty()) {
+        scene->mNumTextures = static_cast<unsigned>(embedded.size());
+        scene->mTextures = new aiTexture*[embedded.size()];
+        std::copy(embedded.begin(), embedded.end(), scene->mTextures);
+    }
+
     Assimp::Exporter exporter;
     if (exporter.Export(scene.get(), "fbxa", path) != aiReturn_SUCCESS)
         return exporter.GetErrorString();
+    if (!embedded.empty() && !RepairEmbeddedContent(path))
+        return "cannot repair the embedded images of " + path;
     return {};
 }
 

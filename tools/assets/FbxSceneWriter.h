@@ -2,6 +2,7 @@
 // writer of the assimp we build against produces files that it cannot read back.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ struct SceneNodeMesh {
     MeshGeometry geometry;
     Vec3 diffuseColor{1, 1, 1};
     std::string diffuseTexture;  // file name beside the FBX, or empty
+    // When not empty: the diffuse texture's file bytes, held in the FBX itself under the
+    // name `diffuseTexture`.
+    std::vector<uint8_t> embeddedImage;
 };
 
 // Returns an empty string on success, otherwise the exporter's reason.

@@ -10,7 +10,8 @@
 
 const char* const kSnapUsage =
     "usage: vornis-snap MODEL -o OUT.png [--size WxH|N] [--view NAME] [--sky FILE] [--no-sky]\n"
-    "                  [--transparent] [--time SECONDS] [--skeleton] [--timings] [--]\n"
+    "                  [--transparent] [--time SECONDS] [--skeleton] [--frame whole|largest]\n"
+    "                  [--timings] [--]\n"
     "  -o, --output FILE  the PNG to write\n"
     "  --size WxH|N       picture size in pixels; N alone is N x N (default 800x600)\n"
     "  --view NAME        channel view: default albedo roughness metalness ao emissive\n"
@@ -20,6 +21,8 @@ const char* const kSnapUsage =
     "  --transparent      no sky; what the model does not cover is transparent\n"
     "  --time SECONDS     pose a skinned model at this time of its animation (default 0)\n"
     "  --skeleton         draw the joints as lines through the model\n"
+    "  --frame whole|largest  frame every mesh (default), or the largest one as the\n"
+    "                     viewer does\n"
     "  --timings          print how long each phase took\n"
     "  --                 what follows is the model, even if it begins with '-'\n";
 
@@ -119,6 +122,12 @@ std::optional<SnapOptions> ParseSnapOptions(const std::vector<std::string>& args
             ++i;
         } else if (arg == "--skeleton") {
             options.showSkeleton = true;
+        } else if (arg == "--frame") {
+            const std::string value = hasValue ? args[i + 1] : "";
+            if (value != "whole" && value != "largest")
+                return error = "--frame needs whole or largest", std::nullopt;
+            options.frameWholeModel = value == "whole";
+            ++i;
         } else if (arg == "--timings") {
             options.printTimings = true;
         } else {

@@ -1,5 +1,6 @@
 // Command line of vornis-snap: MODEL -o OUT.png [--size WxH|N] [--view NAME] [--sky FILE]
-// [--no-sky] [--transparent] [--time SECONDS] [--skeleton] [--timings] [--].
+// [--no-sky] [--transparent] [--time SECONDS] [--skeleton] [--frame whole|largest]
+// [--timings] [--].
 #pragma once
 
 #include <optional>
@@ -18,6 +19,7 @@ struct SnapOptions {
     std::optional<float> clipTime;  // seconds into the animation; none: its start
     bool showSkeleton = false;      // joints drawn through the model
     bool printTimings = false;      // phase durations to standard error
+    bool frameWholeModel = true;    // false: frame the largest mesh, as the viewer does
 };
 
 // Parses the arguments after the program name; on failure returns nothing and sets `error`.

@@ -17,6 +17,8 @@
 #include "graphics/gpu/GpuDevice.h"
 #include "models/ModelNode.h"
 #include "scene/Camera.h"
+#include "scene/CameraMath.h"
+#include "scene/ModelFraming.h"
 #include "scene/Scene.h"
 
 namespace {
@@ -45,6 +47,39 @@ void FinishFocus(CCamera& camera)
     camera.zoom = camera.focusZoom;
     camera.focusActive = false;
     camera.focusProgress = 0.0f;
+}
+
+// A picture gets one look: every mesh in it, with a little room around, through a longer
+// lens than the viewer's. At 90 degrees the camera comes so close to fill the picture that
+// a box shows little more than its nearest face.
+constexpr float kPictureMargin = 0.06f;
+constexpr int kPictureFieldOfView = 45;
+
+void FrameWholeModel(CScene& scene, CCamera& camera)
+{
+    camera.SetFieldOfView(kPictureFieldOfView);
+    // The sky seen through the same lens, as its start-up projection is made.
+    camera.skyProjection =
+        PerspectiveProjection(static_cast<float>(camera.width), static_cast<float>(camera.height),
+                              static_cast<float>(kPictureFieldOfView), 0.1f, 20000.0f);
+    std::vector<Float3> positions;
+    scene.WithModel([&](CModelNode* model) {
+        if (model)
+            positions = DrawnPositions(*model);
+    });
+    const std::optional<FramingPose> pose =
+        FramePoints(positions, camera.ViewRotation(), camera.projection.m[0][0],
+                    camera.projection.m[1][1], kPictureMargin, camera.nearPlane * 2.0f);
+    if (!pose)
+        return;
+    camera.panX = pose->panX;
+    camera.panY = pose->panY;
+    camera.zoom = pose->zoom;
+    // A large model must not reach past the far plane.
+    if (pose->farthest * 1.5f > camera.farPlane)
+        camera.projection =
+            camera.Projection(static_cast<float>(camera.width), static_cast<float>(camera.height),
+                              camera.fieldOfView, camera.nearPlane, pose->farthest * 1.5f);
 }
 
 std::string LastEngineMessage(CScene& scene, size_t firstEntry)
@@ -137,9 +172,11 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
         error = "the engine did not start (code " + std::to_string(code) + ")";
         return false;
     }
-    // As the viewer's host does right after start-up; the resize also makes the depth-off
-    // state that the skeleton display draws with.
-    ResizeEngine(options.width, options.height);
+    // The targets already have the picture's size; a resize (as the viewer's host does right
+    // after start-up) only adds the depth-off state, which only the skeleton display draws
+    // with, and costs as much as the model's frame on a software renderer.
+    if (options.showSkeleton)
+        ResizeEngine(options.width, options.height);
     timer.Done("engine start-up");
     CEngine& engine = *GetEngine();
     CScene& scene = *engine.scene;
@@ -169,7 +206,7 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
         return false;
     }
     timer.Done("model import");
-    // A model whose meshes were all refused (no UV set, for instance) would give a picture
+    // A model whose meshes were all refused (no vertices, for instance) would give a picture
     // of nothing; say why instead.
     bool drawable = false;
     scene.WithModel([&](CModelNode* model) {
@@ -186,11 +223,13 @@ bool RenderSnapshot(const SnapOptions& options, SnapImage& image, std::string& e
     ShowOnly(options.viewName.c_str());
 
     // Frame the model and turn the light to the camera's side as the viewer's next frame
-    // would, take the end pose of the framing motion at once, and render one frame without
-    // the viewer's helpers, lit by the light (a viewer's frame draws with the light of the
-    // frame before).
+    // would, take the end pose of the framing motion at once (then frame every mesh, unless
+    // the viewer's rule is asked for), and render one frame without the viewer's helpers,
+    // lit by the light (a viewer's frame draws with the light of the frame before).
     scene.FrameLoadedModel();
     FinishFocus(*engine.camera);
+    if (options.frameWholeModel)
+        FrameWholeModel(scene, *engine.camera);
     // The frame's own clock step adds nothing to a clock that starts with it.
     if (options.clipTime)
         scene.WithModel([&](CModelNode* model) {

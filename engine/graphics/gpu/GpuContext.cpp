@@ -250,4 +250,13 @@ void Context::PresentToWindow(const RenderTargetView& target, uint32_t width, ui
     glBindFramebuffer(GL_FRAMEBUFFER, boundColour ? boundColour->Framebuffer() : 0);
 }
 
+void Context::DrawOnWindow(const std::function<void()>& draw)
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glClipControl(GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+    draw();
+    glClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
+    glBindFramebuffer(GL_FRAMEBUFFER, boundColour ? boundColour->Framebuffer() : 0);
+}
+
 }  // namespace gpu

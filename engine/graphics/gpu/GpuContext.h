@@ -7,6 +7,7 @@
 #include <epoxy/gl.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "graphics/gpu/GpuObjects.h"
@@ -72,6 +73,11 @@ class Context {
     // Copies a colour target onto the window's framebuffer, flipped so that its top row
     // (row 0) lands at the top of the window.
     void PresentToWindow(const RenderTargetView& target, uint32_t width, uint32_t height);
+
+    // Runs `draw` on the window's framebuffer with GL's own lower-left origin and depth
+    // range, which code that draws straight onto the window expects, then restores ours and
+    // the bound target. Such code must save and restore any other state it changes.
+    void DrawOnWindow(const std::function<void()>& draw);
 
    private:
     void ApplyVertexInput();

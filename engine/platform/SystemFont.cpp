@@ -1,33 +1,31 @@
-#include "FontLookup.h"
+#include "platform/SystemFont.h"
 
 #include <fontconfig/fontconfig.h>
 
 #include <cstring>
 
-namespace host {
+namespace platform {
 
-std::optional<FontFile> FindSansSerifFont()
+std::optional<SystemFontFile> MatchTrueTypeFont(const char* family)
 {
     FcConfig* config = FcInitLoadConfigAndFonts();
     if (!config)
         return std::nullopt;
-    std::optional<FontFile> found;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"));
+    std::optional<SystemFontFile> found;
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family));
     if (pattern) {
         FcConfigSubstitute(config, pattern, FcMatchPattern);
         FcDefaultSubstitute(pattern);
         FcResult result = FcResultNoMatch;
-        FcPattern* match = FcFontMatch(config, pattern, &result);
-        if (match) {
+        if (FcPattern* match = FcFontMatch(config, pattern, &result)) {
             FcChar8* file = nullptr;
             FcChar8* format = nullptr;
             int index = 0;
-            // stb_truetype reads TrueType outlines only; other formats would draw nothing.
             if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
                 FcPatternGetString(match, FC_FONTFORMAT, 0, &format) == FcResultMatch &&
                 std::strcmp(reinterpret_cast<const char*>(format), "TrueType") == 0) {
                 FcPatternGetInteger(match, FC_INDEX, 0, &index);
-                found = FontFile{reinterpret_cast<const char*>(file), index};
+                found = SystemFontFile{reinterpret_cast<const char*>(file), index};
             }
             FcPatternDestroy(match);
         }
@@ -37,4 +35,4 @@ std::optional<FontFile> FindSansSerifFont()
     return found;
 }
 
-}  // namespace host
+}  // namespace platform

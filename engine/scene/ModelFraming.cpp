@@ -1,0 +1,89 @@
+#include "scene/ModelFraming.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "models/ModelNode.h"
+#include "models/VertexFormat.h"
+
+namespace {
+
+Float3 Transform(const Float3& p, const Matrix4& m)
+{
+    Float3 r;
+    for (int c = 0; c < 3; ++c)
+        r[c] = p[0] * m.m[0][c] + p[1] * m.m[1][c] + p[2] * m.m[2][c] + m.m[3][c];
+    return r;
+}
+
+void AddPositions(const CMeshObject& meshObject, const Matrix4& matrix, std::vector<Float3>& out)
+{
+    const MeshData& mesh = *meshObject.meshData;
+    // Positions lead every packed vertex when the mesh has them.
+    if (!(mesh.format & vertexformat::kPosition) || mesh.stride < 12)
+        return;
+    for (uint32_t v = 0; v < mesh.vertexCount; ++v) {
+        const size_t offset = static_cast<size_t>(v) * mesh.stride;
+        if (offset + 12 > mesh.vertices.size())
+            break;
+        Float3 p;
+        std::memcpy(p.data(), mesh.vertices.data() + offset, 12);
+        if (std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]))
+            out.push_back(Transform(p, matrix));
+    }
+}
+
+}  // namespace
+
+std::optional<FramingPose> FramePoints(std::span<const Float3> points, const Matrix4& rotation,
+                                       float scaleX, float scaleY, float margin, float nearest)
+{
+    if (points.empty() || !(scaleX > 0.0f) || !(scaleY > 0.0f))
+        return std::nullopt;
+    Matrix4 turn = rotation;
+    turn.m[3][0] = turn.m[3][1] = turn.m[3][2] = 0.0f;
+    float low[2] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
+    float high[2] = {std::numeric_limits<float>::lowest(), std::numeric_limits<float>::lowest()};
+    for (const Float3& p : points) {
+        const Float3 q = Transform(p, turn);
+        for (int axis = 0; axis < 2; ++axis) {
+            low[axis] = std::min(low[axis], q[axis]);
+            high[axis] = std::max(high[axis], q[axis]);
+        }
+    }
+    FramingPose pose;
+    pose.panX = -(low[0] + high[0]) * 0.5f;
+    pose.panY = -(low[1] + high[1]) * 0.5f;
+    // Each point asks for a distance at which it projects inside the margin; the farthest
+    // such distance frames them all.
+    const float inside = std::clamp(1.0f - margin, 0.05f, 1.0f);
+    float distance = std::numeric_limits<float>::lowest();
+    for (const Float3& p : points) {
+        const Float3 q = Transform(p, turn);
+        const float needX = std::fabs(q[0] + pose.panX) * scaleX / inside;
+        const float needY = std::fabs(q[1] + pose.panY) * scaleY / inside;
+        distance = std::max(distance, std::max({needX, needY, nearest}) - q[2]);
+    }
+    if (!std::isfinite(distance))
+        return std::nullopt;
+    pose.zoom = std::copysign(std::sqrt(std::fabs(distance)), distance);
+    for (const Float3& p : points)
+        pose.farthest = std::max(pose.farthest, Transform(p, turn)[2] + distance);
+    return pose;
+}
+
+std::vector<Float3> DrawnPositions(const CModelNode& model)
+{
+    std::vector<CMeshObject*> meshObjects;
+    model.CollectMeshObjects(meshObjects);
+    // Every node is drawn with the root's matrix.
+    Matrix4 matrix;
+    std::memcpy(matrix.m, model.transform.data(), sizeof(matrix.m));
+    std::vector<Float3> positions;
+    for (const CMeshObject* meshObject : meshObjects)
+        if (meshObject->IsDrawable())
+            AddPositions(*meshObject, matrix, positions);
+    return positions;
+}

@@ -1,0 +1,33 @@
+#include "textures/EncodedImageReader.h"
+
+#include <stb_image.h>
+
+#include <climits>
+#include <cstring>
+#include <memory>
+
+std::optional<DecodedImage> DecodeEncodedImage(std::span<const uint8_t> bytes)
+{
+    if (bytes.empty() || bytes.size() > static_cast<size_t>(INT_MAX))
+        return std::nullopt;
+    const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
+    const int length = static_cast<int>(bytes.size());
+    int width = 0, height = 0, channels = 0;
+    if (!stbi_info_from_memory(data, length, &width, &height, &channels) || width <= 0 ||
+        height <= 0 || static_cast<uint32_t>(width) > kMaxEncodedImageSide ||
+        static_cast<uint32_t>(height) > kMaxEncodedImageSide)
+        return std::nullopt;
+    std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
+        stbi_load_from_memory(data, length, &width, &height, &channels, 4), stbi_image_free);
+    // The header was checked above; the decoder reads it again and must agree.
+    if (!pixels || width <= 0 || height <= 0 ||
+        static_cast<uint32_t>(width) > kMaxEncodedImageSide ||
+        static_cast<uint32_t>(height) > kMaxEncodedImageSide)
+        return std::nullopt;
+    DecodedImage image;
+    image.width = static_cast<uint32_t>(width);
+    image.height = static_cast<uint32_t>(height);
+    image.texels.resize(static_cast<size_t>(image.width) * image.height);
+    std::memcpy(image.texels.data(), pixels.get(), image.texels.size() * 4);
+    return image;
+}

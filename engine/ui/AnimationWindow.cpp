@@ -1,0 +1,172 @@
+// The "Animation" window: clips added from files, the joint list, the first and second clip
+// and their blend, the camera joint, sequencing, and play, pause, stop and scrub. Everything
+// that reads or changes the model does so under the scene's model lock; adding a file takes
+// that lock itself, so it runs after the window has let go of the model.
+#include <imgui.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "animation/AnimationQueries.h"
+#include "api/Engine.h"
+#include "models/ModelImporter.h"
+#include "scene/Scene.h"
+#include "ui/PanelRules.h"
+#include "ui/Panels.h"
+
+namespace {
+
+const ImVec4 kMeshNameColour(70.0f / 255.0f, 1.0f, 70.0f / 255.0f, 1.0f);
+
+// The names the clip combos offer: file names without folders; the bind pose only when it
+// is the one clip there is.
+std::vector<std::string> ClipChoices(const std::vector<std::string>& clipNames)
+{
+    std::vector<std::string> choices;
+    const size_t first = clipNames.size() > 1 ? 1 : 0;
+    for (size_t i = first; i < clipNames.size(); ++i)
+        choices.push_back(std::filesystem::path(clipNames[i]).filename().string());
+    return choices;
+}
+
+// A full-width combo over `choices`; true when the user picked an entry this frame.
+bool ClipCombo(PanelContext& panel, const char* label, int& index,
+               const std::vector<std::string>& choices)
+{
+    if (choices.empty())
+        return false;
+    index = std::clamp(index, 0, static_cast<int>(choices.size()) - 1);
+    bool changed = false;
+    ImGui::SetNextItemWidth(-1.0f);
+    if (ImGui::BeginCombo(label, choices[index].c_str())) {
+        for (int i = 0; i < static_cast<int>(choices.size()); ++i) {
+            if (ImGui::Selectable(choices[i].c_str(), i == index)) {
+                changed = true;
+                index = i;
+            }
+            NoteItem(panel.state, choices[i].c_str());
+        }
+        ImGui::EndCombo();
+    }
+    NoteItem(panel.state, label);
+    return changed;
+}
+
+void DrawJointNames(PanelContext& panel, const AnimationOverview& overview)
+{
+    const bool open = ImGui::TreeNode("Joint names");
+    NoteItem(panel.state, "Joint names");
+    if (!open)
+        return;
+    for (const ControllerJoints& controller : overview.joints) {
+        ColouredTextLine(panel.state, kMeshNameColour, "%s", controller.meshName.c_str());
+        for (const std::string& joint : controller.jointNames)
+            TextLine(panel.state, "%s", joint.c_str());
+        ImGui::Separator();
+    }
+    ImGui::TreePop();
+}
+
+// Start/Pause, Stop and the time slider. Playing follows the controller's clock, so the
+// first press of "Start" never pauses a clip that already runs.
+void DrawPlayback(PanelContext& panel, CModelNode& model, const AnimationOverview& overview)
+{
+    AnimationPlayback& playback = panel.state.animationPlayback;
+    playback.playing = !overview.paused;
+    if (ImGui::Button(playback.playing ? "Pause" : "Start")) {
+        playback.playing = !playback.playing;
+        SetAnimationPlaybackPosition(model, -1.0f);
+    }
+    NoteItem(panel.state, playback.playing ? "Pause" : "Start");
+    ImGui::SameLine();
+    if (ImGui::Button("Stop")) {
+        playback.playing = false;
+        playback.time = 0.0f;
+        SetAnimationPlaybackPosition(model, 0.0f);
+    }
+    NoteItem(panel.state, "Stop");
+
+    float time = overview.Progress();
+    if (ImGui::SliderFloat("Current Time", &time, 0.0f, 1.0f)) {
+        playback.playing = false;
+        playback.time = std::clamp(time, 0.0f, 1.0f);
+        SetAnimationPlaybackPosition(model, playback.time);
+    } else if (!ImGui::IsItemActive()) {
+        playback.time = time;
+    }
+    NoteItem(panel.state, "Current Time");
+}
+
+}  // namespace
+
+void DrawAnimationWindow(PanelContext& panel)
+{
+    CScene* scene = panel.engine.scene.get();
+    if (!scene)
+        return;
+    AnimationPanel& values = panel.state.animation;
+    ImGui::SetNextWindowPos(ImVec2(1100.0f, 50.0f), ImGuiCond_FirstUseEver);
+    const bool visible = ImGui::Begin("Animation", nullptr, ImGuiWindowFlags_AlwaysAutoResize);
+    NoteItem(panel.state, "Animation");
+    if (!visible) {
+        ImGui::End();
+        return;
+    }
+
+    ImGui::Checkbox("X-Ray joints", &values.xRayJoints);
+    NoteItem(panel.state, "X-Ray joints");
+    panel.engine.showJointsThroughGeometry = values.xRayJoints;
+    const bool addFile = ImGui::Button("Add Animation");
+    NoteItem(panel.state, "Add Animation");
+
+    scene->WithModel([&](CModelNode* model) {
+        if (!model)
+            return;
+        const AnimationOverview overview = DescribeAnimation(model);
+        DrawJointNames(panel, overview);
+
+        if (values.animateSequence && overview.hasController)
+            values.firstClip = std::max(0, static_cast<int>(overview.currentClip) - 1);
+        const std::vector<std::string> choices = ClipChoices(overview.clipNames);
+        TextLine(panel.state, "First animation");
+        bool changed = ClipCombo(panel, "##First animation", values.firstClip, choices);
+        if (!values.animateSequence) {
+            TextLine(panel.state, "Second animation");
+            changed |= ClipCombo(panel, "##Second animation", values.secondClip, choices);
+        }
+        if (changed) {
+            ActivateClip(*model, values.secondClip);
+            ActivateClip(*model, values.firstClip);
+        }
+
+        if (overview.hasController) {
+            ImGui::SliderFloat("Blend", &values.blend, 0.0f, 1.0f);
+            NoteItem(panel.state, "Blend");
+            SetAnimationBlend(*model, values.blend);
+        }
+        if (overview.hasCameraJoint) {
+            ImGui::Checkbox("Attach camera to camera joint", &values.attachCamera);
+            NoteItem(panel.state, "Attach camera to camera joint");
+        } else {
+            values.attachCamera = false;
+        }
+        panel.engine.attachCameraToCameraJoint = values.attachCamera;
+
+        if (!overview.hasController)
+            return;
+        ImGui::Checkbox("Animate sequence", &values.animateSequence);
+        NoteItem(panel.state, "Animate sequence");
+        panel.engine.animateSequence = values.animateSequence;
+        ImGui::Separator();
+        DrawPlayback(panel, *model, overview);
+    });
+    ImGui::End();
+
+    if (!addFile || !panel.engine.modelImporter)
+        return;
+    const std::string path = ChooseFile(panel);
+    if (!path.empty())
+        panel.engine.modelImporter->ImportAnimationFile(path.c_str());
+}

@@ -1,0 +1,125 @@
+// The Display tab: grid, sky (plain colour, rotation, cube-map file, mip level) and the
+// camera's projection.
+#include <imgui.h>
+
+#include <algorithm>
+#include <cfloat>
+
+#include "api/Engine.h"
+#include "scene/Camera.h"
+#include "scene/Scene.h"
+#include "textures/TextureManager.h"
+#include "textures/TextureRecord.h"
+#include "ui/PanelRules.h"
+#include "ui/Panels.h"
+
+namespace {
+
+constexpr int kHighestMipLevel = 12;
+
+uint8_t ColourByte(float component)
+{
+    return static_cast<uint8_t>(std::clamp(TruncateToInt(component * 255.0f), 0, 255));
+}
+
+void DrawPlainSkyPicker(PanelContext& panel)
+{
+    DisplayPanel& display = panel.state.display;
+    TextLine(panel.state, "Cube color");
+    ImGui::SetNextItemWidth(100.0f);
+    const bool changed =
+        ImGui::ColorPicker4("##Cube colour", display.cubeColour,
+                            ImGuiColorEditFlags_NoInputs | ImGuiColorEditFlags_DisplayRGB |
+                                ImGuiColorEditFlags_NoAlpha);
+    NoteItem(panel.state, "##Cube colour");
+    CScene* scene = panel.engine.scene.get();
+    if (!changed || !scene || !panel.engine.textureManager)
+        return;
+    // The previous colour's cube map goes before the next one is made.
+    scene->ReleasePlainSky();
+    ShaderResourceViewPtr view = panel.engine.textureManager->CreateSolidCubeMap(
+        ColourByte(display.cubeColour[0]), ColourByte(display.cubeColour[1]),
+        ColourByte(display.cubeColour[2]));
+    if (view)
+        scene->ShowPlainSky(std::move(view));
+}
+
+void DrawSkyFileCombo(PanelContext& panel)
+{
+    DisplayPanel& display = panel.state.display;
+    TextLine(panel.state, "Cubemap texture");
+    const std::vector<std::string> names = SkyFileNames(panel.state.skyDirectory);
+    const bool valid =
+        display.skyFileIndex >= 0 && display.skyFileIndex < static_cast<int>(names.size());
+    ImGui::SetNextItemWidth(-FLT_MIN);
+    const bool open =
+        ImGui::BeginCombo("##Sky file", valid ? names[display.skyFileIndex].c_str() : "");
+    NoteItem(panel.state, "##Sky file");
+    if (!open)
+        return;
+    for (int i = 0; i < static_cast<int>(names.size()); ++i) {
+        const bool chosen = ImGui::Selectable(names[i].c_str(), i == display.skyFileIndex);
+        NoteItem(panel.state, names[i].c_str());
+        if (chosen) {
+            display.skyFileIndex = i;
+            if (panel.engine.scene)
+                panel.engine.scene->SetSkyboxTexture(
+                    (panel.state.skyDirectory / names[i]).string());
+        }
+    }
+    ImGui::EndCombo();
+}
+
+void DrawProjectionControls(PanelContext& panel)
+{
+    DisplayPanel& display = panel.state.display;
+    ImGui::DragInt("Field of view", &display.fieldOfView, 0.1f, 0, 120, "%d",
+                   ImGuiSliderFlags_AlwaysClamp);
+    NoteItem(panel.state, "Field of view");
+    ImGui::InputFloat("Nearplane", &display.nearPlane, 0.1f);
+    NoteItem(panel.state, "Nearplane");
+    ImGui::InputFloat("Farplane", &display.farPlane, 0.1f);
+    NoteItem(panel.state, "Farplane");
+    CCamera* camera = panel.engine.camera.get();
+    if (!camera)
+        return;
+    camera->SetFieldOfView(display.fieldOfView);
+    camera->projection =
+        camera->Projection(static_cast<float>(camera->width), static_cast<float>(camera->height),
+                           camera->fieldOfView, display.nearPlane, display.farPlane);
+}
+
+}  // namespace
+
+void DrawDisplayTab(PanelContext& panel)
+{
+    DisplayPanel& display = panel.state.display;
+    CScene* scene = panel.engine.scene.get();
+    TextLine(panel.state, "RenderMode");
+    ImGui::Checkbox("Grid On", &display.gridOn);
+    NoteItem(panel.state, "Grid On");
+    if (scene)
+        scene->photoMode = !display.gridOn;
+
+    DrawPlainSkyPicker(panel);
+
+    TextLine(panel.state, "Cubemap Y Rotation");
+    ImGui::SetNextItemWidth(400.0f);
+    ImGui::SliderFloat("##Sky rotation", &display.skyRotation, 0.0f, 360.0f);
+    NoteItem(panel.state, "##Sky rotation");
+    panel.engine.cubemapParameter = display.skyRotation;
+
+    DrawSkyFileCombo(panel);
+
+    ImGui::DragInt("Cubemap MIP Level", &display.mipLevel, 0.01f, 0, kHighestMipLevel, "%d",
+                   ImGuiSliderFlags_AlwaysClamp);
+    NoteItem(panel.state, "Cubemap MIP Level");
+    display.mipLevel = std::clamp(display.mipLevel, 0, kHighestMipLevel);
+    if (scene) {
+        scene->cubeMapMipLevel = static_cast<uint32_t>(display.mipLevel);
+        if (scene->cubeMap)
+            scene->cubeMap->displayedMipLevel = static_cast<uint32_t>(display.mipLevel);
+    }
+
+    DrawProjectionControls(panel);
+}

@@ -1,0 +1,625 @@
+// The debug interface driven the way a user drives it: SDL events handed to the engine
+// through SendProcToNative (by the host's own event handling), on the offscreen driver, with
+// the effects read back from the engine. Widgets are found by the rectangles the interface
+// noted while drawing them. Each case leaves a picture of what it showed under the build
+// tree's test-pictures folder.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <epoxy/gl.h>
+#include <stb_image_write.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+
+#include "HostEvents.h"
+#include "animation/AnimationQueries.h"
+#include "api/Engine.h"
+#include "api/public/vornis_engine.h"
+#include "graphics/GraphicsDevice.h"
+#include "graphics/gpu/GpuObjects.h"
+#include "models/ModelImporter.h"
+#include "models/ModelNode.h"
+#include "platform/Paths.h"
+#include "scene/Camera.h"
+#include "scene/Scene.h"
+#include "support/EngineWindow.h"
+#include "textures/DdsWriter.h"
+#include "textures/DxgiFormat.h"
+#include "textures/TextureRecord.h"
+#include "ui/InterfaceState.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kWidth = 1600;
+constexpr int kHeight = 900;
+// Nothing of the interface covers this point: the scene shows there.
+constexpr float kSceneX = 1200.0f;
+constexpr float kSceneY = 350.0f;
+
+host::EngineCalls TheEngine()
+{
+    host::EngineCalls calls;
+    calls.sendProcToNative = SendProcToNative;
+    calls.resizeEngine = ResizeEngine;
+    calls.loadModel = LoadModel;
+    calls.askEngineAboutImage = AskEngineAboutImage;
+    calls.feedMousePos = FeedMousePos;
+    calls.feedMouseScroll = FeedMouseScroll;
+    calls.feedCameraControl = FeedCameraControl;
+    calls.feedLightControl = FeedLightControl;
+    calls.focusOnObject = FocusOnObject;
+    calls.present = Present;
+    return calls;
+}
+
+std::vector<uint8_t> ReadWindowRgba()
+{
+    GLint previous = 0;
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    std::vector<uint8_t> bottomFirst(static_cast<size_t>(kWidth) * kHeight * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, bottomFirst.data());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(previous));
+    std::vector<uint8_t> topFirst(bottomFirst.size());
+    const size_t row = static_cast<size_t>(kWidth) * 4;
+    for (int y = 0; y < kHeight; ++y)
+        std::memcpy(&topFirst[y * row], &bottomFirst[(kHeight - 1 - y) * row], row);
+    return topFirst;
+}
+
+class Interface : public ::testing::Test {
+   protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(testing_support::StartEngine(kWidth, kHeight, &window), 0);
+        ResizeEngine(kWidth, kHeight);
+        engine = GetEngine();
+        state = engine->debugInterface.get();
+        ASSERT_TRUE(state && state->backend) << "the interface did not start";
+        state->drawnWidgets = &widgets;
+        calls = TheEngine();
+        host = std::make_unique<host::HostEvents>(calls, SDL_GetWindowID(window));
+        scratch = fs::temp_directory_path() / ("vornis_ui_" + std::to_string(getpid()));
+        fs::create_directories(scratch);
+        MoveTo(kSceneX, kSceneY);
+        // Tabs are laid out in the frame after they first appear.
+        Frames(2);
+    }
+
+    void TearDown() override
+    {
+        if (state)
+            state->drawnWidgets = nullptr;
+        fs::remove_all(scratch);
+    }
+
+    void Frame()
+    {
+        widgets.clear();
+        Present();
+    }
+
+    void Frames(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            Frame();
+    }
+
+    const DrawnWidget* Find(const std::string& label) const
+    {
+        for (const DrawnWidget& widget : widgets)
+            if (widget.label == label)
+                return &widget;
+        return nullptr;
+    }
+
+    bool Shows(const std::string& label) const { return Find(label) != nullptr; }
+
+    // The event goes the way every event of the viewer goes: through the host's handling,
+    // which forwards it to SendProcToNative first.
+    void Send(SDL_Event event) { host->Handle(event); }
+
+    // SDL keeps the pointer where the warp puts it; the window's own motion event tells the
+    // interface, and the host feeds the position to the camera and the light.
+    void MoveTo(float x, float y)
+    {
+        SDL_WarpMouseInWindow(window, static_cast<int>(x), static_cast<int>(y));
+        SDL_PumpEvents();
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        SDL_Event motion{};
+        motion.type = SDL_MOUSEMOTION;
+        motion.motion.windowID = SDL_GetWindowID(window);
+        motion.motion.x = static_cast<int>(x);
+        motion.motion.y = static_cast<int>(y);
+        Send(motion);
+        FeedMousePos(static_cast<int>(x), static_cast<int>(y));
+        pointerX = x;
+        pointerY = y;
+    }
+
+    void Button(Uint32 type)
+    {
+        SDL_Event event{};
+        event.type = type;
+        event.button.windowID = SDL_GetWindowID(window);
+        event.button.button = SDL_BUTTON_LEFT;
+        event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.button.x = static_cast<int>(pointerX);
+        event.button.y = static_cast<int>(pointerY);
+        Send(event);
+    }
+
+    void ClickAt(float x, float y)
+    {
+        MoveTo(x, y);
+        Frame();
+        Button(SDL_MOUSEBUTTONDOWN);
+        Frame();
+        Button(SDL_MOUSEBUTTONUP);
+        Frame();
+    }
+
+    // Clicks the widget drawn under `label`; false when there is none. One frame first:
+    // what appeared in the last frame (new tabs, a resized window) is laid out in the next.
+    [[nodiscard]] bool Click(const std::string& label)
+    {
+        Frame();
+        const DrawnWidget* widget = Find(label);
+        if (!widget)
+            return false;
+        ClickAt(widget->CentreX(), widget->CentreY());
+        return true;
+    }
+
+    // Presses on the widget, moves the pointer by (dx, dy) in `steps` frames, releases.
+    [[nodiscard]] bool Drag(const std::string& label, float dx, float dy, int steps)
+    {
+        Frame();
+        const DrawnWidget* widget = Find(label);
+        if (!widget)
+            return false;
+        DragFrom(widget->CentreX(), widget->CentreY(), dx, dy, steps);
+        return true;
+    }
+
+    void DragFrom(float x, float y, float dx, float dy, int steps)
+    {
+        MoveTo(x, y);
+        Frame();
+        Button(SDL_MOUSEBUTTONDOWN);
+        Frame();
+        for (int i = 1; i <= steps; ++i) {
+            MoveTo(x + dx * i / steps, y + dy * i / steps);
+            Frame();
+        }
+        Button(SDL_MOUSEBUTTONUP);
+        Frame();
+    }
+
+    void Wheel(int notches)
+    {
+        SDL_Event event{};
+        event.type = SDL_MOUSEWHEEL;
+        event.wheel.windowID = SDL_GetWindowID(window);
+        event.wheel.y = notches;
+        event.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+        Send(event);
+    }
+
+    void Key(SDL_Scancode code)
+    {
+        SDL_Event event{};
+        event.key.windowID = SDL_GetWindowID(window);
+        event.key.keysym.scancode = code;
+        event.type = SDL_KEYDOWN;
+        Send(event);
+        Frame();
+        event.type = SDL_KEYUP;
+        Send(event);
+        Frame();
+    }
+
+    void Type(const char* text)
+    {
+        SDL_Event event{};
+        event.type = SDL_TEXTINPUT;
+        event.text.windowID = SDL_GetWindowID(window);
+        std::strncpy(event.text.text, text, sizeof(event.text.text) - 1);
+        Send(event);
+        Frame();
+    }
+
+    // Loads the model and takes the end of the camera's framing motion at once.
+    void LoadAndShow(const std::string& path)
+    {
+        LoadModel(path.c_str());
+        while (engine->scene->IsLoadPending())
+            SDL_Delay(5);
+        Frames(2);
+        CCamera& camera = *engine->camera;
+        camera.panX = camera.focusPanX;
+        camera.panY = camera.focusPanY;
+        camera.zoom = camera.focusZoom;
+        camera.focusActive = false;
+        Frame();
+    }
+
+    std::vector<CMeshObject*> Meshes()
+    {
+        std::vector<CMeshObject*> meshes;
+        engine->scene->WithModel([&](CModelNode* model) {
+            if (model)
+                model->CollectMeshObjects(meshes);
+        });
+        return meshes;
+    }
+
+    size_t LogCount() const { return engine->scene->log.Count(); }
+
+    AnimationOverview DescribeShown()
+    {
+        AnimationOverview overview;
+        engine->scene->WithModel([&](CModelNode* model) { overview = DescribeAnimation(model); });
+        return overview;
+    }
+
+    void SavePicture(const std::string& name)
+    {
+        // Windows that follow their content take the new size in the next frame.
+        Frames(2);
+        const fs::path folder = VORNIS_TEST_PICTURES_DIR;
+        fs::create_directories(folder);
+        const std::vector<uint8_t> pixels = ReadWindowRgba();
+        stbi_write_png((folder / (name + ".png")).c_str(), kWidth, kHeight, 4, pixels.data(),
+                       kWidth * 4);
+    }
+
+    SDL_Window* window = nullptr;
+    CEngine* engine = nullptr;
+    InterfaceState* state = nullptr;
+    std::vector<DrawnWidget> widgets;
+    host::EngineCalls calls;
+    std::unique_ptr<host::HostEvents> host;
+    fs::path scratch;
+    float pointerX = 0.0f;
+    float pointerY = 0.0f;
+};
+
+TEST_F(Interface, ShowsTheMenuAndTheLogOnTheWindowButNeverInTheBackBuffer)
+{
+    for (const char* tab : {"Model", "Display", "Light Settings", "Shader Settings", "Stats",
+                            "Model Debug", "Model Settings", "LOG", "PBL Default", "VertexColors"})
+        EXPECT_TRUE(Shows(tab)) << tab;
+    EXPECT_EQ(SendProcToNative(0, SDL_MOUSEMOTION, 0, 0), 0) << "no event";
+    SavePicture("interface-model-debug");
+
+    // The back buffer is what screenshots and vornis-snap read: the scene only. The window
+    // shows the interface on top of it.
+    const DrawnWidget* tab = Find("Display");
+    ASSERT_TRUE(tab);
+    std::vector<uint8_t> backBuffer;
+    ASSERT_TRUE(gpu::ReadTextureRgba8(*engine->device->backBuffer, backBuffer));
+    const std::vector<uint8_t> shown = ReadWindowRgba();
+    auto pixel = [](const std::vector<uint8_t>& image, float x, float y) {
+        const size_t at = (static_cast<size_t>(y) * kWidth + static_cast<size_t>(x)) * 4;
+        return std::vector<int>{image[at], image[at + 1], image[at + 2]};
+    };
+    EXPECT_EQ(pixel(shown, kSceneX, kSceneY), pixel(backBuffer, kSceneX, kSceneY));
+    int differing = 0;
+    for (float x = tab->x0; x < tab->x1; x += 1.0f)
+        differing += pixel(shown, x, tab->CentreY()) != pixel(backBuffer, x, tab->CentreY());
+    EXPECT_GT(differing, (tab->x1 - tab->x0) / 4) << "the tab is drawn on the window only";
+}
+
+TEST_F(Interface, LightColourIsQuantisedAndADraggedSliderMovesNeitherCameraNorLight)
+{
+    ASSERT_TRUE(Click("Light Settings"));
+    state->light.colour[0] = state->light.colour[1] = state->light.colour[2] = 0.5f;
+    Frame();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FLOAT_EQ(engine->scene->light.color[i], 127.0f / 255.0f);
+    EXPECT_EQ(engine->scene->light.color[3], 1.0f);
+
+    // Alt, Ctrl and the left button held: over the scene that orbits the camera and turns
+    // the light; on the intensity slider it only moves the slider.
+    FeedCameraControl(true, true, false, false);
+    FeedLightControl(true, true, false, false);
+    const float yaw = engine->camera->yaw;
+    const float lightYaw = engine->scene->light.yaw;
+    ASSERT_TRUE(Drag("##Light intensity", 60.0f, 0.0f, 4));
+    EXPECT_FLOAT_EQ(engine->scene->light.intensity, 7.0f) << "1 + 60 pixels at 0.1";
+    EXPECT_EQ(engine->camera->yaw, yaw);
+    EXPECT_EQ(engine->scene->light.yaw, lightYaw);
+    SavePicture("interface-light-settings");
+
+    DragFrom(kSceneX, kSceneY, 60.0f, 0.0f, 4);
+    EXPECT_NE(engine->camera->yaw, yaw);
+    EXPECT_NE(engine->scene->light.yaw, lightYaw);
+}
+
+TEST_F(Interface, StatsShowFractionsNearTheOriginAndWholeNumbersFartherOut)
+{
+    ASSERT_TRUE(Click("Stats"));
+    // Riding a camera joint, the camera leaves its eye where it is put.
+    engine->attachCameraToCameraJoint = true;
+    const float near[3] = {3.0f, 4.0f, 0.0f};
+    std::copy(near, near + 3, engine->camera->eye);
+    Frame();
+    EXPECT_TRUE(Shows("Camera Pos X: 3.000000"));
+    EXPECT_TRUE(Shows("Length to  origo: 5.000000"));
+    SavePicture("interface-stats");
+    const float far[3] = {30.0f, 40.0f, 0.0f};
+    std::copy(far, far + 3, engine->camera->eye);
+    Frame();
+    EXPECT_TRUE(Shows("Camera Pos X: 30"));
+    EXPECT_TRUE(Shows("Length to  origo: 50"));
+}
+
+TEST_F(Interface, ShaderTimerStopsAtItsEndOrLoopsAndNeverEndsBelowZero)
+{
+    // The interface's renderer shows 2D textures only: a cube map gets a placeholder.
+    const fs::path sky = platform::ProgramDirectory() / "Skyboxtextures" / "studio_neutral.dds";
+    engine->scene->AssignExtraTexture(sky.string(), 0);
+    ASSERT_TRUE(Click("Shader Settings"));
+    ASSERT_TRUE(Click("Shader Values"));
+    EXPECT_TRUE(Shows("Custom 1") && Shows("Browse##4"));
+    EXPECT_TRUE(Shows("Texture placeholder: Cube"));
+    SavePicture("interface-shader-values");
+    ASSERT_TRUE(Click("Shader Timer"));
+    // Beyond half the float range the timer's slider would stop the program.
+    state->timerPanel.endValue = 3e38f;
+    Frame();
+    EXPECT_LT(state->timerPanel.endValue, 1e10f);
+    state->timerPanel.endValue = 0.05f;  // three frames of 1/60 s
+
+    ASSERT_TRUE(Click("Start"));
+    Frame();
+    EXPECT_TRUE(Shows("Pause"));
+    for (int i = 0; i < 6 && !Shows("Start"); ++i)
+        Frame();
+    EXPECT_TRUE(Shows("Start")) << "stopped at the end";
+    EXPECT_FLOAT_EQ(state->shaderTimer.time, 0.05f);
+    EXPECT_FLOAT_EQ(engine->customShaderValues[4], 0.05f);
+
+    ASSERT_TRUE(Click("Loop"));
+    ASSERT_TRUE(Click("Start"));
+    Frames(8);
+    EXPECT_TRUE(Shows("Pause")) << "still running after wrapping";
+    EXPECT_LT(state->shaderTimer.time, 0.05f);
+    EXPECT_FLOAT_EQ(engine->customShaderValues[4], state->shaderTimer.time);
+    SavePicture("interface-shader-timer");
+
+    ASSERT_TRUE(Click("Stop"));
+    EXPECT_EQ(engine->customShaderValues[4], 0.0f);
+    ASSERT_TRUE(Drag("##End value", -100.0f, 0.0f, 4));
+    EXPECT_EQ(state->timerPanel.endValue, 0.0f);
+}
+
+TEST_F(Interface, DroppedImagePopupOffersTheModelsSlotsOnlyWithAModel)
+{
+    const fs::path sky =
+        fs::absolute(platform::ProgramDirectory() / "Skyboxtextures") / "studio_neutral.dds";
+    AskEngineAboutImage(platform::Utf8ToUtf16(sky.string())->c_str());
+    Frames(2);
+    EXPECT_TRUE(Shows("This texture seems like it is a Cubemap"));
+    EXPECT_TRUE(Shows("<- Recommended"));
+    EXPECT_TRUE(Shows("As Custom Texture 4"));
+    EXPECT_FALSE(Shows("As Model Albedo"));
+    SavePicture("interface-popup-cube-map");
+    ASSERT_TRUE(Click("As Cubemap"));
+    EXPECT_TRUE(state->droppedImage.droppedPath.empty());
+    EXPECT_EQ(engine->scene->cubeMap->name, platform::Utf8ToUtf16(sky.string()));
+    Frame();
+    EXPECT_FALSE(Shows("As Cubemap")) << "answered";
+
+    LoadAndShow("demo/spheres.fbx");
+    const fs::path paint = scratch / "paint.dds";
+    const std::vector<uint8_t> texels(4 * 4 * 4, 200);
+    ASSERT_EQ(WriteDdsFile(paint, DXGI_FORMAT_R8G8B8A8_UNORM, 4, 4, 16, texels), 0);
+    AskEngineAboutImage(platform::Utf8ToUtf16(paint.string())->c_str());
+    Frames(2);
+    EXPECT_FALSE(Shows("<- Recommended"));
+    ASSERT_TRUE(Click("As Model Albedo"));
+    const std::vector<CMeshObject*> meshes = Meshes();
+    ASSERT_FALSE(meshes.empty());
+    for (const CMeshObject* mesh : meshes) {
+        const TextureRecord* albedo =
+            mesh->textureSlots[mesh->textureSet][kAlbedoSlot].texture.get();
+        ASSERT_TRUE(albedo);
+        EXPECT_EQ(albedo->name, platform::Utf8ToUtf16(paint.string()));
+    }
+}
+
+TEST_F(Interface, RenderModeReachesEveryMeshAndAModelLoadedLater)
+{
+    LoadAndShow("demo/spheres.fbx");
+    ASSERT_TRUE(Click("VertexColors"));
+    Frame();
+    std::vector<CMeshObject*> meshes = Meshes();
+    ASSERT_FALSE(meshes.empty());
+    for (const CMeshObject* mesh : meshes)
+        EXPECT_EQ(mesh->shaderName, "VertexColors");
+
+    LoadAndShow("demo/spheres.fbx");
+    std::vector<CMeshObject*> reloaded = Meshes();
+    ASSERT_FALSE(reloaded.empty());
+    for (const CMeshObject* mesh : reloaded)
+        EXPECT_EQ(mesh->shaderName, "VertexColors");
+
+    ASSERT_TRUE(Click("Show bound textures"));
+    Frame();
+    EXPECT_TRUE(Shows("From left: Albedo, Material, Normal"));
+    EXPECT_TRUE(Shows("Texture preview"));
+    SavePicture("interface-model-debug-textures");
+    ASSERT_TRUE(Click("Show extended info"));
+    Frames(2);
+    EXPECT_TRUE(Shows("Basic scene information"));
+    EXPECT_TRUE(Shows("Has UV1: Yes"));
+    SavePicture("interface-extended-info");
+
+    ASSERT_TRUE(Click("Model Settings"));
+    SavePicture("interface-model-settings");
+}
+
+TEST_F(Interface, ShaderFileTabCompilesOnlyWhenAskedTo)
+{
+    const fs::path shaders = state->shaderDirectory;
+    state->shaderDirectory = scratch;
+    ASSERT_TRUE(Click("Shader Settings"));
+    EXPECT_TRUE(Shows("No pixelshaders found, you need to name them PS_ to be listed here"));
+    EXPECT_FALSE(Shows("Set/Recompile"));
+
+    state->shaderDirectory = shaders;
+    Frame();
+    ASSERT_TRUE(Click("##Entry name"));
+    Key(SDL_SCANCODE_END);
+    const size_t messages = LogCount();
+    Type("X");
+    EXPECT_EQ(engine->customPixelShaderEntry, "MainPixelShaderX");
+    EXPECT_TRUE(host->InterfaceHasKeyboard()) << "typed F is no focus command";
+    Key(SDL_SCANCODE_BACKSPACE);
+    EXPECT_EQ(engine->customPixelShaderEntry, "MainPixelShader");
+    Frames(2);
+    EXPECT_EQ(LogCount(), messages) << "editing compiles nothing";
+    SavePicture("interface-shader-file");
+
+    ASSERT_TRUE(Click("Set/Recompile"));
+    EXPECT_GT(LogCount(), messages);
+    EXPECT_EQ(engine->scene->log.LastMessage(), "All shaders compiled successfully");
+
+    // The entry shown at first is chosen by clicking it, too.
+    ASSERT_TRUE(Click("##Shader file"));
+    ASSERT_TRUE(Click("PS_PixelShaders.fx"));
+    EXPECT_EQ(fs::path(engine->customPixelShaderFile), shaders / "PS_PixelShaders.fx");
+    EXPECT_EQ(engine->scene->log.LastMessage(), "All shaders compiled successfully");
+}
+
+TEST_F(Interface, DisplayTabListsSkyFilesClampsTheMipLevelAndReplacesThePlainSky)
+{
+    const fs::path skies = fs::absolute(platform::ProgramDirectory() / "Skyboxtextures");
+    fs::copy_file(skies / "studio_neutral.dds", scratch / "night.dds");
+    fs::copy_file(skies / "studio_neutral.dds", scratch / "DAY.DDS");
+    std::ofstream(scratch / "notes.txt") << "not a sky";
+    ASSERT_TRUE(Click("Display"));
+    ASSERT_TRUE(Click("##Sky file"));
+    ASSERT_TRUE(Click("studio_neutral.dds")) << "listed from Skyboxtextures beside the program";
+    EXPECT_EQ(engine->scene->cubeMap->name,
+              skies / "studio_neutral.dds");
+
+    state->skyDirectory = scratch;
+    ASSERT_TRUE(Click("##Sky file"));
+    EXPECT_TRUE(Shows("night.dds"));
+    EXPECT_FALSE(Shows("DAY.DDS")) << "the extension test is case-sensitive";
+    EXPECT_FALSE(Shows("notes.txt"));
+    ASSERT_TRUE(Click("night.dds"));
+    EXPECT_EQ(engine->scene->cubeMap->name,
+              platform::Utf8ToUtf16((scratch / "night.dds").string()));
+
+    ASSERT_TRUE(Drag("Cubemap MIP Level", 1500.0f, 0.0f, 15));
+    EXPECT_EQ(state->display.mipLevel, 12);
+    EXPECT_EQ(engine->scene->cubeMapMipLevel, 12u);
+    EXPECT_EQ(engine->scene->cubeMap->displayedMipLevel, 12u);
+    ASSERT_TRUE(Drag("Cubemap MIP Level", -1500.0f, 0.0f, 15));
+    EXPECT_EQ(engine->scene->cubeMapMipLevel, 0u);
+
+    // Two colours: the first plain sky's texture is gone once the second is shown.
+    const DrawnWidget* picker = Find("##Cube colour");
+    ASSERT_TRUE(picker);
+    const float x = picker->x0;
+    const float y = picker->y0;
+    ClickAt(x + 20.0f, y + 20.0f);
+    ASSERT_TRUE(engine->scene->plainSky);
+    EXPECT_EQ(engine->scene->cubeMap, engine->scene->plainSky);
+    EXPECT_TRUE(engine->scene->renderSkybox);
+    std::weak_ptr<gpu::ShaderResourceView> first = engine->scene->plainSky->view;
+    ClickAt(x + 40.0f, y + 10.0f);
+    EXPECT_TRUE(first.expired());
+    EXPECT_TRUE(engine->scene->plainSky->view);
+    SavePicture("interface-display");
+
+    fs::remove(scratch / "night.dds");
+    Frame();
+    ASSERT_TRUE(Click("##Sky file"));
+    EXPECT_FALSE(Shows("night.dds")) << "nothing left to offer";
+}
+
+TEST_F(Interface, TheWheelScrollsAPanelUnderThePointerAndZoomsTheSceneElsewhere)
+{
+    const DrawnWidget* log = Find("LOG");
+    ASSERT_TRUE(log);
+    MoveTo(log->CentreX(), log->y1 + 40.0f);
+    Frame();
+    const float zoom = engine->camera->zoom;
+    Wheel(2);
+    Frames(2);
+    EXPECT_EQ(engine->input->wheel, 0) << "the panel took the wheel";
+    EXPECT_EQ(engine->camera->zoom, zoom);
+
+    MoveTo(kSceneX, kSceneY);
+    Frame();
+    Wheel(2);
+    Frame();
+    EXPECT_EQ(engine->input->wheel, 240);
+    EXPECT_FLOAT_EQ(engine->camera->zoom, zoom - 2.0f);
+    SavePicture("interface-log");
+}
+
+}  // namespace
+
+TEST_F(Interface, AnimationWindowListsClipsSwitchesJointsAndControlsPlayback)
+{
+    const std::string huesitos = "/usr/share/assimp/models/FBX/huesitos.fbx";
+    EXPECT_FALSE(Shows("Animation")) << "no animated model yet";
+    LoadAndShow(huesitos);
+    Frame();
+    ASSERT_TRUE(state->modelIsAnimated);
+    ASSERT_TRUE(Shows("Animation"));
+    EXPECT_TRUE(Shows("Bone count: 9")) << "huesitos has nine bones";
+    EXPECT_FALSE(Shows("Attach camera to camera joint")) << "no camera joint";
+    EXPECT_FALSE(engine->attachCameraToCameraJoint);
+
+    // Only the bind pose: it is the one name offered.
+    ASSERT_TRUE(Click("##First animation"));
+    EXPECT_TRUE(Shows("huesitos.fbx [Bindpose]"));
+    ASSERT_TRUE(Click("huesitos.fbx [Bindpose]"));
+
+    // Two more clips: the bind pose is no longer offered, the two files are.
+    ASSERT_TRUE(engine->modelImporter->ImportAnimationFile(huesitos.c_str()));
+    ASSERT_TRUE(engine->modelImporter->ImportAnimationFile(
+        "/usr/share/assimp/models/FBX/animation_with_skeleton.fbx"));
+    ASSERT_TRUE(Click("##Second animation"));
+    EXPECT_FALSE(Shows("huesitos.fbx [Bindpose]"));
+    EXPECT_TRUE(Shows("huesitos.fbx"));
+    ASSERT_TRUE(Click("animation_with_skeleton.fbx"));
+    EXPECT_EQ(DescribeShown().currentClip, 1u) << "the first combo's clip is made active last";
+
+    ASSERT_TRUE(Click("X-Ray joints"));
+    EXPECT_TRUE(engine->showJointsThroughGeometry);
+    ASSERT_TRUE(Click("Joint names"));
+    Frame();
+    EXPECT_TRUE(Shows("Bone"));
+
+    // Playback: the clip runs, so the button pauses it first; Stop returns to the start.
+    ASSERT_TRUE(Shows("Pause"));
+    ASSERT_TRUE(Click("Pause"));
+    EXPECT_TRUE(DescribeShown().paused);
+    ASSERT_TRUE(Click("Start"));
+    EXPECT_FALSE(DescribeShown().paused);
+    ASSERT_TRUE(Click("Stop"));
+    EXPECT_TRUE(DescribeShown().paused);
+    EXPECT_EQ(DescribeShown().elapsedSeconds, 0.0f);
+    SavePicture("interface-animation");
+
+    ASSERT_TRUE(Click("Animate sequence"));
+    EXPECT_TRUE(engine->animateSequence);
+    Frame();
+    EXPECT_FALSE(Shows("Second animation"));
+}

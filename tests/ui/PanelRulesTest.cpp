@@ -1,0 +1,124 @@
+// The panels' rules that need no interface library: the shader timer, the LOG window's
+// title pulse, number formats and the sky-file list.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <fstream>
+#include <limits>
+
+#include "ui/PanelRules.h"
+
+namespace {
+
+constexpr float kFrame = 1.0f / 60.0f;
+
+TEST(ShaderTimer, RunsToTheEndValueThenStopsOrWraps)
+{
+    struct Case {
+        bool loop;
+        int frames;
+        bool running;
+        float time;
+    };
+    // End value 0.05 is reached in the third frame of 1/60 s.
+    const Case cases[] = {
+        {false, 2, true, 2 * kFrame}, {false, 3, false, 0.05f}, {false, 10, false, 0.05f},
+        {true, 3, true, 0.0f},        {true, 4, true, kFrame},
+    };
+    for (const Case& c : cases) {
+        ShaderTimer timer;
+        ShaderTimerPanel panel;
+        panel.endValue = 0.05f;
+        panel.loop = c.loop;
+        timer.running = true;
+        float constant = -1.0f;
+        for (int i = 0; i < c.frames; ++i)
+            constant = UpdateShaderTimer(timer, panel, kFrame);
+        SCOPED_TRACE(::testing::Message() << "loop " << c.loop << ", frames " << c.frames);
+        EXPECT_EQ(timer.running, c.running);
+        EXPECT_FLOAT_EQ(timer.time, c.time);
+        EXPECT_FLOAT_EQ(panel.currentTime, c.time);
+        EXPECT_FLOAT_EQ(constant, c.time);
+    }
+}
+
+TEST(ShaderTimer, StoppedItHandsOnThePanelsCurrentTime)
+{
+    ShaderTimer timer;
+    ShaderTimerPanel panel;
+    panel.currentTime = 0.7f;
+    EXPECT_FLOAT_EQ(UpdateShaderTimer(timer, panel, kFrame), 0.7f);
+    EXPECT_FLOAT_EQ(timer.time, 0.0f);
+}
+
+TEST(LogFlash, PulsesInTheNewestMessagesColourForOneSecond)
+{
+    InterfaceState state;
+    const float quietAlpha = 180.0f / 255.0f;
+    std::array<float, 4> colour = UpdateLogFlash(state, true, true, kFrame);
+    // |cos(1 - (1 - dt))| = cos(dt), at full strength in whole 1/255 steps.
+    EXPECT_FLOAT_EQ(colour[1], std::floor(std::cos(kFrame) * 255.0f) / 255.0f);
+    EXPECT_EQ(colour[0], 0.0f);
+    EXPECT_FLOAT_EQ(colour[3], quietAlpha);
+
+    for (int i = 0; i < 58; ++i)
+        colour = UpdateLogFlash(state, false, false, kFrame);
+    EXPECT_GT(colour[1], 0.5f) << "fades to about 0.54 within the second";
+    EXPECT_LT(colour[1], 0.56f);
+    for (int i = 0; i < 3; ++i)
+        colour = UpdateLogFlash(state, false, false, kFrame);
+    EXPECT_EQ(colour, (std::array<float, 4>{0.0f, 0.0f, 0.0f, quietAlpha}));
+    EXPECT_EQ(state.flashTime, 0.0f);
+    EXPECT_EQ(state.flashPhase, 0.0f);
+
+    colour = UpdateLogFlash(state, true, false, kFrame);
+    EXPECT_GT(colour[0], 0.99f) << "an error pulses red";
+    EXPECT_EQ(colour[1], 0.0f);
+}
+
+TEST(NumberFormats, TruncateClampsWhatAnIntCannotHold)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double value;
+        int shown;
+    } cases[] = {{50.9, 50},
+                 {-3.7, -3},
+                 {1e20, std::numeric_limits<int>::max()},
+                 {-inf, std::numeric_limits<int>::min()},
+                 {std::nan(""), 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(TruncateToInt(c.value), c.shown) << c.value;
+    EXPECT_FLOAT_EQ(QuantiseToByteSteps(0.5f), 127.0f / 255.0f);
+    EXPECT_FLOAT_EQ(QuantiseToByteSteps(1.0f), 1.0f);
+}
+
+TEST(StatsLines, FractionsCloseToTheOriginWholeNumbersFartherOut)
+{
+    const float near[3] = {3.0f, 4.0f, 0.0f};
+    EXPECT_EQ(StatsLines(near),
+              (std::array<std::string, 4>{"Camera Pos X: 3.000000", "Camera Pos Y: 4.000000",
+                                          "Camera Pos Z: 0.000000", "Length to  origo: 5.000000"}));
+    const float far[3] = {30.0f, 40.5f, -0.5f};
+    EXPECT_EQ(StatsLines(far),
+              (std::array<std::string, 4>{"Camera Pos X: 30", "Camera Pos Y: 40", "Camera Pos Z: 0",
+                                          "Length to  origo: 50"}));
+    const float huge[3] = {3e38f, 3e38f, 0.0f};
+    EXPECT_EQ(StatsLines(huge)[3], "Length to  origo: 2147483647") << "infinite length";
+}
+
+TEST(SkyFiles, OnlyExactlyDotDdsIsOfferedAndAMissingFolderOffersNothing)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("vornis_sky_" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder / "folder.dds");
+    for (const char* name : {"day.dds", "NIGHT.DDS", "dusk.Dds", "notes.txt", ".hidden.dds"})
+        std::ofstream(folder / name) << "x";
+    EXPECT_EQ(SkyFileNames(folder), std::vector<std::string>{"day.dds"});
+    EXPECT_TRUE(SkyFileNames(folder / "missing").empty());
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace

@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Screenshots of the real viewer on a virtual X server, for the documentation: the demo
+# model with each tab of the debug interface open, the extended model information, the
+# question after a dropped DDS image, and the LOG window pulsing green after a load and red
+# after a failed one, and the Animation window of a skinned model from Debian's
+# assimp-testmodels. Clicks go through xdotool at the tab positions of a 1600 x 900 window.
+# Needs xvfb-run, ImageMagick (import, convert) and xdotool; the last two are installed here
+# when missing (nothing else needs them, CI neither).
+# Usage: tools/interface-screenshots.sh BIN_DIR OUT_DIR
+set -euo pipefail
+
+bin_dir=$(realpath "${1:?usage: $0 BIN_DIR OUT_DIR}")
+out_dir=$(realpath -m "${2:?usage: $0 BIN_DIR OUT_DIR}")
+mkdir -p "$out_dir"
+[[ -x "$bin_dir/vornis" ]] || { echo "no program at $bin_dir/vornis" >&2; exit 1; }
+command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (package xvfb)" >&2; exit 1; }
+
+missing=()
+command -v import >/dev/null || missing+=(imagemagick)
+command -v xdotool >/dev/null || missing+=(xdotool)
+if ((${#missing[@]})); then
+  sudo=""
+  if [[ $(id -u) -ne 0 ]]; then sudo="sudo"; fi
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+xvfb-run -a -s "-screen 0 1600x900x24" bash -s -- "$bin_dir" "$out_dir" <<'SESSION'
+set -euo pipefail
+bin_dir=$1
+out_dir=$2
+unset SDL_VIDEODRIVER
+cd "$bin_dir"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+start() {
+  "$bin_dir/vornis" "$@" >/dev/null 2>&1 &
+  pid=$!
+  wid=""
+  for _ in $(seq 200); do
+    wid=$(xdotool search --name '^Vornis 2.5$' 2>/dev/null | head -1 || true)
+    [[ -n "$wid" ]] && return
+    sleep 0.1
+  done
+  echo "the viewer window did not appear" >&2
+  exit 1
+}
+stop() {
+  kill -TERM "$pid"
+  wait "$pid" || true
+}
+shot() { import -window "$wid" "$out_dir/$1.png"; }
+click() {
+  xdotool mousemove --window "$wid" "$1" "$2" click 1
+  # Park the pointer over the scene, away from tooltips and hover colours.
+  sleep 0.5
+  xdotool mousemove --window "$wid" 1300 850
+  sleep "${3:-1.5}"
+}
+# One colour channel (0 red, 1 green, 2 blue) of a pixel of a picture, 0 to 255.
+channel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.${4})]" info:; }
+
+# Tab centres in window pixels: the main window opens at (60, 60).
+tab_y=117
+nested_y=153
+
+start demo/spheres.fbx
+sleep 15  # load, then the camera's framing motion on a software renderer
+shot model-debug
+click 258 $nested_y; shot model-settings
+click 174 $tab_y; shot display
+click 275 $tab_y; shot light-settings
+click 409 $tab_y; shot shader-file
+click 238 $nested_y; shot shader-values
+click 366 $nested_y; shot shader-timer
+click 510 $tab_y; shot stats
+click 102 $tab_y
+click 130 $nested_y
+click 156 457 2; shot extended-info
+stop
+
+# The LOG window's title pulses for a second of frame time when a message arrives: green
+# for information, red for an error. The last strong pulse of a run is its load's.
+pulse() {  # $1 name, $2 colour channel, then the viewer's arguments
+  local name=$1 colour=$2
+  shift 2
+  start "$@"
+  for i in $(seq -w 1 60); do
+    import -window "$wid" "$scratch/$name-$i.png"
+    sleep 0.25
+  done
+  stop
+  local best=""
+  for file in "$scratch/$name"-*.png; do
+    [[ $(channel "$file" 300 612 "$colour") -ge 200 ]] && best=$file
+  done
+  [[ -n "$best" ]] || { echo "no $name pulse caught" >&2; exit 1; }
+  cp "$best" "$out_dir/$name.png"
+}
+pulse log-after-load g demo/spheres.fbx
+head -c 4096 /dev/urandom > "$scratch/broken.fbx"
+pulse log-after-failed-load r "$scratch/broken.fbx"
+
+# A skinned model: the Animation window beside the menu.
+start /usr/share/assimp/models/FBX/huesitos.fbx
+sleep 15
+shot animation-window
+stop
+
+# A DDS image named on the command line is handled as if it had been dropped.
+start Skyboxtextures/studio_neutral.dds
+sleep 4
+shot dropped-dds-popup
+stop
+echo "pictures in $out_dir"
+SESSION
