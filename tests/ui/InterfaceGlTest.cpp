@@ -511,8 +511,7 @@ TEST_F(Interface, DisplayTabListsSkyFilesClampsTheMipLevelAndReplacesThePlainSky
     ASSERT_TRUE(Click("Display"));
     ASSERT_TRUE(Click("##Sky file"));
     ASSERT_TRUE(Click("studio_neutral.dds")) << "listed from Skyboxtextures beside the program";
-    EXPECT_EQ(engine->scene->cubeMap->name,
-              skies / "studio_neutral.dds");
+    EXPECT_EQ(engine->scene->cubeMap->name, skies / "studio_neutral.dds");
 
     state->skyDirectory = scratch;
     ASSERT_TRUE(Click("##Sky file"));
