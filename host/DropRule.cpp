@@ -33,12 +33,8 @@ std::optional<DropAction> ClassifyDroppedName(const char* name)
     if (!name || name[0] == '\0')
         return std::nullopt;
     const std::string_view path(name);
-    // Both targets need a well-formed name: the engine would otherwise open a different file.
-    std::optional<std::u16string> wide = Utf8ToUtf16(path);
-    if (!wide)
-        return std::nullopt;
     if (IsImageExtension(FinalNameExtension(path)))
-        return DropAction{DropTarget::Image, {}, std::move(*wide)};
+        return DropAction{DropTarget::Image, {}, NameToUtf16(path)};
     return DropAction{DropTarget::Model, std::string(path), {}};
 }
 

@@ -19,12 +19,13 @@ enum class DropTarget { Image, Model };
 
 struct DropAction {
     DropTarget target;
-    std::string utf8Path;      // for LoadModel
-    std::u16string utf16Path;  // for AskEngineAboutImage
+    std::string path;          // for LoadModel: the bytes as the system gave them
+    std::u16string utf16Path;  // for AskEngineAboutImage (NameToUtf16)
 };
 
-// Decides what to do with one dropped name (UTF-8, as the window system delivers it).
-// A null, empty or malformed name cannot be read and gives nullopt.
+// Decides what to do with one dropped name, as the window system delivers it: bytes,
+// usually UTF-8, passed on unchanged. Only a null or empty name cannot be read and gives
+// nullopt.
 std::optional<DropAction> ClassifyDroppedName(const char* name);
 
 // Follows one drop from its begin to its complete notice and lets only the first readable

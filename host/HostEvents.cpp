@@ -76,7 +76,7 @@ void HostEvents::Dispatch(const DropAction& action)
     if (action.target == DropTarget::Image)
         engine_.askEngineAboutImage(action.utf16Path.c_str());
     else
-        engine_.loadModel(action.utf8Path.c_str());
+        engine_.loadModel(action.path.c_str());
 }
 
 void HostEvents::FeedWheel(const SDL_MouseWheelEvent& wheel)

@@ -96,6 +96,28 @@ std::optional<std::u16string> Utf8ToUtf16(std::string_view text)
     return out;
 }
 
+std::u16string NameToUtf16(std::string_view name)
+{
+    std::u16string out;
+    out.reserve(name.size());
+    size_t pos = 0;
+    while (pos < name.size()) {
+        const size_t start = pos;
+        const std::optional<char32_t> code = DecodeUtf8(name, pos);
+        if (!code) {
+            out.push_back(static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(name[start])));
+            pos = start + 1;
+        } else if (*code < 0x10000) {
+            out.push_back(static_cast<char16_t>(*code));
+        } else {
+            const char32_t offset = *code - 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (offset >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (offset & 0x3FF)));
+        }
+    }
+    return out;
+}
+
 std::optional<std::string> Utf16ToUtf8(std::u16string_view text)
 {
     std::string out;

@@ -17,6 +17,7 @@
 #include "StartScreen.h"
 #include "TestHooks.h"
 #include "platform/Paths.h"
+#include "platform/ProcessEnd.h"
 #include "platform/UserShaders.h"
 #include "vornis_engine.h"
 
@@ -138,12 +139,11 @@ int main(int argc, char** argv)
     std::optional<std::string> model = commandLine.modelPath;
     if (commandLine.openDemo)
         model = platform::ResolveDataPath(platform::kDemoModel).string();
-    if (model) {
-        const std::string path = AbsoluteModelPath(*model);
-        if (!events.OpenAsDropped(path.c_str()))
-            std::fprintf(stderr, "vornis: cannot open %s: the name is not valid UTF-8\n",
-                         model->c_str());
-    }
-    return RunLoop(window, events, engine, model.has_value(), host::FrameLimitFromEnvironment(),
-                   host::ScreenshotAtExitFromEnvironment());
+    if (model)
+        events.OpenAsDropped(AbsoluteModelPath(*model).c_str());
+    const int exitCode =
+        RunLoop(window, events, engine, model.has_value(), host::FrameLimitFromEnvironment(),
+                host::ScreenshotAtExitFromEnvironment());
+    // A model may still be loading: leave without the static destructors.
+    platform::EndProcess(exitCode);
 }

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 
 #include "animation/AnimationMatrix.h"
 #include "animation/ClipControl.h"
 #include "animation/ClipImport.h"
+#include "platform/RegularFile.h"
 
 namespace {
 
@@ -69,7 +69,8 @@ void AnimationController::LoadFile(const std::string& path, const std::string& n
                                    const aiMesh* mesh, const AnimationReports& reports)
 {
     name = path;
-    if (!std::ifstream(path)) {
+    // Checked without opening it for the library: a FIFO must not block here.
+    if (!platform::RegularFile(path).IsOpen()) {
         reports.MessageBox("ERROR", "Couldn't open file: " + path);
         return;
     }

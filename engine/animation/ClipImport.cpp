@@ -1,24 +1,16 @@
 #include "animation/ClipImport.h"
 
-#include <assimp/scene.h>
 #include <assimp/DefaultLogger.hpp>
-#include <assimp/Importer.hpp>
 
-#include <memory>
-
+#include "models/LibraryImport.h"
 #include "models/ModelImporter.h"
 
 ClipImport ImportClipFile(const std::string& path)
 {
-    auto importer = std::make_shared<Assimp::Importer>();
-    const aiScene* scene = importer->ReadFile(path, kAnimationImportFlags);
+    LibraryImport imported = ImportThroughLibrary(path, kAnimationImportFlags);
     ClipImport result;
-    if (!scene) {
-        result.errorText = importer->GetErrorString();
-        return result;
-    }
-    // The scene pointer shares ownership of its importer, which owns the scene.
-    result.scene = ImportedScenePtr(importer, scene);
+    result.scene = std::move(imported.scene);
+    result.errorText = imported.refusal.empty() ? imported.libraryText : imported.refusal;
     return result;
 }
 

@@ -7,11 +7,12 @@
 
 struct ClipImport {
     ImportedScenePtr scene;  // null when the import failed
-    std::string errorText;   // the importer's own reason when it failed
+    std::string errorText;   // why the file was refused, or the importer's own reason
 };
 
-// Imports `path` through an importer of its own, with the animation post-processing. The
-// scene keeps its importer alive; releasing the last holder releases both.
+// Imports `path` through an importer of its own (ImportThroughLibrary), with the animation
+// post-processing. The scene keeps its importer alive; releasing the last holder releases
+// both.
 ClipImport ImportClipFile(const std::string& path);
 
 // The import library's logger, where the design sends import notes.

@@ -38,7 +38,7 @@ bool CEngine::ReloadModel()
         return false;
     reloadRequested = false;
     const std::string path = ModelPath();
-    if (path.empty() || scene->loading || !modelImporter)
+    if (path.empty() || scene->IsLoadPending() || !modelImporter)
         return false;
     scene->LoadModel(path, *modelImporter);
     return true;

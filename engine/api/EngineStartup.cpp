@@ -56,7 +56,9 @@ int CreateGraphicsDevice(CEngine& engine, int window, int width, int height)
 
 void CreateFileWatcher(CEngine& engine)
 {
-    engine.fileWatcher = std::make_unique<CFileWatcher>();
+    engine.fileWatcher = std::make_unique<CFileWatcher>(true, [&engine](const std::string& text) {
+        engine.ReportMessage(text, MessageLevelError);
+    });
 }
 
 void CreateDefaultTextures(CEngine& engine)

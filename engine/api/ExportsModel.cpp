@@ -49,7 +49,7 @@ VORNIS_API void AddAnimation(const char* path)
     CEngine* engine = GetEngine();
     if (!path || !engine || !engine->scene || !engine->modelImporter)
         return;
-    engine->scene->LoadModel(path, *engine->modelImporter);
+    engine->scene->LoadModel(path, *engine->modelImporter, ModelLoadKind::Animation);
 }
 
 VORNIS_API bool ReloadModel()
@@ -61,7 +61,7 @@ VORNIS_API bool ReloadModel()
 VORNIS_API bool IsModelLoaded()
 {
     CScene* scene = Scene();
-    return scene && !scene->loading;
+    return scene && !scene->IsLoadPending();
 }
 
 VORNIS_API void ShowOnly(const char* shaderName)

@@ -1,10 +1,13 @@
 // Exports of rendering options, images, messages and the particle interface.
 #include <cstddef>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "api/Engine.h"
 #include "api/public/vornis_engine.h"
 #include "graphics/GraphicsDevice.h"
+#include "platform/Paths.h"
 #include "scene/Scene.h"
 #include "textures/DroppedImageQuestion.h"
 #include "textures/ScreenshotCapture.h"
@@ -50,7 +53,13 @@ VORNIS_API void AskEngineAboutImage(const char16_t* path)
     CEngine* engine = GetEngine();
     if (!engine || !engine->debugInterface || !path)
         return;
-    AskAboutDroppedImage(engine->debugInterface->droppedImage, std::u16string(path));
+    std::optional<std::filesystem::path> name = platform::WideNameToPath(path);
+    if (!name) {
+        engine->ReportMessage("Cannot open a dropped image: its name is not valid UTF-16",
+                              MessageLevelError);
+        return;
+    }
+    AskAboutDroppedImage(engine->debugInterface->droppedImage, std::move(*name));
 }
 
 VORNIS_API void TakeScreenshot(int width, int height)

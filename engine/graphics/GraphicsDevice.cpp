@@ -52,9 +52,24 @@ std::shared_ptr<gpu::Texture> CreateDepthTexture(uint32_t width, uint32_t height
 
 const float kZeroBlendFactor[4] = {0.0f, 0.0f, 0.0f, 0.0f};
 
+// A driver that has not finished uploads in this time is not going to.
+constexpr uint64_t kUploadWaitNs = 10'000'000'000ull;
+
+thread_local uint32_t failedUploads = 0;
+
+bool FinishUploads()
+{
+    GLsync fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    if (!fence)
+        return false;
+    const GLenum waited = glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, kUploadWaitNs);
+    glDeleteSync(fence);
+    return waited == GL_ALREADY_SIGNALED || waited == GL_CONDITION_SATISFIED;
+}
+
 }  // namespace
 
-CGraphicsDevice::CGraphicsDevice() = default;
+CGraphicsDevice::CGraphicsDevice() : finishUploads(FinishUploads) {}
 CGraphicsDevice::~CGraphicsDevice() = default;
 
 uint32_t CGraphicsDevice::CreateDevice(int windowId, uint32_t newWidth, uint32_t newHeight)
@@ -232,15 +247,17 @@ CGraphicsDevice::UploadScope::UploadScope(CGraphicsDevice& device)
         active = SDL_GL_MakeCurrent(device.uploadWindow, device.uploadContext) == 0;
 }
 
+uint32_t CGraphicsDevice::FailedUploadsOnThisThread()
+{
+    return failedUploads;
+}
+
 CGraphicsDevice::UploadScope::~UploadScope()
 {
     if (!active)
         return;
     // Everything created under this scope must be complete before another context uses it.
-    GLsync fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
-    if (fence) {
-        glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 10'000'000'000ull);
-        glDeleteSync(fence);
-    }
+    if (!device.finishUploads || !device.finishUploads())
+        ++failedUploads;
     SDL_GL_MakeCurrent(device.uploadWindow, nullptr);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -71,6 +72,14 @@ class CGraphicsDevice {
 
     // Binds the rasterizer state of a render mode: 0 solid, 1 wireframe, others nothing.
     void BindRasterizerForMode(int32_t mode);
+
+    // Waits, with the upload context current, until everything created in it is complete;
+    // false when the driver does not finish within its time limit. Tests replace it.
+    std::function<bool()> finishUploads;
+
+    // Upload scopes on the calling thread whose work never finished: a load that sees
+    // this grow must not show what it uploaded.
+    static uint32_t FailedUploadsOnThisThread();
 
     // A GL context shared with the main one, for model-load threads that create textures
     // and buffers. Only one thread at a time may hold it.

@@ -174,8 +174,7 @@ TextureHandle LoadEmbedded(const ModelTextureSource& source, const aiScene& scen
         return nullptr;
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(texture->pcData),
                                          texture->mWidth);
-    const std::u16string name =
-        platform::Utf8ToUtf16(modelPath + "*" + std::to_string(index)).value_or(u"*");
+    const std::filesystem::path name = modelPath + "*" + std::to_string(index);
     // The importer's hint ("png", "tga", ...) tells a TGA, which has no signature.
     std::string extension = ".";
     for (const char* c = texture->achFormatHint; c < std::end(texture->achFormatHint) && *c; ++c)
@@ -185,8 +184,7 @@ TextureHandle LoadEmbedded(const ModelTextureSource& source, const aiScene& scen
 
 TextureHandle LoadFile(const ModelTextureSource& source, const std::string& path)
 {
-    const std::optional<std::u16string> wide = platform::Utf8ToUtf16(path);
-    return wide && source.loadTexture ? source.loadTexture(*wide) : nullptr;
+    return source.loadTexture ? source.loadTexture(path) : nullptr;
 }
 
 TextureHandle TextureFor(const SlotChoice& choice, const ModelTextureSource& source,

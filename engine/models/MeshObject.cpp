@@ -80,11 +80,9 @@ std::array<bool, 4> DiscoverMeshTextures(CMeshObject& meshObject, const ModelTex
         source.loadDiscoveredTexture ? source.loadDiscoveredTexture : source.loadTexture;
 
     // One record for all blocks; a file that is no image leaves the slot as it was.
-    auto fill = [&](const std::string& fullPath, int slot) {
-        std::optional<std::u16string> widePath = platform::Utf8ToUtf16(fullPath);
-        if (!widePath)
-            return;
-        TextureHandle texture = load(*widePath);
+    // The path as the directory listing gave it: any bytes are a valid folder name.
+    auto fill = [&](const std::filesystem::path& fullPath, int slot) {
+        TextureHandle texture = load(fullPath);
         if (!texture)
             return;
         for (TextureBlock& block : meshObject.textureSlots)
@@ -109,7 +107,7 @@ std::array<bool, 4> DiscoverMeshTextures(CMeshObject& meshObject, const ModelTex
                 continue;
             }
             if (std::optional<int> slot = SlotForTextureName(stem))
-                fill(entry.string(), *slot);
+                fill(entry, *slot);
         }
         return matched;
     };

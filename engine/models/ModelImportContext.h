@@ -26,9 +26,8 @@ struct MaterialTextureRef {
     uint32_t uvIndex = 0;
 };
 
-// The imported scene, released through the import library when the last holder lets go.
+// The imported scene, released with the importer that owns it when the last holder lets go.
 using ImportedScenePtr = std::shared_ptr<const aiScene>;
-ImportedScenePtr AdoptImportedScene(const aiScene* scene);
 
 // Created once per import, owned by the root of the model it built and referred to by
 // every mesh object and mesh of that model.

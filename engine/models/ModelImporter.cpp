@@ -1,44 +1,23 @@
 #include "models/ModelImporter.h"
 
-#include <assimp/cimport.h>
 #include <assimp/scene.h>
 
 #include <cstring>
-#include <fstream>
-#include <mutex>
+#include <new>
 #include <optional>
 
 #include "api/Engine.h"
+#include "models/LibraryImport.h"
 #include "models/MeshData.h"
 #include "models/ModelAnimationHooks.h"
 #include "models/ModelNode.h"
 #include "models/ModelTextureSource.h"
 #include "platform/DebugOutput.h"
+#include "platform/LargeStackThread.h"
 
 namespace {
 
 constexpr unsigned kMaxNodeNameForMesh = 1024;
-
-struct LibraryImport {
-    const aiScene* scene = nullptr;
-    std::string errorText;  // the library's reason when `scene` is null
-};
-
-LibraryImport ImportWithFreshProperties(const char* path)
-{
-    // The library keeps the reason of a failed import in one process-wide string. Loads
-    // may run on several threads (a model and an animation file dropped together): the
-    // import and the reading of that text must not interleave with another import.
-    static std::mutex importLock;
-    std::lock_guard<std::mutex> lock(importLock);
-    LibraryImport result;
-    aiPropertyStore* properties = aiCreatePropertyStore();
-    result.scene = aiImportFileExWithProperties(path, kModelImportFlags, nullptr, properties);
-    aiReleasePropertyStore(properties);
-    if (!result.scene)
-        result.errorText = aiGetErrorString();
-    return result;
-}
 
 bool HoldsOnlyAnimation(const aiScene& scene)
 {
@@ -93,11 +72,6 @@ bool AnimatesCamera0(const aiScene& scene)
 
 }  // namespace
 
-ImportedScenePtr AdoptImportedScene(const aiScene* scene)
-{
-    return ImportedScenePtr(scene, [](const aiScene* s) { aiReleaseImport(s); });
-}
-
 std::string ModelImportFailureText(const std::string& libraryText)
 {
     // Every failure but one naming "Tokensize" gets the exporter-settings hint. The
@@ -114,27 +88,55 @@ std::string AnimationImportFailureText(const std::string& libraryText)
     return libraryText + " :File error, Basic layout is missing, are the UV Coordinates present?";
 }
 
-std::unique_ptr<CModelNode> CModelImporter::ImportModel(const char* path,
+namespace {
+
+// Says why a file never reached the library, to the caller's callback and the log.
+void ReportRefusal(const std::string& refusal, const CModelImporter::ErrorCallback& callback)
+{
+    if (callback)
+        callback(refusal);
+    ReportMessage(refusal, MessageLevelError);
+}
+
+}  // namespace
+
+std::unique_ptr<CModelNode> CModelImporter::ImportModel(const std::filesystem::path& path,
                                                         ErrorCallback errorCallback,
-                                                        std::string directory,
+                                                        std::filesystem::path directory,
                                                         uint32_t meshObjectFlags,
                                                         bool materialFallbacks) const
 {
+    // The tree walk below recurses as deep as the imported hierarchy.
+    std::unique_ptr<CModelNode> root;
+    const std::string threadProblem = platform::RunWithLargeStack([&] {
+        root = ImportModelOnLargeStack(path, errorCallback, directory, meshObjectFlags,
+                                       materialFallbacks);
+    });
+    if (!threadProblem.empty())
+        ReportRefusal(
+            "Cannot load " + path.string() + ": no thread to import it on (" + threadProblem + ")",
+            errorCallback);
+    return root;
+}
+
+std::unique_ptr<CModelNode> CModelImporter::ImportModelOnLargeStack(
+    const std::filesystem::path& path, const ErrorCallback& errorCallback,
+    const std::filesystem::path& directory, uint32_t meshObjectFlags, bool materialFallbacks) const
+{
     auto context = std::make_unique<ModelImportContext>();
     context->materialFallbacks = materialFallbacks;
-    context->errorCallback = std::move(errorCallback);
-    context->path = path ? path : "";
-    context->directory = std::move(directory);
+    context->errorCallback = errorCallback;
+    context->path = path.string();
+    context->directory = directory.string();
     context->meshObjectFlags = meshObjectFlags;
 
-    // Only a hint for the debugger: the import library decides what it can read.
-    if (!std::ifstream(context->path))
-        platform::DebugOutput("File not found");
-
-    const LibraryImport imported = ImportWithFreshProperties(context->path.c_str());
-    const aiScene* scene = imported.scene;
-    if (!scene) {
-        const std::string& libraryText = imported.errorText;
+    LibraryImport imported = ImportThroughLibrary(path, kModelImportFlags);
+    if (!imported.refusal.empty()) {
+        ReportRefusal(imported.refusal, context->errorCallback);
+        return nullptr;
+    }
+    if (!imported.scene) {
+        const std::string& libraryText = imported.libraryText;
         if (context->errorCallback)
             context->errorCallback(libraryText);
         const std::string message = ModelImportFailureText(libraryText);
@@ -144,17 +146,17 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModel(const char* path,
         platform::DebugOutput(libraryText);
         return nullptr;
     }
+    const aiScene* scene = imported.scene.get();
 
     if (HoldsOnlyAnimation(*scene)) {
-        const ImportedScenePtr animation = AdoptImportedScene(scene);
         WithShownModel([&](CModelNode* shown) {
             if (shown)
-                HandAnimationToModel(*shown, animation, context->path, nullptr);
+                HandAnimationToModel(*shown, imported.scene, context->path, nullptr);
         });
         return nullptr;
     }
 
-    context->scene = AdoptImportedScene(scene);
+    context->scene = std::move(imported.scene);
     auto root = std::make_unique<CModelNode>(this, std::string());
     root->scene = scene;
     root->isRoot = 1;
@@ -180,19 +182,21 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModel(const char* path,
     return root;
 }
 
-bool CModelImporter::ImportAnimationFile(const char* path) const
+bool CModelImporter::ImportAnimationFile(const std::filesystem::path& path) const
 {
-    const std::string filePath = path ? path : "";
-    const LibraryImport imported = ImportWithFreshProperties(filePath.c_str());
-    const aiScene* scene = imported.scene;
-    if (!scene) {
-        ReportMessage(AnimationImportFailureText(imported.errorText), MessageLevelError);
+    const std::string filePath = path.string();
+    LibraryImport imported = ImportThroughLibrary(path, kModelImportFlags);
+    if (!imported.refusal.empty()) {
+        ReportMessage(imported.refusal, MessageLevelError);
         return false;
     }
-    const ImportedScenePtr animation = AdoptImportedScene(scene);
+    if (!imported.scene) {
+        ReportMessage(AnimationImportFailureText(imported.libraryText), MessageLevelError);
+        return false;
+    }
     WithShownModel([&](CModelNode* shown) {
         if (shown)
-            HandAnimationToModel(*shown, animation, filePath, nullptr);
+            HandAnimationToModel(*shown, imported.scene, filePath, nullptr);
     });
     return true;
 }

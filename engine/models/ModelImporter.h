@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -29,20 +30,30 @@ class CModelImporter {
 
     // Imports a model file. Returns the root of the new model, or null when the import
     // failed (reported) or the file held only animation (handed to the shown model).
-    // `materialFallbacks` false: meshes take only the textures named after them (the
-    // viewer's own assets, which ship every texture they use).
-    std::unique_ptr<CModelNode> ImportModel(const char* path, ErrorCallback errorCallback,
-                                            std::string directory, uint32_t meshObjectFlags,
+    // Runs on a thread with a large stack (see LibraryImport.h). `materialFallbacks` false:
+    // meshes take only the textures named after them (the viewer's own assets, which ship
+    // every texture they use).
+    std::unique_ptr<CModelNode> ImportModel(const std::filesystem::path& path,
+                                            ErrorCallback errorCallback,
+                                            std::filesystem::path directory,
+                                            uint32_t meshObjectFlags,
                                             bool materialFallbacks = true) const;
 
     // Imports a file for its animation only and hands it to the shown model. True when
     // the file was imported, whether or not a model was there to receive it.
-    bool ImportAnimationFile(const char* path) const;
+    bool ImportAnimationFile(const std::filesystem::path& path) const;
 
     void BuildNodeTree(ModelImportContext& context, CModelNode& modelNode,
                        const aiNode& sceneNode) const;
     void BuildNodeMeshes(ModelImportContext& context, CModelNode& modelNode,
                          const aiNode& sceneNode) const;
+
+   private:
+    std::unique_ptr<CModelNode> ImportModelOnLargeStack(const std::filesystem::path& path,
+                                                        const ErrorCallback& errorCallback,
+                                                        const std::filesystem::path& directory,
+                                                        uint32_t meshObjectFlags,
+                                                        bool materialFallbacks) const;
 };
 
 // The message for a failed model import: the library's text, with the FBX version hint

@@ -8,7 +8,6 @@
 #include "models/ModelReload.h"
 #include "models/ModelTextureSource.h"
 #include "platform/MessageBox.h"
-#include "platform/Paths.h"
 #include "textures/TextureRecord.h"
 
 CModelNode::CModelNode(const CModelImporter* importer, std::string name)
@@ -120,22 +119,19 @@ CMeshObject* CModelNode::FirstMeshObject() const
     return first;
 }
 
-void CModelNode::SetExtraTexture(const std::string& fileName, int index)
+void CModelNode::SetExtraTexture(const std::filesystem::path& fileName, int index)
 {
     const ModelTextureSource* source = GetModelTextureSource();
     if (index < 0 || index >= kExtraTextureCount || !source || !source->loadTexture)
         return;
-    std::optional<std::u16string> path = platform::Utf8ToUtf16(fileName);
-    if (!path)
-        return;
-    const TextureHandle texture = source->loadTexture(*path);
+    const TextureHandle texture = source->loadTexture(fileName);
     ForAllNodesChildrenFirst([&](CModelNode& node) {
         for (auto& meshObject : node.meshObjects)
             meshObject->extraTextures[index] = texture;
     });
 }
 
-void CModelNode::AssignTexture(int slot, const std::u16string& path)
+void CModelNode::AssignTexture(int slot, const std::filesystem::path& path)
 {
     const ModelTextureSource* source = GetModelTextureSource();
     if (slot < 0 || slot >= kSlotsPerBlock || !source || !source->loadTexture)

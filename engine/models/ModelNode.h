@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -68,8 +69,8 @@ class CModelNode {
 
     // All nodes, children first, all mesh objects. Textures load through the installed
     // texture source, once for all mesh objects; without one nothing changes.
-    void SetExtraTexture(const std::string& fileName, int index);  // index 0 to 4
-    void AssignTexture(int slot, const std::u16string& path);      // slot of all 8 blocks
+    void SetExtraTexture(const std::filesystem::path& fileName, int index);  // index 0 to 4
+    void AssignTexture(int slot, const std::filesystem::path& path);         // slot of all 8 blocks
     void SetBlendValue(float blend);
     // All nodes, children first, the first mesh object of each node only.
     void SetRotation(bool x, bool y, bool z);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <span>
 #include <string>
@@ -14,14 +15,14 @@
 struct ModelTextureSource {
     // Loads a texture file; never null for a file that reaches a loader (a failed load
     // gives a failure record).
-    std::function<TextureHandle(const std::u16string& path)> loadTexture;
+    std::function<TextureHandle(const std::filesystem::path& path)> loadTexture;
     // The same for a file found beside the model; null (after a note in the log) for a
     // file whose first bytes say it is no image.
-    std::function<TextureHandle(const std::u16string& path)> loadDiscoveredTexture;
+    std::function<TextureHandle(const std::filesystem::path& path)> loadDiscoveredTexture;
     // An image the model file holds (PNG, JPEG or DDS bytes, or TGA when `extension` is
     // ".tga"); `name` stands for its file. Never null: bytes that cannot be used give a
     // failure record.
-    std::function<TextureHandle(const std::u16string& name, const std::string& extension,
+    std::function<TextureHandle(const std::filesystem::path& name, const std::string& extension,
                                 std::span<const uint8_t> bytes)>
         loadTextureBytes;
     // 1 x 1 textures: one RGBA8 texel, and a material's values in the packing in effect.

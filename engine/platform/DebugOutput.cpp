@@ -1,13 +1,25 @@
 #include "platform/DebugOutput.h"
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <string>
 
 namespace platform {
 
+namespace {
+std::atomic<bool> enabled{true};
+}
+
+void SetDebugOutputEnabled(bool on)
+{
+    enabled = on;
+}
+
 void DebugOutput(std::string_view text)
 {
+    if (!enabled)
+        return;
     // Lines from the load thread and the window thread must not interleave.
     static std::mutex outputLock;
     std::string line(text);

@@ -86,7 +86,11 @@ std::vector<fs::path> DataPathCandidates(const DataLayout& layout, const fs::pat
 
 fs::path ResolveDataPath(const DataLayout& layout, const fs::path& path)
 {
-    fs::path normalized(NormalizeSeparators(path.string()));
+    // A user's absolute path is used exactly as given: on Linux a backslash is a valid
+    // file-name character. Only the engine's own relative names take Windows spellings.
+    if (path.is_absolute())
+        return path;
+    fs::path normalized(NormalizeSeparators(path.native()));
     if (normalized.is_absolute())
         return normalized;
     const std::vector<fs::path> candidates = DataPathCandidates(layout, normalized);
@@ -225,6 +229,26 @@ std::optional<std::string> Utf16ToUtf8(std::u16string_view text)
         }
     }
     return out;
+}
+
+std::optional<fs::path> WideNameToPath(std::u16string_view name)
+{
+    std::string bytes;
+    size_t begin = 0;
+    for (size_t i = 0; i <= name.size(); ++i) {
+        const bool escaped = i < name.size() && name[i] >= 0xDC80 && name[i] <= 0xDCFF &&
+                             (i == 0 || name[i - 1] < 0xD800 || name[i - 1] > 0xDBFF);
+        if (i < name.size() && !escaped)
+            continue;
+        const std::optional<std::string> run = Utf16ToUtf8(name.substr(begin, i - begin));
+        if (!run)
+            return std::nullopt;
+        bytes += *run;
+        if (escaped)
+            bytes.push_back(static_cast<char>(name[i] - 0xDC00));
+        begin = i + 1;
+    }
+    return fs::path(std::move(bytes));
 }
 
 std::optional<int64_t> LastWriteTicks(const fs::path& path)

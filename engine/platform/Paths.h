@@ -39,9 +39,9 @@ const DataLayout& ProgramDataLayout();
 std::vector<std::filesystem::path> DataPathCandidates(const DataLayout& layout,
                                                       const std::filesystem::path& relative);
 
-// A path that begins with '/' is used as given. Any other is a data path: the first
-// candidate that exists, or the first candidate when none does (so that a message names
-// where the file was expected).
+// A path that begins with '/' is used as given, byte for byte. Any other is a data path
+// ('\' read as '/'): the first candidate that exists, or the first candidate when none
+// does (so that a message names where the file was expected).
 std::filesystem::path ResolveDataPath(const DataLayout& layout, const std::filesystem::path& path);
 std::filesystem::path ResolveDataPath(const std::filesystem::path& path);
 
@@ -68,6 +68,11 @@ std::string NormalizeSeparators(std::string_view path);
 // UTF-8 <-> UTF-16. Invalid sequences give std::nullopt.
 std::optional<std::u16string> Utf8ToUtf16(std::string_view text);
 std::optional<std::string> Utf16ToUtf8(std::u16string_view text);
+
+// A file name from the wide interface, in the system's bytes. A byte of the name that is
+// no part of well-formed UTF-8 arrives as a lone U+DC80..U+DCFF (0xDC00 + the byte) and
+// becomes that byte again. Any other lone surrogate cannot be a name: std::nullopt.
+std::optional<std::filesystem::path> WideNameToPath(std::u16string_view name);
 
 // Last-write time in nanoseconds since the Unix epoch; nullopt when the file cannot be
 // queried.

@@ -1,5 +1,6 @@
 #include "scene/Scene.h"
 
+#include <chrono>
 #include <filesystem>
 #include <thread>
 
@@ -10,6 +11,7 @@
 #include "models/ModelNode.h"
 #include "models/ModelTextureSource.h"
 #include "platform/Paths.h"
+#include "platform/RegularFile.h"
 #include "scene/Camera.h"
 #include "scene/SceneAccess.h"
 #include "shaders/FileWatcher.h"
@@ -20,24 +22,19 @@ namespace {
 constexpr uint32_t kScreenSpaceMeshFlags = 32;
 constexpr uint32_t kCubeMeshFlags = 64;
 
-std::string DirectoryOf(const std::string& path)
-{
-    return std::filesystem::path(path).parent_path().string();
-}
-
 std::unique_ptr<CModelNode> ImportFixedAsset(const CModelImporter& importer,
                                              const std::string& relativePath, uint32_t flags,
                                              const char* shaderName)
 {
-    const std::string path = platform::FindFixedAsset(relativePath);
-    auto node = importer.ImportModel(path.c_str(), nullptr, DirectoryOf(path), flags, false);
+    const std::filesystem::path path = platform::FindFixedAsset(relativePath);
+    auto node = importer.ImportModel(path, nullptr, path.parent_path(), flags, false);
     if (node)
         node->shaderName = shaderName;
     return node;
 }
 
 // The first regular file of "Skyboxtextures", skipping hidden ones.
-std::string FirstSkyboxTexture()
+std::filesystem::path FirstSkyboxTexture()
 {
     const std::filesystem::path directory = platform::FindFixedAsset("Skyboxtextures");
     std::error_code ec;
@@ -46,7 +43,7 @@ std::string FirstSkyboxTexture()
         const std::string name = it->path().filename().string();
         if (name.empty() || name[0] == '.' || it->is_directory(ec))
             continue;
-        return it->path().string();
+        return it->path();
     }
     return {};
 }
@@ -57,13 +54,12 @@ bool IsCubeMap(const TextureRecord& record)
            record.view->GetTexture()->Desc().kind == gpu::TextureKind::TextureCube;
 }
 
-TextureHandle LoadThroughTextureSource(const std::string& path)
+TextureHandle LoadThroughTextureSource(const std::filesystem::path& path)
 {
     const ModelTextureSource* source = GetModelTextureSource();
     if (!source || !source->loadTexture)
         return nullptr;
-    const std::optional<std::u16string> wide = platform::Utf8ToUtf16(path);
-    return wide ? source->loadTexture(*wide) : nullptr;
+    return source->loadTexture(path);
 }
 
 }  // namespace
@@ -79,6 +75,9 @@ CScene::CScene()
 CScene::~CScene()
 {
     SetShownModelAccess(nullptr);
+    // Load threads hold this scene until their very last step.
+    while (runningLoads.load(std::memory_order_acquire) > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void CScene::Init(const CModelImporter& importer)
@@ -93,80 +92,24 @@ void CScene::Init(const CModelImporter& importer)
     skyboxModel = ImportFixedAsset(importer, "skybox/skyboxCube.fbx", kCubeMeshFlags, "SKYBOX");
     lightMesh = ImportFixedAsset(importer, "lightmesh/lightmesh.fbx", kScreenSpaceMeshFlags,
                                  "Model Albedo");
-    const std::string sky = FirstSkyboxTexture();
+    const std::filesystem::path sky = FirstSkyboxTexture();
     if (!sky.empty())
         SetSkyboxTexture(sky);
 }
 
-void CScene::LoadModel(const std::string& givenPath, const CModelImporter& importer)
-{
-    // Textures beside the model and the watcher resolve relative names against the
-    // program's directory, not the caller's: anchor the model in the caller's directory.
-    std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(givenPath, ec);
-    const std::string path = ec ? givenPath : absolute.lexically_normal().string();
-    const std::string extension = std::filesystem::path(path).extension().string();
-    if (extension != ".fbx" && extension != ".FBX") {
-        ReportMessage("Format not supported: " + extension, MessageLevelError);
-        return;
-    }
-    CEngine* engine = GetEngine();
-    if (engine && engine->fileWatcher)
-        engine->fileWatcher->Watch(
-            path, [this](const std::string& changed) { OnModelFileChanged(changed); });
-    ReportMessage("Loading model", MessageLevelInfo);
-    // Set before the thread starts, so that a caller polling IsModelLoaded right after
-    // this call already sees the load.
-    loading = true;
-    try {
-        std::thread(&CScene::RunLoad, this, path, &importer).detach();
-    } catch (const std::system_error&) {
-        loading = false;
-        ReportMessage("Could not start loading " + path, MessageLevelError);
-    }
-}
-
-void CScene::ReleaseModel()
-{
-    // Freed under the lock, as a replaced model is: nothing may still be drawing it.
-    std::lock_guard<std::mutex> lock(modelLock);
-    model.reset();
-}
-
-void CScene::RunLoad(std::string path, const CModelImporter* importer)
-{
-    loading = true;
-    std::unique_ptr<CModelNode> loaded =
-        importer->ImportModel(path.c_str(), nullptr, DirectoryOf(path), 0);
-    if (loaded && loaded->HasAnyMesh()) {
-        if (CEngine* engine = GetEngine())
-            engine->SetModelPath(path);
-        std::unique_ptr<CModelNode> old;
-        {
-            std::lock_guard<std::mutex> lock(modelLock);
-            ReportMessage("Model loaded: " + path, MessageLevelInfo);
-            old = std::move(model);
-            model = std::move(loaded);
-            // The old model dies under the lock: nothing may still be drawing it.
-            old.reset();
-        }
-    }
-    loading = false;
-    modelChanged = true;
-}
-
-void CScene::OnModelFileChanged(const std::string& path)
-{
-    std::lock_guard<std::mutex> lock(modelLock);
-    if (model)
-        model->OnFileChanged(path);
-}
-
-void CScene::SetSkyboxTexture(const std::string& path)
+void CScene::SetSkyboxTexture(const std::filesystem::path& path)
 {
     if (!skyboxModel)
         return;
-    TextureHandle record = LoadThroughTextureSource(path);
+    // Said before anything is loaded: a missing file is no "texture that is no cube map".
+    const std::filesystem::path resolved = platform::ResolveDataPath(path);
+    if (const platform::RegularFile file(resolved); !file.IsOpen()) {
+        ReportMessage("Cannot read sky file " + resolved.string() + ": " +
+                          platform::FileProblemReason(file.Problem(), file.Error()),
+                      MessageLevelError);
+        return;
+    }
+    TextureHandle record = LoadThroughTextureSource(resolved);
     // A failed load still gives a record with a view (the checkerboard), and any other
     // flat image would sample as black: only a cube map replaces the shown sky.
     if (record && IsCubeMap(*record)) {
@@ -176,15 +119,15 @@ void CScene::SetSkyboxTexture(const std::string& path)
     log.SetLastMessageText("Error loading skybox texture");
 }
 
-void CScene::SetExtraTexture(const std::string& path, int index)
+void CScene::SetExtraTexture(const std::filesystem::path& path, int index)
 {
     if (index < 0 || index >= static_cast<int>(extraTextures.size()))
         return;
     extraTextures[index].texture = LoadThroughTextureSource(path);
-    extraTextures[index].path = platform::Utf8ToUtf16(path).value_or(u"");
+    extraTextures[index].path = path;
 }
 
-bool CScene::AssignExtraTexture(const std::string& path, int index)
+bool CScene::AssignExtraTexture(const std::filesystem::path& path, int index)
 {
     if (index < 0 || index >= static_cast<int>(extraTextures.size()))
         return false;
@@ -206,7 +149,7 @@ void CScene::ShowPlainSky(ShaderResourceViewPtr view)
         plainSky = std::make_shared<TextureRecord>();
         plainSky->typeName = "Cube";
         plainSky->isBuiltIn = 1;
-        plainSky->name = u"Plain colour sky";
+        plainSky->name = "Plain colour sky";
     }
     const gpu::TextureDesc& desc = view->GetTexture()->Desc();
     plainSky->size[0] = static_cast<float>(desc.width);

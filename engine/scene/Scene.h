@@ -5,6 +5,7 @@
 
 #include <array>
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -24,8 +25,14 @@ class CMeshObject;
 
 struct ExtraTextureSlot {
     TextureHandle texture;
-    std::u16string path;
+    std::filesystem::path path;
 };
+
+// What a load is for. A request (LoadModel, a reload) asks for the shown model: each
+// carries a generation, and only the newest request's model may be shown. An animation
+// file (AddAnimation) asks for nothing: its clips go to whatever model is shown when its
+// import ends, and a model in it is shown only while no request waits.
+enum class ModelLoadKind { Request, Animation };
 
 class CScene {
    public:
@@ -36,18 +43,24 @@ class CScene {
 
     // Loads the fixed assets and the first cube map of "Skyboxtextures".
     void Init(const CModelImporter& importer);
-    // Starts a model load on a thread of its own and returns at once.
-    void LoadModel(const std::string& path, const CModelImporter& importer);
+    // Starts a model load on a thread of its own and returns at once. The path is used as
+    // given, made absolute against the working directory when it is relative.
+    void LoadModel(const std::filesystem::path& path, const CModelImporter& importer,
+                   ModelLoadKind kind = ModelLoadKind::Request);
+    // True from a request until its load has ended (its model shown or its failure
+    // reported), and while an animation load runs. Loads overtaken by a newer request no
+    // longer count.
+    bool IsLoadPending() const;
     // Frees the shown model, if any; nothing is shown until the next load.
     void ReleaseModel();
     // One frame's scene passes; `capture` leaves out gizmo, grid and light mesh.
     void Draw(float frameTime, bool capture);
     void ReportMessage(std::string text, MessageLevel level) { log.Report(std::move(text), level); }
-    void SetSkyboxTexture(const std::string& path);
-    void SetExtraTexture(const std::string& path, int index);
+    void SetSkyboxTexture(const std::filesystem::path& path);
+    void SetExtraTexture(const std::filesystem::path& path, int index);
     // SetExtraTexture's export: the model's meshes (when a model is shown) and the scene's
     // own slot. Returns false for an index outside 0 to 4.
-    bool AssignExtraTexture(const std::string& path, int index);
+    bool AssignExtraTexture(const std::filesystem::path& path, int index);
     // A sky of one colour instead of the cube-map file; shown at once, with the skybox on.
     void ShowPlainSky(ShaderResourceViewPtr view);
     // Lets go of the plain-colour sky's texture.
@@ -76,7 +89,6 @@ class CScene {
 
     bool photoMode = false;
     std::array<ExtraTextureSlot, 5> extraTextures{};
-    std::atomic<bool> loading{false};
     std::unique_ptr<CModelNode> skyboxModel;
     std::unique_ptr<CModelNode> gizmoModel;
     std::unique_ptr<CModelNode> gridModel;
@@ -100,7 +112,22 @@ class CScene {
     CCamera* camera = nullptr;
 
    private:
-    void RunLoad(std::string path, const CModelImporter* importer);
+    struct LoadJob {
+        std::filesystem::path path;
+        const CModelImporter* importer;
+        ModelLoadKind kind;
+        uint64_t generation;  // the newest request when the load started
+    };
+    void RunLoad(const LoadJob& job);
+    // With modelLock held: whether the load's model may replace the shown one.
+    bool MayShow(const LoadJob& job) const;
+    void EndLoad(const LoadJob& job, bool shown);
+
+    std::atomic<int> runningLoads{0};  // every load thread, overtaken ones too
+    std::atomic<uint64_t> requestedGeneration{0};
+    // The newest request whose load has ended; never goes back.
+    std::atomic<uint64_t> settledGeneration{0};
+    std::atomic<int> runningAnimationLoads{0};
     void DrawSkybox(const DrawView& view);
     void DrawGizmo(const DrawView& view);
     void DrawModel(float frameTime);

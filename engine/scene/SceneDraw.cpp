@@ -58,7 +58,7 @@ void CScene::Draw(float frameTime, bool capture)
 
     if (engine->reloadRequested.exchange(false)) {
         const std::string path = engine->ModelPath();
-        if (!path.empty() && !loading && engine->modelImporter)
+        if (!path.empty() && !IsLoadPending() && engine->modelImporter)
             LoadModel(path, *engine->modelImporter);
         return;
     }

@@ -1,9 +1,8 @@
 #include "shaders/FileWatcher.h"
 
-#include <optional>
-
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <system_error>
 
 #include "platform/Paths.h"
@@ -14,15 +13,12 @@ namespace {
 
 constexpr std::chrono::milliseconds kPollPeriod{32};
 
-// The one spelling of a watched path: forward slashes, as given otherwise.
-fs::path WatchedPath(const std::string& fileName)
-{
-    return fs::path(platform::NormalizeSeparators(fileName));
-}
-
 }  // namespace
 
-CFileWatcher::CFileWatcher(bool startPollingThread) : startThread(startPollingThread) {}
+CFileWatcher::CFileWatcher(bool startPollingThread, Report report)
+    : startThread(startPollingThread), report(std::move(report))
+{
+}
 
 CFileWatcher::~CFileWatcher()
 {
@@ -35,12 +31,11 @@ CFileWatcher::~CFileWatcher()
         pollThread.join();
 }
 
-std::string CFileWatcher::KeyOf(const std::string& fileName)
+fs::path CFileWatcher::WatchedPath(const fs::path& fileName)
 {
-    std::string key = fileName;
-    std::replace(key.begin(), key.end(), '\\', '#');
-    std::replace(key.begin(), key.end(), '/', '#');
-    return key;
+    if (fileName.is_absolute())
+        return fileName;
+    return fs::path(platform::NormalizeSeparators(fileName.native()));
 }
 
 int64_t CFileWatcher::LastWriteTime(const fs::path& path)
@@ -51,31 +46,42 @@ int64_t CFileWatcher::LastWriteTime(const fs::path& path)
     return ticks ? std::max<int64_t>(*ticks, 1) : 0;
 }
 
-bool CFileWatcher::Watch(std::string fileName, Callback callback)
+bool CFileWatcher::Watch(const fs::path& fileName, Callback callback, const void* owner)
 {
+    const fs::path path = WatchedPath(fileName);
     std::error_code ec;
-    if (!fs::exists(platform::ResolveDataPath(WatchedPath(fileName)), ec) || ec)
+    if (!fs::exists(platform::ResolveDataPath(path), ec) || ec)
         return false;
 
-    callbacks[KeyOf(fileName)].push_back(std::move(callback));
+    std::vector<Registration>& registered = callbacks[path];
+    const bool known = owner && std::any_of(registered.begin(), registered.end(),
+                                            [owner](const auto& r) { return r.owner == owner; });
+    if (!known)
+        registered.push_back({owner, std::move(callback)});
 
-    fs::path path = WatchedPath(fileName);
-    int64_t time = LastWriteTime(path);
+    const int64_t time = LastWriteTime(path);
     {
         std::lock_guard<std::mutex> lock(timesLock);
         lastWriteTimes[path] = time;
     }
-    if (startThread && !pollThread.joinable())
-        pollThread = std::thread(&CFileWatcher::PollLoop, this);
+    if (startThread && !pollThread.joinable() && !threadFailed) {
+        try {
+            pollThread = std::thread(&CFileWatcher::PollLoop, this);
+        } catch (const std::system_error& error) {
+            // Once: without the thread no change is seen, but everything else works.
+            threadFailed = true;
+            if (report)
+                report(std::string("Files are not watched for changes: no thread to poll them (") +
+                       error.what() + ")");
+        }
+    }
     return true;
 }
 
-bool CFileWatcher::WatchWide(const std::u16string& fileName, Callback callback)
+size_t CFileWatcher::CallbackCount(const fs::path& fileName) const
 {
-    std::optional<std::string> narrow = platform::Utf16ToUtf8(fileName);
-    if (!narrow)
-        return false;
-    return Watch(std::move(*narrow), std::move(callback));
+    const auto it = callbacks.find(WatchedPath(fileName));
+    return it == callbacks.end() ? 0 : it->second.size();
 }
 
 void CFileWatcher::ScanOnce()
@@ -108,12 +114,15 @@ void CFileWatcher::DispatchChanges()
     std::lock_guard<std::mutex> guard(pendingLock);
     std::swap(pending, dispatching);
     for (const fs::path& path : dispatching) {
-        std::string name = path.string();
+        const auto it = callbacks.find(path);
+        if (it == callbacks.end())
+            continue;
         // A copy: a callback may register files and so change the map.
-        std::vector<Callback> toCall = callbacks[KeyOf(name)];
-        for (const Callback& callback : toCall) {
-            if (callback)
-                callback(name);
+        const std::vector<Registration> toCall = it->second;
+        const std::string name = path.string();
+        for (const Registration& registration : toCall) {
+            if (registration.callback)
+                registration.callback(name);
         }
     }
     dispatching.clear();

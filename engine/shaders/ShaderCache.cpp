@@ -10,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/RegularFile.h"
+
 namespace fs = std::filesystem;
 
 namespace shader_cache {
@@ -68,13 +70,9 @@ fs::path EntryPath(const fs::path& directory, uint64_t key)
 
 bool ReadFileLimited(const fs::path& path, uint64_t limit, std::string& bytes)
 {
-    std::error_code ec;
-    const uint64_t size = fs::file_size(path, ec);
-    if (ec || size > limit || !fs::is_regular_file(path, ec))
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad() && bytes.size() == size;
+    platform::FileContents file = platform::ReadRegularFile(path, limit);
+    bytes = std::move(file.bytes);
+    return file.problem == platform::FileProblem::None;
 }
 
 // Reads fields front to back; any read past the end fails the whole entry.

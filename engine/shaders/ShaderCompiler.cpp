@@ -2,14 +2,15 @@
 
 #include <shaderc/shaderc.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <vector>
 
 #include "platform/DebugOutput.h"
 #include "platform/Paths.h"
+#include "platform/RegularFile.h"
 #include "shaders/ShaderCache.h"
 
 namespace fs = std::filesystem;
@@ -23,29 +24,19 @@ constexpr std::uintmax_t kMaxBytecodeBytes = 64u << 20;
 constexpr size_t kMaxIncludeDepth = 32;
 constexpr uint32_t kSpirvMagic = 0x07230203;
 
+// Regular files only, opened without blocking (platform::ReadRegularFile).
 bool ReadWholeFile(const fs::path& path, std::uintmax_t limit, std::string& text,
-                   std::string& error)
+                   std::string& error, platform::FileProblem* problem = nullptr)
 {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
-        error = "not a readable file";
+    platform::FileContents file = platform::ReadRegularFile(path, limit);
+    if (problem)
+        *problem = file.problem;
+    if (file.problem != platform::FileProblem::None) {
+        error = file.error == EFBIG ? "file too large"
+                                    : platform::FileProblemReason(file.problem, file.error);
         return false;
     }
-    std::uintmax_t size = fs::file_size(path, ec);
-    if (ec || size > limit) {
-        error = ec ? "size unknown" : "file too large";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot be opened";
-        return false;
-    }
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad() || text.size() > limit) {
-        error = "read failed";
-        return false;
-    }
+    text = std::move(file.bytes);
     return true;
 }
 
@@ -129,14 +120,12 @@ bool CompileShaderFile(const std::string& fileName, const std::string& entryPoin
     fs::path resolved = platform::ResolveDataPath(fileName);
     std::string source;
     std::string why;
-    {
-        std::ifstream probe(resolved, std::ios::binary);
-        if (!probe) {
+    platform::FileProblem problem = platform::FileProblem::None;
+    if (!ReadWholeFile(resolved, kMaxSourceBytes, source, why, &problem)) {
+        if (problem == platform::FileProblem::Missing) {
             errorText = "Shader not found: " + resolved.string();
             return false;
         }
-    }
-    if (!ReadWholeFile(resolved, kMaxSourceBytes, source, why)) {
         errorText = resolved.string() + ": " + why;
         platform::DebugOutput(errorText);
         return false;

@@ -2,12 +2,12 @@
 // which file, whether the popup should open, and whether to recommend "As Cubemap".
 #pragma once
 
-#include <string>
+#include <filesystem>
 
 #include "textures/ImageDescription.h"
 
 struct DroppedImageQuestion {
-    std::u16string droppedPath;
+    std::filesystem::path droppedPath;
     bool popupRequested = false;
     bool droppedIsCubeMap = false;
     ImageDescription description;
@@ -15,4 +15,4 @@ struct DroppedImageQuestion {
 
 // Replaces any earlier question: a second drop before the answer opens the popup again.
 // Only an exact ".dds" extension is examined as DDS; nothing is logged.
-void AskAboutDroppedImage(DroppedImageQuestion& question, std::u16string path);
+void AskAboutDroppedImage(DroppedImageQuestion& question, std::filesystem::path path);

@@ -1,14 +1,49 @@
 #include <ImfArray.h>
+#include <ImfIO.h>
 #include <ImfRgbaFile.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 
 #include "textures/ExrImage.h"
+#include "textures/FileBytes.h"
+#include "textures/TextureResult.h"
 
 namespace {
+
+// The largest image the reader accepts, uncompressed half floats, and room for headers.
+constexpr uint64_t kMaxExrFileBytes =
+    uint64_t{kMaxExrSide} * kMaxExrSide * 4 * sizeof(uint16_t) + (uint64_t{1} << 20);
+
+// The file's bytes, read once as a regular file: the library never opens the path
+// itself, so nothing swapped in under the name can block it.
+class ExrMemoryStream : public Imf::IStream {
+   public:
+    ExrMemoryStream(const std::string& name, const std::vector<uint8_t>& bytes)
+        : Imf::IStream(name.c_str()), bytes(bytes)
+    {
+    }
+
+    bool read(char c[], int n) override
+    {
+        if (n < 0 || static_cast<uint64_t>(n) > bytes.size() - position)
+            throw std::runtime_error("unexpected end of file");
+        std::memcpy(c, bytes.data() + position, static_cast<size_t>(n));
+        position += static_cast<uint64_t>(n);
+        return position < bytes.size();
+    }
+
+    uint64_t tellg() override { return position; }
+
+    void seekg(uint64_t pos) override { position = std::min<uint64_t>(pos, bytes.size()); }
+
+   private:
+    const std::vector<uint8_t>& bytes;
+    uint64_t position = 0;
+};
 
 // Rows read per pass, so the half-float staging stays small whatever the image size.
 constexpr int64_t kRowsPerPass = 64;
@@ -35,12 +70,12 @@ uint8_t ExrChannelToByte(float value)
 
 std::optional<ExrImage> ReadExrImage(const std::filesystem::path& path)
 {
-    // The library opens whatever it is given and would block on a pipe.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+    const FileBytesResult read = ReadFileBytes(path, kMaxExrFileBytes);
+    if (read.result != texture_result::Ok)
         return std::nullopt;
     try {
-        Imf::RgbaInputFile file(path.c_str());
+        ExrMemoryStream stream(path.string(), read.bytes);
+        Imf::RgbaInputFile file(stream);
         const Imath::Box2i window = file.dataWindow();
         const int64_t width = static_cast<int64_t>(window.max.x) - window.min.x + 1;
         const int64_t height = static_cast<int64_t>(window.max.y) - window.min.y + 1;

@@ -1,15 +1,12 @@
 #include "textures/FileBytes.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <new>
 #include <optional>
 
+#include "platform/RegularFile.h"
 #include "textures/TextureResult.h"
 
 int32_t texture_result::FromErrno(int error)
@@ -33,48 +30,21 @@ int32_t texture_result::FromErrno(int error)
 
 namespace {
 
-class FileDescriptor {
-   public:
-    explicit FileDescriptor(int fd) : fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd >= 0)
-            close(fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd; }
-
-   private:
-    int fd;
-};
-
 // Reads `wanted(size)` bytes from the start of a regular file; `wanted` may refuse the
 // size by returning nothing.
 template <class Wanted>
 FileBytesResult ReadStart(const std::filesystem::path& path, Wanted wanted)
 {
     FileBytesResult out;
-    // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below.
-    FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.get() < 0) {
-        out.result = texture_result::FromErrno(errno);
+    platform::RegularFile file(path);
+    if (!file.IsOpen()) {
+        if (file.Problem() == platform::FileProblem::NotRegular)
+            out.result = file.IsDirectory() ? texture_result::AccessDenied : texture_result::Fail;
+        else
+            out.result = texture_result::FromErrno(file.Error());
         return out;
     }
-    struct stat info {};
-    if (fstat(file.get(), &info) != 0) {
-        out.result = texture_result::FromErrno(errno);
-        return out;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        out.result = texture_result::AccessDenied;
-        return out;
-    }
-    if (!S_ISREG(info.st_mode) || info.st_size < 0) {
-        out.result = texture_result::Fail;
-        return out;
-    }
-    out.fileSize = static_cast<uint64_t>(info.st_size);
+    out.fileSize = file.Size();
     const std::optional<uint64_t> count = wanted(out.fileSize);
     if (!count || *count > SIZE_MAX) {
         out.result = texture_result::Fail;
@@ -87,16 +57,8 @@ FileBytesResult ReadStart(const std::filesystem::path& path, Wanted wanted)
         out.result = texture_result::OutOfMemory;
         return out;
     }
-    size_t done = 0;
-    while (done < size) {
-        ssize_t got = read(file.get(), out.bytes.data() + done, size - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        done += static_cast<size_t>(got);
-    }
-    if (done != size) {
+    uint64_t done = 0;
+    if (!file.Read(reinterpret_cast<char*>(out.bytes.data()), size, done) || done != size) {
         out.bytes.clear();
         out.result = texture_result::Fail;
     }

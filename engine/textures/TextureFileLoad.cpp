@@ -23,28 +23,29 @@ void Report(std::string text)
     ReportTextureMessage(std::move(text), MessageLevelError);
 }
 
-LoadedTexture LoadTarga(const std::string& path, const TextureUploader& upload)
+LoadedTexture LoadTarga(const std::filesystem::path& path, const TextureUploader& upload)
 {
     std::error_code error;
     if (!std::filesystem::exists(path, error)) {
-        Report(UnsupportedTextureMessage(path));
+        Report(UnsupportedTextureMessage(path.string()));
         return {};
     }
-    Report(TgaUsedWarning(path));
+    Report(TgaUsedWarning(path.string()));
     const std::optional<TargaImage> image = ReadTargaImage(path);
     if (!image || !image->HasPixels()) {
-        Report(TgaErrorMessage(path));
+        Report(TgaErrorMessage(path.string()));
         return {};
     }
     ShaderResourceViewPtr view = upload([&] { return CreateTargaTexture(*image); });
     if (!view) {
-        Report(UnsupportedTextureMessage(path));
+        Report(UnsupportedTextureMessage(path.string()));
         return {};
     }
     return {std::move(view), "TGA", 0};
 }
 
-LoadedTexture LoadExr(const std::string& path, ImageFileType type, const TextureUploader& upload)
+LoadedTexture LoadExr(const std::filesystem::path& path, ImageFileType type,
+                      const TextureUploader& upload)
 {
     // An unreadable EXR is a failed load like any other; bytes without the EXR signature
     // are not handed to the library at all.
@@ -55,7 +56,7 @@ LoadedTexture LoadExr(const std::string& path, ImageFileType type, const Texture
     if (image)
         view = upload([&] { return CreateExrTexture(*image); });
     if (!view) {
-        Report(UnsupportedTextureMessage(path));
+        Report(UnsupportedTextureMessage(path.string()));
         return {};
     }
     return {std::move(view), "EXR", 0};
@@ -93,15 +94,15 @@ LoadedTexture UploadEncoded(std::span<const uint8_t> bytes, ImageFileType type,
     return {std::move(view), EncodedTypeName(type), 0};
 }
 
-LoadedTexture LoadEncoded(const std::string& path, ImageFileType type,
+LoadedTexture LoadEncoded(const std::filesystem::path& path, ImageFileType type,
                           const TextureUploader& upload)
 {
     const FileBytesResult file = ReadFileBytes(path, kMaxEncodedFileBytes);
     if (file.result != texture_result::Ok) {
-        Report(ImageDecodeErrorMessage(path));
+        Report(ImageDecodeErrorMessage(path.string()));
         return {};
     }
-    return UploadEncoded(file.bytes, type, path, upload);
+    return UploadEncoded(file.bytes, type, path.string(), upload);
 }
 
 }  // namespace
@@ -137,7 +138,7 @@ LoadedTexture LoadTextureBytes(std::span<const uint8_t> bytes, std::string_view 
     return {};
 }
 
-LoadedTexture LoadTextureFile(const std::string& path, const TextureUploader& upload)
+LoadedTexture LoadTextureFile(const std::filesystem::path& path, const TextureUploader& upload)
 {
     const ImageFileType type = ProbeImageFile(path).type;
     std::optional<DdsHeader> ddsHeader;
@@ -156,7 +157,7 @@ LoadedTexture LoadTextureFile(const std::string& path, const TextureUploader& up
     if (type == ImageFileType::Png || type == ImageFileType::Jpeg)
         return LoadEncoded(path, type, upload);
 
-    const std::string extension = platform::FileExtension(path);
+    const std::string extension = platform::FileExtension(path.native());
     if (extension == ".dds") {
         ReportDdsFailure(ddsHeader ? &*ddsHeader : nullptr);
         return {};
@@ -165,6 +166,6 @@ LoadedTexture LoadTextureFile(const std::string& path, const TextureUploader& up
         return LoadTarga(path, upload);
     if (extension == ".exr")
         return LoadExr(path, type, upload);
-    Report(UnsupportedTextureMessage(path));
+    Report(UnsupportedTextureMessage(path.string()));
     return {};
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <span>
 #include <string>
@@ -24,7 +25,7 @@ using TextureUploader =
 
 // `path` is resolved already. Only what the file's header claims is read, and a file
 // whose type its first bytes rule out is not read at all.
-LoadedTexture LoadTextureFile(const std::string& path, const TextureUploader& upload);
+LoadedTexture LoadTextureFile(const std::filesystem::path& path, const TextureUploader& upload);
 
 // An image held in memory (a model's embedded texture): PNG, JPEG or DDS by its first
 // bytes, TGA when `extension` (".tga") says so. `name` stands for the file in the log.

@@ -15,10 +15,10 @@
 
 namespace {
 
-constexpr char16_t kFailedName[] = u"Failed";
+constexpr char kFailedName[] = "Failed";
 
 // Only a file whose first bytes could be read can be told to be no image.
-bool IsNoImage(const std::string& path)
+bool IsNoImage(const std::filesystem::path& path)
 {
     const ImageFileProbe probe = ProbeImageFile(path);
     return probe.result == texture_result::Ok && probe.type == ImageFileType::NotAnImage;
@@ -34,14 +34,15 @@ bool IsCubeMap(const ShaderResourceViewPtr& view)
 
 CTextureManager::CTextureManager() : windowThread(std::this_thread::get_id())
 {
-    modelSource.loadTexture = [this](const std::u16string& path) { return LoadTexture(path); };
-    modelSource.loadDiscoveredTexture = [this](const std::u16string& path) {
+    modelSource.loadTexture = [this](const std::filesystem::path& path) {
+        return LoadTexture(path);
+    };
+    modelSource.loadDiscoveredTexture = [this](const std::filesystem::path& path) {
         return LoadDiscoveredTexture(path);
     };
-    modelSource.loadTextureBytes = [this](const std::u16string& name, const std::string& extension,
-                                          std::span<const uint8_t> bytes) {
-        return LoadTextureBytes(name, extension, bytes);
-    };
+    modelSource.loadTextureBytes =
+        [this](const std::filesystem::path& name, const std::string& extension,
+               std::span<const uint8_t> bytes) { return LoadTextureBytes(name, extension, bytes); };
     modelSource.colourTexture = [this](uint32_t texel) { return ColourTexture(texel); };
     modelSource.materialTexture = [this](const MaterialValues& values) {
         return MaterialTexture(values);
@@ -85,7 +86,7 @@ ShaderResourceViewPtr CTextureManager::CreateSolidSquare(uint32_t texel)
         [&] { return CreateRgba8Texture(kBuiltInSquareSide, kBuiltInSquareSide, texels, 1); });
 }
 
-TextureHandle CTextureManager::MakeBuiltIn(const char16_t* name, ShaderResourceViewPtr view) const
+TextureHandle CTextureManager::MakeBuiltIn(const char* name, ShaderResourceViewPtr view) const
 {
     auto record = std::make_shared<TextureRecord>();
     record->view = std::move(view);
@@ -105,59 +106,51 @@ void CTextureManager::CreateDefaultTextures(CGraphicsDevice* graphicsDevice,
     errorView = WithGpuContext(
         [&] { return CreateRgba8Texture(kCheckerboardSide, kCheckerboardSide, checkerboard, 1); });
     flatNormalView = CreateSolidSquare(kFlatNormalTexel);
-    whiteSquare = MakeBuiltIn(u"WhiteSquare", CreateSolidSquare(kWhiteTexel));
-    blackSquare = MakeBuiltIn(u"BlackSquare", CreateSolidSquare(kBlackTexel));
-    errorTexture = MakeBuiltIn(u"Error", errorView);
-    defaultNormalMap = MakeBuiltIn(u"DefaultNormalMap", flatNormalView);
+    whiteSquare = MakeBuiltIn("WhiteSquare", CreateSolidSquare(kWhiteTexel));
+    blackSquare = MakeBuiltIn("BlackSquare", CreateSolidSquare(kBlackTexel));
+    errorTexture = MakeBuiltIn("Error", errorView);
+    defaultNormalMap = MakeBuiltIn("DefaultNormalMap", flatNormalView);
     modelSource.whiteSquare = whiteSquare;
     modelSource.blackSquare = blackSquare;
     modelSource.errorTexture = errorTexture;
     modelSource.defaultNormalMap = defaultNormalMap;
 }
 
-TextureHandle CTextureManager::LoadTexture(const std::u16string& path)
+TextureHandle CTextureManager::LoadTexture(const std::filesystem::path& path)
 {
     return Load(path, false);
 }
 
-TextureHandle CTextureManager::LoadDiscoveredTexture(const std::u16string& path)
+TextureHandle CTextureManager::LoadDiscoveredTexture(const std::filesystem::path& path)
 {
     return Load(path, true);
 }
 
-TextureHandle CTextureManager::Load(const std::u16string& path, bool discovered)
+TextureHandle CTextureManager::Load(const std::filesystem::path& path, bool discovered)
 {
-    const std::optional<std::string> given = platform::Utf16ToUtf8(path);
-    if (!given) {
-        ReportTextureMessage(UnsupportedTextureMessage("(a path that is not valid UTF-16)"),
-                             MessageLevelError);
-        TextureHandle failed = MakeRecord(kFailedName, {});
-        Register(failed);
-        return failed;
-    }
-    const std::string narrowPath = platform::ResolveDataPath(*given).string();
-    const std::u16string widePath = platform::Utf8ToUtf16(narrowPath).value_or(path);
+    const std::filesystem::path resolved = platform::ResolveDataPath(path);
 
-    if (std::optional<TextureHandle> shared = FindShared(widePath, discovered))
+    if (std::optional<TextureHandle> shared = FindShared(resolved, discovered))
         return *shared;
 
     TextureHandle record;
-    if (discovered && IsNoImage(narrowPath)) {
-        ReportTextureMessage(NotAnImageNote(narrowPath), MessageLevelInfo);
+    if (discovered && IsNoImage(resolved)) {
+        ReportTextureMessage(NotAnImageNote(resolved.string()), MessageLevelInfo);
     } else {
-        LoadedTexture loaded = LoadFile(narrowPath);
+        LoadedTexture loaded = LoadFile(resolved);
         const bool failed = !loaded.view;
-        record = MakeRecord(failed ? kFailedName : widePath, std::move(loaded));
+        record =
+            MakeRecord(failed ? std::filesystem::path(kFailedName) : resolved, std::move(loaded));
         Register(record);
         // A failed load has nothing to watch: its record is named "Failed".
         if (!failed)
-            WatchOnce(widePath);
+            WatchOnce(resolved);
     }
-    RememberShared(widePath, record);
+    RememberShared(resolved, record);
     return record;
 }
 
-TextureHandle CTextureManager::MakeShared(const std::u16string& key,
+TextureHandle CTextureManager::MakeShared(const std::filesystem::path& key,
                                           const std::function<TextureHandle()>& make)
 {
     if (std::optional<TextureHandle> shared = FindShared(key, false); shared && *shared)
@@ -167,19 +160,19 @@ TextureHandle CTextureManager::MakeShared(const std::u16string& key,
     return record;
 }
 
-TextureHandle CTextureManager::LoadTextureBytes(const std::u16string& name,
+TextureHandle CTextureManager::LoadTextureBytes(const std::filesystem::path& name,
                                                 const std::string& extension,
                                                 std::span<const uint8_t> bytes)
 {
     return MakeShared(name, [&] {
-        const std::string narrowName = platform::Utf16ToUtf8(name).value_or("(embedded image)");
         LoadedTexture loaded =
-            ::LoadTextureBytes(bytes, extension, narrowName,
+            ::LoadTextureBytes(bytes, extension, name.string(),
                                [this](const std::function<ShaderResourceViewPtr()>& create) {
                                    return WithGpuContext(create);
                                });
         const bool failed = !loaded.view;
-        TextureHandle record = MakeRecord(failed ? kFailedName : name, std::move(loaded));
+        TextureHandle record =
+            MakeRecord(failed ? std::filesystem::path(kFailedName) : name, std::move(loaded));
         Register(record);
         return record;
     });
@@ -190,7 +183,7 @@ TextureHandle CTextureManager::ColourTexture(uint32_t texel)
     char hex[16];
     std::snprintf(hex, sizeof hex, "%02X%02X%02X%02X", texel & 0xFF, (texel >> 8) & 0xFF,
                   (texel >> 16) & 0xFF, texel >> 24);
-    const std::u16string name = u"Colour #" + platform::Utf8ToUtf16(hex).value_or(u"");
+    const std::string name = std::string("Colour #") + hex;
     return MakeShared(name, [&] { return MakeBuiltIn(name.c_str(), CreateSolidTexel(texel)); });
 }
 
@@ -199,15 +192,14 @@ TextureHandle CTextureManager::MaterialTexture(const MaterialValues& values)
     char key[96];
     std::snprintf(key, sizeof key, "Material values %g %g %g %g", values.occlusion,
                   values.roughness, values.metalness, values.emissive);
-    const std::u16string name = platform::Utf8ToUtf16(key).value_or(u"Material values");
-    return MakeShared(name, [&] {
+    return MakeShared(key, [&] {
         bool packing = true;
         {
             std::lock_guard<std::mutex> guard(listLock);
             packing = texturePacking;
         }
         TextureHandle record =
-            MakeBuiltIn(u"Material values", CreateSolidTexel(PackMaterialTexel(values, packing)));
+            MakeBuiltIn("Material values", CreateSolidTexel(PackMaterialTexel(values, packing)));
         std::lock_guard<std::mutex> guard(listLock);
         materialRecords.push_back({record, values, packing});
         return record;
@@ -235,35 +227,36 @@ void CTextureManager::FollowTexturePacking(bool packing)
     }
 }
 
-std::optional<TextureHandle> CTextureManager::FindShared(const std::u16string& widePath,
+std::optional<TextureHandle> CTextureManager::FindShared(const std::filesystem::path& path,
                                                          bool discovered) const
 {
     std::lock_guard<std::mutex> guard(listLock);
     const auto sharing = sharedLoads.find(std::this_thread::get_id());
     if (sharing == sharedLoads.end())
         return std::nullopt;
-    const auto known = sharing->second.byPath.find(widePath);
+    const auto known = sharing->second.byPath.find(path);
     // A file found to be no image is still loaded when asked for by name.
     if (known == sharing->second.byPath.end() || (!known->second && !discovered))
         return std::nullopt;
     return known->second;
 }
 
-void CTextureManager::RememberShared(const std::u16string& widePath, const TextureHandle& record)
+void CTextureManager::RememberShared(const std::filesystem::path& path, const TextureHandle& record)
 {
     std::lock_guard<std::mutex> guard(listLock);
     if (auto sharing = sharedLoads.find(std::this_thread::get_id()); sharing != sharedLoads.end())
-        sharing->second.byPath[widePath] = record;
+        sharing->second.byPath[path] = record;
 }
 
-LoadedTexture CTextureManager::LoadFile(const std::string& path)
+LoadedTexture CTextureManager::LoadFile(const std::filesystem::path& path)
 {
     return LoadTextureFile(path, [this](const std::function<ShaderResourceViewPtr()>& create) {
         return WithGpuContext(create);
     });
 }
 
-TextureHandle CTextureManager::MakeRecord(const std::u16string& name, LoadedTexture loaded) const
+TextureHandle CTextureManager::MakeRecord(const std::filesystem::path& name,
+                                          LoadedTexture loaded) const
 {
     auto record = std::make_shared<TextureRecord>();
     record->name = name;
@@ -313,37 +306,37 @@ void CTextureManager::ShareLoadsOnThisThread(bool on)
         sharedLoads.erase(sharing);
 }
 
-void CTextureManager::WatchOnce(const std::u16string& widePath)
+void CTextureManager::WatchOnce(const std::filesystem::path& path)
 {
     {
         std::lock_guard<std::mutex> guard(listLock);
-        if (std::find(watchedPaths.begin(), watchedPaths.end(), widePath) != watchedPaths.end())
+        if (std::find(watchedPaths.begin(), watchedPaths.end(), path) != watchedPaths.end())
             return;
-        watchedPaths.push_back(widePath);
+        watchedPaths.push_back(path);
         // The watcher's callback table belongs to the window thread.
         if (std::this_thread::get_id() != windowThread) {
-            queuedWatches.push_back(widePath);
+            queuedWatches.push_back(path);
             return;
         }
     }
-    Watch(widePath);
+    Watch(path);
 }
 
-void CTextureManager::Watch(const std::u16string& widePath)
+void CTextureManager::Watch(const std::filesystem::path& path)
 {
     if (watcher)
-        watcher->WatchWide(widePath,
-                           [this](const std::string& path) { OnTextureFileChanged(path); });
+        watcher->Watch(
+            path, [this](const std::string& changed) { OnTextureFileChanged(changed); }, this);
 }
 
 void CTextureManager::RegisterQueuedWatches()
 {
-    std::vector<std::u16string> queued;
+    std::vector<std::filesystem::path> queued;
     {
         std::lock_guard<std::mutex> guard(listLock);
         queued.swap(queuedWatches);
     }
-    for (const std::u16string& path : queued)
+    for (const std::filesystem::path& path : queued)
         Watch(path);
 }
 
@@ -354,12 +347,11 @@ ShaderResourceViewPtr CTextureManager::CreateSolidCubeMap(uint8_t red, uint8_t g
 
 void CTextureManager::OnTextureFileChanged(const std::string& path)
 {
-    const std::optional<std::u16string> widePath = platform::Utf8ToUtf16(path);
-    if (widePath && ReloadEverywhere(*widePath))
+    if (ReloadEverywhere(path))
         ReportTextureMessage(TextureReloadedMessage(path), MessageLevelInfo);
 }
 
-bool CTextureManager::ReloadEverywhere(const std::u16string& name)
+bool CTextureManager::ReloadEverywhere(const std::filesystem::path& name)
 {
     std::vector<TextureHandle> holders;
     {
@@ -369,11 +361,10 @@ bool CTextureManager::ReloadEverywhere(const std::u16string& name)
                 holders.push_back(std::move(record));
         }
     }
-    const std::optional<std::string> narrow = platform::Utf16ToUtf8(name);
-    if (holders.empty() || !narrow)
+    if (holders.empty())
         return false;
 
-    const LoadedTexture loaded = LoadFile(*narrow);
+    const LoadedTexture loaded = LoadFile(name);
     const bool newIsCube = IsCubeMap(loaded.view);  // the checkerboard is flat
     bool shown = false;
     bool keptNoted = false;
@@ -381,7 +372,8 @@ bool CTextureManager::ReloadEverywhere(const std::u16string& name)
         const bool wasCube = IsCubeMap(record->view);
         if (record->view && wasCube != newIsCube) {
             if (!keptNoted)
-                ReportTextureMessage(ReloadKeptKindMessage(*narrow, wasCube), MessageLevelError);
+                ReportTextureMessage(ReloadKeptKindMessage(name.string(), wasCube),
+                                     MessageLevelError);
             keptNoted = true;
             continue;
         }
@@ -422,7 +414,7 @@ size_t CTextureManager::LiveRecordCount() const
         std::count_if(records.begin(), records.end(), [](const auto& r) { return !r.expired(); }));
 }
 
-std::vector<std::u16string> CTextureManager::WatchedPaths() const
+std::vector<std::filesystem::path> CTextureManager::WatchedPaths() const
 {
     std::lock_guard<std::mutex> guard(listLock);
     return watchedPaths;

@@ -16,6 +16,9 @@
 // decode and one upload per file, however many meshes and material blocks take it.
 // Outside such a scope every load reads the file anew and makes a record of its own.
 //
+// Paths: as the system spells them, from the caller to the open and into the record's
+// name; nothing converts them. A record's identity is its resolved path.
+//
 // Made, not read: a model's embedded images are records like files (shared by name within
 // a scope, never watched); plain colours and material values are stand-ins like the
 // built-ins. A material-values record follows the texture packing: when the packing
@@ -33,6 +36,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -67,14 +71,14 @@ class CTextureManager {
     void CreateDefaultTextures(CGraphicsDevice* device, CFileWatcher* watcher);
 
     // Never null. Relative paths are data paths (platform::ResolveDataPath).
-    TextureHandle LoadTexture(const std::u16string& path);
+    TextureHandle LoadTexture(const std::filesystem::path& path);
     // For files found beside a model: a file whose first bytes say it is no image the
     // engine reads gives null and a note in the log, not a failure record.
-    TextureHandle LoadDiscoveredTexture(const std::u16string& path);
+    TextureHandle LoadDiscoveredTexture(const std::filesystem::path& path);
 
     // An image held in memory, PNG, JPEG or DDS by its first bytes, TGA by `extension`;
     // `name` stands for the file. Never null: bytes that cannot be used give a failure record.
-    TextureHandle LoadTextureBytes(const std::u16string& name, const std::string& extension,
+    TextureHandle LoadTextureBytes(const std::filesystem::path& name, const std::string& extension,
                                    std::span<const uint8_t> bytes);
     // A 1 x 1 texture of one RGBA8 texel (PackRgba8).
     TextureHandle ColourTexture(uint32_t texel);
@@ -110,28 +114,29 @@ class CTextureManager {
     // interface and tests; holding the result keeps the records alive.
     std::vector<TextureHandle> Records() const;
     size_t LiveRecordCount() const;
-    std::vector<std::u16string> WatchedPaths() const;
-
+    std::vector<std::filesystem::path> WatchedPaths() const;
 
    private:
-    TextureHandle Load(const std::u16string& path, bool discovered);
+    TextureHandle Load(const std::filesystem::path& path, bool discovered);
     // The record this thread's sharing scope holds for the file, if it may be used.
-    std::optional<TextureHandle> FindShared(const std::u16string& widePath, bool discovered) const;
-    void RememberShared(const std::u16string& widePath, const TextureHandle& record);
-    TextureHandle MakeRecord(const std::u16string& name, LoadedTexture loaded) const;
+    std::optional<TextureHandle> FindShared(const std::filesystem::path& path,
+                                            bool discovered) const;
+    void RememberShared(const std::filesystem::path& path, const TextureHandle& record);
+    TextureHandle MakeRecord(const std::filesystem::path& name, LoadedTexture loaded) const;
     void Register(const TextureHandle& record);
     // Shows `loaded` in the record, or the checkerboard when there is no view.
     void Show(TextureRecord& record, const LoadedTexture& loaded) const;
     // Reads the file once and shows it in every live record of it; false when none took it.
-    bool ReloadEverywhere(const std::u16string& name);
-    LoadedTexture LoadFile(const std::string& path);
-    void WatchOnce(const std::u16string& widePath);
-    void Watch(const std::u16string& widePath);
+    bool ReloadEverywhere(const std::filesystem::path& name);
+    LoadedTexture LoadFile(const std::filesystem::path& path);
+    void WatchOnce(const std::filesystem::path& path);
+    void Watch(const std::filesystem::path& path);
 
     // A made texture under `key`, shared within this thread's scope like a file.
-    TextureHandle MakeShared(const std::u16string& key, const std::function<TextureHandle()>& make);
+    TextureHandle MakeShared(const std::filesystem::path& key,
+                             const std::function<TextureHandle()>& make);
     ShaderResourceViewPtr CreateSolidTexel(uint32_t texel);
-    TextureHandle MakeBuiltIn(const char16_t* name, ShaderResourceViewPtr view) const;
+    TextureHandle MakeBuiltIn(const char* name, ShaderResourceViewPtr view) const;
     ShaderResourceViewPtr CreateSolidSquare(uint32_t texel);
 
     // Runs `create` with a GL context current: the main one on the window thread, the
@@ -152,13 +157,13 @@ class CTextureManager {
     TextureHandle defaultNormalMap;
 
     mutable std::mutex listLock;  // guards everything below
-    std::vector<std::u16string> watchedPaths;
-    std::vector<std::u16string> queuedWatches;
+    std::vector<std::filesystem::path> watchedPaths;
+    std::vector<std::filesystem::path> queuedWatches;
     // Per sharing thread: its open scopes, and the record of every file it loaded (null:
     // found to be no image).
     struct SharedLoads {
         int scopes = 0;
-        std::map<std::u16string, TextureHandle> byPath;
+        std::map<std::filesystem::path, TextureHandle> byPath;
     };
     std::map<std::thread::id, SharedLoads> sharedLoads;
     std::vector<std::weak_ptr<TextureRecord>> records;

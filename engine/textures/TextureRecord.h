@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "graphics/gpu/GpuForward.h"
@@ -14,5 +15,7 @@ struct TextureRecord {
     uint8_t isBuiltIn = 0;
     uint32_t mipCount = 0;
     uint32_t displayedMipLevel = 0;
-    std::u16string name = u"undefined";
+    // The file it was loaded from, as the system spells it; a built-in's or a failed
+    // load's name ("WhiteSquare", "Failed") otherwise.
+    std::filesystem::path name = "undefined";
 };

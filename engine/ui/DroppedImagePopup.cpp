@@ -25,8 +25,7 @@ bool Button(InterfaceState& state, const char* label)
 
 void DescribeImage(PanelContext& panel, const DroppedImageQuestion& question)
 {
-    const std::string path = platform::Utf16ToUtf8(question.droppedPath).value_or(std::string());
-    TextLine(panel.state, "%s", std::filesystem::path(path).filename().string().c_str());
+    TextLine(panel.state, "%s", question.droppedPath.filename().string().c_str());
     if (question.description.readable)
         TextLine(panel.state, "%s", question.description.Text().c_str());
     else
@@ -53,13 +52,13 @@ void DrawDroppedImagePopup(PanelContext& panel)
     NoteItem(panel.state, kPopupName);
     DescribeImage(panel, question);
 
-    const std::optional<std::string> path = platform::Utf16ToUtf8(question.droppedPath);
+    const std::filesystem::path& path = question.droppedPath;
     bool answered = false;
     if (question.droppedIsCubeMap)
         TextLine(panel.state, "This texture seems like it is a Cubemap");
     if (Button(panel.state, "As Cubemap")) {
-        if (scene && path)
-            scene->SetSkyboxTexture(*path);
+        if (scene)
+            scene->SetSkyboxTexture(path);
         answered = true;
     }
     if (question.droppedIsCubeMap) {
@@ -90,8 +89,8 @@ void DrawDroppedImagePopup(PanelContext& panel)
         const std::string label = "As Custom Texture " + std::to_string(slot + 1);
         if (!Button(panel.state, label.c_str()))
             continue;
-        if (scene && path)
-            scene->AssignExtraTexture(*path, slot);
+        if (scene)
+            scene->AssignExtraTexture(path, slot);
         answered = true;
     }
     if (answered) {

@@ -87,7 +87,7 @@ void DrawLogWindow(PanelContext& panel)
                                  line.text.c_str());
             }
         }
-        if (scene && scene->loading)
+        if (scene && scene->IsLoadPending())
             DrawSpinner();
         ImGui::SetScrollHereY(1.0f);
     }

@@ -203,9 +203,9 @@ TEST_F(AnimationFiles, ACameraClipWaitsWithItsModelUntilTheSceneAcceptsIt)
 // from the folder of the user's model.
 TEST_F(AnimationFiles, JointMarkersTakeTexturesFromTheirOwnFoldersAndAreShared)
 {
-    std::vector<std::u16string> loaded;
+    std::vector<std::filesystem::path> loaded;
     ModelTextureSource source;
-    source.loadTexture = [&loaded](const std::u16string& path) {
+    source.loadTexture = [&loaded](const std::filesystem::path& path) {
         loaded.push_back(path);
         return nullptr;
     };
@@ -214,12 +214,12 @@ TEST_F(AnimationFiles, JointMarkersTakeTexturesFromTheirOwnFoldersAndAreShared)
     ASSERT_TRUE(markers->arrow && markers->axis);
     EXPECT_EQ(AcquireSkeletonMarkers(importer), markers);
     ASSERT_FALSE(loaded.empty());
-    const std::u16string arrowFolder = *platform::Utf8ToUtf16(
-        std::filesystem::path(platform::FindFixedAsset("arrow/arrow.fbx")).parent_path().string());
-    const std::u16string axisFolder = *platform::Utf8ToUtf16(
-        std::filesystem::path(platform::FindFixedAsset("xyz/xyz.fbx")).parent_path().string());
-    for (const std::u16string& path : loaded)
-        EXPECT_TRUE(path.starts_with(arrowFolder + u"/") || path.starts_with(axisFolder + u"/"));
+    const std::filesystem::path arrowFolder =
+        std::filesystem::path(platform::FindFixedAsset("arrow/arrow.fbx")).parent_path();
+    const std::filesystem::path axisFolder =
+        std::filesystem::path(platform::FindFixedAsset("xyz/xyz.fbx")).parent_path();
+    for (const std::filesystem::path& path : loaded)
+        EXPECT_TRUE(path.parent_path() == arrowFolder || path.parent_path() == axisFolder) << path;
 }
 
 // Loads run on threads of their own, and two may attach animation at once.

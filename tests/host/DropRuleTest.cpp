@@ -1,8 +1,11 @@
 // Which dropped names reach the engine, and as what.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "DropRule.h"
 #include "Utf.h"
+#include "platform/Paths.h"
 
 namespace host {
 namespace {
@@ -32,28 +35,46 @@ TEST(ClassifyDroppedName, OnlyTheFourExactImageSpellingsAreImages)
         const auto action = ClassifyDroppedName(model);
         ASSERT_TRUE(action) << model;
         EXPECT_EQ(action->target, DropTarget::Model) << model;
-        EXPECT_EQ(action->utf8Path, model);
+        EXPECT_EQ(action->path, model);
     }
 }
 
-TEST(ClassifyDroppedName, ImagesGoAsUtf16AndModelsAsUtf8)
+TEST(ClassifyDroppedName, ImagesGoAsUtf16AndModelsAsTheSystemsBytes)
 {
     const auto image = ClassifyDroppedName("/t\xC3\xA9xtures/\xE2\x82\xAC\xF0\x9F\x98\x80.dds");
     ASSERT_TRUE(image);
     EXPECT_EQ(image->utf16Path, u"/t\u00E9xtures/\u20AC\U0001F600.dds");
 
-    const auto model = ClassifyDroppedName("/mod\xC3\xA8les/h\xC3\xA9ros.fbx");
-    ASSERT_TRUE(model);
-    EXPECT_EQ(model->target, DropTarget::Model);
-    EXPECT_EQ(model->utf8Path, "/mod\xC3\xA8les/h\xC3\xA9ros.fbx");
+    // Names are bytes: one that is not UTF-8 is no less a file's name.
+    for (const char* name : {"/mod\xC3\xA8les/h\xC3\xA9ros.fbx", "/a/\xFF.fbx", "/a\\b/c.fbx"}) {
+        const auto model = ClassifyDroppedName(name);
+        ASSERT_TRUE(model) << name;
+        EXPECT_EQ(model->target, DropTarget::Model);
+        EXPECT_EQ(model->path, name);
+    }
+    const auto latin1 = ClassifyDroppedName("/caf\xE9/\xC3.tga");
+    ASSERT_TRUE(latin1);
+    EXPECT_EQ(latin1->utf16Path, u"/caf\xDCE9/\xDCC3.tga");
 }
 
-TEST(ClassifyDroppedName, NamesThatCannotBeReadAreRefused)
+TEST(ClassifyDroppedName, OnlyMissingNamesAreRefused)
 {
     EXPECT_FALSE(ClassifyDroppedName(nullptr));
     EXPECT_FALSE(ClassifyDroppedName(""));
-    EXPECT_FALSE(ClassifyDroppedName("/a/\xFF.fbx"));
-    EXPECT_FALSE(ClassifyDroppedName("/a/\xC3.tga"));
+}
+
+// The host's wide names and the engine's reading of them: every byte string survives.
+TEST(NameToUtf16, EveryNameComesBackAsItsBytes)
+{
+    for (const char* name : {"/plain/a.dds", "/caf\xE9/\xFF\xFE.dds", "/\xED\xA0\x80/x.dds",
+                             "/\xC3\xA9\xF0\x9F\x98\x80\x80/x.tga", "/a\\b/\xC0\xAF.dds"}) {
+        const std::optional<std::filesystem::path> back =
+            platform::WideNameToPath(NameToUtf16(name));
+        ASSERT_TRUE(back) << name;
+        EXPECT_EQ(back->native(), name);
+    }
+    EXPECT_FALSE(platform::WideNameToPath(u"/lone\xD800/x.dds"));
+    EXPECT_FALSE(platform::WideNameToPath(u"/lone\xDC10/x.dds"));
 }
 
 TEST(DropBatch, OnlyTheFirstReadableNameOfADropIsHandled)
@@ -65,7 +86,7 @@ TEST(DropBatch, OnlyTheFirstReadableNameOfADropIsHandled)
     const auto third = batch.Offer("/a/third.fbx");
     batch.Complete();
     ASSERT_TRUE(first);
-    EXPECT_EQ(first->utf8Path, "/a/first.fbx");
+    EXPECT_EQ(first->path, "/a/first.fbx");
     EXPECT_FALSE(second);
     EXPECT_FALSE(third);
 }
@@ -75,7 +96,7 @@ TEST(DropBatch, UnreadableNamesAreSkippedUntilOneCanBeRead)
     DropBatch batch;
     batch.Begin();
     EXPECT_FALSE(batch.Offer(nullptr));
-    EXPECT_FALSE(batch.Offer("/a/\x80\x80.fbx"));
+    EXPECT_FALSE(batch.Offer(""));
     const auto image = batch.Offer("/a/picture.TGA");
     EXPECT_FALSE(batch.Offer("/a/model.fbx"));
     batch.Complete();

@@ -160,7 +160,8 @@ TEST(HostEvents, ADropOfThreeFilesHandlesTheFirstReadableOneAndFreesEveryName)
         EXPECT_FALSE(events.Handle(event));
         EXPECT_EQ(event.drop.file, nullptr);
     }
-    const std::vector<std::string> expected = {"image /m/skin.tga", "model /m/hero.Tga"};
+    // A name that is not UTF-8 is still a file's name, passed on as its bytes.
+    const std::vector<std::string> expected = {"model /m/\xFF\xFE.fbx", "model /m/hero.Tga"};
     EXPECT_EQ(recorder.Handled(), expected);
 }
 
@@ -170,8 +171,9 @@ TEST(HostEvents, OpeningFromTheCommandLineFollowsTheDropRule)
     HostEvents events(recorder.engine, kWindowId);
     EXPECT_TRUE(events.OpenAsDropped("/m/hero.fbx"));
     EXPECT_TRUE(events.OpenAsDropped("/m/sky.DDS"));
-    EXPECT_FALSE(events.OpenAsDropped("/m/\xC0\xAF.fbx"));
-    const std::vector<std::string> expected = {"model /m/hero.fbx", "image /m/sky.DDS"};
+    EXPECT_TRUE(events.OpenAsDropped("/m/\xC0\xAF.fbx"));
+    const std::vector<std::string> expected = {"model /m/hero.fbx", "image /m/sky.DDS",
+                                               "model /m/\xC0\xAF.fbx"};
     EXPECT_EQ(recorder.Handled(), expected);
 }
 

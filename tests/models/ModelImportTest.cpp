@@ -2,6 +2,7 @@
 // own reading, failures, animation hand-over, and release of replaced models.
 #include <assimp/cimport.h>
 #include <malloc.h>
+#include <sys/stat.h>
 #include <assimp/Exporter.hpp>
 
 #include <fstream>
@@ -9,6 +10,7 @@
 #include <set>
 #include <thread>
 
+#include "HostileFbx.h"
 #include "ModelTestSupport.h"
 #include "models/MeshData.h"
 #include "models/ModelImporter.h"
@@ -275,6 +277,49 @@ TEST_F(ModelImport, MissingTruncatedAndRandomFilesFailWithAMessage)
         EXPECT_EQ(GetEngine()->scene->log.LastMessageLevel(), uint32_t(MessageLevelError));
     }
     std::filesystem::remove_all(directory);
+}
+
+// What the library never sees: each says what is wrong with the file, once, without the
+// exporter hint (which is for files the library read and refused), and the error callback
+// hears the same. A FIFO must not block the import.
+TEST_F(ModelImport, SpecialFilesAndUnsafeStructuresAreRefusedWithTheirReason)
+{
+    namespace fs = std::filesystem;
+    const fs::path directory = TempDirectory("special");
+    fs::create_directories(directory / "folder.fbx");
+    ASSERT_EQ(mkfifo((directory / "pipe.fbx").c_str(), 0600), 0);
+    fs::create_symlink(directory / "gone.fbx", directory / "dangling.fbx");
+    hostile_fbx::WriteFile(directory / "cycle.fbx", hostile_fbx::RealFileWithParentCycle());
+    hostile_fbx::WriteFile(directory / "deep.fbx",
+                           hostile_fbx::AsciiModels(10000, hostile_fbx::Chain(10000)));
+    const struct {
+        const char* name;
+        std::string message;  // the whole message, or its start for the cycle
+    } cases[] = {
+        {"missing.fbx", "No such file: " + (directory / "missing.fbx").string()},
+        {"dangling.fbx", "No such file: " + (directory / "dangling.fbx").string()},
+        {"folder.fbx", "Not a regular file: " + (directory / "folder.fbx").string()},
+        {"pipe.fbx", "Not a regular file: " + (directory / "pipe.fbx").string()},
+        {"cycle.fbx", "Cannot load " + (directory / "cycle.fbx").string() +
+                          ": models are parented in a cycle (model '"},
+        {"deep.fbx", "Cannot load " + (directory / "deep.fbx").string() +
+                         ": models are nested more than 1000 levels deep (model 'M1001')"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> heard;
+        const size_t before = GetEngine()->scene->log.Count();
+        EXPECT_EQ(Import((directory / c.name).string(),
+                         [&](const std::string& text) { heard.push_back(text); }),
+                  nullptr);
+        ASSERT_EQ(GetEngine()->scene->log.Count(), before + 1);
+        const std::string message = GetEngine()->scene->log.LastMessage();
+        EXPECT_EQ(message.substr(0, c.message.size()), c.message);
+        EXPECT_EQ(heard, std::vector<std::string>{message});
+        EXPECT_FALSE(importer.ImportAnimationFile(directory / c.name));
+        EXPECT_EQ(GetEngine()->scene->log.LastMessage(), message);
+    }
+    fs::remove_all(directory);
 }
 
 TEST_F(ModelImport, AnimationOnlyFileIsHandedToTheShownModel)

@@ -360,13 +360,13 @@ namespace {
 struct FakeTextureSource {
     FakeTextureSource()
     {
-        source.loadTexture = [this](const std::u16string& path) {
+        source.loadTexture = [this](const std::filesystem::path& path) {
             records.push_back(std::make_shared<TextureRecord>());
             records.back()->name = path;
             return records.back();
         };
-        source.loadDiscoveredTexture = [this](const std::u16string& path) {
-            return path.ends_with(u".bak") ? nullptr : source.loadTexture(path);
+        source.loadDiscoveredTexture = [this](const std::filesystem::path& path) {
+            return path.extension() == ".bak" ? nullptr : source.loadTexture(path);
         };
         source.shareLoads = [this](bool on) { shareSwitches.push_back(on); };
         source.whiteSquare = white;
@@ -374,7 +374,10 @@ struct FakeTextureSource {
         source.errorTexture = error;
         source.defaultNormalMap = normal;
     }
-    std::u16string Name(const TextureHandle& record) const { return record ? record->name : u"-"; }
+    std::filesystem::path Name(const TextureHandle& record) const
+    {
+        return record ? record->name : "-";
+    }
     ModelTextureSource source;
     std::vector<TextureHandle> records;
     std::vector<bool> shareSwitches;
@@ -388,31 +391,38 @@ struct FakeTextureSource {
 
 TEST_F(ModelTree, TexturesNamedAfterTheMeshFillTheirSlotsInEveryBlock)
 {
-    // The folder's name holds both mesh names: only file names may count.
-    const std::string dir = TempDirectory("discovery") + "/body_and_head";
-    std::filesystem::create_directories(dir);
-    for (const char* file :
-         {"body_D.tga", "body_D.bak", "body_n.dds", "bodyDN.exr", "head_M.dds", "body.txt"})
-        std::ofstream(dir + "/" + file) << "x";
-    FakeTextureSource fake;
-    CMeshObject body;
-    body.name = "body";
-    DiscoverMeshTextures(body, fake.source, dir);
-    const std::u16string wideDir(dir.begin(), dir.end());
-    for (const TextureBlock& block : body.textureSlots) {
-        EXPECT_EQ(fake.Name(block[kAlbedoSlot].texture), wideDir + u"/body_D.tga");
-        EXPECT_EQ(block[kMaterialSlot].texture, fake.black);  // head_M is not body's
-        EXPECT_EQ(fake.Name(block[kNormalSlot].texture), wideDir + u"/body_n.dds");
-        EXPECT_EQ(fake.Name(block[kFourthNormalSlot].texture), wideDir + u"/bodyDN.exr");
-    }
-    EXPECT_EQ(fake.records.size(), 3u) << "one record per file for all blocks";
+    // The first folder's name holds both mesh names: only file names may count. Names are
+    // bytes: a folder's name need not be UTF-8, and a backslash is part of a name.
+    for (const char* folder : {"body_and_head", "caf\xE9 \xFF", "back\\slash"}) {
+        SCOPED_TRACE(folder);
+        const std::filesystem::path dir = TempDirectory("discovery") + "/" + folder;
+        std::filesystem::create_directories(dir);
+        for (const char* file :
+             {"body_D.tga", "body_D.bak", "body_n.dds", "bodyDN.exr", "head_M.dds", "body.txt"})
+            std::ofstream(dir / file) << "x";
+        FakeTextureSource fake;
+        CMeshObject body;
+        body.name = "body";
+        DiscoverMeshTextures(body, fake.source, dir.string());
+        for (const TextureBlock& block : body.textureSlots) {
+            EXPECT_EQ(fake.Name(block[kAlbedoSlot].texture).native(),
+                      (dir / "body_D.tga").native());
+            EXPECT_EQ(block[kMaterialSlot].texture, fake.black);  // head_M is not body's
+            EXPECT_EQ(fake.Name(block[kNormalSlot].texture), dir / "body_n.dds");
+            EXPECT_EQ(fake.Name(block[kFourthNormalSlot].texture), dir / "bodyDN.exr");
+        }
+        EXPECT_EQ(fake.records.size(), 3u) << "one record per file for all blocks";
 
-    // No file named after the mesh: every texture file counts.
-    CMeshObject other;
-    other.name = "wheel";
-    DiscoverMeshTextures(other, fake.source, dir);
-    EXPECT_EQ(fake.Name(other.textureSlots[7][kMaterialSlot].texture), wideDir + u"/head_M.dds");
-    EXPECT_EQ(fake.Name(other.textureSlots[7][kAlbedoSlot].texture), wideDir + u"/body_D.tga");
+        // No file named after the mesh: every texture file counts.
+        CMeshObject other;
+        other.name = "wheel";
+        DiscoverMeshTextures(other, fake.source, dir.string());
+        EXPECT_EQ(fake.Name(other.textureSlots[7][kMaterialSlot].texture), dir / "head_M.dds");
+        EXPECT_EQ(fake.Name(other.textureSlots[7][kAlbedoSlot].texture), dir / "body_D.tga");
+        std::filesystem::remove_all(dir);
+    }
+    const std::string dir = TempDirectory("discovery") + "/body_and_head";
+    FakeTextureSource fake;
 
     // An empty directory leaves the built-ins.
     CMeshObject lonely;
@@ -440,10 +450,10 @@ TEST_F(ModelTree, ImportFindsTexturesOnlyThroughAnInstalledSource)
 
     textured->SetExtraTexture("/art/custom.dds", 4);
     textured->SetExtraTexture("/art/ignored.dds", 5);
-    EXPECT_EQ(fake.Name(textured->FirstMeshObject()->extraTextures[4]), u"/art/custom.dds");
+    EXPECT_EQ(fake.Name(textured->FirstMeshObject()->extraTextures[4]), "/art/custom.dds");
 
     const size_t loads = fake.records.size();
-    textured->AssignTexture(kMaterialSlot, u"/art/rough.dds");
+    textured->AssignTexture(kMaterialSlot, "/art/rough.dds");
     EXPECT_EQ(fake.records.size(), loads + 1) << "one load for every mesh object and block";
     std::vector<CMeshObject*> meshObjects;
     textured->CollectMeshObjects(meshObjects);

@@ -48,6 +48,8 @@ TEST(DataLayout, ABuildTreeUsesOnlyWhatLiesBesideTheProgram)
     EXPECT_EQ(ResolveDataPath(layout, "shaders\\VertexShaders.fx"),
               tree.root / "bin/shaders/VertexShaders.fx");
     EXPECT_EQ(ResolveDataPath(layout, "/elsewhere/a.fx"), "/elsewhere/a.fx");
+    // A user's path keeps its bytes: on Linux a backslash belongs to the name.
+    EXPECT_EQ(ResolveDataPath(layout, "/else\\where/a.fx").native(), "/else\\where/a.fx");
 }
 
 TEST(DataLayout, AnInstalledTreeLooksInTheUsersShaderFolderFirst)

@@ -118,6 +118,16 @@ TEST(Snapshot, TheAlbedoViewShowsAUniformAlbedoTexture)
     fs::remove_all(dir);
 }
 
+TEST(Snapshot, AMissingSkyFileIsNamedAsMissing)
+{
+    SnapOptions options = Options();
+    options.skyPath = "/no/such/sky.dds";
+    SnapImage image;
+    std::string error;
+    EXPECT_FALSE(RenderSnapshot(options, "demo/spheres.fbx", image, error));
+    EXPECT_EQ(error, "Cannot read sky file /no/such/sky.dds: no such file");
+}
+
 // The one frame is lit by the light, not only by the sky: a model whose texture files are
 // missing (the error albedo, a black material with no ambient occlusion) shows its albedo.
 TEST(Snapshot, TheLightLightsTheOneFrame)

@@ -80,23 +80,37 @@ TEST_F(FileWatcherTest, AnOlderCopyIsNotAChange)
     EXPECT_TRUE(calls.empty());
 }
 
-TEST_F(FileWatcherTest, BothSeparatorSpellingsShareOneKeyAndBothCallbacksRun)
+// The engine's own data paths take both separator spellings; a user's absolute path is
+// taken as it stands, where a backslash is part of a name.
+TEST_F(FileWatcherTest, DataPathsShareOneKeyUnderBothSpellingsUserPathsKeepTheirBytes)
 {
-    auto file = dir.Write("shaders/x.fx", "x");
-    std::string forward = file.string();
-    std::string backward = forward;
-    std::replace(backward.begin(), backward.end(), '/', '\\');
-    backward[0] = '/';  // keep it absolute
     int first = 0, second = 0;
-    ASSERT_TRUE(watcher.Watch(forward, [&](const std::string&) { ++first; }));
-    ASSERT_TRUE(watcher.Watch(backward, [&](const std::string&) { ++second; }));
-    EXPECT_EQ(CFileWatcher::KeyOf("shaders/x.fx"), "shaders#x.fx");
-    EXPECT_EQ(CFileWatcher::KeyOf("shaders\\x.fx"), "shaders#x.fx");
+    ASSERT_TRUE(watcher.Watch("shaders/VertexShaders.fx", [&](const std::string&) { ++first; }));
+    ASSERT_TRUE(watcher.Watch("shaders\\VertexShaders.fx", [&](const std::string&) { ++second; }));
+    EXPECT_EQ(watcher.CallbackCount("shaders/VertexShaders.fx"), 2u);
+
+    auto file = dir.Write("a\\b/x.fbx", "x");
+    ASSERT_TRUE(watcher.Watch(file.string(), Record()));
+    EXPECT_FALSE(watcher.Watch((dir.path / "a" / "b" / "x.fbx").string(), Record()));
     Touch(file, 10);
     watcher.ScanOnce();
     watcher.DispatchChanges();
-    EXPECT_EQ(first, 1);
-    EXPECT_EQ(second, 1);
+    EXPECT_EQ(calls, std::vector<std::string>{file.string()});
+}
+
+// A client that registers a file again (the model, loaded once more) keeps one callback.
+TEST_F(FileWatcherTest, AnOwnerRegistersOneCallbackPerFile)
+{
+    auto file = dir.Write("model.fbx", "x");
+    int owner = 0;
+    for (int load = 0; load < 3; ++load)
+        ASSERT_TRUE(watcher.Watch(file, Record(), &owner));
+    ASSERT_TRUE(watcher.Watch(file, Record()));
+    EXPECT_EQ(watcher.CallbackCount(file), 2u);
+    Touch(file, 10);
+    watcher.ScanOnce();
+    watcher.DispatchChanges();
+    EXPECT_EQ(calls.size(), 2u);
 }
 
 TEST_F(FileWatcherTest, RelativeNamesResolveBesideTheProgram)

@@ -63,7 +63,7 @@ TEST_F(TextureManagerGl, Rgb24DdsPngAndJpegFilesArriveAsRgba8)
     EXPECT_EQ(photoTexels[3], 255);
 
     const TextureHandle failed = Load(scratch / "broken.png");
-    EXPECT_EQ(failed->name, u"Failed");
+    EXPECT_EQ(failed->name, "Failed");
     EXPECT_EQ(failed->view, manager->ErrorView());
     EXPECT_EQ(CountLines("Texture error! The image cannot be decoded: "), 1);
 }
@@ -75,15 +75,15 @@ TEST_F(TextureManagerGl, MadeTexturesAreSharedInAScopeAndFollowThePacking)
     const MaterialValues values{1.0f, 0.25f, 0.75f, 0.0f};
 
     manager->ShareLoadsOnThisThread(true);
-    const TextureHandle embedded = manager->LoadTextureBytes(u"/m/box.fbx*0", ".png", png);
+    const TextureHandle embedded = manager->LoadTextureBytes("/m/box.fbx*0", ".png", png);
     const TextureHandle colour = manager->ColourTexture(PackRgba8(9, 8, 7, 255));
     const TextureHandle material = manager->MaterialTexture(values);
-    EXPECT_EQ(manager->LoadTextureBytes(u"/m/box.fbx*0", ".png", png), embedded);
+    EXPECT_EQ(manager->LoadTextureBytes("/m/box.fbx*0", ".png", png), embedded);
     EXPECT_EQ(manager->ColourTexture(PackRgba8(9, 8, 7, 255)), colour);
     EXPECT_EQ(manager->MaterialTexture(values), material);
     manager->ShareLoadsOnThisThread(false);
 
-    EXPECT_EQ(embedded->name, u"/m/box.fbx*0");
+    EXPECT_EQ(embedded->name, "/m/box.fbx*0");
     EXPECT_EQ(embedded->isBuiltIn, 0);
     EXPECT_EQ(testing_support::ReadTextureRgba8(NameOf(embedded), 1, 1), rgba);
     EXPECT_EQ(colour->isBuiltIn, 1);
@@ -102,8 +102,8 @@ TEST_F(TextureManagerGl, MadeTexturesAreSharedInAScopeAndFollowThePacking)
               Texel(PackMaterialTexel(values, false)));
 
     const TextureHandle garbage =
-        manager->LoadTextureBytes(u"/m/box.fbx*1", ".png", std::vector<uint8_t>{1, 2, 3});
-    EXPECT_EQ(garbage->name, u"Failed");
+        manager->LoadTextureBytes("/m/box.fbx*1", ".png", std::vector<uint8_t>{1, 2, 3});
+    EXPECT_EQ(garbage->name, "Failed");
     EXPECT_EQ(garbage->view, manager->ErrorView());
 }
 

@@ -108,7 +108,7 @@ TEST_F(TextureLifetime, EightMeshesSharingAFileMakeOneRecordAndOneTexture)
     const std::vector<CMeshObject*> meshes = MeshObjects();
     ASSERT_EQ(meshes.size(), parts.size());
     const TextureHandle& albedo = meshes[0]->textureSlots[0][kAlbedoSlot].texture;
-    EXPECT_EQ(albedo->name, platform::Utf8ToUtf16((scratch / "Albedo_D.dds").string()).value());
+    EXPECT_EQ(albedo->name, scratch / "Albedo_D.dds");
     for (const CMeshObject* mesh : meshes)
         for (const TextureBlock& block : mesh->textureSlots)
             EXPECT_EQ(block[kAlbedoSlot].texture, albedo);
@@ -130,7 +130,7 @@ TEST_F(TextureLifetime, AnEditedCustomTextureReachesEveryHolder)
     ASSERT_NE(NameOf(slot), 0u);
     for (const CMeshObject* mesh : MeshObjects())
         EXPECT_EQ(mesh->extraTextures[2], slot) << "one record for the meshes and the slot";
-    const TextureHandle preview = manager->LoadTexture(platform::Utf8ToUtf16(relative).value());
+    const TextureHandle preview = manager->LoadTexture(relative);
     EXPECT_NE(preview, slot);
 
     WriteTexel(folder / "custom.dds", 0xFF00FFFF);
@@ -147,7 +147,7 @@ TEST_F(TextureLifetime, ASkyEditedIntoAFlatImageStaysShownUntilItIsACubeAgain)
     WriteTexel(sky, 0xFF0000FF, true);
     SetSkyBoxTexture(sky.string().c_str());
     const TextureHandle shown = engine->scene->cubeMap;
-    ASSERT_EQ(shown->name, platform::Utf8ToUtf16(sky.string()).value());
+    ASSERT_EQ(shown->name, sky);
     const ShaderResourceViewPtr cube = shown->view;
 
     WriteTexel(sky, 0xFF00FF00);

@@ -27,11 +27,11 @@ TEST_F(TextureManagerGl, BuiltInsHoldTheirTexelsAndFailuresShowTheCheckerboard)
 {
     const struct {
         TextureHandle record;
-        const char16_t* name;
+        const char* name;
         uint32_t texel;
-    } squares[] = {{manager->WhiteSquare(), u"WhiteSquare", kWhiteTexel},
-                   {manager->BlackSquare(), u"BlackSquare", kBlackTexel},
-                   {manager->DefaultNormalMap(), u"DefaultNormalMap", kFlatNormalTexel}};
+    } squares[] = {{manager->WhiteSquare(), "WhiteSquare", kWhiteTexel},
+                   {manager->BlackSquare(), "BlackSquare", kBlackTexel},
+                   {manager->DefaultNormalMap(), "DefaultNormalMap", kFlatNormalTexel}};
     for (const auto& square : squares) {
         ASSERT_NE(NameOf(square.record), 0u);
         EXPECT_EQ(square.record->name, square.name);
@@ -61,7 +61,7 @@ TEST_F(TextureManagerGl, Rgba8TexelsArriveUnchanged)
     WriteBytes(path, DdsFileBytes(MakeHeader(4, 2, 1, kRgba8Masks), texels));
     TextureHandle record = Load(path);
     ASSERT_NE(NameOf(record), 0u);
-    EXPECT_EQ(record->name, platform::Utf8ToUtf16(path.string()).value());
+    EXPECT_EQ(record->name, path);
     EXPECT_EQ(record->typeName, "N/A");
     EXPECT_EQ(record->size[0], 4.0f);
     EXPECT_EQ(record->size[1], 2.0f);
@@ -245,8 +245,7 @@ TEST_F(TextureManagerGl, DroppedImageQuestion)
     EXPECT_TRUE(engine->debugInterface->droppedImage.popupRequested);
     EXPECT_FALSE(engine->debugInterface->droppedImage.droppedIsCubeMap)
         << "only \"dds\" is examined";
-    EXPECT_EQ(engine->debugInterface->droppedImage.droppedPath,
-              platform::Utf8ToUtf16(upper.string()).value());
+    EXPECT_EQ(engine->debugInterface->droppedImage.droppedPath, upper);
 }
 
 class Screenshots : public TextureManagerGl {

@@ -36,10 +36,7 @@ class TextureManagerRules : public ::testing::Test {
         return texts;
     }
 
-    TextureHandle Load(const std::filesystem::path& path)
-    {
-        return manager.LoadTexture(platform::Utf8ToUtf16(path.string()).value());
-    }
+    TextureHandle Load(const std::filesystem::path& path) { return manager.LoadTexture(path); }
 
     int CountLines(const std::string& text) const
     {
@@ -60,7 +57,7 @@ TEST_F(TextureManagerRules, FailedLoadGivesAFreshFailureRecordEachTime)
     TextureHandle second = Load(missing);
     ASSERT_TRUE(first && second);
     EXPECT_NE(first, second);
-    EXPECT_EQ(first->name, u"Failed");
+    EXPECT_EQ(first->name, "Failed");
     EXPECT_EQ(first->size[0], 512.0f);
     EXPECT_EQ(first->size[1], 512.0f);
     EXPECT_EQ(manager.Records().size(), 2u);
@@ -97,7 +94,7 @@ TEST_F(TextureManagerRules, UnreadableUpperCaseDdsAndExrAreFailureRecordsNotNull
     for (const auto& path : {upper, exr}) {
         TextureHandle record = Load(path);
         ASSERT_NE(record, nullptr);
-        EXPECT_EQ(record->name, u"Failed");
+        EXPECT_EQ(record->name, "Failed");
         EXPECT_EQ(CountLines("Texture error! The format is not supported: " + path.string()), 1);
     }
     EXPECT_EQ(Log().size(), 2u);
@@ -111,7 +108,7 @@ TEST_F(TextureManagerRules, TargaMessagesAndSharedLoads)
 
     const auto sixteenBit = scratch / "sixteen.tga";
     WriteBytes(sixteenBit, TgaBytes({.type = 2, .depth = 16}, {0, 0}));
-    EXPECT_EQ(Load(sixteenBit)->name, u"Failed");
+    EXPECT_EQ(Load(sixteenBit)->name, "Failed");
     EXPECT_EQ(CountLines("Texture error!, targa error: only 32 bits targa files are supported" +
                          sixteenBit.string()),
               1);
@@ -165,11 +162,10 @@ TEST_F(TextureManagerRules, FilesThatAreNoImageAreSkippedAfterTheirFirstBytes)
         if (file.size)
             std::filesystem::resize_file(path, file.size);
         const uint64_t readBefore = BytesReadSoFar();
-        EXPECT_EQ(manager.LoadDiscoveredTexture(platform::Utf8ToUtf16(path.string()).value()),
-                  nullptr);
+        EXPECT_EQ(manager.LoadDiscoveredTexture(path), nullptr);
         EXPECT_EQ(Log().back(), "Not an image, skipped: " + path.string());
         EXPECT_EQ(GetEngine()->scene->log.LastMessageLevel(), uint32_t{MessageLevelInfo});
-        EXPECT_EQ(Load(path)->name, u"Failed");
+        EXPECT_EQ(Load(path)->name, "Failed");
         EXPECT_EQ(Log().back().rfind(file.loadMessage, 0), 0u) << Log().back();
         EXPECT_LT(BytesReadSoFar() - readBefore, 64u * 1024);
         std::filesystem::remove(path);
@@ -189,8 +185,8 @@ TEST_F(TextureManagerRules, FilesThatAreNoImageAreSkippedAfterTheirFirstBytes)
 
 TEST_F(TextureManagerRules, RelativePathsResolveBesideTheProgram)
 {
-    TextureHandle record = manager.LoadTexture(u"no_such_dir\\missing.xyz");
-    EXPECT_EQ(record->name, u"Failed");
+    TextureHandle record = manager.LoadTexture("no_such_dir\\missing.xyz");
+    EXPECT_EQ(record->name, "Failed");
     const std::string expected =
         (platform::ProgramDirectory() / "no_such_dir/missing.xyz").string();
     EXPECT_EQ(Log(),
@@ -207,7 +203,7 @@ TEST_F(TextureManagerRules, RefreshingRecordsWithoutAFile)
     // Built-ins have no file behind their names: refreshing must not turn them into
     // failures or log anything.
     TextureRecord builtIn;
-    builtIn.name = u"WhiteSquare";
+    builtIn.name = "WhiteSquare";
     builtIn.isBuiltIn = 1;
     auto view = std::make_shared<gpu::ShaderResourceView>(std::shared_ptr<gpu::Texture>());
     builtIn.view = view;
@@ -223,7 +219,7 @@ TEST_F(TextureManagerRules, InstallsItselfAsTheModelsTextureSource)
 {
     const ModelTextureSource* source = GetModelTextureSource();
     ASSERT_NE(source, nullptr);
-    TextureHandle record = source->loadTexture(u"/nonexistent/file.png");
+    TextureHandle record = source->loadTexture("/nonexistent/file.png");
     EXPECT_EQ(record, manager.Records().back());
 }
 

@@ -11,6 +11,8 @@
 
 #include "SnapOptions.h"
 #include "SnapRenderer.h"
+#include "platform/DebugOutput.h"
+#include "platform/ProcessEnd.h"
 
 namespace {
 
@@ -82,10 +84,16 @@ int main(int argc, char** argv)
     // Thumbnails are written often and read rarely: fast compression, slightly larger files.
     stbi_write_png_compression_level = 2;
 
+    // The one line below says why a picture could not be made; the engine's own
+    // diagnostics would repeat its reason.
+    platform::SetDebugOutputEnabled(false);
+
+    // From here on a model load may be running (one that took too long, say): the program
+    // ends without the static destructors.
     SnapSession session(*options);
     if (!session.Start(error)) {
         std::fprintf(stderr, "vornis-snap: %s\n", error.c_str());
-        return 1;
+        platform::EndProcess(1);
     }
     // A failed model is reported and skipped; the others still get their pictures.
     bool allWritten = true;
@@ -111,5 +119,5 @@ int main(int argc, char** argv)
         writer.Start(std::move(image), picture);
     }
     allWritten &= writer.Finish();
-    return allWritten ? 0 : 1;
+    platform::EndProcess(allWritten ? 0 : 1);
 }

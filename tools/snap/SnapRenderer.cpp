@@ -29,7 +29,7 @@ constexpr auto kLoadTimeout = std::chrono::minutes(5);
 bool WaitForLoad(CScene& scene)
 {
     const auto start = std::chrono::steady_clock::now();
-    while (scene.loading) {
+    while (scene.IsLoadPending()) {
         const auto waited = std::chrono::steady_clock::now() - start;
         if (waited > kLoadTimeout)
             return false;
@@ -193,9 +193,14 @@ bool SnapSession::Start(std::string& error)
         // the working directory.
         const std::string sky = std::filesystem::absolute(options.skyPath).string();
         const TextureRecord* before = scene.cubeMap.get();
+        const size_t skyEntries = scene.log.Count();
         SetSkyBoxTexture(sky.c_str());
         if (scene.cubeMap.get() == before) {
+            // A file that could not be read says so in the log; any other is no cube map.
             error = "cannot use " + options.skyPath + " as sky (not a cube map)";
+            for (const auto& entry : scene.log.EntriesFrom(skyEntries))
+                if (entry.level == MessageLevelError)
+                    error = entry.text;
             return false;
         }
     }

@@ -7,6 +7,11 @@
 //
 // Types: bool is C++ bool, int is int32_t, narrow strings are UTF-8, wide strings are
 // UTF-16 (char16_t). The window handle is the SDL window ID (SDL_GetWindowID).
+//
+// File names: narrow ones are the system's bytes, passed on unchanged (UTF-8 by
+// convention, but any name the system gives works). In a wide name, a byte that is no
+// part of well-formed UTF-8 travels as the lone surrogate 0xDC00 + byte (U+DC80..U+DCFF);
+// a name with any other lone surrogate is refused with a message.
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,144 @@
+// Loading the user's model on threads of their own. The newest request wins: two quick
+// drops, or a save during a load, must end with the last file asked for on screen, and a
+// load overtaken by a newer request never replaces the shown model.
+#include <new>
+
+#include "api/Engine.h"
+#include "graphics/GraphicsDevice.h"
+#include "models/ModelImporter.h"
+#include "models/ModelNode.h"
+#include "platform/LargeStackThread.h"
+#include "scene/Scene.h"
+#include "shaders/FileWatcher.h"
+
+namespace fs = std::filesystem;
+
+void CScene::LoadModel(const fs::path& givenPath, const CModelImporter& importer,
+                       ModelLoadKind kind)
+{
+    // Textures beside the model and the watcher take relative names as the program's own
+    // data: anchor a relative name in the caller's directory. Nothing else is rewritten.
+    std::error_code ec;
+    fs::path path = givenPath.is_absolute() ? givenPath : fs::absolute(givenPath, ec);
+    if (ec)
+        path = givenPath;
+    const std::string extension = path.extension().string();
+    if (extension != ".fbx" && extension != ".FBX") {
+        ReportMessage("Format not supported: " + extension, MessageLevelError);
+        return;
+    }
+    CEngine* engine = GetEngine();
+    // One callback per file however often it is loaded: the model checks which file changed.
+    if (engine && engine->fileWatcher)
+        engine->fileWatcher->Watch(
+            path, [this](const std::string& changed) { OnModelFileChanged(changed); }, this);
+    ReportMessage("Loading model", MessageLevelInfo);
+
+    // Counted before the thread starts, so that a caller polling IsModelLoaded right after
+    // this call already sees the load.
+    LoadJob job{path, &importer, kind, 0};
+    if (kind == ModelLoadKind::Request) {
+        job.generation = ++requestedGeneration;
+    } else {
+        job.generation = requestedGeneration.load();
+        ++runningAnimationLoads;
+    }
+    ++runningLoads;
+    const std::string problem = platform::StartDetachedLargeStackThread([this, job] {
+        RunLoad(job);
+        // The last touch of the scene: its destructor waits for this.
+        runningLoads.fetch_sub(1, std::memory_order_release);
+    });
+    if (!problem.empty()) {
+        ReportMessage("Could not start loading " + path.string() + ": " + problem,
+                      MessageLevelError);
+        EndLoad(job, false);
+        --runningLoads;
+    }
+}
+
+bool CScene::IsLoadPending() const
+{
+    return settledGeneration.load() != requestedGeneration.load() ||
+           runningAnimationLoads.load() > 0;
+}
+
+bool CScene::MayShow(const LoadJob& job) const
+{
+    const uint64_t newest = requestedGeneration.load();
+    if (job.generation != newest)
+        return false;
+    // A model in an animation file does not push aside a request still loading.
+    return job.kind == ModelLoadKind::Request || settledGeneration.load() == newest;
+}
+
+void CScene::RunLoad(const LoadJob& job)
+{
+    const std::string path = job.path.string();
+    std::unique_ptr<CModelNode> loaded;
+    try {
+        const uint32_t failedUploads = CGraphicsDevice::FailedUploadsOnThisThread();
+        loaded = job.importer->ImportModel(job.path, nullptr, job.path.parent_path(), 0);
+        // Textures whose upload never finished must not reach the screen.
+        if (loaded && CGraphicsDevice::FailedUploadsOnThisThread() != failedUploads) {
+            ReportMessage("Cannot load " + path + ": the graphics driver did not finish " +
+                              "uploading its textures",
+                          MessageLevelError);
+            loaded.reset();
+        }
+    } catch (const std::bad_alloc&) {
+        loaded.reset();
+        ReportMessage("Cannot load " + path + ": out of memory", MessageLevelError);
+    }
+
+    bool shown = false;
+    if (loaded && loaded->HasAnyMesh()) {
+        std::unique_ptr<CModelNode> old;
+        std::lock_guard<std::mutex> lock(modelLock);
+        if (MayShow(job)) {
+            if (CEngine* engine = GetEngine())
+                engine->SetModelPath(path);
+            ReportMessage("Model loaded: " + path, MessageLevelInfo);
+            old = std::move(model);
+            model = std::move(loaded);
+            shown = true;
+            // The old model dies under the lock: nothing may still be drawing it.
+            old.reset();
+        } else {
+            ReportMessage("Model load superseded: " + path, MessageLevelInfo);
+        }
+    }
+    // An overtaken model was never visible: it goes outside the lock.
+    loaded.reset();
+    EndLoad(job, shown);
+}
+
+void CScene::EndLoad(const LoadJob& job, bool shown)
+{
+    // modelChanged first: whoever sees the load end must also see what it changed.
+    if (shown || job.kind == ModelLoadKind::Animation ||
+        job.generation == requestedGeneration.load())
+        modelChanged = true;
+    if (job.kind == ModelLoadKind::Animation) {
+        --runningAnimationLoads;
+        return;
+    }
+    uint64_t settled = settledGeneration.load();
+    while (settled < job.generation &&
+           !settledGeneration.compare_exchange_weak(settled, job.generation)) {
+    }
+}
+
+void CScene::ReleaseModel()
+{
+    // Freed under the lock, as a replaced model is: nothing may still be drawing it.
+    std::lock_guard<std::mutex> lock(modelLock);
+    model.reset();
+}
+
+void CScene::OnModelFileChanged(const std::string& path)
+{
+    std::lock_guard<std::mutex> lock(modelLock);
+    if (model)
+        model->OnFileChanged(path);
+}

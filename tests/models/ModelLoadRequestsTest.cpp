@@ -1,0 +1,145 @@
+// Overlapping model loads: the newest request is what ends up shown, whichever load
+// finishes first, and the overtaken model is freed (LeakSanitizer watches this program).
+#include <assimp/Exporter.hpp>
+
+#include <array>
+#include <chrono>
+#include <thread>
+
+#include "ModelTestSupport.h"
+#include "models/ModelImporter.h"
+#include "models/ModelNode.h"
+
+using namespace modeltest;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A flat grid of 2 * quads * quads triangles, written as ASCII FBX: large enough that
+// its import takes a while.
+void WriteGrid(const fs::path& path, unsigned quads)
+{
+    const unsigned side = quads + 1;
+    auto* mesh = new aiMesh;
+    mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
+    mesh->mNumVertices = side * side;
+    mesh->mVertices = new aiVector3D[mesh->mNumVertices];
+    mesh->mTextureCoords[0] = new aiVector3D[mesh->mNumVertices];
+    mesh->mNumUVComponents[0] = 2;
+    for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
+        const float x = float(v % side), z = float(v / side);
+        mesh->mVertices[v] = aiVector3D(x, 0.0f, z);
+        mesh->mTextureCoords[0][v] = aiVector3D(x / float(quads), z / float(quads), 0.0f);
+    }
+    mesh->mNumFaces = 2 * quads * quads;
+    mesh->mFaces = new aiFace[mesh->mNumFaces];
+    for (unsigned q = 0, f = 0; q < quads * quads; ++q) {
+        const unsigned a = (q / quads) * side + q % quads, b = a + 1, c = a + side, d = c + 1;
+        for (const auto& corners : {std::array<unsigned, 3>{a, c, b}, {b, c, d}}) {
+            mesh->mFaces[f].mNumIndices = 3;
+            mesh->mFaces[f++].mIndices = new unsigned[3]{corners[0], corners[1], corners[2]};
+        }
+    }
+    std::unique_ptr<aiScene> scene = MakeScene({mesh});
+    AddNode(*scene->mRootNode, "Grid", {0});
+    Assimp::Exporter exporter;
+    ASSERT_EQ(exporter.Export(scene.get(), "fbxa", path.string()), AI_SUCCESS)
+        << exporter.GetErrorString();
+}
+
+class ModelLoadRequests : public ModelTest {
+   protected:
+    void SetUp() override
+    {
+        ModelTest::SetUp();
+        scene = GetEngine()->scene.get();
+        directory = TempDirectory("requests");
+        large = directory / "large.fbx";
+        small = directory / "small.fbx";
+        WriteGrid(large, 250);
+        WriteGrid(small, 2);
+    }
+    void TearDown() override
+    {
+        fs::remove_all(directory);
+        ModelTest::TearDown();
+    }
+
+    std::string ShownPath()
+    {
+        std::string path;
+        scene->WithModel([&](CModelNode* model) {
+            if (model && model->importContext)
+                path = model->importContext->path;
+        });
+        return path;
+    }
+
+    size_t Count(const std::string& text)
+    {
+        size_t count = 0;
+        for (const auto& entry : Log())
+            count += entry.text == text;
+        return count;
+    }
+
+    // Waits until `text` is logged; meanwhile, whenever no load is pending, `expected` must
+    // be the shown model.
+    void WaitFor(const std::string& text, const std::string& expected)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
+        while (Count(text) == 0 && std::chrono::steady_clock::now() < deadline) {
+            if (!scene->IsLoadPending())
+                ASSERT_EQ(ShownPath(), expected);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_EQ(Count(text), 1u) << text;
+    }
+
+    // The importer must outlive every load thread, the overtaken ones too.
+    static inline CModelImporter importer;
+    CScene* scene = nullptr;
+    fs::path directory;
+    fs::path large;  // slow to import
+    fs::path small;
+};
+
+TEST_F(ModelLoadRequests, TheNewestRequestIsShownWhicheverLoadFinishesFirst)
+{
+    // First the slow load is overtaken by a quick one, then the quick one by a slow one.
+    for (const auto& [first, second] : {std::pair{large, small}, std::pair{small, large}}) {
+        SCOPED_TRACE(first.filename().string() + " then " + second.filename().string());
+        scene->LoadModel(first, importer);
+        scene->LoadModel(second, importer);
+        EXPECT_TRUE(scene->IsLoadPending());
+        WaitFor("Model loaded: " + second.string(), second.string());
+        WaitFor("Model load superseded: " + first.string(), second.string());
+        EXPECT_FALSE(scene->IsLoadPending());
+        EXPECT_EQ(ShownPath(), second.string());
+        EXPECT_EQ(Count("Model loaded: " + first.string()), 0u);
+        EXPECT_EQ(GetEngine()->ModelPath(), second.string());
+        GetEngine()->scene = std::make_unique<CScene>();
+        scene = GetEngine()->scene.get();
+    }
+}
+
+// A model in an animation file is shown only while no request waits: it must not push
+// aside a model the user asked for.
+TEST_F(ModelLoadRequests, AnAnimationLoadGivesWayToAWaitingRequest)
+{
+    scene->LoadModel(large, importer);
+    scene->LoadModel(small, importer, ModelLoadKind::Animation);
+    WaitFor("Model loaded: " + large.string(), large.string());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
+    while (scene->IsLoadPending() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_FALSE(scene->IsLoadPending());
+    // The small file ends first (almost always): overtaken by the waiting request. Had it
+    // ended after the large model was shown, it would have replaced it, as designed.
+    const bool overtaken = Count("Model load superseded: " + small.string()) == 1;
+    EXPECT_NE(overtaken, Count("Model loaded: " + small.string()) == 1);
+    EXPECT_EQ(ShownPath(), overtaken ? large.string() : small.string());
+}
+
+}  // namespace
