@@ -1,5 +1,6 @@
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <iterator>
@@ -283,6 +284,9 @@ std::vector<fs::path> ListFiles(const fs::path& directory)
             continue;
         files.push_back(entry);
     }
+    // Directory order differs between file systems and even between runs; "the first sky"
+    // and which of two matching textures wins must not.
+    std::sort(files.begin(), files.end());
     return files;
 }
 

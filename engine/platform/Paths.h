@@ -78,8 +78,8 @@ std::optional<std::filesystem::path> WideNameToPath(std::u16string_view name);
 // queried.
 std::optional<int64_t> LastWriteTicks(const std::filesystem::path& path);
 
-// Regular files of a directory in the order the file system lists them, skipping names
-// that begin with a dot. An unreadable directory gives an empty list.
+// Regular files of a directory sorted by name, skipping names that begin with a dot. An
+// unreadable directory gives an empty list.
 std::vector<std::filesystem::path> ListFiles(const std::filesystem::path& directory);
 
 // Extension of the final name from its last dot; a name whose only dot is its first

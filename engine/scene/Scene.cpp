@@ -33,19 +33,12 @@ std::unique_ptr<CModelNode> ImportFixedAsset(const CModelImporter& importer,
     return node;
 }
 
-// The first regular file of "Skyboxtextures", skipping hidden ones.
+// The first regular file of "Skyboxtextures" by name, skipping hidden ones.
 std::filesystem::path FirstSkyboxTexture()
 {
-    const std::filesystem::path directory = platform::FindFixedAsset("Skyboxtextures");
-    std::error_code ec;
-    std::filesystem::directory_iterator it(directory, ec);
-    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.empty() || name[0] == '.' || it->is_directory(ec))
-            continue;
-        return it->path();
-    }
-    return {};
+    const std::vector<std::filesystem::path> files =
+        platform::ListFiles(platform::FindFixedAsset("Skyboxtextures"));
+    return files.empty() ? std::filesystem::path() : files.front();
 }
 
 bool IsCubeMap(const TextureRecord& record)

@@ -139,4 +139,17 @@ TEST(DataLayout, OutsideAnInstalledTreeThereIsNothingToCopy)
     EXPECT_TRUE(copy.copied.empty() && copy.kept.empty());
 }
 
+// Which sky comes first, and which of two matching textures wins, must not depend on the
+// order a file system happens to list a folder in.
+TEST(ListFiles, VisibleRegularFilesSortedByName)
+{
+    Scratch folder;
+    for (const char* name : {"studio.dds", "Zebra.dds", "sky.dds", ".hidden.dds", "a.dds/x"})
+        folder.Write(name);
+    EXPECT_EQ(platform::ListFiles(folder.root),
+              (std::vector<fs::path>{folder.root / "Zebra.dds", folder.root / "sky.dds",
+                                     folder.root / "studio.dds"}));
+    EXPECT_TRUE(platform::ListFiles(folder.root / "missing").empty());
+}
+
 }  // namespace
