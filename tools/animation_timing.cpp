@@ -216,8 +216,8 @@ int main(int argc, char** argv)
     services.reports.error = [](const std::string& text) {
         std::fprintf(stderr, "%s\n", text.c_str());
     };
-    InstallAnimationHooks(services);
     CModelImporter importer;
+    importer.animationHooks = MakeAnimationHooks(services);
     std::printf("median of %u frames, CPU only\n", frames);
     for (const std::string& file : files)
         TimeModel(importer, file, frames);

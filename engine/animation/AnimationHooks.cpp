@@ -2,37 +2,26 @@
 
 #include "animation/AnimationQueries.h"
 #include "animation/CameraClip.h"
-#include "models/ModelAnimationHooks.h"
 #include "models/ModelNode.h"
 
-namespace {
-
-AnimationServices installedServices;
-ModelAnimationHooks installedHooks;
-
-}  // namespace
-
-void InstallAnimationHooks(const AnimationServices& services)
+ModelAnimationHooks MakeAnimationHooks(const AnimationServices& services)
 {
-    SetModelAnimationHooks(nullptr);
-    installedServices = services;
-    installedHooks.attachAnimation = [](CMeshObject& meshObject, const ImportedScenePtr& scene,
-                                        const std::string& path, const std::string& nodeName,
-                                        const aiMesh* mesh) {
-        AttachAnimation(meshObject, scene, path, nodeName, mesh, installedServices);
+    ModelAnimationHooks hooks;
+    hooks.attachAnimation = [services](CMeshObject& meshObject, const ImportedScenePtr& scene,
+                                       const std::string& path, const std::string& nodeName,
+                                       const aiMesh* mesh) {
+        AttachAnimation(meshObject, scene, path, nodeName, mesh, services);
     };
-    installedHooks.addActiveAnimation = [](CModelNode& root, int clip) {
-        ActivateClip(root, clip);
-    };
+    hooks.addActiveAnimation = [](CModelNode& root, int clip) { ActivateClip(root, clip); };
     // Built on the load thread, the clip waits with the model it came with; the scene hands
     // it to the camera when it accepts that model, on the window thread.
-    installedHooks.buildCameraClip = [](CModelNode& root, const ImportedScenePtr& scene) {
+    hooks.buildCameraClip = [](CModelNode& root, const ImportedScenePtr& scene) {
         if (scene)
             if (std::shared_ptr<CameraClip> clip = BuildCameraClip(*scene))
                 root.cameraClip = std::move(clip);
     };
-    installedHooks.reloadAnimationSet = [](AnimationSet& set, const std::string& path) {
+    hooks.reloadAnimationSet = [](AnimationSet& set, const std::string& path) {
         ReloadAnimationSet(set, path);
     };
-    SetModelAnimationHooks(&installedHooks);
+    return hooks;
 }

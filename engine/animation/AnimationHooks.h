@@ -3,7 +3,8 @@
 #pragma once
 
 #include "animation/AnimationSet.h"
+#include "models/ModelAnimationHooks.h"
 
-// Installs the hooks for every later import; `services` is kept for them. Call before the
-// first load starts.
-void InstallAnimationHooks(const AnimationServices& services);
+// The hooks an importer uses for every later import; each keeps its own copy of
+// `services`. Give them to the importer before the first load starts.
+ModelAnimationHooks MakeAnimationHooks(const AnimationServices& services);

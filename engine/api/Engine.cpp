@@ -4,10 +4,10 @@
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
 #include "models/ModelImporter.h"
+#include "platform/FileWatcher.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "shaders/BaseShader.h"
-#include "shaders/FileWatcher.h"
 #include "shaders/LineRenderer.h"
 #include "shaders/ShaderRegistry.h"
 #include "textures/TextureManager.h"
@@ -65,14 +65,20 @@ void CreateEngineObject()
         delete engine;
 }
 
-void ReportMessage(std::string text, MessageLevel level)
+namespace {
+
+// The log sink of every layer: the engine's message log when there is one.
+void ReportToEngine(std::string text, MessageLevel level)
 {
     if (CEngine* engine = GetEngine())
         engine->ReportMessage(std::move(text), level);
 }
 
+}  // namespace
+
 // The library creates its engine as soon as it is loaded, so that every export finds it.
 __attribute__((constructor)) static void CreateEngineAtLoad()
 {
     CreateEngineObject();
+    platform::SetLogSink(ReportToEngine);
 }

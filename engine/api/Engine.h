@@ -7,8 +7,9 @@
 #include <mutex>
 #include <string>
 
-#include "api/InputState.h"
-#include "api/MessageLevel.h"
+#include "platform/InputState.h"
+#include "platform/Log.h"
+#include "platform/MessageLevel.h"
 
 class CScene;
 class CCamera;
@@ -85,5 +86,5 @@ CEngine* GetEngine();
 // Creates the engine object if there is none (CreateEngineNative).
 void CreateEngineObject();
 
-// Reports through the engine's log when there is one.
-void ReportMessage(std::string text, MessageLevel level);
+// Reports through the engine's log when there is one (the sink the engine installs).
+using platform::ReportMessage;

@@ -2,6 +2,9 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "animation/AnimationHooks.h"
 #include "api/Engine.h"
 #include "graphics/FullscreenQuad.h"
@@ -9,11 +12,11 @@
 #include "graphics/RenderTargets.h"
 #include "models/ModelImporter.h"
 #include "platform/Clock.h"
+#include "platform/FileWatcher.h"
 #include "platform/MessageBox.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "shaders/BaseShader.h"
-#include "shaders/FileWatcher.h"
 #include "shaders/LineRenderer.h"
 #include "shaders/ShaderRegistry.h"
 #include "textures/TextureManager.h"
@@ -29,6 +32,13 @@ namespace {
 void CreateModelImporter(CEngine& engine)
 {
     engine.modelImporter = std::make_unique<CModelImporter>();
+    // Animation files go to the model the scene shows, under its lock.
+    engine.modelImporter->shownModel = [&engine](const std::function<void(CModelNode*)>& use) {
+        if (engine.scene)
+            engine.scene->WithModel(use);
+        else
+            use(nullptr);
+    };
 }
 
 void CreateGraphicsDeviceObject(CEngine& engine)
@@ -64,10 +74,29 @@ void CreateFileWatcher(CEngine& engine)
 void CreateDefaultTextures(CEngine& engine)
 {
     engine.textureManager->CreateDefaultTextures(engine.device.get(), engine.fileWatcher.get());
+    engine.modelImporter->textureSource = &engine.textureManager->ModelSource();
+}
+
+ShaderFrameValues FrameValuesOf(const CEngine& engine)
+{
+    ShaderFrameValues values;
+    std::copy(std::begin(engine.customShaderValues), std::end(engine.customShaderValues),
+              values.customShaderValues);
+    values.totalTime = engine.totalTime;
+    values.rightHandedTangentSpace = engine.rightHandedTangentSpace;
+    values.cubemapParameterDegrees = engine.cubemapParameter;
+    values.width = engine.device ? static_cast<int>(engine.device->width) : 0;
+    values.height = engine.device ? static_cast<int>(engine.device->height) : 0;
+    return values;
+}
+
+ShaderBuildSettings BuildSettingsOf(const CEngine& engine)
+{
+    return {engine.useTexturePacking, engine.customPixelShaderFile, engine.customPixelShaderEntry};
 }
 
 // The animation side reports through the engine and loads its marker models with the
-// engine's importer; it is installed before any model can load.
+// engine's importer; the importer has its hooks before any model can load.
 void InstallAnimation(CEngine& engine)
 {
     AnimationServices services;
@@ -78,22 +107,27 @@ void InstallAnimation(CEngine& engine)
         platform::ShowMessageBox(title, text, platform::MessageBoxIcon::Warning);
     };
     services.importer = engine.modelImporter.get();
-    InstallAnimationHooks(services);
+    engine.modelImporter->animationHooks = MakeAnimationHooks(services);
 }
 
 void CreateScene(CEngine& engine)
 {
     engine.scene = std::make_unique<CScene>();
-    CScene* scene = engine.scene.get();
-    scene->camera = engine.camera.get();
-    scene->Init(*engine.modelImporter);
+    ConnectScene(engine, *engine.scene);
+    engine.scene->Init(*engine.modelImporter, engine.loadHelperModels);
 }
 
 void CompileShaders(CEngine& engine)
 {
     engine.baseShader = std::make_unique<CBaseShader>();
-    engine.baseShader->Initialise("shaders/VertexShaders.fx", true);
+    CBaseShader& shader = *engine.baseShader;
+    shader.context = engine.device->context.get();
+    shader.fileWatcher = engine.fileWatcher.get();
+    shader.frameValues = [&engine] { return FrameValuesOf(engine); };
+    shader.buildSettings = [&engine] { return BuildSettingsOf(engine); };
+    shader.Initialise("shaders/VertexShaders.fx", true);
     engine.shaders->baseShader = engine.baseShader.get();
+    engine.scene->shader = engine.baseShader.get();
     engine.shaders->CompileAll(*engine.baseShader, false);
     engine.baseShader->SelectPixelShader("PBL Default");
 }
@@ -127,6 +161,19 @@ void CreateFullscreenQuad(CEngine& engine)
 }
 
 }  // namespace
+
+void ConnectScene(CEngine& engine, CScene& scene)
+{
+    scene.camera = engine.camera.get();
+    scene.device = engine.device.get();
+    scene.input = engine.input.get();
+    scene.fileWatcher = engine.fileWatcher.get();
+    scene.lines = engine.lineRenderer.get();
+    scene.shader = engine.baseShader.get();
+    scene.textureSource = engine.textureManager ? &engine.textureManager->ModelSource() : nullptr;
+    scene.modelShown = [&engine](const std::string& path) { engine.SetModelPath(path); };
+    scene.requestReload = [&engine] { engine.reloadRequested = true; };
+}
 
 int StartEngine(CEngine& engine, int window, int width, int height)
 {

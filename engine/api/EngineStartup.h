@@ -4,6 +4,7 @@
 #include <cstdint>
 
 class CEngine;
+class CScene;
 
 // InitEngine's body: creates the sub-objects in their fixed order. Returns 0 or the
 // graphics device's failure code.
@@ -15,3 +16,8 @@ void ResizeEngineObjects(CEngine& engine, int width, int height);
 // SendProcToNative's body: hands one SDL event (its address in lParam) to the debug
 // interface and returns 1 when it was used.
 int64_t ForwardEventToDebugInterface(CEngine& engine, unsigned eventType, int64_t eventAddress);
+
+// Gives `scene` what the engine owns for it: camera, device, input, file watcher, line
+// renderer and shader object (those that exist yet), and the engine's model path and
+// reload request. Start-up does it; so does anything that replaces the scene.
+void ConnectScene(CEngine& engine, CScene& scene);

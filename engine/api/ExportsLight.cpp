@@ -5,8 +5,18 @@
 #include "scene/Camera.h"
 #include "scene/Light.h"
 #include "scene/Scene.h"
-#include "scene/SceneAccess.h"
 #include "textures/TextureRecord.h"
+
+namespace {
+
+// The scene's light record; null while there is no scene (and so no light).
+CLight* SceneLight()
+{
+    CEngine* engine = GetEngine();
+    return engine && engine->scene ? &engine->scene->light : nullptr;
+}
+
+}  // namespace
 
 VORNIS_API void FeedLightControl(bool a, bool b, bool c, bool d)
 {

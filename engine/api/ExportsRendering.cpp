@@ -5,12 +5,12 @@
 #include <string>
 
 #include "api/Engine.h"
+#include "api/ScreenshotCapture.h"
 #include "api/public/vornis_engine.h"
 #include "graphics/GraphicsDevice.h"
 #include "platform/Paths.h"
 #include "scene/Scene.h"
 #include "textures/DroppedImageQuestion.h"
-#include "textures/ScreenshotCapture.h"
 #include "ui/InterfaceState.h"
 
 namespace {

@@ -12,9 +12,12 @@
 #include "graphics/RenderTargets.h"
 #include "graphics/gpu/PassTimer.h"
 #include "platform/Clock.h"
+#include "platform/FileWatcher.h"
 #include "scene/Camera.h"
+#include "scene/CameraView.h"
 #include "scene/Scene.h"
-#include "shaders/FileWatcher.h"
+#include "shaders/BaseShader.h"
+#include "shaders/VertexVariants.h"
 #include "textures/TextureManager.h"
 #include "textures/TextureRecord.h"
 #include "ui/InterfaceFrame.h"
@@ -47,8 +50,19 @@ void UpdateCamera(CEngine& engine, float frameTime, bool capture)
 
 void DrawScene(CEngine& engine, float frameTime, bool capture)
 {
-    if (engine.scene)
-        engine.scene->Draw(frameTime, capture);
+    if (!engine.scene)
+        return;
+    // A reload asked for since the last frame (the model file changed) starts here, and
+    // the frame draws nothing of the scene.
+    if (engine.reloadRequested.exchange(false)) {
+        engine.ReloadModel();
+        return;
+    }
+    SceneDrawOptions options;
+    options.showJointsThroughGeometry = engine.showJointsThroughGeometry;
+    options.animateSequence = engine.animateSequence;
+    options.followCameraJoint = engine.attachCameraToCameraJoint;
+    engine.scene->Draw(frameTime, capture, options);
 }
 
 void DrawDebugInterface(CEngine& engine)
@@ -69,7 +83,29 @@ CFullscreenQuad::ExtraViews SceneExtraViews(const CEngine& engine)
     return views;
 }
 
+// Selects and binds the "FullscreenQuad" pixel shader and the vertex variant of format
+// 0x0400 with the pass's constants. Without compiled shaders there is nothing to select.
+bool BindFullscreenShaders(CEngine& engine)
+{
+    CBaseShader* shader = engine.baseShader.get();
+    if (!shader || !shader->SelectPixelShader("FullscreenQuad"))
+        return false;
+    shader->SelectVertexFormat(VertexFullscreenQuad);
+    const DrawView view = ViewOrIdentity(engine.camera.get());
+    return shader->BindForDraw(Matrix4::Identity(), &view, 0);
+}
+
 }  // namespace
+
+bool DrawFullscreenPass(CEngine& engine, const std::shared_ptr<gpu::ShaderResourceView>& sceneView,
+                        const CFullscreenQuad::ExtraViews& extraViews)
+{
+    if (!engine.fullscreenQuad || !engine.device || !engine.device->context ||
+        !BindFullscreenShaders(engine))
+        return false;
+    engine.fullscreenQuad->Draw(*engine.device->context, sceneView, extraViews);
+    return true;
+}
 
 float FrameTimeFromDelta(int64_t deltaNs, bool videoRecording)
 {
@@ -136,8 +172,8 @@ bool ComposeFrame(CEngine& engine, bool capture)
     bool drawn = false;
     if (engine.fullscreenQuad && engine.sceneTarget) {
         const ScopedOpaqueBlend opaque(device);
-        drawn = engine.fullscreenQuad->Draw(engine, engine.sceneTarget->resourceView,
-                                            SceneExtraViews(engine));
+        drawn =
+            DrawFullscreenPass(engine, engine.sceneTarget->resourceView, SceneExtraViews(engine));
     }
     // Without it (no compiled shaders) the picture is the background colour.
     if (!drawn && device.backBufferView)

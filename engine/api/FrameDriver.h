@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+#include "graphics/FullscreenQuad.h"
 
 class CEngine;
 class CCaptureTarget;
@@ -21,6 +24,11 @@ bool ComposeFrame(CEngine& engine, bool capture);
 // Renders the scene once into `target` without gizmo, grid or light; leaves the camera
 // size, the bound targets and the viewport as they were.
 void RenderToCapture(CEngine& engine, CCaptureTarget& target);
+
+// The fullscreen pass with the engine's shader object: draws `sceneView` onto the bound
+// target (see CFullscreenQuad::Draw). False when nothing was drawn (no compiled shaders).
+bool DrawFullscreenPass(CEngine& engine, const std::shared_ptr<gpu::ShaderResourceView>& sceneView,
+                        const CFullscreenQuad::ExtraViews& extraViews = {});
 
 // Binds the scene target with the shared depth view and clears both.
 void BeginSceneTarget(CEngine& engine);

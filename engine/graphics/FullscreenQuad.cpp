@@ -1,11 +1,7 @@
 #include "graphics/FullscreenQuad.h"
 
-#include "api/Engine.h"
-#include "graphics/GraphicsDevice.h"
+#include "graphics/gpu/GpuContext.h"
 #include "graphics/gpu/GpuDevice.h"
-#include "scene/CameraView.h"
-#include "shaders/BaseShader.h"
-#include "shaders/VertexVariants.h"
 
 // clang-format off
 const float CFullscreenQuad::kVertices[kVertexCount * 6] = {
@@ -18,26 +14,6 @@ const float CFullscreenQuad::kVertices[kVertexCount * 6] = {
 };
 // clang-format on
 
-namespace {
-
-enum class ShaderBinding { NoPixelShader, NoVertexEntry, Bound };
-
-// Selects and binds the "FullscreenQuad" pixel shader and the vertex variant of format
-// 0x0400 with the pass's constants. Without compiled shaders there is nothing to select.
-ShaderBinding BindFullscreenShaders(CEngine&)
-{
-    CBaseShader* shader = GetBaseShader();
-    if (!shader || !shader->SelectPixelShader("FullscreenQuad"))
-        return ShaderBinding::NoPixelShader;
-    shader->SelectVertexFormat(VertexFullscreenQuad);
-    const DrawView view = EngineView();
-    if (!shader->BindForDraw(Matrix4::Identity(), &view, 0))
-        return ShaderBinding::NoVertexEntry;
-    return ShaderBinding::Bound;
-}
-
-}  // namespace
-
 bool CFullscreenQuad::Create()
 {
     vertexBuffer = gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Default,
@@ -45,15 +21,10 @@ bool CFullscreenQuad::Create()
     return vertexBuffer != nullptr;
 }
 
-bool CFullscreenQuad::Draw(CEngine& engine,
+void CFullscreenQuad::Draw(gpu::Context& context,
                            const std::shared_ptr<gpu::ShaderResourceView>& sceneView,
                            const ExtraViews& extraViews)
 {
-    if (!engine.device || !engine.device->context)
-        return false;
-    if (BindFullscreenShaders(engine) != ShaderBinding::Bound)
-        return false;
-    gpu::Context& context = *engine.device->context;
     context.SetTopology(gpu::Topology::TriangleList);
     context.BindShaderResource(0, sceneView.get());
     // Empty slots keep whatever is bound there, as the mesh draws do.
@@ -62,5 +33,4 @@ bool CFullscreenQuad::Draw(CEngine& engine,
             context.BindShaderResource(kFirstExtraTextureSlot + i, extraViews[i]);
     context.SetVertexBuffer(vertexBuffer, kVertexStride, 0);
     context.Draw(kVertexCount, 0);
-    return true;
 }

@@ -8,7 +8,9 @@
 
 #include "graphics/gpu/GpuObjects.h"
 
-class CEngine;
+namespace gpu {
+class Context;
+}
 
 class CFullscreenQuad {
    public:
@@ -26,9 +28,8 @@ class CFullscreenQuad {
     using ExtraViews = std::array<const gpu::ShaderResourceView*, 5>;
 
     // Draws `sceneView` (texture 0) onto the bound target. The caller has bound the back
-    // buffer, the depth view and the solid rasterizer state. False when nothing was drawn
-    // (no compiled shaders).
-    bool Draw(CEngine& engine, const std::shared_ptr<gpu::ShaderResourceView>& sceneView,
+    // buffer, the depth view, the solid rasterizer state and the pass's shaders.
+    void Draw(gpu::Context& context, const std::shared_ptr<gpu::ShaderResourceView>& sceneView,
               const ExtraViews& extraViews = {});
 
     std::shared_ptr<gpu::Buffer> vertexBuffer;

@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "api/MessageLevel.h"
 #include "models/MaterialLook.h"
+#include "platform/MessageLevel.h"
 #include "textures/MaterialTexel.h"
 
 struct aiScene;

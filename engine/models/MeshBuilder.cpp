@@ -7,11 +7,11 @@
 #include <cstring>
 #include <string>
 
-#include "api/Engine.h"
 #include "models/MaterialLook.h"
 #include "models/MeshData.h"
 #include "models/ModelImportContext.h"
 #include "models/VertexFormat.h"
+#include "platform/Log.h"
 
 namespace {
 
@@ -172,23 +172,23 @@ VertexLayout ComputeVertexLayout(const aiMesh& importedMesh)
 uint32_t BuildMeshVertices(const aiMesh& importedMesh, MeshData& mesh)
 {
     if (importedMesh.mNumVertices == 0) {
-        ReportMessage("Error: No UV:s found", MessageLevelError);
+        platform::ReportMessage("Error: No UV:s found", MessageLevelError);
         return 0;
     }
     // Many exporters leave UVs out of untextured meshes: they are drawn all the same, every
     // vertex at texture coordinate (0, 0), which shows the material's colour.
     const bool hasUvs = importedMesh.HasTextureCoords(0);
     if (!hasUvs) {
-        ReportMessage("Error: No UV:s found", MessageLevelError);
-        ReportMessage("Mesh '" + std::string(importedMesh.mName.C_Str()) +
-                          "' has no texture coordinates: drawn with its material colour",
-                      MessageLevelInfo);
+        platform::ReportMessage("Error: No UV:s found", MessageLevelError);
+        platform::ReportMessage("Mesh '" + std::string(importedMesh.mName.C_Str()) +
+                                    "' has no texture coordinates: drawn with its material colour",
+                                MessageLevelInfo);
     }
     const VertexLayout layout = ComputeVertexLayout(importedMesh);
     const bool tangentSpace = HasTangentSpace(importedMesh);
     const bool madeTangentSpace = MadeTangentSpace(importedMesh);
     if (!tangentSpace)
-        ReportMessage("Model is missing tangents and bitangents", MessageLevelError);
+        platform::ReportMessage("Model is missing tangents and bitangents", MessageLevelError);
 
     const uint32_t count = importedMesh.mNumVertices;
     mesh.materialIndex = importedMesh.mMaterialIndex;
@@ -258,9 +258,9 @@ void CollectMaterialTextures(const aiScene& scene, ModelImportContext& context)
         return;
     size_t count = scene.mNumMaterials;
     if (count > kMaxMaterials) {
-        ReportMessage(std::string("Sorry, only 8 different materials supported") +
-                          ", you have: " + std::to_string(count),
-                      MessageLevelError);
+        platform::ReportMessage(std::string("Sorry, only 8 different materials supported") +
+                                    ", you have: " + std::to_string(count),
+                                MessageLevelError);
         count = kMaxMaterials;
     }
     context.materialTextures.resize(count);

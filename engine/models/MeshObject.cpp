@@ -52,8 +52,8 @@ void CMeshObject::Setup(std::unique_ptr<MeshData> mesh, ModelImportContext* impo
     textureSet = std::min<uint32_t>(meshData->materialIndex, kTextureBlockCount - 1);
     if (context)
         modelPath = context->path;
-    const ModelTextureSource* source = GetModelTextureSource();
-    if (!source || !context)
+    const ModelTextureSource* source = context ? context->textureSource : nullptr;
+    if (!source)
         return;
     const FilledSlots filled = DiscoverMeshTextures(*this, *source, context->directory);
     if (context->materialFallbacks && context->scene)

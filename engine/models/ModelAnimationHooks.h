@@ -1,6 +1,6 @@
 // The seams between model import and skeletal animation. Import decides which mesh
-// objects receive which imported animation; the animation side, once installed here,
-// builds and keeps the animation sets. Without hooks these calls do nothing.
+// objects receive which imported animation; the animation side, through the hooks its
+// owner gives the importer, builds and keeps the animation sets. Empty hooks do nothing.
 #pragma once
 
 #include <functional>
@@ -27,21 +27,13 @@ struct ModelAnimationHooks {
     std::function<void(AnimationSet& set, const std::string& path)> reloadAnimationSet;
 };
 
-// Installs the hooks used by every later import (nullptr removes them). Install before
-// the first load starts.
-void SetModelAnimationHooks(const ModelAnimationHooks* hooks);
-const ModelAnimationHooks* GetModelAnimationHooks();
-
-// Access to the model the viewer shows, under the lock that guards it. The scene installs
-// a function that takes its model lock and calls `use` with its model (null when none).
+// Access to the model the viewer shows, under the lock that guards it: a function that
+// takes the model lock and calls `use` with the model (null when none).
 using ShownModelAccess = std::function<void(const std::function<void(CModelNode* model)>& use)>;
-void SetShownModelAccess(ShownModelAccess access);
-// Calls `use` with the shown model under its lock; with no access installed, with null.
-void WithShownModel(const std::function<void(CModelNode* model)>& use);
 
 // Hands an animation-only scene to every mesh object of `root`: the subtrees of the
 // root's children first (each node's children before its own mesh objects, with the
 // node's name), then the root's own mesh objects under the name "Root". With `onlyMesh`
 // set, only mesh objects built from that imported mesh receive it.
 void HandAnimationToModel(CModelNode& root, const ImportedScenePtr& scene, const std::string& path,
-                          const aiMesh* onlyMesh);
+                          const aiMesh* onlyMesh, const ModelAnimationHooks& hooks);

@@ -13,6 +13,7 @@
 
 struct aiScene;
 struct aiMetadata;
+struct ModelTextureSource;
 
 struct BoneInfo {
     Matrix4x4 offset = IdentityMatrix();
@@ -48,4 +49,6 @@ struct ModelImportContext {
     uint32_t meshObjectFlags = 0;
     // Slots that no file named after a mesh fills take what the mesh's material gives.
     bool materialFallbacks = true;
+    // The importer's texture source; none: the meshes keep empty texture slots.
+    const ModelTextureSource* textureSource = nullptr;
 };

@@ -6,7 +6,6 @@
 #include <new>
 #include <optional>
 
-#include "api/Engine.h"
 #include "models/LibraryImport.h"
 #include "models/MeshData.h"
 #include "models/ModelAnimationHooks.h"
@@ -14,6 +13,7 @@
 #include "models/ModelTextureSource.h"
 #include "platform/DebugOutput.h"
 #include "platform/LargeStackThread.h"
+#include "platform/Log.h"
 
 namespace {
 
@@ -95,7 +95,7 @@ void ReportRefusal(const std::string& refusal, const CModelImporter::ErrorCallba
 {
     if (callback)
         callback(refusal);
-    ReportMessage(refusal, MessageLevelError);
+    platform::ReportMessage(refusal, MessageLevelError);
 }
 
 }  // namespace
@@ -129,6 +129,7 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModelOnLargeStack(
     context->path = path.string();
     context->directory = directory.string();
     context->meshObjectFlags = meshObjectFlags;
+    context->textureSource = textureSource;
 
     LibraryImport imported = ImportThroughLibrary(path, kModelImportFlags);
     if (!imported.refusal.empty()) {
@@ -142,17 +143,14 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModelOnLargeStack(
         const std::string message = ModelImportFailureText(libraryText);
         if (context->errorCallback)
             context->errorCallback(message);
-        ReportMessage(message, MessageLevelError);
+        platform::ReportMessage(message, MessageLevelError);
         platform::DebugOutput(libraryText);
         return nullptr;
     }
     const aiScene* scene = imported.scene.get();
 
     if (HoldsOnlyAnimation(*scene)) {
-        WithShownModel([&](CModelNode* shown) {
-            if (shown)
-                HandAnimationToModel(*shown, imported.scene, context->path, nullptr);
-        });
+        HandToShownModel(imported.scene, context->path);
         return nullptr;
     }
 
@@ -165,20 +163,20 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModelOnLargeStack(
 
     if (scene->mRootNode) {
         // One record per texture file for all meshes and blocks of this model.
-        const TextureLoadSharing sharing(GetModelTextureSource());
+        const TextureLoadSharing sharing(textureSource);
         BuildNodeTree(importContext, *root, *scene->mRootNode);
     }
 
-    const ModelAnimationHooks* hooks = GetModelAnimationHooks();
     for (unsigned m = 0; m < scene->mNumMeshes && scene->mMeshes; ++m) {
         if (!MeshHasBones(scene->mMeshes[m]))
             continue;
-        HandAnimationToModel(*root, importContext.scene, importContext.path, scene->mMeshes[m]);
-        if (hooks && hooks->addActiveAnimation)
-            hooks->addActiveAnimation(*root, 0);
+        HandAnimationToModel(*root, importContext.scene, importContext.path, scene->mMeshes[m],
+                             animationHooks);
+        if (animationHooks.addActiveAnimation)
+            animationHooks.addActiveAnimation(*root, 0);
     }
-    if (AnimatesCamera0(*scene) && hooks && hooks->buildCameraClip)
-        hooks->buildCameraClip(*root, importContext.scene);
+    if (AnimatesCamera0(*scene) && animationHooks.buildCameraClip)
+        animationHooks.buildCameraClip(*root, importContext.scene);
     return root;
 }
 
@@ -187,18 +185,26 @@ bool CModelImporter::ImportAnimationFile(const std::filesystem::path& path) cons
     const std::string filePath = path.string();
     LibraryImport imported = ImportThroughLibrary(path, kModelImportFlags);
     if (!imported.refusal.empty()) {
-        ReportMessage(imported.refusal, MessageLevelError);
+        platform::ReportMessage(imported.refusal, MessageLevelError);
         return false;
     }
     if (!imported.scene) {
-        ReportMessage(AnimationImportFailureText(imported.libraryText), MessageLevelError);
+        platform::ReportMessage(AnimationImportFailureText(imported.libraryText),
+                                MessageLevelError);
         return false;
     }
-    WithShownModel([&](CModelNode* shown) {
-        if (shown)
-            HandAnimationToModel(*shown, imported.scene, filePath, nullptr);
-    });
+    HandToShownModel(imported.scene, filePath);
     return true;
+}
+
+void CModelImporter::HandToShownModel(const ImportedScenePtr& scene, const std::string& path) const
+{
+    if (!shownModel)
+        return;
+    shownModel([&](CModelNode* shown) {
+        if (shown)
+            HandAnimationToModel(*shown, scene, path, nullptr, animationHooks);
+    });
 }
 
 void CModelImporter::BuildNodeTree(ModelImportContext& context, CModelNode& modelNode,

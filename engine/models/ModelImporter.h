@@ -7,10 +7,13 @@
 #include <memory>
 #include <string>
 
+#include "models/ModelAnimationHooks.h"
+
 struct aiNode;
 struct aiScene;
 class CModelNode;
 struct ModelImportContext;
+struct ModelTextureSource;
 
 // Post-processing for model files: tangent space, left-handed, triangulate, smooth
 // normals, split large meshes, limit bone weights, validate, cache locality, remove
@@ -22,11 +25,17 @@ constexpr unsigned kModelImportFlags = 0x01B79ECD;
 // side uses for the files it imports itself.
 constexpr unsigned kAnimationImportFlags = 0x01879ACD;
 
-// The engine's one model importer. It keeps no state; nodes remember which importer
-// built them.
+// The engine's one model importer. Nodes remember which importer built them. Its owner
+// gives it what loads use, before the first load starts (loads read them from their own
+// threads): without a texture source models keep empty texture slots, without hooks no
+// animation is attached, without access to the shown model an animation file reaches none.
 class CModelImporter {
    public:
     using ErrorCallback = std::function<void(const std::string&)>;
+
+    const ModelTextureSource* textureSource = nullptr;
+    ModelAnimationHooks animationHooks;
+    ShownModelAccess shownModel;
 
     // Imports a model file. Returns the root of the new model, or null when the import
     // failed (reported) or the file held only animation (handed to the shown model).
@@ -49,6 +58,8 @@ class CModelImporter {
                          const aiNode& sceneNode) const;
 
    private:
+    // An animation-only scene goes to the shown model, when there is one.
+    void HandToShownModel(const ImportedScenePtr& scene, const std::string& path) const;
     std::unique_ptr<CModelNode> ImportModelOnLargeStack(const std::filesystem::path& path,
                                                         const ErrorCallback& errorCallback,
                                                         const std::filesystem::path& directory,

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "models/ModelAnimationHooks.h"
-#include "models/ModelReload.h"
+#include "models/ModelImporter.h"
 #include "models/ModelTextureSource.h"
 #include "platform/MessageBox.h"
 #include "textures/TextureRecord.h"
@@ -121,7 +121,7 @@ CMeshObject* CModelNode::FirstMeshObject() const
 
 void CModelNode::SetExtraTexture(const std::filesystem::path& fileName, int index)
 {
-    const ModelTextureSource* source = GetModelTextureSource();
+    const ModelTextureSource* source = importer ? importer->textureSource : nullptr;
     if (index < 0 || index >= kExtraTextureCount || !source || !source->loadTexture)
         return;
     const TextureHandle texture = source->loadTexture(fileName);
@@ -133,7 +133,7 @@ void CModelNode::SetExtraTexture(const std::filesystem::path& fileName, int inde
 
 void CModelNode::AssignTexture(int slot, const std::filesystem::path& path)
 {
-    const ModelTextureSource* source = GetModelTextureSource();
+    const ModelTextureSource* source = importer ? importer->textureSource : nullptr;
     if (slot < 0 || slot >= kSlotsPerBlock || !source || !source->loadTexture)
         return;
     const TextureHandle texture = source->loadTexture(path);
@@ -238,27 +238,28 @@ bool CModelNode::HasAnyMesh() const
     return false;
 }
 
-void CModelNode::OnFileChanged(const std::string& path)
+bool CModelNode::OnFileChanged(const std::string& path)
 {
     bool reloadRequested = false;
     for (const auto& meshObject : meshObjects) {
         if (meshObject->modelPath == path) {
-            RequestDeferredModelReload();
             reloadRequested = true;
             break;
         }
     }
+    bool childReload = false;
     for (auto& child : children)
-        child->OnFileChanged(path);
+        childReload = child->OnFileChanged(path) || childReload;
     if (reloadRequested)
-        return;
-    const ModelAnimationHooks* hooks = GetModelAnimationHooks();
+        return true;
+    const ModelAnimationHooks* hooks = importer ? &importer->animationHooks : nullptr;
     if (!hooks || !hooks->reloadAnimationSet)
-        return;
+        return childReload;
     for (auto& meshObject : meshObjects) {
         if (meshObject->animationSet)
             hooks->reloadAnimationSet(*meshObject->animationSet, path);
     }
+    return childReload;
 }
 
 int DumpModelInformation(const CModelNode* model, const MessageBoxFunction& showMessageBox)

@@ -92,9 +92,10 @@ class CModelNode {
     void CollectMeshObjects(std::vector<CMeshObject*>& out) const;
     bool HasAnyMesh() const;
 
-    // A file changed on disk: when it is the model file, ask for a deferred reload;
-    // otherwise offer it to the animation sets (their clips may come from it).
-    void OnFileChanged(const std::string& path);
+    // A file changed on disk: true when it is the model file of any node, which the owner
+    // answers with a deferred reload; such a node does not offer it to its animation sets,
+    // the others do (their clips may come from it).
+    bool OnFileChanged(const std::string& path);
 
    private:
     void DrawNode(float time, const std::string& shader, const Matrix4x4& matrix,

@@ -1,5 +1,5 @@
-// Where a model gets its textures from. The texture manager installs itself here; until
-// one is installed, models keep empty texture slots.
+// Where a model gets its textures from: the texture manager's, given to the importer and
+// the scene by their owner. Without one, models keep empty texture slots.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "api/MessageLevel.h"
+#include "platform/MessageLevel.h"
 #include "textures/MaterialTexel.h"
 #include "textures/TextureHandle.h"
 
@@ -37,11 +37,6 @@ struct ModelTextureSource {
     TextureHandle errorTexture;
     TextureHandle defaultNormalMap;
 };
-
-// Installs the source every later model load uses (nullptr removes it). Install before
-// the first load starts; loads read it from their own threads.
-void SetModelTextureSource(const ModelTextureSource* source);
-const ModelTextureSource* GetModelTextureSource();
 
 // While it lives, the calling thread's loads through `source` share one record per file:
 // one read, decode and upload, however many meshes and blocks take the file.

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "api/InputState.h"
+#include "platform/InputState.h"
 #include "shaders/DrawConstants.h"
 
 // A camera clip taken from a model file; built and laid out by the animation subsystem.

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "api/Engine.h"
 #include "scene/Camera.h"
 
 DrawView ViewOf(const CCamera& camera)
@@ -24,11 +23,10 @@ DrawView SkyViewOf(const CCamera& camera)
     return view;
 }
 
-DrawView EngineView()
+DrawView ViewOrIdentity(const CCamera* camera)
 {
-    CEngine* engine = GetEngine();
-    if (engine && engine->camera)
-        return ViewOf(*engine->camera);
+    if (camera)
+        return ViewOf(*camera);
     DrawView view;
     view.cameraMatrix = Matrix4::Identity();
     view.projection = Matrix4::Identity();

@@ -9,5 +9,5 @@ class CCamera;
 DrawView ViewOf(const CCamera& camera);
 // The same view with the start-up projection, for the sky cube centred on the eye.
 DrawView SkyViewOf(const CCamera& camera);
-// The engine camera's view; an identity view without a camera.
-DrawView EngineView();
+// The camera's view; an identity view without a camera.
+DrawView ViewOrIdentity(const CCamera* camera);

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "api/InputState.h"
+#include "platform/InputState.h"
 #include "shaders/DrawConstants.h"
 
 class CCamera;

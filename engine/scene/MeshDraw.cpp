@@ -6,7 +6,6 @@
 #include "animation/AnimationSet.h"
 #include "animation/MeshAnimation.h"
 #include "animation/SkeletonDisplay.h"
-#include "api/Engine.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/gpu/GpuDevice.h"
 #include "models/ModelNode.h"
@@ -84,24 +83,22 @@ const gpu::ShaderResourceView* ViewOf(const TextureHandle& record)
 
 void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
 {
-    CEngine* engine = GetEngine();
-    if (!engine || !engine->device || !engine->device->context || !meshObject.IsDrawable())
+    if (!device || !device->context || !meshObject.IsDrawable())
         return;
-    gpu::Context& context = *engine->device->context;
+    gpu::Context& context = *device->context;
     if (!meshObject.vertexBuffer)
         UploadMesh(meshObject);
     if (meshObject.animationSet) {
         AdvanceOptions options;
         options.nowMs = platform::TickCountMilliseconds();
-        options.animateSequence = engine->animateSequence;
-        options.followCameraJoint = engine->attachCameraToCameraJoint;
+        options.animateSequence = passOptions.animateSequence;
+        options.followCameraJoint = passOptions.followCameraJoint;
         if (std::optional<Matrix4x4> joint = AdvanceAnimationSet(*meshObject.animationSet, options);
             joint && camera) {
             std::memcpy(camera->cameraMatrix.m, joint->data(), sizeof(camera->cameraMatrix.m));
             std::memcpy(camera->eye, &(*joint)[12], sizeof(camera->eye));
         }
     }
-    CBaseShader* shader = GetBaseShader();
     if (!shader || !meshObject.vertexBuffer)
         return;
     PoseIntoPalette(meshObject);
@@ -120,7 +117,7 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
     shader->SelectVertexFormat(meshObject.formatWord);
     if (!shader->BindForDraw(ToMatrix4(meshObject.worldMatrix), &passView,
                              meshObject.vertexColorMode)) {
-        DrawJoints(meshObject, *engine);
+        DrawJoints(meshObject);
         return;
     }
 
@@ -146,15 +143,15 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
     context.SetIndexBuffer(meshObject.indexBuffer);
     context.SetVertexBuffer(meshObject.vertexBuffer, meshObject.vertexStride, 0);
     context.DrawIndexed(meshObject.indexCount, 0, 0);
-    DrawJoints(meshObject, *engine);
+    DrawJoints(meshObject);
 }
 
-void CScene::DrawJoints(CMeshObject& meshObject, CEngine& engine)
+void CScene::DrawJoints(CMeshObject& meshObject)
 {
-    if (!meshObject.animationSet || !engine.showJointsThroughGeometry)
+    if (!meshObject.animationSet || !passOptions.showJointsThroughGeometry)
         return;
-    CGraphicsDevice& device = *engine.device;
-    CLineRenderer* lines = engine.lineRenderer.get();
+    CGraphicsDevice& device = *this->device;
+    CLineRenderer* lines = this->lines;
     SkeletonPainter painter;
     // The depth-off state exists once the host has resized the engine; before that the
     // joints are drawn with the depth test rather than not at all.
@@ -163,9 +160,9 @@ void CScene::DrawJoints(CMeshObject& meshObject, CEngine& engine)
                 on ? device.depthOff.get() : device.depthTestWrite.get())
             device.context->SetDepthStencilState(*state, 1);
     };
-    painter.drawLine = [this, lines](const LineSegment& segment) {
+    painter.drawLine = [this, lines, &device](const LineSegment& segment) {
         if (lines)
-            lines->DrawLine(segment, passView);
+            lines->DrawLine(*device.context, segment, passView);
     };
     painter.drawModel = [this](CModelNode& marker, const Matrix4x4& world) {
         marker.transform = world;

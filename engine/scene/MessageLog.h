@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "api/MessageLevel.h"
+#include "platform/MessageLevel.h"
 
 class CMessageLog {
    public:

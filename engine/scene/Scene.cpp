@@ -4,17 +4,14 @@
 #include <filesystem>
 #include <thread>
 
-#include "api/Engine.h"
 #include "graphics/gpu/GpuObjects.h"
-#include "models/ModelAnimationHooks.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
 #include "models/ModelTextureSource.h"
+#include "platform/FileWatcher.h"
 #include "platform/Paths.h"
 #include "platform/RegularFile.h"
 #include "scene/Camera.h"
-#include "scene/SceneAccess.h"
-#include "shaders/FileWatcher.h"
 #include "textures/TextureRecord.h"
 
 namespace {
@@ -47,9 +44,9 @@ bool IsCubeMap(const TextureRecord& record)
            record.view->GetTexture()->Desc().kind == gpu::TextureKind::TextureCube;
 }
 
-TextureHandle LoadThroughTextureSource(const std::filesystem::path& path)
+TextureHandle LoadThroughTextureSource(const ModelTextureSource* source,
+                                       const std::filesystem::path& path)
 {
-    const ModelTextureSource* source = GetModelTextureSource();
     if (!source || !source->loadTexture)
         return nullptr;
     return source->loadTexture(path);
@@ -57,26 +54,18 @@ TextureHandle LoadThroughTextureSource(const std::filesystem::path& path)
 
 }  // namespace
 
-CScene::CScene()
-{
-    SetShownModelAccess([this](const std::function<void(CModelNode*)>& use) {
-        std::lock_guard<std::mutex> lock(modelLock);
-        use(model.get());
-    });
-}
+CScene::CScene() = default;
 
 CScene::~CScene()
 {
-    SetShownModelAccess(nullptr);
     // Load threads hold this scene until their very last step.
     while (runningLoads.load(std::memory_order_acquire) > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-void CScene::Init(const CModelImporter& importer)
+void CScene::Init(const CModelImporter& importer, bool loadHelperModels)
 {
-    CEngine* engine = GetEngine();
-    if (!engine || engine->loadHelperModels) {
+    if (loadHelperModels) {
         gizmoModel = ImportFixedAsset(importer, "xyz/xyz.fbx", 0, "Model Albedo Alpha Discard");
         gridModel = ImportFixedAsset(importer, "xyz/xyz_plane.fbx", 0, "Grid");
         if (gridModel)
@@ -102,7 +91,7 @@ void CScene::SetSkyboxTexture(const std::filesystem::path& path)
                       MessageLevelError);
         return;
     }
-    TextureHandle record = LoadThroughTextureSource(resolved);
+    TextureHandle record = LoadThroughTextureSource(textureSource, resolved);
     // A failed load still gives a record with a view (the checkerboard), and any other
     // flat image would sample as black: only a cube map replaces the shown sky.
     if (record && IsCubeMap(*record)) {
@@ -116,7 +105,7 @@ void CScene::SetExtraTexture(const std::filesystem::path& path, int index)
 {
     if (index < 0 || index >= static_cast<int>(extraTextures.size()))
         return;
-    extraTextures[index].texture = LoadThroughTextureSource(path);
+    extraTextures[index].texture = LoadThroughTextureSource(textureSource, path);
     extraTextures[index].path = path;
 }
 
@@ -125,7 +114,7 @@ bool CScene::AssignExtraTexture(const std::filesystem::path& path, int index)
     if (index < 0 || index >= static_cast<int>(extraTextures.size()))
         return false;
     // The model's meshes and the scene's slot show one record of the file.
-    const TextureLoadSharing sharing(GetModelTextureSource());
+    const TextureLoadSharing sharing(textureSource);
     WithModel([&](CModelNode* shown) {
         if (shown)
             shown->SetExtraTexture(path, index);
@@ -165,21 +154,14 @@ void CScene::FocusCameraOnModel(bool takeLock)
     std::unique_lock<std::mutex> lock(modelLock, std::defer_lock);
     if (takeLock)
         lock.lock();
-    CEngine* engine = GetEngine();
-    if (!model || !engine || !engine->camera)
+    if (!model || !camera)
         return;
     const CModelNode::Bounds bounds = model->LargestBounds();
-    engine->camera->FocusOn(bounds.radius, bounds.centre.data());
+    camera->FocusOn(bounds.radius, bounds.centre.data());
 }
 
 void CScene::ChangeGizmoSize(int steps)
 {
     const float size = gizmoSize + static_cast<float>(steps) * 0.1f;
     gizmoSize = size < 0.0f ? 0.0f : (size > 10.0f ? 10.0f : size);
-}
-
-CLight* SceneLight()
-{
-    CEngine* engine = GetEngine();
-    return engine && engine->scene ? &engine->scene->light : nullptr;
 }

@@ -6,12 +6,13 @@
 #include <array>
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 
-#include "api/MessageLevel.h"
 #include "graphics/gpu/GpuForward.h"
+#include "platform/MessageLevel.h"
 #include "scene/Light.h"
 #include "scene/MessageLog.h"
 #include "shaders/BaseShader.h"
@@ -20,8 +21,12 @@
 class CModelNode;
 class CModelImporter;
 class CCamera;
-class CEngine;
 class CMeshObject;
+class CGraphicsDevice;
+class CFileWatcher;
+class CLineRenderer;
+struct InputState;
+struct ModelTextureSource;
 
 struct ExtraTextureSlot {
     TextureHandle texture;
@@ -34,6 +39,13 @@ struct ExtraTextureSlot {
 // import ends, and a model in it is shown only while no request waits.
 enum class ModelLoadKind { Request, Animation };
 
+// The owner's display choices a frame's draws follow.
+struct SceneDrawOptions {
+    bool showJointsThroughGeometry = false;
+    bool animateSequence = false;
+    bool followCameraJoint = false;
+};
+
 class CScene {
    public:
     CScene();
@@ -41,8 +53,9 @@ class CScene {
     CScene(const CScene&) = delete;
     CScene& operator=(const CScene&) = delete;
 
-    // Loads the fixed assets and the first cube map of "Skyboxtextures".
-    void Init(const CModelImporter& importer);
+    // Loads the fixed assets and the first cube map of "Skyboxtextures"; the gizmo and the
+    // grid only with `loadHelperModels` (a headless renderer never shows them).
+    void Init(const CModelImporter& importer, bool loadHelperModels = true);
     // Starts a model load on a thread of its own and returns at once. The path is used as
     // given, made absolute against the working directory when it is relative.
     void LoadModel(const std::filesystem::path& path, const CModelImporter& importer,
@@ -54,7 +67,7 @@ class CScene {
     // Frees the shown model, if any; nothing is shown until the next load.
     void ReleaseModel();
     // One frame's scene passes; `capture` leaves out gizmo, grid and light mesh.
-    void Draw(float frameTime, bool capture);
+    void Draw(float frameTime, bool capture, const SceneDrawOptions& options = {});
     void ReportMessage(std::string text, MessageLevel level) { log.Report(std::move(text), level); }
     void SetSkyboxTexture(const std::filesystem::path& path);
     void SetExtraTexture(const std::filesystem::path& path, int index);
@@ -110,6 +123,21 @@ class CScene {
     // The engine's camera, given at start-up: it receives the camera clip of an accepted
     // model and follows a camera joint.
     CCamera* camera = nullptr;
+    // Given by the owner (null where it has none): the device the passes draw with, the
+    // input that turns the light, the watcher of model files, the shader object (once
+    // compiled) and the line renderer of the skeleton display.
+    CGraphicsDevice* device = nullptr;
+    const InputState* input = nullptr;
+    CFileWatcher* fileWatcher = nullptr;
+    CBaseShader* shader = nullptr;
+    CLineRenderer* lines = nullptr;
+    // Loads the sky, the extra textures and a texture for the whole model; none: they stay
+    // empty.
+    const ModelTextureSource* textureSource = nullptr;
+    // Told the path of every model shown, on the load thread under modelLock.
+    std::function<void(const std::string& path)> modelShown;
+    // Asked for a deferred reload when the shown model's file changed on disk.
+    std::function<void()> requestReload;
 
    private:
     struct LoadJob {
@@ -135,11 +163,12 @@ class CScene {
     void DrawGrid(const DrawView& view);
     void DrawLight(float frameTime);
     // The skeleton display of an animated mesh object while joints are shown.
-    void DrawJoints(CMeshObject& meshObject, CEngine& engine);
+    void DrawJoints(CMeshObject& meshObject);
     void BindRenderMode(int32_t mode);
 
-    // The camera view the mesh draws of the current pass bind with.
+    // The camera view the mesh draws of the current pass bind with, and the frame's choices.
     DrawView passView{};
+    SceneDrawOptions passOptions{};
     // The shown model's largest bounding radius while joints are shown: the marker size.
     float passModelRadius = 0.0f;
 };

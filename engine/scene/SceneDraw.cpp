@@ -4,7 +4,6 @@
 
 #include <assimp/scene.h>
 
-#include "api/Engine.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/OpaqueBlend.h"
 #include "graphics/gpu/PassTimer.h"
@@ -18,10 +17,9 @@ namespace {
 
 constexpr uint32_t kSkyCubeSlot = 11;
 
-CGraphicsDevice* Device()
+CGraphicsDevice* DrawingDevice(CGraphicsDevice* device)
 {
-    CEngine* engine = GetEngine();
-    return engine && engine->device && engine->device->context ? engine->device.get() : nullptr;
+    return device && device->context ? device : nullptr;
 }
 
 MeshDrawFunction MeshDrawOf(CScene& scene)
@@ -41,29 +39,21 @@ Matrix4x4 ScaleMatrix(float size)
 
 void CScene::BindRenderMode(int32_t mode)
 {
-    CGraphicsDevice* device = Device();
+    CGraphicsDevice* device = DrawingDevice(this->device);
     if (!device)
         return;
     device->context->SetRasterizerState(mode == 1 ? *device->wireframeRasterizer
                                                   : *device->solidRasterizer);
 }
 
-void CScene::Draw(float frameTime, bool capture)
+void CScene::Draw(float frameTime, bool capture, const SceneDrawOptions& options)
 {
     std::lock_guard<std::mutex> lock(modelLock);
-    CEngine* engine = GetEngine();
-    CGraphicsDevice* device = Device();
-    if (!engine || !device)
+    CGraphicsDevice* device = DrawingDevice(this->device);
+    if (!device)
         return;
+    passOptions = options;
 
-    if (engine->reloadRequested.exchange(false)) {
-        const std::string path = engine->ModelPath();
-        if (!path.empty() && !IsLoadPending() && engine->modelImporter)
-            LoadModel(path, *engine->modelImporter);
-        return;
-    }
-
-    CBaseShader* shader = GetBaseShader();
     if (shader && cubeMap && cubeMap->view) {
         shader->cubeMapInfo[0] = cubeMap->mipCount;
         shader->cubeMapInfo[1] = cubeMapMipLevel;
@@ -74,7 +64,7 @@ void CScene::Draw(float frameTime, bool capture)
     const int32_t savedMode = device->renderMode;
     device->renderMode = 0;
     BindRenderMode(0);
-    const DrawView view = EngineView();
+    const DrawView view = ViewOrIdentity(camera);
     if (renderSkybox && skyboxModel)
         DrawSkybox(view);
     gpu::MarkPass("sky");
@@ -83,7 +73,7 @@ void CScene::Draw(float frameTime, bool capture)
 
     passView = view;
     passModelRadius =
-        model && engine->showJointsThroughGeometry ? model->LargestBounds().radius : 0.0f;
+        model && options.showJointsThroughGeometry ? model->LargestBounds().radius : 0.0f;
     if (!photoMode && !capture)
         DrawGizmo(view);
     gpu::MarkPass("gizmo");
@@ -102,10 +92,9 @@ void CScene::Draw(float frameTime, bool capture)
 
 void CScene::DrawSkybox(const DrawView& view)
 {
-    CGraphicsDevice& device = *Device();
+    CGraphicsDevice& device = *this->device;
     device.context->SetDepthStencilState(*device.depthTestReadOnly, 1);
-    CEngine& engine = *GetEngine();
-    passView = engine.camera ? SkyViewOf(*engine.camera) : view;
+    passView = camera ? SkyViewOf(*camera) : view;
     skyboxModel->transform[12] = passView.eye[0];
     skyboxModel->transform[13] = passView.eye[1];
     skyboxModel->transform[14] = passView.eye[2];
@@ -158,7 +147,7 @@ void CScene::AcceptLoadedModel()
 
 void CScene::DrawGrid(const DrawView&)
 {
-    CGraphicsDevice& device = *Device();
+    CGraphicsDevice& device = *this->device;
     const int32_t savedMode = device.renderMode;
     device.renderMode = 1;
     BindRenderMode(1);
@@ -170,7 +159,7 @@ void CScene::DrawGrid(const DrawView&)
 
 void CScene::DrawLight(float frameTime)
 {
-    CGraphicsDevice& device = *Device();
+    CGraphicsDevice& device = *this->device;
     if (lightMesh) {
         device.context->SetDepthStencilState(*device.depthTestReadOnly, 1);
         lightMesh->Draw(frameTime, std::nullopt, MeshDrawOf(*this));
@@ -181,10 +170,9 @@ void CScene::DrawLight(float frameTime)
 
 void CScene::UpdateLight()
 {
-    CEngine* engine = GetEngine();
-    if (!engine || !engine->input)
+    if (!input)
         return;
-    light.Update(*engine->input, lightMesh != nullptr);
+    light.Update(*input, lightMesh != nullptr);
     if (lightMesh)
         std::memcpy(lightMesh->transform.data(), light.meshWorld.m, sizeof(light.meshWorld.m));
 }
@@ -200,7 +188,6 @@ bool CScene::FrameLoadedModel()
 
 void CScene::SetLightConstants()
 {
-    CBaseShader* shader = GetBaseShader();
     if (!shader)
         return;
     std::memcpy(shader->lightDirection, light.direction, sizeof(shader->lightDirection));

@@ -3,13 +3,12 @@
 // load overtaken by a newer request never replaces the shown model.
 #include <new>
 
-#include "api/Engine.h"
 #include "graphics/GraphicsDevice.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
+#include "platform/FileWatcher.h"
 #include "platform/LargeStackThread.h"
 #include "scene/Scene.h"
-#include "shaders/FileWatcher.h"
 
 namespace fs = std::filesystem;
 
@@ -27,10 +26,9 @@ void CScene::LoadModel(const fs::path& givenPath, const CModelImporter& importer
         ReportMessage("Format not supported: " + extension, MessageLevelError);
         return;
     }
-    CEngine* engine = GetEngine();
     // One callback per file however often it is loaded: the model checks which file changed.
-    if (engine && engine->fileWatcher)
-        engine->fileWatcher->Watch(
+    if (fileWatcher)
+        fileWatcher->Watch(
             path, [this](const std::string& changed) { OnModelFileChanged(changed); }, this);
     ReportMessage("Loading model", MessageLevelInfo);
 
@@ -96,8 +94,8 @@ void CScene::RunLoad(const LoadJob& job)
         std::unique_ptr<CModelNode> old;
         std::lock_guard<std::mutex> lock(modelLock);
         if (MayShow(job)) {
-            if (CEngine* engine = GetEngine())
-                engine->SetModelPath(path);
+            if (modelShown)
+                modelShown(path);
             ReportMessage("Model loaded: " + path, MessageLevelInfo);
             old = std::move(model);
             model = std::move(loaded);
@@ -139,6 +137,6 @@ void CScene::ReleaseModel()
 void CScene::OnModelFileChanged(const std::string& path)
 {
     std::lock_guard<std::mutex> lock(modelLock);
-    if (model)
-        model->OnFileChanged(path);
+    if (model && model->OnFileChanged(path) && requestReload)
+        requestReload();
 }

@@ -7,26 +7,19 @@
 #include <filesystem>
 #include <set>
 
-#include "api/Engine.h"
-#include "graphics/GraphicsDevice.h"
+#include "graphics/gpu/GpuContext.h"
 #include "graphics/gpu/GpuDevice.h"
 #include "graphics/gpu/GpuShaders.h"
 #include "platform/DebugOutput.h"
+#include "platform/FileWatcher.h"
 #include "platform/ParallelFor.h"
 #include "platform/Paths.h"
-#include "shaders/FileWatcher.h"
 #include "shaders/ShaderBytecodeSources.h"
 #include "shaders/ShaderRegistry.h"
 #include "shaders/VertexVariants.h"
 #include "textures/TextureRecord.h"
 
 namespace {
-
-gpu::Context* Context()
-{
-    CEngine* engine = GetEngine();
-    return engine && engine->device ? engine->device->context.get() : nullptr;
-}
 
 GLint ComponentCount(VertexElementFormat format)
 {
@@ -78,8 +71,7 @@ void CBaseShader::Initialise(const std::string& source, bool watchFiles)
         std::string errorText;
         bool ok = false;
     };
-    CEngine* engine = GetEngine();
-    const bool packing = engine ? engine->useTexturePacking : true;
+    const bool packing = BuildSettings().useTexturePacking;
     std::vector<Job> jobs(std::size(kVertexVariantWords));
     for (size_t i = 0; i < jobs.size(); ++i)
         jobs[i].desc = FindVertexVariant(kVertexVariantWords[i], packing);
@@ -105,8 +97,7 @@ void CBaseShader::Initialise(const std::string& source, bool watchFiles)
 
 void CBaseShader::RegisterShaderDirectory()
 {
-    CEngine* engine = GetEngine();
-    if (!engine || !engine->fileWatcher)
+    if (!fileWatcher)
         return;
     // Every name in any shader folder, watched once by its data path, which follows the
     // lookup order: a user's copy is the file that counts. An unreadable folder adds nothing.
@@ -116,14 +107,13 @@ void CBaseShader::RegisterShaderDirectory()
             names.insert(file.filename().string());
     }
     for (const std::string& name : names)
-        engine->fileWatcher->Watch("shaders/" + name,
-                                   [this](const std::string& file) { OnShaderFileChanged(file); });
+        fileWatcher->Watch("shaders/" + name,
+                           [this](const std::string& file) { OnShaderFileChanged(file); });
 }
 
 void CBaseShader::CreateVertexVariant(uint32_t word)
 {
-    CEngine* engine = GetEngine();
-    const bool packing = engine ? engine->useTexturePacking : true;
+    const bool packing = BuildSettings().useTexturePacking;
     std::optional<VertexVariantDesc> desc = FindVertexVariant(word, packing);
     if (!desc)
         return;
@@ -150,8 +140,7 @@ void CBaseShader::StoreVertexVariant(uint32_t word, const VertexVariantDesc& des
 
 void CBaseShader::PreparePixelShadersAhead(const std::vector<PixelShaderJob>& jobs)
 {
-    CEngine* engine = GetEngine();
-    const bool packing = engine ? engine->useTexturePacking : true;
+    const bool packing = BuildSettings().useTexturePacking;
     preparedPixelShaders.clear();
     std::vector<PreparedPixel> results(jobs.size());
     platform::ParallelFor(jobs.size(), [&](size_t i) {
@@ -191,8 +180,7 @@ bool CBaseShader::CompilePixelShader(std::string displayName, std::string source
                                      std::string entryPoint, bool forceCompile,
                                      std::string& errorText)
 {
-    CEngine* engine = GetEngine();
-    const bool packing = engine ? engine->useTexturePacking : true;
+    const bool packing = BuildSettings().useTexturePacking;
     PreparedPixelShader prepared;
     const auto ahead = preparedPixelShaders.find({source, entryPoint, forceCompile});
     if (ahead != preparedPixelShaders.end()) {
@@ -227,20 +215,18 @@ bool CBaseShader::BindForDraw(const Matrix4& world, const DrawView* view, uint32
 {
     if (!currentVariant || !currentPixelShader)
         return false;
-    gpu::Context* context = Context();
     if (!context)
         return false;
-    CEngine& engine = *GetEngine();
     if (view && transformConstants) {
+        const ShaderFrameValues frame = frameValues ? frameValues() : ShaderFrameValues{};
         TransformInputs in{};
         in.world = world;
         in.cameraMatrix = view->cameraMatrix;
         in.projection = view->projection;
-        std::memcpy(in.customShaderValues, engine.customShaderValues,
-                    sizeof(in.customShaderValues));
-        in.totalTime = engine.totalTime;
-        in.rightHandedTangentSpace = engine.rightHandedTangentSpace;
-        in.cubemapParameterDegrees = engine.cubemapParameter;
+        std::memcpy(in.customShaderValues, frame.customShaderValues, sizeof(in.customShaderValues));
+        in.totalTime = frame.totalTime;
+        in.rightHandedTangentSpace = frame.rightHandedTangentSpace;
+        in.cubemapParameterDegrees = frame.cubemapParameterDegrees;
         const TransformConstants transform = FillTransformConstants(in);
         if (context->UpdateBuffer(*transformConstants, &transform, sizeof(transform))) {
             context->BindConstantBuffer(0, transformConstants.get());
@@ -251,8 +237,8 @@ bool CBaseShader::BindForDraw(const Matrix4& world, const DrawView* view, uint32
             shading.cubeMapInfo[0] = cubeMapInfo[0];
             shading.cubeMapInfo[1] = cubeMapInfo[1];
             shading.drawValue = drawValue;
-            shading.width = engine.device ? static_cast<int>(engine.device->width) : 0;
-            shading.height = engine.device ? static_cast<int>(engine.device->height) : 0;
+            shading.width = frame.width;
+            shading.height = frame.height;
             const ShadingConstants constants = FillShadingConstants(shading);
             if (shadingConstants &&
                 context->UpdateBuffer(*shadingConstants, &constants, sizeof(constants)))
@@ -277,7 +263,6 @@ TextureSlotTable TextureSlotTableOf(const TextureBlock& block)
 
 void CBaseShader::UpdateTextureSlotTable(const TextureBlock& block)
 {
-    gpu::Context* context = Context();
     if (!context || !textureSlotTable)
         return;
     const TextureSlotTable table = TextureSlotTableOf(block);
@@ -299,16 +284,13 @@ void CBaseShader::OnShaderFileChanged(std::string)
     bonePalette.reset();
     initialised = false;
     Initialise(sourceFile, false);
-    CEngine* engine = GetEngine();
-    if (engine && engine->shaders)
-        engine->shaders->CompileAll(*this, true);
+    CompilePixelShaderTable(*this, true);
     // Editors often write a file in several steps; a short pause lets the last one land
     // before the next scan.
     std::this_thread::sleep_for(std::chrono::milliseconds(3));
 }
 
-CBaseShader* GetBaseShader()
+ShaderBuildSettings CBaseShader::BuildSettings() const
 {
-    CEngine* engine = GetEngine();
-    return engine && engine->shaders ? engine->shaders->baseShader : nullptr;
+    return buildSettings ? buildSettings() : ShaderBuildSettings{};
 }

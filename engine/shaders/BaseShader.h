@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,7 +19,10 @@
 namespace gpu {
 class ShaderProgram;
 class InputLayout;
+class Context;
 }  // namespace gpu
+
+class CFileWatcher;
 
 struct VertexVariant {
     std::shared_ptr<gpu::InputLayout> inputLayout;
@@ -32,6 +36,23 @@ struct DrawView {
     Matrix4 cameraMatrix;
     Matrix4 projection;
     float eye[3];
+};
+
+// The values every draw of a frame shares with the shaders, from the shader's owner.
+struct ShaderFrameValues {
+    float customShaderValues[5] = {};
+    float totalTime = 0.0f;
+    bool rightHandedTangentSpace = false;
+    float cubemapParameterDegrees = 0.0f;
+    int width = 0;  // the device's size
+    int height = 0;
+};
+
+// What every build of the shaders follows, from the shader's owner.
+struct ShaderBuildSettings {
+    bool useTexturePacking = true;
+    std::string customPixelShaderFile;
+    std::string customPixelShaderEntry;
 };
 
 class CBaseShader {
@@ -57,8 +78,16 @@ class CBaseShader {
     std::map<uint32_t, std::unique_ptr<VertexVariant>> variants;
     uint32_t cubeMapInfo[2] = {0, 0};
 
+    // Given by the owner: the context the draws bind on (none: nothing is bound), the
+    // watcher of the shader files, the frame's values at each draw and the settings at
+    // each build (defaults while unset).
+    gpu::Context* context = nullptr;
+    CFileWatcher* fileWatcher = nullptr;
+    std::function<ShaderFrameValues()> frameValues;
+    std::function<ShaderBuildSettings()> buildSettings;
+
     // Builds the fourteen variants and the buffers; with `watchFiles` every file of the
-    // shader directory is registered with the engine's file watcher.
+    // shader directory is registered with the file watcher.
     void Initialise(const std::string& sourceFile, bool watchFiles);
     void CreateVertexVariant(uint32_t word);
     void CreateBuffers();
@@ -70,13 +99,16 @@ class CBaseShader {
     // a selected variant or pixel shader.
     bool BindForDraw(const Matrix4& world, const DrawView* view, uint32_t drawValue);
     void UpdateTextureSlotTable(const TextureBlock& block);
-    // Any change in the shader directory rebuilds every variant and pixel shader.
+    // Any change in the shader directory rebuilds every variant and pixel shader (the
+    // pixel-shader table with force compile).
     void OnShaderFileChanged(std::string changedFile);
 
     // Compiles the given pixel shaders on all cores ahead of the registry, which then takes
     // the results in its own order (and reports failures only for rows it reaches).
     void PreparePixelShadersAhead(const std::vector<PixelShaderJob>& jobs);
     void DiscardPreparedPixelShaders() { preparedPixelShaders.clear(); }
+
+    ShaderBuildSettings BuildSettings() const;
 
    private:
     struct PreparedPixel {
@@ -96,6 +128,3 @@ class CBaseShader {
 // The UV set each slot of the block is sampled with: the slot's own set, 0 for a slot
 // without a texture. The one rule every draw's slot table follows.
 TextureSlotTable TextureSlotTableOf(const TextureBlock& block);
-
-// Reaches the engine's shader object; null before start-up compiled the shaders.
-CBaseShader* GetBaseShader();

@@ -1,7 +1,6 @@
 #include "shaders/LineRenderer.h"
 
-#include "api/Engine.h"
-#include "graphics/GraphicsDevice.h"
+#include "graphics/gpu/GpuContext.h"
 #include "graphics/gpu/GpuDevice.h"
 #include "graphics/gpu/GpuShaders.h"
 #include "platform/DebugOutput.h"
@@ -71,12 +70,11 @@ bool CLineRenderer::CanDraw() const
     return vertexBuffer && inputLayout && vertexShader && pixelShader && constants;
 }
 
-void CLineRenderer::DrawLine(const LineSegment& segment, const DrawView& view)
+void CLineRenderer::DrawLine(gpu::Context& context, const LineSegment& segment,
+                             const DrawView& view)
 {
-    CEngine* engine = GetEngine();
-    if (!CanDraw() || !engine || !engine->device || !engine->device->context)
+    if (!CanDraw())
         return;
-    gpu::Context& context = *engine->device->context;
     context.SetTopology(gpu::Topology::LineList);
     LineVertex vertices[2] = {};
     for (int i = 0; i < 3; ++i) {

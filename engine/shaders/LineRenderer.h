@@ -47,6 +47,7 @@ class CLineRenderer {
     bool Initialise();
     void CreateVertexBuffer();
     bool CanDraw() const;
-    // Draws one segment seen through `view`; the caller sets the depth state it wants.
-    void DrawLine(const LineSegment& segment, const DrawView& view);
+    // Draws one segment seen through `view` on `context`; the caller sets the depth state
+    // it wants.
+    void DrawLine(gpu::Context& context, const LineSegment& segment, const DrawView& view);
 };

@@ -1,6 +1,6 @@
 #include "shaders/PixelShaderRegistry.h"
 
-#include "api/Engine.h"
+#include "platform/Log.h"
 
 const std::array<PixelShaderRow, 16> kPixelShaderRows = {{
     {"PBL Default", nullptr, true, true},
@@ -72,5 +72,5 @@ void CompileAllPixelShaders(const CompilePixelShaderFn& compile,
             return;
     }
     if (mainOk)
-        ReportMessage("All shaders compiled successfully", MessageLevelInfo);
+        platform::ReportMessage("All shaders compiled successfully", MessageLevelInfo);
 }

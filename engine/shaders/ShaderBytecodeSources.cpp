@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "api/Engine.h"
 #include "platform/DebugOutput.h"
+#include "platform/Log.h"
 #include "platform/Paths.h"
 
 namespace {
@@ -30,7 +30,7 @@ bool TryPrecompiledVertexShader(const std::string& path, const VertexVariantDesc
 void ReportShaderFailure(const std::string& errorText)
 {
     platform::DebugOutput(errorText);
-    ReportMessage(errorText, MessageLevelError);
+    platform::ReportMessage(errorText, MessageLevelError);
 }
 
 bool PrepareVertexShader(const std::string& sourceFile, const VertexVariantDesc& variant,

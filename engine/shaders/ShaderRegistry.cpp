@@ -1,14 +1,18 @@
 #include "shaders/ShaderRegistry.h"
 
-#include "api/Engine.h"
 #include "shaders/BaseShader.h"
 #include "shaders/PixelShaderRegistry.h"
 
 void CShaderRegistry::CompileAll(CBaseShader& shader, bool forceCompile)
 {
-    CEngine* engine = GetEngine();
-    const std::string customFile = engine ? engine->customPixelShaderFile : std::string();
-    const std::string customEntry = engine ? engine->customPixelShaderEntry : std::string();
+    CompilePixelShaderTable(shader, forceCompile);
+}
+
+void CompilePixelShaderTable(CBaseShader& shader, bool forceCompile)
+{
+    const ShaderBuildSettings settings = shader.BuildSettings();
+    const std::string& customFile = settings.customPixelShaderFile;
+    const std::string& customEntry = settings.customPixelShaderEntry;
     shader.PreparePixelShadersAhead(PixelShaderJobs(customFile, customEntry, forceCompile));
     CompileAllPixelShaders(
         [&shader](const std::string& name, const std::string& file, const std::string& entry,

@@ -10,3 +10,6 @@ class CShaderRegistry {
     // Compiles all sixteen rows; success and failure show in the shader's map and the log.
     void CompileAll(CBaseShader& shader, bool forceCompile);
 };
+
+// CompileAll's work: the rows with the shader's build settings (its custom file and entry).
+void CompilePixelShaderTable(CBaseShader& shader, bool forceCompile);

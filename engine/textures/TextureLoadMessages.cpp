@@ -2,7 +2,7 @@
 
 #include <bit>
 
-#include "api/Engine.h"
+#include "platform/Log.h"
 
 std::string_view DdsFailureMessage(const DdsHeader* header)
 {
@@ -54,7 +54,7 @@ std::string ReloadKeptKindMessage(std::string_view path, bool keptCubeMap)
 
 void ReportTextureMessage(std::string text, MessageLevel level)
 {
-    ReportMessage(std::move(text), level);
+    platform::ReportMessage(std::move(text), level);
 }
 
 void ReportDdsFailure(const DdsHeader* header)

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "api/MessageLevel.h"
+#include "platform/MessageLevel.h"
 #include "textures/DdsLayout.h"
 
 inline constexpr std::string_view kDdsUnknownFormatMessage =

@@ -5,8 +5,8 @@
 
 #include "graphics/GraphicsDevice.h"
 #include "graphics/gpu/GpuObjects.h"
+#include "platform/FileWatcher.h"
 #include "platform/Paths.h"
-#include "shaders/FileWatcher.h"
 #include "textures/BuiltInTextures.h"
 #include "textures/ImageFileType.h"
 #include "textures/TextureLoadMessages.h"
@@ -51,14 +51,9 @@ CTextureManager::CTextureManager() : windowThread(std::this_thread::get_id())
         ReportTextureMessage(text, level);
     };
     modelSource.shareLoads = [this](bool on) { ShareLoadsOnThisThread(on); };
-    SetModelTextureSource(&modelSource);
 }
 
-CTextureManager::~CTextureManager()
-{
-    if (GetModelTextureSource() == &modelSource)
-        SetModelTextureSource(nullptr);
-}
+CTextureManager::~CTextureManager() = default;
 
 template <class Create>
 auto CTextureManager::WithGpuContext(Create&& create) -> decltype(create())

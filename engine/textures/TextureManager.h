@@ -60,11 +60,14 @@ class CFileWatcher;
 class CTextureManager {
    public:
     // Call on the window thread: it is remembered as the thread that owns the main context.
-    // Installs the manager as the models' texture source.
     CTextureManager();
     ~CTextureManager();
     CTextureManager(const CTextureManager&) = delete;
     CTextureManager& operator=(const CTextureManager&) = delete;
+
+    // The manager as the models' texture source, for the importer and the scene; its
+    // built-in textures are there once CreateDefaultTextures ran.
+    const ModelTextureSource& ModelSource() const { return modelSource; }
 
     // Once, after the device and the file watcher exist. A failed creation leaves that
     // view null and goes on. Without a GL context nothing is created.

@@ -3,7 +3,7 @@
 #include <imgui.h>
 
 #include "api/Engine.h"
-#include "shaders/CustomShaderFiles.h"
+#include "ui/CustomShaderChoice.h"
 #include "ui/Panels.h"
 
 void DrawShaderFileTab(PanelContext& panel)

@@ -32,7 +32,7 @@ class AnimationFiles : public modeltest::ModelTest {
         services.reports.messageBox = [this](const std::string& title, const std::string& text) {
             boxes.push_back(title + ": " + text);
         };
-        InstallAnimationHooks(services);
+        importer.animationHooks = MakeAnimationHooks(services);
     }
 
     std::unique_ptr<CModelNode> Import(const std::string& path)
@@ -115,7 +115,7 @@ TEST_F(AnimationFiles, AClipFileChangedOnDiskReplacesItsClipAndReleasesTheOldOne
     ImportedScenePtr added = ImportClipFile(path).scene;
     ASSERT_NE(added, nullptr);
     std::weak_ptr<const aiScene> watch = added;
-    HandAnimationToModel(*model, added, path, nullptr);
+    HandAnimationToModel(*model, added, path, nullptr, importer.animationHooks);
     added.reset();
     AnimationSet& set = *meshObject.animationSet;
     EXPECT_EQ(set.clipNames, (std::vector<std::string>{path + " [Bindpose]", path}));
@@ -159,8 +159,9 @@ TEST_F(AnimationFiles, TheOverviewDescribesTheFirstControllerAndGrowsWithAddedFi
     EXPECT_TRUE(DescribeAnimation(model.get()).paused);
     EXPECT_EQ(DescribeAnimation(nullptr).hasController, false);
 
-    SetShownModelAccess(
-        [&model](const std::function<void(CModelNode*)>& use) { use(model.get()); });
+    importer.shownModel = [&model](const std::function<void(CModelNode*)>& use) {
+        use(model.get());
+    };
     ASSERT_TRUE(importer.ImportAnimationFile(path.c_str()));
     overview = DescribeAnimation(model.get());
     EXPECT_EQ(overview.clipNames.size(), 2u);
@@ -184,7 +185,7 @@ TEST_F(AnimationFiles, ACameraClipWaitsWithItsModelUntilTheSceneAcceptsIt)
     scene->mAnimations[0]->mChannels[0]->mNodeName = aiString("Cam");
 
     auto root = std::make_unique<CModelNode>(&importer, "");
-    GetModelAnimationHooks()->buildCameraClip(*root, modeltest::Borrow(*scene));
+    importer.animationHooks.buildCameraClip(*root, modeltest::Borrow(*scene));
     ASSERT_NE(root->cameraClip, nullptr);
     const CameraClip* staged = root->cameraClip.get();
     CCamera camera;
@@ -209,7 +210,7 @@ TEST_F(AnimationFiles, JointMarkersTakeTexturesFromTheirOwnFoldersAndAreShared)
         loaded.push_back(path);
         return nullptr;
     };
-    SetModelTextureSource(&source);
+    importer.textureSource = &source;
     std::shared_ptr<SkeletonMarkers> markers = AcquireSkeletonMarkers(importer);
     ASSERT_TRUE(markers->arrow && markers->axis);
     EXPECT_EQ(AcquireSkeletonMarkers(importer), markers);
@@ -227,7 +228,7 @@ TEST_F(AnimationFiles, TwoSkinnedModelsLoadingAtOnceShareOneSetOfMarkers)
 {
     AnimationServices services;
     services.importer = &importer;
-    InstallAnimationHooks(services);
+    importer.animationHooks = MakeAnimationHooks(services);
     std::unique_ptr<CModelNode> models[2];
     const char* files[2] = {"huesitos.fbx", "animation_with_skeleton.fbx"};
     std::thread other([&] { models[1] = Import(kFbxDir + files[1]); });

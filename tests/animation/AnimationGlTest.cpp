@@ -46,7 +46,7 @@ Box DrawSkinnedTriangle(CEngine& engine, const Matrix4x4& bone3)
 {
     CGraphicsDevice& device = *engine.device;
     gpu::Context& context = *device.context;
-    CBaseShader& shader = *GetBaseShader();
+    CBaseShader& shader = *GetEngine()->baseShader.get();
     // POSITION, NORMAL, TEXCOORD0, BONES, WEIGHTS: the layout of format word 0x17.
     float vertices[3][18] = {};
     const float corners[3][2] = {{-0.75f, -0.5f}, {-0.25f, -0.5f}, {-0.5f, 0.0f}};

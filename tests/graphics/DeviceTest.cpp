@@ -13,8 +13,8 @@
 #include "graphics/gpu/GpuContext.h"
 #include "graphics/gpu/GpuDevice.h"
 #include "platform/Clock.h"
+#include "platform/FileWatcher.h"
 #include "platform/Paths.h"
-#include "shaders/FileWatcher.h"
 #include "support/EngineWindow.h"
 
 using testing_support::ReadTextureRgba8;

@@ -41,7 +41,7 @@ struct AttachCall {
 
 // Animation hooks that record what import hands over.
 struct RecordingHooks {
-    RecordingHooks()
+    explicit RecordingHooks(CModelImporter& importer)
     {
         hooks.attachAnimation = [this](CMeshObject& meshObject, const ImportedScenePtr& scene,
                                        const std::string& path, const std::string& nodeName,
@@ -50,7 +50,7 @@ struct RecordingHooks {
             keptScenes.push_back(scene);
         };
         hooks.addActiveAnimation = [this](CModelNode&, int clip) { activeClips.push_back(clip); };
-        SetModelAnimationHooks(&hooks);
+        importer.animationHooks = hooks;
     }
     ModelAnimationHooks hooks;
     std::vector<AttachCall> attaches;
@@ -130,9 +130,9 @@ std::unique_ptr<CModelNode> MakeShownModel()
     return root;
 }
 
-void ShowModel(CModelNode* model)
+void ShowModel(CModelImporter& importer, CModelNode* model)
 {
-    SetShownModelAccess([model](const std::function<void(CModelNode*)>& use) { use(model); });
+    importer.shownModel = [model](const std::function<void(CModelNode*)>& use) { use(model); };
 }
 
 std::vector<std::string> AttachedNodeNames(const RecordingHooks& recorder)
@@ -200,7 +200,7 @@ TEST_F(ModelImport, RealFilesMatchWhatTheImportLibraryReads)
 
 TEST_F(ModelImport, SkinnedMeshesReceiveTheirOwnAnimationAndClipZero)
 {
-    RecordingHooks recorder;
+    RecordingHooks recorder(importer);
     auto root = Import(kFbxDir + "huesitos.fbx");
     ASSERT_NE(root, nullptr);
     std::vector<CMeshObject*> meshObjects;
@@ -326,7 +326,7 @@ TEST_F(ModelImport, AnimationOnlyFileIsHandedToTheShownModel)
 {
     const std::string directory = TempDirectory("handover");
     const std::string path = WriteAnimationOnlyFile(directory);
-    RecordingHooks recorder;
+    RecordingHooks recorder(importer);
 
     // With no model shown nothing receives it, and the animation import still succeeds.
     EXPECT_EQ(Import(path), nullptr);
@@ -334,7 +334,7 @@ TEST_F(ModelImport, AnimationOnlyFileIsHandedToTheShownModel)
     EXPECT_TRUE(recorder.attaches.empty());
 
     auto shown = MakeShownModel();
-    ShowModel(shown.get());
+    ShowModel(importer, shown.get());
     EXPECT_TRUE(importer.ImportAnimationFile(path.c_str()));
     EXPECT_EQ(recorder.attaches.size(), 4u);
     recorder.attaches.clear();
@@ -360,7 +360,7 @@ TEST_F(ModelImport, AnimationOnlyFileIsHandedToTheShownModel)
 
 TEST_F(ModelImport, DestroyingAModelReleasesItsImportedScene)
 {
-    RecordingHooks recorder;
+    RecordingHooks recorder(importer);
     auto root = Import(kFbxDir + "huesitos.fbx");
     ASSERT_NE(root, nullptr);
     std::weak_ptr<const aiScene> scene = root->importContext->scene;

@@ -120,6 +120,7 @@ TEST_F(ModelLoadRequests, TheNewestRequestIsShownWhicheverLoadFinishesFirst)
         EXPECT_EQ(Count("Model loaded: " + first.string()), 0u);
         EXPECT_EQ(GetEngine()->ModelPath(), second.string());
         GetEngine()->scene = std::make_unique<CScene>();
+        ConnectScene(*GetEngine(), *GetEngine()->scene);
         scene = GetEngine()->scene.get();
     }
 }

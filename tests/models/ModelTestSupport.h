@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "api/Engine.h"
+#include "api/EngineStartup.h"
 #include "models/ModelAnimationHooks.h"
 #include "models/ModelTextureSource.h"
 #include "scene/Scene.h"
@@ -23,23 +24,15 @@ namespace modeltest {
 
 inline const std::string kFbxDir = "/usr/share/assimp/models/FBX/";
 
-// Every test starts with a fresh engine log and no hooks installed.
+// Every test starts with a fresh engine log.
 class ModelTest : public ::testing::Test {
    protected:
     void SetUp() override
     {
         CreateEngineObject();
         GetEngine()->scene = std::make_unique<CScene>();
+        ConnectScene(*GetEngine(), *GetEngine()->scene);
         GetEngine()->reloadRequested = false;
-        SetModelTextureSource(nullptr);
-        SetModelAnimationHooks(nullptr);
-        SetShownModelAccess(nullptr);
-    }
-    void TearDown() override
-    {
-        SetModelTextureSource(nullptr);
-        SetModelAnimationHooks(nullptr);
-        SetShownModelAccess(nullptr);
     }
 
     static std::vector<CMessageLog::Entry> Log() { return GetEngine()->scene->log.EntriesFrom(0); }

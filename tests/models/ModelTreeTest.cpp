@@ -71,16 +71,16 @@ void RecordCounts(CModelNode& root, uint32_t vertices, uint32_t indices)
 // A hand-built tree: root (r0, r1) with children first (f0, f1; child deep with d0) and
 // second (s0).
 struct NamedTree {
-    NamedTree()
+    explicit NamedTree(const CModelImporter* importer = nullptr)
     {
-        root = std::make_unique<CModelNode>(nullptr, "");
+        root = std::make_unique<CModelNode>(importer, "");
         Add(*root, {"r0", "r1"});
-        auto first = std::make_unique<CModelNode>(nullptr, "first");
+        auto first = std::make_unique<CModelNode>(importer, "first");
         Add(*first, {"f0", "f1"});
-        auto deep = std::make_unique<CModelNode>(nullptr, "deep");
+        auto deep = std::make_unique<CModelNode>(importer, "deep");
         Add(*deep, {"d0"});
         first->children.push_back(std::move(deep));
-        auto second = std::make_unique<CModelNode>(nullptr, "second");
+        auto second = std::make_unique<CModelNode>(importer, "second");
         Add(*second, {"s0"});
         root->children.push_back(std::move(first));
         root->children.push_back(std::move(second));
@@ -315,24 +315,23 @@ TEST_F(ModelTree, LargestBoundsKeepTheFirstOfEqualRadii)
 
 TEST_F(ModelTree, ChangedModelFileAsksForADeferredReload)
 {
-    NamedTree tree;
-    tree.Mesh("d0").modelPath = "/models/body.fbx";
     int reloads = 0;
-    ModelAnimationHooks hooks;
-    hooks.reloadAnimationSet = [&reloads](AnimationSet&, const std::string&) { ++reloads; };
-    SetModelAnimationHooks(&hooks);
+    CModelImporter importer;
+    importer.animationHooks.reloadAnimationSet = [&reloads](AnimationSet&, const std::string&) {
+        ++reloads;
+    };
+    NamedTree tree(&importer);
+    tree.Mesh("d0").modelPath = "/models/body.fbx";
     int stand = 0;  // the set itself belongs to the animation side
     std::shared_ptr<AnimationSet> set(reinterpret_cast<AnimationSet*>(&stand),
                                       [](AnimationSet*) {});
     tree.Mesh("d0").animationSet = set;
     tree.Mesh("s0").animationSet = set;
 
-    tree.root->OnFileChanged("/models/walk.fbx");
-    EXPECT_FALSE(GetEngine()->reloadRequested);
+    EXPECT_FALSE(tree.root->OnFileChanged("/models/walk.fbx"));
     EXPECT_EQ(reloads, 2);
 
-    tree.root->OnFileChanged("/models/body.fbx");
-    EXPECT_TRUE(GetEngine()->reloadRequested);
+    EXPECT_TRUE(tree.root->OnFileChanged("/models/body.fbx"));
     EXPECT_EQ(reloads, 3);  // only s0's node asked for no reload
 }
 
@@ -442,7 +441,7 @@ TEST_F(ModelTree, ImportFindsTexturesOnlyThroughAnInstalledSource)
     EXPECT_EQ(bare->FirstMeshObject()->textureSlots[0][kAlbedoSlot].texture, nullptr);
 
     FakeTextureSource fake;
-    SetModelTextureSource(&fake.source);
+    importer.textureSource = &fake.source;
     auto textured = importer.ImportModel(path.c_str(), {}, kFbxDir, 0);
     ASSERT_NE(textured, nullptr);
     EXPECT_EQ(fake.shareSwitches, (std::vector<bool>{true, false}));

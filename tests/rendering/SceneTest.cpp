@@ -10,9 +10,9 @@
 #include "api/public/vornis_engine.h"
 #include "graphics/GraphicsDevice.h"
 #include "models/ModelNode.h"
+#include "platform/FileWatcher.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
-#include "shaders/FileWatcher.h"
 #include "support/EngineWindow.h"
 #include "textures/TextureRecord.h"
 

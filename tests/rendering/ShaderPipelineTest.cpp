@@ -21,12 +21,12 @@
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "shaders/BaseShader.h"
-#include "shaders/CustomShaderFiles.h"
 #include "shaders/LineRenderer.h"
 #include "shaders/PixelShaderRegistry.h"
 #include "shaders/VertexVariants.h"
 #include "support/EngineWindow.h"
 #include "textures/TextureRecord.h"
+#include "ui/CustomShaderChoice.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ class ShaderPipeline : public ::testing::Test {
     {
         ASSERT_EQ(testing_support::StartEngine(kWidth, kHeight), 0);
         engine = GetEngine();
-        shader = GetBaseShader();
+        shader = GetEngine()->baseShader.get();
         ASSERT_NE(shader, nullptr);
     }
 
@@ -182,7 +182,7 @@ TEST_F(ShaderPipeline, ATexturedTriangleReachesTheBackBufferInItsTextureColour)
     // As the frame does: the shared depth buffer is cleared before the fullscreen pass.
     context.ClearDepthStencil(*device.depthView, true, 1.0f, true, 0);
     context.SetRenderTarget(device.backBufferView, device.depthView);
-    engine->fullscreenQuad->Draw(*engine, engine->sceneTarget->resourceView);
+    DrawFullscreenPass(*engine, engine->sceneTarget->resourceView);
     const auto pixels =
         testing_support::ReadTextureRgba8(device.backBuffer->Name(), kWidth, kHeight);
     const uint8_t* centre = &pixels[((kHeight / 2) * kWidth + kWidth / 2) * 4];
@@ -244,7 +244,7 @@ TEST_F(ShaderPipeline, ALineSegmentIsDrawnInItsColour)
     device.context->SetRasterizerState(*device.solidRasterizer);
     const LineSegment segment{{0.0f, 1.0f, 0.0f, 1.0f}, {-1.0f, 0.0f, 0.5f}, {1.0f, 0.0f, 0.5f}};
     DrawView view{Matrix4::Identity(), Matrix4::Identity(), {0.0f, 0.0f, 0.0f}};
-    engine->lineRenderer->DrawLine(segment, view);
+    engine->lineRenderer->DrawLine(*engine->device->context, segment, view);
 
     std::vector<float> scene(kWidth * kHeight * 4);
     glGetTextureImage(engine->sceneTarget->texture->Name(), 0, GL_RGBA, GL_FLOAT,
@@ -320,7 +320,7 @@ TEST_F(ShaderPipeline, EachTextureSlotIsSampledWithItsOwnUvSet)
         scene.Draw(0.0f, true);
         device.context->ClearDepthStencil(*device.depthView, true, 1.0f, true, 0);
         device.context->SetRenderTarget(device.backBufferView, device.depthView);
-        engine->fullscreenQuad->Draw(*engine, engine->sceneTarget->resourceView);
+        DrawFullscreenPass(*engine, engine->sceneTarget->resourceView);
         const auto pixels =
             testing_support::ReadTextureRgba8(device.backBuffer->Name(), kWidth, kHeight);
         const size_t centre = ((kHeight / 2) * kWidth + kWidth / 2) * 4;

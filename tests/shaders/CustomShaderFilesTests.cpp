@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "ShaderTestSupport.h"
-#include "shaders/CustomShaderFiles.h"
+#include "ui/CustomShaderChoice.h"
 
 namespace {
 

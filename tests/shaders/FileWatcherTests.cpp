@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "ShaderTestSupport.h"
-#include "shaders/FileWatcher.h"
+#include "platform/FileWatcher.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "TextureGlTestSupport.h"
 #include "api/public/vornis_engine.h"
 #include "models/ModelNode.h"
-#include "shaders/FileWatcher.h"
+#include "platform/FileWatcher.h"
 
 using namespace texture_test;
 

@@ -215,11 +215,9 @@ TEST_F(TextureManagerRules, RefreshingRecordsWithoutAFile)
     EXPECT_EQ(Log().size(), lines);
 }
 
-TEST_F(TextureManagerRules, InstallsItselfAsTheModelsTextureSource)
+TEST_F(TextureManagerRules, IsTheModelsTextureSource)
 {
-    const ModelTextureSource* source = GetModelTextureSource();
-    ASSERT_NE(source, nullptr);
-    TextureHandle record = source->loadTexture("/nonexistent/file.png");
+    TextureHandle record = manager.ModelSource().loadTexture("/nonexistent/file.png");
     EXPECT_EQ(record, manager.Records().back());
 }
 

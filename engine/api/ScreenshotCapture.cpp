@@ -1,4 +1,4 @@
-#include "textures/ScreenshotCapture.h"
+#include "api/ScreenshotCapture.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "shaders/FileWatcher.h"
+#include "platform/FileWatcher.h"
 
 #include <algorithm>
 #include <chrono>
