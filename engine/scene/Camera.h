@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "api/InputState.h"
-#include "shaders/DrawConstants.h"
+#include "math/Matrix4.h"
 
 // A camera clip taken from a model file; built and laid out by the animation subsystem.
 struct CameraClip;

@@ -5,7 +5,7 @@
 #include <array>
 
 #include "api/InputState.h"
-#include "shaders/DrawConstants.h"
+#include "math/Matrix4.h"
 
 class CCamera;
 

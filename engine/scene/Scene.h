@@ -136,7 +136,6 @@ class CScene {
     void DrawLight(float frameTime);
     // The skeleton display of an animated mesh object while joints are shown.
     void DrawJoints(CMeshObject& meshObject, CEngine& engine);
-    void BindRenderMode(int32_t mode);
 
     // The camera view the mesh draws of the current pass bind with.
     DrawView passView{};

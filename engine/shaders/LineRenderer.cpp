@@ -91,9 +91,9 @@ void CLineRenderer::DrawLine(const LineSegment& segment, const DrawView& view)
     context.SetPixelShader(pixelShader);
     context.SetVertexBuffer(vertexBuffer, sizeof(LineVertex), 0);
 
-    LineConstants lineConstants{Transpose(Matrix4::Identity()),
-                                Transpose(InverseRigid(view.cameraMatrix)),
-                                Transpose(view.projection)};
+    LineConstants lineConstants{ToShaderLayout(Matrix4::Identity()),
+                                ToShaderLayout(InverseRigid(view.cameraMatrix)),
+                                ToShaderLayout(view.projection)};
     if (context.UpdateBuffer(*constants, &lineConstants, sizeof(lineConstants)))
         context.BindConstantBuffer(0, constants.get());
     context.Draw(2, 0);
