@@ -6,10 +6,10 @@
 
 #include <optional>
 
-#include "models/ModelMath.h"
+#include "math/Matrix4.h"
 
 // The same transform in the engine's row-vector layout: the transpose.
-Matrix4x4 ToEngineMatrix(const aiMatrix4x4& m);
+Matrix4 ToEngineMatrix(const aiMatrix4x4& m);
 
 bool IsFinite(const aiMatrix4x4& m);
 

@@ -11,11 +11,11 @@ namespace {
 
 // The camera matrix must stay a rotation and a translation: the view is its rigid inverse.
 // Joints inherit the scale of the nodes above them, so the axes are made unit length.
-Matrix4x4 RigidCameraMatrix(const aiMatrix4x4& joint)
+Matrix4 RigidCameraMatrix(const aiMatrix4x4& joint)
 {
-    Matrix4x4 m = ToEngineMatrix(joint);
+    Matrix4 m = ToEngineMatrix(joint);
     for (int row = 0; row < 3; ++row) {
-        float* axis = &m[row * 4];
+        float* axis = m.m[row];
         const float length = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
         if (length > 0.0f)
             for (int i = 0; i < 3; ++i)
@@ -75,9 +75,9 @@ void ReloadAnimationSet(AnimationSet& set, const std::string& path)
     }
 }
 
-std::optional<Matrix4x4> AdvanceAnimationSet(AnimationSet& set, const AdvanceOptions& options)
+std::optional<Matrix4> AdvanceAnimationSet(AnimationSet& set, const AdvanceOptions& options)
 {
-    std::optional<Matrix4x4> camera;
+    std::optional<Matrix4> camera;
     for (auto& [key, controller] : set.controllers) {
         if (options.followCameraJoint)
             if (std::optional<aiMatrix4x4> joint = controller->CameraJointTransform())

@@ -10,7 +10,7 @@
 
 #include "animation/AnimationController.h"
 #include "animation/AnimationReports.h"
-#include "models/ModelMath.h"
+#include "math/Matrix4.h"
 
 struct aiMesh;
 class CMeshObject;
@@ -60,4 +60,4 @@ struct AdvanceOptions {
 // One frame of every controller, in map order: camera follow, sequencing, then the reload
 // swap or the clock. Returns the camera matrix (engine layout) of the last controller that
 // has a camera joint, when following.
-std::optional<Matrix4x4> AdvanceAnimationSet(AnimationSet& set, const AdvanceOptions& options);
+std::optional<Matrix4> AdvanceAnimationSet(AnimationSet& set, const AdvanceOptions& options);

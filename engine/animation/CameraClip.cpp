@@ -91,7 +91,7 @@ std::unique_ptr<CameraClip> BuildCameraClip(const aiScene& scene)
     return clip;
 }
 
-Matrix4x4 PlayCameraClip(CameraClip& clip, float time, float scale)
+Matrix4 PlayCameraClip(CameraClip& clip, float time, float scale)
 {
     float t = 0.0f;
     if (clip.duration > 0.0f && std::isfinite(time)) {
@@ -130,20 +130,8 @@ Matrix4x4 PlayCameraClip(CameraClip& clip, float time, float scale)
     clip.lastTime = t;
     // The rotation in row-vector layout is the transpose of the library's matrix.
     const aiMatrix3x3 r = rotation.GetMatrix();
-    return {r.a1,
-            r.b1,
-            r.c1,
-            0.0f,  //
-            r.a2,
-            r.b2,
-            r.c2,
-            0.0f,  //
-            r.a3,
-            r.b3,
-            r.c3,
-            0.0f,  //
-            translation.x * scale,
-            translation.y * scale,
-            translation.z * scale,
-            1.0f};
+    return {{{r.a1, r.b1, r.c1, 0.0f},
+             {r.a2, r.b2, r.c2, 0.0f},
+             {r.a3, r.b3, r.c3, 0.0f},
+             {translation.x * scale, translation.y * scale, translation.z * scale, 1.0f}}};
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "models/ModelMath.h"
+#include "math/Matrix4.h"
 
 struct aiScene;
 
@@ -51,4 +51,4 @@ std::unique_ptr<CameraClip> BuildCameraClip(const aiScene& scene);
 // Samples the clip at `time` (wrapped into its duration; 0 without one). Channels named
 // "...Translation..." move the camera, "...Rotation..." turn it; the translation is scaled
 // by `scale`. Returns the camera-to-world matrix in the engine's layout.
-Matrix4x4 PlayCameraClip(CameraClip& clip, float time, float scale);
+Matrix4 PlayCameraClip(CameraClip& clip, float time, float scale);

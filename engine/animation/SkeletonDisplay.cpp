@@ -13,7 +13,7 @@ namespace {
 constexpr float kMarkerScalePerRadius = 0.003f;
 constexpr float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 
-using Vec = std::array<float, 3>;
+using Vec = Float3;
 
 Vec Sub(const Vec& a, const Vec& b)
 {
@@ -30,26 +30,23 @@ float Length(const Vec& v)
     return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
 }
 
-// A point of model space in world space (row vector times the world matrix).
-Vec ToWorld(const aiMatrix4x4& modelSpace, const Matrix4x4& world)
+// A point of model space in world space.
+Vec ToWorld(const aiMatrix4x4& modelSpace, const Matrix4& world)
 {
-    const float x = modelSpace.a4, y = modelSpace.b4, z = modelSpace.c4;
-    return {x * world[0] + y * world[4] + z * world[8] + world[12],
-            x * world[1] + y * world[5] + z * world[9] + world[13],
-            x * world[2] + y * world[6] + z * world[10] + world[14]};
+    return TransformPoint({modelSpace.a4, modelSpace.b4, modelSpace.c4}, world);
 }
 
-Matrix4x4 Placed(const Vec& x, const Vec& y, const Vec& z, const Vec& at, float scale)
+Matrix4 Placed(const Vec& x, const Vec& y, const Vec& z, const Vec& at, float scale)
 {
-    return {x[0] * scale, x[1] * scale, x[2] * scale, 0.0f,  //
-            y[0] * scale, y[1] * scale, y[2] * scale, 0.0f,  //
-            z[0] * scale, z[1] * scale, z[2] * scale, 0.0f,  //
-            at[0],        at[1],        at[2],        1.0f};
+    return {{{x[0] * scale, x[1] * scale, x[2] * scale, 0.0f},
+             {y[0] * scale, y[1] * scale, y[2] * scale, 0.0f},
+             {z[0] * scale, z[1] * scale, z[2] * scale, 0.0f},
+             {at[0], at[1], at[2], 1.0f}}};
 }
 
 // The arrow's +z along `direction`, its basis completed with the up vector; nothing when
 // the direction has no length or runs along the up vector.
-std::optional<Matrix4x4> ArrowAlong(const Vec& direction, const Vec& at, float scale)
+std::optional<Matrix4> ArrowAlong(const Vec& direction, const Vec& at, float scale)
 {
     const float length = Length(direction);
     if (!(length > 1e-6f))
@@ -63,7 +60,7 @@ std::optional<Matrix4x4> ArrowAlong(const Vec& direction, const Vec& at, float s
     return Placed(x, Cross(z, x), z, at, scale);
 }
 
-void AddFigure(const JointTree& joints, const Matrix4x4& world, float scale, SkeletonFigure& out)
+void AddFigure(const JointTree& joints, const Matrix4& world, float scale, SkeletonFigure& out)
 {
     for (const Joint& joint : joints) {
         const Vec at = ToWorld(joint.modelSpace, world);
@@ -76,14 +73,14 @@ void AddFigure(const JointTree& joints, const Matrix4x4& world, float scale, Ske
         std::copy(parent.begin(), parent.end(), line.start);
         std::copy(at.begin(), at.end(), line.end);
         out.lines.push_back(line);
-        if (std::optional<Matrix4x4> arrow = ArrowAlong(Sub(at, parent), parent, scale))
+        if (std::optional<Matrix4> arrow = ArrowAlong(Sub(at, parent), parent, scale))
             out.arrows.push_back(*arrow);
     }
 }
 
 }  // namespace
 
-SkeletonFigure BuildSkeletonFigure(AnimationSet& set, const Matrix4x4& world, float markerScale)
+SkeletonFigure BuildSkeletonFigure(AnimationSet& set, const Matrix4& world, float markerScale)
 {
     SkeletonFigure figure;
     for (auto& [key, controller] : set.controllers) {
@@ -104,19 +101,17 @@ SkeletonFigure BuildSkeletonFigure(AnimationSet& set, const Matrix4x4& world, fl
     return figure;
 }
 
-void DrawSkeleton(AnimationSet& set, const Matrix4x4& world, float modelRadius,
+void DrawSkeleton(AnimationSet& set, const Matrix4& world, float modelRadius,
                   const SkeletonPainter& painter)
 {
     const SkeletonFigure figure =
         BuildSkeletonFigure(set, world, kMarkerScalePerRadius * modelRadius);
-    painter.setXRay(true);
     for (const LineSegment& line : figure.lines)
         painter.drawLine(line);
     if (set.markers && set.markers->arrow)
-        for (const Matrix4x4& arrow : figure.arrows)
+        for (const Matrix4& arrow : figure.arrows)
             painter.drawModel(*set.markers->arrow, arrow);
     if (set.markers && set.markers->axis)
-        for (const Matrix4x4& axis : figure.axes)
+        for (const Matrix4& axis : figure.axes)
             painter.drawModel(*set.markers->axis, axis);
-    painter.setXRay(false);
 }

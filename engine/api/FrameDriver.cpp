@@ -8,7 +8,7 @@
 #include "api/Engine.h"
 #include "graphics/FullscreenQuad.h"
 #include "graphics/GraphicsDevice.h"
-#include "graphics/OpaqueBlend.h"
+#include "graphics/RenderStateGuard.h"
 #include "graphics/RenderTargets.h"
 #include "graphics/gpu/PassTimer.h"
 #include "platform/Clock.h"
@@ -163,15 +163,15 @@ bool ComposeFrame(CEngine& engine, bool capture)
         context.ClearDepthStencil(*device.depthView, true, 1.0f, true, 0);
     gpu::MarkPass("depth clear");
 
-    const int32_t savedMode = device.renderMode;
-    device.renderMode = 0;
-    context.SetRasterizerState(*device.solidRasterizer);
+    RenderStateGuard state(device);
+    state.SetRenderMode(0);
     if (device.backBufferView)
         context.SetRenderTarget(device.backBufferView, device.depthView);
     // The fullscreen pass writes every pixel with alpha 1: no clear under it and no blend.
     bool drawn = false;
     if (engine.fullscreenQuad && engine.sceneTarget) {
-        const ScopedOpaqueBlend opaque(device);
+        RenderStateGuard opaque(device);
+        opaque.SetOpaqueBlend();
         drawn =
             DrawFullscreenPass(engine, engine.sceneTarget->resourceView, SceneExtraViews(engine));
     }
@@ -182,8 +182,6 @@ bool ComposeFrame(CEngine& engine, bool capture)
 
     engine.frameTime = frameTime;
     engine.totalTime += frameTime;
-    device.renderMode = savedMode;
-    device.BindRasterizerForMode(savedMode);
     return true;
 }
 
@@ -193,17 +191,14 @@ void RenderFrame(CEngine& engine)
         return;
     CGraphicsDevice& device = *engine.device;
     // The debug interface draws in the fullscreen pass's render mode (solid).
-    const int32_t savedMode = device.renderMode;
-    device.renderMode = 0;
-    device.context->SetRasterizerState(*device.solidRasterizer);
+    RenderStateGuard state(device);
+    state.SetRenderMode(0);
     device.PresentBackBuffer();
     gpu::MarkPass("present copy");
     DrawDebugInterface(engine);
     gpu::MarkPass("interface");
     SDL_GL_SwapWindow(device.window);
     gpu::MarkPass("swap");
-    device.renderMode = savedMode;
-    device.BindRasterizerForMode(savedMode);
 }
 
 void RenderToCapture(CEngine& engine, CCaptureTarget& target)

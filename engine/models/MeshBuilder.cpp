@@ -81,10 +81,12 @@ void TangentFrameOf(const aiVector3D& normal, aiVector3D& tangent, aiVector3D& b
     bitangent = n ^ tangent;
 }
 
-Matrix4x4 ToMatrix(const aiMatrix4x4& m)
+Matrix4 ToMatrix(const aiMatrix4x4& m)
 {
-    return {m.a1, m.a2, m.a3, m.a4, m.b1, m.b2, m.b3, m.b4,
-            m.c1, m.c2, m.c3, m.c4, m.d1, m.d2, m.d3, m.d4};
+    return {{{m.a1, m.a2, m.a3, m.a4},
+             {m.b1, m.b2, m.b3, m.b4},
+             {m.c1, m.c2, m.c3, m.c4},
+             {m.d1, m.d2, m.d3, m.d4}}};
 }
 
 // Numbers the mesh's bones model-wide and gathers up to four weights per vertex.

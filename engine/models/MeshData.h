@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "models/ModelMath.h"
+#include "math/Matrix4.h"
 
 struct aiMesh;
 struct aiScene;

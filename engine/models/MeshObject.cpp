@@ -37,7 +37,7 @@ bool IsTextureExtension(const std::string& path)
 
 CMeshObject::CMeshObject()
 {
-    bonePalette.fill(IdentityMatrix());
+    bonePalette.fill(Matrix4::Identity());
 }
 
 CMeshObject::~CMeshObject() = default;

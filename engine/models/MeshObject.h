@@ -8,8 +8,8 @@
 #include <string>
 
 #include "graphics/gpu/GpuForward.h"
+#include "math/Matrix4.h"
 #include "models/MeshData.h"
-#include "models/ModelMath.h"
 #include "textures/TextureHandle.h"
 
 struct ModelImportContext;
@@ -56,12 +56,12 @@ class CMeshObject {
     uint32_t textureSet = 0;  // block of texture slots bound when drawing
     std::string name;
     std::string shaderName = "PBL Default";
-    Matrix4x4 worldMatrix = IdentityMatrix();
+    Matrix4 worldMatrix = Matrix4::Identity();
     ModelImportContext* context = nullptr;  // owned by the model's root
     std::unique_ptr<MeshData> meshData;
     std::array<TextureBlock, kTextureBlockCount> textureSlots{};
     std::array<TextureHandle, kExtraTextureCount> extraTextures{};
-    Matrix4x4 spinMatrix = IdentityMatrix();  // accumulated spin of the rotation switches
+    Matrix4 spinMatrix = Matrix4::Identity();  // accumulated spin of the rotation switches
     uint32_t vertexColorMode = 0;
     // Created by the animation side; shared so that its owner need not be complete here.
     std::shared_ptr<AnimationSet> animationSet;
@@ -73,7 +73,7 @@ class CMeshObject {
     uint32_t vertexStride = 0;
     std::string modelPath;
     float blendValue = 0.0f;
-    std::array<Matrix4x4, kBonePaletteSize> bonePalette;
+    std::array<Matrix4, kBonePaletteSize> bonePalette;
     Float3 rotationSwitches = {0.0f, 0.0f, 0.0f};  // 1.0 = spin about that axis
     int32_t animationSpeed = 100;
 };

@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "models/ModelMath.h"
+#include "math/Matrix4.h"
 
 struct aiScene;
 struct aiMetadata;
 struct ModelTextureSource;
 
 struct BoneInfo {
-    Matrix4x4 offset = IdentityMatrix();
-    Matrix4x4 finalTransform = IdentityMatrix();
+    Matrix4 offset = Matrix4::Identity();  // as the file stores it: column vectors
+    Matrix4 finalTransform = Matrix4::Identity();
 };
 
 // One texture of a material: the bare file name (empty when the material has no texture

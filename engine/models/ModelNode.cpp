@@ -22,7 +22,7 @@ CModelNode::~CModelNode()
     children.clear();
 }
 
-bool CModelNode::PassesLodTest(const std::optional<Float3>& eye, const Matrix4x4& matrix) const
+bool CModelNode::PassesLodTest(const std::optional<Float3>& eye, const Matrix4& matrix) const
 {
     if (!lodRange || !eye)
         return true;
@@ -41,7 +41,7 @@ void CModelNode::Draw(float time, const std::optional<Float3>& eye,
     DrawNode(time, shaderName, transform, eye, drawMesh);
 }
 
-void CModelNode::DrawNode(float time, const std::string& shader, const Matrix4x4& matrix,
+void CModelNode::DrawNode(float time, const std::string& shader, const Matrix4& matrix,
                           const std::optional<Float3>& eye, const MeshDrawFunction& drawMesh)
 {
     if (!PassesLodTest(eye, matrix))
@@ -170,7 +170,7 @@ void CModelNode::SetAnimationSpeed(int32_t speed)
     });
 }
 
-void CModelNode::SumCounts(const std::optional<Float3>& eye, const Matrix4x4& matrix,
+void CModelNode::SumCounts(const std::optional<Float3>& eye, const Matrix4& matrix,
                            uint64_t& vertices, uint64_t& indices) const
 {
     if (!PassesLodTest(eye, matrix))

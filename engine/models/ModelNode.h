@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "math/Matrix4.h"
 #include "models/MeshObject.h"
 #include "models/ModelImportContext.h"
-#include "models/ModelMath.h"
 
 struct aiScene;
 class CModelImporter;
@@ -40,8 +40,8 @@ class CModelNode {
     std::unique_ptr<ModelImportContext> importContext;
     std::vector<std::unique_ptr<CModelNode>> children;  // in scene order
     std::vector<std::unique_ptr<CMeshObject>> meshObjects;
-    Matrix4x4 transform = IdentityMatrix();  // the world matrix of the whole tree (root's)
-    const aiScene* scene = nullptr;          // root only; owned by the import context
+    Matrix4 transform = Matrix4::Identity();  // the world matrix of the whole tree (root's)
+    const aiScene* scene = nullptr;           // root only; owned by the import context
     uint8_t isRoot = 0;
     std::string name;
     const CModelImporter* importer = nullptr;
@@ -57,7 +57,7 @@ class CModelNode {
     void Draw(float time, const std::optional<Float3>& eye, const MeshDrawFunction& drawMesh);
 
     // True when the node is drawn for an eye at `eye` and the tree's matrix `matrix`.
-    bool PassesLodTest(const std::optional<Float3>& eye, const Matrix4x4& matrix) const;
+    bool PassesLodTest(const std::optional<Float3>& eye, const Matrix4& matrix) const;
 
     // Root, then the first child of each node down the first-child chain: all mesh objects.
     void SetVertexColorMode(uint32_t mode);
@@ -98,13 +98,13 @@ class CModelNode {
     bool OnFileChanged(const std::string& path);
 
    private:
-    void DrawNode(float time, const std::string& shader, const Matrix4x4& matrix,
+    void DrawNode(float time, const std::string& shader, const Matrix4& matrix,
                   const std::optional<Float3>& eye, const MeshDrawFunction& drawMesh);
     template <typename Visit>
     void ForFirstChildChain(Visit visit) const;
     template <typename Visit>
     void ForAllNodesChildrenFirst(Visit visit);
-    void SumCounts(const std::optional<Float3>& eye, const Matrix4x4& matrix, uint64_t& vertices,
+    void SumCounts(const std::optional<Float3>& eye, const Matrix4& matrix, uint64_t& vertices,
                    uint64_t& indices) const;
     void FindLargestBounds(Bounds& best, bool& found) const;
 };

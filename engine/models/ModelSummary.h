@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "models/ModelMath.h"
+#include "math/Matrix4.h"
 
 class CModelNode;
 

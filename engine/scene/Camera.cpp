@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "scene/CameraMath.h"
+#include "math/Transforms.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "math/Matrix4.h"
 #include "platform/InputState.h"
-#include "shaders/DrawConstants.h"
 
 // A camera clip taken from a model file; built and laid out by the animation subsystem.
 struct CameraClip;

@@ -1,13 +1,10 @@
 // Camera clip playback: the camera's side of a clip built by the animation subsystem.
-#include <cstring>
-
 #include "animation/CameraClip.h"
 #include "scene/Camera.h"
 
 void CCamera::PlayClip()
 {
-    const Matrix4x4 played = PlayCameraClip(*clip, animTime, animScale);
-    std::memcpy(cameraMatrix.m, played.data(), sizeof(cameraMatrix.m));
+    cameraMatrix = PlayCameraClip(*clip, animTime, animScale);
     eye[0] = cameraMatrix.m[3][0];
     eye[1] = cameraMatrix.m[3][1];
     eye[2] = cameraMatrix.m[3][2];

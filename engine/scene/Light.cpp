@@ -1,7 +1,7 @@
 #include "scene/Light.h"
 
+#include "math/Transforms.h"
 #include "scene/Camera.h"
-#include "scene/CameraMath.h"
 
 namespace {
 constexpr float kAngleUnit = 0.01f;  // radians per light unit, one unit per mouse pixel

@@ -4,8 +4,8 @@
 
 #include <array>
 
+#include "math/Matrix4.h"
 #include "platform/InputState.h"
-#include "shaders/DrawConstants.h"
 
 class CCamera;
 

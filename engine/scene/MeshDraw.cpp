@@ -1,13 +1,12 @@
 // One mesh object's draw: first-draw upload, animation, spin, shader selection, constants,
 // textures, and the skeleton display.
-#include <cmath>
-#include <cstring>
-
 #include "animation/AnimationSet.h"
 #include "animation/MeshAnimation.h"
 #include "animation/SkeletonDisplay.h"
 #include "graphics/GraphicsDevice.h"
+#include "graphics/RenderStateGuard.h"
 #include "graphics/gpu/GpuDevice.h"
+#include "math/Transforms.h"
 #include "models/ModelNode.h"
 #include "platform/Clock.h"
 #include "scene/Camera.h"
@@ -16,40 +15,6 @@
 #include "textures/TextureRecord.h"
 
 namespace {
-
-Matrix4 ToMatrix4(const Matrix4x4& m)
-{
-    Matrix4 r;
-    std::memcpy(r.m, m.data(), sizeof(r.m));
-    return r;
-}
-
-// Row-vector product through the draw constants' matrix type (same layout).
-Matrix4x4 MultiplyRows(const Matrix4x4& a, const Matrix4x4& b)
-{
-    const Matrix4 product = Multiply(ToMatrix4(a), ToMatrix4(b));
-    Matrix4x4 r;
-    std::memcpy(r.data(), product.m, sizeof(product.m));
-    return r;
-}
-
-Matrix4x4 RotationX(float angle)
-{
-    const float c = std::cos(angle), s = std::sin(angle);
-    return {1, 0, 0, 0, 0, c, -s, 0, 0, s, c, 0, 0, 0, 0, 1};
-}
-
-Matrix4x4 RotationY(float angle)
-{
-    const float c = std::cos(angle), s = std::sin(angle);
-    return {c, 0, s, 0, 0, 1, 0, 0, -s, 0, c, 0, 0, 0, 0, 1};
-}
-
-Matrix4x4 RotationZ(float angle)
-{
-    const float c = std::cos(angle), s = std::sin(angle);
-    return {c, s, 0, 0, -s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-}
 
 // Immutable buffers from the mesh data; a failed creation is retried at the next draw.
 void UploadMesh(CMeshObject& meshObject)
@@ -93,10 +58,11 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
         options.nowMs = platform::TickCountMilliseconds();
         options.animateSequence = passOptions.animateSequence;
         options.followCameraJoint = passOptions.followCameraJoint;
-        if (std::optional<Matrix4x4> joint = AdvanceAnimationSet(*meshObject.animationSet, options);
+        if (std::optional<Matrix4> joint = AdvanceAnimationSet(*meshObject.animationSet, options);
             joint && camera) {
-            std::memcpy(camera->cameraMatrix.m, joint->data(), sizeof(camera->cameraMatrix.m));
-            std::memcpy(camera->eye, &(*joint)[12], sizeof(camera->eye));
+            camera->cameraMatrix = *joint;
+            for (int i = 0; i < 3; ++i)
+                camera->eye[i] = joint->m[3][i];
         }
     }
     if (!shader || !meshObject.vertexBuffer)
@@ -106,26 +72,21 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
     // Without a rotation switch the three rotations are identities: nothing to accumulate.
     const Float3& spin = meshObject.rotationSwitches;
     if (spin[0] != 0.0f || spin[1] != 0.0f || spin[2] != 0.0f)
-        meshObject.spinMatrix = MultiplyRows(
-            MultiplyRows(MultiplyRows(meshObject.spinMatrix, RotationX(frameTime * spin[0])),
-                         RotationY(frameTime * spin[1])),
-            RotationZ(frameTime * spin[2]));
-    meshObject.worldMatrix = MultiplyRows(meshObject.worldMatrix, meshObject.spinMatrix);
+        meshObject.spinMatrix =
+            Multiply(Multiply(Multiply(meshObject.spinMatrix, RotationX(frameTime * spin[0])),
+                              RotationY(frameTime * spin[1])),
+                     RotationZ(frameTime * spin[2]));
+    meshObject.worldMatrix = Multiply(meshObject.worldMatrix, meshObject.spinMatrix);
 
     if (!shader->SelectPixelShader(meshObject.shaderName))
         return;
     shader->SelectVertexFormat(meshObject.formatWord);
-    if (!shader->BindForDraw(ToMatrix4(meshObject.worldMatrix), &passView,
-                             meshObject.vertexColorMode)) {
+    if (!shader->BindForDraw(meshObject.worldMatrix, &passView, meshObject.vertexColorMode)) {
         DrawJoints(meshObject);
         return;
     }
 
-    // The palette holds row-vector matrices like the world matrix; the shader reads them
-    // transposed, as it reads the draw constants.
-    static_assert(sizeof(meshObject.bonePalette) == sizeof(BonePalette));
-    const BonePalette palette =
-        FillBonePalette(meshObject.bonePalette.front().data(), meshObject.bonePalette.size());
+    const BonePalette palette = FillBonePalette(meshObject.bonePalette);
     if (shader->bonePalette &&
         context.UpdateBuffer(*shader->bonePalette, &palette, sizeof(palette))) {
         context.BindShaderResource(15, shader->bonePaletteView.get());
@@ -153,21 +114,18 @@ void CScene::DrawJoints(CMeshObject& meshObject)
     CGraphicsDevice& device = *this->device;
     CLineRenderer* lines = this->lines;
     SkeletonPainter painter;
-    // The depth-off state exists once the host has resized the engine; before that the
-    // joints are drawn with the depth test rather than not at all.
-    painter.setXRay = [&device](bool on) {
-        if (gpu::DepthStencilState* state =
-                on ? device.depthOff.get() : device.depthTestWrite.get())
-            device.context->SetDepthStencilState(*state, 1);
-    };
     painter.drawLine = [this, lines, &device](const LineSegment& segment) {
         if (lines)
             lines->DrawLine(*device.context, segment, passView);
     };
-    painter.drawModel = [this](CModelNode& marker, const Matrix4x4& world) {
+    painter.drawModel = [this](CModelNode& marker, const Matrix4& world) {
         marker.transform = world;
         marker.Draw(0.0f, std::nullopt,
                     [this](CMeshObject& part, float time) { DrawMeshObject(part, time); });
     };
+    // Drawn through the geometry. The depth-off state exists once the host has resized the
+    // engine; before that the joints are drawn with the depth test rather than not at all.
+    RenderStateGuard state(*engine.device);
+    state.SetDepthStencil(engine.device->depthOff.get());
     DrawSkeleton(*meshObject.animationSet, meshObject.worldMatrix, passModelRadius, painter);
 }

@@ -10,14 +10,6 @@
 
 namespace {
 
-Float3 Transform(const Float3& p, const Matrix4& m)
-{
-    Float3 r;
-    for (int c = 0; c < 3; ++c)
-        r[c] = p[0] * m.m[0][c] + p[1] * m.m[1][c] + p[2] * m.m[2][c] + m.m[3][c];
-    return r;
-}
-
 void AddPositions(const CMeshObject& meshObject, const Matrix4& matrix, std::vector<Float3>& out)
 {
     const MeshData& mesh = *meshObject.meshData;
@@ -31,7 +23,7 @@ void AddPositions(const CMeshObject& meshObject, const Matrix4& matrix, std::vec
         Float3 p;
         std::memcpy(p.data(), mesh.vertices.data() + offset, 12);
         if (std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]))
-            out.push_back(Transform(p, matrix));
+            out.push_back(TransformPoint(p, matrix));
     }
 }
 
@@ -47,7 +39,7 @@ std::optional<FramingPose> FramePoints(std::span<const Float3> points, const Mat
     float low[2] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
     float high[2] = {std::numeric_limits<float>::lowest(), std::numeric_limits<float>::lowest()};
     for (const Float3& p : points) {
-        const Float3 q = Transform(p, turn);
+        const Float3 q = TransformPoint(p, turn);
         for (int axis = 0; axis < 2; ++axis) {
             low[axis] = std::min(low[axis], q[axis]);
             high[axis] = std::max(high[axis], q[axis]);
@@ -61,7 +53,7 @@ std::optional<FramingPose> FramePoints(std::span<const Float3> points, const Mat
     const float inside = std::clamp(1.0f - margin, 0.05f, 1.0f);
     float distance = std::numeric_limits<float>::lowest();
     for (const Float3& p : points) {
-        const Float3 q = Transform(p, turn);
+        const Float3 q = TransformPoint(p, turn);
         const float needX = std::fabs(q[0] + pose.panX) * scaleX / inside;
         const float needY = std::fabs(q[1] + pose.panY) * scaleY / inside;
         distance = std::max(distance, std::max({needX, needY, nearest}) - q[2]);
@@ -70,7 +62,7 @@ std::optional<FramingPose> FramePoints(std::span<const Float3> points, const Mat
         return std::nullopt;
     pose.zoom = std::copysign(std::sqrt(std::fabs(distance)), distance);
     for (const Float3& p : points)
-        pose.farthest = std::max(pose.farthest, Transform(p, turn)[2] + distance);
+        pose.farthest = std::max(pose.farthest, TransformPoint(p, turn)[2] + distance);
     return pose;
 }
 
@@ -79,11 +71,9 @@ std::vector<Float3> DrawnPositions(const CModelNode& model)
     std::vector<CMeshObject*> meshObjects;
     model.CollectMeshObjects(meshObjects);
     // Every node is drawn with the root's matrix.
-    Matrix4 matrix;
-    std::memcpy(matrix.m, model.transform.data(), sizeof(matrix.m));
     std::vector<Float3> positions;
     for (const CMeshObject* meshObject : meshObjects)
         if (meshObject->IsDrawable())
-            AddPositions(*meshObject, matrix, positions);
+            AddPositions(*meshObject, model.transform, positions);
     return positions;
 }

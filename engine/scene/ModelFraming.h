@@ -6,8 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "models/ModelMath.h"
-#include "shaders/DrawConstants.h"
+#include "math/Matrix4.h"
 
 class CModelNode;
 

@@ -69,7 +69,7 @@ void CScene::Init(const CModelImporter& importer, bool loadHelperModels)
         gizmoModel = ImportFixedAsset(importer, "xyz/xyz.fbx", 0, "Model Albedo Alpha Discard");
         gridModel = ImportFixedAsset(importer, "xyz/xyz_plane.fbx", 0, "Grid");
         if (gridModel)
-            gridModel->transform[13] = -0.1f;
+            gridModel->transform.m[3][1] = -0.1f;
     }
     skyboxModel = ImportFixedAsset(importer, "skybox/skyboxCube.fbx", kCubeMeshFlags, "SKYBOX");
     lightMesh = ImportFixedAsset(importer, "lightmesh/lightmesh.fbx", kScreenSpaceMeshFlags,

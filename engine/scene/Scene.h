@@ -164,7 +164,6 @@ class CScene {
     void DrawLight(float frameTime);
     // The skeleton display of an animated mesh object while joints are shown.
     void DrawJoints(CMeshObject& meshObject);
-    void BindRenderMode(int32_t mode);
 
     // The camera view the mesh draws of the current pass bind with, and the frame's choices.
     DrawView passView{};

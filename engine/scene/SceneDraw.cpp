@@ -5,7 +5,7 @@
 #include <assimp/scene.h>
 
 #include "graphics/GraphicsDevice.h"
-#include "graphics/OpaqueBlend.h"
+#include "graphics/RenderStateGuard.h"
 #include "graphics/gpu/PassTimer.h"
 #include "models/ModelNode.h"
 #include "scene/Camera.h"
@@ -28,23 +28,14 @@ MeshDrawFunction MeshDrawOf(CScene& scene)
         [&scene](CMeshObject& meshObject, float time) { scene.DrawMeshObject(meshObject, time); };
 }
 
-Matrix4x4 ScaleMatrix(float size)
+Matrix4 ScaleMatrix(float size)
 {
-    Matrix4x4 m = IdentityMatrix();
-    m[0] = m[5] = m[10] = size;
+    Matrix4 m = Matrix4::Identity();
+    m.m[0][0] = m.m[1][1] = m.m[2][2] = size;
     return m;
 }
 
 }  // namespace
-
-void CScene::BindRenderMode(int32_t mode)
-{
-    CGraphicsDevice* device = DrawingDevice(this->device);
-    if (!device)
-        return;
-    device->context->SetRasterizerState(mode == 1 ? *device->wireframeRasterizer
-                                                  : *device->solidRasterizer);
-}
 
 void CScene::Draw(float frameTime, bool capture, const SceneDrawOptions& options)
 {
@@ -61,15 +52,14 @@ void CScene::Draw(float frameTime, bool capture, const SceneDrawOptions& options
     if (cubeMap && cubeMap->view)
         device->context->BindShaderResource(kSkyCubeSlot, cubeMap->view.get());
 
-    const int32_t savedMode = device->renderMode;
-    device->renderMode = 0;
-    BindRenderMode(0);
     const DrawView view = ViewOrIdentity(camera);
-    if (renderSkybox && skyboxModel)
-        DrawSkybox(view);
-    gpu::MarkPass("sky");
-    device->renderMode = savedMode;
-    BindRenderMode(savedMode);
+    {
+        RenderStateGuard state(*device);
+        state.SetRenderMode(0);
+        if (renderSkybox && skyboxModel)
+            DrawSkybox(view);
+        gpu::MarkPass("sky");
+    }
 
     passView = view;
     passModelRadius =
@@ -93,17 +83,13 @@ void CScene::Draw(float frameTime, bool capture, const SceneDrawOptions& options
 void CScene::DrawSkybox(const DrawView& view)
 {
     CGraphicsDevice& device = *this->device;
-    device.context->SetDepthStencilState(*device.depthTestReadOnly, 1);
+    RenderStateGuard state(device);
+    state.SetDepthStencil(device.depthTestReadOnly.get());
     passView = camera ? SkyViewOf(*camera) : view;
-    skyboxModel->transform[12] = passView.eye[0];
-    skyboxModel->transform[13] = passView.eye[1];
-    skyboxModel->transform[14] = passView.eye[2];
-    {
-        // Every sky fragment has alpha 1.
-        const ScopedOpaqueBlend opaque(device);
-        skyboxModel->Draw(0.0f, std::nullopt, MeshDrawOf(*this));
-    }
-    device.context->SetDepthStencilState(*device.depthTestWrite, 1);
+    for (int i = 0; i < 3; ++i)
+        skyboxModel->transform.m[3][i] = passView.eye[i];
+    state.SetOpaqueBlend();  // every sky fragment has alpha 1
+    skyboxModel->Draw(0.0f, std::nullopt, MeshDrawOf(*this));
     passView = view;
 }
 
@@ -147,23 +133,19 @@ void CScene::AcceptLoadedModel()
 
 void CScene::DrawGrid(const DrawView&)
 {
-    CGraphicsDevice& device = *this->device;
-    const int32_t savedMode = device.renderMode;
-    device.renderMode = 1;
-    BindRenderMode(1);
+    RenderStateGuard state(*this->device);
+    state.SetRenderMode(1);
     if (gridModel)
         gridModel->Draw(0.0f, std::nullopt, MeshDrawOf(*this));
-    device.renderMode = savedMode;
-    BindRenderMode(savedMode);
 }
 
 void CScene::DrawLight(float frameTime)
 {
-    CGraphicsDevice& device = *this->device;
     if (lightMesh) {
-        device.context->SetDepthStencilState(*device.depthTestReadOnly, 1);
+        CGraphicsDevice& device = *this->device;
+        RenderStateGuard state(device);
+        state.SetDepthStencil(device.depthTestReadOnly.get());
         lightMesh->Draw(frameTime, std::nullopt, MeshDrawOf(*this));
-        device.context->SetDepthStencilState(*device.depthTestWrite, 1);
     }
     UpdateLight();
 }
@@ -174,7 +156,7 @@ void CScene::UpdateLight()
         return;
     light.Update(*input, lightMesh != nullptr);
     if (lightMesh)
-        std::memcpy(lightMesh->transform.data(), light.meshWorld.m, sizeof(light.meshWorld.m));
+        lightMesh->transform = light.meshWorld;
 }
 
 bool CScene::FrameLoadedModel()

@@ -4,20 +4,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
-// 4 x 4 floats, row-major, for row vectors (translation in the fourth row).
-struct Matrix4 {
-    float m[4][4];
-    static Matrix4 Identity();
-};
+#include "math/Matrix4.h"
 
-Matrix4 Multiply(const Matrix4& a, const Matrix4& b);
-Matrix4 Transpose(const Matrix4& a);
-// Inverse of a rotation + translation: transposed 3 x 3 rotation, translation -t * R^T.
-Matrix4 InverseRigid(const Matrix4& a);
+// The one conversion to the shaders' layout: every matrix a constant or structured buffer
+// carries is stored transposed, so HLSL's default column-major packing reads the engine's
+// row-vector matrices unchanged.
+Matrix4 ToShaderLayout(const Matrix4& rowVector);
 
-// Register b0 of every stage (288 bytes). Matrices are stored transposed, so HLSL's default
-// column-major packing reads the row-vector matrices unchanged.
+// Register b0 of every stage (288 bytes), matrices in the shaders' layout.
 struct TransformConstants {
     Matrix4 world;
     Matrix4 view;  // inverse of the camera-to-world matrix
@@ -69,11 +65,10 @@ struct BonePalette {
     Matrix4 bones[kBonePaletteMatrices];
 };
 static_assert(sizeof(BonePalette) == 16384);
-static_assert(sizeof(Matrix4) == 64);
 
-// The palette as the shader reads it: each of `count` (at most 256) row-major, row-vector
-// matrices transposed, like the draw constants; the rest identity.
-BonePalette FillBonePalette(const float* rowMajorMatrices, size_t count);
+// The palette as the shader reads it: the first (at most 256) bone matrices in the shaders'
+// layout, the rest identity.
+BonePalette FillBonePalette(std::span<const Matrix4> bones);
 
 // What the transform constants are made of, gathered by the caller from the camera and
 // the engine object.

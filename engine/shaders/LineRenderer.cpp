@@ -89,9 +89,9 @@ void CLineRenderer::DrawLine(gpu::Context& context, const LineSegment& segment,
     context.SetPixelShader(pixelShader);
     context.SetVertexBuffer(vertexBuffer, sizeof(LineVertex), 0);
 
-    LineConstants lineConstants{Transpose(Matrix4::Identity()),
-                                Transpose(InverseRigid(view.cameraMatrix)),
-                                Transpose(view.projection)};
+    LineConstants lineConstants{ToShaderLayout(Matrix4::Identity()),
+                                ToShaderLayout(InverseRigid(view.cameraMatrix)),
+                                ToShaderLayout(view.projection)};
     if (context.UpdateBuffer(*constants, &lineConstants, sizeof(lineConstants)))
         context.BindConstantBuffer(0, constants.get());
     context.Draw(2, 0);

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "models/ModelMath.h"
+#include "math/Matrix4.h"
 #include "ui/PanelContext.h"
 
 class CModelNode;

@@ -42,7 +42,7 @@ class AnimationOnGl : public ::testing::Test {
 
 // One skinned triangle in clip space (identity camera), bound to bone 3 alone, drawn with
 // the palette as the mesh draw uploads it; returns the box of the pixels it covers.
-Box DrawSkinnedTriangle(CEngine& engine, const Matrix4x4& bone3)
+Box DrawSkinnedTriangle(CEngine& engine, const Matrix4& bone3)
 {
     CGraphicsDevice& device = *engine.device;
     gpu::Context& context = *device.context;
@@ -69,10 +69,10 @@ Box DrawSkinnedTriangle(CEngine& engine, const Matrix4x4& bone3)
     shader.SelectVertexFormat(VertexPosition | VertexTexSet0 | VertexNormal | VertexBones);
     DrawView view{Matrix4::Identity(), Matrix4::Identity(), {0.0f, 0.0f, 0.0f}};
     EXPECT_TRUE(shader.BindForDraw(Matrix4::Identity(), &view, 0));
-    std::array<Matrix4x4, kBonePaletteSize> palette;
-    palette.fill(IdentityMatrix());
+    std::array<Matrix4, kBonePaletteSize> palette;
+    palette.fill(Matrix4::Identity());
     palette[3] = bone3;
-    const BonePalette uploaded = FillBonePalette(palette.front().data(), palette.size());
+    const BonePalette uploaded = FillBonePalette(palette);
     EXPECT_TRUE(context.UpdateBuffer(*shader.bonePalette, &uploaded, sizeof(uploaded)));
     context.BindShaderResource(15, shader.bonePaletteView.get());
     context.SetIndexBuffer(indexBuffer);
@@ -98,11 +98,11 @@ Box DrawSkinnedTriangle(CEngine& engine, const Matrix4x4& bone3)
 // shader would lose the translation.
 TEST_F(AnimationOnGl, ABoneTranslationMovesASkinnedVertexByExactlyThatTranslation)
 {
-    const Box rest = DrawSkinnedTriangle(*engine, IdentityMatrix());
+    const Box rest = DrawSkinnedTriangle(*engine, Matrix4::Identity());
     ASSERT_GT(rest.right, rest.left);
-    Matrix4x4 moved = IdentityMatrix();
-    moved[12] = 0.5f;   // a quarter of the target's width: 16 pixels right
-    moved[13] = 0.25f;  // an eighth of its height: 6 pixels up
+    Matrix4 moved = Matrix4::Identity();
+    moved.m[3][0] = 0.5f;   // a quarter of the target's width: 16 pixels right
+    moved.m[3][1] = 0.25f;  // an eighth of its height: 6 pixels up
     const Box shifted = DrawSkinnedTriangle(*engine, moved);
     EXPECT_EQ(shifted.left, rest.left + 16);
     EXPECT_EQ(shifted.right, rest.right + 16);
@@ -148,9 +148,10 @@ class ModelOnGl : public ::testing::TestWithParam<const char*> {
             std::vector<CMeshObject*> meshes;
             model->CollectMeshObjects(meshes);
             for (const CMeshObject* mesh : meshes)
-                for (const Matrix4x4& matrix : mesh->bonePalette)
-                    for (float value : matrix)
-                        finite &= std::isfinite(value);
+                for (const Matrix4& matrix : mesh->bonePalette)
+                    for (const auto& row : matrix.m)
+                        for (float value : row)
+                            finite &= std::isfinite(value);
         });
         return finite;
     }

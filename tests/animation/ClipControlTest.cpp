@@ -163,9 +163,9 @@ TEST(ClipControl, AMeshObjectWithoutItsOwnControllerKeepsItsPalette)
     meshObject.animationSet = std::make_shared<AnimationSet>();
     meshObject.animationSet->controllers.emplace(
         nullptr, std::make_unique<AnimationController>(std::move(clips.controller)));
-    meshObject.bonePalette[0][12] = 5.0f;
+    meshObject.bonePalette[0].m[3][0] = 5.0f;
     EXPECT_FALSE(PoseIntoPalette(meshObject));
-    EXPECT_EQ(meshObject.bonePalette[0][12], 5.0f);
+    EXPECT_EQ(meshObject.bonePalette[0].m[3][0], 5.0f);
 }
 
 // The camera rides the joint's place with unit axes; a joint whose offset cannot be
@@ -182,12 +182,12 @@ TEST(CameraFollow, TheCameraTakesTheJointsPlaceOnlyForAUsableJoint)
         aiMatrix4x4(aiVector3D(3, 3, 3), aiQuaternion(), aiVector3D(1, 2, 3));
     AdvanceOptions follow;
     follow.followCameraJoint = true;
-    const std::optional<Matrix4x4> camera = AdvanceAnimationSet(*set, follow);
+    const std::optional<Matrix4> camera = AdvanceAnimationSet(*set, follow);
     ASSERT_TRUE(camera);
-    EXPECT_FLOAT_EQ((*camera)[12], 1.0f);
-    EXPECT_FLOAT_EQ((*camera)[13], 2.0f);
-    EXPECT_FLOAT_EQ((*camera)[14], 3.0f);
-    EXPECT_NEAR(std::hypot((*camera)[0], (*camera)[1], (*camera)[2]), 1.0f, 1e-5f);
+    EXPECT_FLOAT_EQ(camera->m[3][0], 1.0f);
+    EXPECT_FLOAT_EQ(camera->m[3][1], 2.0f);
+    EXPECT_FLOAT_EQ(camera->m[3][2], 3.0f);
+    EXPECT_NEAR(std::hypot(camera->m[0][0], camera->m[0][1], camera->m[0][2]), 1.0f, 1e-5f);
     EXPECT_FALSE(AdvanceAnimationSet(*set, AdvanceOptions{}));  // not following
 
     c.bones[0].offset = aiMatrix4x4(aiVector3D(0, 1, 1), aiQuaternion(), aiVector3D());
@@ -213,13 +213,14 @@ TEST(SkeletonFigure, ArrowsAreLeftOutWhereTheirDirectionIsZeroOrStraightUp)
                 {1, 0, at(0, 2, 0)},   // straight up from its parent
                 {2, 1, at(0, 2, 0)},   // where its parent is
                 {3, 1, at(1, 2, 1)}};  // a usable direction
-    const SkeletonFigure figure = BuildSkeletonFigure(set, IdentityMatrix(), 0.5f);
+    const SkeletonFigure figure = BuildSkeletonFigure(set, Matrix4::Identity(), 0.5f);
     EXPECT_EQ(figure.lines.size(), 3u);
     EXPECT_EQ(figure.axes.size(), 4u);
     ASSERT_EQ(figure.arrows.size(), 1u);
-    for (float value : figure.arrows[0])
-        EXPECT_TRUE(std::isfinite(value));
-    EXPECT_FLOAT_EQ(figure.arrows[0][13], 2.0f);  // placed at the parent joint
+    for (const auto& row : figure.arrows[0].m)
+        for (float value : row)
+            EXPECT_TRUE(std::isfinite(value));
+    EXPECT_FLOAT_EQ(figure.arrows[0].m[3][1], 2.0f);  // placed at the parent joint
 }
 
 TEST(CameraClip, OnlyAnAnimatedCameraGivesAClipAndPlayingItStaysFinite)
@@ -235,15 +236,16 @@ TEST(CameraClip, OnlyAnAnimatedCameraGivesAClipAndPlayingItStaysFinite)
     ASSERT_NE(clip, nullptr);
     EXPECT_EQ(clip->channels.size(), 3u);  // every channel, not only the camera's
     EXPECT_FLOAT_EQ(clip->duration, 2.0f);
-    EXPECT_FLOAT_EQ(PlayCameraClip(*clip, 1.5f, 1.0f)[12], 3.0f);
+    EXPECT_FLOAT_EQ(PlayCameraClip(*clip, 1.5f, 1.0f).m[3][0], 3.0f);
     // Past the end the clip wraps; the cached key search starts again.
-    EXPECT_FLOAT_EQ(PlayCameraClip(*clip, 2.5f, 1.0f)[12], 1.0f);
-    EXPECT_FLOAT_EQ(PlayCameraClip(*clip, 2.5f, 0.5f)[12], 0.5f);
+    EXPECT_FLOAT_EQ(PlayCameraClip(*clip, 2.5f, 1.0f).m[3][0], 1.0f);
+    EXPECT_FLOAT_EQ(PlayCameraClip(*clip, 2.5f, 0.5f).m[3][0], 0.5f);
 
     clip->duration = 0.0f;  // nothing to wrap at: the first tick
-    for (float value : PlayCameraClip(*clip, 7.0f, 1.0f))
-        EXPECT_TRUE(std::isfinite(value));
-    EXPECT_FLOAT_EQ(PlayCameraClip(*clip, 7.0f, 1.0f)[12], 0.0f);
+    for (const auto& row : PlayCameraClip(*clip, 7.0f, 1.0f).m)
+        for (float value : row)
+            EXPECT_TRUE(std::isfinite(value));
+    EXPECT_FLOAT_EQ(PlayCameraClip(*clip, 7.0f, 1.0f).m[3][0], 0.0f);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "api/Engine.h"
 #include "api/FrameDriver.h"
 #include "graphics/GraphicsDevice.h"
+#include "graphics/RenderStateGuard.h"
 #include "graphics/RenderTargets.h"
 #include "graphics/gpu/GpuContext.h"
 #include "graphics/gpu/GpuDevice.h"
@@ -188,6 +189,29 @@ TEST(FrameDriver, WireframeModeIsRestoredAfterTheSolidFullscreenPass)
     Present();
     EXPECT_EQ(engine.device->renderMode, 7);
     EXPECT_EQ(engine.device->context->CurrentRasterizerState().fill, gpu::FillMode::Solid);
+}
+
+TEST(RenderStateGuard, PutsBackTheFirstSavedStateOfWhatItChanged)
+{
+    ASSERT_EQ(StartEngine(64, 64), 0);
+    ResizeEngine(64, 64);
+    CGraphicsDevice& device = *GetEngine()->device;
+    device.context->SetDepthStencilState(*device.depthTestReadOnly, 1);
+    {
+        RenderStateGuard outer(device);
+        outer.SetDepthStencil(device.depthOff.get());
+        outer.SetDepthStencil(device.depthTestWrite.get());
+        {
+            RenderStateGuard inner(device);
+            inner.SetOpaqueBlend();
+            inner.SetDepthStencil(nullptr);  // a state not created yet changes nothing
+            EXPECT_FALSE(glIsEnabledi(GL_BLEND, 0));
+        }
+        EXPECT_TRUE(glIsEnabledi(GL_BLEND, 0));
+        EXPECT_EQ(Integer(GL_DEPTH_WRITEMASK), GL_TRUE);
+    }
+    EXPECT_EQ(Integer(GL_DEPTH_WRITEMASK), GL_FALSE);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
 }
 
 TEST(FrameDriver, CaptureFrameLeavesTargetsAndViewportAsTheyWere)

@@ -160,8 +160,8 @@ TEST_F(MeshBuilding, BonesAreNumberedModelWideButVerticesUseMeshPositions)
     EXPECT_EQ(context.boneNames.at("spine"), 0u);
     EXPECT_EQ(context.boneNames.at("head"), 1u);
     ASSERT_EQ(context.boneTable.size(), 2u);
-    EXPECT_EQ(context.boneTable[0].offset[3], 5.0f);
-    EXPECT_EQ(context.boneTable[0].finalTransform, IdentityMatrix());
+    EXPECT_EQ(context.boneTable[0].offset.m[0][3], 5.0f);
+    EXPECT_EQ(context.boneTable[0].finalTransform, Matrix4::Identity());
     float boneOfVertex1;
     std::memcpy(&boneOfVertex1, other.vertices.data() + other.stride + 24, 4);
     EXPECT_EQ(boneOfVertex1, 1.0f);  // "spine" is bone 1 of the second mesh

@@ -138,9 +138,9 @@ TEST_F(ModelTree, LodNodeIsDrawnOnlyWithinItsRange)
     EXPECT_EQ(CountDraws(*root, std::nullopt), 1);
 
     // The distance is measured from the root's translation.
-    root->transform[14] = 40.0f;
+    root->transform.m[3][2] = 40.0f;
     EXPECT_EQ(CountDraws(*root, EyeAt(50.5f)), 1);
-    root->transform[14] = 0.0f;
+    root->transform.m[3][2] = 0.0f;
 
     RecordCounts(*root, 3, 7);
     EXPECT_EQ(root->VertexCount(EyeAt(10.0f)), 0u);
@@ -226,9 +226,9 @@ TEST_F(ModelTree, DrawUsesTheRootTransformAndShaderForEveryNodeAndSkipsRefusedMe
     aiNode* arm = AddNode(*scene->mRootNode, "Arm", {0, 1});
     AddNode(*arm, "Hand", {2});
     auto root = BuildTree(*scene);
-    root->transform[12] = 5.0f;
+    root->transform.m[3][0] = 5.0f;
     root->shaderName = "Model Albedo";
-    root->children[0]->transform[13] = 99.0f;  // a child's own transform plays no part
+    root->children[0]->transform.m[3][1] = 99.0f;  // a child's own transform plays no part
 
     std::vector<CMeshObject*> drawn;
     root->Draw(0.25f, std::nullopt, [&](CMeshObject& meshObject, float time) {

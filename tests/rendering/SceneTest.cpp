@@ -127,14 +127,14 @@ TEST_F(SceneOnEngine, RotationSwitchesAccumulateASpinAboutTheirAxis)
     Present();
     Present();
     CMeshObject* mesh = scene->model->FirstMeshObject();
-    EXPECT_EQ(mesh->spinMatrix, IdentityMatrix());
+    EXPECT_EQ(mesh->spinMatrix, Matrix4::Identity());
     Rotate(false, true, false);
     for (int frame = 0; frame < 3; ++frame)
         Present();
-    const Matrix4x4& spin = mesh->spinMatrix;
-    EXPECT_NE(spin, IdentityMatrix());
-    EXPECT_FLOAT_EQ(spin[5], 1.0f) << "a turn about Y leaves Y alone";
-    EXPECT_NEAR(spin[0] * spin[0] + spin[2] * spin[2], 1.0f, 1e-5f);
+    const Matrix4& spin = mesh->spinMatrix;
+    EXPECT_NE(spin, Matrix4::Identity());
+    EXPECT_FLOAT_EQ(spin.m[1][1], 1.0f) << "a turn about Y leaves Y alone";
+    EXPECT_NEAR(spin.m[0][0] * spin.m[0][0] + spin.m[0][2] * spin.m[0][2], 1.0f, 1e-5f);
 }
 
 TEST_F(SceneOnEngine, AChangedModelFileIsReloadedAtTheNextFrame)

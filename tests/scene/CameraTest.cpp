@@ -8,8 +8,8 @@
 
 #include "api/Engine.h"
 #include "api/public/vornis_engine.h"
+#include "math/Transforms.h"
 #include "scene/Camera.h"
-#include "scene/CameraMath.h"
 #include "scene/Scene.h"
 #include "support/EngineWindow.h"
 

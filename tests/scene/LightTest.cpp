@@ -4,8 +4,8 @@
 
 #include <cmath>
 
+#include "math/Transforms.h"
 #include "scene/Camera.h"
-#include "scene/CameraMath.h"
 #include "scene/Light.h"
 
 namespace {

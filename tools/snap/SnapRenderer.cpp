@@ -15,9 +15,9 @@
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
 #include "graphics/gpu/GpuDevice.h"
+#include "math/Transforms.h"
 #include "models/ModelNode.h"
 #include "scene/Camera.h"
-#include "scene/CameraMath.h"
 #include "scene/ModelFraming.h"
 #include "scene/Scene.h"
 

@@ -119,6 +119,7 @@ void Context::SetRasterizerState(const RasterizerState& state)
 void Context::SetBlendState(const BlendState& state, const float blendFactor[4],
                             uint32_t sampleMask)
 {
+    blend = state;
     if (state.alphaToCoverage)
         glEnable(GL_SAMPLE_ALPHA_TO_COVERAGE);
     else

@@ -48,6 +48,7 @@ class Context {
     void SetBlendState(const BlendState& state, const float blendFactor[4], uint32_t sampleMask);
     const DepthStencilState& CurrentDepthStencilState() const { return depthStencil; }
     const RasterizerState& CurrentRasterizerState() const { return rasterizer; }
+    const BlendState& CurrentBlendState() const { return blend; }
 
     // Binds a sampler to texture units [0, unitCount).
     void BindSampler(GLuint sampler, uint32_t unitCount);
@@ -89,6 +90,7 @@ class Context {
     Viewport viewport;
     DepthStencilState depthStencil;
     RasterizerState rasterizer;
+    BlendState blend;
     std::shared_ptr<InputLayout> inputLayout;
     std::shared_ptr<Buffer> vertexBuffer;
     uint32_t vertexStride = 0;

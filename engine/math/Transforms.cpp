@@ -1,7 +1,45 @@
-#include "scene/CameraMath.h"
+#include "math/Transforms.h"
 
 #include <cmath>
 #include <numbers>
+
+Matrix4 RotationX(float radians)
+{
+    const float c = std::cos(radians), s = std::sin(radians);
+    Matrix4 r = Matrix4::Identity();
+    r.m[1][1] = c;
+    r.m[1][2] = -s;
+    r.m[2][1] = s;
+    r.m[2][2] = c;
+    return r;
+}
+
+Matrix4 RotationY(float radians)
+{
+    const float c = std::cos(radians), s = std::sin(radians);
+    Matrix4 r = Matrix4::Identity();
+    r.m[0][0] = c;
+    r.m[0][2] = s;
+    r.m[2][0] = -s;
+    r.m[2][2] = c;
+    return r;
+}
+
+Matrix4 RotationZ(float radians)
+{
+    const float c = std::cos(radians), s = std::sin(radians);
+    Matrix4 r = Matrix4::Identity();
+    r.m[0][0] = c;
+    r.m[0][1] = s;
+    r.m[1][0] = -s;
+    r.m[1][1] = c;
+    return r;
+}
+
+Matrix4 YawPitchRotation(float yawRadians, float pitchRadians)
+{
+    return Multiply(RotationY(yawRadians), RotationX(pitchRadians));
+}
 
 Matrix4 PerspectiveProjection(float width, float height, float fieldOfViewDegrees, float nearPlane,
                               float farPlane)
@@ -27,21 +65,4 @@ bool PerspectiveIsUsable(float width, float height, float fieldOfViewDegrees, fl
             return false;
     return width > 0.0f && height > 0.0f && fieldOfViewDegrees > 0.0f &&
            fieldOfViewDegrees < 180.0f && farPlane != nearPlane;
-}
-
-Matrix4 YawPitchRotation(float yawRadians, float pitchRadians)
-{
-    const float cy = std::cos(yawRadians), sy = std::sin(yawRadians);
-    const float cp = std::cos(pitchRadians), sp = std::sin(pitchRadians);
-    Matrix4 ry = Matrix4::Identity();
-    ry.m[0][0] = cy;
-    ry.m[0][2] = sy;
-    ry.m[2][0] = -sy;
-    ry.m[2][2] = cy;
-    Matrix4 rx = Matrix4::Identity();
-    rx.m[1][1] = cp;
-    rx.m[1][2] = -sp;
-    rx.m[2][1] = sp;
-    rx.m[2][2] = cp;
-    return Multiply(ry, rx);
 }

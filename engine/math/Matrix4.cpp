@@ -1,0 +1,43 @@
+#include "math/Matrix4.h"
+
+Matrix4 Multiply(const Matrix4& a, const Matrix4& b)
+{
+    Matrix4 r{};
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            for (int k = 0; k < 4; ++k)
+                r.m[i][j] += a.m[i][k] * b.m[k][j];
+    return r;
+}
+
+Matrix4 Transpose(const Matrix4& a)
+{
+    Matrix4 r;
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            r.m[i][j] = a.m[j][i];
+    return r;
+}
+
+Matrix4 InverseRigid(const Matrix4& a)
+{
+    Matrix4 r = Matrix4::Identity();
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            r.m[i][j] = a.m[j][i];
+    for (int j = 0; j < 3; ++j) {
+        float sum = 0.0f;
+        for (int k = 0; k < 3; ++k)
+            sum += a.m[3][k] * r.m[k][j];
+        r.m[3][j] = -sum;
+    }
+    return r;
+}
+
+Float3 TransformPoint(const Float3& p, const Matrix4& a)
+{
+    Float3 r;
+    for (int c = 0; c < 3; ++c)
+        r[c] = p[0] * a.m[0][c] + p[1] * a.m[1][c] + p[2] * a.m[2][c] + a.m[3][c];
+    return r;
+}
