@@ -125,7 +125,7 @@ void CScene::DrawJoints(CMeshObject& meshObject)
     };
     // Drawn through the geometry. The depth-off state exists once the host has resized the
     // engine; before that the joints are drawn with the depth test rather than not at all.
-    RenderStateGuard state(*engine.device);
-    state.SetDepthStencil(engine.device->depthOff.get());
+    RenderStateGuard state(device);
+    state.SetDepthStencil(device.depthOff.get());
     DrawSkeleton(*meshObject.animationSet, meshObject.worldMatrix, passModelRadius, painter);
 }
