@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 
 #include "animation/AnimationHooks.h"
@@ -196,6 +197,38 @@ int StartEngine(CEngine& engine, int window, int width, int height)
     CreateSceneTarget(engine, width, height);
     CreateFullscreenQuad(engine);
     return 0;
+}
+
+size_t ShutdownEngine(CEngine& engine)
+{
+    if (!engine.device)
+        return 0;
+    // Load threads use the watcher, the texture manager and the scene's log: they end
+    // first. Then the watcher's thread, so that no change arrives for a subsystem going
+    // away.
+    if (engine.scene)
+        engine.scene->WaitForLoads();
+    engine.fileWatcher.reset();
+    if (engine.debugInterface)
+        ShutdownInterface(*engine.debugInterface);
+    engine.scene.reset();
+    engine.debugInterface.reset();
+    engine.fullscreenQuad.reset();
+    engine.sceneTarget.reset();
+    engine.lineRenderer.reset();
+    if (engine.shaders)
+        engine.shaders->baseShader = nullptr;
+    engine.baseShader.reset();
+    engine.shaders.reset();
+    engine.textureManager.reset();
+    engine.camera.reset();
+    engine.input.reset();
+    const gpu::LiveObjects live = engine.device->Shutdown();
+    engine.device.reset();
+    engine.modelImporter.reset();
+    if (live.Total() != 0)
+        std::fprintf(stderr, "GPU objects still alive at shutdown: %s\n", live.Describe().c_str());
+    return live.Total();
 }
 
 void ResizeEngineObjects(CEngine& engine, int width, int height)

@@ -1,6 +1,7 @@
 // Start-up, resizing and the frame of the engine object.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 class CEngine;
@@ -9,6 +10,12 @@ class CScene;
 // InitEngine's body: creates the sub-objects in their fixed order. Returns 0 or the
 // graphics device's failure code.
 int StartEngine(CEngine& engine, int window, int width, int height);
+
+// Returns an initialised engine to the created state, on the window thread: waits for the
+// model loads, destroys every sub-object, then shuts the device down (queue, contexts,
+// upload window). Reports any GPU object still alive on standard error and returns their
+// total. For tests and tools: the exported interface has no shutdown, the process ends.
+size_t ShutdownEngine(CEngine& engine);
 
 // ResizeEngine's body.
 void ResizeEngineObjects(CEngine& engine, int width, int height);

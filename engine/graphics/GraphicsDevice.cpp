@@ -98,8 +98,11 @@ uint32_t CGraphicsDevice::CreateDevice(int windowId, uint32_t newWidth, uint32_t
         return DeviceFeatureLevel;
     }
     SDL_GL_MakeCurrent(window, glContext);
-    if (epoxy_gl_version() < 45 || epoxy_is_desktop_gl() == 0)
+    if (epoxy_gl_version() < 45 || epoxy_is_desktop_gl() == 0) {
+        // Nothing may keep using a context the engine cannot draw with.
+        DeleteContexts();
         return DeviceFeatureLevel;
+    }
     SDL_GL_SetSwapInterval(vsync ? 1 : 0);
 
     SurveyAdapter();
@@ -141,7 +144,7 @@ uint32_t CGraphicsDevice::CreateDevice(int windowId, uint32_t newWidth, uint32_t
     // Anisotropy stays 1: llvmpipe stalls for seconds on some views with more.
     gpu::SamplerDesc samplerDesc;
     linearSampler = gpu::CreateSampler(samplerDesc);
-    context->BindSampler(linearSampler, kSampledTextureUnits);
+    context->BindSampler(linearSampler.Name(), kSampledTextureUnits);
 
     fullViewport = std::make_unique<gpu::Viewport>(viewport);
     return DeviceOk;
@@ -238,6 +241,42 @@ void CGraphicsDevice::CreateUploadContext()
         SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
     }
     SDL_GL_MakeCurrent(window, glContext);
+}
+
+gpu::LiveObjects CGraphicsDevice::Shutdown()
+{
+    if (glContext) {
+        SDL_GL_MakeCurrent(window, glContext);
+        if (context)
+            context->UnbindRenderTargets();
+        context.reset();
+        backBufferView.reset();
+        backBuffer.reset();
+        depthView.reset();
+        depthTexture.reset();
+        linearSampler.Reset();
+        gpu::ReleaseQueuedObjects();
+        glFinish();
+    }
+    DeleteContexts();
+    return gpu::LiveObjectCounts();
+}
+
+void CGraphicsDevice::DeleteContexts()
+{
+    // A load thread may still hold the upload context; wait for it to let go.
+    std::lock_guard<std::mutex> lock(uploadLock);
+    if (uploadContext)
+        SDL_GL_DeleteContext(uploadContext);
+    uploadContext = nullptr;
+    if (uploadWindow)
+        SDL_DestroyWindow(uploadWindow);
+    uploadWindow = nullptr;
+    if (glContext) {
+        SDL_GL_MakeCurrent(window, nullptr);
+        SDL_GL_DeleteContext(glContext);
+    }
+    glContext = nullptr;
 }
 
 CGraphicsDevice::UploadScope::UploadScope(CGraphicsDevice& device)

@@ -46,13 +46,19 @@ class CGraphicsDevice {
     // Shows the back buffer in the window.
     void PresentBackBuffer();
 
+    // On the window thread, once every other owner of GPU objects is gone: releases the
+    // device's own objects, deletes every queued name, then the upload context, its hidden
+    // window and the main context. Returns what is still alive (nothing, unless an owner
+    // outlived the engine's sub-objects).
+    gpu::LiveObjects Shutdown();
+
     float clearColor[4] = {0.2f, 0.2f, 0.2f, 1.0f};
     SDL_Window* window = nullptr;
     SDL_GLContext glContext = nullptr;
     std::unique_ptr<gpu::Context> context;
     std::shared_ptr<gpu::Texture> backBuffer;
     std::shared_ptr<gpu::RenderTargetView> backBufferView;
-    GLuint linearSampler = 0;
+    gpu::OwnedName linearSampler;
     std::shared_ptr<gpu::Texture> depthTexture;
     std::unique_ptr<gpu::DepthStencilState> depthTestWrite;
     std::unique_ptr<gpu::DepthStencilState> depthTestReadOnly;
@@ -100,6 +106,7 @@ class CGraphicsDevice {
    private:
     void SurveyAdapter();
     void CreateUploadContext();
+    void DeleteContexts();
     bool CreateBackBuffer();
     uint32_t CreateDepthStates();
 

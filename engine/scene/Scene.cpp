@@ -59,6 +59,11 @@ CScene::CScene() = default;
 CScene::~CScene()
 {
     // Load threads hold this scene until their very last step.
+    WaitForLoads();
+}
+
+void CScene::WaitForLoads() const
+{
     while (runningLoads.load(std::memory_order_acquire) > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }

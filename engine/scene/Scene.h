@@ -64,6 +64,8 @@ class CScene {
     // reported), and while an animation load runs. Loads overtaken by a newer request no
     // longer count.
     bool IsLoadPending() const;
+    // Returns once every load thread, overtaken ones too, has ended.
+    void WaitForLoads() const;
     // Frees the shown model, if any; nothing is shown until the next load.
     void ReleaseModel();
     // One frame's scene passes; `capture` leaves out gizmo, grid and light mesh.

@@ -160,6 +160,17 @@ void InitInterface(CEngine& engine, InterfaceState& state)
     state.backend->windowId = SDL_GetWindowID(device->window);
 }
 
+void ShutdownInterface(InterfaceState& state)
+{
+    if (!state.backend)
+        return;
+    ImGui::SetCurrentContext(state.backend->context);
+    ImGui_ImplOpenGL3_Shutdown();
+    ImGui_ImplSDL2_Shutdown();
+    ImGui::DestroyContext(state.backend->context);
+    state.backend.reset();
+}
+
 int64_t ForwardInterfaceEvent(InterfaceState& state, const SDL_Event* event)
 {
     if (!event || !state.backend)

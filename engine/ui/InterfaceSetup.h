@@ -12,6 +12,10 @@ struct InterfaceState;
 // interface off; the engine runs on without it.
 void InitInterface(CEngine& engine, InterfaceState& state);
 
+// Stops the back ends (deleting their GL objects, so with the device's context current)
+// and the library context; the interface is off afterwards.
+void ShutdownInterface(InterfaceState& state);
+
 // SendProcToNative's body: hands the event to the interface and returns 1 when the
 // interface wants it (the pointer for mouse events, the keyboard for key and text events).
 int64_t ForwardInterfaceEvent(InterfaceState& state, const SDL_Event* event);

@@ -69,7 +69,7 @@ TEST(DeviceStartup, CreatesEveryObjectWithTheNamedStates)
     EXPECT_GE(epoxy_gl_version(), 45);
     EXPECT_FALSE(device.adapterDescription.empty());
     ASSERT_TRUE(device.backBufferView && device.depthView && device.depthTexture);
-    EXPECT_NE(device.linearSampler, 0u);
+    EXPECT_NE(device.linearSampler.Name(), 0u);
     ASSERT_TRUE(device.fullViewport);
     EXPECT_EQ(device.fullViewport->width, 320.0f);
     EXPECT_EQ(device.fullViewport->height, 200.0f);
@@ -87,10 +87,10 @@ TEST(DeviceStartup, CreatesEveryObjectWithTheNamedStates)
     EXPECT_EQ(Integer(GL_BLEND_SRC_RGB), GL_SRC_ALPHA);
     EXPECT_EQ(Integer(GL_CLIP_ORIGIN), GL_UPPER_LEFT);
     GLint minFilter = 0;
-    glGetSamplerParameteriv(device.linearSampler, GL_TEXTURE_MIN_FILTER, &minFilter);
+    glGetSamplerParameteriv(device.linearSampler.Name(), GL_TEXTURE_MIN_FILTER, &minFilter);
     EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
     glActiveTexture(GL_TEXTURE11);
-    EXPECT_EQ(static_cast<GLuint>(Integer(GL_SAMPLER_BINDING)), device.linearSampler);
+    EXPECT_EQ(static_cast<GLuint>(Integer(GL_SAMPLER_BINDING)), device.linearSampler.Name());
 
     // The read-only state keeps the test but not the writes.
     device.context->SetDepthStencilState(*device.depthTestReadOnly, 1);

@@ -7,8 +7,10 @@
 #include <thread>
 
 #include "api/Engine.h"
+#include "api/EngineStartup.h"
 #include "api/public/vornis_engine.h"
 #include "graphics/GraphicsDevice.h"
+#include "graphics/gpu/GpuObjects.h"
 #include "models/ModelNode.h"
 #include "platform/FileWatcher.h"
 #include "scene/Camera.h"
@@ -157,6 +159,24 @@ TEST_F(SceneOnEngine, AChangedModelFileIsReloadedAtTheNextFrame)
     EXPECT_TRUE(reloading);
     WaitForLoad();
     fs::remove(copy);
+}
+
+// Every GPU object has one owner that releases it: what a model, a sky change and a reload
+// created and replaced is all gone after a shutdown, which leaves no context current.
+TEST_F(SceneOnEngine, ShutdownLeavesNoGpuObjectAlive)
+{
+    LoadModel("demo/spheres.fbx");
+    WaitForLoad();
+    Present();
+    Present();
+    SetSkyBoxTexture((fs::current_path() / "Skyboxtextures/sky_daylight.dds").string().c_str());
+    ASSERT_TRUE(ReloadModel());
+    WaitForLoad();
+    Present();
+    Present();
+    EXPECT_EQ(ShutdownEngine(*engine), 0u) << gpu::LiveObjectCounts().Describe();
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
+    Present();  // draws nothing
 }
 
 TEST_F(SceneOnEngine, PhotoModeHidesGizmoAndGridButNotTheSky)

@@ -4,21 +4,19 @@
 
 namespace gpu {
 
-Context::~Context()
-{
-    // The engine lives until the process ends; a context destroyed earlier (tests) may
-    // no longer have GL current, so the names are left to the GL context's own teardown.
-}
-
 void Context::Initialize()
 {
     glClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
     glFrontFace(GL_CW);
     glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
-    glCreateProgramPipelines(1, &pipeline);
-    glBindProgramPipeline(pipeline);
-    glCreateVertexArrays(1, &emptyVertexArray);
-    glBindVertexArray(emptyVertexArray);
+    GLuint name = 0;
+    glCreateProgramPipelines(1, &name);
+    pipeline = OwnedName(ObjectKind::Pipeline, name);
+    glBindProgramPipeline(name);
+    name = 0;
+    glCreateVertexArrays(1, &name);
+    emptyVertexArray = OwnedName(ObjectKind::VertexArray, name);
+    glBindVertexArray(name);
 }
 
 void Context::SetRenderTarget(std::shared_ptr<RenderTargetView> colour,
@@ -197,7 +195,7 @@ void Context::ApplyVertexInput()
 {
     // Direct3D binds buffers and layouts separately; a GL vertex array holds both, so the
     // buffers are attached to whichever layout is current.
-    const GLuint vertexArray = inputLayout ? inputLayout->VertexArray() : emptyVertexArray;
+    const GLuint vertexArray = inputLayout ? inputLayout->VertexArray() : emptyVertexArray.Name();
     glBindVertexArray(vertexArray);
     if (vertexBuffer)
         glVertexArrayVertexBuffer(vertexArray, 0, vertexBuffer->Name(), vertexOffset,
@@ -208,13 +206,15 @@ void Context::ApplyVertexInput()
 void Context::SetVertexShader(std::shared_ptr<ShaderProgram> program)
 {
     vertexShader = std::move(program);
-    glUseProgramStages(pipeline, GL_VERTEX_SHADER_BIT, vertexShader ? vertexShader->Name() : 0);
+    glUseProgramStages(pipeline.Name(), GL_VERTEX_SHADER_BIT,
+                       vertexShader ? vertexShader->Name() : 0);
 }
 
 void Context::SetPixelShader(std::shared_ptr<ShaderProgram> program)
 {
     pixelShader = std::move(program);
-    glUseProgramStages(pipeline, GL_FRAGMENT_SHADER_BIT, pixelShader ? pixelShader->Name() : 0);
+    glUseProgramStages(pipeline.Name(), GL_FRAGMENT_SHADER_BIT,
+                       pixelShader ? pixelShader->Name() : 0);
 }
 
 GLenum Context::PrimitiveMode() const

@@ -20,8 +20,9 @@ enum class Topology { TriangleList, LineList };
 
 class Context {
    public:
+    // The pipeline and the empty vertex array go through the release queue, like every
+    // other GL object.
     Context() = default;
-    ~Context();
     Context(const Context&) = delete;
     Context& operator=(const Context&) = delete;
 
@@ -84,7 +85,7 @@ class Context {
     void ApplyVertexInput();
     GLenum PrimitiveMode() const;
 
-    GLuint pipeline = 0;
+    OwnedName pipeline;
     std::shared_ptr<RenderTargetView> boundColour;
     std::shared_ptr<DepthStencilView> boundDepth;
     Viewport viewport;
@@ -99,7 +100,7 @@ class Context {
     std::shared_ptr<ShaderProgram> vertexShader;
     std::shared_ptr<ShaderProgram> pixelShader;
     Topology topology = Topology::TriangleList;
-    GLuint emptyVertexArray = 0;
+    OwnedName emptyVertexArray;
 };
 
 }  // namespace gpu

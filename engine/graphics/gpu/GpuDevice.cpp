@@ -245,13 +245,13 @@ std::shared_ptr<DepthStencilView> CreateDepthStencilView(std::shared_ptr<Texture
     return std::make_shared<DepthStencilView>(std::move(texture));
 }
 
-GLuint CreateSampler(const SamplerDesc& desc)
+OwnedName CreateSampler(const SamplerDesc& desc)
 {
     ClearGlErrors();
     GLuint sampler = 0;
     glCreateSamplers(1, &sampler);
     if (sampler == 0)
-        return 0;
+        return {};
     glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(desc.minFilter));
     glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(desc.magFilter));
     glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, static_cast<GLint>(desc.wrap));
@@ -264,9 +264,9 @@ GLuint CreateSampler(const SamplerDesc& desc)
         glSamplerParameterf(sampler, GL_TEXTURE_MAX_ANISOTROPY, desc.maxAnisotropy);
     if (glGetError() != GL_NO_ERROR) {
         glDeleteSamplers(1, &sampler);
-        return 0;
+        return {};
     }
-    return sampler;
+    return OwnedName(ObjectKind::Sampler, sampler);
 }
 
 bool ReadTextureRgba8(const Texture& texture, std::vector<uint8_t>& pixels)

@@ -32,8 +32,8 @@ std::shared_ptr<ShaderResourceView> CreateShaderResourceView(std::shared_ptr<Buf
 std::shared_ptr<RenderTargetView> CreateRenderTargetView(std::shared_ptr<Texture> texture);
 std::shared_ptr<DepthStencilView> CreateDepthStencilView(std::shared_ptr<Texture> texture);
 
-// A GL sampler object; 0 on failure. Samplers live as long as the device.
-GLuint CreateSampler(const SamplerDesc& desc);
+// A GL sampler object; name 0 on failure.
+OwnedName CreateSampler(const SamplerDesc& desc);
 
 // Number of levels of a full mip chain for the given size.
 uint32_t FullMipCount(uint32_t width, uint32_t height, uint32_t depth = 1);

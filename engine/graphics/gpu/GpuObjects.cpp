@@ -7,10 +7,8 @@
 namespace gpu {
 namespace {
 
-enum class ObjectType { Buffer, Texture, Framebuffer };
-
 struct QueuedObject {
-    ObjectType type;
+    ObjectKind kind;
     GLuint name;
 };
 
@@ -26,17 +24,87 @@ std::vector<QueuedObject>& Queue()
     return queue;
 }
 
-std::atomic<size_t> liveTextures{0};
+std::array<std::atomic<size_t>, kObjectKindCount> liveObjects{};
 
-void QueueRelease(ObjectType type, GLuint name)
+std::atomic<size_t>& Live(ObjectKind kind)
+{
+    return liveObjects[static_cast<size_t>(kind)];
+}
+
+void Delete(const QueuedObject& object)
+{
+    switch (object.kind) {
+        case ObjectKind::Buffer:
+            glDeleteBuffers(1, &object.name);
+            break;
+        case ObjectKind::Texture:
+            glDeleteTextures(1, &object.name);
+            break;
+        case ObjectKind::Framebuffer:
+            glDeleteFramebuffers(1, &object.name);
+            break;
+        case ObjectKind::Program:
+            glDeleteProgram(object.name);
+            break;
+        case ObjectKind::VertexArray:
+            glDeleteVertexArrays(1, &object.name);
+            break;
+        case ObjectKind::Sampler:
+            glDeleteSamplers(1, &object.name);
+            break;
+        case ObjectKind::Pipeline:
+            glDeleteProgramPipelines(1, &object.name);
+            break;
+    }
+    --Live(object.kind);
+}
+
+const char* KindName(ObjectKind kind, bool plural)
+{
+    static const char* const names[kObjectKindCount][2] = {
+        {"buffer", "buffers"},
+        {"texture", "textures"},
+        {"framebuffer", "framebuffers"},
+        {"program", "programs"},
+        {"vertex array", "vertex arrays"},
+        {"sampler", "samplers"},
+        {"pipeline", "pipelines"},
+    };
+    return names[static_cast<size_t>(kind)][plural ? 1 : 0];
+}
+
+}  // namespace
+
+void CountCreated(ObjectKind kind, GLuint name)
+{
+    if (name != 0)
+        ++Live(kind);
+}
+
+void QueueRelease(ObjectKind kind, GLuint name)
 {
     if (name == 0)
         return;
     std::lock_guard<std::mutex> lock(QueueLock());
-    Queue().push_back({type, name});
+    Queue().push_back({kind, name});
 }
 
-}  // namespace
+OwnedName& OwnedName::operator=(OwnedName&& other) noexcept
+{
+    if (this != &other) {
+        Reset();
+        kind = other.kind;
+        name = other.name;
+        other.name = 0;
+    }
+    return *this;
+}
+
+void OwnedName::Reset()
+{
+    QueueRelease(kind, name);
+    name = 0;
+}
 
 Buffer::Buffer(GLuint name, uint32_t byteSize, uint32_t structureStride, BufferUsage usage,
                BufferBinding binding)
@@ -46,23 +114,23 @@ Buffer::Buffer(GLuint name, uint32_t byteSize, uint32_t structureStride, BufferU
       usage(usage),
       binding(binding)
 {
+    CountCreated(ObjectKind::Buffer, name);
 }
 
 Buffer::~Buffer()
 {
-    QueueRelease(ObjectType::Buffer, name);
+    QueueRelease(ObjectKind::Buffer, name);
 }
 
 Texture::Texture(GLuint name, GLenum target, const TextureDesc& desc)
     : name(name), target(target), desc(desc)
 {
-    if (name != 0)
-        ++liveTextures;
+    CountCreated(ObjectKind::Texture, name);
 }
 
 Texture::~Texture()
 {
-    QueueRelease(ObjectType::Texture, name);
+    QueueRelease(ObjectKind::Texture, name);
 }
 
 ShaderResourceView::ShaderResourceView(std::shared_ptr<Texture> texture)
@@ -77,11 +145,12 @@ ShaderResourceView::ShaderResourceView(std::shared_ptr<Buffer> buffer) : buffer(
 RenderTargetView::RenderTargetView(GLuint framebuffer, std::shared_ptr<Texture> texture)
     : framebuffer(framebuffer), texture(std::move(texture))
 {
+    CountCreated(ObjectKind::Framebuffer, framebuffer);
 }
 
 RenderTargetView::~RenderTargetView()
 {
-    QueueRelease(ObjectType::Framebuffer, framebuffer);
+    QueueRelease(ObjectKind::Framebuffer, framebuffer);
 }
 
 void ReleaseQueuedObjects()
@@ -91,20 +160,8 @@ void ReleaseQueuedObjects()
         std::lock_guard<std::mutex> lock(QueueLock());
         pending.swap(Queue());
     }
-    for (const QueuedObject& object : pending) {
-        switch (object.type) {
-            case ObjectType::Buffer:
-                glDeleteBuffers(1, &object.name);
-                break;
-            case ObjectType::Texture:
-                glDeleteTextures(1, &object.name);
-                --liveTextures;
-                break;
-            case ObjectType::Framebuffer:
-                glDeleteFramebuffers(1, &object.name);
-                break;
-        }
-    }
+    for (const QueuedObject& object : pending)
+        Delete(object);
 }
 
 size_t QueuedReleaseCount()
@@ -113,9 +170,39 @@ size_t QueuedReleaseCount()
     return Queue().size();
 }
 
+size_t LiveObjects::Total() const
+{
+    size_t total = 0;
+    for (size_t n : count)
+        total += n;
+    return total;
+}
+
+std::string LiveObjects::Describe() const
+{
+    std::string text;
+    for (size_t kind = 0; kind < kObjectKindCount; ++kind) {
+        if (count[kind] == 0)
+            continue;
+        if (!text.empty())
+            text += ", ";
+        text += std::to_string(count[kind]) + " " +
+                KindName(static_cast<ObjectKind>(kind), count[kind] != 1);
+    }
+    return text;
+}
+
+LiveObjects LiveObjectCounts()
+{
+    LiveObjects live;
+    for (size_t kind = 0; kind < kObjectKindCount; ++kind)
+        live.count[kind] = liveObjects[kind].load();
+    return live;
+}
+
 size_t LiveTextureCount()
 {
-    return liveTextures;
+    return Live(ObjectKind::Texture);
 }
 
 }  // namespace gpu

@@ -1,9 +1,11 @@
 // The GPU layer's objects: the stand-ins for Direct3D 11 buffers, textures and views.
 //
 // Objects are shared (std::shared_ptr) the way Direct3D objects are reference counted.
-// Their GL names are never deleted on the spot: the last owner may be a model-load thread
-// without the main context, so deletions are queued and carried out by the window thread
-// once per frame (ReleaseQueuedObjects).
+// No GL name of any kind is deleted on the spot: the last owner may be a model-load thread
+// without the main context, and vertex arrays, pipelines and framebuffers exist only in the
+// main context, so deletions are queued and carried out by the window thread once per frame
+// (ReleaseQueuedObjects). Every name is counted per kind from creation to deletion, so
+// that a shutdown can tell what was never released.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -11,10 +13,47 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "graphics/gpu/GpuForward.h"
 
 namespace gpu {
+
+enum class ObjectKind : uint8_t {
+    Buffer,
+    Texture,
+    Framebuffer,
+    Program,
+    VertexArray,
+    Sampler,
+    Pipeline,
+};
+inline constexpr size_t kObjectKindCount = 7;
+
+// For the object classes: counts a newly created name as live, and queues a name for
+// deletion (it stays live until deleted). Name 0 is ignored by both.
+void CountCreated(ObjectKind kind, GLuint name);
+void QueueRelease(ObjectKind kind, GLuint name);
+
+// A GL name with a single owner (the sampler, a context's pipeline and empty vertex
+// array), released through the queue like the shared objects.
+class OwnedName {
+   public:
+    OwnedName() = default;
+    OwnedName(ObjectKind kind, GLuint name) : kind(kind), name(name) { CountCreated(kind, name); }
+    ~OwnedName() { Reset(); }
+    OwnedName(OwnedName&& other) noexcept : kind(other.kind), name(other.name) { other.name = 0; }
+    OwnedName& operator=(OwnedName&& other) noexcept;
+    OwnedName(const OwnedName&) = delete;
+    OwnedName& operator=(const OwnedName&) = delete;
+
+    GLuint Name() const { return name; }
+    void Reset();
+
+   private:
+    ObjectKind kind = ObjectKind::Buffer;
+    GLuint name = 0;
+};
 
 // How texel data of one format is created and uploaded in GL.
 struct PixelFormat {
@@ -130,8 +169,16 @@ void ReleaseQueuedObjects();
 // Number of GL objects waiting for deletion (for tests).
 size_t QueuedReleaseCount();
 
-// Number of GL textures created and not yet deleted, queued ones included (for tests and
-// the memory benchmark).
+// GL names created and not yet deleted, queued ones included, per kind.
+struct LiveObjects {
+    std::array<size_t, kObjectKindCount> count{};
+    size_t Total() const;
+    // "2 buffers, 1 texture"; empty when none is live.
+    std::string Describe() const;
+};
+LiveObjects LiveObjectCounts();
+
+// Live GL textures (for tests and the memory benchmark).
 size_t LiveTextureCount();
 
 }  // namespace gpu

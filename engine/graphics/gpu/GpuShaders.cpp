@@ -4,11 +4,14 @@
 
 namespace gpu {
 
+ShaderProgram::ShaderProgram(GLuint name, ShaderStage stage) : name(name), stage(stage)
+{
+    CountCreated(ObjectKind::Program, name);
+}
+
 ShaderProgram::~ShaderProgram()
 {
-    // Programs are created and destroyed on the window thread (shader builds and reloads
-    // run there), so they are deleted at once.
-    glDeleteProgram(name);
+    QueueRelease(ObjectKind::Program, name);
 }
 
 std::shared_ptr<ShaderProgram> CreateShaderProgram(ShaderStage stage, const std::string& glsl,
@@ -40,9 +43,14 @@ std::shared_ptr<ShaderProgram> CreateShaderProgram(ShaderStage stage, const std:
     return std::make_shared<ShaderProgram>(program, stage);
 }
 
+InputLayout::InputLayout(GLuint vertexArray) : vertexArray(vertexArray)
+{
+    CountCreated(ObjectKind::VertexArray, vertexArray);
+}
+
 InputLayout::~InputLayout()
 {
-    glDeleteVertexArrays(1, &vertexArray);
+    QueueRelease(ObjectKind::VertexArray, vertexArray);
 }
 
 std::shared_ptr<InputLayout> CreateInputLayout(const std::vector<InputAttribute>& attributes)

@@ -15,7 +15,7 @@ enum class ShaderStage { Vertex, Pixel };
 
 class ShaderProgram {
    public:
-    ShaderProgram(GLuint name, ShaderStage stage) : name(name), stage(stage) {}
+    ShaderProgram(GLuint name, ShaderStage stage);
     ~ShaderProgram();
     ShaderProgram(const ShaderProgram&) = delete;
     ShaderProgram& operator=(const ShaderProgram&) = delete;
@@ -43,7 +43,7 @@ struct InputAttribute {
 // A vertex-array object describing one vertex layout, read from vertex buffer slot 0.
 class InputLayout {
    public:
-    explicit InputLayout(GLuint vertexArray) : vertexArray(vertexArray) {}
+    explicit InputLayout(GLuint vertexArray);
     ~InputLayout();
     InputLayout(const InputLayout&) = delete;
     InputLayout& operator=(const InputLayout&) = delete;
