@@ -19,28 +19,13 @@ const fs::path kRealModel = "/usr/share/assimp/models/FBX/spider.fbx";
 TEST(InstallTree, HoldsTheProgramsTheLibraryTheDataAndTheDesktopFiles)
 {
     ASSERT_TRUE(fs::is_directory(Tree())) << "no tree at " << Tree();
+    // What the other cases here do not already start, render or validate.
     for (const std::string& relative :
-         std::vector<std::string>{"bin/vornis",
-                                  "bin/vornis-snap",
-                                  kLibDir + "/libvornis_engine.so",
-                                  "share/vornis/shaders/VertexShaders.fx",
-                                  "share/vornis/shaders/PS_PixelShaders.fx",
-                                  "share/vornis/shaders/ShaderStructs.fx",
-                                  "share/vornis/shaders/lineshader.fx",
-                                  "share/vornis/xyz/xyz.fbx",
-                                  "share/vornis/xyz/xyz_plane.fbx",
-                                  "share/vornis/skybox/skyboxCube.fbx",
-                                  "share/vornis/lightmesh/lightmesh.fbx",
-                                  "share/vornis/arrow/arrow.fbx",
-                                  "share/vornis/Skyboxtextures/sky_daylight.dds",
-                                  "share/vornis/demo/spheres.fbx",
-                                  "share/vornis/demo/Stage_D.dds",
-                                  "share/vornis/startscreen.bmp",
-                                  "share/applications/vornis.desktop",
-                                  "share/mime/packages/vornis.xml",
-                                  "share/thumbnailers/vornis.thumbnailer",
-                                  "share/man/man1/vornis.1.gz",
-                                  "share/man/man1/vornis-snap.1.gz"})
+         {kLibDir + "/libvornis_engine.so", std::string("share/vornis/shaders/lineshader.fx"),
+          std::string("share/vornis/arrow/arrow.fbx"),
+          std::string("share/vornis/lightmesh/lightmesh.fbx"),
+          std::string("share/vornis/Skyboxtextures/sky_daylight.dds"),
+          std::string("share/vornis/startscreen.bmp")})
         EXPECT_TRUE(fs::is_regular_file(Tree() / relative)) << relative;
 
     // Each icon is drawn at the size its folder names.

@@ -234,16 +234,6 @@ TEST_F(ModelImport, DamagedFileFailsWithTheVersionHint)
     EXPECT_EQ(GetEngine()->scene->log.LastMessageLevel(), uint32_t(MessageLevelError));
 }
 
-TEST_F(ModelImport, FailureTextsKeepTokensizeTextsUnchanged)
-{
-    EXPECT_EQ(ModelImportFailureText("Tokensize failed"), "Tokensize failed");
-    EXPECT_EQ(ModelImportFailureText("tokensize failed"),
-              "tokensize failed : check if you exported with settings: FBX 2014/2015");
-    EXPECT_EQ(AnimationImportFailureText("x Tokensize"), "x Tokensize");
-    EXPECT_EQ(AnimationImportFailureText("bad"),
-              "bad :File error, Basic layout is missing, are the UV Coordinates present?");
-}
-
 TEST_F(ModelImport, MissingTruncatedAndRandomFilesFailWithAMessage)
 {
     const std::string directory = TempDirectory("malformed");

@@ -139,14 +139,4 @@ inline float HalfToFloat(uint16_t h)
     return (h & 0x8000) ? -value : value;
 }
 
-// Direction of the centre of texel (x, y) of a Direct3D cube face of size n.
-inline aiVector3D CubeTexelDirection(int face, int x, int y, int n)
-{
-    const float u = 2 * (x + 0.5f) / n - 1;
-    const float v = 2 * (y + 0.5f) / n - 1;
-    aiVector3D directions[6] = {{1, -v, -u}, {-1, -v, u}, {u, 1, v},
-                                {u, -1, -v}, {u, -v, 1},  {-u, -v, -1}};
-    return directions[face].NormalizeSafe();
-}
-
 }  // namespace generated_assets

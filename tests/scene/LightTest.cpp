@@ -47,16 +47,6 @@ TEST(LightColour, ShadersReceiveColourTimesIntensity)
     EXPECT_FLOAT_EQ(shaded[3], 0.5f);
 }
 
-TEST(LightColour, StartsWhiteAtFullIntensity)
-{
-    const CLight light;
-    const auto shaded = light.ShaderColor();
-    for (float component : shaded)
-        EXPECT_EQ(component, 1.0f);
-    for (float component : light.direction)
-        EXPECT_EQ(component, 0.0f);
-}
-
 TEST(LightTurning, HundredPixelsWithLeftButtonAndCtrlTurnOneRadianAboutTheVertical)
 {
     CLight light;

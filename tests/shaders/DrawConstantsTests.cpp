@@ -1,4 +1,4 @@
-// Byte layouts of b0, b3 and the slot table, and the functions that fill them.
+// The transform constants: custom values bit for bit, and the matrices as the shaders read them.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -45,15 +45,6 @@ void ExpectNear(const Matrix4& a, const Matrix4& b)
             EXPECT_NEAR(a.m[i][j], b.m[i][j], 1e-5f) << i << "," << j;
 }
 
-TEST(TransformConstants, TangentSignIsMinusOneExactlyForRightHandedSpace)
-{
-    TransformInputs in = SomeInputs();
-    in.rightHandedTangentSpace = true;
-    EXPECT_EQ(FillTransformConstants(in).tangentSign, -1.0f);
-    in.rightHandedTangentSpace = false;
-    EXPECT_EQ(FillTransformConstants(in).tangentSign, 1.0f);
-}
-
 TEST(TransformConstants, CustomValuesArriveBitForBitBeforeTheTime)
 {
     TransformInputs in = SomeInputs();
@@ -70,16 +61,6 @@ TEST(TransformConstants, CustomValuesArriveBitForBitBeforeTheTime)
     EXPECT_EQ(time, 12.5f);
 }
 
-TEST(TransformConstants, CubemapParameterIsStoredInRadians)
-{
-    TransformInputs in = SomeInputs();
-    in.cubemapParameterDegrees = 180.0f;
-    float stored;
-    TransformConstants c = FillTransformConstants(in);
-    std::memcpy(&stored, reinterpret_cast<const char*>(&c) + 284, 4);
-    EXPECT_NEAR(stored, 3.1415927f, 1e-6f);
-}
-
 TEST(TransformConstants, MatricesAreTransposedAndTheViewIsTheCameraInverse)
 {
     TransformInputs in = SomeInputs();
@@ -91,31 +72,6 @@ TEST(TransformConstants, MatricesAreTransposedAndTheViewIsTheCameraInverse)
     // The product at 192 is formed with the camera matrix itself, not with the view.
     ExpectNear(c.worldViewProjection,
                Transpose(Multiply(Multiply(in.world, in.cameraMatrix), in.projection)));
-}
-
-TEST(ShadingConstants, WordsLandWhereTheShadersReadThem)
-{
-    ShadingInputs in{{1, 2, 3}, {0, -1, 0, 1}, {2, 2, 2, 1}, {9, 3}, 1, 1600, 900};
-    ShadingConstants c = FillShadingConstants(in);
-    uint32_t words[20];
-    std::memcpy(words, &c, sizeof(words));
-    auto asFloat = [&](int i) {
-        float f;
-        std::memcpy(&f, &words[i], 4);
-        return f;
-    };
-    EXPECT_EQ(asFloat(0), 1.0f);
-    EXPECT_EQ(asFloat(2), 3.0f);
-    EXPECT_EQ(asFloat(3), 1.0f);
-    EXPECT_EQ(asFloat(5), -1.0f);
-    EXPECT_EQ(asFloat(8), 2.0f);
-    EXPECT_EQ(words[12], 9u);
-    EXPECT_EQ(words[13], 3u);
-    EXPECT_EQ(words[14], 1u);
-    EXPECT_EQ(asFloat(16), 1600.0f);
-    EXPECT_EQ(asFloat(17), 900.0f);
-    EXPECT_EQ(words[15], 0u);
-    EXPECT_EQ(words[18], 0u);
 }
 
 }  // namespace

@@ -31,14 +31,6 @@ TEST(TargaTrueColour, OriginBitsFlipRowsAndColumns)
     EXPECT_EQ(image.Texel(0, 1), (Rgba{4, 4, 4, 255}));
 }
 
-TEST(TargaTrueColour, TwentyFourBitGetsOpaqueAlpha)
-{
-    TgaLayout layout{.type = 2, .width = 1, .height = 1, .depth = 24};
-    TargaImage image = DecodeTargaImage(TgaBytes(layout, {5, 6, 7}));
-    ASSERT_TRUE(image.HasPixels());
-    EXPECT_EQ(image.Texel(0, 0), (Rgba{7, 6, 5, 255}));
-}
-
 TEST(TargaTrueColour, ImageIdFieldIsSkipped)
 {
     TgaLayout layout{.type = 2, .width = 1, .height = 1, .depth = 32, .idLength = 5};

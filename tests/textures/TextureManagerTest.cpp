@@ -221,17 +221,4 @@ TEST_F(TextureManagerRules, IsTheModelsTextureSource)
     EXPECT_EQ(record, manager.Records().back());
 }
 
-TEST(BuiltInTextureTexels, CheckerboardAlternatesFromABlackCorner)
-{
-    const std::vector<uint32_t> texels = CheckerboardTexels();
-    ASSERT_EQ(texels.size(), 256u);
-    EXPECT_EQ(texels[0], kCheckerBlack);
-    EXPECT_EQ(texels[1], kCheckerMagenta);
-    EXPECT_EQ(texels[16], kCheckerMagenta);
-    EXPECT_EQ(texels[17], kCheckerBlack);
-    EXPECT_EQ(texels[255], kCheckerBlack);
-    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&texels[1]);
-    EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + 4), (std::vector<uint8_t>{255, 0, 255, 255}));
-}
-
 }  // namespace

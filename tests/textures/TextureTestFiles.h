@@ -1,7 +1,5 @@
-// Builders for the image files the texture tests (and the fuzz seed corpus) use.
+// Builders for the image files the texture tests use.
 #pragma once
-
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
@@ -10,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ScratchDirectory.h"
 #include "textures/DdsLayout.h"
 
 namespace texture_test {
@@ -128,23 +127,6 @@ inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A fresh directory per test process, removed with the object.
-class ScratchDirectory {
-   public:
-    ScratchDirectory()
-        : path(std::filesystem::temp_directory_path() /
-               ("vornis_textures_" + std::to_string(getpid())))
-    {
-        std::filesystem::create_directories(path);
-    }
-    ~ScratchDirectory()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::filesystem::path operator/(const std::string& name) const { return path / name; }
-
-    const std::filesystem::path path;
-};
+using testing_support::ScratchDirectory;
 
 }  // namespace texture_test

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Bounded fuzzing run of the image readers.
 #   tools/fuzz/run.sh [seconds per target, default 60]
-# Builds the fuzz targets with clang in build-fuzz/ (or $VORNIS_FUZZ_BUILD_DIR), writes the
-# seed corpus with the texture tests, then runs each target for the given time. Crashing
-# inputs are kept as build-fuzz/fuzz/crash-*; the grown corpus stays for the next run.
+# Builds the fuzz targets with clang in build-fuzz/ (or $VORNIS_FUZZ_BUILD_DIR), seeds them
+# with the generated run-time textures and the small TGA files of assimp's test models, then
+# runs each target for the given time. Crashing inputs are kept as build-fuzz/fuzz/crash-*;
+# the grown corpus stays for the next run.
 set -euo pipefail
 
 seconds=${1:-60}
@@ -14,11 +15,12 @@ VORNIS_FUZZ=1 "$root/tools/install-deps.sh"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DVORNIS_FUZZ=ON -DVORNIS_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" -j2 --target fuzz_dds fuzz_tga test_textures
+cmake --build "$build" -j2 --target fuzz_dds fuzz_tga vornis_runtime_data
 
 seeds=$build/fuzz/seeds
-VORNIS_FUZZ_SEED_DIR=$seeds "$build/bin/test_textures" \
-  --gtest_filter='FuzzSeedCorpus.*'
+mkdir -p "$seeds/dds" "$seeds/tga"
+find "$build/bin" -name '*.dds' -size -256k -exec cp {} "$seeds/dds/" \;
+find /usr/share/assimp/models -iname '*.tga' -size -256k -exec cp {} "$seeds/tga/" \; 2>/dev/null || true
 
 status=0
 for target in dds tga; do
