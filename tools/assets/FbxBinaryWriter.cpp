@@ -30,7 +30,8 @@ void Put(std::string& out, T value)
     out.append(bytes, sizeof(T));
 }
 
-// One record: a name, typed properties, nested records.
+// One record: a name, typed properties, nested records. The property adders are named after
+// the format's type codes (I int32, D double, L int64, C char, S string).
 struct Record {
     std::string name;
     std::string properties;  // encoded
