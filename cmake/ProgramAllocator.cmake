@@ -16,6 +16,7 @@ endif()
 function(vornis_program_allocator target)
   if(VORNIS_PROGRAM_ALLOCATOR)
     target_link_libraries(${target} PRIVATE mimalloc)
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tools/allocator/ProgramAllocatorOptions.cpp)
     # Nothing calls mimalloc by name: it must stay linked for its malloc to take over.
     target_link_options(${target} PRIVATE "LINKER:--no-as-needed")
   endif()

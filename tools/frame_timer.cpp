@@ -6,9 +6,15 @@
 // threads, the software renderer's included) much less, so both are printed.
 // With --passes it then times each pass of further frames, every pass finished before the
 // next (gpu::PassTimer), and prints each pass's median.
+// With --picture OUT.png it finally writes one frame without the debug interface, so that
+// a change meant to save time can be checked to leave every pixel as it was (cmp).
 // Usage: vornis-frame-timer [WIDTH HEIGHT [FRAMES [MODEL]]] [--interface] [--passes]
+//        [--picture OUT.png]
 #include <SDL.h>
 #include <epoxy/gl.h>
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image_write.h>
 
 #include <algorithm>
 #include <chrono>
@@ -85,14 +91,29 @@ void PrintPasses(const std::vector<gpu::PassTime>& table)
                 sumOfMedians, Median(frames));
 }
 
+// The window's frame as the viewer shows it, top row first.
+bool WriteFrame(const char* path, int width, int height)
+{
+    std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    stbi_flip_vertically_on_write(1);
+    return stbi_write_png(path, width, height, 4, rgba.data(), width * 4) != 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     std::vector<std::string> arguments;
     bool compareInterface = false, timePasses = false;
+    const char* picture = nullptr;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--interface") == 0)
+        if (std::strcmp(argv[i], "--picture") == 0 && i + 1 < argc)
+            picture = argv[++i];
+        else if (std::strcmp(argv[i], "--interface") == 0)
             compareInterface = true;
         else if (std::strcmp(argv[i], "--passes") == 0)
             timePasses = true;
@@ -154,6 +175,16 @@ int main(int argc, char** argv)
         }
         gpu::SetActivePassTimer(nullptr);
         PrintPasses(timer.Table());
+    }
+    if (picture) {
+        // Drawn without the interface, whose text changes from frame to frame.
+        interface.hidden = true;
+        Present();
+        if (!WriteFrame(picture, width, height)) {
+            std::fprintf(stderr, "cannot write %s\n", picture);
+            return 1;
+        }
+        interface.hidden = false;
     }
     if (!compareInterface)
         return 0;

@@ -1,7 +1,7 @@
 // Writes the viewer's generated run-time data: fixed models, sky cube maps and the demo
 // model. Usage: vornis-make-assets RUNTIME_DIR [--preview PNG_DIR]
-// With --torus TRIANGLES OUT.fbx it writes only a torus of about that many triangles, the
-// large model of the import benchmarks.
+// With --torus TRIANGLES OUT.fbx [--binary] it writes only a torus of about that many
+// triangles, the large model of the import benchmarks, as ASCII or binary FBX.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "assets/DemoSpheres.h"
+#include "assets/FbxBinaryWriter.h"
 #include "assets/FbxSceneWriter.h"
 #include "assets/FixedAssets.h"
 #include "assets/MeshBuilder.h"
@@ -19,9 +20,9 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: %s RUNTIME_DIR [--preview PNG_DIR]\n"
-    "       %s --torus TRIANGLES OUT.fbx\n";
+    "       %s --torus TRIANGLES OUT.fbx [--binary]\n";
 
-int WriteTorus(const char* trianglesText, const char* path)
+int WriteTorus(const char* trianglesText, const char* path, bool binary)
 {
     char* end = nullptr;
     const long triangles = std::strtol(trianglesText, &end, 10);
@@ -35,13 +36,14 @@ int WriteTorus(const char* trianglesText, const char* path)
     node.nodeName = "Torus";
     node.diffuseColor = {0.8f, 0.55f, 0.3f};
     assets::AddTorus(node.geometry, 1.0f, 0.35f, 2 * sides, sides);
-    const std::string error = assets::WriteFbxScene(path, {node});
+    const std::string error =
+        binary ? assets::WriteBinaryFbxScene(path, {node}) : assets::WriteFbxScene(path, {node});
     if (!error.empty()) {
         std::fprintf(stderr, "vornis-make-assets: %s\n", error.c_str());
         return 1;
     }
-    std::printf("vornis-make-assets: wrote a torus of %zu triangles to %s\n",
-                node.geometry.indices.size() / 3, path);
+    std::printf("vornis-make-assets: wrote a torus of %zu triangles to %s (%s)\n",
+                node.geometry.indices.size() / 3, path, binary ? "binary" : "ASCII");
     return 0;
 }
 
@@ -49,8 +51,9 @@ int WriteTorus(const char* trianglesText, const char* path)
 
 int main(int argc, char** argv)
 {
-    if (argc == 4 && std::strcmp(argv[1], "--torus") == 0)
-        return WriteTorus(argv[2], argv[3]);
+    if ((argc == 4 || (argc == 5 && std::strcmp(argv[4], "--binary") == 0)) &&
+        std::strcmp(argv[1], "--torus") == 0)
+        return WriteTorus(argv[2], argv[3], argc == 5);
     std::string runtimeDir, previewDir;
     bool usable = true;
     for (int i = 1; i < argc; ++i) {

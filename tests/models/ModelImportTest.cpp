@@ -10,6 +10,7 @@
 #include <set>
 #include <thread>
 
+#include "FbxBinaryWriter.h"
 #include "HostileFbx.h"
 #include "ModelTestSupport.h"
 #include "models/MeshData.h"
@@ -198,6 +199,38 @@ TEST_F(ModelImport, RealFilesMatchWhatTheImportLibraryReads)
     }
 }
 
+// The asset generator's own binary writer: its torus reads back as the ASCII one does.
+TEST_F(ModelImport, BinaryAndAsciiTorusImportAlike)
+{
+    const std::string directory = TempDirectory("binary");
+    assets::SceneNodeMesh torus;
+    torus.nodeName = "Torus";
+    assets::AddTorus(torus.geometry, 1.0f, 0.35f, 24, 12);
+    ASSERT_EQ(assets::WriteFbxScene(directory + "/ascii.fbx", {torus}), "");
+    ASSERT_EQ(assets::WriteBinaryFbxScene(directory + "/binary.fbx", {torus}), "");
+    // Vertex and triangle counts, then the bounds, of what each file imports as.
+    std::vector<float> summaries[2];
+    for (int binary : {0, 1}) {
+        auto root = Import(directory + (binary ? "/binary.fbx" : "/ascii.fbx"));
+        ASSERT_NE(root, nullptr) << GetEngine()->scene->log.LastMessage();
+        ASSERT_EQ(root->scene->mNumMeshes, 1u);
+        const aiMesh& mesh = *root->scene->mMeshes[0];
+        std::vector<float>& s = summaries[binary];
+        s = {
+            float(mesh.mNumVertices), float(mesh.mNumFaces), 1e9f, 1e9f, 1e9f, -1e9f, -1e9f, -1e9f};
+        for (unsigned v = 0; v < mesh.mNumVertices; ++v)
+            for (int a = 0; a < 3; ++a) {
+                s[2 + a] = std::min(s[2 + a], mesh.mVertices[v][a]);
+                s[5 + a] = std::max(s[5 + a], mesh.mVertices[v][a]);
+            }
+    }
+    EXPECT_EQ(summaries[0][1], 2 * 24 * 12);
+    EXPECT_NEAR(summaries[0][5], 1.35f, 1e-3f);
+    for (size_t i = 0; i < summaries[0].size(); ++i)
+        EXPECT_NEAR(summaries[1][i], summaries[0][i], 1e-5f) << i;  // ASCII holds six decimals
+    std::filesystem::remove_all(directory);
+}
+
 TEST_F(ModelImport, SkinnedMeshesReceiveTheirOwnAnimationAndClipZero)
 {
     RecordingHooks recorder(importer);
@@ -246,6 +279,13 @@ TEST_F(ModelImport, MissingTruncatedAndRandomFilesFailWithAMessage)
         paths.push_back(directory + "/cut_" + std::to_string(cut) + ".fbx");
         std::ofstream(paths.back(), std::ios::binary).write(content.data(), cut);
     }
+    // A binary file cut inside its compressed arrays.
+    assets::SceneNodeMesh torus;
+    assets::AddTorus(torus.geometry, 1.0f, 0.35f, 24, 12);
+    paths.push_back(directory + "/binary.fbx");
+    ASSERT_EQ(assets::WriteBinaryFbxScene(paths.back(), {torus}), "");
+    const auto binarySize = std::filesystem::file_size(paths.back());
+    std::filesystem::resize_file(paths.back(), binarySize / 2);
     std::mt19937 random(1234);
     for (size_t size : {size_t(1), size_t(64), size_t(4096), size_t(100000)}) {
         const std::string heads[] = {"", std::string("Kaydara FBX Binary  \0\x1a\0", 23),
