@@ -96,8 +96,9 @@ TEST_F(PixelShaderRegistry, AFailedRowStopsTheRowsAfterItButTheMainShaderAndSkyb
         CompileAllPixelShaders(fake.Fn(), "", "", false);
         ASSERT_EQ(fake.calls.size(), compiled);
         EXPECT_EQ(fake.calls.back().name, compiled == 16 ? "SKYBOX" : failing);
-        if (compiled == 16)
+        if (compiled == 16) {
             EXPECT_EQ(LogCount(), before);
+        }
         EXPECT_NE(LastLogText(), "All shaders compiled successfully");
     }
 }

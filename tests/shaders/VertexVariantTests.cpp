@@ -26,8 +26,9 @@ TEST(VertexVariants, MacrosAndElementsFollowTheWordsBits)
         EXPECT_EQ(macros.find(" BONESWEIGHTS=true") != std::string::npos, (word & 0x10) != 0);
         EXPECT_EQ(macros.find(" USEVERTEXCOLORS=true") != std::string::npos, (word & 0x7800) != 0);
         EXPECT_NE(macros.find(" USETEXTUREPACKING=true"), std::string::npos);
-        if (word & 0x10 && word & 0x7800)
+        if (word & 0x10 && word & 0x7800) {
             EXPECT_EQ(v->elements[v->elements.size() - 3].semanticName, "COLOR");
+        }
     }
     EXPECT_EQ(FindVertexVariant(0x002F, true)->entryPoint,
               "VertexShader_PosNormBitanTexScreenSpace");
