@@ -14,4 +14,4 @@ void ResizeEngineObjects(CEngine& engine, int width, int height);
 
 // SendProcToNative's body: hands one SDL event (its address in lParam) to the debug
 // interface and returns 1 when it was used.
-int64_t ForwardEventToDebugInterface(CEngine& engine, unsigned eventType, int64_t eventAddress);
+int64_t ForwardEventToDebugInterface(CEngine& engine, int64_t eventAddress);

@@ -96,7 +96,7 @@ void BeginSceneTarget(CEngine& engine)
         device.context->ClearRenderTarget(*engine.sceneTarget->targetView, colour);
     }
     if (device.depthView)
-        device.context->ClearDepthStencil(*device.depthView, true, 1.0f, false, 0);
+        device.context->ClearDepth(*device.depthView, 1.0f);
 }
 
 bool ComposeFrame(CEngine& engine, bool capture)
@@ -124,7 +124,7 @@ bool ComposeFrame(CEngine& engine, bool capture)
     DrawScene(engine, frameTime, capture);
 
     if (device.depthView)
-        context.ClearDepthStencil(*device.depthView, true, 1.0f, true, 0);
+        context.ClearDepth(*device.depthView, 1.0f);
     gpu::MarkPass("depth clear");
 
     const int32_t savedMode = device.renderMode;
@@ -177,7 +177,7 @@ void RenderToCapture(CEngine& engine, CCaptureTarget& target)
     gpu::Context& context = *engine.device->context;
     const float transparent[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     context.ClearRenderTarget(*target.targetView, transparent);
-    context.ClearDepthStencil(*target.depthView, true, 1.0f, true, 0);
+    context.ClearDepth(*target.depthView, 1.0f);
 
     const gpu::Viewport savedViewport = context.CurrentViewport();
     const auto savedColour = context.BoundRenderTarget();
