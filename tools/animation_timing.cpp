@@ -18,10 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "animation/AnimationHooks.h"
-#include "animation/MeshAnimation.h"
-#include "models/ModelImporter.h"
-#include "models/ModelNode.h"
+#include "ToolAccess.h"
 
 namespace {
 
@@ -154,43 +151,34 @@ double MedianMicroseconds(std::vector<double> samples)
     return samples.empty() ? 0.0 : samples[samples.size() / 2];
 }
 
-void TimeModel(const CModelImporter& importer, const std::string& path, unsigned frames)
+void TimeModel(const std::string& path, unsigned frames)
 {
-    std::unique_ptr<CModelNode> model = importer.ImportModel(path.c_str(), nullptr, "", 0);
-    if (!model) {
+    tool::ImportedModel model(path);
+    if (!model.Imported()) {
         std::printf("%-40s cannot be imported\n", path.c_str());
         return;
     }
-    std::vector<CMeshObject*> meshObjects;
-    model->CollectMeshObjects(meshObjects);
-    std::erase_if(meshObjects, [](CMeshObject* m) { return !m->animationSet; });
-    if (meshObjects.empty()) {
+    if (model.SkinnedMeshes() == 0) {
         std::printf("%-40s has no skinned mesh\n", path.c_str());
         return;
     }
-    size_t bones = 0;
-    for (CMeshObject* meshObject : meshObjects)
-        if (AnimationController* c = meshObject->animationSet->FirstController())
-            bones += c->bones.size();
-
     std::vector<double> advance, pose;
     uint64_t clock = 1000;
     bool posed = false;
     for (unsigned frame = 0; frame < frames; ++frame) {
         clock += 16;  // a 60 Hz frame
         const auto start = std::chrono::steady_clock::now();
-        for (CMeshObject* meshObject : meshObjects)
-            AdvanceAnimationSet(*meshObject->animationSet, AdvanceOptions{clock, false, false});
+        model.Advance(clock);
         const auto advanced = std::chrono::steady_clock::now();
-        for (CMeshObject* meshObject : meshObjects)
-            posed |= PoseIntoPalette(*meshObject);
+        posed |= model.Pose();
         const auto done = std::chrono::steady_clock::now();
         advance.push_back(std::chrono::duration<double, std::micro>(advanced - start).count());
         pose.push_back(std::chrono::duration<double, std::micro>(done - advanced).count());
     }
     std::printf("%-40s %4zu bones  Advance %7.2f us  Pose %7.2f us  together %7.2f us%s\n",
-                std::filesystem::path(path).filename().c_str(), bones, MedianMicroseconds(advance),
-                MedianMicroseconds(pose), MedianMicroseconds(advance) + MedianMicroseconds(pose),
+                std::filesystem::path(path).filename().c_str(), model.Bones(),
+                MedianMicroseconds(advance), MedianMicroseconds(pose),
+                MedianMicroseconds(advance) + MedianMicroseconds(pose),
                 posed ? "" : "  (no pose computed)");
 }
 
@@ -212,14 +200,8 @@ int main(int argc, char** argv)
             return 1;
         files.push_back(kGeneratedModel);
     }
-    AnimationServices services;
-    services.reports.error = [](const std::string& text) {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    };
-    CModelImporter importer;
-    importer.animationHooks = MakeAnimationHooks(services);
     std::printf("median of %u frames, CPU only\n", frames);
     for (const std::string& file : files)
-        TimeModel(importer, file, frames);
+        TimeModel(file, frames);
     return 0;
 }

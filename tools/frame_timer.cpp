@@ -5,7 +5,7 @@
 // drawn alone. Wall-clock times suffer on a loaded machine; the process's CPU time (all
 // threads, the software renderer's included) much less, so both are printed.
 // With --passes it then times each pass of further frames, every pass finished before the
-// next (gpu::PassTimer), and prints each pass's median.
+// next, and prints each pass's median.
 // With --picture OUT.png it finally writes one frame without the debug interface, so that
 // a change meant to save time can be checked to leave every pixel as it was (cmp).
 // Usage: vornis-frame-timer [WIDTH HEIGHT [FRAMES [MODEL]]] [--interface] [--passes]
@@ -26,11 +26,8 @@
 #include <string>
 #include <vector>
 
-#include "api/Engine.h"
-#include "api/public/vornis_engine.h"
-#include "graphics/gpu/PassTimer.h"
-#include "ui/InterfaceFrame.h"
-#include "ui/InterfaceState.h"
+#include "ToolAccess.h"
+#include "vornis_engine.h"
 
 namespace {
 
@@ -71,7 +68,7 @@ void Print(const char* what, const Samples& samples)
 }
 
 // Each pass's median, with the sum of the medians and the median of the frames' sums.
-void PrintPasses(const std::vector<gpu::PassTime>& table)
+void PrintPasses(const std::vector<tool::PassTimes>& table)
 {
     if (table.empty() || table[0].milliseconds.empty()) {
         std::printf("passes: no timestamps\n");
@@ -80,7 +77,7 @@ void PrintPasses(const std::vector<gpu::PassTime>& table)
     std::vector<double> frames(table[0].milliseconds.size(), 0.0);
     double sumOfMedians = 0.0;
     std::printf("%-22s %10s\n", "pass", "median ms");
-    for (const gpu::PassTime& pass : table) {
+    for (const tool::PassTimes& pass : table) {
         const double median = Median(pass.milliseconds);
         sumOfMedians += median;
         for (size_t i = 0; i < frames.size() && i < pass.milliseconds.size(); ++i)
@@ -150,41 +147,31 @@ int main(int argc, char** argv)
     for (int i = 0; i < 20; ++i)
         Present();
 
-    CEngine& engine = *GetEngine();
-    InterfaceState& interface = *engine.debugInterface;
     Samples shown, hidden;
     // Pairs in alternating order, so that neither kind always follows the other.
     for (int i = 0; i < frames; ++i) {
         const bool shownFirst = i % 2 == 0;
         for (int turn = 0; turn < (compareInterface ? 2 : 1); ++turn) {
-            interface.hidden = compareInterface && (turn == 0) != shownFirst;
-            (interface.hidden ? hidden : shown).Take(Present);
+            const bool hide = compareInterface && (turn == 0) != shownFirst;
+            tool::SetInterfaceHidden(hide);
+            (hide ? hidden : shown).Take(Present);
         }
     }
-    interface.hidden = false;
+    tool::SetInterfaceHidden(false);
     char title[128];
     std::snprintf(title, sizeof(title), "%d x %d, %d frames", width, height, frames);
     Print(title, shown);
-    if (timePasses) {
-        gpu::PassTimer timer;
-        gpu::SetActivePassTimer(&timer);
-        for (int i = 0; i < frames; ++i) {
-            timer.BeginFrame();
-            Present();
-            timer.EndFrame();
-        }
-        gpu::SetActivePassTimer(nullptr);
-        PrintPasses(timer.Table());
-    }
+    if (timePasses)
+        PrintPasses(tool::TimePasses(frames));
     if (picture) {
         // Drawn without the interface, whose text changes from frame to frame.
-        interface.hidden = true;
+        tool::SetInterfaceHidden(true);
         Present();
         if (!WriteFrame(picture, width, height)) {
             std::fprintf(stderr, "cannot write %s\n", picture);
             return 1;
         }
-        interface.hidden = false;
+        tool::SetInterfaceHidden(false);
     }
     if (!compareInterface)
         return 0;
@@ -196,7 +183,7 @@ int main(int argc, char** argv)
     Samples commands, finish;
     for (int i = 0; i < frames; ++i) {
         glFinish();
-        commands.Take([&] { DrawInterface(engine, interface); });
+        commands.Take(tool::DrawInterfaceAlone);
         finish.Take([] { glFinish(); });
     }
     Print("interface alone, built and submitted", commands);

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "models/ModelImporter.h"
+#include "ToolAccess.h"
 
 namespace {
 
@@ -85,12 +85,12 @@ int main(int argc, char** argv)
         return 2;
     }
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    const unsigned flags = tool::ModelImportFlags();
     unsigned covered = 0;
     for (const Step& step : kSteps)
         covered |= step.flag;
-    if (covered != kModelImportFlags) {
-        std::fprintf(stderr, "the step list does not match the flag word 0x%08X\n",
-                     kModelImportFlags);
+    if (covered != flags) {
+        std::fprintf(stderr, "the step list does not match the flag word 0x%08X\n", flags);
         return 1;
     }
     Timing read;
@@ -110,7 +110,7 @@ int main(int argc, char** argv)
             }
         }
     }
-    std::printf("flag word 0x%08X, median of %d imports, milliseconds\n", kModelImportFlags, runs);
+    std::printf("flag word 0x%08X, median of %d imports, milliseconds\n", flags, runs);
     std::printf("%-26s %10s %10s\n", "step", "cpu", "wall");
     std::printf("%-26s %10.1f %10.1f\n", "read the file", Median(read.cpu), Median(read.wall));
     double cpu = Median(read.cpu), wall = Median(read.wall);

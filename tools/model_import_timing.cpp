@@ -20,14 +20,11 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "models/FbxStructureCheck.h"
-#include "models/LibraryImport.h"
-#include "models/ModelImporter.h"
-#include "models/ModelNode.h"
-#include "platform/RegularFile.h"
+#include "ToolAccess.h"
 
 namespace {
 
@@ -133,15 +130,14 @@ double Median(std::vector<double> values)
 // the releases.
 bool TimeFile(const std::string& path, int runs)
 {
-    CModelImporter importer;
-    const std::string directory = std::filesystem::path(path).parent_path().string();
     std::vector<double> bareWall, bareCpu, engineWall, engineCpu, guardedCpu, scanCpu;
-    const platform::FileContents file = platform::ReadRegularFile(path, kMaxModelFileBytes);
+    const std::string file = tool::ReadModelFile(path);
     unsigned triangles = 0;
     bool ok = true;
     auto timeBare = [&] {
         const aiScene* scene = nullptr;
-        const Timing t = Measure([&] { scene = aiImportFile(path.c_str(), kModelImportFlags); });
+        const Timing t =
+            Measure([&] { scene = aiImportFile(path.c_str(), tool::ModelImportFlags()); });
         if (!scene) {
             std::fprintf(stderr, "%s: %s\n", path.c_str(), aiGetErrorString());
             ok = false;
@@ -155,10 +151,9 @@ bool TimeFile(const std::string& path, int runs)
         aiReleaseImport(scene);
     };
     auto timeEngine = [&] {
-        std::unique_ptr<CModelNode> model;
-        const Timing t =
-            Measure([&] { model = importer.ImportModel(path.c_str(), {}, directory, 0); });
-        if (!model) {
+        std::unique_ptr<tool::ImportedModel> model;
+        const Timing t = Measure([&] { model = std::make_unique<tool::ImportedModel>(path); });
+        if (!model->Imported()) {
             ok = false;
             return;
         }
@@ -168,14 +163,15 @@ bool TimeFile(const std::string& path, int runs)
     // The library's import as the engine makes it: read as a regular file, pre-scanned,
     // imported on a large-stack thread. Against bare: what the protection costs.
     auto timeGuarded = [&] {
-        LibraryImport imported;
-        const Timing t = Measure([&] { imported = ImportThroughLibrary(path, kModelImportFlags); });
-        if (imported.scene)
+        std::unique_ptr<tool::LibraryImportRun> imported;
+        const Timing t =
+            Measure([&] { imported = std::make_unique<tool::LibraryImportRun>(path); });
+        if (imported->Succeeded())
             guardedCpu.push_back(t.cpu);
     };
     auto timeScan = [&] {
         bool safe = false;
-        const Timing t = Measure([&] { safe = !FindUnsafeFbxStructure(file.bytes); });
+        const Timing t = Measure([&] { safe = tool::FbxStructureIsSafe(file); });
         if (safe)
             scanCpu.push_back(t.cpu);
     };

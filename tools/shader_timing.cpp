@@ -4,7 +4,6 @@
 // shader cache on, as users have it: the edit recompiles only what it touched).
 // Usage: vornis-shader-timing [RUNS]   (run from anywhere; it works beside the program)
 #include <SDL.h>
-#include <epoxy/gl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,15 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "api/Engine.h"
-#include "api/public/vornis_engine.h"
-#include "graphics/GraphicsDevice.h"
-#include "graphics/gpu/GpuDevice.h"
-#include "platform/Paths.h"
-#include "shaders/BaseShader.h"
-#include "shaders/PixelShaderRegistry.h"
-#include "shaders/ShaderCompiler.h"
-#include "shaders/ShaderRegistry.h"
+#include "ToolAccess.h"
+#include "vornis_engine.h"
 
 namespace {
 
@@ -43,41 +35,18 @@ double Median(std::vector<double> values)
 }
 
 // The start-up path: a fresh shader object, its variants, buffers and the registry.
-double TimeStartUpCompile(CEngine& engine)
+double TimeStartUpCompile()
 {
     const auto start = Clock::now();
-    CBaseShader shader;
-    shader.Initialise("shaders/VertexShaders.fx", false);
-    engine.shaders->CompileAll(shader, false);
-    glFinish();
+    tool::BuildShadersFromScratch();
     return Milliseconds(Clock::now() - start);
 }
 
-// Writes a precompiled file for every row of the registry; returns the files written.
-std::vector<std::string> WritePrecompiledPixelShaders()
+std::vector<uint8_t> BackBufferPixels()
 {
-    std::vector<std::string> written;
-    for (const PixelShaderRow& row : kPixelShaderRows) {
-        const std::string entry = row.entryPoint ? row.entryPoint : kDefaultMainEntryPoint;
-        ShaderBytecode code;
-        std::string error;
-        if (!CompileShaderFile(kDefaultPixelShaderFile, entry, "ps_5_0", code, error,
-                               {{"USETEXTUREPACKING", "true"}})) {
-            std::fprintf(stderr, "%s: %s\n", entry.c_str(), error.c_str());
-            continue;
-        }
-        const std::string path = MakePrecompiledPath(kDefaultPixelShaderFile, entry);
-        if (WritePrecompiledFile(path, code))
-            written.push_back(path);
-    }
-    return written;
-}
-
-std::vector<uint8_t> BackBufferPixels(CGraphicsDevice& device)
-{
-    std::vector<uint8_t> pixels;
-    gpu::ReadTextureRgba8(*device.backBuffer, pixels);
-    return pixels;
+    tool::Pixels pixels;
+    tool::ReadBackBuffer(pixels);
+    return pixels.rgba;
 }
 
 std::string ReadFile(const std::string& path)
@@ -100,20 +69,19 @@ struct ReloadTiming {
 };
 
 // Saves an edit that brightens the picture and presents frames until it shows.
-bool TimeReload(CEngine& engine, const std::string& file, const std::string& original,
-                const std::string& edited, ReloadTiming& timing)
+bool TimeReload(const std::string& file, const std::string& original, const std::string& edited,
+                ReloadTiming& timing)
 {
-    CGraphicsDevice& device = *engine.device;
     for (int i = 0; i < 3; ++i)
         Present();
-    const std::vector<uint8_t> before = BackBufferPixels(device);
+    const std::vector<uint8_t> before = BackBufferPixels();
     WriteFile(file, edited);
     const auto saved = Clock::now();
     const auto deadline = saved + std::chrono::seconds(10);
     while (Clock::now() < deadline) {
         const auto frameStart = Clock::now();
         Present();
-        if (BackBufferPixels(device) != before) {
+        if (BackBufferPixels() != before) {
             const auto shown = Clock::now();
             timing.saveToPicture = Milliseconds(shown - saved);
             timing.lastFrame = Milliseconds(shown - frameStart);
@@ -135,7 +103,7 @@ int main(int argc, char** argv)
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     // Relative shader and precompiled paths are beside the program, as in the viewer.
-    std::filesystem::current_path(platform::ProgramDirectory());
+    std::filesystem::current_path(tool::ProgramDirectory());
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         return 1;
     SDL_Window* window = SDL_CreateWindow("vornis-shader-timing", 0, 0, 640, 360,
@@ -145,7 +113,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the engine did not start\n");
         return 1;
     }
-    CEngine& engine = *GetEngine();
     RenderSkyBox(true);
 
     // The shader cache is measured in a directory of its own, empty at first.
@@ -155,16 +122,16 @@ int main(int argc, char** argv)
     std::vector<double> fromSource, withPrecompiled, fromCache;
     setenv("VORNIS_SHADER_CACHE", "off", 1);
     for (int i = 0; i < runs; ++i)
-        fromSource.push_back(TimeStartUpCompile(engine));
-    const std::vector<std::string> precompiled = WritePrecompiledPixelShaders();
+        fromSource.push_back(TimeStartUpCompile());
+    const std::vector<std::string> precompiled = tool::WritePrecompiledPixelShaders();
     for (int i = 0; i < runs; ++i)
-        withPrecompiled.push_back(TimeStartUpCompile(engine));
+        withPrecompiled.push_back(TimeStartUpCompile());
     for (const std::string& path : precompiled)
         std::filesystem::remove(path);
     setenv("VORNIS_SHADER_CACHE", cacheDirectory.c_str(), 1);
-    TimeStartUpCompile(engine);  // fills the cache
+    TimeStartUpCompile();  // fills the cache
     for (int i = 0; i < runs; ++i)
-        fromCache.push_back(TimeStartUpCompile(engine));
+        fromCache.push_back(TimeStartUpCompile());
     std::printf("start-up shader build (14 variants, 16 pixel shaders), median of %d:\n", runs);
     std::printf("  from source, no cache:              %8.1f ms\n", Median(fromSource));
     std::printf("  with %2zu precompiled pixel shaders:  %8.1f ms\n", precompiled.size(),
@@ -184,7 +151,7 @@ int main(int argc, char** argv)
     std::vector<double> latency, lastFrame;
     for (int i = 0; i < runs; ++i) {
         ReloadTiming timing;
-        if (!TimeReload(engine, file, original, edited, timing)) {
+        if (!TimeReload(file, original, edited, timing)) {
             std::fprintf(stderr, "the edit never reached the picture\n");
             return 1;
         }

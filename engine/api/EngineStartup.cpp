@@ -242,7 +242,7 @@ void ResizeEngineObjects(CEngine& engine, int width, int height)
         engine.camera->Resize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
 }
 
-int64_t ForwardEventToDebugInterface(CEngine& engine, unsigned eventType, int64_t eventAddress)
+int64_t ForwardEventToDebugInterface(CEngine& engine, int64_t eventAddress)
 {
     if (!engine.debugInterface || eventAddress == 0)
         return 0;

@@ -22,7 +22,7 @@ void ResizeEngineObjects(CEngine& engine, int width, int height);
 
 // SendProcToNative's body: hands one SDL event (its address in lParam) to the debug
 // interface and returns 1 when it was used.
-int64_t ForwardEventToDebugInterface(CEngine& engine, unsigned eventType, int64_t eventAddress);
+int64_t ForwardEventToDebugInterface(CEngine& engine, int64_t eventAddress);
 
 // Gives `scene` what the engine owns for it: camera, device, input, file watcher, line
 // renderer and shader object (those that exist yet), and the engine's model path and

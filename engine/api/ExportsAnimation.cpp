@@ -65,7 +65,7 @@ VORNIS_API void BeginAnimations() {}
 
 VORNIS_API void ClearActiveAnimations() {}
 
-VORNIS_API void SetAnimationMode(int mode) {}
+VORNIS_API void SetAnimationMode(int /*mode*/) {}
 
 VORNIS_API void SetCameraAnimationSpeed(int value)
 {

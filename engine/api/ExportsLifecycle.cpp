@@ -29,10 +29,11 @@ VORNIS_API void Present()
         RenderFrame(*engine);
 }
 
-VORNIS_API int64_t SendProcToNative(int window, unsigned message, uint64_t wParam, int64_t lParam)
+VORNIS_API int64_t SendProcToNative(int /*window*/, unsigned /*message*/, uint64_t /*wParam*/,
+                                    int64_t lParam)
 {
     CEngine* engine = GetEngine();
     if (!engine)
         return 0;
-    return ForwardEventToDebugInterface(*engine, message, lParam);
+    return ForwardEventToDebugInterface(*engine, lParam);
 }

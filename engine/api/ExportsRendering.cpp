@@ -44,9 +44,9 @@ VORNIS_API void SetCustomShaderValues(float a, float b, float c, float d, float 
 }
 
 // Texture packing is chosen through the debug interface; VR was never part of the viewer.
-VORNIS_API void SetUseTexturePacking(bool on) {}
+VORNIS_API void SetUseTexturePacking(bool /*on*/) {}
 
-VORNIS_API void EnableVR(bool on) {}
+VORNIS_API void EnableVR(bool /*on*/) {}
 
 VORNIS_API void AskEngineAboutImage(const char16_t* path)
 {
@@ -104,10 +104,10 @@ VORNIS_API void SetVideoRecordingAlpha(bool on)
 
 // The particle interface has no emitter behind it: the state it would fill is never
 // created, so these calls have no effect.
-VORNIS_API void FeedParticleData(const void* record) {}
+VORNIS_API void FeedParticleData(const void* /*record*/) {}
 
-VORNIS_API void FeedParticleTexture(const char* path) {}
+VORNIS_API void FeedParticleTexture(const char* /*path*/) {}
 
-VORNIS_API void DoBurstParticle(uint64_t unused, int count) {}
+VORNIS_API void DoBurstParticle(uint64_t /*unused*/, int /*count*/) {}
 
-VORNIS_API void SetBurstParticle(bool on) {}
+VORNIS_API void SetBurstParticle(bool /*on*/) {}

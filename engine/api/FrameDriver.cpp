@@ -132,7 +132,7 @@ void BeginSceneTarget(CEngine& engine)
         device.context->ClearRenderTarget(*engine.sceneTarget->targetView, colour);
     }
     if (device.depthView)
-        device.context->ClearDepthStencil(*device.depthView, true, 1.0f, false, 0);
+        device.context->ClearDepth(*device.depthView, 1.0f);
 }
 
 bool ComposeFrame(CEngine& engine, bool capture)
@@ -160,7 +160,7 @@ bool ComposeFrame(CEngine& engine, bool capture)
     DrawScene(engine, frameTime, capture);
 
     if (device.depthView)
-        context.ClearDepthStencil(*device.depthView, true, 1.0f, true, 0);
+        context.ClearDepth(*device.depthView, 1.0f);
     gpu::MarkPass("depth clear");
 
     RenderStateGuard state(device);
@@ -208,7 +208,7 @@ void RenderToCapture(CEngine& engine, CCaptureTarget& target)
     gpu::Context& context = *engine.device->context;
     const float transparent[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     context.ClearRenderTarget(*target.targetView, transparent);
-    context.ClearDepthStencil(*target.depthView, true, 1.0f, true, 0);
+    context.ClearDepth(*target.depthView, 1.0f);
 
     const gpu::Viewport savedViewport = context.CurrentViewport();
     const auto savedColour = context.BoundRenderTarget();

@@ -285,8 +285,8 @@ void CollectMaterialTextures(const aiScene& scene, ModelImportContext& context)
     }
 }
 
-void BuildMesh(const CModelImporter* importer, ModelImportContext& context, MeshData& mesh,
-               const aiMesh& importedMesh, const aiScene& scene)
+void BuildMesh(ModelImportContext& context, MeshData& mesh, const aiMesh& importedMesh,
+               const aiScene& scene)
 {
     if (!mesh.context)
         mesh.context = &context;

@@ -10,7 +10,6 @@
 struct aiMesh;
 struct aiScene;
 struct ModelImportContext;
-class CModelImporter;
 
 struct MeshData {
     std::vector<uint8_t> vertices;  // vertexCount x stride bytes, uploaded as they are
@@ -30,8 +29,8 @@ struct MeshData {
 };
 
 // Fills `mesh` from `importedMesh`: vertices, indices, material texture lists.
-void BuildMesh(const CModelImporter* importer, ModelImportContext& context, MeshData& mesh,
-               const aiMesh& importedMesh, const aiScene& scene);
+void BuildMesh(ModelImportContext& context, MeshData& mesh, const aiMesh& importedMesh,
+               const aiScene& scene);
 
 // Packs the vertices; returns the stride, or 0 when the mesh has no vertices. A mesh without
 // UV set 0 is reported and packed with (0, 0) coordinates.

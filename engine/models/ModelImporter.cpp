@@ -258,7 +258,7 @@ void CModelImporter::BuildNodeMeshes(ModelImportContext& context, CModelNode& mo
 
         auto mesh = std::make_unique<MeshData>();
         mesh->context = &context;
-        BuildMesh(this, context, *mesh, importedMesh, *scene);
+        BuildMesh(context, *mesh, importedMesh, *scene);
 
         auto meshObject = std::make_unique<CMeshObject>();
         meshObject->name = nodeName;

@@ -111,19 +111,6 @@ void CBaseShader::RegisterShaderDirectory()
                            [this](const std::string& file) { OnShaderFileChanged(file); });
 }
 
-void CBaseShader::CreateVertexVariant(uint32_t word)
-{
-    const bool packing = BuildSettings().useTexturePacking;
-    std::optional<VertexVariantDesc> desc = FindVertexVariant(word, packing);
-    if (!desc)
-        return;
-    PreparedVertexShader prepared;
-    std::string errorText;
-    if (!PrepareVertexShader(sourceFile, *desc, prepared, errorText))
-        return;  // already reported
-    StoreVertexVariant(word, *desc, prepared);
-}
-
 void CBaseShader::StoreVertexVariant(uint32_t word, const VertexVariantDesc& desc,
                                      const PreparedVertexShader& prepared)
 {

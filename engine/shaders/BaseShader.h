@@ -89,7 +89,6 @@ class CBaseShader {
     // Builds the fourteen variants and the buffers; with `watchFiles` every file of the
     // shader directory is registered with the file watcher.
     void Initialise(const std::string& sourceFile, bool watchFiles);
-    void CreateVertexVariant(uint32_t word);
     void CreateBuffers();
     bool CompilePixelShader(std::string displayName, std::string sourceFile, std::string entryPoint,
                             bool forceCompile, std::string& errorText);

@@ -33,15 +33,6 @@ void ReportShaderFailure(const std::string& errorText)
     platform::ReportMessage(errorText, MessageLevelError);
 }
 
-bool PrepareVertexShader(const std::string& sourceFile, const VertexVariantDesc& variant,
-                         PreparedVertexShader& out, std::string& errorText)
-{
-    if (TryPrepareVertexShader(sourceFile, variant, out, errorText))
-        return true;
-    ReportShaderFailure(errorText);
-    return false;
-}
-
 bool TryPrepareVertexShader(const std::string& sourceFile, const VertexVariantDesc& variant,
                             PreparedVertexShader& out, std::string& errorText)
 {

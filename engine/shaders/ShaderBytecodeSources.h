@@ -16,12 +16,6 @@ struct PreparedVertexShader {
     bool fromPrecompiledFile = false;
 };
 
-// A precompiled file is shared by every variant of its entry point, so it is used only
-// when its inputs fit this variant's layout; otherwise the source is compiled with the
-// variant's macros.
-bool PrepareVertexShader(const std::string& sourceFile, const VertexVariantDesc& variant,
-                         PreparedVertexShader& out, std::string& errorText);
-
 struct PreparedPixelShader {
     TranslatedShader shader;
     bool fromPrecompiledFile = false;
@@ -33,8 +27,11 @@ bool PreparePixelShader(const std::string& sourceFile, const std::string& entryP
                         bool forceCompile, bool useTexturePacking, PreparedPixelShader& out,
                         std::string& errorText);
 
-// The same without reporting, for builds that prepare on worker threads and report on the
-// engine's thread, in build order. Safe to call from several threads at once.
+// Without reporting, for builds that prepare on worker threads and report on the engine's
+// thread, in build order. Safe to call from several threads at once.
+// A precompiled vertex file is shared by every variant of its entry point, so it is used
+// only when its inputs fit this variant's layout; otherwise the source is compiled with the
+// variant's macros.
 bool TryPrepareVertexShader(const std::string& sourceFile, const VertexVariantDesc& variant,
                             PreparedVertexShader& out, std::string& errorText);
 bool TryPreparePixelShader(const std::string& sourceFile, const std::string& entryPoint,

@@ -378,18 +378,6 @@ bool CTextureManager::ReloadEverywhere(const std::filesystem::path& name)
     return shown;
 }
 
-void CTextureManager::RefreshRecordView(TextureRecord* record)
-{
-    if (!record)
-        return;
-    if (record->name == kFailedName) {
-        record->view = nullptr;
-        return;
-    }
-    // Only records that loads made have a file; a built-in's name is no path.
-    ReloadEverywhere(record->name);
-}
-
 std::vector<TextureHandle> CTextureManager::Records() const
 {
     std::lock_guard<std::mutex> guard(listLock);

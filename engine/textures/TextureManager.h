@@ -99,10 +99,6 @@ class CTextureManager {
     // The file watcher's callback for every loaded texture file.
     void OnTextureFileChanged(const std::string& path);
 
-    // "Failed" records lose their view; a loaded file is read again and every record of
-    // it shows the new texture. Records of no file (the built-ins) are left as they are.
-    void RefreshRecordView(TextureRecord* record);
-
     // Window thread, once per frame: registers the files that load threads loaded.
     void RegisterQueuedWatches();
 

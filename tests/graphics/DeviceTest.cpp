@@ -279,7 +279,7 @@ TEST(GpuObjects, AFramebufferTakesEachNewDepthTextureWhateverItsName)
     };
     auto depthOf = [&](float value) {
         auto view = gpu::CreateDepthStencilView(texture(gpu::FormatDepth32Float()));
-        context.ClearDepthStencil(*view, true, value, false, 0);
+        context.ClearDepth(*view, value);
         return view;
     };
     const auto target = gpu::CreateRenderTargetView(texture(gpu::FormatRgba8()));

@@ -17,7 +17,7 @@ class MeshBuilding : public ModelTest {
     {
         context.scene = Borrow(scene);
         mesh.context = &context;
-        BuildMesh(nullptr, context, mesh, *scene.mMeshes[0], scene);
+        BuildMesh(context, mesh, *scene.mMeshes[0], scene);
     }
     // Float number `index` of vertex `vertex`.
     float At(uint32_t vertex, size_t index) const
@@ -123,7 +123,7 @@ TEST_F(MeshBuilding, BoundsStartAtTheOriginAndIgnoreDepthForTheRadius)
     tall->mVertices[2] = {0, 0, -100};
     auto second = MakeScene({tall});
     deep.context = &context;
-    BuildMesh(nullptr, context, deep, *tall, *second);
+    BuildMesh(context, deep, *tall, *second);
     EXPECT_EQ(deep.boundsCentre, (Float3{0, 0.25f, 0}));
     EXPECT_FLOAT_EQ(deep.boundsRadius, 1.0f);
 }
@@ -154,7 +154,7 @@ TEST_F(MeshBuilding, BonesAreNumberedModelWideButVerticesUseMeshPositions)
     Build(*scene);
     MeshData other;
     other.context = &context;
-    BuildMesh(nullptr, context, other, *second, *scene);
+    BuildMesh(context, other, *second, *scene);
 
     EXPECT_EQ(context.boneCount, 2u);
     EXPECT_EQ(context.boneNames.at("spine"), 0u);
@@ -234,7 +234,7 @@ TEST_F(MeshBuilding, NineMaterialsAreReportedAndEightListsKept)
     // A second mesh of the same import neither reports again nor adds lists.
     MeshData other;
     other.context = &context;
-    BuildMesh(nullptr, context, other, *scene->mMeshes[0], *scene);
+    BuildMesh(context, other, *scene->mMeshes[0], *scene);
     EXPECT_EQ(context.materialTextures.size(), 8u);
     EXPECT_EQ(Log().size(), 3u);  // two tangent messages and one material message
 }

@@ -90,8 +90,9 @@ class ModelLoadRequests : public ModelTest {
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
         while (Count(text) == 0 && std::chrono::steady_clock::now() < deadline) {
-            if (!scene->IsLoadPending())
+            if (!scene->IsLoadPending()) {
                 ASSERT_EQ(ShownPath(), expected);
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         ASSERT_EQ(Count(text), 1u) << text;

@@ -180,7 +180,7 @@ TEST_F(ShaderPipeline, ATexturedTriangleReachesTheBackBufferInItsTextureColour)
     context.DrawIndexed(3, 0, 0);
 
     // As the frame does: the shared depth buffer is cleared before the fullscreen pass.
-    context.ClearDepthStencil(*device.depthView, true, 1.0f, true, 0);
+    context.ClearDepth(*device.depthView, 1.0f);
     context.SetRenderTarget(device.backBufferView, device.depthView);
     DrawFullscreenPass(*engine, engine->sceneTarget->resourceView);
     const auto pixels =
@@ -318,7 +318,7 @@ TEST_F(ShaderPipeline, EachTextureSlotIsSampledWithItsOwnUvSet)
         BeginSceneTarget(*engine);
         device.context->SetDepthStencilState(*device.depthTestWrite, 1);
         scene.Draw(0.0f, true);
-        device.context->ClearDepthStencil(*device.depthView, true, 1.0f, true, 0);
+        device.context->ClearDepth(*device.depthView, 1.0f);
         device.context->SetRenderTarget(device.backBufferView, device.depthView);
         DrawFullscreenPass(*engine, engine->sceneTarget->resourceView);
         const auto pixels =

@@ -107,7 +107,8 @@ TEST_F(PixelShaderRegistry, ACustomFileWithoutFullscreenQuadRemovesRowsTwoToSixt
 {
     FakeCompiler fake;
     CompilePixelShaderFn compile = [&](const std::string& name, const std::string& file,
-                                       const std::string& entry, bool force, std::string& error) {
+                                       const std::string& entry, bool force,
+                                       std::string& /*error*/) {
         fake.calls.push_back({name, file, entry, force});
         return !(file == "/u/PS_Mine.fx" && entry == "FullscreenQuad");
     };

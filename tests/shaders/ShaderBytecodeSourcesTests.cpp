@@ -40,10 +40,11 @@ TEST_F(ShaderCopy, APrecompiledVertexFileServesOnlyVariantsWhoseLayoutItFits)
                                      CompileVariant(0x0003)));
     std::string error;
     PreparedVertexShader plain;
-    ASSERT_TRUE(PrepareVertexShader(vertexFile, *FindVertexVariant(0x0003, true), plain, error));
+    ASSERT_TRUE(TryPrepareVertexShader(vertexFile, *FindVertexVariant(0x0003, true), plain, error));
     EXPECT_TRUE(plain.fromPrecompiledFile);
     PreparedVertexShader texSets;
-    ASSERT_TRUE(PrepareVertexShader(vertexFile, *FindVertexVariant(0x038F, true), texSets, error))
+    ASSERT_TRUE(
+        TryPrepareVertexShader(vertexFile, *FindVertexVariant(0x038F, true), texSets, error))
         << error;
     EXPECT_FALSE(texSets.fromPrecompiledFile);
     // The fallback really compiled the variant: it reads the four UV sets.
@@ -59,9 +60,10 @@ TEST_F(ShaderCopy, ASkinnedPrecompiledFileIsNotUsedForUnskinnedVariants)
                                      CompileVariant(0x0017)));
     std::string error;
     PreparedVertexShader skinned, rigid;
-    ASSERT_TRUE(PrepareVertexShader(vertexFile, *FindVertexVariant(0x0017, true), skinned, error));
+    ASSERT_TRUE(
+        TryPrepareVertexShader(vertexFile, *FindVertexVariant(0x0017, true), skinned, error));
     EXPECT_TRUE(skinned.fromPrecompiledFile);
-    ASSERT_TRUE(PrepareVertexShader(vertexFile, *FindVertexVariant(0x0007, true), rigid, error));
+    ASSERT_TRUE(TryPrepareVertexShader(vertexFile, *FindVertexVariant(0x0007, true), rigid, error));
     EXPECT_FALSE(rigid.fromPrecompiledFile);
 }
 
@@ -70,7 +72,8 @@ TEST_F(ShaderCopy, AGarbagePrecompiledVertexFileFallsBackToTheSource)
     dir.Write("VertexShaders_VertexShader_Combined.shaderkest", std::string(64, 'x'));
     std::string error;
     PreparedVertexShader prepared;
-    ASSERT_TRUE(PrepareVertexShader(vertexFile, *FindVertexVariant(0x000F, true), prepared, error));
+    ASSERT_TRUE(
+        TryPrepareVertexShader(vertexFile, *FindVertexVariant(0x000F, true), prepared, error));
     EXPECT_FALSE(prepared.fromPrecompiledFile);
 }
 
@@ -108,9 +111,9 @@ TEST_F(ShaderCopy, CompileFailuresReachTheLogAtLevelZero)
     EXPECT_TRUE(prepared.shader.glsl.empty());
 
     PreparedVertexShader vertex;
-    EXPECT_FALSE(PrepareVertexShader((dir.path / "missing.fx").string(),
-                                     *FindVertexVariant(0x000F, true), vertex, error));
-    EXPECT_EQ(LastLogText(), "Shader not found: " + (dir.path / "missing.fx").string());
+    EXPECT_FALSE(TryPrepareVertexShader((dir.path / "missing.fx").string(),
+                                        *FindVertexVariant(0x000F, true), vertex, error));
+    EXPECT_EQ(error, "Shader not found: " + (dir.path / "missing.fx").string());
 }
 
 TEST_F(ShaderCopy, AShaderWithAWarningIsAbsentAndItsTextLoggedAsAnError)

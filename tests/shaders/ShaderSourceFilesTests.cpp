@@ -41,7 +41,7 @@ TEST_P(ShaderSourceFiles, EveryVertexVariantCompilesTranslatesAndMatchesItsLayou
         ASSERT_TRUE(variant);
         PreparedVertexShader prepared;
         std::string error;
-        ASSERT_TRUE(PrepareVertexShader(kVertexFile, *variant, prepared, error)) << error;
+        ASSERT_TRUE(TryPrepareVertexShader(kVertexFile, *variant, prepared, error)) << error;
         EXPECT_EQ(prepared.shader.stage, ShaderStage::Vertex);
         // Inputs the shader does not read are dropped; the rest take distinct elements.
         std::set<size_t> used;
@@ -77,7 +77,8 @@ TEST(ShaderSourceFilesInterface, PixelInputsSitAtTheLocationsTheVertexStageWrite
     std::string error;
     for (uint32_t word : {0x7B9Fu, 0x0003u, 0x004Fu, 0x002Fu, 0x0400u}) {
         PreparedVertexShader vertex;
-        ASSERT_TRUE(PrepareVertexShader(kVertexFile, *FindVertexVariant(word, true), vertex, error))
+        ASSERT_TRUE(
+            TryPrepareVertexShader(kVertexFile, *FindVertexVariant(word, true), vertex, error))
             << error;
         auto outputs = InterfaceLocations(vertex.shader.glsl, "out");
         for (const char* entry : {"MainPixelShader", "PixelShader_SkyBox", "FullscreenQuad",
@@ -120,7 +121,8 @@ TEST(ShaderSourceFilesInterface, SkinnedVariantReadsTheBonePaletteAtT15)
     CreateEngineWithScene();
     PreparedVertexShader vertex;
     std::string error;
-    ASSERT_TRUE(PrepareVertexShader(kVertexFile, *FindVertexVariant(0x0017, true), vertex, error))
+    ASSERT_TRUE(
+        TryPrepareVertexShader(kVertexFile, *FindVertexVariant(0x0017, true), vertex, error))
         << error;
     EXPECT_TRUE(std::regex_search(vertex.shader.glsl,
                                   std::regex("binding = 15, std430\\) readonly buffer")))

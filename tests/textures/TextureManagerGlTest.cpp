@@ -201,12 +201,6 @@ TEST_F(TextureManagerGl, EditingATextureKeepsOneTextureAlive)
     EXPECT_EQ(manager->LiveRecordCount(), recordsBefore + 1) << "a reload keeps no record";
     gpu::ReleaseQueuedObjects();
     EXPECT_EQ(gpu::QueuedReleaseCount(), 0u);
-
-    // The refresh path of the custom slots releases its old texture too.
-    std::weak_ptr<gpu::Texture> before = held->view->GetTexture();
-    manager->RefreshRecordView(held.get());
-    EXPECT_TRUE(before.expired());
-    EXPECT_NE(NameOf(held), 0u);
 }
 
 TEST_F(TextureManagerGl, LoadThreadUsesTheUploadContextAndQueuesItsWatch)

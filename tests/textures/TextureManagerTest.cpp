@@ -193,28 +193,6 @@ TEST_F(TextureManagerRules, RelativePathsResolveBesideTheProgram)
               std::vector<std::string>{"Texture error! The format is not supported: " + expected});
 }
 
-TEST_F(TextureManagerRules, RefreshingRecordsWithoutAFile)
-{
-    TextureHandle failed = Load(scratch / "missing.png");
-    failed->view = std::make_shared<gpu::ShaderResourceView>(std::shared_ptr<gpu::Texture>());
-    manager.RefreshRecordView(failed.get());
-    EXPECT_EQ(failed->view, nullptr);
-
-    // Built-ins have no file behind their names: refreshing must not turn them into
-    // failures or log anything.
-    TextureRecord builtIn;
-    builtIn.name = "WhiteSquare";
-    builtIn.isBuiltIn = 1;
-    auto view = std::make_shared<gpu::ShaderResourceView>(std::shared_ptr<gpu::Texture>());
-    builtIn.view = view;
-    const size_t records = manager.Records().size();
-    const size_t lines = Log().size();
-    manager.RefreshRecordView(&builtIn);
-    EXPECT_EQ(builtIn.view, view);
-    EXPECT_EQ(manager.Records().size(), records);
-    EXPECT_EQ(Log().size(), lines);
-}
-
 TEST_F(TextureManagerRules, IsTheModelsTextureSource)
 {
     TextureHandle record = manager.ModelSource().loadTexture("/nonexistent/file.png");

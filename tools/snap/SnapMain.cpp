@@ -11,8 +11,7 @@
 
 #include "SnapOptions.h"
 #include "SnapRenderer.h"
-#include "platform/DebugOutput.h"
-#include "platform/ProcessEnd.h"
+#include "ToolAccess.h"
 
 namespace {
 
@@ -86,14 +85,14 @@ int main(int argc, char** argv)
 
     // The one line below says why a picture could not be made; the engine's own
     // diagnostics would repeat its reason.
-    platform::SetDebugOutputEnabled(false);
+    tool::SetDebugOutputEnabled(false);
 
     // From here on a model load may be running (one that took too long, say): the program
     // ends without the static destructors.
     SnapSession session(*options);
     if (!session.Start(error)) {
         std::fprintf(stderr, "vornis-snap: %s\n", error.c_str());
-        platform::EndProcess(1);
+        tool::EndProcess(1);
     }
     // A failed model is reported and skipped; the others still get their pictures.
     bool allWritten = true;
@@ -119,5 +118,5 @@ int main(int argc, char** argv)
         writer.Start(std::move(image), picture);
     }
     allWritten &= writer.Finish();
-    platform::EndProcess(allWritten ? 0 : 1);
+    tool::EndProcess(allWritten ? 0 : 1);
 }

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <utility>
 
-#include "shaders/PixelShaderRegistry.h"
+#include "ToolAccess.h"
 
 const char* const kSnapUsage =
     "usage: vornis-snap MODEL... -o OUT.png|DIR/ [--size WxH|N] [--view NAME] [--sky FILE]\n"
@@ -91,9 +91,10 @@ std::string ViewDisplayName(const std::string& name)
     std::string lower;
     for (char c : name)
         lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (size_t i = 0; i < kShortViewNames.size(); ++i)
-        if (lower == kShortViewNames[i] || name == ShaderViewNames[i])
-            return ShaderViewNames[i];
+    const std::vector<std::string> viewNames = tool::ChannelViewNames();
+    for (size_t i = 0; i < kShortViewNames.size() && i < viewNames.size(); ++i)
+        if (lower == kShortViewNames[i] || name == viewNames[i])
+            return viewNames[i];
     return {};
 }
 

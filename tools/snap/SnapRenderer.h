@@ -14,7 +14,9 @@ struct SnapImage {
     std::vector<uint8_t> rgba;  // top row first
 };
 
-class CCamera;
+namespace tool {
+class StartView;
+}
 
 // The engine started once on a hidden window; each Render then shows one model in place of
 // the one before, so a batch of pictures pays for the start-up once.
@@ -32,8 +34,7 @@ class SnapSession {
 
    private:
     SnapOptions options;
-    std::unique_ptr<CCamera> startCamera;  // the camera as start-up left it
-    float startTime = 0.0f;                // the engine's clock as start-up left it
+    std::unique_ptr<tool::StartView> startView;  // camera and clock as start-up left them
 };
 
 // Starts the engine and renders one model: a session of one picture.

@@ -42,12 +42,9 @@ void Context::ClearRenderTarget(const RenderTargetView& target, const float colo
     glClearTexImage(target.GetTexture()->Name(), 0, GL_RGBA, GL_FLOAT, colour);
 }
 
-void Context::ClearDepthStencil(const DepthStencilView& target, bool clearDepth, float depth,
-                                bool clearStencil, uint8_t stencil)
+void Context::ClearDepth(const DepthStencilView& target, float depth)
 {
-    // Depth textures here carry no stencil bits, so only the depth clear has an effect.
-    if (clearDepth)
-        glClearTexImage(target.GetTexture()->Name(), 0, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    glClearTexImage(target.GetTexture()->Name(), 0, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
 }
 
 void Context::SetViewport(const Viewport& newViewport)

@@ -38,8 +38,8 @@ class Context {
 
     // Clears ignore the bound states and masks, as Direct3D's clears do.
     void ClearRenderTarget(const RenderTargetView& target, const float colour[4]);
-    void ClearDepthStencil(const DepthStencilView& target, bool clearDepth, float depth,
-                           bool clearStencil, uint8_t stencil);
+    // Depth textures here carry no stencil bits: only depth is cleared.
+    void ClearDepth(const DepthStencilView& target, float depth);
 
     void SetViewport(const Viewport& viewport);
     const Viewport& CurrentViewport() const { return viewport; }

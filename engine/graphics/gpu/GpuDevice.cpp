@@ -102,11 +102,6 @@ PixelFormat FormatRgba32Float()
     return {GL_RGBA32F, GL_RGBA, GL_FLOAT, false};
 }
 
-PixelFormat FormatRgba16Float()
-{
-    return {GL_RGBA16F, GL_RGBA, GL_HALF_FLOAT, false};
-}
-
 PixelFormat FormatDepth32Float()
 {
     return {GL_DEPTH_COMPONENT32F, GL_DEPTH_COMPONENT, GL_FLOAT, false};

@@ -41,7 +41,6 @@ uint32_t FullMipCount(uint32_t width, uint32_t height, uint32_t depth = 1);
 // The formats the device itself creates.
 PixelFormat FormatRgba8();
 PixelFormat FormatRgba32Float();
-PixelFormat FormatRgba16Float();
 PixelFormat FormatDepth32Float();
 
 // Level 0 of a texture as RGBA8, top row first (the passes render with an upper-left

@@ -1,0 +1,232 @@
+// The headless picture's side of the tools' access: the model, the camera, one frame and
+// its pixels.
+#include "api/tool/ToolAccess.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "animation/AnimationQueries.h"
+#include "api/Engine.h"
+#include "api/FrameDriver.h"
+#include "api/public/vornis_engine.h"
+#include "graphics/GraphicsDevice.h"
+#include "graphics/RenderTargets.h"
+#include "graphics/gpu/GpuDevice.h"
+#include "models/ModelNode.h"
+#include "platform/DebugOutput.h"
+#include "platform/Paths.h"
+#include "platform/ProcessEnd.h"
+#include "scene/Camera.h"
+#include "scene/CameraMath.h"
+#include "scene/ModelFraming.h"
+#include "scene/Scene.h"
+#include "shaders/PixelShaderRegistry.h"
+
+namespace tool {
+
+namespace {
+
+CEngine& Engine()
+{
+    return *GetEngine();
+}
+
+CScene& Scene()
+{
+    return *GetEngine()->scene;
+}
+
+}  // namespace
+
+void SkipHelperModels()
+{
+    Engine().loadHelperModels = false;
+}
+
+void SetDebugOutputEnabled(bool enabled)
+{
+    platform::SetDebugOutputEnabled(enabled);
+}
+
+void EndProcess(int code)
+{
+    platform::EndProcess(code);
+}
+
+std::string ProgramDirectory()
+{
+    return platform::ProgramDirectory().string();
+}
+
+std::vector<std::string> ChannelViewNames()
+{
+    return {ShaderViewNames.begin(), ShaderViewNames.end()};
+}
+
+size_t LogMark()
+{
+    return Scene().log.Count();
+}
+
+std::string FirstErrorSince(size_t mark)
+{
+    for (const auto& entry : Scene().log.EntriesFrom(mark))
+        if (entry.level == MessageLevelError)
+            return entry.text;
+    return {};
+}
+
+bool SetSky(const std::string& path, std::string& error)
+{
+    CScene& scene = Scene();
+    const TextureRecord* before = scene.cubeMap.get();
+    const size_t mark = scene.log.Count();
+    SetSkyBoxTexture(path.c_str());
+    if (scene.cubeMap.get() != before)
+        return true;
+    error = FirstErrorSince(mark);
+    return false;
+}
+
+struct StartView::State {
+    CCamera camera;
+    float time = 0.0f;
+};
+
+StartView::StartView() : state(std::make_unique<State>(State{*Engine().camera, Engine().totalTime}))
+{
+}
+
+StartView::~StartView() = default;
+
+void StartView::Restore() const
+{
+    *Engine().camera = state->camera;
+    Engine().totalTime = state->time;
+}
+
+void ReleaseModel()
+{
+    Scene().ReleaseModel();
+}
+
+bool WaitForModel(std::chrono::milliseconds timeout)
+{
+    const CScene& scene = Scene();
+    const auto start = std::chrono::steady_clock::now();
+    while (scene.IsLoadPending()) {
+        const auto waited = std::chrono::steady_clock::now() - start;
+        if (waited > timeout)
+            return false;
+        // Small files load in milliseconds, where a fine poll keeps batches quick; a large
+        // one takes seconds, which a thousand wake-ups a second would only slow down.
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(waited < std::chrono::milliseconds(200) ? 1 : 10));
+    }
+    return true;
+}
+
+bool ModelIsDrawable()
+{
+    bool drawable = false;
+    Scene().WithModel([&](CModelNode* model) {
+        std::vector<CMeshObject*> meshes;
+        if (model)
+            model->CollectMeshObjects(meshes);
+        for (const CMeshObject* mesh : meshes)
+            drawable |= mesh->IsDrawable();
+    });
+    return drawable;
+}
+
+void FrameModelAtOnce()
+{
+    Scene().FrameLoadedModel();
+    CCamera& camera = *Engine().camera;
+    if (!camera.focusActive)
+        return;
+    camera.panX = camera.focusPanX;
+    camera.panY = camera.focusPanY;
+    camera.zoom = camera.focusZoom;
+    camera.focusActive = false;
+    camera.focusProgress = 0.0f;
+}
+
+void FrameWholeModel(int fieldOfView, float margin)
+{
+    CCamera& camera = *Engine().camera;
+    camera.SetFieldOfView(fieldOfView);
+    // The sky seen through the same lens, as its start-up projection is made.
+    camera.skyProjection =
+        PerspectiveProjection(static_cast<float>(camera.width), static_cast<float>(camera.height),
+                              static_cast<float>(fieldOfView), 0.1f, 20000.0f);
+    std::vector<Float3> positions;
+    Scene().WithModel([&](CModelNode* model) {
+        if (model)
+            positions = DrawnPositions(*model);
+    });
+    const std::optional<FramingPose> pose =
+        FramePoints(positions, camera.ViewRotation(), camera.projection.m[0][0],
+                    camera.projection.m[1][1], margin, camera.nearPlane * 2.0f);
+    if (!pose)
+        return;
+    camera.panX = pose->panX;
+    camera.panY = pose->panY;
+    camera.zoom = pose->zoom;
+    // A large model must not reach past the far plane.
+    if (pose->farthest * 1.5f > camera.farPlane)
+        camera.projection =
+            camera.Projection(static_cast<float>(camera.width), static_cast<float>(camera.height),
+                              camera.fieldOfView, camera.nearPlane, pose->farthest * 1.5f);
+}
+
+void SetClipTime(float seconds)
+{
+    Scene().WithModel([&](CModelNode* model) {
+        if (model)
+            SetAnimationTime(*model, seconds);
+    });
+}
+
+void ShowJointsThroughGeometry(bool show)
+{
+    Engine().showJointsThroughGeometry = show;
+}
+
+bool RenderPicture()
+{
+    // A viewer's frame draws with the light of the frame before; a picture has one frame.
+    SetLightOrientationToCamera();
+    Scene().UpdateLight();
+    Scene().SetLightConstants();
+    return ComposeFrame(Engine(), true);
+}
+
+bool ReadBackBuffer(Pixels& pixels)
+{
+    const CGraphicsDevice& device = *Engine().device;
+    if (!device.backBuffer)
+        return false;
+    pixels.width = static_cast<int>(device.width);
+    pixels.height = static_cast<int>(device.height);
+    if (!gpu::ReadTextureRgba8(*device.backBuffer, pixels.rgba))
+        return false;
+    for (size_t i = 3; i < pixels.rgba.size(); i += 4)
+        pixels.rgba[i] = 255;
+    return true;
+}
+
+bool RenderCoverage(int width, int height, std::vector<uint8_t>& rgba)
+{
+    CCaptureTarget target;
+    target.Create(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    bool read = false;
+    if (target.viewport) {
+        RenderToCapture(Engine(), target);
+        read = gpu::ReadTextureRgba8(*target.texture, rgba);
+    }
+    target.Release();
+    return read;
+}
+
+}  // namespace tool

@@ -1,0 +1,168 @@
+// The measuring tools' side of the tools' access: the interface's frame, pass times, the
+// shader build, model import and skeletal animation.
+#include <epoxy/gl.h>
+
+#include <cstdio>
+
+#include "animation/AnimationHooks.h"
+#include "animation/MeshAnimation.h"
+#include "api/Engine.h"
+#include "api/public/vornis_engine.h"
+#include "api/tool/ToolAccess.h"
+#include "graphics/gpu/PassTimer.h"
+#include "models/FbxStructureCheck.h"
+#include "models/LibraryImport.h"
+#include "models/ModelImporter.h"
+#include "models/ModelNode.h"
+#include "platform/RegularFile.h"
+#include "shaders/BaseShader.h"
+#include "shaders/PixelShaderRegistry.h"
+#include "shaders/ShaderCompiler.h"
+#include "shaders/ShaderRegistry.h"
+#include "ui/InterfaceFrame.h"
+#include "ui/InterfaceState.h"
+
+namespace tool {
+
+void SetInterfaceHidden(bool hidden)
+{
+    GetEngine()->debugInterface->hidden = hidden;
+}
+
+void DrawInterfaceAlone()
+{
+    DrawInterface(*GetEngine(), *GetEngine()->debugInterface);
+}
+
+std::vector<PassTimes> TimePasses(int frames)
+{
+    gpu::PassTimer timer;
+    gpu::SetActivePassTimer(&timer);
+    for (int i = 0; i < frames; ++i) {
+        timer.BeginFrame();
+        Present();
+        timer.EndFrame();
+    }
+    gpu::SetActivePassTimer(nullptr);
+    std::vector<PassTimes> table;
+    for (const gpu::PassTime& pass : timer.Table())
+        table.push_back({pass.name, pass.milliseconds});
+    return table;
+}
+
+void BuildShadersFromScratch()
+{
+    CBaseShader shader;
+    shader.Initialise("shaders/VertexShaders.fx", false);
+    GetEngine()->shaders->CompileAll(shader, false);
+    glFinish();
+}
+
+std::vector<std::string> WritePrecompiledPixelShaders()
+{
+    std::vector<std::string> written;
+    for (const PixelShaderRow& row : kPixelShaderRows) {
+        const std::string entry = row.entryPoint ? row.entryPoint : kDefaultMainEntryPoint;
+        ShaderBytecode code;
+        std::string error;
+        if (!CompileShaderFile(kDefaultPixelShaderFile, entry, "ps_5_0", code, error,
+                               {{"USETEXTUREPACKING", "true"}})) {
+            std::fprintf(stderr, "%s: %s\n", entry.c_str(), error.c_str());
+            continue;
+        }
+        const std::string path = MakePrecompiledPath(kDefaultPixelShaderFile, entry);
+        if (WritePrecompiledFile(path, code))
+            written.push_back(path);
+    }
+    return written;
+}
+
+unsigned ModelImportFlags()
+{
+    return kModelImportFlags;
+}
+
+std::string ReadModelFile(const std::string& path)
+{
+    return platform::ReadRegularFile(path, kMaxModelFileBytes).bytes;
+}
+
+bool FbxStructureIsSafe(const std::string& bytes)
+{
+    return !FindUnsafeFbxStructure(bytes);
+}
+
+struct LibraryImportRun::State {
+    LibraryImport imported;
+};
+
+LibraryImportRun::LibraryImportRun(const std::string& path)
+    : state(std::make_unique<State>(State{ImportThroughLibrary(path, kModelImportFlags)}))
+{
+}
+
+LibraryImportRun::~LibraryImportRun() = default;
+
+bool LibraryImportRun::Succeeded() const
+{
+    return state->imported.scene != nullptr;
+}
+
+struct ImportedModel::State {
+    CModelImporter importer;  // the model's nodes refer to it: declared before the model
+    std::unique_ptr<CModelNode> model;
+    std::vector<CMeshObject*> skinned;
+};
+
+ImportedModel::ImportedModel(const std::string& path) : state(std::make_unique<State>())
+{
+    const std::string directory = std::filesystem::path(path).parent_path().string();
+    // Clips attach to the meshes as in the viewer; animation errors go to standard error.
+    AnimationServices services;
+    services.reports.error = [](const std::string& text) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    };
+    state->importer.animationHooks = MakeAnimationHooks(services);
+    state->model = state->importer.ImportModel(path.c_str(), {}, directory, 0);
+    if (!state->model)
+        return;
+    state->model->CollectMeshObjects(state->skinned);
+    std::erase_if(state->skinned, [](CMeshObject* m) { return !m->animationSet; });
+}
+
+ImportedModel::~ImportedModel() = default;
+
+bool ImportedModel::Imported() const
+{
+    return state->model != nullptr;
+}
+
+size_t ImportedModel::SkinnedMeshes() const
+{
+    return state->skinned.size();
+}
+
+size_t ImportedModel::Bones() const
+{
+    size_t bones = 0;
+    for (CMeshObject* meshObject : state->skinned)
+        if (AnimationController* controller = meshObject->animationSet->FirstController())
+            bones += controller->bones.size();
+    return bones;
+}
+
+void ImportedModel::Advance(uint64_t clockMs)
+{
+    for (CMeshObject* meshObject : state->skinned)
+        AdvanceAnimationSet(*meshObject->animationSet, AdvanceOptions{clockMs, false, false});
+}
+
+bool ImportedModel::Pose()
+{
+    bool posed = false;
+    for (CMeshObject* meshObject : state->skinned)
+        posed |= PoseIntoPalette(*meshObject);
+    return posed;
+}
+
+}  // namespace tool
