@@ -35,15 +35,15 @@ class MaterialLook : public ::testing::Test {
         return node;
     }
 
-    std::string Write(const std::vector<assets::SceneNodeMesh>& nodes, const fs::path& folder)
+    std::string Write(const std::vector<assets::SceneNodeMesh>& nodes)
     {
-        fs::create_directories(folder);
-        const fs::path path = folder / "model.fbx";
+        const fs::path path = dir / "model.fbx";
         EXPECT_EQ(assets::WriteFbxScene(path.string(), nodes), "");
         return path.string();
     }
 
-    static SnapOptions Options(const std::string& view, bool transparent = false)
+    SnapImage Render(const std::string& model, const std::string& view = "PBL Default",
+                     bool transparent = false)
     {
         SnapOptions options;
         options.outputPath = "unused.png";
@@ -52,13 +52,6 @@ class MaterialLook : public ::testing::Test {
         options.showSky = false;
         options.transparent = transparent;
         options.viewName = view;
-        return options;
-    }
-
-    SnapImage Render(const std::string& model, const std::string& view = "PBL Default",
-                     bool transparent = false)
-    {
-        const SnapOptions options = Options(view, transparent);
         SnapImage image;
         std::string error;
         EXPECT_TRUE(RenderSnapshot(options, model, image, error)) << error;
@@ -121,61 +114,50 @@ void ExpectColour(const uint8_t* pixel, int r, int g, int b)
     EXPECT_NEAR(pixel[2], b, 3);
 }
 
-// The albedo view shows what the mesh's material gives it: its colour, its texture beside
-// the model under the name its (Windows) path ends in, or held in the model file; a file
-// named after the mesh wins over the material's texture.
-TEST_F(MaterialLook, TheAlbedoComesFromTheMaterialUnlessAFileIsNamedAfterTheMesh)
+TEST_F(MaterialLook, AMaterialColourIsTheAlbedoOfAMeshWithoutTextures)
 {
-    assets::SceneNodeMesh coloured = Sphere("Ball");
-    coloured.diffuseColor = {0.8f, 0.3f, 0.1f};
-    assets::SceneNodeMesh beside = Sphere("Ball");
-    beside.diffuseTexture = "C:\\art\\wood.png";
-    assets::SceneNodeMesh embedded = Sphere("Ball");
-    embedded.diffuseTexture = "paper.png";
-    embedded.embeddedImage = SolidPng(30, 140, 200);
-    assets::SceneNodeMesh named = Sphere("Crate");
-    named.diffuseTexture = "wood.png";
-    const struct {
-        const char* folder;
-        assets::SceneNodeMesh mesh;
-        bool woodBeside, crateFile;
-        int r, g, b;
-    } cases[] = {{"coloured", coloured, false, false, 204, 77, 26},
-                 {"beside", beside, true, false, 150, 90, 40},
-                 {"embedded", embedded, false, false, 30, 140, 200},
-                 {"named", named, true, true, 20, 200, 60}};
-    // One process renders once outside a session.
-    SnapSession session(Options("Model Albedo"));
-    std::string started;
-    ASSERT_TRUE(session.Start(started)) << started;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.folder);
-        const fs::path folder = dir / c.folder;
-        const std::string model = Write({c.mesh}, folder);
-        if (c.woodBeside)
-            WriteFile(folder / "wood.png", SolidPng(150, 90, 40));
-        if (c.crateFile) {
-            ASSERT_EQ(WriteDdsFile(folder / "Crate_D.dds", DXGI_FORMAT_R8G8B8A8_UNORM, 4, 4, 16,
-                                   SolidDds(20, 200, 60)),
-                      0);
-        }
-        SnapImage image;
-        std::string error;
-        ASSERT_TRUE(session.Render(model, image, error)) << error;
-        ExpectColour(Centre(image), c.r, c.g, c.b);
-        if (c.folder == std::string("coloured")) {
-            EXPECT_TRUE(
-                Logged("Mesh 'Ball': no texture named after it, using the material's colour "
-                       "(0.8, 0.3, 0.1)"));
-        }
-    }
+    assets::SceneNodeMesh ball = Sphere("Ball");
+    ball.diffuseColor = {0.8f, 0.3f, 0.1f};
+    const SnapImage image = Render(Write({ball}), "Model Albedo");
+    ExpectColour(Centre(image), 204, 77, 26);
+    EXPECT_TRUE(
+        Logged("Mesh 'Ball': no texture named after it, using the material's colour "
+               "(0.8, 0.3, 0.1)"));
+}
+
+// Found beside the model under the name its (Windows) path ends in.
+TEST_F(MaterialLook, TheMaterialsTextureBesideTheModelShows)
+{
+    assets::SceneNodeMesh ball = Sphere("Ball");
+    ball.diffuseTexture = "C:\\art\\wood.png";
+    WriteFile(dir / "wood.png", SolidPng(150, 90, 40));
+    ExpectColour(Centre(Render(Write({ball}), "Model Albedo")), 150, 90, 40);
+}
+
+TEST_F(MaterialLook, TheMaterialsTextureHeldInTheModelFileShows)
+{
+    assets::SceneNodeMesh ball = Sphere("Ball");
+    ball.diffuseTexture = "paper.png";
+    ball.embeddedImage = SolidPng(30, 140, 200);
+    ExpectColour(Centre(Render(Write({ball}), "Model Albedo")), 30, 140, 200);
+}
+
+TEST_F(MaterialLook, AFileNamedAfterTheMeshWinsOverTheMaterialsTexture)
+{
+    assets::SceneNodeMesh crate = Sphere("Crate");
+    crate.diffuseTexture = "wood.png";
+    WriteFile(dir / "wood.png", SolidPng(150, 90, 40));
+    ASSERT_EQ(WriteDdsFile(dir / "Crate_D.dds", DXGI_FORMAT_R8G8B8A8_UNORM, 4, 4, 16,
+                           SolidDds(20, 200, 60)),
+              0);
+    ExpectColour(Centre(Render(Write({crate}), "Model Albedo")), 20, 200, 60);
 }
 
 TEST_F(MaterialLook, AMissingNamedTextureShowsTheCheckerboardAndIsNamed)
 {
     assets::SceneNodeMesh leg = Sphere("Leg");
     leg.diffuseTexture = "D:\\spider\\SpiderTex.jpg";
-    const SnapImage image = Render(Write({leg}, dir), "Model Albedo");
+    const SnapImage image = Render(Write({leg}), "Model Albedo");
     int magenta = 0, black = 0;
     for (size_t i = 0; i < image.rgba.size(); i += 4) {
         const uint8_t* p = &image.rgba[i];
@@ -195,7 +177,7 @@ TEST_F(MaterialLook, TheLightAloneLightsAModelWithoutTextures)
 {
     assets::SceneNodeMesh ball = Sphere("Ball");
     ball.diffuseColor = {0.6f, 0.6f, 0.6f};
-    const SnapImage image = Render(Write({ball}, dir));
+    const SnapImage image = Render(Write({ball}));
     EXPECT_TRUE(
         testing_support::MatchesReference("light_alone", image.rgba, image.width, image.height));
 }
@@ -203,9 +185,8 @@ TEST_F(MaterialLook, TheLightAloneLightsAModelWithoutTextures)
 // Two balls far apart, where the viewer would frame one of them alone.
 TEST_F(MaterialLook, APictureHoldsEveryMeshOfTheModel)
 {
-    const SnapImage image =
-        Render(Write({Sphere("Left", {-120, 0, 0}), Sphere("Right", {120, 40, 0})}, dir),
-               "PBL Default", true);
+    const SnapImage image = Render(
+        Write({Sphere("Left", {-120, 0, 0}), Sphere("Right", {120, 40, 0})}), "PBL Default", true);
     EXPECT_TRUE(testing_support::MatchesReference("two_balls_framed", image.rgba, image.width,
                                                   image.height));
 }
