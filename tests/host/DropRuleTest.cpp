@@ -23,8 +23,10 @@ TEST(FinalNameExtension, TakesTheLastDotOfTheFinalName)
     EXPECT_EQ(FinalNameExtension("/textures/dir.dds/"), "");
 }
 
-TEST(ClassifyDroppedName, OnlyTheFourExactImageSpellingsAreImages)
+TEST(ClassifyDroppedName, OnlyTheFourExactImageSpellingsAreImagesAndOnlyNoNameIsRefused)
 {
+    EXPECT_FALSE(ClassifyDroppedName(nullptr));
+    EXPECT_FALSE(ClassifyDroppedName(""));
     for (const char* image : {"/a/b.tga", "/a/b.TGA", "/a/b.dds", "/a/b.DDS"}) {
         const auto action = ClassifyDroppedName(image);
         ASSERT_TRUE(action) << image;
@@ -57,12 +59,6 @@ TEST(ClassifyDroppedName, ImagesGoAsUtf16AndModelsAsTheSystemsBytes)
     EXPECT_EQ(latin1->utf16Path, u"/caf\xDCE9/\xDCC3.tga");
 }
 
-TEST(ClassifyDroppedName, OnlyMissingNamesAreRefused)
-{
-    EXPECT_FALSE(ClassifyDroppedName(nullptr));
-    EXPECT_FALSE(ClassifyDroppedName(""));
-}
-
 // The host's wide names and the engine's reading of them: every byte string survives.
 TEST(NameToUtf16, EveryNameComesBackAsItsBytes)
 {
@@ -77,51 +73,26 @@ TEST(NameToUtf16, EveryNameComesBackAsItsBytes)
     EXPECT_FALSE(platform::WideNameToPath(u"/lone\xDC10/x.dds"));
 }
 
-TEST(DropBatch, OnlyTheFirstReadableNameOfADropIsHandled)
+// A drop hands on its first readable name only, and the next drop starts afresh; names
+// outside a Begin and Complete pair are drops of their own.
+TEST(DropBatch, EachDropHandsOnItsFirstReadableName)
 {
     DropBatch batch;
-    batch.Begin();
-    const auto first = batch.Offer("/a/first.fbx");
-    const auto second = batch.Offer("/a/second.tga");
-    const auto third = batch.Offer("/a/third.fbx");
-    batch.Complete();
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first->path, "/a/first.fbx");
-    EXPECT_FALSE(second);
-    EXPECT_FALSE(third);
-}
-
-TEST(DropBatch, UnreadableNamesAreSkippedUntilOneCanBeRead)
-{
-    DropBatch batch;
+    EXPECT_TRUE(batch.Offer("/a/one.fbx"));
+    EXPECT_TRUE(batch.Offer("/a/two.fbx"));
     batch.Begin();
     EXPECT_FALSE(batch.Offer(nullptr));
     EXPECT_FALSE(batch.Offer(""));
     const auto image = batch.Offer("/a/picture.TGA");
     EXPECT_FALSE(batch.Offer("/a/model.fbx"));
+    EXPECT_FALSE(batch.Offer("/a/third.fbx"));
     batch.Complete();
     ASSERT_TRUE(image);
     EXPECT_EQ(image->target, DropTarget::Image);
     EXPECT_EQ(image->utf16Path, u"/a/picture.TGA");
-}
-
-TEST(DropBatch, EachDropStartsAfresh)
-{
-    DropBatch batch;
     batch.Begin();
-    EXPECT_TRUE(batch.Offer("/a/one.fbx"));
+    EXPECT_TRUE(batch.Offer("/a/three.fbx"));
     batch.Complete();
-    batch.Begin();
-    EXPECT_TRUE(batch.Offer("/a/two.fbx"));
-    EXPECT_FALSE(batch.Offer("/a/three.fbx"));
-    batch.Complete();
-}
-
-TEST(DropBatch, NamesOutsideABeginAndCompletePairAreDropsOfTheirOwn)
-{
-    DropBatch batch;
-    EXPECT_TRUE(batch.Offer("/a/one.fbx"));
-    EXPECT_TRUE(batch.Offer("/a/two.fbx"));
 }
 
 TEST(Utf8ToUtf16, ConvertsEveryEncodingLength)

@@ -223,46 +223,34 @@ TEST(HostEvents, KeysTypedIntoTheInterfaceAreNoFocusCommand)
     }
 }
 
-TEST(FeedInput, AnActiveWindowFeedsCameraAndLightKeysThenTheCursor)
+// Camera and light keys, then the cursor, only while the window is active; a held F
+// focuses on every pass.
+TEST(FeedInput, AnActiveWindowFeedsKeysAndFocusAnInactiveOneOnlyTheCursor)
 {
-    RecordingEngine recorder;
-    InputSnapshot input;
-    input.windowActive = true;
-    input.leftButton = true;
-    input.leftAlt = true;
-    input.middleButton = true;
-    input.mouseX = 1200;
-    input.mouseY = -5;
-    FeedInput(input, recorder.engine);
-    const std::vector<std::string> expected = {"camera 1110", "light 1010", "mouse 1200,-5"};
-    EXPECT_EQ(recorder.calls, expected);
-}
-
-TEST(FeedInput, AnInactiveWindowFeedsOnlyTheCursor)
-{
-    RecordingEngine recorder;
-    InputSnapshot input;
-    input.windowActive = false;
-    input.leftButton = true;
-    input.focusKey = true;
-    input.mouseX = 3;
-    input.mouseY = 4;
-    FeedInput(input, recorder.engine);
-    EXPECT_EQ(recorder.calls, std::vector<std::string>{"mouse 3,4"});
-}
-
-TEST(FeedInput, HoldingFFocusesOnEveryPass)
-{
-    RecordingEngine recorder;
-    InputSnapshot input;
-    input.windowActive = true;
-    input.focusKey = true;
-    for (int pass = 0; pass < 3; ++pass)
-        FeedInput(input, recorder.engine);
-    int focusCalls = 0;
-    for (const std::string& call : recorder.calls)
-        focusCalls += call == "focus";
-    EXPECT_EQ(focusCalls, 3);
+    InputSnapshot active{.windowActive = true,
+                         .leftButton = true,
+                         .middleButton = true,
+                         .leftAlt = true,
+                         .mouseX = 1200,
+                         .mouseY = -5};
+    InputSnapshot focusing{.windowActive = true, .focusKey = true, .mouseX = 1, .mouseY = 2};
+    InputSnapshot inactive{.leftButton = true, .focusKey = true, .mouseX = 3, .mouseY = 4};
+    const struct {
+        InputSnapshot input;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {active, {"camera 1110", "light 1010", "mouse 1200,-5"}},
+        {focusing, {"camera 0000", "light 0000", "focus", "mouse 1,2"}},
+        {inactive, {"mouse 3,4"}},
+    };
+    for (const auto& c : cases) {
+        RecordingEngine recorder;
+        for (int pass = 0; pass < 2; ++pass)
+            FeedInput(c.input, recorder.engine);
+        std::vector<std::string> twice = c.calls;
+        twice.insert(twice.end(), c.calls.begin(), c.calls.end());
+        EXPECT_EQ(recorder.calls, twice);
+    }
 }
 
 }  // namespace

@@ -149,32 +149,26 @@ TEST_F(ModelTree, LodNodeIsDrawnOnlyWithinItsRange)
     EXPECT_EQ(root->TriangleCount(EyeAt(50.5f)), 0u);
 }
 
-TEST_F(ModelTree, LodMetadataOfAnotherTypeLeavesTheRangeAtZero)
+// The range comes from the node's own metadata, whatever was walked before; metadata of
+// another type leaves it at {0, 0}, which hides the node from any eye but not from a draw
+// without one.
+TEST_F(ModelTree, LodRangeComesFromTheNodesOwnFloatMetadata)
 {
     aiMetadata* metadata = aiMetadata::Alloc(2);
     metadata->Set(0, "LOD_distStart", 10.0);  // double, not float
     metadata->Set(1, "LOD_distEnd", int32_t(50));
-    auto scene = LodScene(metadata);
-    auto root = BuildTree(*scene);
-    ASSERT_NE(root->children[0]->lodRange, nullptr);
-    EXPECT_EQ(root->children[0]->lodRange->start, 0.0f);
-    EXPECT_EQ(root->children[0]->lodRange->end, 0.0f);
-    // {0, 0} hides the node from any eye, but not from a draw without one.
-    EXPECT_EQ(CountDraws(*root, EyeAt(0.0f)), 0);
-    EXPECT_EQ(CountDraws(*root, std::nullopt), 1);
-}
-
-TEST_F(ModelTree, LodRangeComesFromTheNodeItselfWhateverWasWalkedBefore)
-{
     auto scene = MakeScene({MakeMesh(3), MakeMesh(3)});
     scene->mRootNode->mMetaData = nullptr;
     AddNode(*scene->mRootNode, "Plain", {0});  // entered first, carries no metadata
-    AddNode(*scene->mRootNode, "Head_LOD_0", {1})->mMetaData = LodMetadata(1.0f, 2.0f);
+    AddNode(*scene->mRootNode, "Head_LOD_0", {1})->mMetaData = metadata;
     auto root = BuildTree(*scene);
     ASSERT_EQ(root->children.size(), 2u);
     EXPECT_EQ(root->children[0]->lodRange, nullptr);
     ASSERT_NE(root->children[1]->lodRange, nullptr);
-    EXPECT_EQ(root->children[1]->lodRange->end, 2.0f);
+    EXPECT_EQ(root->children[1]->lodRange->start, 0.0f);
+    EXPECT_EQ(root->children[1]->lodRange->end, 0.0f);
+    EXPECT_EQ(CountDraws(*root, EyeAt(0.0f)), 1) << "only the plain node";
+    EXPECT_EQ(CountDraws(*root, std::nullopt), 2);
 }
 
 TEST_F(ModelTree, NodesWithoutMeshesMergeIntoTheirParent)
@@ -204,18 +198,6 @@ TEST_F(ModelTree, SceneWithoutChildrenOrMeshesGivesAnEmptyRoot)
     EXPECT_TRUE(root->children.empty() && root->meshObjects.empty());
     EXPECT_FALSE(root->HasAnyMesh());
     EXPECT_EQ(root->LargestBounds().radius, 0.0f);
-}
-
-TEST_F(ModelTree, MeshObjectFlagsAreAddedToTheFormatWord)
-{
-    auto scene = MakeScene({MakeMesh(3)});
-    AddNode(*scene->mRootNode, "Sky", {0});
-    auto root = std::make_unique<CModelNode>(&importer, "");
-    root->importContext = std::make_unique<ModelImportContext>();
-    root->importContext->scene = Borrow(*scene);
-    root->importContext->meshObjectFlags = 64;
-    importer.BuildNodeTree(*root->importContext, *root, *scene->mRootNode);
-    EXPECT_EQ(root->children[0]->meshObjects[0]->formatWord, 0x0043u);
 }
 
 TEST_F(ModelTree, DrawUsesTheRootTransformAndShaderForEveryNodeAndSkipsRefusedMeshes)

@@ -55,17 +55,6 @@ class SceneOnEngine : public ::testing::Test {
     CScene* scene = nullptr;
 };
 
-TEST_F(SceneOnEngine, TheFixedAssetsAndASkyAreLoadedAtStartUp)
-{
-    EXPECT_NE(scene->gizmoModel, nullptr);
-    EXPECT_NE(scene->gridModel, nullptr);
-    EXPECT_NE(scene->skyboxModel, nullptr);
-    EXPECT_NE(scene->lightMesh, nullptr);
-    ASSERT_NE(scene->cubeMap, nullptr);
-    EXPECT_NE(scene->cubeMap->view, nullptr);
-    EXPECT_GT(scene->cubeMap->mipCount, 1u);
-}
-
 // A failed load comes back as the checkerboard record, which has a view; neither it nor
 // any other flat image may replace the sky.
 TEST_F(SceneOnEngine, ASkyThatIsNoCubeMapKeepsTheShownSkyAndSaysSo)
@@ -179,8 +168,12 @@ TEST_F(SceneOnEngine, ShutdownLeavesNoGpuObjectAlive)
     Present();  // draws nothing
 }
 
+// The fixed assets and a sky with its mips are there from start-up; photo mode hides the
+// gizmo and the grid but not the sky.
 TEST_F(SceneOnEngine, PhotoModeHidesGizmoAndGridButNotTheSky)
 {
+    ASSERT_TRUE(scene->lightMesh && scene->cubeMap && scene->cubeMap->view);
+    EXPECT_GT(scene->cubeMap->mipCount, 1u);
     SetPhotoMode(true);
     RenderSkyBox(true);
     Present();
@@ -202,6 +195,10 @@ TEST_F(SceneOnEngine, WireframeModeSurvivesTheGridPassFrameAfterFrame)
         EXPECT_EQ(engine->device->renderMode, 1);
         EXPECT_EQ(engine->device->context->CurrentRasterizerState().fill, gpu::FillMode::Wireframe);
     }
+    SetRenderMode(7);  // stored, binds nothing
+    Present();
+    EXPECT_EQ(engine->device->renderMode, 7);
+    EXPECT_EQ(engine->device->context->CurrentRasterizerState().fill, gpu::FillMode::Solid);
 }
 
 TEST_F(SceneOnEngine, CubeMapMipLevelIgnoresNegativeLevels)

@@ -60,6 +60,15 @@ class ShaderPipeline : public ::testing::Test {
         return value;
     }
 
+    // R, G, B of the back buffer's centre.
+    std::vector<int> BackBufferCentre()
+    {
+        const auto pixels =
+            testing_support::ReadTextureRgba8(engine->device->backBuffer->Name(), kWidth, kHeight);
+        const size_t centre = ((kHeight / 2) * kWidth + kWidth / 2) * 4;
+        return std::vector<int>(pixels.begin() + centre, pixels.begin() + centre + 3);
+    }
+
     static constexpr int kWidth = 64;
     static constexpr int kHeight = 48;
     CEngine* engine = nullptr;
@@ -87,13 +96,22 @@ TEST_F(ShaderPipeline, StartUpBuildsEveryVariantAndPixelShaderWithoutAnError)
     EXPECT_TRUE(compiledMessage);
 }
 
-TEST_F(ShaderPipeline, AWordOutsideTheTableSelectsNoVariantAndDrawsNothing)
+// A word outside the variant table, or a pixel shader that never compiled: nothing is
+// bound, not even the constants, and nothing is logged per draw.
+TEST_F(ShaderPipeline, AnUnknownVariantOrPixelShaderBindsNothing)
 {
     const size_t messages = engine->scene->log.Count();
     ASSERT_TRUE(shader->SelectPixelShader("PBL Default"));
     shader->SelectVertexFormat(0x0013);
     EXPECT_FALSE(shader->BindForDraw(Matrix4::Identity(), nullptr, 0));
     EXPECT_EQ(engine->scene->log.Count(), messages);
+
+    shader->SelectPixelShader("never compiled");
+    shader->SelectVertexFormat(0x0003);
+    DrawView view{Matrix4::Identity(), Matrix4::Identity(), {1.0f, 2.0f, 3.0f}};
+    ASSERT_FALSE(shader->BindForDraw(Matrix4::Identity(), &view, 0));
+    glFinish();
+    EXPECT_NE(ReadBuffer<ShadingConstants>(*shader->shadingConstants).eye[0], 1.0f);
 }
 
 TEST_F(ShaderPipeline, ConstantsReachTheGpuAtTheirOffsets)
@@ -133,70 +151,6 @@ TEST_F(ShaderPipeline, ConstantsReachTheGpuAtTheirOffsets)
     EXPECT_EQ(b3.screenSize[0], static_cast<float>(kWidth));
 }
 
-TEST_F(ShaderPipeline, NoPixelShaderSelectedBindsNotEvenTheConstants)
-{
-    shader->SelectPixelShader("never compiled");
-    shader->SelectVertexFormat(0x0003);
-    DrawView view{Matrix4::Identity(), Matrix4::Identity(), {1.0f, 2.0f, 3.0f}};
-    ASSERT_FALSE(shader->BindForDraw(Matrix4::Identity(), &view, 0));
-    glFinish();
-    const auto b3 = ReadBuffer<ShadingConstants>(*shader->shadingConstants);
-    EXPECT_NE(b3.eye[0], 1.0f);
-    EXPECT_TRUE(shader->pixelShaders.count("never compiled"));
-}
-
-// A triangle with a uniform albedo texture, drawn with the albedo view into the scene
-// target and brought to the back buffer by the fullscreen pass, shows the texture colour.
-TEST_F(ShaderPipeline, ATexturedTriangleReachesTheBackBufferInItsTextureColour)
-{
-    CGraphicsDevice& device = *engine->device;
-    gpu::Context& context = *device.context;
-    const TextureHandle record = RecordOfTexels({200, 100, 50, 255}, 1);
-    ASSERT_NE(record->view->GetTexture(), nullptr);
-
-    // Clip-space positions with UVs: a triangle over the middle of the target.
-    const float vertices[] = {-0.9f, -0.9f, 0.5f, 1.0f, 0.0f, 1.0f,  //
-                              0.0f,  0.9f,  0.5f, 1.0f, 0.5f, 0.0f,  //
-                              0.9f,  -0.9f, 0.5f, 1.0f, 1.0f, 1.0f};
-    const uint32_t indices[] = {0, 1, 2};
-    auto vertexBuffer = gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Immutable,
-                                          sizeof(vertices), vertices, 24);
-    auto indexBuffer = gpu::CreateBuffer(gpu::BufferBinding::Index, gpu::BufferUsage::Immutable,
-                                         sizeof(indices), indices);
-
-    BeginSceneTarget(*engine);
-    context.SetDepthStencilState(*device.depthTestWrite, 1);
-    context.SetRasterizerState(*device.solidRasterizer);
-    ASSERT_TRUE(shader->SelectPixelShader("Model Albedo"));
-    shader->SelectVertexFormat(VertexPosition | VertexTexSet0);
-    DrawView view{Matrix4::Identity(), Matrix4::Identity(), {0.0f, 0.0f, 0.0f}};
-    ASSERT_TRUE(shader->BindForDraw(Matrix4::Identity(), &view, 0));
-    TextureBlock block{};
-    block[0].texture = record;
-    shader->UpdateTextureSlotTable(block);
-    context.BindShaderResource(0, record->view.get());
-    context.SetIndexBuffer(indexBuffer);
-    context.SetVertexBuffer(vertexBuffer, 24, 0);
-    context.DrawIndexed(3, 0, 0);
-
-    // As the frame does: the shared depth buffer is cleared before the fullscreen pass.
-    context.ClearDepth(*device.depthView, 1.0f);
-    context.SetRenderTarget(device.backBufferView, device.depthView);
-    DrawFullscreenPass(*engine, engine->sceneTarget->resourceView);
-    const auto pixels =
-        testing_support::ReadTextureRgba8(device.backBuffer->Name(), kWidth, kHeight);
-    const uint8_t* centre = &pixels[((kHeight / 2) * kWidth + kWidth / 2) * 4];
-    EXPECT_NEAR(centre[0], 200, 2);
-    EXPECT_NEAR(centre[1], 100, 2);
-    EXPECT_NEAR(centre[2], 50, 2);
-    // A corner outside the triangle keeps the tone-mapped background, not the texture.
-    EXPECT_GT(std::abs(pixels[0] - 200), 20);
-}
-
-}  // namespace
-
-namespace {
-
 // Shaders are compiled on every core, but the registry's order still decides what exists
 // and what is reported: a custom file without "FullscreenQuad" leaves only its main shader
 // and reports that one failure, none for the rows the registry never reached.
@@ -229,10 +183,6 @@ TEST_F(ShaderPipeline, ARebuildWithACustomFileLackingFullscreenQuadKeepsOnlyItsM
     std::filesystem::remove(path);
 }
 
-}  // namespace
-
-namespace {
-
 // A segment across the middle of the scene target, seen through an identity camera, shows
 // its colour there; the line shader pair is the renderer's own.
 TEST_F(ShaderPipeline, ALineSegmentIsDrawnInItsColour)
@@ -257,10 +207,6 @@ TEST_F(ShaderPipeline, ALineSegmentIsDrawnInItsColour)
     EXPECT_TRUE(green);
     EXPECT_NE(scene[1], 1.0f) << "the top row is background";
 }
-
-}  // namespace
-
-namespace {
 
 // A clip-space quad over the whole target, both windings, with every vertex at u 0.25 in
 // UV set 0 and u 0.75 in UV set 1.
@@ -321,11 +267,9 @@ TEST_F(ShaderPipeline, EachTextureSlotIsSampledWithItsOwnUvSet)
         device.context->ClearDepth(*device.depthView, 1.0f);
         device.context->SetRenderTarget(device.backBufferView, device.depthView);
         DrawFullscreenPass(*engine, engine->sceneTarget->resourceView);
-        const auto pixels =
-            testing_support::ReadTextureRgba8(device.backBuffer->Name(), kWidth, kHeight);
-        const size_t centre = ((kHeight / 2) * kWidth + kWidth / 2) * 4;
-        return std::vector<int>(pixels.begin() + centre, pixels.begin() + centre + 3);
+        return BackBufferCentre();
     };
+    // The albedo reaches the back buffer in its texture colour, read with set 1.
     const std::vector<int> albedo = centreWith("Model Albedo");
     EXPECT_NEAR(albedo[0], 0, 2);
     EXPECT_NEAR(albedo[1], 255, 2);
@@ -361,10 +305,7 @@ TEST_F(ShaderPipeline, TheFullscreenPassReadsTheScenesExtraTexturesFromUnitFour)
     engine->device->context->BindShaderResource(6, stale->view.get());
 
     ASSERT_TRUE(ComposeFrame(*engine, false));
-    const auto pixels =
-        testing_support::ReadTextureRgba8(engine->device->backBuffer->Name(), kWidth, kHeight);
-    const uint8_t* centre = &pixels[((kHeight / 2) * kWidth + kWidth / 2) * 4];
-    EXPECT_EQ(std::vector<int>(centre, centre + 3), (std::vector<int>{10, 200, 30}));
+    EXPECT_EQ(BackBufferCentre(), (std::vector<int>{10, 200, 30}));
     std::filesystem::remove_all(folder);
 }
 

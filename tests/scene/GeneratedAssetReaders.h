@@ -1,5 +1,6 @@
 // Readers for the generated run-time files, written independently of the generator so that
-// the tests check the files, not the generator's own idea of them. Paths are relative to
+// the tests check the files, not the generator's own idea of them (the DDS files are read
+// with the viewer's own reader). Paths are relative to
 // the folder that holds the programs, which is the tests' working directory.
 #pragma once
 
@@ -78,51 +79,6 @@ inline aiVector3D FaceCentre(const aiMesh& mesh, const aiFace& face)
     for (unsigned i = 0; i < face.mNumIndices; ++i)
         sum += mesh.mVertices[face.mIndices[i]];
     return sum / static_cast<float>(face.mNumIndices);
-}
-
-struct DdsFile {
-    bool readable = false;
-    size_t size = 0;
-    uint32_t magic = 0;
-    std::array<uint32_t, 31> header{};
-    std::array<uint32_t, 5> extended{};  // zero unless the pixel format says "DX10"
-    std::vector<uint8_t> texels;
-
-    uint32_t Width() const { return header[3]; }
-    uint32_t Height() const { return header[2]; }
-    uint32_t MipCount() const { return header[6]; }
-    uint32_t PixelFlags() const { return header[19]; }
-    uint32_t FourCc() const { return header[20]; }
-    uint32_t Caps2() const { return header[27]; }
-};
-
-inline uint32_t LittleEndianWord(const uint8_t* p)
-{
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-inline DdsFile ReadDds(const std::string& path)
-{
-    DdsFile dds;
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-    dds.size = bytes.size();
-    if (bytes.size() < 128)
-        return dds;
-    dds.magic = LittleEndianWord(bytes.data());
-    for (size_t i = 0; i < dds.header.size(); ++i)
-        dds.header[i] = LittleEndianWord(&bytes[4 + 4 * i]);
-    size_t dataStart = 128;
-    if ((dds.PixelFlags() & 0x4) && dds.FourCc() == 0x30315844) {
-        if (bytes.size() < 148)
-            return dds;
-        for (size_t i = 0; i < dds.extended.size(); ++i)
-            dds.extended[i] = LittleEndianWord(&bytes[128 + 4 * i]);
-        dataStart = 148;
-    }
-    dds.texels.assign(bytes.begin() + static_cast<std::ptrdiff_t>(dataStart), bytes.end());
-    dds.readable = true;
-    return dds;
 }
 
 inline float HalfToFloat(uint16_t h)

@@ -1,46 +1,52 @@
-// The generated DDS files: half-float sky cube maps and the 8-bit model textures.
+// The generated DDS files, read with the viewer's own reader: half-float sky cube maps and
+// the 8-bit model textures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 
 #include "scene/GeneratedAssetReaders.h"
+#include "textures/DdsReader.h"
+#include "textures/DxgiFormat.h"
+#include "textures/TextureResult.h"
 
 namespace {
 
-using namespace generated_assets;
+using generated_assets::HalfToFloat;
 
-constexpr uint32_t kMagic = 0x20534444;
-constexpr uint32_t kCubeAllFaces = 0xFE00;
+// The reader takes the file whole, as a full mip chain of `format`, with no byte over.
+DdsFile ReadWhole(const std::string& path, uint32_t format)
+{
+    SCOPED_TRACE(path);
+    DdsFile dds = ReadDdsFile(path);
+    EXPECT_EQ(dds.parsed.result, texture_result::Ok);
+    const DdsImage& image = dds.parsed.image;
+    EXPECT_EQ(image.format, format);
+    uint32_t fullChain = 1;
+    while ((std::max(image.width, image.height) >> (fullChain - 1)) > 1)
+        ++fullChain;
+    EXPECT_EQ(image.mipCount, fullChain);
+    size_t texelBytes = 0;
+    for (const DdsSubresource& subresource : image.subresources)
+        texelBytes += subresource.data.size();
+    EXPECT_EQ(std::filesystem::file_size(path), (dds.parsed.dx10 ? 148u : 128u) + texelBytes)
+        << "no short or trailing data";
+    return dds;
+}
 
-// Texel (x, y) of `face` at `mip` of a half-float RGBA cube laid out face by face.
+// Texel (x, y) of `face` at `mip` of a half-float RGBA cube.
 struct CubeView {
-    const DdsFile& dds;
+    const DdsImage& image;
 
-    int Size(int mip) const { return std::max(1, static_cast<int>(dds.Width()) >> mip); }
-    size_t FaceBytes() const
-    {
-        size_t bytes = 0;
-        for (uint32_t m = 0; m < dds.MipCount(); ++m)
-            bytes += static_cast<size_t>(Size(m)) * Size(m) * 8;
-        return bytes;
-    }
-    std::array<float, 4> Texel(int face, int mip, int x, int y) const
-    {
-        size_t offset = FaceBytes() * face;
-        for (int m = 0; m < mip; ++m)
-            offset += static_cast<size_t>(Size(m)) * Size(m) * 8;
-        offset += (static_cast<size_t>(y) * Size(mip) + x) * 8;
-        std::array<float, 4> rgba;
-        for (int c = 0; c < 4; ++c)
-            rgba[c] =
-                HalfToFloat(dds.texels[offset + 2 * c] | (dds.texels[offset + 2 * c + 1] << 8));
-        return rgba;
-    }
+    int Size(int mip) const { return static_cast<int>(image.At(0, mip).width); }
     float Luminance(int face, int mip, int x, int y) const
     {
-        const auto t = Texel(face, mip, x, y);
-        return 0.2126f * t[0] + 0.7152f * t[1] + 0.0722f * t[2];
+        const DdsSubresource& level = image.At(face, mip);
+        const uint8_t* texel = &level.data[y * level.rowBytes + x * 8];
+        float rgb[3];
+        for (int c = 0; c < 3; ++c)
+            rgb[c] = HalfToFloat(texel[2 * c] | (texel[2 * c + 1] << 8));
+        return 0.2126f * rgb[0] + 0.7152f * rgb[1] + 0.0722f * rgb[2];
     }
     float FaceAverage(int face, int mip) const
     {
@@ -68,29 +74,20 @@ TEST(GeneratedSkyMaps, AreHalfFloatCubesWithAFullMipChainOfFiniteNonNegativeTexe
     ASSERT_GE(files.size(), 2u);
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
-        const DdsFile dds = ReadDds(file);
-        ASSERT_TRUE(dds.readable);
-        EXPECT_EQ(dds.magic, kMagic);
-        EXPECT_EQ(dds.header[0], 124u);
-        EXPECT_EQ(dds.header[18], 32u);
-        EXPECT_EQ(dds.FourCc(), 0x30315844u);    // "DX10"
-        EXPECT_EQ(dds.extended[0], 10u);         // R16G16B16A16_FLOAT
-        EXPECT_EQ(dds.extended[1], 3u);          // two-dimensional
-        EXPECT_EQ(dds.extended[2] & 0x4, 0x4u);  // cube
-        EXPECT_EQ(dds.extended[3], 1u);
-        EXPECT_EQ(dds.Caps2() & kCubeAllFaces, kCubeAllFaces);
-        ASSERT_EQ(dds.Width(), dds.Height());
-        ASSERT_GE(dds.Width(), 64u);
-        ASSERT_EQ(dds.Width() & (dds.Width() - 1), 0u) << "power of two";
-        uint32_t fullChain = 1;
-        while ((dds.Width() >> (fullChain - 1)) > 1)
-            ++fullChain;
-        EXPECT_EQ(dds.MipCount(), fullChain);
-        EXPECT_EQ(dds.texels.size(), CubeView{dds}.FaceBytes() * 6) << "no short or trailing data";
-        for (size_t i = 0; i + 1 < dds.texels.size(); i += 2) {
-            const float value = HalfToFloat(dds.texels[i] | (dds.texels[i + 1] << 8));
-            ASSERT_TRUE(std::isfinite(value) && value >= 0) << file << " at byte " << i;
-        }
+        const DdsFile dds = ReadWhole(file, DXGI_FORMAT_R16G16B16A16_FLOAT);
+        const DdsImage& image = dds.parsed.image;
+        EXPECT_TRUE(image.isCube);
+        EXPECT_EQ(image.arraySize, 6u);
+        ASSERT_EQ(image.width, image.height);
+        ASSERT_GE(image.width, 64u);
+        ASSERT_EQ(image.width & (image.width - 1), 0u) << "power of two";
+        for (const DdsSubresource& subresource : image.subresources)
+            for (size_t i = 0; i + 1 < subresource.data.size(); i += 2) {
+                const float value =
+                    HalfToFloat(subresource.data[i] | (subresource.data[i + 1] << 8));
+                ASSERT_TRUE(std::isfinite(value) && value >= 0)
+                    << "face " << subresource.arraySlice;
+            }
     }
 }
 
@@ -98,8 +95,9 @@ TEST(GeneratedSkyMaps, RougherMipsSpreadTheLight)
 {
     for (const std::string& file : SkyFiles()) {
         SCOPED_TRACE(file);
-        const DdsFile dds = ReadDds(file);
-        const CubeView cube{dds};
+        const DdsFile dds = ReadDdsFile(file);
+        ASSERT_EQ(dds.parsed.result, texture_result::Ok);
+        const CubeView cube{dds.parsed.image};
         auto peak = [&](int mip) {
             float value = 0;
             for (int face = 0; face < 6; ++face)
@@ -109,48 +107,31 @@ TEST(GeneratedSkyMaps, RougherMipsSpreadTheLight)
             return value;
         };
         // Each level blurs the one above: peaks fall level by level, energy stays.
-        for (uint32_t mip = 1; mip < dds.MipCount(); ++mip)
+        const int levels = static_cast<int>(dds.parsed.image.mipCount);
+        for (int mip = 1; mip < levels; ++mip)
             EXPECT_LE(peak(mip), peak(mip - 1) * 1.01f) << "mip " << mip;
-        const int last = static_cast<int>(dds.MipCount()) - 1;
-        EXPECT_LT(peak(last), peak(0) * 0.5f);
+        EXPECT_LT(peak(levels - 1), peak(0) * 0.5f);
         float top = 0, bottom = 0;
         for (int face = 0; face < 6; ++face) {
             top += cube.FaceAverage(face, 0);
-            bottom += cube.FaceAverage(face, last);
+            bottom += cube.FaceAverage(face, levels - 1);
         }
         EXPECT_NEAR(bottom / top, 1.0f, 0.5f);
     }
 }
 
-// Legacy header with R8G8B8A8 masks, full mip chain; returns the top level's first texel.
+// RGBA8 with a full mip chain; returns the top level's first texel.
 std::array<uint8_t, 4> CheckRgba8(const std::string& path)
 {
-    SCOPED_TRACE(path);
-    const DdsFile dds = ReadDds(path);
-    EXPECT_TRUE(dds.readable);
-    EXPECT_EQ(dds.magic, kMagic);
-    EXPECT_EQ(dds.header[0], 124u);
-    EXPECT_EQ(dds.PixelFlags(), 0x41u);
-    EXPECT_EQ(std::vector<uint32_t>(&dds.header[21], &dds.header[26]),
-              (std::vector<uint32_t>{32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000}));
-    size_t bytes = 0;
-    uint32_t w = dds.Width(), h = dds.Height(), levels = 0;
-    while (true) {
-        bytes += static_cast<size_t>(w) * h * 4;
-        ++levels;
-        if (w == 1 && h == 1)
-            break;
-        w = std::max(1u, w / 2);
-        h = std::max(1u, h / 2);
-    }
-    EXPECT_EQ(dds.MipCount(), levels);
-    EXPECT_EQ(dds.texels.size(), bytes);
-    if (dds.texels.size() < 4)
+    const DdsFile dds = ReadWhole(path, DXGI_FORMAT_R8G8B8A8_UNORM);
+    const DdsImage& image = dds.parsed.image;
+    if (image.subresources.empty() || image.subresources[0].data.size() < 4)
         return {};
     // The smallest mip averages the image: the first texel of a flat image equals it.
-    const uint8_t* last = &dds.texels[dds.texels.size() - 4];
-    EXPECT_TRUE(std::equal(last, last + 4, dds.texels.begin()));
-    return {dds.texels[0], dds.texels[1], dds.texels[2], dds.texels[3]};
+    const auto first = image.subresources.front().data;
+    const auto last = image.subresources.back().data;
+    EXPECT_TRUE(std::equal(last.begin(), last.begin() + 4, first.begin())) << path;
+    return {first[0], first[1], first[2], first[3]};
 }
 
 TEST(GeneratedModelTextures, GizmoAxesAreRedGreenBlueAndOpaque)

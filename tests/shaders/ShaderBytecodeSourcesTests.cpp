@@ -32,49 +32,40 @@ class ShaderCopy : public ::testing::Test {
     std::string vertexFile, pixelFile;
 };
 
+// A precompiled vertex file serves only the variants whose layout it fits: one built for
+// position + UV fits every richer layout with POSITION and TEXCOORD0 but not the UV sets
+// of 0x038F, a skinned one no unskinned variant, and a garbage one none.
 TEST_F(ShaderCopy, APrecompiledVertexFileServesOnlyVariantsWhoseLayoutItFits)
 {
-    // Built for position + UV only: its inputs fit 0x0003 and every richer layout that has
-    // POSITION and TEXCOORD0, but not the UV sets of 0x038F.
-    ASSERT_TRUE(WritePrecompiledFile(MakePrecompiledPath(vertexFile, "VertexShader_Combined"),
-                                     CompileVariant(0x0003)));
-    std::string error;
-    PreparedVertexShader plain;
-    ASSERT_TRUE(TryPrepareVertexShader(vertexFile, *FindVertexVariant(0x0003, true), plain, error));
-    EXPECT_TRUE(plain.fromPrecompiledFile);
-    PreparedVertexShader texSets;
-    ASSERT_TRUE(
-        TryPrepareVertexShader(vertexFile, *FindVertexVariant(0x038F, true), texSets, error))
-        << error;
-    EXPECT_FALSE(texSets.fromPrecompiledFile);
-    // The fallback really compiled the variant: it reads the four UV sets.
-    size_t texcoords = 0;
-    for (const auto& input : texSets.shader.inputs)
-        texcoords += input.semanticName == "TEXCOORD";
-    EXPECT_EQ(texcoords, 4u);
-}
-
-TEST_F(ShaderCopy, ASkinnedPrecompiledFileIsNotUsedForUnskinnedVariants)
-{
-    ASSERT_TRUE(WritePrecompiledFile(MakePrecompiledPath(vertexFile, "VertexShader_Combined"),
-                                     CompileVariant(0x0017)));
-    std::string error;
-    PreparedVertexShader skinned, rigid;
-    ASSERT_TRUE(
-        TryPrepareVertexShader(vertexFile, *FindVertexVariant(0x0017, true), skinned, error));
-    EXPECT_TRUE(skinned.fromPrecompiledFile);
-    ASSERT_TRUE(TryPrepareVertexShader(vertexFile, *FindVertexVariant(0x0007, true), rigid, error));
-    EXPECT_FALSE(rigid.fromPrecompiledFile);
-}
-
-TEST_F(ShaderCopy, AGarbagePrecompiledVertexFileFallsBackToTheSource)
-{
-    dir.Write("VertexShaders_VertexShader_Combined.shaderkest", std::string(64, 'x'));
-    std::string error;
-    PreparedVertexShader prepared;
-    ASSERT_TRUE(
-        TryPrepareVertexShader(vertexFile, *FindVertexVariant(0x000F, true), prepared, error));
-    EXPECT_FALSE(prepared.fromPrecompiledFile);
+    const std::string precompiled = MakePrecompiledPath(vertexFile, "VertexShader_Combined");
+    const struct {
+        uint32_t builtFor;  // 0: garbage
+        uint32_t word;
+        bool fromPrecompiledFile;
+    } cases[] = {{0x0003, 0x0003, true},
+                 {0x0003, 0x038F, false},
+                 {0x0017, 0x0017, true},
+                 {0x0017, 0x0007, false},
+                 {0, 0x000F, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.builtFor << " for " << c.word);
+        if (c.builtFor)
+            ASSERT_TRUE(WritePrecompiledFile(precompiled, CompileVariant(c.builtFor)));
+        else
+            dir.Write(std::filesystem::path(precompiled).filename(), std::string(64, 'x'));
+        std::string error;
+        PreparedVertexShader prepared;
+        ASSERT_TRUE(
+            TryPrepareVertexShader(vertexFile, *FindVertexVariant(c.word, true), prepared, error))
+            << error;
+        EXPECT_EQ(prepared.fromPrecompiledFile, c.fromPrecompiledFile);
+        if (c.word == 0x038F) {  // the fallback really compiled the variant's four UV sets
+            size_t texcoords = 0;
+            for (const auto& input : prepared.shader.inputs)
+                texcoords += input.semanticName == "TEXCOORD";
+            EXPECT_EQ(texcoords, 4u);
+        }
+    }
 }
 
 TEST_F(ShaderCopy, PixelPrecompiledFilesAreUsedUnlessForced)
@@ -90,42 +81,40 @@ TEST_F(ShaderCopy, PixelPrecompiledFilesAreUsedUnlessForced)
     EXPECT_FALSE(prepared.fromPrecompiledFile);
 }
 
-TEST_F(ShaderCopy, AVertexShaderPrecompiledAsAPixelShaderIsRejected)
+// A vertex shader precompiled as a pixel shader, a missing entry and a warning: the shader
+// is absent and the reason reaches the log as an error.
+TEST_F(ShaderCopy, FailuresLeaveTheShaderAbsentAndReachTheLogAsErrors)
 {
     ASSERT_TRUE(WritePrecompiledFile(MakePrecompiledPath(pixelFile, "MainPixelShader"),
                                      CompileVariant(0x0003)));
-    PreparedPixelShader prepared;
-    std::string error;
-    EXPECT_FALSE(PreparePixelShader(pixelFile, "MainPixelShader", false, true, prepared, error));
-    EXPECT_EQ(LastLogText(), error);
-    EXPECT_EQ(GetEngine()->scene->log.LastMessageLevel(), MessageLevelError);
-}
-
-TEST_F(ShaderCopy, CompileFailuresReachTheLogAtLevelZero)
-{
-    PreparedPixelShader prepared;
-    std::string error;
-    EXPECT_FALSE(PreparePixelShader(pixelFile, "NoSuchEntry", true, true, prepared, error));
-    EXPECT_EQ(LastLogText(), error);
-    EXPECT_EQ(GetEngine()->scene->log.LastMessageLevel(), MessageLevelError);
-    EXPECT_TRUE(prepared.shader.glsl.empty());
+    const auto warning = dir.Write("PS_Warn.fx",
+                                   "#extension GL_vornis_nothing : enable\n"
+                                   "float4 MainPixelShader() : SV_Target { return 1; }\n");
+    const struct {
+        std::string file;
+        const char* entry;
+        bool forceCompile;
+    } cases[] = {{pixelFile, "MainPixelShader", false},
+                 {pixelFile, "NoSuchEntry", true},
+                 {warning.string(), "MainPixelShader", true}};
+    for (const auto& [file, entry, forceCompile] : cases) {
+        SCOPED_TRACE(entry);
+        PreparedPixelShader prepared;
+        std::string error;
+        EXPECT_FALSE(PreparePixelShader(file, entry, forceCompile, true, prepared, error));
+        EXPECT_TRUE(prepared.shader.glsl.empty());
+        EXPECT_EQ(GetEngine()->scene->log.LastMessageLevel(), MessageLevelError);
+        if (file == pixelFile)
+            EXPECT_EQ(LastLogText(), error);
+        else
+            EXPECT_NE(LastLogText().find("PS_Warn.fx:1"), std::string::npos) << LastLogText();
+    }
 
     PreparedVertexShader vertex;
+    std::string error;
     EXPECT_FALSE(TryPrepareVertexShader((dir.path / "missing.fx").string(),
                                         *FindVertexVariant(0x000F, true), vertex, error));
     EXPECT_EQ(error, "Shader not found: " + (dir.path / "missing.fx").string());
-}
-
-TEST_F(ShaderCopy, AShaderWithAWarningIsAbsentAndItsTextLoggedAsAnError)
-{
-    auto file = dir.Write("PS_Warn.fx",
-                          "#extension GL_vornis_nothing : enable\n"
-                          "float4 MainPixelShader() : SV_Target { return 1; }\n");
-    PreparedPixelShader prepared;
-    std::string error;
-    EXPECT_FALSE(PreparePixelShader(file.string(), "MainPixelShader", true, true, prepared, error));
-    EXPECT_NE(LastLogText().find("PS_Warn.fx:1"), std::string::npos) << LastLogText();
-    EXPECT_EQ(GetEngine()->scene->log.LastMessageLevel(), MessageLevelError);
 }
 
 TEST_F(ShaderCopy, TexturePackingDefinesTheMacroOnlyWhenOn)

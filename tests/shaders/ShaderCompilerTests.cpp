@@ -51,32 +51,6 @@ TEST(CompileShaderFile, BackslashNamesFindTheShippedShaders)
         << error;
 }
 
-TEST(CompileShaderFile, ErrorsCarryFileAndLine)
-{
-    ScratchDirectory dir;
-    auto file =
-        dir.Write("broken.fx", "float4 Main() : SV_Target\n{\n    return undefinedThing;\n}\n");
-    ShaderBytecode code;
-    std::string error;
-    EXPECT_FALSE(CompileShaderFile(file.string(), "Main", "ps_5_0", code, error, {}));
-    EXPECT_TRUE(code.empty());
-    EXPECT_NE(error.find("broken.fx:3"), std::string::npos) << error;
-}
-
-TEST(CompileShaderFile, AWarningFailsTheCompile)
-{
-    ScratchDirectory dir;
-    // An unknown extension is only a warning to the front end.
-    auto file = dir.Write("warn.fx",
-                          "float4 Main() : SV_Target { return 1; }\n"
-                          "#extension GL_vornis_nothing : enable\n");
-    ShaderBytecode code;
-    std::string error;
-    EXPECT_FALSE(CompileShaderFile(file.string(), "Main", "ps_5_0", code, error, {}));
-    EXPECT_TRUE(code.empty());
-    EXPECT_NE(error.find("warn.fx:2"), std::string::npos) << error;
-}
-
 TEST(CompileShaderFile, IncludesResolveRelativeToTheIncludingFile)
 {
     ScratchDirectory dir;
@@ -92,33 +66,40 @@ TEST(CompileShaderFile, IncludesResolveRelativeToTheIncludingFile)
     EXPECT_TRUE(CompileShaderFile(file.string(), "Main", "ps_5_0", code, error, {})) << error;
 }
 
-TEST(CompileShaderFile, HostileIncludesFailWithAMessage)
+// Errors, warnings (an unknown extension is only a warning to the front end), cyclic or
+// missing includes and binary garbage: no code, and a message that says where.
+TEST(CompileShaderFile, BrokenOrHostileFilesFailWithAMessage)
 {
     ScratchDirectory dir;
     dir.Write("loop.fx", "#include \"loop.fx\"\n");
-    auto cyclic =
-        dir.Write("a.fx", "#include \"loop.fx\"\nfloat4 Main() : SV_Target { return 0; }\n");
-    auto missing =
-        dir.Write("b.fx", "#include \"nowhere.fx\"\nfloat4 Main() : SV_Target { return 0; }\n");
-    ShaderBytecode code;
-    std::string error;
-    EXPECT_FALSE(CompileShaderFile(cyclic.string(), "Main", "ps_5_0", code, error, {}));
-    EXPECT_NE(error.find("include"), std::string::npos) << error;
-    EXPECT_FALSE(CompileShaderFile(missing.string(), "Main", "ps_5_0", code, error, {}));
-    EXPECT_NE(error.find("nowhere.fx"), std::string::npos) << error;
-}
-
-TEST(CompileShaderFile, BinaryGarbageIsACompileErrorNotACrash)
-{
-    ScratchDirectory dir;
     std::string garbage;
     for (int i = 0; i < 4096; ++i)
         garbage.push_back(static_cast<char>((i * 7919) & 0xFF));
-    auto file = dir.Write("garbage.fx", garbage);
-    ShaderBytecode code;
-    std::string error;
-    EXPECT_FALSE(CompileShaderFile(file.string(), "Main", "ps_5_0", code, error, {}));
-    EXPECT_FALSE(error.empty());
+    const struct {
+        const char* name;
+        std::string text;
+        const char* said;
+    } files[] = {
+        {"broken.fx", "float4 Main() : SV_Target\n{\n    return undefinedThing;\n}\n",
+         "broken.fx:3"},
+        {"warn.fx",
+         "float4 Main() : SV_Target { return 1; }\n#extension GL_vornis_nothing : enable\n",
+         "warn.fx:2"},
+        {"a.fx", "#include \"loop.fx\"\nfloat4 Main() : SV_Target { return 0; }\n", "include"},
+        {"b.fx", "#include \"nowhere.fx\"\nfloat4 Main() : SV_Target { return 0; }\n",
+         "nowhere.fx"},
+        {"garbage.fx", garbage, ""},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        ShaderBytecode code;
+        std::string error;
+        EXPECT_FALSE(CompileShaderFile(dir.Write(file.name, file.text).string(), "Main", "ps_5_0",
+                                       code, error, {}));
+        EXPECT_TRUE(code.empty());
+        EXPECT_FALSE(error.empty());
+        EXPECT_NE(error.find(file.said), std::string::npos) << error;
+    }
 }
 
 TEST(PrecompiledFiles, RoundTripRawWords)

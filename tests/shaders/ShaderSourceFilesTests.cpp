@@ -9,8 +9,6 @@
 #include "ShaderTestSupport.h"
 #include "shaders/PixelShaderRegistry.h"
 #include "shaders/ShaderBytecodeSources.h"
-#include "shaders/ShaderCompiler.h"
-#include "shaders/ShaderTranslator.h"
 #include "shaders/VertexVariants.h"
 
 namespace {
@@ -100,48 +98,29 @@ TEST(ShaderSourceFilesInterface, PixelInputsSitAtTheLocationsTheVertexStageWrite
     }
 }
 
-TEST(ShaderSourceFilesInterface, SkyAndModelTexturesKeepTheirRegisters)
+// The engine binds the sky at t11, model textures from t0, the constant buffers at b0, b1
+// and b3, and the bone palette at t15: the translated shaders must declare them there.
+TEST(ShaderSourceFilesInterface, SkyModelTexturesConstantsAndBonesKeepTheirRegisters)
 {
     CreateEngineWithScene();
     PreparedPixelShader pixel;
+    PreparedVertexShader skinned;
     std::string error;
     ASSERT_TRUE(
         PreparePixelShader(kDefaultPixelShaderFile, "MainPixelShader", true, true, pixel, error))
         << error;
-    const std::string& glsl = pixel.shader.glsl;
-    EXPECT_TRUE(std::regex_search(glsl, std::regex("binding = 11\\) uniform samplerCube"))) << glsl;
-    EXPECT_TRUE(std::regex_search(glsl, std::regex("binding = 2\\) uniform sampler2D"))) << glsl;
-    EXPECT_TRUE(std::regex_search(glsl, std::regex("binding = 0, std140\\) uniform"))) << glsl;
-    EXPECT_TRUE(std::regex_search(glsl, std::regex("binding = 3, std140\\) uniform"))) << glsl;
-    EXPECT_TRUE(std::regex_search(glsl, std::regex("binding = 1, std140\\) uniform"))) << glsl;
-}
-
-TEST(ShaderSourceFilesInterface, SkinnedVariantReadsTheBonePaletteAtT15)
-{
-    CreateEngineWithScene();
-    PreparedVertexShader vertex;
-    std::string error;
     ASSERT_TRUE(
-        TryPrepareVertexShader(kVertexFile, *FindVertexVariant(0x0017, true), vertex, error))
+        TryPrepareVertexShader(kVertexFile, *FindVertexVariant(0x0017, true), skinned, error))
         << error;
-    EXPECT_TRUE(std::regex_search(vertex.shader.glsl,
-                                  std::regex("binding = 15, std430\\) readonly buffer")))
-        << vertex.shader.glsl;
-}
-
-TEST(ShaderSourceFilesInterface, LineShaderCompilesWithItsOldTargets)
-{
-    ShaderBytecode code;
-    std::string error;
-    ASSERT_TRUE(CompileShaderFile("shaders/lineshader.fx", "VShader", "vs_4_0", code, error, {}))
-        << error;
-    TranslatedShader vertex;
-    ASSERT_TRUE(TranslateToGlsl(code, vertex, error)) << error;
-    ASSERT_EQ(vertex.inputs.size(), 2u);
-    ASSERT_TRUE(CompileShaderFile("shaders/lineshader.fx", "PShader", "ps_4_0", code, error, {}))
-        << error;
-    TranslatedShader pixel;
-    EXPECT_TRUE(TranslateToGlsl(code, pixel, error)) << error;
+    const std::pair<const std::string&, const char*> cases[] = {
+        {pixel.shader.glsl, "binding = 11\\) uniform samplerCube"},
+        {pixel.shader.glsl, "binding = 2\\) uniform sampler2D"},
+        {pixel.shader.glsl, "binding = 0, std140\\) uniform"},
+        {pixel.shader.glsl, "binding = 3, std140\\) uniform"},
+        {pixel.shader.glsl, "binding = 1, std140\\) uniform"},
+        {skinned.shader.glsl, "binding = 15, std430\\) readonly buffer"}};
+    for (const auto& [glsl, pattern] : cases)
+        EXPECT_TRUE(std::regex_search(glsl, std::regex(pattern))) << pattern << "\n" << glsl;
 }
 
 }  // namespace

@@ -17,7 +17,6 @@
 #include "textures/BuiltInTextures.h"
 #include "textures/DxgiFormat.h"
 #include "textures/TextureManager.h"
-#include "ui/InterfaceState.h"
 
 using namespace texture_test;
 
@@ -53,37 +52,53 @@ TEST_F(TextureManagerGl, BuiltInsHoldTheirTexelsAndFailuresShowTheCheckerboard)
     EXPECT_EQ(Load(scratch / "missing.png")->view, manager->ErrorView());
 }
 
-TEST_F(TextureManagerGl, Rgba8TexelsArriveUnchanged)
+// What reaches the GPU is the file's texels, whatever its name says: a DDS named .tga is
+// read as a DDS (its mip count as written), a Targa turns from B, G, R, A into RGBA.
+TEST_F(TextureManagerGl, TexelsArriveUnchangedWhateverTheFileIsNamed)
 {
-    const auto path = scratch / "rgba.dds";
-    const auto texels = Rgba8Bytes({0x11223344, 0x55667788, 0x99AABBCC, 0xDDEEFF00, 0x01020304,
-                                    0x05060708, 0x090A0B0C, 0x0D0E0F10});
-    WriteBytes(path, DdsFileBytes(MakeHeader(4, 2, 1, kRgba8Masks), texels));
-    TextureHandle record = Load(path);
-    ASSERT_NE(NameOf(record), 0u);
-    EXPECT_EQ(record->name, path);
-    EXPECT_EQ(record->typeName, "N/A");
-    EXPECT_EQ(record->size[0], 4.0f);
-    EXPECT_EQ(record->size[1], 2.0f);
-    EXPECT_EQ(record->mipCount, 1u);
-    EXPECT_EQ(testing_support::ReadTextureRgba8(NameOf(record), 4, 2), texels);
-}
-
-TEST_F(TextureManagerGl, ValidDdsNamedTgaLoadsAsDds)
-{
-    const auto path = scratch / "actually_dds.tga";
-    // One BC1 block: colour 0 pure red, every index 0.
-    WriteBytes(path, DdsFileBytes(MakeHeader(4, 4, 0, CodeFormat("DXT1")),
-                                  {0x00, 0xF8, 0x1F, 0x00, 0, 0, 0, 0}));
-    TextureHandle record = Load(path);
-    ASSERT_NE(NameOf(record), 0u);
-    EXPECT_EQ(record->typeName, "DXGI_FORMAT_BC1_UNORM");
-    EXPECT_EQ(record->mipCount, 0u) << "the header's count, 0 as written";
-    EXPECT_EQ(CountLines("Warning: TGA"), 0);
-    const auto texels = testing_support::ReadTextureRgba8(NameOf(record), 4, 4);
-    for (size_t i = 0; i < texels.size(); i += 4)
-        ASSERT_EQ(std::vector<uint8_t>(texels.begin() + i, texels.begin() + i + 4),
-                  (std::vector<uint8_t>{255, 0, 0, 255}));
+    std::vector<uint8_t> red;
+    for (int i = 0; i < 16; ++i)
+        red.insert(red.end(), {255, 0, 0, 255});
+    const auto rgba = Rgba8Bytes({0x11223344, 0x55667788, 0x99AABBCC, 0xDDEEFF00, 0x01020304,
+                                  0x05060708, 0x090A0B0C, 0x0D0E0F10});
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        const char* typeName;
+        uint32_t mipCount;
+        int width, height;
+        std::vector<uint8_t> texels;
+    } files[] = {
+        {"rgba.dds", DdsFileBytes(MakeHeader(4, 2, 1, kRgba8Masks), rgba), "N/A", 1, 4, 2, rgba},
+        // One BC1 block: colour 0 pure red, every index 0.
+        {"actually_dds.tga",
+         DdsFileBytes(MakeHeader(4, 4, 0, CodeFormat("DXT1")),
+                      {0x00, 0xF8, 0x1F, 0x00, 0, 0, 0, 0}),
+         "DXGI_FORMAT_BC1_UNORM", 0, 4, 4, red},
+        {"pair.tga",
+         TgaBytes({.width = 2}, {10, 20, 30, 40, 50, 60, 70, 80}),
+         "TGA",
+         0,
+         2,
+         1,
+         {30, 20, 10, 40, 70, 60, 50, 80}},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        WriteBytes(scratch / file.name, file.bytes);
+        TextureHandle record = Load(scratch / file.name);
+        ASSERT_NE(NameOf(record), 0u);
+        EXPECT_EQ(record->name, scratch / file.name);
+        EXPECT_EQ(record->typeName, file.typeName);
+        EXPECT_EQ(record->mipCount, file.mipCount);
+        EXPECT_EQ(record->size[0], static_cast<float>(file.width));
+        EXPECT_EQ(record->size[1], static_cast<float>(file.height));
+        EXPECT_EQ(testing_support::ReadTextureRgba8(NameOf(record), file.width, file.height),
+                  file.texels);
+        if (file.typeName != std::string("TGA")) {
+            EXPECT_EQ(CountLines("Warning: TGA"), 0) << "read as a Targa";
+        }
+    }
 }
 
 TEST_F(TextureManagerGl, HalfFloatCubeWithMipsKeepsFaceOrderAndLevels)
@@ -142,18 +157,8 @@ TEST_F(TextureManagerGl, ArraySlicesLandInTheirLayers)
     }
 }
 
-TEST_F(TextureManagerGl, TargaAndSolidCubeUploads)
+TEST_F(TextureManagerGl, ASolidCubeMapHasItsColourOnEveryFace)
 {
-    const auto path = scratch / "pair.tga";
-    // Stored B, G, R, A, top row first.
-    WriteBytes(path, TgaBytes({.width = 2}, {10, 20, 30, 40, 50, 60, 70, 80}));
-    TextureHandle record = Load(path);
-    ASSERT_NE(NameOf(record), 0u);
-    EXPECT_EQ(record->typeName, "TGA");
-    EXPECT_EQ(record->mipCount, 0u);
-    EXPECT_EQ(testing_support::ReadTextureRgba8(NameOf(record), 2, 1),
-              (std::vector<uint8_t>{30, 20, 10, 40, 70, 60, 50, 80}));
-
     ShaderResourceViewPtr cube = manager->CreateSolidCubeMap(12, 34, 56);
     ASSERT_NE(cube, nullptr);
     EXPECT_EQ(cube->GetTexture()->Target(), static_cast<GLenum>(GL_TEXTURE_CUBE_MAP));
@@ -222,26 +227,6 @@ TEST_F(TextureManagerGl, LoadThreadUsesTheUploadContextAndQueuesItsWatch)
     EXPECT_EQ(CountLines("Texture modified and reloaded : "), 1);
 }
 
-TEST_F(TextureManagerGl, DroppedImageQuestion)
-{
-    const auto cube = scratch / "sky.dds";
-    DdsHeader header = MakeHeader(1, 1, 1, kRgba8Masks);
-    header.caps2 = 0xFE00 | 0x200;
-    WriteBytes(cube, DdsFileBytes(header, std::vector<uint8_t>(6 * 4, 0)));
-    AskEngineAboutImage(platform::Utf8ToUtf16(cube.string())->c_str());
-    EXPECT_TRUE(engine->debugInterface->droppedImage.popupRequested);
-    EXPECT_TRUE(engine->debugInterface->droppedImage.droppedIsCubeMap);
-
-    const auto upper = scratch / "SKY.DDS";
-    std::filesystem::copy_file(cube, upper);
-    engine->debugInterface->droppedImage.popupRequested = false;
-    AskEngineAboutImage(platform::Utf8ToUtf16(upper.string())->c_str());
-    EXPECT_TRUE(engine->debugInterface->droppedImage.popupRequested);
-    EXPECT_FALSE(engine->debugInterface->droppedImage.droppedIsCubeMap)
-        << "only \"dds\" is examined";
-    EXPECT_EQ(engine->debugInterface->droppedImage.droppedPath, upper);
-}
-
 class Screenshots : public TextureManagerGl {
    protected:
     void SetUp() override
@@ -265,41 +250,35 @@ class Screenshots : public TextureManagerGl {
     std::filesystem::path original;
 };
 
-TEST_F(Screenshots, OnePixelShotIsTheClearedCaptureTarget)
-{
-    TakeScreenshot(1, 1);
-    const auto shots = Shots();
-    ASSERT_EQ(shots.size(), 1u);
-    const std::vector<uint8_t> bytes = ReadBytes(shots[0]);
-    ASSERT_EQ(bytes.size(), 132u);
-    EXPECT_EQ(std::memcmp(bytes.data(), "DDS ", 4), 0);
-    // The capture target is cleared to transparent black and nothing is drawn into it yet.
-    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 128, bytes.end()),
-              (std::vector<uint8_t>{0, 0, 0, 0}));
-    EXPECT_EQ(CountLines("Screenshot saved to: " + shots[0].filename().string()), 1);
-}
-
-TEST_F(Screenshots, ZeroSizeWritesNothing)
+// Sizes the capture cannot take write nothing; a taken shot holds the requested size of
+// the cleared capture target (nothing is drawn into it yet) and is named in the log.
+TEST_F(Screenshots, EachValidSizeWritesOneFileOfThatSize)
 {
     TakeScreenshot(0, 16);
     TakeScreenshot(16, 0);
     TakeScreenshot(-4, 4);
     EXPECT_TRUE(Shots().empty());
     EXPECT_EQ(CountLines("Screenshot saved to: "), 0);
-}
 
-TEST_F(Screenshots, LargerShotHasTheRequestedSize)
-{
-    TakeScreenshot(24, 10);
-    const auto shots = Shots();
-    ASSERT_EQ(shots.size(), 1u);
-    const std::vector<uint8_t> bytes = ReadBytes(shots[0]);
-    ASSERT_EQ(bytes.size(), 128u + 24 * 10 * 4);
-    uint32_t height, width;
-    std::memcpy(&height, &bytes[12], 4);
-    std::memcpy(&width, &bytes[16], 4);
-    EXPECT_EQ(width, 24u);
-    EXPECT_EQ(height, 10u);
+    int taken = 0;
+    for (const auto& [width, height] : {std::pair{1u, 1u}, std::pair{24u, 10u}}) {
+        TakeScreenshot(static_cast<int>(width), static_cast<int>(height));
+        const auto shots = Shots();
+        ASSERT_EQ(shots.size(), 1u);
+        const std::vector<uint8_t> bytes = ReadBytes(shots[0]);
+        ASSERT_EQ(bytes.size(), 128u + width * height * 4);
+        EXPECT_EQ(std::memcmp(bytes.data(), "DDS ", 4), 0);
+        uint32_t size[2];  // height, then width
+        std::memcpy(size, &bytes[12], 8);
+        EXPECT_EQ(size[0], height);
+        EXPECT_EQ(size[1], width);
+        EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 128, bytes.begin() + 132),
+                  (std::vector<uint8_t>{0, 0, 0, 0}));
+        EXPECT_EQ(CountLines("Screenshot saved to: "), ++taken);
+        EXPECT_EQ(engine->scene->log.LastMessage(),
+                  "Screenshot saved to: " + shots[0].filename().string());
+        std::filesystem::remove(shots[0]);
+    }
 }
 
 }  // namespace
