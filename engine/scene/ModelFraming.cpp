@@ -5,23 +5,54 @@
 #include <cstring>
 #include <limits>
 
+#include "animation/MeshAnimation.h"
 #include "models/ModelNode.h"
 #include "models/VertexFormat.h"
 
 namespace {
 
-void AddPositions(const CMeshObject& meshObject, const Matrix4& matrix, std::vector<Float3>& out)
+// The blend of palette matrices the vertex shader skins a vertex with: indices clamped to the
+// palette, the identity when the weights are all but zero.
+Matrix4 SkinMatrix(const CMeshObject& meshObject, const uint8_t* bones)
+{
+    float index[4];
+    float weight[4];
+    std::memcpy(index, bones, sizeof(index));
+    std::memcpy(weight, bones + sizeof(index), sizeof(weight));
+    if (!(weight[0] + weight[1] + weight[2] + weight[3] > 0.0001f))
+        return Matrix4::Identity();
+    Matrix4 skin{};
+    for (int i = 0; i < 4; ++i) {
+        const float clamped = std::clamp(std::isnan(index[i]) ? 0.0f : index[i], 0.0f,
+                                         static_cast<float>(kBonePaletteSize - 1));
+        const Matrix4& bone = meshObject.bonePalette[static_cast<size_t>(clamped)];
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c)
+                skin.m[r][c] += bone.m[r][c] * weight[i];
+    }
+    return skin;
+}
+
+void AddPositions(CMeshObject& meshObject, const Matrix4& matrix, std::vector<Float3>& out)
 {
     const MeshData& mesh = *meshObject.meshData;
-    // Positions lead every packed vertex when the mesh has them.
+    // Positions lead every packed vertex when the mesh has them; bone indices and weights
+    // close it.
     if (!(mesh.format & vertexformat::kPosition) || mesh.stride < 12)
         return;
+    const bool skinned = mesh.hasBones && mesh.stride >= 12 + vertexformat::kBonesBytes &&
+                         PoseIntoPalette(meshObject);
     for (uint32_t v = 0; v < mesh.vertexCount; ++v) {
         const size_t offset = static_cast<size_t>(v) * mesh.stride;
-        if (offset + 12 > mesh.vertices.size())
+        if (offset + mesh.stride > mesh.vertices.size())
             break;
         Float3 p;
         std::memcpy(p.data(), mesh.vertices.data() + offset, 12);
+        if (skinned) {
+            const uint8_t* bones =
+                mesh.vertices.data() + offset + mesh.stride - vertexformat::kBonesBytes;
+            p = TransformPoint(p, SkinMatrix(meshObject, bones));
+        }
         if (std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]))
             out.push_back(TransformPoint(p, matrix));
     }
@@ -66,13 +97,13 @@ std::optional<FramingPose> FramePoints(std::span<const Float3> points, const Mat
     return pose;
 }
 
-std::vector<Float3> DrawnPositions(const CModelNode& model)
+std::vector<Float3> DrawnPositions(CModelNode& model)
 {
     std::vector<CMeshObject*> meshObjects;
     model.CollectMeshObjects(meshObjects);
     // Every node is drawn with the root's matrix.
     std::vector<Float3> positions;
-    for (const CMeshObject* meshObject : meshObjects)
+    for (CMeshObject* meshObject : meshObjects)
         if (meshObject->IsDrawable())
             AddPositions(*meshObject, model.transform, positions);
     return positions;

@@ -25,5 +25,6 @@ struct FramingPose {
 std::optional<FramingPose> FramePoints(std::span<const Float3> points, const Matrix4& rotation,
                                        float scaleX, float scaleY, float margin, float nearest);
 
-// The positions of every mesh the model draws, moved by the matrix each is drawn with.
-std::vector<Float3> DrawnPositions(const CModelNode& model);
+// The positions of every mesh the model draws, moved by the matrix each is drawn with;
+// skinned meshes in the pose of their animation's current time, as the next frame draws them.
+std::vector<Float3> DrawnPositions(CModelNode& model);

@@ -141,12 +141,13 @@ bool SnapSession::Render(const std::string& modelPath, SnapImage& image, std::st
     // Frame the model as the viewer's next frame would, take the end pose of the framing
     // motion at once (then frame every mesh, unless the viewer's rule is asked for), and
     // render one frame without the viewer's helpers, lit from the camera's side.
+    // The frame's own clock step adds nothing to a clock that starts with it. The pose comes
+    // first: whole-model framing measures the skinned meshes as they are posed.
+    if (options.clipTime)
+        tool::SetClipTime(*options.clipTime);
     tool::FrameModelAtOnce();
     if (options.frameWholeModel)
         tool::FrameWholeModel(kPictureFieldOfView, kPictureMargin);
-    // The frame's own clock step adds nothing to a clock that starts with it.
-    if (options.clipTime)
-        tool::SetClipTime(*options.clipTime);
     tool::ShowJointsThroughGeometry(options.showSkeleton);
     tool::RenderPicture();
     timer.Done("model frame");
