@@ -12,26 +12,8 @@
 
 namespace animtest {
 
-// A channel whose position keys run along x by `step` per tick (key k at tick k), with a
-// single identity rotation and unit scaling key.
-inline aiNodeAnim* MakeChannel(const std::string& node, unsigned keys, float step)
-{
-    auto* channel = new aiNodeAnim;
-    channel->mNodeName = aiString(node);
-    channel->mNumPositionKeys = keys;
-    channel->mPositionKeys = new aiVectorKey[keys];
-    for (unsigned k = 0; k < keys; ++k)
-        channel->mPositionKeys[k] = aiVectorKey(k, aiVector3D(step * float(k), 0.0f, 0.0f));
-    channel->mNumRotationKeys = 1;
-    channel->mRotationKeys = new aiQuatKey[1]{aiQuatKey(0.0, aiQuaternion())};
-    channel->mNumScalingKeys = 1;
-    channel->mScalingKeys = new aiVectorKey[1]{aiVectorKey(0.0, aiVector3D(1.0f, 1.0f, 1.0f))};
-    return channel;
-}
-
 // A chain of nodes (names[0] is the root, each next one the child of the one before), all
-// bones of one mesh, each animated by MakeChannel with `keys` keys of `step` at
-// `ticksPerSecond` (0: the file gives none). Without keys the scene has no animation.
+// bones of one mesh, each moved by AddAnimation. Without keys the scene has no animation.
 inline std::unique_ptr<aiScene> MakeChainScene(const std::vector<std::string>& names,
                                                unsigned keys = 2, double ticksPerSecond = 25.0,
                                                float step = 1.0f)
@@ -46,17 +28,8 @@ inline std::unique_ptr<aiScene> MakeChainScene(const std::vector<std::string>& n
     aiNode* parent = scene->mRootNode;
     for (size_t i = 1; i < names.size(); ++i)
         parent = modeltest::AddNode(*parent, names[i].c_str());
-    if (keys == 0)
-        return scene;
-    scene->mNumAnimations = 1;
-    scene->mAnimations = new aiAnimation* [1] { new aiAnimation };
-    aiAnimation& animation = *scene->mAnimations[0];
-    animation.mTicksPerSecond = ticksPerSecond;
-    animation.mDuration = keys - 1;
-    animation.mNumChannels = static_cast<unsigned>(names.size());
-    animation.mChannels = new aiNodeAnim*[names.size()];
-    for (size_t i = 0; i < names.size(); ++i)
-        animation.mChannels[i] = MakeChannel(names[i], keys, step);
+    if (keys > 0)
+        modeltest::AddAnimation(*scene, names, keys, ticksPerSecond, step);
     return scene;
 }
 

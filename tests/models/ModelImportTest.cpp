@@ -44,6 +44,7 @@ struct AttachCall {
 struct RecordingHooks {
     explicit RecordingHooks(CModelImporter& importer)
     {
+        ModelAnimationHooks& hooks = importer.animationHooks;
         hooks.attachAnimation = [this](CMeshObject& meshObject, const ImportedScenePtr& scene,
                                        const std::string& path, const std::string& nodeName,
                                        const aiMesh* mesh) {
@@ -51,127 +52,68 @@ struct RecordingHooks {
             keptScenes.push_back(scene);
         };
         hooks.addActiveAnimation = [this](CModelNode&, int clip) { activeClips.push_back(clip); };
-        importer.animationHooks = hooks;
     }
-    ModelAnimationHooks hooks;
     std::vector<AttachCall> attaches;
     std::vector<ImportedScenePtr> keptScenes;
     std::vector<int> activeClips;
 };
 
-unsigned CountNodeMeshReferences(const aiNode& node)
+// The name of every node once per mesh it refers to.
+void MeshReferences(const aiNode& node, std::multiset<std::string>& names)
 {
-    unsigned count = node.mNumMeshes;
-    for (unsigned c = 0; c < node.mNumChildren; ++c)
-        count += CountNodeMeshReferences(*node.mChildren[c]);
-    return count;
-}
-
-std::set<std::string> NodeNamesWithMeshes(const aiNode& node)
-{
-    std::set<std::string> names;
-    if (node.mNumMeshes > 0)
+    for (unsigned m = 0; m < node.mNumMeshes; ++m)
         names.insert(node.mName.C_Str());
     for (unsigned c = 0; c < node.mNumChildren; ++c)
-        names.merge(NodeNamesWithMeshes(*node.mChildren[c]));
-    return names;
+        MeshReferences(*node.mChildren[c], names);
 }
 
-// An ASCII FBX file holding one node and one animation, no mesh.
-std::string WriteAnimationOnlyFile(const std::string& directory)
-{
-    aiScene scene;
-    scene.mRootNode = new aiNode("RootNode");
-    aiNode* hips[] = {new aiNode("Hips")};
-    scene.mRootNode->addChildren(1, hips);
-    scene.mNumMaterials = 1;
-    scene.mMaterials = new aiMaterial* [1] { new aiMaterial };
-    scene.mNumAnimations = 1;
-    scene.mAnimations = new aiAnimation* [1] { new aiAnimation };
-    aiAnimation& animation = *scene.mAnimations[0];
-    animation.mName = aiString("Take");
-    animation.mDuration = 10;
-    animation.mTicksPerSecond = 30;
-    animation.mNumChannels = 1;
-    animation.mChannels = new aiNodeAnim* [1] { new aiNodeAnim };
-    aiNodeAnim& channel = *animation.mChannels[0];
-    channel.mNodeName = aiString("Hips");
-    channel.mNumPositionKeys = 2;
-    channel.mPositionKeys = new aiVectorKey[2]{{0, {0, 0, 0}}, {10, {1, 0, 0}}};
-    channel.mNumRotationKeys = 1;
-    channel.mRotationKeys = new aiQuatKey[1]{{0, aiQuaternion()}};
-    channel.mNumScalingKeys = 1;
-    channel.mScalingKeys = new aiVectorKey[1]{{0, {1, 1, 1}}};
-    const std::string path = directory + "/walk.fbx";
-    Assimp::Exporter exporter;
-    EXPECT_EQ(exporter.Export(&scene, "fbxa", path), AI_SUCCESS) << exporter.GetErrorString();
-    return path;
-}
-
-// A shown model: root (mesh A) with children Arm (mesh B, child Hand with mesh C) and Leg
-// (mesh D).
+// A shown model: root with children Arm (child Hand) and Leg, one mesh object each.
 std::unique_ptr<CModelNode> MakeShownModel()
 {
-    auto root = std::make_unique<CModelNode>(nullptr, "");
-    root->isRoot = 1;
-    auto addMeshObject = [](CModelNode& node) {
-        node.meshObjects.push_back(std::make_unique<CMeshObject>());
-        node.meshObjects.back()->name = node.name.empty() ? "A" : node.name;
+    auto node = [](const char* name) {
+        auto made = std::make_unique<CModelNode>(nullptr, name);
+        made->meshObjects.push_back(std::make_unique<CMeshObject>());
+        return made;
     };
-    addMeshObject(*root);
-    auto arm = std::make_unique<CModelNode>(nullptr, "Arm");
-    addMeshObject(*arm);
-    auto hand = std::make_unique<CModelNode>(nullptr, "Hand");
-    addMeshObject(*hand);
-    arm->children.push_back(std::move(hand));
-    auto leg = std::make_unique<CModelNode>(nullptr, "Leg");
-    addMeshObject(*leg);
-    root->children.push_back(std::move(arm));
-    root->children.push_back(std::move(leg));
+    auto root = node("");
+    root->isRoot = 1;
+    root->children.push_back(node("Arm"));
+    root->children[0]->children.push_back(node("Hand"));
+    root->children.push_back(node("Leg"));
     return root;
-}
-
-void ShowModel(CModelImporter& importer, CModelNode* model)
-{
-    importer.shownModel = [model](const std::function<void(CModelNode*)>& use) { use(model); };
-}
-
-std::vector<std::string> AttachedNodeNames(const RecordingHooks& recorder)
-{
-    std::vector<std::string> names;
-    for (const AttachCall& call : recorder.attaches)
-        names.push_back(call.nodeName);
-    return names;
 }
 
 }  // namespace
 
+// Each mesh object is what the library itself reads; the skinned ones, and only those, are
+// handed their own mesh's animation with clip 0 active; the model releases its scene.
 TEST_F(ModelImport, RealFilesMatchWhatTheImportLibraryReads)
 {
     for (const char* file : {"box.fbx", "spider.fbx", "huesitos.fbx", "animation_with_skeleton.fbx",
                              "cubes_with_names.fbx", "maxPbrMaterial_metalRough.fbx"}) {
         SCOPED_TRACE(file);
         const std::string path = kFbxDir + file;
+        RecordingHooks recorder(importer);
         auto root = Import(path);
         ASSERT_NE(root, nullptr);
         const aiScene* reference = aiImportFile(path.c_str(), kModelImportFlags);
         ASSERT_NE(reference, nullptr);
-
-        EXPECT_EQ(root->isRoot, 1);
-        ASSERT_NE(root->scene, nullptr);
-        EXPECT_EQ(root->scene->mNumMeshes, reference->mNumMeshes);
+        ASSERT_EQ(root->scene->mNumMeshes, reference->mNumMeshes);
+        std::multiset<std::string> meshNodes;
+        MeshReferences(*reference->mRootNode, meshNodes);
         std::vector<CMeshObject*> meshObjects;
         root->CollectMeshObjects(meshObjects);
-        EXPECT_EQ(meshObjects.size(), CountNodeMeshReferences(*reference->mRootNode));
-
+        EXPECT_EQ(meshObjects.size(), meshNodes.size());
         std::set<std::string> boneNames;
+        size_t skinnedMeshes = 0;
         for (unsigned m = 0; m < reference->mNumMeshes; ++m) {
+            skinnedMeshes += reference->mMeshes[m]->mNumBones > 0;
             for (unsigned b = 0; b < reference->mMeshes[m]->mNumBones; ++b)
                 boneNames.insert(reference->mMeshes[m]->mBones[b]->mName.C_Str());
         }
-        EXPECT_EQ(root->importContext->boneCount, boneNames.size());
         EXPECT_EQ(root->importContext->boneTable.size(), boneNames.size());
 
+        size_t skinned = 0;
         for (CMeshObject* meshObject : meshObjects) {
             const MeshData& mesh = *meshObject->meshData;
             const aiMesh* const* ours = root->scene->mMeshes;
@@ -183,19 +125,28 @@ TEST_F(ModelImport, RealFilesMatchWhatTheImportLibraryReads)
             for (unsigned f = 0; f < expected.mNumFaces; ++f)
                 indexCount += expected.mFaces[f].mNumIndices;
             EXPECT_EQ(mesh.indices.size(), indexCount);
-            // Meshes without UVs (box.fbx) are drawn too.
-            EXPECT_EQ(mesh.vertexCount, expected.mNumVertices);
             EXPECT_EQ(mesh.vertices.size(), size_t(expected.mNumVertices) * mesh.stride);
-            EXPECT_TRUE(meshObject->IsDrawable());
+            EXPECT_TRUE(meshObject->IsDrawable());  // box.fbx has no UVs: drawn all the same
             EXPECT_EQ(mesh.hasBones, expected.mNumBones > 0 ? 1 : 0);
             EXPECT_EQ(mesh.materialIndex, expected.mMaterialIndex);
-            EXPECT_EQ(meshObject->formatWord, mesh.format);
             EXPECT_EQ(meshObject->modelPath, path);
-            EXPECT_EQ(mesh.context, root->importContext.get());
-            EXPECT_TRUE(NodeNamesWithMeshes(*reference->mRootNode).count(meshObject->name))
-                << meshObject->name;
+            EXPECT_TRUE(meshNodes.count(meshObject->name)) << meshObject->name;
+            skinned += mesh.hasBones;
         }
         aiReleaseImport(reference);
+
+        ASSERT_EQ(recorder.attaches.size(), skinned);
+        for (const AttachCall& call : recorder.attaches) {
+            EXPECT_EQ(call.scene, root->scene);
+            EXPECT_EQ(call.path, path);
+            EXPECT_EQ(call.mesh, call.meshObject->meshData->importedMesh);
+        }
+        EXPECT_EQ(recorder.activeClips, std::vector<int>(skinnedMeshes, 0));
+
+        std::weak_ptr<const aiScene> scene = root->importContext->scene;
+        recorder.keptScenes.clear();  // the animation side would drop its clips with the model
+        root.reset();
+        EXPECT_TRUE(scene.expired());
     }
 }
 
@@ -213,7 +164,6 @@ TEST_F(ModelImport, BinaryAndAsciiTorusImportAlike)
     for (int binary : {0, 1}) {
         auto root = Import(directory + (binary ? "/binary.fbx" : "/ascii.fbx"));
         ASSERT_NE(root, nullptr) << GetEngine()->scene->log.LastMessage();
-        ASSERT_EQ(root->scene->mNumMeshes, 1u);
         const aiMesh& mesh = *root->scene->mMeshes[0];
         std::vector<float>& s = summaries[binary];
         s = {
@@ -231,47 +181,28 @@ TEST_F(ModelImport, BinaryAndAsciiTorusImportAlike)
     std::filesystem::remove_all(directory);
 }
 
-TEST_F(ModelImport, SkinnedMeshesReceiveTheirOwnAnimationAndClipZero)
-{
-    RecordingHooks recorder(importer);
-    auto root = Import(kFbxDir + "huesitos.fbx");
-    ASSERT_NE(root, nullptr);
-    std::vector<CMeshObject*> meshObjects;
-    root->CollectMeshObjects(meshObjects);
-    size_t skinned = 0;
-    for (CMeshObject* meshObject : meshObjects)
-        skinned += meshObject->meshData->hasBones;
-    ASSERT_GT(skinned, 0u);
-    ASSERT_EQ(recorder.attaches.size(), skinned);
-    for (const AttachCall& call : recorder.attaches) {
-        EXPECT_EQ(call.scene, root->scene);
-        EXPECT_EQ(call.path, kFbxDir + "huesitos.fbx");
-        EXPECT_EQ(call.mesh, call.meshObject->meshData->importedMesh);
-    }
-    EXPECT_FALSE(recorder.activeClips.empty());
-    for (int clip : recorder.activeClips)
-        EXPECT_EQ(clip, 0);
-}
-
+// A file the library refuses: the model import adds the exporter hint, the animation
+// import names the missing layout.
 TEST_F(ModelImport, DamagedFileFailsWithTheVersionHint)
 {
-    std::vector<std::string> callbackTexts;
-    auto root = Import(kFbxDir + "transparentTest.fbx",
-                       [&](const std::string& text) { callbackTexts.push_back(text); });
-    EXPECT_EQ(root, nullptr);
-    ASSERT_EQ(callbackTexts.size(), 2u);
-    EXPECT_NE(callbackTexts[0].find("FBX-Tokenize"), std::string::npos) << callbackTexts[0];
-    EXPECT_EQ(callbackTexts[1],
-              callbackTexts[0] + " : check if you exported with settings: FBX 2014/2015");
-    EXPECT_EQ(GetEngine()->scene->log.LastMessage(), callbackTexts[1]);
+    const std::string path = kFbxDir + "transparentTest.fbx";
+    std::vector<std::string> heard;
+    EXPECT_EQ(Import(path, [&](const std::string& text) { heard.push_back(text); }), nullptr);
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_NE(heard[0].find("FBX-Tokenize"), std::string::npos) << heard[0];
+    EXPECT_EQ(heard[1], heard[0] + " : check if you exported with settings: FBX 2014/2015");
+    EXPECT_EQ(GetEngine()->scene->log.LastMessage(), heard[1]);
     EXPECT_EQ(GetEngine()->scene->log.LastMessageLevel(), uint32_t(MessageLevelError));
+
+    EXPECT_FALSE(importer.ImportAnimationFile(path.c_str()));
+    EXPECT_EQ(GetEngine()->scene->log.LastMessage(),
+              heard[0] + " :File error, Basic layout is missing, are the UV Coordinates present?");
 }
 
-TEST_F(ModelImport, MissingTruncatedAndRandomFilesFailWithAMessage)
+TEST_F(ModelImport, TruncatedAndRandomFilesFailWithAMessage)
 {
     const std::string directory = TempDirectory("malformed");
-    std::vector<std::string> paths = {directory + "/missing.fbx"};
-
+    std::vector<std::string> paths;
     std::ifstream spider(kFbxDir + "spider.fbx", std::ios::binary);
     const std::string content((std::istreambuf_iterator<char>(spider)), {});
     for (size_t cut : {size_t(0), size_t(20), size_t(27), size_t(300), content.size() / 2,
@@ -284,16 +215,13 @@ TEST_F(ModelImport, MissingTruncatedAndRandomFilesFailWithAMessage)
     assets::AddTorus(torus.geometry, 1.0f, 0.35f, 24, 12);
     paths.push_back(directory + "/binary.fbx");
     ASSERT_EQ(assets::WriteBinaryFbxScene(paths.back(), {torus}), "");
-    const auto binarySize = std::filesystem::file_size(paths.back());
-    std::filesystem::resize_file(paths.back(), binarySize / 2);
+    std::filesystem::resize_file(paths.back(), std::filesystem::file_size(paths.back()) / 2);
     std::mt19937 random(1234);
     for (size_t size : {size_t(1), size_t(64), size_t(4096), size_t(100000)}) {
-        const std::string heads[] = {"", std::string("Kaydara FBX Binary  \0\x1a\0", 23),
-                                     "; FBX 7.4.0 project file\n"};
-        for (const std::string& head : heads) {
+        for (std::string bytes : {std::string(), std::string("Kaydara FBX Binary  \0\x1a\0", 23),
+                                  std::string("; FBX 7.4.0 project file\n")}) {
             paths.push_back(directory + "/random_" + std::to_string(size) + "_" +
-                            std::to_string(head.size()) + ".fbx");
-            std::string bytes = head;
+                            std::to_string(bytes.size()) + ".fbx");
             for (size_t i = 0; i < size; ++i)
                 bytes.push_back(static_cast<char>(random()));
             std::ofstream(paths.back(), std::ios::binary) << bytes;
@@ -355,7 +283,12 @@ TEST_F(ModelImport, SpecialFilesAndUnsafeStructuresAreRefusedWithTheirReason)
 TEST_F(ModelImport, AnimationOnlyFileIsHandedToTheShownModel)
 {
     const std::string directory = TempDirectory("handover");
-    const std::string path = WriteAnimationOnlyFile(directory);
+    const std::string path = directory + "/walk.fbx";
+    auto written = MakeScene({});
+    AddNode(*written->mRootNode, "Hips");
+    AddAnimation(*written, {"Hips"});
+    Assimp::Exporter exporter;
+    ASSERT_EQ(exporter.Export(written.get(), "fbxa", path), AI_SUCCESS);
     RecordingHooks recorder(importer);
 
     // With no model shown nothing receives it, and the animation import still succeeds.
@@ -364,55 +297,35 @@ TEST_F(ModelImport, AnimationOnlyFileIsHandedToTheShownModel)
     EXPECT_TRUE(recorder.attaches.empty());
 
     auto shown = MakeShownModel();
-    ShowModel(importer, shown.get());
+    importer.shownModel = [&shown](const auto& use) { use(shown.get()); };
     EXPECT_TRUE(importer.ImportAnimationFile(path.c_str()));
     EXPECT_EQ(recorder.attaches.size(), 4u);
     recorder.attaches.clear();
     EXPECT_EQ(Import(path), nullptr);
-    EXPECT_EQ(AttachedNodeNames(recorder),
-              (std::vector<std::string>{"Hand", "Arm", "Leg", "Root"}));
+    std::vector<std::string> names;
     for (const AttachCall& call : recorder.attaches) {
+        names.push_back(call.nodeName);
         EXPECT_EQ(call.path, path);
         EXPECT_EQ(call.mesh, nullptr);
         ASSERT_NE(call.scene, nullptr);
         EXPECT_EQ(call.scene->mNumAnimations, 1u);
     }
+    EXPECT_EQ(names, (std::vector<std::string>{"Hand", "Arm", "Leg", "Root"}));
     EXPECT_EQ(recorder.attaches.back().meshObject, shown->meshObjects[0].get());
-
-    const std::string damaged = kFbxDir + "transparentTest.fbx";
-    EXPECT_FALSE(importer.ImportAnimationFile(damaged.c_str()));
-    const std::string message = GetEngine()->scene->log.LastMessage();
-    EXPECT_NE(message.find("FBX-Tokenize"), std::string::npos);
-    EXPECT_TRUE(message.ends_with(
-        " :File error, Basic layout is missing, are the UV Coordinates present?"));
     std::filesystem::remove_all(directory);
 }
 
-TEST_F(ModelImport, DestroyingAModelReleasesItsImportedScene)
-{
-    RecordingHooks recorder(importer);
-    auto root = Import(kFbxDir + "huesitos.fbx");
-    ASSERT_NE(root, nullptr);
-    std::weak_ptr<const aiScene> scene = root->importContext->scene;
-    recorder.keptScenes.clear();  // the animation side would drop its clips with the model
-    root.reset();
-    EXPECT_TRUE(scene.expired());
-}
-
+// Loading a model over and over must not pile up copies: one spider holds well over 1 MiB,
+// 25 kept copies could not hide in 256 KiB.
 TEST_F(ModelImport, LoadingTheSameModelManyTimesKeepsMemoryFlat)
 {
-    auto loadAndReplace = [this] {
-        auto model = Import(kFbxDir + "spider.fbx");
-        ASSERT_NE(model, nullptr);
-        ASSERT_TRUE(model->HasAnyMesh());
-    };
-    for (int i = 0; i < 3; ++i)
-        loadAndReplace();
-    const size_t before = mallinfo2().uordblks;
-    for (int i = 0; i < 25; ++i)
-        loadAndReplace();
+    size_t before = 0;
+    for (int i = 0; i < 28; ++i) {
+        if (i == 3)
+            before = mallinfo2().uordblks;
+        ASSERT_NE(Import(kFbxDir + "spider.fbx"), nullptr);
+    }
     const size_t after = mallinfo2().uordblks;
-    // One spider model holds well over 1 MiB; 25 kept copies could not hide in 256 KiB.
     EXPECT_LT(after, before + 256 * 1024) << "before " << before << ", after " << after;
 }
 

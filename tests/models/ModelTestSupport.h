@@ -127,6 +127,32 @@ inline aiNode* AddNode(aiNode& parent, const char* name, std::vector<unsigned> m
     return node;
 }
 
+// One animation whose channels move the named nodes along x by `step` per tick (key k at
+// tick k), with a single identity rotation and unit scaling key each. A tick rate of 0: the
+// file gives none.
+inline void AddAnimation(aiScene& scene, const std::vector<std::string>& nodes, unsigned keys = 2,
+                         double ticksPerSecond = 25.0, float step = 1.0f)
+{
+    scene.mNumAnimations = 1;
+    scene.mAnimations = new aiAnimation* [1] { new aiAnimation };
+    aiAnimation& animation = *scene.mAnimations[0];
+    animation.mTicksPerSecond = ticksPerSecond;
+    animation.mDuration = keys - 1;
+    animation.mNumChannels = static_cast<unsigned>(nodes.size());
+    animation.mChannels = new aiNodeAnim*[nodes.size()];
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        auto* channel = animation.mChannels[i] = new aiNodeAnim;
+        channel->mNodeName = aiString(nodes[i]);
+        channel->mNumPositionKeys = keys;
+        channel->mPositionKeys = new aiVectorKey[keys];
+        for (unsigned k = 0; k < keys; ++k)
+            channel->mPositionKeys[k] = aiVectorKey(k, aiVector3D(step * float(k), 0.0f, 0.0f));
+        channel->mNumRotationKeys = channel->mNumScalingKeys = 1;
+        channel->mRotationKeys = new aiQuatKey[1]{aiQuatKey(0.0, aiQuaternion())};
+        channel->mScalingKeys = new aiVectorKey[1]{aiVectorKey(0.0, aiVector3D(1, 1, 1))};
+    }
+}
+
 // Leaves the scene with its owner: the context must not release it.
 inline ImportedScenePtr Borrow(const aiScene& scene)
 {

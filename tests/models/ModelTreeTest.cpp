@@ -1,6 +1,7 @@
 // The model tree: node building with LOD ranges, the draw with its LOD test, the tree-wide
 // operations and their traversal orders, texture discovery, and the information dump.
 #include <fstream>
+#include <functional>
 
 #include "ModelTestSupport.h"
 #include "models/MeshData.h"
@@ -12,6 +13,8 @@ using namespace modeltest;
 
 namespace {
 
+using Names = std::vector<std::string>;
+
 class ModelTree : public ModelTest {
    protected:
     // Builds the tree of an in-memory scene as an import would, without a file.
@@ -22,50 +25,19 @@ class ModelTree : public ModelTest {
         root->scene = &scene;
         root->importContext = std::make_unique<ModelImportContext>();
         root->importContext->scene = Borrow(scene);
-        root->importContext->path = "/models/body.fbx";
         importer.BuildNodeTree(*root->importContext, *root, *scene.mRootNode);
         return root;
     }
     CModelImporter importer;
 };
 
-aiMetadata* LodMetadata(float start, float end)
+// The names of the meshes a draw from `eye` hands over.
+Names Drawn(CModelNode& root, const std::optional<Float3>& eye)
 {
-    aiMetadata* metadata = aiMetadata::Alloc(2);
-    metadata->Set(0, "LOD_distStart", start);
-    metadata->Set(1, "LOD_distEnd", end);
-    return metadata;
-}
-
-// Root -> Body_LOD_1 (mesh 0) with LOD range {10, 50}.
-std::unique_ptr<aiScene> LodScene(aiMetadata* metadata)
-{
-    auto scene = MakeScene({MakeMesh(3)});
-    AddNode(*scene->mRootNode, "Body_LOD_1", {0})->mMetaData = metadata;
-    return scene;
-}
-
-std::optional<Float3> EyeAt(float distance)
-{
-    return Float3{0.0f, 0.0f, distance};
-}
-
-int CountDraws(CModelNode& root, const std::optional<Float3>& eye)
-{
-    int draws = 0;
-    root.Draw(0.0f, eye, [&draws](CMeshObject&, float) { ++draws; });
-    return draws;
-}
-
-// Gives every mesh object of the tree the counts a first draw would record.
-void RecordCounts(CModelNode& root, uint32_t vertices, uint32_t indices)
-{
-    std::vector<CMeshObject*> meshObjects;
-    root.CollectMeshObjects(meshObjects);
-    for (CMeshObject* meshObject : meshObjects) {
-        meshObject->vertexCount = vertices;
-        meshObject->indexCount = indices;
-    }
+    Names names;
+    root.Draw(0.0f, eye,
+              [&names](CMeshObject& meshObject, float) { names.push_back(meshObject.name); });
+    return names;
 }
 
 // A hand-built tree: root (r0, r1) with children first (f0, f1; child deep with d0) and
@@ -73,232 +45,200 @@ void RecordCounts(CModelNode& root, uint32_t vertices, uint32_t indices)
 struct NamedTree {
     explicit NamedTree(const CModelImporter* importer = nullptr)
     {
-        root = std::make_unique<CModelNode>(importer, "");
-        Add(*root, {"r0", "r1"});
-        auto first = std::make_unique<CModelNode>(importer, "first");
-        Add(*first, {"f0", "f1"});
-        auto deep = std::make_unique<CModelNode>(importer, "deep");
-        Add(*deep, {"d0"});
-        first->children.push_back(std::move(deep));
-        auto second = std::make_unique<CModelNode>(importer, "second");
-        Add(*second, {"s0"});
+        root = Node(importer, "", {"r0", "r1"});
+        auto first = Node(importer, "first", {"f0", "f1"});
+        first->children.push_back(Node(importer, "deep", {"d0"}));
         root->children.push_back(std::move(first));
-        root->children.push_back(std::move(second));
+        root->children.push_back(Node(importer, "second", {"s0"}));
     }
-    static void Add(CModelNode& node, std::vector<std::string> names)
+    static std::unique_ptr<CModelNode> Node(const CModelImporter* importer, const char* name,
+                                            const Names& meshes)
     {
-        for (auto& name : names) {
-            node.meshObjects.push_back(std::make_unique<CMeshObject>());
-            node.meshObjects.back()->name = name;
+        auto node = std::make_unique<CModelNode>(importer, name);
+        for (const std::string& mesh : meshes) {
+            node->meshObjects.push_back(std::make_unique<CMeshObject>());
+            node->meshObjects.back()->name = mesh;
         }
+        return node;
     }
-    CMeshObject& Mesh(const std::string& name)
+    Names NamesWhere(const std::function<bool(const CMeshObject&)>& field) const
     {
         std::vector<CMeshObject*> all;
         root->CollectMeshObjects(all);
-        for (CMeshObject* meshObject : all) {
-            if (meshObject->name == name)
-                return *meshObject;
-        }
-        throw std::runtime_error("no mesh object " + name);
-    }
-    template <typename Field>
-    std::vector<std::string> NamesWhere(Field field)
-    {
-        std::vector<CMeshObject*> all;
-        root->CollectMeshObjects(all);
-        std::vector<std::string> names;
+        Names names;
         for (CMeshObject* meshObject : all) {
             if (field(*meshObject))
                 names.push_back(meshObject->name);
         }
         return names;
     }
+    CMeshObject& Mesh(const std::string& name)
+    {
+        std::vector<CMeshObject*> all;
+        root->CollectMeshObjects(all);
+        return **std::find_if(all.begin(), all.end(), [&](auto* m) { return m->name == name; });
+    }
     std::unique_ptr<CModelNode> root;
 };
 
-using Names = std::vector<std::string>;
-
 }  // namespace
 
-TEST_F(ModelTree, LodNodeIsDrawnOnlyWithinItsRange)
+// A range comes from the node's own float metadata, whatever was walked before: metadata of
+// another type gives {0, 0}, which hides the node from any eye but not from a draw without
+// one. The distance is measured from the root's translation.
+TEST_F(ModelTree, LodNodesAreDrawnAndCountedOnlyWithinTheirRange)
 {
-    auto scene = LodScene(LodMetadata(10.0f, 50.0f));
-    auto root = BuildTree(*scene);
-    ASSERT_EQ(root->children.size(), 1u);
-    const CModelNode& lod = *root->children[0];
-    ASSERT_NE(lod.lodRange, nullptr);
-    EXPECT_EQ(lod.lodRange->start, 10.0f);
-    EXPECT_EQ(lod.lodRange->end, 50.0f);
-
-    EXPECT_EQ(CountDraws(*root, EyeAt(10.0f)), 0);
-    EXPECT_EQ(CountDraws(*root, EyeAt(10.5f)), 1);
-    EXPECT_EQ(CountDraws(*root, EyeAt(50.0f)), 1);
-    EXPECT_EQ(CountDraws(*root, EyeAt(50.5f)), 0);
-    EXPECT_EQ(CountDraws(*root, std::nullopt), 1);
-
-    // The distance is measured from the root's translation.
-    root->transform.m[3][2] = 40.0f;
-    EXPECT_EQ(CountDraws(*root, EyeAt(50.5f)), 1);
-    root->transform.m[3][2] = 0.0f;
-
-    RecordCounts(*root, 3, 7);
-    EXPECT_EQ(root->VertexCount(EyeAt(10.0f)), 0u);
-    EXPECT_EQ(root->VertexCount(EyeAt(10.5f)), 3u);
-    EXPECT_EQ(root->TriangleCount(EyeAt(50.0f)), 2u);  // 7 indices
-    EXPECT_EQ(root->TriangleCount(EyeAt(50.5f)), 0u);
-}
-
-// The range comes from the node's own metadata, whatever was walked before; metadata of
-// another type leaves it at {0, 0}, which hides the node from any eye but not from a draw
-// without one.
-TEST_F(ModelTree, LodRangeComesFromTheNodesOwnFloatMetadata)
-{
-    aiMetadata* metadata = aiMetadata::Alloc(2);
-    metadata->Set(0, "LOD_distStart", 10.0);  // double, not float
-    metadata->Set(1, "LOD_distEnd", int32_t(50));
-    auto scene = MakeScene({MakeMesh(3), MakeMesh(3)});
-    scene->mRootNode->mMetaData = nullptr;
-    AddNode(*scene->mRootNode, "Plain", {0});  // entered first, carries no metadata
-    AddNode(*scene->mRootNode, "Head_LOD_0", {1})->mMetaData = metadata;
-    auto root = BuildTree(*scene);
-    ASSERT_EQ(root->children.size(), 2u);
-    EXPECT_EQ(root->children[0]->lodRange, nullptr);
-    ASSERT_NE(root->children[1]->lodRange, nullptr);
-    EXPECT_EQ(root->children[1]->lodRange->start, 0.0f);
-    EXPECT_EQ(root->children[1]->lodRange->end, 0.0f);
-    EXPECT_EQ(CountDraws(*root, EyeAt(0.0f)), 1) << "only the plain node";
-    EXPECT_EQ(CountDraws(*root, std::nullopt), 2);
-}
-
-TEST_F(ModelTree, NodesWithoutMeshesMergeIntoTheirParent)
-{
+    aiMetadata* floats = aiMetadata::Alloc(2);
+    floats->Set(0, "LOD_distStart", 10.0f);
+    floats->Set(1, "LOD_distEnd", 50.0f);
+    aiMetadata* others = aiMetadata::Alloc(2);
+    others->Set(0, "LOD_distStart", 10.0);  // double, not float
+    others->Set(1, "LOD_distEnd", int32_t(50));
     auto scene = MakeScene({MakeMesh(3), MakeMesh(3), MakeMesh(3)});
+    AddNode(*scene->mRootNode, "Plain", {0});
+    AddNode(*scene->mRootNode, "Body_LOD_1", {1})->mMetaData = floats;
+    AddNode(*scene->mRootNode, "Head_LOD_0", {2})->mMetaData = others;
+    auto root = BuildTree(*scene);
+    ASSERT_EQ(root->children.size(), 3u);
+    EXPECT_EQ(root->children[0]->lodRange, nullptr);
+    ASSERT_NE(root->children[2]->lodRange, nullptr);
+    EXPECT_EQ(root->children[2]->lodRange->end, 0.0f);
+
+    const struct {
+        std::optional<Float3> eye;
+        float rootZ;
+        Names drawn;
+    } rows[] = {
+        {std::nullopt, 0.0f, {"Plain", "Body_LOD_1", "Head_LOD_0"}},
+        {Float3{0, 0, 10.0f}, 0.0f, {"Plain"}},
+        {Float3{0, 0, 10.5f}, 0.0f, {"Plain", "Body_LOD_1"}},
+        {Float3{0, 0, 50.0f}, 0.0f, {"Plain", "Body_LOD_1"}},
+        {Float3{0, 0, 50.5f}, 0.0f, {"Plain"}},
+        {Float3{0, 0, 50.5f}, 40.0f, {"Plain", "Body_LOD_1"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.drawn));
+        root->transform.m[3][2] = row.rootZ;
+        EXPECT_EQ(Drawn(*root, row.eye), row.drawn);
+        std::vector<CMeshObject*> meshObjects;
+        root->CollectMeshObjects(meshObjects);
+        for (CMeshObject* meshObject : meshObjects)
+            meshObject->vertexCount = 3, meshObject->indexCount = 7;
+        EXPECT_EQ(root->VertexCount(row.eye), 3 * row.drawn.size());
+        EXPECT_EQ(root->TriangleCount(row.eye), 7 * row.drawn.size() / 3);
+    }
+}
+
+TEST_F(ModelTree, MeshlessNodesMergeIntoTheirParentAndEveryNodeDrawsWithTheRootsState)
+{
+    aiMesh* empty = MakeMesh(3);
+    empty->mNumVertices = 0;
+    auto scene = MakeScene({MakeMesh(3), MakeMesh(3), empty});
     aiNode* group = AddNode(*scene->mRootNode, "Group");
     AddNode(*group, "Left", {0});
-    aiNode* lodGroup = AddNode(*group, "Arm_LOD_2");  // a LOD node is kept even without meshes
-    AddNode(*lodGroup, "Hand", {1, 2});
+    AddNode(*AddNode(*group, "Arm_LOD_2"), "Hand", {1, 2});  // a LOD node stays, meshes or not
     auto root = BuildTree(*scene);
     ASSERT_EQ(root->children.size(), 2u);
     EXPECT_EQ(root->children[0]->name, "Left");
     EXPECT_EQ(root->children[1]->name, "Arm_LOD_2");
-    EXPECT_EQ(root->children[1]->lodRange, nullptr);  // no metadata
     ASSERT_EQ(root->children[1]->children.size(), 1u);
-    const CModelNode& hand = *root->children[1]->children[0];
-    ASSERT_EQ(hand.meshObjects.size(), 2u);
-    EXPECT_EQ(hand.meshObjects[1]->name, "Hand");
-    EXPECT_EQ(std::string(scene->mMeshes[2]->mName.C_Str()), "Hand");
+    EXPECT_EQ(root->children[1]->children[0]->meshObjects.size(), 2u);
     EXPECT_TRUE(root->meshObjects.empty());
-}
 
-TEST_F(ModelTree, SceneWithoutChildrenOrMeshesGivesAnEmptyRoot)
-{
-    auto scene = MakeScene({});
-    auto root = BuildTree(*scene);
-    EXPECT_TRUE(root->children.empty() && root->meshObjects.empty());
-    EXPECT_FALSE(root->HasAnyMesh());
-    EXPECT_EQ(root->LargestBounds().radius, 0.0f);
-}
-
-TEST_F(ModelTree, DrawUsesTheRootTransformAndShaderForEveryNodeAndSkipsRefusedMeshes)
-{
-    aiMesh* empty = MakeMesh(3);
-    empty->mNumVertices = 0;
-    auto scene = MakeScene({MakeMesh(3), empty, MakeMesh(3)});
-    aiNode* arm = AddNode(*scene->mRootNode, "Arm", {0, 1});
-    AddNode(*arm, "Hand", {2});
-    auto root = BuildTree(*scene);
     root->transform.m[3][0] = 5.0f;
     root->shaderName = "Model Albedo";
     root->children[0]->transform.m[3][1] = 99.0f;  // a child's own transform plays no part
-
-    std::vector<CMeshObject*> drawn;
+    std::vector<const aiMesh*> drawn;
     root->Draw(0.25f, std::nullopt, [&](CMeshObject& meshObject, float time) {
         EXPECT_EQ(time, 0.25f);
         EXPECT_EQ(meshObject.worldMatrix, root->transform);
         EXPECT_EQ(meshObject.shaderName, "Model Albedo");
-        drawn.push_back(&meshObject);
+        drawn.push_back(meshObject.meshData->importedMesh);
     });
-    ASSERT_EQ(drawn.size(), 2u);  // the mesh without vertices is never handed to the draw
-    EXPECT_EQ(drawn[0]->meshData->importedMesh, scene->mMeshes[0]);
-    EXPECT_EQ(drawn[1]->meshData->importedMesh, scene->mMeshes[2]);
+    // The mesh without vertices is never handed to the draw.
+    EXPECT_EQ(drawn, (std::vector<const aiMesh*>{scene->mMeshes[0], scene->mMeshes[1]}));
+
+    auto bare = MakeScene({});
+    EXPECT_FALSE(BuildTree(*bare)->HasAnyMesh());
 }
 
-TEST_F(ModelTree, FirstChildChainOperationsSkipLaterChildren)
+// Some operations follow the first child of every node only, some reach every node, and
+// some of those only the node's first mesh object.
+TEST_F(ModelTree, EachOperationReachesItsOwnPartOfTheTree)
 {
-    NamedTree tree;
-    tree.root->SetVertexColorMode(3);
-    EXPECT_EQ(tree.NamesWhere([](CMeshObject& m) { return m.vertexColorMode == 3; }),
-              (Names{"r0", "r1", "f0", "f1", "d0"}));
-    EXPECT_EQ(tree.root->FirstMeshObject(), &tree.Mesh("r0"));
-    tree.root->meshObjects.clear();
-    EXPECT_EQ(tree.root->FirstMeshObject(), &tree.Mesh("f0"));
-
-    tree.root->SetTextureUvSet(2, 1);
-    tree.root->SetTextureUvSet(32, 1);  // no such slot: skipped
-    tree.root->SetTextureUvSet(-1, 1);
-    EXPECT_EQ(tree.NamesWhere([](CMeshObject& m) { return m.textureSlots[0][2].uvSet == 1; }),
-              (Names{"f0", "f1", "d0"}));
-    EXPECT_EQ(tree.Mesh("f0").textureSlots[1][2].uvSet, 0u);  // block 0 only
+    const Names firstChain = {"r0", "r1", "f0", "f1", "d0"};
+    const Names firstOfEachNode = {"r0", "f0", "d0", "s0"};
+    const struct {
+        const char* what;
+        std::function<void(CModelNode&)> apply;
+        std::function<bool(const CMeshObject&)> reached;
+        Names expected;
+    } rows[] = {
+        {"vertex colours", [](CModelNode& n) { n.SetVertexColorMode(3); },
+         [](const CMeshObject& m) { return m.vertexColorMode == 3; }, firstChain},
+        {"UV set of block 0",
+         [](CModelNode& n) {
+             n.SetTextureUvSet(2, 1);
+             n.SetTextureUvSet(32, 1);  // no such slot: skipped
+             n.SetTextureUvSet(-1, 1);
+         },
+         [](const CMeshObject& m) {
+             return m.textureSlots[0][2].uvSet == 1 && m.textureSlots[1][2].uvSet == 0;
+         },
+         firstChain},
+        {"blend",
+         [](CModelNode& n) { n.SetBlendValue(0.5f); },
+         [](const CMeshObject& m) { return m.blendValue == 0.5f; },
+         {"r0", "r1", "f0", "f1", "d0", "s0"}},
+        {"rotation", [](CModelNode& n) { n.SetRotation(true, false, false); },
+         [](const CMeshObject& m) {
+             return m.rotationSwitches == Float3{1, 0, 0};
+         },
+         firstOfEachNode},
+        {"animation speed", [](CModelNode& n) { n.SetAnimationSpeed(40); },
+         [](const CMeshObject& m) { return m.animationSpeed == 40; }, firstOfEachNode},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        NamedTree tree;
+        row.apply(*tree.root);
+        EXPECT_EQ(tree.NamesWhere(row.reached), row.expected);
+    }
 }
 
-TEST_F(ModelTree, HoldsFileTextureLooksAtBlockZeroAlongTheFirstChildChain)
+TEST_F(ModelTree, QueriesFollowTheFirstChildChainAndKeepTheFirstOfEqualBounds)
 {
     NamedTree tree;
     auto builtIn = std::make_shared<TextureRecord>();
     auto fromFile = std::make_shared<TextureRecord>();
     builtIn->isBuiltIn = 1;
     tree.Mesh("r0").textureSlots[0][0].texture = builtIn;
-    EXPECT_FALSE(tree.root->HoldsFileTexture(0));
     tree.Mesh("s0").textureSlots[0][0].texture = fromFile;  // second child: not searched
     tree.Mesh("f1").textureSlots[1][0].texture = fromFile;  // block 1: not searched
     EXPECT_FALSE(tree.root->HoldsFileTexture(0));
     tree.Mesh("d0").textureSlots[0][0].texture = fromFile;
     EXPECT_TRUE(tree.root->HoldsFileTexture(0));
-    EXPECT_FALSE(tree.root->HoldsFileTexture(1));
     EXPECT_FALSE(tree.root->HoldsFileTexture(40));
-}
 
-TEST_F(ModelTree, AllNodeOperationsReachEveryNodeAndFirstMeshOnesOnlyTheFirst)
-{
-    NamedTree tree;
-    EXPECT_EQ(tree.NamesWhere([](CMeshObject&) { return true; }),
-              (Names{"r0", "r1", "f0", "f1", "d0", "s0"}));  // node first, then children
-    tree.root->SetBlendValue(0.5f);
-    EXPECT_EQ(tree.NamesWhere([](CMeshObject& m) { return m.blendValue == 0.5f; }).size(), 6u);
+    const struct {
+        const char* name;
+        float radius, x;
+    } bounds[] = {{"r1", 2.0f, 1.0f}, {"d0", 3.0f, 2.0f}, {"s0", 3.0f, 3.0f}};
+    for (const auto& b : bounds) {
+        tree.Mesh(b.name).meshData = std::make_unique<MeshData>();
+        tree.Mesh(b.name).meshData->boundsRadius = b.radius;
+        tree.Mesh(b.name).meshData->boundsCentre = {b.x, 0, 0};
+    }
+    EXPECT_EQ(tree.root->LargestBounds().centre, (Float3{2, 0, 0}));
 
-    tree.root->SetRotation(true, false, false);
-    EXPECT_EQ(tree.NamesWhere([](CMeshObject& m) { return m.rotationSwitches[0] == 1.0f; }),
-              (Names{"r0", "f0", "d0", "s0"}));
-    EXPECT_EQ(tree.Mesh("r0").rotationSwitches, (Float3{1, 0, 0}));
-
-    tree.root->SetAnimationSpeed(40);
-    EXPECT_EQ(tree.NamesWhere([](CMeshObject& m) { return m.animationSpeed == 40; }),
-              (Names{"r0", "f0", "d0", "s0"}));
-    EXPECT_EQ(tree.Mesh("r1").animationSpeed, 100);
-}
-
-TEST_F(ModelTree, LargestBoundsKeepTheFirstOfEqualRadii)
-{
-    NamedTree tree;
-    auto bounds = [&tree](const std::string& name, float radius, float x) {
-        auto mesh = std::make_unique<MeshData>();
-        mesh->boundsRadius = radius;
-        mesh->boundsCentre = {x, 0, 0};
-        tree.Mesh(name).meshData = std::move(mesh);
-    };
-    bounds("r1", 2.0f, 1.0f);
-    bounds("d0", 3.0f, 2.0f);
-    bounds("s0", 3.0f, 3.0f);
-    const CModelNode::Bounds largest = tree.root->LargestBounds();
-    EXPECT_EQ(largest.radius, 3.0f);
-    EXPECT_EQ(largest.centre, (Float3{2, 0, 0}));
+    EXPECT_EQ(tree.root->FirstMeshObject(), &tree.Mesh("r0"));
+    tree.root->meshObjects.clear();
+    EXPECT_EQ(tree.root->FirstMeshObject(), &tree.Mesh("f0"));
 }
 
 TEST_F(ModelTree, ChangedModelFileAsksForADeferredReload)
 {
     int reloads = 0;
-    CModelImporter importer;
     importer.animationHooks.reloadAnimationSet = [&reloads](AnimationSet&, const std::string&) {
         ++reloads;
     };
@@ -307,19 +247,16 @@ TEST_F(ModelTree, ChangedModelFileAsksForADeferredReload)
     int stand = 0;  // the set itself belongs to the animation side
     std::shared_ptr<AnimationSet> set(reinterpret_cast<AnimationSet*>(&stand),
                                       [](AnimationSet*) {});
-    tree.Mesh("d0").animationSet = set;
-    tree.Mesh("s0").animationSet = set;
-
+    tree.Mesh("d0").animationSet = tree.Mesh("s0").animationSet = set;
     EXPECT_FALSE(tree.root->OnFileChanged("/models/walk.fbx"));
     EXPECT_EQ(reloads, 2);
-
     EXPECT_TRUE(tree.root->OnFileChanged("/models/body.fbx"));
     EXPECT_EQ(reloads, 3);  // only s0's node asked for no reload
 }
 
 TEST_F(ModelTree, DumpModelInformationSaysWhenThereIsNothingToShow)
 {
-    std::vector<std::string> boxes;
+    Names boxes;
     auto box = [&boxes](const std::string& title, const std::string& text) {
         boxes.push_back(title + "|" + text);
     };
@@ -350,73 +287,62 @@ struct FakeTextureSource {
             return path.extension() == ".bak" ? nullptr : source.loadTexture(path);
         };
         source.shareLoads = [this](bool on) { shareSwitches.push_back(on); };
-        source.whiteSquare = white;
-        source.blackSquare = black;
-        source.errorTexture = error;
-        source.defaultNormalMap = normal;
+        for (TextureHandle* square : {&source.whiteSquare, &source.blackSquare,
+                                      &source.errorTexture, &source.defaultNormalMap})
+            *square = std::make_shared<TextureRecord>();
     }
-    std::filesystem::path Name(const TextureHandle& record) const
+    static std::filesystem::path Name(const TextureHandle& record)
     {
         return record ? record->name : "-";
     }
     ModelTextureSource source;
     std::vector<TextureHandle> records;
     std::vector<bool> shareSwitches;
-    TextureHandle white = std::make_shared<TextureRecord>();
-    TextureHandle black = std::make_shared<TextureRecord>();
-    TextureHandle error = std::make_shared<TextureRecord>();
-    TextureHandle normal = std::make_shared<TextureRecord>();
 };
 
 }  // namespace
 
+// Only file names count: the first folder's name holds both mesh names. Names are bytes:
+// a folder's name need not be UTF-8, and a backslash is part of a name.
 TEST_F(ModelTree, TexturesNamedAfterTheMeshFillTheirSlotsInEveryBlock)
 {
-    // The first folder's name holds both mesh names: only file names may count. Names are
-    // bytes: a folder's name need not be UTF-8, and a backslash is part of a name.
+    const std::filesystem::path root = TempDirectory("discovery");
     for (const char* folder : {"body_and_head", "caf\xE9 \xFF", "back\\slash"}) {
         SCOPED_TRACE(folder);
-        const std::filesystem::path dir = TempDirectory("discovery") + "/" + folder;
+        const std::filesystem::path dir = root / folder;
         std::filesystem::create_directories(dir);
         for (const char* file :
              {"body_D.tga", "body_D.bak", "body_n.dds", "bodyDN.exr", "head_M.dds", "body.txt"})
             std::ofstream(dir / file) << "x";
         FakeTextureSource fake;
-        CMeshObject body;
-        body.name = "body";
+        CMeshObject body, wheel, lonely;
+        body.name = lonely.name = "body";
+        wheel.name = "wheel";
         DiscoverMeshTextures(body, fake.source, dir.string());
         for (const TextureBlock& block : body.textureSlots) {
             EXPECT_EQ(fake.Name(block[kAlbedoSlot].texture).native(),
                       (dir / "body_D.tga").native());
-            EXPECT_EQ(block[kMaterialSlot].texture, fake.black);  // head_M is not body's
+            EXPECT_EQ(block[kMaterialSlot].texture, fake.source.blackSquare);  // head_M: not body's
             EXPECT_EQ(fake.Name(block[kNormalSlot].texture), dir / "body_n.dds");
             EXPECT_EQ(fake.Name(block[kFourthNormalSlot].texture), dir / "bodyDN.exr");
         }
         EXPECT_EQ(fake.records.size(), 3u) << "one record per file for all blocks";
 
         // No file named after the mesh: every texture file counts.
-        CMeshObject other;
-        other.name = "wheel";
-        DiscoverMeshTextures(other, fake.source, dir.string());
-        EXPECT_EQ(fake.Name(other.textureSlots[7][kMaterialSlot].texture), dir / "head_M.dds");
-        EXPECT_EQ(fake.Name(other.textureSlots[7][kAlbedoSlot].texture), dir / "body_D.tga");
-        std::filesystem::remove_all(dir);
-    }
-    const std::string dir = TempDirectory("discovery") + "/body_and_head";
-    FakeTextureSource fake;
+        DiscoverMeshTextures(wheel, fake.source, dir.string());
+        EXPECT_EQ(fake.Name(wheel.textureSlots[7][kMaterialSlot].texture), dir / "head_M.dds");
+        EXPECT_EQ(fake.Name(wheel.textureSlots[7][kAlbedoSlot].texture), dir / "body_D.tga");
 
-    // An empty directory leaves the built-ins.
-    CMeshObject lonely;
-    lonely.name = "body";
-    DiscoverMeshTextures(lonely, fake.source, dir + "/nothing");
-    EXPECT_EQ(lonely.textureSlots[3][kAlbedoSlot].texture, fake.error);
-    EXPECT_EQ(lonely.textureSlots[3][kFourthNormalSlot].texture, fake.normal);
-    std::filesystem::remove_all(std::filesystem::path(dir).parent_path());
+        // A folder without files leaves the built-ins.
+        DiscoverMeshTextures(lonely, fake.source, (dir / "nothing").string());
+        EXPECT_EQ(lonely.textureSlots[3][kAlbedoSlot].texture, fake.source.errorTexture);
+        EXPECT_EQ(lonely.textureSlots[3][kFourthNormalSlot].texture, fake.source.defaultNormalMap);
+    }
+    std::filesystem::remove_all(root);
 }
 
 TEST_F(ModelTree, ImportFindsTexturesOnlyThroughAnInstalledSource)
 {
-    CModelImporter importer;
     const std::string path = kFbxDir + "spider.fbx";
     auto bare = importer.ImportModel(path.c_str(), {}, kFbxDir, 0);
     ASSERT_NE(bare, nullptr);
