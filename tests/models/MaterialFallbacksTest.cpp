@@ -30,77 +30,56 @@ MaterialTextureLookup Lookup()
     return lookup;
 }
 
+// Each slot of the plan: its source and the log line after "Mesh 'Leg': ". The checkerboard
+// stays for a named texture that is not there, and the log names it.
 TEST(MaterialFallbacks, EachEmptySlotTakesWhatItsMaterialGivesAndSaysSo)
 {
+    const auto plan = [](const MaterialLook& look, Source albedo, const std::string& note,
+                         MessageLevel level, Source normal, MaterialValues values) {
+        SCOPED_TRACE(note);
+        const MaterialFallbackPlan made = PlanMaterialFallbacks("Leg", look, {}, Lookup());
+        EXPECT_EQ(made.albedo.source, albedo);
+        EXPECT_EQ(made.albedo.note, "Mesh 'Leg': " + note);
+        EXPECT_EQ(made.albedo.level, level);
+        EXPECT_EQ(made.normal.source, normal);
+        EXPECT_EQ(made.material.source, Source::Values);
+        EXPECT_EQ(made.material.values, values);
+        return made;
+    };
     MaterialLook textured;
     textured.albedoTexture = "C:\\art\\wood.png";
     textured.normalTexture = "wood_n.png";
     textured.roughness = 0.25f;
+    EXPECT_EQ(
+        plan(textured, Source::File, "no texture named after it, using the material's 'wood.png'",
+             MessageLevelInfo, Source::File, {1.0f, 0.25f, 0.0f, 0.0f})
+            .albedo.file,
+        "/art/wood.png");
     MaterialLook embedded;
     embedded.albedoTexture = "*1";
+    EXPECT_EQ(plan(embedded, Source::Embedded,
+                   "no texture named after it, using the material's '*1' held in the model file",
+                   MessageLevelInfo, Source::Keep, {})
+                  .albedo.embeddedIndex,
+              1);
     MaterialLook missing;
     missing.albedoTexture = "C:\\art\\gone.jpg";
     missing.normalTexture = "gone_n.png";
+    plan(missing, Source::Missing,
+         "texture not found beside the model: 'gone.jpg' (the material names 'C:\\art\\gone.jpg')",
+         MessageLevelError, Source::FlatNormal, {});
     MaterialLook coloured;
     coloured.albedoColour = std::array<float, 4>{1.0f, 0.5f, 0.0f, 1.0f};
     coloured.metalness = 1.0f;
-
-    const FilledSlots none{};
-    const MaterialFallbackPlan plans[] = {
-        PlanMaterialFallbacks("Leg", textured, none, Lookup()),
-        PlanMaterialFallbacks("Leg", embedded, none, Lookup()),
-        PlanMaterialFallbacks("Leg", missing, none, Lookup()),
-        PlanMaterialFallbacks("Leg", coloured, none, Lookup()),
-        PlanMaterialFallbacks("Leg", MaterialLook{}, none, Lookup()),
-    };
-    const struct {
-        Source albedo;
-        std::string albedoNote;
-        MessageLevel albedoLevel;
-        Source normal;
-        MaterialValues values;
-    } expected[] = {
-        {Source::File,
-         "Mesh 'Leg': no texture named after it, using the material's 'wood.png'",
-         MessageLevelInfo,
-         Source::File,
-         {1.0f, 0.25f, 0.0f, 0.0f}},
-        {Source::Embedded,
-         "Mesh 'Leg': no texture named after it, using the material's '*1' held in the model file",
-         MessageLevelInfo,
-         Source::Keep,
-         {}},
-        // The checkerboard stays for a named texture that is not there, and the log names it.
-        {Source::Missing,
-         "Mesh 'Leg': texture not found beside the model: 'gone.jpg' (the material names "
-         "'C:\\art\\gone.jpg')",
-         MessageLevelError,
-         Source::FlatNormal,
-         {}},
-        {Source::Colour,
-         "Mesh 'Leg': no texture named after it, using the material's colour (1, 0.5, 0)",
-         MessageLevelInfo,
-         Source::Keep,
-         {1.0f, 0.5f, 1.0f, 0.0f}},
-        {Source::White,
-         "Mesh 'Leg': no texture named after it and its material has no colour: drawn white",
-         MessageLevelInfo,
-         Source::Keep,
-         {}},
-    };
-    for (size_t i = 0; i < std::size(plans); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(plans[i].albedo.source, expected[i].albedo);
-        EXPECT_EQ(plans[i].albedo.note, expected[i].albedoNote);
-        EXPECT_EQ(plans[i].albedo.level, expected[i].albedoLevel);
-        EXPECT_EQ(plans[i].normal.source, expected[i].normal);
-        EXPECT_EQ(plans[i].material.source, Source::Values);
-        EXPECT_EQ(plans[i].material.values, expected[i].values);
-    }
-    EXPECT_EQ(plans[0].albedo.file, "/art/wood.png");
-    EXPECT_EQ(plans[1].albedo.embeddedIndex, 1);
-    EXPECT_EQ(plans[3].albedo.texel, PackRgba8(255, 128, 0, 255));
-    EXPECT_EQ(plans[4].material.note,
+    EXPECT_EQ(plan(coloured, Source::Colour,
+                   "no texture named after it, using the material's colour (1, 0.5, 0)",
+                   MessageLevelInfo, Source::Keep, {1.0f, 0.5f, 1.0f, 0.0f})
+                  .albedo.texel,
+              PackRgba8(255, 128, 0, 255));
+    EXPECT_EQ(plan({}, Source::White,
+                   "no texture named after it and its material has no colour: drawn white",
+                   MessageLevelInfo, Source::Keep, {})
+                  .material.note,
               "Mesh 'Leg': no material texture named after it, using a neutral material "
               "(occlusion 1, roughness 0.5, metalness 0)");
 

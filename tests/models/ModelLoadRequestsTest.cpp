@@ -1,11 +1,9 @@
 // Overlapping model loads: the newest request is what ends up shown, whichever load
 // finishes first, and the overtaken model is freed (LeakSanitizer watches this program).
-#include <assimp/Exporter.hpp>
-
-#include <array>
 #include <chrono>
 #include <thread>
 
+#include "FbxSceneWriter.h"
 #include "ModelTestSupport.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
@@ -16,38 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A flat grid of 2 * quads * quads triangles, written as ASCII FBX: large enough that
-// its import takes a while.
-void WriteGrid(const fs::path& path, unsigned quads)
-{
-    const unsigned side = quads + 1;
-    auto* mesh = new aiMesh;
-    mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
-    mesh->mNumVertices = side * side;
-    mesh->mVertices = new aiVector3D[mesh->mNumVertices];
-    mesh->mTextureCoords[0] = new aiVector3D[mesh->mNumVertices];
-    mesh->mNumUVComponents[0] = 2;
-    for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
-        const float x = float(v % side), z = float(v / side);
-        mesh->mVertices[v] = aiVector3D(x, 0.0f, z);
-        mesh->mTextureCoords[0][v] = aiVector3D(x / float(quads), z / float(quads), 0.0f);
-    }
-    mesh->mNumFaces = 2 * quads * quads;
-    mesh->mFaces = new aiFace[mesh->mNumFaces];
-    for (unsigned q = 0, f = 0; q < quads * quads; ++q) {
-        const unsigned a = (q / quads) * side + q % quads, b = a + 1, c = a + side, d = c + 1;
-        for (const auto& corners : {std::array<unsigned, 3>{a, c, b}, {b, c, d}}) {
-            mesh->mFaces[f].mNumIndices = 3;
-            mesh->mFaces[f++].mIndices = new unsigned[3]{corners[0], corners[1], corners[2]};
-        }
-    }
-    std::unique_ptr<aiScene> scene = MakeScene({mesh});
-    AddNode(*scene->mRootNode, "Grid", {0});
-    Assimp::Exporter exporter;
-    ASSERT_EQ(exporter.Export(scene.get(), "fbxa", path.string()), AI_SUCCESS)
-        << exporter.GetErrorString();
-}
-
 class ModelLoadRequests : public ModelTest {
    protected:
     void SetUp() override
@@ -57,8 +23,12 @@ class ModelLoadRequests : public ModelTest {
         directory = TempDirectory("requests");
         large = directory / "large.fbx";
         small = directory / "small.fbx";
-        WriteGrid(large, 250);
-        WriteGrid(small, 2);
+        for (const auto& [path, segments] : {std::pair{large, 360}, std::pair{small, 4}}) {
+            assets::SceneNodeMesh torus;
+            torus.nodeName = "Torus";
+            assets::AddTorus(torus.geometry, 1.0f, 0.35f, segments, segments / 2);
+            ASSERT_EQ(assets::WriteFbxScene(path.string(), {torus}), "");
+        }
     }
     void TearDown() override
     {
