@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "animation/AnimationController.h"
+#include "animation/AnimationSet.h"
+#include "models/MeshObject.h"
+#include "models/ModelImportContext.h"
 #include "models/ModelTestSupport.h"
 
 namespace animtest {
@@ -44,6 +47,24 @@ inline AnimationController MakeController(const std::vector<const aiScene*>& cli
         controller.clips.push_back(BindClip(modeltest::Borrow(*clip), controller.boneMap));
     return controller;
 }
+
+// A mesh object of `mesh`, with `bones` bones, whose animation set holds `controller` as
+// the controller of `key` (no mesh: a whole-model animation file).
+struct AnimatedMeshObject {
+    AnimatedMeshObject(const aiMesh* mesh, unsigned bones, const aiMesh* key,
+                       AnimationController controller)
+    {
+        context.boneCount = bones;
+        meshObject.context = &context;
+        meshObject.meshData = std::make_unique<MeshData>();
+        meshObject.meshData->importedMesh = mesh;
+        meshObject.animationSet = std::make_shared<AnimationSet>();
+        meshObject.animationSet->controllers.emplace(
+            key, std::make_unique<AnimationController>(std::move(controller)));
+    }
+    ModelImportContext context;
+    CMeshObject meshObject;
+};
 
 // Where a pose put a bone: the translation of its final transform (offsets are identity).
 inline float BoneX(const AnimationController& controller, const std::string& name)

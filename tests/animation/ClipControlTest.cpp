@@ -1,5 +1,5 @@
-// Which clip plays and how: selection, blending, scrubbing, sequencing, reload swaps and the
-// camera clip, on controllers built from scenes in memory.
+// Which clip plays and how: selection, blending, scrubbing, sequencing, the camera joint and
+// the camera clip, on controllers built from scenes in memory.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -121,48 +121,15 @@ TEST(ClipControl, SequencingPlaysEveryClipAfterTheBindPoseInTurn)
     EXPECT_EQ(order, (std::vector<uint32_t>{1, 2, 1, 2}));
 }
 
-// A reload waits until the next frame; then the new scene replaces the clip, the old one
-// is released at once, and the clip starts from the beginning.
-TEST(ClipControl, AReloadedClipIsSwappedInAtTheNextAdvanceAndTheOldOneReleased)
-{
-    Clips clips(1);
-    AnimationController& c = clips.controller;
-    auto replaced = std::shared_ptr<const aiScene>(MakeChainScene(kChain, 3, 25.0, 9.0f));
-    std::weak_ptr<const aiScene> watch = replaced;
-    c.clips[1] = BindClip(replaced, c.boneMap);
-    replaced.reset();
-    c.pendingClip = std::shared_ptr<const aiScene>(MakeChainScene(kChain, 3, 25.0, 4.0f));
-    c.pendingIndex = 1;
-    c.timeA = 1.0f;
-    c.Advance(100);
-    EXPECT_TRUE(watch.expired());
-    EXPECT_EQ(c.pendingClip, nullptr);
-    EXPECT_EQ(c.currentClip, 1u);
-    EXPECT_EQ(c.previousClip, 0);
-    EXPECT_EQ(c.timeA, 0.0f);
-    // A pending index beyond the clips is dropped.
-    c.pendingClip = std::shared_ptr<const aiScene>(MakeChainScene(kChain, 3));
-    c.pendingIndex = 7;
-    c.Advance(200);
-    EXPECT_EQ(c.ClipCount(), 2u);
-    EXPECT_EQ(c.pendingClip, nullptr);
-}
-
 // A whole-model animation file makes controllers keyed by no mesh: the mesh object's own
 // lookup finds none and keeps its palette.
 TEST(ClipControl, AMeshObjectWithoutItsOwnControllerKeepsItsPalette)
 {
     Clips clips(0);
     clips.controller.previousClip = 0;
-    CMeshObject meshObject;
-    ModelImportContext context;
-    context.boneCount = 3;
-    meshObject.context = &context;
-    meshObject.meshData = std::make_unique<MeshData>();
-    meshObject.meshData->importedMesh = clips.scenes[0]->mMeshes[0];
-    meshObject.animationSet = std::make_shared<AnimationSet>();
-    meshObject.animationSet->controllers.emplace(
-        nullptr, std::make_unique<AnimationController>(std::move(clips.controller)));
+    animtest::AnimatedMeshObject animated(clips.scenes[0]->mMeshes[0], 3, nullptr,
+                                          std::move(clips.controller));
+    CMeshObject& meshObject = animated.meshObject;
     meshObject.bonePalette[0].m[3][0] = 5.0f;
     EXPECT_FALSE(PoseIntoPalette(meshObject));
     EXPECT_EQ(meshObject.bonePalette[0].m[3][0], 5.0f);

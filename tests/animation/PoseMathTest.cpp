@@ -17,17 +17,7 @@ using animtest::BoneX;
 using animtest::MakeChainScene;
 using animtest::MakeController;
 
-TEST(KeySampling, ASingleKeyIsHeldAtEveryTimeAndNeverEnds)
-{
-    const aiVectorKey key(3.0, aiVector3D(1, 2, 3));
-    for (float t : {-5.0f, 0.0f, 3.0f, 1e6f}) {
-        const VectorSample sample = SampleVectorKeys(&key, 1, t);
-        EXPECT_EQ(sample.value, aiVector3D(1, 2, 3)) << t;
-        EXPECT_FALSE(sample.pastEnd) << t;
-    }
-    EXPECT_EQ(SampleVectorKeys(nullptr, 0, 1.0f).value, aiVector3D(0, 0, 0));
-}
-
+// A single key is held at every time and never ends; no keys read as zero.
 TEST(KeySampling, KeysMixLinearlyHoldOutsideTheirSpanAndNeverDivideByZero)
 {
     // Two keys share tick 2, and two share tick 5 ahead of the sampled times.
@@ -37,16 +27,18 @@ TEST(KeySampling, KeysMixLinearlyHoldOutsideTheirSpanAndNeverDivideByZero)
                                 {4, aiVector3D(9, 0, 0)}};
     const aiVectorKey late[] = {
         {5, aiVector3D(1, 0, 0)}, {5, aiVector3D(7, 0, 0)}, {6, aiVector3D(8, 0, 0)}};
+    const aiVectorKey single(3.0, aiVector3D(3, 0, 0));
     struct Case {
         const aiVectorKey* keys;
         unsigned count;
         float t;
         float x;
         bool pastEnd;
-    } cases[] = {{keys, 4, 1.0f, 1.0f, false}, {keys, 4, 2.0f, 5.0f, false},
-                 {keys, 4, 3.0f, 7.0f, false}, {keys, 4, 4.0f, 9.0f, true},
-                 {keys, 4, 50.0f, 9.0f, true}, {late, 3, 1.0f, 1.0f, false},
-                 {late, 3, 5.5f, 7.5f, false}};
+    } cases[] = {{keys, 4, 1.0f, 1.0f, false},    {keys, 4, 2.0f, 5.0f, false},
+                 {keys, 4, 3.0f, 7.0f, false},    {keys, 4, 4.0f, 9.0f, true},
+                 {keys, 4, 50.0f, 9.0f, true},    {late, 3, 1.0f, 1.0f, false},
+                 {late, 3, 5.5f, 7.5f, false},    {&single, 1, -5.0f, 3.0f, false},
+                 {&single, 1, 1e6f, 3.0f, false}, {nullptr, 0, 1.0f, 0.0f, false}};
     for (const Case& c : cases) {
         const VectorSample sample = SampleVectorKeys(c.keys, c.count, c.t);
         EXPECT_FLOAT_EQ(sample.value.x, c.x) << c.t;
@@ -135,33 +127,21 @@ TEST(Skeleton, AtMost256BonesAndThePaletteIsNeverOverrun)
         EXPECT_TRUE(errors.empty());
         ASSERT_EQ(controller.bones.size(), 257u);
 
-        CMeshObject meshObject;
-        ModelImportContext context;
-        context.boneCount = boneCount;
-        meshObject.context = &context;
-        meshObject.meshData = std::make_unique<MeshData>();
-        meshObject.meshData->importedMesh = scene->mMeshes[0];
-        meshObject.animationSet = std::make_shared<AnimationSet>();
         controller.previousClip = 0;
-        meshObject.animationSet->controllers.emplace(
-            scene->mMeshes[0], std::make_unique<AnimationController>(std::move(controller)));
-        EXPECT_TRUE(PoseIntoPalette(meshObject));
-        EXPECT_EQ(meshObject.animationSpeed, 100);  // the field after the palette
-        EXPECT_EQ(meshObject.rotationSwitches, (Float3{0.0f, 0.0f, 0.0f}));
+        animtest::AnimatedMeshObject animated(scene->mMeshes[0], boneCount, scene->mMeshes[0],
+                                              std::move(controller));
+        EXPECT_TRUE(PoseIntoPalette(animated.meshObject));
+        EXPECT_EQ(animated.meshObject.animationSpeed, 100);  // the field after the palette
+        EXPECT_EQ(animated.meshObject.rotationSwitches, (Float3{0.0f, 0.0f, 0.0f}));
     }
 }
 
 TEST(Skeleton, ACameraJointIsFoundByPartOfANodeName)
 {
-    auto scene = MakeChainScene({"Root", "Rig:camera_jnt_1"}, 0);
-    aiMesh& boneless = *scene->mMeshes[0];
-    for (unsigned b = 0; b < boneless.mNumBones; ++b)
-        delete boneless.mBones[b];
-    delete[] boneless.mBones;
-    boneless.mBones = nullptr;
-    boneless.mNumBones = 0;
+    auto scene = modeltest::MakeScene({modeltest::MakeMesh(3)});  // a mesh without bones
+    modeltest::AddNode(*scene->mRootNode, "Rig:camera_jnt_1");
     AnimationController controller;
-    controller.SetUpBones(boneless, *scene, {});
+    controller.SetUpBones(*scene->mMeshes[0], *scene, {});
     EXPECT_TRUE(controller.hasCameraJoint);
     EXPECT_EQ(controller.cameraJointName, "Rig:camera_jnt_1");
     EXPECT_EQ(controller.bones.size(), 1u);
