@@ -1,16 +1,16 @@
-// Skinned files nobody here wrote, through the engine's import with the animation side
-// installed: they pose, move with time, reload and show their skeletons.
+// Animation through the engine's import with the animation side installed: what the
+// animation window reads, clip files added and changed, camera clips, joint markers, and
+// loads at once.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <thread>
 
+#include "AnimationTestScenes.h"
 #include "animation/AnimationHooks.h"
 #include "animation/AnimationQueries.h"
 #include "animation/CameraClip.h"
 #include "animation/ClipImport.h"
-#include "animation/MeshAnimation.h"
-#include "animation/SkeletonDisplay.h"
 #include "animation/SkeletonMarkers.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
@@ -55,39 +55,6 @@ class AnimationFiles : public modeltest::ModelTest {
     std::vector<std::string> boxes;
 };
 
-class RealFile : public AnimationFiles, public ::testing::WithParamInterface<const char*> {};
-
-// The GL tests see the same files move; here the pose feeds the skeleton display.
-TEST_P(RealFile, PosesAndShowsOneLinePerJointPair)
-{
-    auto model = Import(kFbxDir + GetParam());
-    ASSERT_NE(model, nullptr);
-    const std::vector<CMeshObject*> animated = Animated(*model);
-    ASSERT_FALSE(animated.empty());
-    for (CMeshObject* meshObject : animated) {
-        AnimationController* controller =
-            meshObject->animationSet->ControllerFor(meshObject->meshData->importedMesh);
-        ASSERT_NE(controller, nullptr);
-        controller->timeA = controller->timeB = 0.6f;
-        ASSERT_TRUE(PoseIntoPalette(*meshObject));
-        EXPECT_EQ(controller->joints.size(), controller->bones.size());
-        size_t pairs = 0, lines = 0;
-        for (const Joint& joint : controller->joints)
-            pairs += joint.parent >= 0;
-        SkeletonPainter painter;
-        painter.drawLine = [&lines](const LineSegment&) { ++lines; };
-        painter.drawModel = [](CModelNode&, const Matrix4&) {};
-        DrawSkeleton(*meshObject->animationSet, meshObject->worldMatrix, 10.0f, painter);
-        EXPECT_EQ(lines, pairs);
-        EXPECT_GT(lines, 0u);
-    }
-    // Well-formed files raise neither the bone limit nor the baked-key warnings.
-    EXPECT_TRUE(errors.empty()) << errors.front();
-}
-
-INSTANTIATE_TEST_SUITE_P(AssimpTestModels, RealFile,
-                         ::testing::Values("huesitos.fbx", "animation_with_skeleton.fbx"));
-
 // What the animation window reads; an animation file added to the shown model, then
 // changed on disk.
 TEST_F(AnimationFiles, AnAddedClipFileShowsInTheOverviewAndIsReplacedWhenItChanges)
@@ -103,6 +70,8 @@ TEST_F(AnimationFiles, AnAddedClipFileShowsInTheOverviewAndIsReplacedWhenItChang
     EXPECT_FLOAT_EQ(overview.clipLengthSeconds, 40.0f / 25.0f);
     ASSERT_EQ(overview.joints.size(), 1u);
     EXPECT_EQ(overview.joints[0].jointNames.front(), "Bone");
+    // A well-formed file raises neither the bone limit nor the baked-key warnings.
+    EXPECT_TRUE(errors.empty()) << errors.front();
     SetAnimationTime(*model, 0.4f);
     EXPECT_FLOAT_EQ(DescribeAnimation(model.get()).Progress(), 0.25f);
     // The clip repeats every 39 ticks: a second pass shows where in the loop it is.
@@ -143,21 +112,28 @@ TEST_F(AnimationFiles, AnAddedClipFileShowsInTheOverviewAndIsReplacedWhenItChang
     EXPECT_TRUE(ownImport.expired());
 }
 
-// Camera clips are built on the load thread but played on the window thread: the clip
-// waits with its model until the scene accepts that model.
+// Only a camera that a channel is named after gives a clip, holding every channel. Built on
+// the load thread but played on the window thread, the clip waits with its model until the
+// scene accepts that model.
 TEST_F(AnimationFiles, ACameraClipWaitsWithItsModelUntilTheSceneAcceptsIt)
 {
-    auto scene = modeltest::MakeScene({modeltest::MakeMesh(3)});
-    modeltest::AddNode(*scene->mRootNode, "Cam", {0});
+    auto scene = animtest::MakeChainScene({"Root", "Cam_Translation", "Cam_Rotation"}, 3, 25, 2);
     scene->mNumCameras = 1;
     scene->mCameras = new aiCamera* [1] { new aiCamera };
     scene->mCameras[0]->mName = aiString("Cam");
-    modeltest::AddAnimation(*scene, {"Cam"});
-
+    EXPECT_EQ(BuildCameraClip(*scene), nullptr);
+    scene->mCameras[0]->mName = aiString("Cam_Translation");
     auto root = std::make_unique<CModelNode>(&importer, "");
     importer.animationHooks.buildCameraClip(*root, modeltest::Borrow(*scene));
     ASSERT_NE(root->cameraClip, nullptr);
-    const CameraClip* staged = root->cameraClip.get();
+    CameraClip& clip = *root->cameraClip;
+    EXPECT_EQ(clip.channels.size(), 3u);
+    EXPECT_FLOAT_EQ(clip.duration, 2.0f);
+    EXPECT_FLOAT_EQ(PlayCameraClip(clip, 1.5f, 1.0f).m[3][0], 3.0f);
+    // Past the end the clip wraps; the cached key search starts again.
+    EXPECT_FLOAT_EQ(PlayCameraClip(clip, 2.5f, 1.0f).m[3][0], 1.0f);
+    EXPECT_FLOAT_EQ(PlayCameraClip(clip, 2.5f, 0.5f).m[3][0], 0.5f);
+
     CCamera camera;
     CScene& shown = *GetEngine()->scene;
     shown.camera = &camera;
@@ -165,9 +141,16 @@ TEST_F(AnimationFiles, ACameraClipWaitsWithItsModelUntilTheSceneAcceptsIt)
     EXPECT_EQ(camera.clip, nullptr);
     shown.modelChanged = true;
     ASSERT_TRUE(shown.FrameLoadedModel());
-    EXPECT_EQ(camera.clip.get(), staged);
+    EXPECT_EQ(camera.clip.get(), &clip);
     EXPECT_EQ(shown.model->cameraClip, nullptr);
     shown.camera = nullptr;
+
+    clip.duration = 0.0f;  // nothing to wrap at: the first tick, and no division by zero
+    const Matrix4 still = PlayCameraClip(clip, 7.0f, 1.0f);
+    EXPECT_FLOAT_EQ(still.m[3][0], 0.0f);
+    for (const auto& row : still.m)
+        for (float value : row)
+            EXPECT_TRUE(std::isfinite(value));
 }
 
 // The joint markers are fixed assets: their textures come from their own folders, never

@@ -29,6 +29,7 @@ constexpr int kHeight = 48;
 
 struct Box {
     int left = kWidth, top = kHeight, right = -1, bottom = -1;
+    bool operator==(const Box&) const = default;
 };
 
 class AnimationOnGl : public ::testing::Test {
@@ -105,10 +106,7 @@ TEST_F(AnimationOnGl, ABoneTranslationMovesASkinnedVertexByExactlyThatTranslatio
     moved.m[3][0] = 0.5f;   // a quarter of the target's width: 16 pixels right
     moved.m[3][1] = 0.25f;  // an eighth of its height: 6 pixels up
     const Box shifted = DrawSkinnedTriangle(*engine, moved);
-    EXPECT_EQ(shifted.left, rest.left + 16);
-    EXPECT_EQ(shifted.right, rest.right + 16);
-    EXPECT_EQ(shifted.top, rest.top - 6);
-    EXPECT_EQ(shifted.bottom, rest.bottom - 6);
+    EXPECT_TRUE(shifted == (Box{rest.left + 16, rest.top - 6, rest.right + 16, rest.bottom - 6}));
 }
 
 class ModelOnGl : public ::testing::TestWithParam<const char*> {

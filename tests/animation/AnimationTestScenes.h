@@ -22,9 +22,9 @@ inline std::unique_ptr<aiScene> MakeChainScene(const std::vector<std::string>& n
                                                float step = 1.0f)
 {
     aiMesh* mesh = modeltest::MakeMesh(3);
-    std::vector<aiBone*> bones;
+    std::vector<std::pair<std::string, std::vector<aiVertexWeight>>> bones;
     for (const std::string& name : names)
-        bones.push_back(modeltest::MakeBone(name.c_str(), {{0, 1.0f}}));
+        bones.push_back({name, {{0, 1.0f}}});
     modeltest::SetBones(*mesh, bones);
     auto scene = modeltest::MakeScene({mesh});
     scene->mRootNode->mName = aiString(names[0]);

@@ -1,12 +1,11 @@
-// Which clip plays and how: selection, blending, scrubbing, sequencing, the camera joint and
-// the camera clip, on controllers built from scenes in memory.
+// Which clip plays and how: selection, blending, scrubbing and sequencing, the camera joint
+// and the skeleton figure, on controllers built from scenes in memory.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "AnimationTestScenes.h"
 #include "animation/AnimationSet.h"
-#include "animation/CameraClip.h"
 #include "animation/ClipControl.h"
 #include "animation/MeshAnimation.h"
 #include "animation/SkeletonDisplay.h"
@@ -188,31 +187,6 @@ TEST(SkeletonFigure, ArrowsAreLeftOutWhereTheirDirectionIsZeroOrStraightUp)
         for (float value : row)
             EXPECT_TRUE(std::isfinite(value));
     EXPECT_FLOAT_EQ(figure.arrows[0].m[3][1], 2.0f);  // placed at the parent joint
-}
-
-TEST(CameraClip, OnlyAnAnimatedCameraGivesAClipAndPlayingItStaysFinite)
-{
-    auto scene = MakeChainScene({"Root", "Cam_Translation", "Cam_Rotation"}, 3, 25.0, 2.0f);
-    scene->mNumCameras = 1;
-    scene->mCameras = new aiCamera* [1] { new aiCamera };
-    scene->mCameras[0]->mName = aiString("Cam");
-    EXPECT_EQ(BuildCameraClip(*scene), nullptr);  // no channel is named after the camera
-
-    scene->mCameras[0]->mName = aiString("Cam_Translation");
-    std::unique_ptr<CameraClip> clip = BuildCameraClip(*scene);
-    ASSERT_NE(clip, nullptr);
-    EXPECT_EQ(clip->channels.size(), 3u);  // every channel, not only the camera's
-    EXPECT_FLOAT_EQ(clip->duration, 2.0f);
-    EXPECT_FLOAT_EQ(PlayCameraClip(*clip, 1.5f, 1.0f).m[3][0], 3.0f);
-    // Past the end the clip wraps; the cached key search starts again.
-    EXPECT_FLOAT_EQ(PlayCameraClip(*clip, 2.5f, 1.0f).m[3][0], 1.0f);
-    EXPECT_FLOAT_EQ(PlayCameraClip(*clip, 2.5f, 0.5f).m[3][0], 0.5f);
-
-    clip->duration = 0.0f;  // nothing to wrap at: the first tick
-    for (const auto& row : PlayCameraClip(*clip, 7.0f, 1.0f).m)
-        for (float value : row)
-            EXPECT_TRUE(std::isfinite(value));
-    EXPECT_FLOAT_EQ(PlayCameraClip(*clip, 7.0f, 1.0f).m[3][0], 0.0f);
 }
 
 }  // namespace

@@ -60,12 +60,13 @@ TEST_F(MeshBuilding, EachAttributeSetGetsItsFormatWordAndLayout)
     full->mTextureCoords[3] = FilledVectors(3, {0.125f, 0.375f, 0});
     full->mColors[0] = new aiColor4D[3]{{.1f, .2f, .3f, .4f}, {.1f, .2f, .3f, .4f}, {}};
     full->mColors[1] = new aiColor4D[3]{{9, 9, 9, 9}, {9, 9, 9, 9}, {9, 9, 9, 9}};
-    SetBones(*full, {MakeBone("hip", {{0, 0.5f}, {1, 1.0f}}), MakeBone("knee", {{0, 0.5f}})});
+    SetBones(*full, {{"hip", {{0, 0.5f}, {1, 1.0f}}}, {"knee", {{0, 0.5f}}}});
     aiMesh* weighted = MakeMesh(3);
-    std::vector<aiBone*> bones;
-    for (int b = 0; b < 5; ++b)
-        bones.push_back(MakeBone(("b" + std::to_string(b)).c_str(), {{2, 1.0f / float(2 << b)}}));
-    SetBones(*weighted, bones);
+    SetBones(*weighted, {{"b0", {{2, 0.5f}}},
+                         {"b1", {{2, 0.25f}}},
+                         {"b2", {{2, 0.125f}}},
+                         {"b3", {{2, 0.0625f}}},
+                         {"b4", {{2, 0.03125f}}}});
     aiMesh* uvless = MakeMesh(6);
     delete[] uvless->mTextureCoords[0];
     uvless->mTextureCoords[0] = nullptr;
@@ -129,10 +130,10 @@ TEST_F(MeshBuilding, BoundsStartAtTheOriginAndIgnoreDepthForTheRadius)
 TEST_F(MeshBuilding, BonesAreNumberedModelWideButVerticesUseMeshPositions)
 {
     aiMesh* first = MakeMesh(3);
-    SetBones(*first, {MakeBone("spine", {{0, 1.0f}})});
+    SetBones(*first, {{"spine", {{0, 1.0f}}}});
     first->mBones[0]->mOffsetMatrix.a4 = 5.0f;
     aiMesh* second = MakeMesh(3);
-    SetBones(*second, {MakeBone("head", {{0, 1.0f}}), MakeBone("spine", {{1, 1.0f}})});
+    SetBones(*second, {{"head", {{0, 1.0f}}}, {"spine", {{1, 1.0f}}}});
     auto scene = MakeScene({first, second});
     MeshData meshes[2];
     Build(*scene, meshes[0], 0);

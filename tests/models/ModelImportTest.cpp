@@ -67,22 +67,6 @@ void MeshReferences(const aiNode& node, std::multiset<std::string>& names)
         MeshReferences(*node.mChildren[c], names);
 }
 
-// A shown model: root with children Arm (child Hand) and Leg, one mesh object each.
-std::unique_ptr<CModelNode> MakeShownModel()
-{
-    auto node = [](const char* name) {
-        auto made = std::make_unique<CModelNode>(nullptr, name);
-        made->meshObjects.push_back(std::make_unique<CMeshObject>());
-        return made;
-    };
-    auto root = node("");
-    root->isRoot = 1;
-    root->children.push_back(node("Arm"));
-    root->children[0]->children.push_back(node("Hand"));
-    root->children.push_back(node("Leg"));
-    return root;
-}
-
 }  // namespace
 
 // Each mesh object is what the library itself reads; the skinned ones, and only those, are
@@ -150,37 +134,6 @@ TEST_F(ModelImport, RealFilesMatchWhatTheImportLibraryReads)
     }
 }
 
-// The asset generator's own binary writer: its torus reads back as the ASCII one does.
-TEST_F(ModelImport, BinaryAndAsciiTorusImportAlike)
-{
-    const std::string directory = TempDirectory("binary");
-    assets::SceneNodeMesh torus;
-    torus.nodeName = "Torus";
-    assets::AddTorus(torus.geometry, 1.0f, 0.35f, 24, 12);
-    ASSERT_EQ(assets::WriteFbxScene(directory + "/ascii.fbx", {torus}), "");
-    ASSERT_EQ(assets::WriteBinaryFbxScene(directory + "/binary.fbx", {torus}), "");
-    // Vertex and triangle counts, then the bounds, of what each file imports as.
-    std::vector<float> summaries[2];
-    for (int binary : {0, 1}) {
-        auto root = Import(directory + (binary ? "/binary.fbx" : "/ascii.fbx"));
-        ASSERT_NE(root, nullptr) << GetEngine()->scene->log.LastMessage();
-        const aiMesh& mesh = *root->scene->mMeshes[0];
-        std::vector<float>& s = summaries[binary];
-        s = {
-            float(mesh.mNumVertices), float(mesh.mNumFaces), 1e9f, 1e9f, 1e9f, -1e9f, -1e9f, -1e9f};
-        for (unsigned v = 0; v < mesh.mNumVertices; ++v)
-            for (int a = 0; a < 3; ++a) {
-                s[2 + a] = std::min(s[2 + a], mesh.mVertices[v][a]);
-                s[5 + a] = std::max(s[5 + a], mesh.mVertices[v][a]);
-            }
-    }
-    EXPECT_EQ(summaries[0][1], 2 * 24 * 12);
-    EXPECT_NEAR(summaries[0][5], 1.35f, 1e-3f);
-    for (size_t i = 0; i < summaries[0].size(); ++i)
-        EXPECT_NEAR(summaries[1][i], summaries[0][i], 1e-5f) << i;  // ASCII holds six decimals
-    std::filesystem::remove_all(directory);
-}
-
 // A file the library refuses: the model import adds the exporter hint, the animation
 // import names the missing layout.
 TEST_F(ModelImport, DamagedFileFailsWithTheVersionHint)
@@ -210,11 +163,15 @@ TEST_F(ModelImport, TruncatedAndRandomFilesFailWithAMessage)
         paths.push_back(directory + "/cut_" + std::to_string(cut) + ".fbx");
         std::ofstream(paths.back(), std::ios::binary).write(content.data(), cut);
     }
-    // A binary file cut inside its compressed arrays.
+    // A binary file of the asset generator's own writer, whole, then cut inside its
+    // compressed arrays.
     assets::SceneNodeMesh torus;
     assets::AddTorus(torus.geometry, 1.0f, 0.35f, 24, 12);
     paths.push_back(directory + "/binary.fbx");
     ASSERT_EQ(assets::WriteBinaryFbxScene(paths.back(), {torus}), "");
+    auto whole = Import(paths.back());
+    ASSERT_NE(whole, nullptr) << GetEngine()->scene->log.LastMessage();
+    EXPECT_EQ(whole->scene->mMeshes[0]->mNumFaces, 2u * 24 * 12);
     std::filesystem::resize_file(paths.back(), std::filesystem::file_size(paths.back()) / 2);
     std::mt19937 random(1234);
     for (size_t size : {size_t(1), size_t(64), size_t(4096), size_t(100000)}) {
@@ -296,10 +253,10 @@ TEST_F(ModelImport, AnimationOnlyFileIsHandedToTheShownModel)
     EXPECT_TRUE(importer.ImportAnimationFile(path.c_str()));
     EXPECT_TRUE(recorder.attaches.empty());
 
-    auto shown = MakeShownModel();
-    importer.shownModel = [&shown](const auto& use) { use(shown.get()); };
+    NamedTree shown;
+    importer.shownModel = [&shown](const auto& use) { use(shown.root.get()); };
     EXPECT_TRUE(importer.ImportAnimationFile(path.c_str()));
-    EXPECT_EQ(recorder.attaches.size(), 4u);
+    EXPECT_EQ(recorder.attaches.size(), 6u);
     recorder.attaches.clear();
     EXPECT_EQ(Import(path), nullptr);
     std::vector<std::string> names;
@@ -310,8 +267,9 @@ TEST_F(ModelImport, AnimationOnlyFileIsHandedToTheShownModel)
         ASSERT_NE(call.scene, nullptr);
         EXPECT_EQ(call.scene->mNumAnimations, 1u);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"Hand", "Arm", "Leg", "Root"}));
-    EXPECT_EQ(recorder.attaches.back().meshObject, shown->meshObjects[0].get());
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"deep", "first", "first", "second", "Root", "Root"}));
+    EXPECT_EQ(recorder.attaches.back().meshObject, &shown.Mesh("r1"));
     std::filesystem::remove_all(directory);
 }
 

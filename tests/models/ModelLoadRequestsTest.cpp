@@ -19,61 +19,55 @@ class ModelLoadRequests : public ModelTest {
     void SetUp() override
     {
         ModelTest::SetUp();
-        scene = GetEngine()->scene.get();
         directory = TempDirectory("requests");
-        large = directory / "large.fbx";
-        small = directory / "small.fbx";
         for (const auto& [path, segments] : {std::pair{large, 360}, std::pair{small, 4}}) {
             assets::SceneNodeMesh torus;
             torus.nodeName = "Torus";
             assets::AddTorus(torus.geometry, 1.0f, 0.35f, segments, segments / 2);
-            ASSERT_EQ(assets::WriteFbxScene(path.string(), {torus}), "");
+            ASSERT_EQ(assets::WriteFbxScene((directory / path).string(), {torus}), "");
         }
+        large = directory / large;
+        small = directory / small;
     }
-    void TearDown() override
-    {
-        fs::remove_all(directory);
-        ModelTest::TearDown();
-    }
+    void TearDown() override { fs::remove_all(directory); }
 
-    std::string ShownPath()
+    static CScene& Shown() { return *GetEngine()->scene; }
+    static std::string ShownPath()
     {
         std::string path;
-        scene->WithModel([&](CModelNode* model) {
+        Shown().WithModel([&](CModelNode* model) {
             if (model && model->importContext)
                 path = model->importContext->path;
         });
         return path;
     }
-
-    size_t Count(const std::string& text)
+    static size_t Count(const std::string& text)
     {
-        size_t count = 0;
-        for (const auto& entry : Log())
-            count += entry.text == text;
-        return count;
+        const auto log = Log();
+        return std::count_if(log.begin(), log.end(),
+                             [&](auto& entry) { return entry.text == text; });
     }
 
-    // Waits until `text` is logged; meanwhile, whenever no load is pending, `expected` must
-    // be the shown model.
+    // Waits until `text` is logged and no load is pending; meanwhile, whenever no load is
+    // pending, `expected` must be the shown model.
     void WaitFor(const std::string& text, const std::string& expected)
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
-        while (Count(text) == 0 && std::chrono::steady_clock::now() < deadline) {
-            if (!scene->IsLoadPending()) {
+        while ((Count(text) == 0 || Shown().IsLoadPending()) &&
+               std::chrono::steady_clock::now() < deadline) {
+            if (!Shown().IsLoadPending())
                 ASSERT_EQ(ShownPath(), expected);
-            }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         ASSERT_EQ(Count(text), 1u) << text;
+        ASSERT_FALSE(Shown().IsLoadPending());
     }
 
     // The importer must outlive every load thread, the overtaken ones too.
     static inline CModelImporter importer;
-    CScene* scene = nullptr;
     fs::path directory;
-    fs::path large;  // slow to import
-    fs::path small;
+    fs::path large = "large.fbx";  // slow to import
+    fs::path small = "small.fbx";
 };
 
 TEST_F(ModelLoadRequests, TheNewestRequestIsShownWhicheverLoadFinishesFirst)
@@ -81,18 +75,16 @@ TEST_F(ModelLoadRequests, TheNewestRequestIsShownWhicheverLoadFinishesFirst)
     // First the slow load is overtaken by a quick one, then the quick one by a slow one.
     for (const auto& [first, second] : {std::pair{large, small}, std::pair{small, large}}) {
         SCOPED_TRACE(first.filename().string() + " then " + second.filename().string());
-        scene->LoadModel(first, importer);
-        scene->LoadModel(second, importer);
-        EXPECT_TRUE(scene->IsLoadPending());
+        Shown().LoadModel(first, importer);
+        Shown().LoadModel(second, importer);
+        EXPECT_TRUE(Shown().IsLoadPending());
         WaitFor("Model loaded: " + second.string(), second.string());
         WaitFor("Model load superseded: " + first.string(), second.string());
-        EXPECT_FALSE(scene->IsLoadPending());
         EXPECT_EQ(ShownPath(), second.string());
         EXPECT_EQ(Count("Model loaded: " + first.string()), 0u);
         EXPECT_EQ(GetEngine()->ModelPath(), second.string());
         GetEngine()->scene = std::make_unique<CScene>();
-        ConnectScene(*GetEngine(), *GetEngine()->scene);
-        scene = GetEngine()->scene.get();
+        ConnectScene(*GetEngine(), Shown());
     }
 }
 
@@ -100,13 +92,9 @@ TEST_F(ModelLoadRequests, TheNewestRequestIsShownWhicheverLoadFinishesFirst)
 // aside a model the user asked for.
 TEST_F(ModelLoadRequests, AnAnimationLoadGivesWayToAWaitingRequest)
 {
-    scene->LoadModel(large, importer);
-    scene->LoadModel(small, importer, ModelLoadKind::Animation);
+    Shown().LoadModel(large, importer);
+    Shown().LoadModel(small, importer, ModelLoadKind::Animation);
     WaitFor("Model loaded: " + large.string(), large.string());
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
-    while (scene->IsLoadPending() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_FALSE(scene->IsLoadPending());
     // The small file ends first (almost always): overtaken by the waiting request. Had it
     // ended after the large model was shown, it would have replaced it, as designed.
     const bool overtaken = Count("Model load superseded: " + small.string()) == 1;

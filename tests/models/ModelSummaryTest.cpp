@@ -44,7 +44,7 @@ TEST_F(ModelSummaryTest, LinesSayWhatTheModelHoldsAndWhatItLacks)
     mesh->mTextureCoords[1] = FilledVectors(3, {0, 0, 0});
     mesh->mTangents = FilledVectors(3, {1, 0, 0});  // no bitangents
     mesh->mColors[1] = new aiColor4D[3];
-    SetBones(*mesh, {MakeBone("hip", {{0, 1.0f}})});
+    SetBones(*mesh, {{"hip", {{0, 1.0f}}}});
     auto scene = MakeScene({mesh}, 2);
     root.scene = scene.get();
     const auto lines = ModelInfoLines(SummariseModel(&root, std::nullopt));

@@ -8,8 +8,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "api/Engine.h"
 #include "api/EngineStartup.h"
 #include "models/ModelAnimationHooks.h"
+#include "models/ModelNode.h"
 #include "models/ModelTextureSource.h"
 #include "scene/Scene.h"
 
@@ -36,14 +39,6 @@ class ModelTest : public ::testing::Test {
     }
 
     static std::vector<CMessageLog::Entry> Log() { return GetEngine()->scene->log.EntriesFrom(0); }
-    static bool Logged(const std::string& text, uint32_t level)
-    {
-        for (const auto& entry : Log()) {
-            if (entry.text == text && entry.level == level)
-                return true;
-        }
-        return false;
-    }
 };
 
 // A mesh of `count` vertices with positions (i, 2i, 3i), UV set 0 (i, -i) and one
@@ -77,23 +72,19 @@ inline aiVector3D* FilledVectors(unsigned count, aiVector3D value)
     return vectors;
 }
 
-inline aiBone* MakeBone(const char* name, std::vector<aiVertexWeight> weights)
-{
-    auto* bone = new aiBone;
-    bone->mName = aiString(name);
-    bone->mNumWeights = static_cast<unsigned>(weights.size());
-    bone->mWeights = new aiVertexWeight[weights.size()];
-    for (size_t i = 0; i < weights.size(); ++i)
-        bone->mWeights[i] = weights[i];
-    return bone;
-}
-
-inline void SetBones(aiMesh& mesh, std::vector<aiBone*> bones)
+// Bones of the given names, each with its vertex weights.
+inline void SetBones(aiMesh& mesh,
+                     const std::vector<std::pair<std::string, std::vector<aiVertexWeight>>>& bones)
 {
     mesh.mNumBones = static_cast<unsigned>(bones.size());
     mesh.mBones = new aiBone*[bones.size()];
-    for (size_t i = 0; i < bones.size(); ++i)
-        mesh.mBones[i] = bones[i];
+    for (size_t b = 0; b < bones.size(); ++b) {
+        auto* bone = mesh.mBones[b] = new aiBone;
+        bone->mName = aiString(bones[b].first);
+        bone->mNumWeights = static_cast<unsigned>(bones[b].second.size());
+        bone->mWeights = new aiVertexWeight[bone->mNumWeights];
+        std::copy(bones[b].second.begin(), bones[b].second.end(), bone->mWeights);
+    }
 }
 
 // A scene owning `meshes` and `materialCount` empty materials, with a bare root node.
@@ -152,6 +143,47 @@ inline void AddAnimation(aiScene& scene, const std::vector<std::string>& nodes, 
         channel->mScalingKeys = new aiVectorKey[1]{aiVectorKey(0.0, aiVector3D(1, 1, 1))};
     }
 }
+
+// A hand-built tree: root (r0, r1) with children first (f0, f1; child deep with d0) and
+// second (s0).
+struct NamedTree {
+    explicit NamedTree(const CModelImporter* importer = nullptr)
+    {
+        root = Node(importer, "", {"r0", "r1"});
+        auto first = Node(importer, "first", {"f0", "f1"});
+        first->children.push_back(Node(importer, "deep", {"d0"}));
+        root->children.push_back(std::move(first));
+        root->children.push_back(Node(importer, "second", {"s0"}));
+    }
+    static std::unique_ptr<CModelNode> Node(const CModelImporter* importer, const char* name,
+                                            const std::vector<std::string>& meshes)
+    {
+        auto node = std::make_unique<CModelNode>(importer, name);
+        for (const std::string& mesh : meshes) {
+            node->meshObjects.push_back(std::make_unique<CMeshObject>());
+            node->meshObjects.back()->name = mesh;
+        }
+        return node;
+    }
+    std::vector<std::string> NamesWhere(const std::function<bool(const CMeshObject&)>& field) const
+    {
+        std::vector<CMeshObject*> all;
+        root->CollectMeshObjects(all);
+        std::vector<std::string> names;
+        for (CMeshObject* meshObject : all) {
+            if (field(*meshObject))
+                names.push_back(meshObject->name);
+        }
+        return names;
+    }
+    CMeshObject& Mesh(const std::string& name)
+    {
+        std::vector<CMeshObject*> all;
+        root->CollectMeshObjects(all);
+        return **std::find_if(all.begin(), all.end(), [&](auto* m) { return m->name == name; });
+    }
+    std::unique_ptr<CModelNode> root;
+};
 
 // Leaves the scene with its owner: the context must not release it.
 inline ImportedScenePtr Borrow(const aiScene& scene)
