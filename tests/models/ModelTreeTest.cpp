@@ -2,6 +2,7 @@
 // operations and their traversal orders, texture discovery, and the information dump.
 #include <fstream>
 #include <functional>
+#include <tuple>
 
 #include "ModelTestSupport.h"
 #include "models/MeshData.h"
@@ -116,49 +117,26 @@ TEST_F(ModelTree, MeshlessNodesMergeIntoTheirParentAndEveryNodeDrawsWithTheRoots
     EXPECT_FALSE(BuildTree(*bare)->HasAnyMesh());
 }
 
-// Some operations follow the first child of every node only, some reach every node, and
-// some of those only the node's first mesh object.
-TEST_F(ModelTree, EachOperationReachesItsOwnPartOfTheTree)
-{
-    const Names firstChain = {"r0", "r1", "f0", "f1", "d0"};
-    const struct {
-        const char* what;
-        std::function<void(CModelNode&)> apply;
-        std::function<bool(const CMeshObject&)> reached;
-        Names expected;
-    } rows[] = {
-        {"vertex colours", [](CModelNode& n) { n.SetVertexColorMode(3); },
-         [](const CMeshObject& m) { return m.vertexColorMode == 3; }, firstChain},
-        {"UV set of block 0",
-         [](CModelNode& n) {
-             n.SetTextureUvSet(2, 1);
-             n.SetTextureUvSet(32, 1);  // no such slot: skipped
-             n.SetTextureUvSet(-1, 1);
-         },
-         [](const CMeshObject& m) {
-             return m.textureSlots[0][2].uvSet == 1 && m.textureSlots[1][2].uvSet == 0;
-         },
-         firstChain},
-        {"blend",
-         [](CModelNode& n) { n.SetBlendValue(0.5f); },
-         [](const CMeshObject& m) { return m.blendValue == 0.5f; },
-         {"r0", "r1", "f0", "f1", "d0", "s0"}},
-        {"animation speed",
-         [](CModelNode& n) { n.SetAnimationSpeed(40); },
-         [](const CMeshObject& m) { return m.animationSpeed == 40; },
-         {"r0", "f0", "d0", "s0"}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        NamedTree tree;
-        row.apply(*tree.root);
-        EXPECT_EQ(tree.NamesWhere(row.reached), row.expected);
-    }
-}
-
-TEST_F(ModelTree, QueriesFollowTheFirstChildChainAndKeepTheFirstOfEqualBounds)
+// Some operations and queries follow the first child of every node only, some reach every
+// node, and some of those only the node's first mesh object. Of equal bounds the first
+// found counts.
+TEST_F(ModelTree, EachOperationAndQueryReachesItsOwnPartOfTheTree)
 {
     NamedTree tree;
+    tree.root->SetVertexColorMode(3);
+    tree.root->SetTextureUvSet(2, 1);
+    tree.root->SetTextureUvSet(32, 1);  // no such slot: skipped
+    tree.root->SetTextureUvSet(-1, 1);
+    tree.root->SetBlendValue(0.5f);
+    tree.root->SetAnimationSpeed(40);
+    const Names firstChain = {"r0", "r1", "f0", "f1", "d0"};
+    EXPECT_EQ(tree.NamesWhere([](auto& m) { return m.vertexColorMode == 3; }), firstChain);
+    EXPECT_EQ(tree.NamesWhere([](auto& m) { return m.textureSlots[0][2].uvSet == 1; }), firstChain);
+    EXPECT_EQ(tree.Mesh("r0").textureSlots[1][2].uvSet, 0u);  // block 0 only
+    EXPECT_EQ(tree.NamesWhere([](auto& m) { return m.blendValue == 0.5f; }).size(), 6u);
+    EXPECT_EQ(tree.NamesWhere([](auto& m) { return m.animationSpeed == 40; }),
+              (Names{"r0", "f0", "d0", "s0"}));
+
     auto builtIn = std::make_shared<TextureRecord>();
     auto fromFile = std::make_shared<TextureRecord>();
     builtIn->isBuiltIn = 1;
@@ -170,14 +148,11 @@ TEST_F(ModelTree, QueriesFollowTheFirstChildChainAndKeepTheFirstOfEqualBounds)
     EXPECT_TRUE(tree.root->HoldsFileTexture(0));
     EXPECT_FALSE(tree.root->HoldsFileTexture(40));
 
-    const struct {
-        const char* name;
-        float radius, x;
-    } bounds[] = {{"r1", 2.0f, 1.0f}, {"d0", 3.0f, 2.0f}, {"s0", 3.0f, 3.0f}};
-    for (const auto& b : bounds) {
-        tree.Mesh(b.name).meshData = std::make_unique<MeshData>();
-        tree.Mesh(b.name).meshData->boundsRadius = b.radius;
-        tree.Mesh(b.name).meshData->boundsCentre = {b.x, 0, 0};
+    for (const auto& [name, radius, x] :
+         {std::tuple{"r1", 2.0f, 1.0f}, {"d0", 3.0f, 2.0f}, {"s0", 3.0f, 3.0f}}) {
+        tree.Mesh(name).meshData = std::make_unique<MeshData>();
+        tree.Mesh(name).meshData->boundsRadius = radius;
+        tree.Mesh(name).meshData->boundsCentre = {x, 0, 0};
     }
     EXPECT_EQ(tree.root->LargestBounds().centre, (Float3{2, 0, 0}));
 
