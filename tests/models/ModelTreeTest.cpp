@@ -1,5 +1,5 @@
 // The model tree: node building with LOD ranges, the draw with its LOD test, the tree-wide
-// operations and their traversal orders, texture discovery, and the information dump.
+// operations and their traversal orders, texture discovery, and the information shown.
 #include <fstream>
 #include <functional>
 #include <tuple>
@@ -8,6 +8,7 @@
 #include "models/MeshData.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
+#include "models/ModelSummary.h"
 #include "textures/TextureRecord.h"
 
 using namespace modeltest;
@@ -39,6 +40,15 @@ Names Drawn(CModelNode& root, const std::optional<Float3>& eye)
     root.Draw(0.0f, eye,
               [&names](CMeshObject& meshObject, float) { names.push_back(meshObject.name); });
     return names;
+}
+
+// The texts of the information window's lines.
+Names Texts(const std::vector<ModelInfoLine>& lines)
+{
+    Names texts;
+    for (const ModelInfoLine& line : lines)
+        texts.push_back(line.text);
+    return texts;
 }
 
 }  // namespace
@@ -194,6 +204,45 @@ TEST_F(ModelTree, DumpModelInformationSaysWhenThereIsNothingToShow)
     EXPECT_EQ(DumpModelInformation(&empty, box), 1);
     EXPECT_EQ(boxes,
               (Names{"ModelInfo|No model found ;( ", "ModelInfo|No mesh found in model ;( "}));
+}
+
+// The information window's text for no model, for a model without a scene (what a failed
+// import leaves), and for each mesh of a scene: what it holds and what it lacks.
+TEST_F(ModelTree, SummaryLinesSayWhatTheModelHoldsAndWhatItLacks)
+{
+    const auto none = ModelInfoLines(SummariseModel(nullptr, std::nullopt));
+    ASSERT_EQ(none.size(), 1u);
+    EXPECT_EQ(none[0].text, "No model with meshes loaded");
+    EXPECT_EQ(none[0].colour, ModelInfoLine::Colour::Red);
+
+    CModelNode root(nullptr, "");
+    root.meshObjects.push_back(std::make_unique<CMeshObject>());
+    root.meshObjects[0]->vertexCount = 12;
+    root.meshObjects[0]->indexCount = 7;
+    EXPECT_EQ(Texts(ModelInfoLines(SummariseModel(&root, std::nullopt))),
+              (Names{"Basic scene information", "Vertex count: 12", "Index count: 2",
+                     "No scene was loaded at all, wrong fbx version?"}));
+
+    aiMesh* mesh = MakeMesh(3);
+    mesh->mName = aiString("");
+    mesh->mTextureCoords[1] = FilledVectors(3, {0, 0, 0});
+    mesh->mTangents = FilledVectors(3, {1, 0, 0});  // no bitangents
+    mesh->mColors[1] = new aiColor4D[3];
+    SetBones(*mesh, {{"hip", {{0, 1.0f}}}});
+    auto scene = MakeScene({mesh}, 2);
+    root.scene = scene.get();
+    const auto lines = ModelInfoLines(SummariseModel(&root, std::nullopt));
+    const Names texts = Texts(lines);
+    ASSERT_EQ(texts.size(), 25u);
+    EXPECT_EQ(texts[7], "Numer of materials: 2");
+    EXPECT_EQ(Names(texts.begin() + 11, texts.end()),
+              (Names{">Mesh: 1", "Name: N/A", "Has Positions: Yes", "Has UV1: Yes", "Has UV2: Yes",
+                     "Has UV3: No", "Has UV4: No", "Has Normals: No", "Has Tan and BiTan: No",
+                     "Has Vertex colors 1: No", "Has Vertex colors 2: Yes",
+                     "Has Vertex colors 3: No", "Has Vertex colors 4: No", "Has bones: Yes"}));
+    EXPECT_EQ(lines[11].colour, ModelInfoLine::Colour::Yellow);
+    EXPECT_EQ(lines[13].colour, ModelInfoLine::Colour::Yes);
+    EXPECT_EQ(lines[16].colour, ModelInfoLine::Colour::No);
 }
 
 namespace {
