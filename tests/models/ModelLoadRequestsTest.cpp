@@ -55,8 +55,9 @@ class ModelLoadRequests : public ModelTest {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
         while ((Count(text) == 0 || Shown().IsLoadPending()) &&
                std::chrono::steady_clock::now() < deadline) {
-            if (!Shown().IsLoadPending())
+            if (!Shown().IsLoadPending()) {
                 ASSERT_EQ(ShownPath(), expected);
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         ASSERT_EQ(Count(text), 1u) << text;

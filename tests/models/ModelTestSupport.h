@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -108,13 +107,9 @@ inline aiNode* AddNode(aiNode& parent, const char* name, std::vector<unsigned> m
 {
     auto* node = new aiNode(name);
     node->mNumMeshes = static_cast<unsigned>(meshes.size());
-    if (!meshes.empty()) {
-        node->mMeshes = new unsigned[meshes.size()];
-        for (size_t i = 0; i < meshes.size(); ++i)
-            node->mMeshes[i] = meshes[i];
-    }
-    aiNode* children[] = {node};
-    parent.addChildren(1, children);
+    node->mMeshes = new unsigned[meshes.size()];
+    std::copy(meshes.begin(), meshes.end(), node->mMeshes);
+    parent.addChildren(1, &node);
     return node;
 }
 
