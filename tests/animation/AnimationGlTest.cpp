@@ -49,16 +49,11 @@ Box DrawSkinnedTriangle(CEngine& engine, const Matrix4& bone3)
     CGraphicsDevice& device = *engine.device;
     gpu::Context& context = *device.context;
     CBaseShader& shader = *GetEngine()->baseShader.get();
-    // POSITION, NORMAL, TEXCOORD0, BONES, WEIGHTS: the layout of format word 0x17.
-    float vertices[3][18] = {};
-    const float corners[3][2] = {{-0.75f, -0.5f}, {-0.25f, -0.5f}, {-0.5f, 0.0f}};
-    for (int v = 0; v < 3; ++v) {
-        float* p = vertices[v];
-        p[0] = corners[v][0], p[1] = corners[v][1], p[2] = 0.5f, p[3] = 1.0f;
-        p[6] = -1.0f;  // normal towards the camera
-        p[10] = 3.0f;  // bone index 3
-        p[14] = 1.0f;  // weight 1
-    }
+    // The layout of format word 0x17: position, normal (towards the camera), UV set 0,
+    // bone indices (3 alone) and weights.
+    const float vertices[3][18] = {{-0.75f, -0.5f, .5f, 1, 0, 0, -1, 0, 0, 0, 3, 0, 0, 0, 1},
+                                   {-0.25f, -0.5f, .5f, 1, 0, 0, -1, 0, 0, 0, 3, 0, 0, 0, 1},
+                                   {-0.5f, 0.0f, .5f, 1, 0, 0, -1, 0, 0, 0, 3, 0, 0, 0, 1}};
     const uint32_t indices[] = {0, 1, 2};
     auto vertexBuffer = gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Immutable,
                                           sizeof(vertices), vertices, 72);

@@ -21,6 +21,7 @@
 #include "models/ModelNode.h"
 #include "models/ModelTextureSource.h"
 #include "scene/Scene.h"
+#include "textures/TextureRecord.h"
 
 namespace modeltest {
 
@@ -178,6 +179,33 @@ struct NamedTree {
         return **std::find_if(all.begin(), all.end(), [&](auto* m) { return m->name == name; });
     }
     std::unique_ptr<CModelNode> root;
+};
+
+// A texture source that hands out one record per load and remembers what it loaded.
+// Discovered files ending in ".bak" stand for files that are no image.
+struct FakeTextureSource {
+    FakeTextureSource()
+    {
+        source.loadTexture = [this](const std::filesystem::path& path) {
+            records.push_back(std::make_shared<TextureRecord>());
+            records.back()->name = path;
+            return records.back();
+        };
+        source.loadDiscoveredTexture = [this](const std::filesystem::path& path) {
+            return path.extension() == ".bak" ? nullptr : source.loadTexture(path);
+        };
+        source.shareLoads = [this](bool on) { shareSwitches.push_back(on); };
+        for (TextureHandle* square : {&source.whiteSquare, &source.blackSquare,
+                                      &source.errorTexture, &source.defaultNormalMap})
+            *square = std::make_shared<TextureRecord>();
+    }
+    static std::filesystem::path Name(const TextureHandle& record)
+    {
+        return record ? record->name : "-";
+    }
+    ModelTextureSource source;
+    std::vector<TextureHandle> records;
+    std::vector<bool> shareSwitches;
 };
 
 // Leaves the scene with its owner: the context must not release it.

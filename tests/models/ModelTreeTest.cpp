@@ -245,37 +245,6 @@ TEST_F(ModelTree, SummaryLinesSayWhatTheModelHoldsAndWhatItLacks)
     EXPECT_EQ(lines[16].colour, ModelInfoLine::Colour::No);
 }
 
-namespace {
-
-// A texture source that hands out one record per load and remembers what it loaded.
-// Discovered files ending in ".bak" stand for files that are no image.
-struct FakeTextureSource {
-    FakeTextureSource()
-    {
-        source.loadTexture = [this](const std::filesystem::path& path) {
-            records.push_back(std::make_shared<TextureRecord>());
-            records.back()->name = path;
-            return records.back();
-        };
-        source.loadDiscoveredTexture = [this](const std::filesystem::path& path) {
-            return path.extension() == ".bak" ? nullptr : source.loadTexture(path);
-        };
-        source.shareLoads = [this](bool on) { shareSwitches.push_back(on); };
-        for (TextureHandle* square : {&source.whiteSquare, &source.blackSquare,
-                                      &source.errorTexture, &source.defaultNormalMap})
-            *square = std::make_shared<TextureRecord>();
-    }
-    static std::filesystem::path Name(const TextureHandle& record)
-    {
-        return record ? record->name : "-";
-    }
-    ModelTextureSource source;
-    std::vector<TextureHandle> records;
-    std::vector<bool> shareSwitches;
-};
-
-}  // namespace
-
 // Only file names count: the first folder's name holds both mesh names. Names are bytes:
 // a folder's name need not be UTF-8, and a backslash is part of a name.
 TEST_F(ModelTree, TexturesNamedAfterTheMeshFillTheirSlotsInEveryBlock)
