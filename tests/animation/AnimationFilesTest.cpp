@@ -39,14 +39,14 @@ class AnimationFiles : public modeltest::ModelTest {
         return importer.ImportModel(path.c_str(), nullptr, kFbxDir, 0);
     }
 
-    static std::vector<CMeshObject*> Animated(const CModelNode& model)
+    // The animation set of the model's first animated mesh object.
+    static AnimationSet& FirstSet(const CModelNode& model)
     {
-        std::vector<CMeshObject*> all, animated;
+        std::vector<CMeshObject*> all;
         model.CollectMeshObjects(all);
-        for (CMeshObject* meshObject : all)
-            if (meshObject->animationSet)
-                animated.push_back(meshObject);
-        return animated;
+        return *(*std::find_if(all.begin(), all.end(), [](auto* m) {
+                    return m->animationSet;
+                }))->animationSet;
     }
 
     CModelImporter importer;
@@ -80,7 +80,7 @@ TEST_F(AnimationFiles, AnAddedClipFileShowsInTheOverviewAndIsReplacedWhenItChang
 
     importer.shownModel = [&model](const auto& use) { use(model.get()); };
     ASSERT_TRUE(importer.ImportAnimationFile(path.c_str()));
-    AnimationSet& set = *Animated(*model).front()->animationSet;
+    AnimationSet& set = FirstSet(*model);
     EXPECT_EQ(set.clipNames, (std::vector<std::string>{path + " [Bindpose]", path}));
     ActivateClip(*model, 0);
     AnimationController& controller = *set.FirstController();
@@ -181,9 +181,7 @@ TEST_F(AnimationFiles, TwoSkinnedModelsLoadingAtOnceShareOneSetOfMarkers)
     models[0] = Import(kFbxDir + files[0]);
     other.join();
     ASSERT_TRUE(models[0] && models[1]);
-    const auto markers = [this](const CModelNode& model) {
-        return Animated(model).front()->animationSet->markers;
-    };
+    const auto markers = [this](const CModelNode& model) { return FirstSet(model).markers; };
     ASSERT_NE(markers(*models[0]), nullptr);
     EXPECT_EQ(markers(*models[0]), markers(*models[1]));
 }

@@ -32,16 +32,6 @@ struct Box {
     bool operator==(const Box&) const = default;
 };
 
-class AnimationOnGl : public ::testing::Test {
-   protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(testing_support::StartEngine(kWidth, kHeight), 0);
-        engine = GetEngine();
-    }
-    CEngine* engine = nullptr;
-};
-
 // One skinned triangle in clip space (identity camera), bound to bone 3 alone, drawn with
 // the palette as the mesh draw uploads it; returns the box of the pixels it covers.
 Box DrawSkinnedTriangle(CEngine& engine, const Matrix4& bone3)
@@ -93,14 +83,16 @@ Box DrawSkinnedTriangle(CEngine& engine, const Matrix4& bone3)
 
 // The palette holds row-vector matrices, translation in the fourth row; uploaded as is, the
 // shader would lose the translation.
-TEST_F(AnimationOnGl, ABoneTranslationMovesASkinnedVertexByExactlyThatTranslation)
+TEST(AnimationOnGl, ABoneTranslationMovesASkinnedVertexByExactlyThatTranslation)
 {
-    const Box rest = DrawSkinnedTriangle(*engine, Matrix4::Identity());
+    ASSERT_EQ(testing_support::StartEngine(kWidth, kHeight), 0);
+    CEngine& engine = *GetEngine();
+    const Box rest = DrawSkinnedTriangle(engine, Matrix4::Identity());
     ASSERT_GT(rest.right, rest.left);
     Matrix4 moved = Matrix4::Identity();
     moved.m[3][0] = 0.5f;   // a quarter of the target's width: 16 pixels right
     moved.m[3][1] = 0.25f;  // an eighth of its height: 6 pixels up
-    const Box shifted = DrawSkinnedTriangle(*engine, moved);
+    const Box shifted = DrawSkinnedTriangle(engine, moved);
     EXPECT_TRUE(shifted == (Box{rest.left + 16, rest.top - 6, rest.right + 16, rest.bottom - 6}));
 }
 

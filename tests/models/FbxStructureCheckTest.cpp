@@ -81,10 +81,8 @@ TEST(FbxStructureCheck, RefusesCyclesDeepChainsNestingAndSharedModelsInBothEncod
     };
     for (const auto& c : cases) {
         const std::string reason = Refusal(c.bytes);
-        if (std::string(c.reason).empty())
-            EXPECT_EQ(reason, "") << c.what;
-        else
-            EXPECT_NE(reason.find(c.reason), std::string::npos) << c.what << ": " << reason;
+        EXPECT_EQ(reason.empty(), *c.reason == '\0') << c.what << ": " << reason;
+        EXPECT_NE(reason.find(c.reason), std::string::npos) << c.what << ": " << reason;
     }
 }
 
