@@ -6,7 +6,6 @@
 #include <cmath>
 #include <thread>
 
-#include "AnimationTestScenes.h"
 #include "animation/AnimationHooks.h"
 #include "animation/AnimationQueries.h"
 #include "animation/CameraClip.h"
@@ -115,7 +114,10 @@ TEST_F(AnimationFiles, AnAddedClipFileShowsInTheOverviewAndIsReplacedWhenItChang
 // scene accepts that model.
 TEST_F(AnimationFiles, ACameraClipWaitsWithItsModelUntilTheSceneAcceptsIt)
 {
-    auto scene = animtest::MakeChainScene({"Root", "Cam_Translation", "Cam_Rotation"}, 3, 25, 2);
+    auto scene = modeltest::MakeScene({modeltest::MakeMesh(3)});
+    scene->mRootNode->mName = aiString("Root");
+    modeltest::AddNode(*modeltest::AddNode(*scene->mRootNode, "Cam_Translation"), "Cam_Rotation");
+    modeltest::AddAnimation(*scene, {"Root", "Cam_Translation", "Cam_Rotation"}, 3, 25, 2);
     scene->mNumCameras = 1;
     scene->mCameras = new aiCamera* [1] { new aiCamera };
     scene->mCameras[0]->mName = aiString("Cam");

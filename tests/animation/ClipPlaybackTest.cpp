@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "AnimationTestScenes.h"
+#include "animation/AnimationController.h"
 #include "animation/AnimationSet.h"
 #include "animation/ClipControl.h"
 #include "animation/ClipPose.h"
@@ -14,12 +14,69 @@
 #include "animation/MeshAnimation.h"
 #include "animation/SkeletonDisplay.h"
 #include "models/MeshObject.h"
+#include "models/ModelImportContext.h"
+#include "models/ModelTestSupport.h"
 
 namespace {
 
-using animtest::BoneX;
-using animtest::MakeChainScene;
-using animtest::MakeController;
+using namespace modeltest;
+
+// A chain of nodes (names[0] is the root, each next one the child of the one before), all
+// bones of one mesh, each moved by AddAnimation. Without keys the scene has no animation.
+inline std::unique_ptr<aiScene> MakeChainScene(const std::vector<std::string>& names,
+                                               unsigned keys = 2, double ticksPerSecond = 25.0,
+                                               float step = 1.0f)
+{
+    aiMesh* mesh = MakeMesh(3);
+    std::vector<std::pair<std::string, std::vector<aiVertexWeight>>> bones;
+    for (const std::string& name : names)
+        bones.push_back({name, {{0, 1.0f}}});
+    SetBones(*mesh, bones);
+    auto scene = MakeScene({mesh});
+    scene->mRootNode->mName = aiString(names[0]);
+    aiNode* parent = scene->mRootNode;
+    for (size_t i = 1; i < names.size(); ++i)
+        parent = AddNode(*parent, names[i].c_str());
+    if (keys > 0)
+        AddAnimation(*scene, names, keys, ticksPerSecond, step);
+    return scene;
+}
+
+// A controller with the bones of the scene's first mesh and the scenes as its clips, the
+// first current. The scenes stay with the caller.
+inline AnimationController MakeController(const std::vector<const aiScene*>& clips,
+                                          const AnimationReports& reports = {})
+{
+    AnimationController controller;
+    controller.SetUpBones(*clips[0]->mMeshes[0], *clips[0], reports);
+    for (const aiScene* clip : clips)
+        controller.clips.push_back(BindClip(Borrow(*clip), controller.boneMap));
+    return controller;
+}
+
+// A mesh object of `mesh`, with `bones` bones, whose animation set holds `controller` as
+// the controller of `key` (no mesh: a whole-model animation file).
+struct AnimatedMeshObject {
+    AnimatedMeshObject(const aiMesh* mesh, unsigned bones, const aiMesh* key,
+                       AnimationController controller)
+    {
+        context.boneCount = bones;
+        meshObject.context = &context;
+        meshObject.meshData = std::make_unique<MeshData>();
+        meshObject.meshData->importedMesh = mesh;
+        meshObject.animationSet = std::make_shared<AnimationSet>();
+        meshObject.animationSet->controllers.emplace(
+            key, std::make_unique<AnimationController>(std::move(controller)));
+    }
+    ModelImportContext context;
+    CMeshObject meshObject;
+};
+
+// Where a pose put a bone: the translation of its final transform (offsets are identity).
+inline float BoneX(const AnimationController& controller, const std::string& name)
+{
+    return controller.bones[controller.boneMap.at(name)].finalTransform.a4;
+}
 
 // A single key is held at every time and never ends; no keys read as zero.
 TEST(KeySampling, KeysMixLinearlyHoldOutsideTheirSpanAndNeverDivideByZero)
@@ -73,20 +130,20 @@ TEST(KeySampling, SlerpRunsFromTheFirstRotationToTheSecondAlongTheShorterArc)
 TEST(ClipTiming, ClipsWrapAfterTheirBakedKeysAtTheirTickRate)
 {
     const auto thirtyPerSecond = MakeChainScene({"Root"}, 31, 30.0);
-    const AnimationClip clip = BindClip(modeltest::Borrow(*thirtyPerSecond), {});
+    const AnimationClip clip = BindClip(Borrow(*thirtyPerSecond), {});
     EXPECT_EQ(clip.keyCount, 31u);
     EXPECT_NEAR(ClipTickTime(clip, 0.5f), 15.0f, 1e-4f);
     EXPECT_NEAR(ClipTickTime(clip, 1.0f), 0.0f, 1e-4f);  // 30 ticks: one second
     EXPECT_NEAR(ClipTickTime(clip, 1.5f), 15.0f, 1e-3f);
 
     const auto noRate = MakeChainScene({"Root"}, 31, 0.0);
-    const AnimationClip unrated = BindClip(modeltest::Borrow(*noRate), {});
+    const AnimationClip unrated = BindClip(Borrow(*noRate), {});
     EXPECT_FLOAT_EQ(unrated.tickRate, 25.0f);
     EXPECT_NEAR(ClipTickTime(unrated, 0.4f), 10.0f, 1e-4f);
 
     // One key: nothing to wrap at, the clip holds its first tick.
     const auto still = MakeChainScene({"Root"}, 1);
-    EXPECT_EQ(ClipTickTime(BindClip(modeltest::Borrow(*still), {}), 3.0f), 0.0f);
+    EXPECT_EQ(ClipTickTime(BindClip(Borrow(*still), {}), 3.0f), 0.0f);
 }
 
 TEST(ClipPose, TheRootAndItsChildrenKeepTheirFirstTranslationAGrandchildMoves)
@@ -119,7 +176,7 @@ TEST(Skeleton, AtMost256BonesAndThePaletteIsNeverOverrun)
         for (unsigned b = 0; b < boneCount; ++b)
             names.push_back("Bone" + std::to_string(b));
         auto scene = MakeChainScene(names, 2);
-        modeltest::AddNode(*scene->mRootNode, "Rig:camera_jnt_1");
+        AddNode(*scene->mRootNode, "Rig:camera_jnt_1");
         AnimationController controller = MakeController({scene.get()}, reports);
         if (boneCount == 257) {
             EXPECT_TRUE(controller.bones.empty());
@@ -133,8 +190,8 @@ TEST(Skeleton, AtMost256BonesAndThePaletteIsNeverOverrun)
         EXPECT_EQ(controller.boneMap.at("Rig:camera_jnt_1"), 256u);
 
         controller.previousClip = 0;
-        animtest::AnimatedMeshObject animated(scene->mMeshes[0], boneCount, scene->mMeshes[0],
-                                              std::move(controller));
+        AnimatedMeshObject animated(scene->mMeshes[0], boneCount, scene->mMeshes[0],
+                                    std::move(controller));
         EXPECT_TRUE(PoseIntoPalette(animated.meshObject));
         EXPECT_EQ(animated.meshObject.animationSpeed, 100);  // the field after the palette
         EXPECT_EQ(animated.meshObject.rotationSwitches, (Float3{0.0f, 0.0f, 0.0f}));
@@ -261,8 +318,8 @@ TEST(ClipControl, AMeshObjectWithoutItsOwnControllerKeepsItsPalette)
 {
     Clips clips(0);
     clips.controller.previousClip = 0;
-    animtest::AnimatedMeshObject animated(clips.scenes[0]->mMeshes[0], 3, nullptr,
-                                          std::move(clips.controller));
+    AnimatedMeshObject animated(clips.scenes[0]->mMeshes[0], 3, nullptr,
+                                std::move(clips.controller));
     CMeshObject& meshObject = animated.meshObject;
     meshObject.bonePalette[0].m[3][0] = 5.0f;
     EXPECT_FALSE(PoseIntoPalette(meshObject));
