@@ -1,5 +1,6 @@
-// Helpers shared by the model tests: the engine's message log, and small imported
-// scenes built in memory for cases that no model file shows.
+// Helpers shared by the model and animation tests: the engine's message log, small imported
+// scenes built in memory for cases that no model file shows, a hand-built model tree and a
+// texture source that records what it loads.
 #pragma once
 
 #include <assimp/material.h>
