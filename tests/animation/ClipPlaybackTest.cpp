@@ -82,13 +82,9 @@ inline float BoneX(const AnimationController& controller, const std::string& nam
 TEST(KeySampling, KeysMixLinearlyHoldOutsideTheirSpanAndNeverDivideByZero)
 {
     // Two keys share tick 2, and two share tick 5 ahead of the sampled times.
-    const aiVectorKey keys[] = {{0, aiVector3D(0, 0, 0)},
-                                {2, aiVector3D(2, 0, 0)},
-                                {2, aiVector3D(5, 0, 0)},
-                                {4, aiVector3D(9, 0, 0)}};
-    const aiVectorKey late[] = {
-        {5, aiVector3D(1, 0, 0)}, {5, aiVector3D(7, 0, 0)}, {6, aiVector3D(8, 0, 0)}};
-    const aiVectorKey single(3.0, aiVector3D(3, 0, 0));
+    const aiVectorKey keys[] = {{0, {0, 0, 0}}, {2, {2, 0, 0}}, {2, {5, 0, 0}}, {4, {9, 0, 0}}};
+    const aiVectorKey late[] = {{5, {1, 0, 0}}, {5, {7, 0, 0}}, {6, {8, 0, 0}}};
+    const aiVectorKey single(3.0, {3, 0, 0});
     struct Case {
         const aiVectorKey* keys;
         unsigned count;
@@ -363,9 +359,7 @@ TEST(SkeletonFigure, ArrowsAreLeftOutWhereTheirDirectionIsZeroOrStraightUp)
         *set.controllers.emplace(nullptr, std::make_unique<AnimationController>()).first->second;
     c.hasJoints = true;
     auto at = [](float x, float y, float z) {
-        aiMatrix4x4 m;
-        m.a4 = x, m.b4 = y, m.c4 = z;
-        return m;
+        return aiMatrix4x4(aiVector3D(1, 1, 1), aiQuaternion(), aiVector3D(x, y, z));
     };
     c.joints = {{0, -1, at(0, 0, 0)},  // top joint: no line
                 {1, 0, at(0, 2, 0)},   // straight up from its parent
