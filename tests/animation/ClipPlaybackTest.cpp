@@ -194,15 +194,20 @@ TEST(Skeleton, AtMost256BonesAndThePaletteIsNeverOverrun)
     }
 }
 
-// A camera-joint node that is a bone already keeps its number.
-TEST(Skeleton, ACameraJointThatIsABoneKeepsItsNumber)
+// A camera joint is found by part of its node's name, beside a mesh without bones too; a
+// node that is a bone already keeps its number.
+TEST(Skeleton, ACameraJointIsFoundByPartOfANodeName)
 {
-    auto scene = MakeChainScene({"Root", "Rig:camera_jnt_1"}, 0);
-    AnimationController controller;
-    controller.SetUpBones(*scene->mMeshes[0], *scene, {});
-    EXPECT_EQ(controller.cameraJointName, "Rig:camera_jnt_1");
-    EXPECT_EQ(controller.bones.size(), controller.boneMap.size());
-    EXPECT_EQ(controller.boneMap.at("Rig:camera_jnt_1"), 1u);
+    auto skinned = MakeChainScene({"Root", "Rig:camera_jnt_1"}, 0);
+    auto boneless = MakeScene({MakeMesh(3)});
+    AddNode(*boneless->mRootNode, "Rig:camera_jnt_1");
+    for (const aiScene* scene : {boneless.get(), skinned.get()}) {
+        AnimationController controller;
+        controller.SetUpBones(*scene->mMeshes[0], *scene, {});
+        EXPECT_EQ(controller.cameraJointName, "Rig:camera_jnt_1");
+        EXPECT_EQ(controller.bones.size(), controller.boneMap.size());
+        EXPECT_EQ(controller.boneMap.at("Rig:camera_jnt_1"), scene == skinned.get() ? 1u : 0u);
+    }
 }
 
 const std::vector<std::string> kChain = {"Root", "Hips", "Spine"};

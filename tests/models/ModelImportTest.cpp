@@ -107,6 +107,7 @@ TEST_F(ModelImport, RealFilesMatchWhatTheImportLibraryReads)
             for (unsigned f = 0; f < expected.mNumFaces; ++f)
                 indexCount += expected.mFaces[f].mNumIndices;
             EXPECT_EQ(mesh.indices.size(), indexCount);
+            EXPECT_EQ(mesh.vertexCount, expected.mNumVertices);
             EXPECT_EQ(mesh.vertices.size(), size_t(expected.mNumVertices) * mesh.stride);
             EXPECT_TRUE(meshObject->IsDrawable());  // box.fbx has no UVs: drawn all the same
             EXPECT_EQ(mesh.hasBones, expected.mNumBones > 0 ? 1 : 0);
