@@ -1,5 +1,6 @@
-// Skinned files nobody here wrote, through the engine's import with the animation side
-// installed: they pose, move with time, reload and show their skeletons.
+// Animation through the engine's import with the animation side installed: what the
+// animation window reads, clip files added and changed, camera clips, joint markers, and
+// loads at once.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,8 +10,6 @@
 #include "animation/AnimationQueries.h"
 #include "animation/CameraClip.h"
 #include "animation/ClipImport.h"
-#include "animation/MeshAnimation.h"
-#include "animation/SkeletonDisplay.h"
 #include "animation/SkeletonMarkers.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
@@ -27,7 +26,6 @@ class AnimationFiles : public modeltest::ModelTest {
     void SetUp() override
     {
         ModelTest::SetUp();
-        AnimationServices services;
         services.reports.error = [this](const std::string& text) { errors.push_back(text); };
         services.reports.messageBox = [this](const std::string& title, const std::string& text) {
             boxes.push_back(title + ": " + text);
@@ -40,103 +38,25 @@ class AnimationFiles : public modeltest::ModelTest {
         return importer.ImportModel(path.c_str(), nullptr, kFbxDir, 0);
     }
 
-    static std::vector<CMeshObject*> Animated(const CModelNode& model)
+    // The animation set of the model's first animated mesh object.
+    static AnimationSet& FirstSet(const CModelNode& model)
     {
-        std::vector<CMeshObject*> all, animated;
+        std::vector<CMeshObject*> all;
         model.CollectMeshObjects(all);
-        for (CMeshObject* meshObject : all)
-            if (meshObject->animationSet)
-                animated.push_back(meshObject);
-        return animated;
+        return *(*std::find_if(all.begin(), all.end(), [](auto* m) {
+                    return m->animationSet;
+                }))->animationSet;
     }
 
     CModelImporter importer;
+    AnimationServices services;
     std::vector<std::string> errors;
     std::vector<std::string> boxes;
 };
 
-class RealFile : public AnimationFiles, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(RealFile, PosesDifferBetweenTwoTimesStayFiniteAndShowOneLinePerJointPair)
-{
-    auto model = Import(kFbxDir + GetParam());
-    ASSERT_NE(model, nullptr);
-    const std::vector<CMeshObject*> animated = Animated(*model);
-    ASSERT_FALSE(animated.empty());
-    for (CMeshObject* meshObject : animated) {
-        AnimationController* controller =
-            meshObject->animationSet->ControllerFor(meshObject->meshData->importedMesh);
-        ASSERT_NE(controller, nullptr);
-        std::array<Matrix4, kBonePaletteSize> palettes[2];
-        const float times[2] = {0.1f, 0.6f};
-        for (int i = 0; i < 2; ++i) {
-            controller->timeA = controller->timeB = times[i];
-            ASSERT_TRUE(PoseIntoPalette(*meshObject));
-            palettes[i] = meshObject->bonePalette;
-            for (const Matrix4& matrix : palettes[i])
-                for (const auto& row : matrix.m)
-                    for (float value : row)
-                        ASSERT_TRUE(std::isfinite(value));
-        }
-        float largestChange = 0.0f;
-        for (size_t b = 0; b < controller->bones.size(); ++b)
-            for (int r = 0; r < 4; ++r)
-                for (int c = 0; c < 4; ++c)
-                    largestChange = std::max(
-                        largestChange, std::fabs(palettes[0][b].m[r][c] - palettes[1][b].m[r][c]));
-        EXPECT_GT(largestChange, 1e-3f);
-
-        size_t pairs = 0;
-        for (const Joint& joint : controller->joints)
-            pairs += joint.parent >= 0;
-        EXPECT_EQ(controller->joints.size(), controller->bones.size());
-        size_t lines = 0;
-        SkeletonPainter painter;
-        painter.drawLine = [&lines](const LineSegment&) { ++lines; };
-        painter.drawModel = [](CModelNode&, const Matrix4&) {};
-        DrawSkeleton(*meshObject->animationSet, meshObject->worldMatrix, 10.0f, painter);
-        EXPECT_EQ(lines, pairs);
-        EXPECT_GT(lines, 0u);
-    }
-    // Well-formed files raise neither the bone limit nor the baked-key warnings.
-    EXPECT_TRUE(errors.empty()) << errors.front();
-}
-
-INSTANTIATE_TEST_SUITE_P(AssimpTestModels, RealFile,
-                         ::testing::Values("huesitos.fbx", "animation_with_skeleton.fbx"));
-
-TEST_F(AnimationFiles, AClipFileChangedOnDiskReplacesItsClipAndReleasesTheOldOne)
-{
-    const std::string path = kFbxDir + "huesitos.fbx";
-    auto model = Import(path);
-    ASSERT_NE(model, nullptr);
-    CMeshObject& meshObject = *Animated(*model).front();
-    ImportedScenePtr added = ImportClipFile(path).scene;
-    ASSERT_NE(added, nullptr);
-    std::weak_ptr<const aiScene> watch = added;
-    HandAnimationToModel(*model, added, path, nullptr, importer.animationHooks);
-    added.reset();
-    AnimationSet& set = *meshObject.animationSet;
-    EXPECT_EQ(set.clipNames, (std::vector<std::string>{path + " [Bindpose]", path}));
-    EXPECT_FALSE(watch.expired());
-
-    ReloadAnimationSet(set, path + " [Bindpose]");  // no clip file has that name
-    EXPECT_EQ(set.FirstController()->pendingClip, nullptr);
-    ReloadAnimationSet(set, path);
-    EXPECT_FALSE(watch.expired());  // swapped at the next frame, not on the watcher's call
-    AdvanceAnimationSet(set, AdvanceOptions{});
-    EXPECT_TRUE(watch.expired());
-    EXPECT_EQ(set.FirstController()->currentClip, 1u);
-    EXPECT_EQ(set.FirstController()->previousClip, 0);
-
-    // Everything the animation side imported goes with the model.
-    std::weak_ptr<const aiScene> ownImport = set.FirstController()->clips[0].scene;
-    model.reset();
-    EXPECT_TRUE(ownImport.expired());
-}
-
-// What the animation window reads, and an animation file added to the shown model.
-TEST_F(AnimationFiles, TheOverviewDescribesTheFirstControllerAndGrowsWithAddedFiles)
+// What the animation window reads; an animation file added to the shown model, then
+// changed on disk.
+TEST_F(AnimationFiles, AnAddedClipFileShowsInTheOverviewAndIsReplacedWhenItChanges)
 {
     const std::string path = kFbxDir + "huesitos.fbx";
     auto model = Import(path);
@@ -144,49 +64,76 @@ TEST_F(AnimationFiles, TheOverviewDescribesTheFirstControllerAndGrowsWithAddedFi
     AnimationOverview overview = DescribeAnimation(model.get());
     ASSERT_TRUE(overview.hasController);
     EXPECT_EQ(overview.clipNames, std::vector<std::string>{path + " [Bindpose]"});
-    EXPECT_EQ(overview.boneCount, 9u);
-    EXPECT_FALSE(overview.hasCameraJoint);
-    EXPECT_EQ(overview.currentClip, 0u);
     EXPECT_FLOAT_EQ(overview.clipLengthSeconds, 40.0f / 25.0f);
     ASSERT_EQ(overview.joints.size(), 1u);
     EXPECT_EQ(overview.joints[0].jointNames.front(), "Bone");
+    // A well-formed file raises neither the bone limit nor the baked-key warnings.
+    EXPECT_TRUE(errors.empty()) << errors.front();
     SetAnimationTime(*model, 0.4f);
     EXPECT_FLOAT_EQ(DescribeAnimation(model.get()).Progress(), 0.25f);
     // The clip repeats every 39 ticks: a second pass shows where in the loop it is.
     SetAnimationTime(*model, 0.4f + 39.0f / 25.0f);
     EXPECT_NEAR(DescribeAnimation(model.get()).Progress(), 0.25f, 1e-5f);
     EXPECT_TRUE(DescribeAnimation(model.get()).paused);
-    EXPECT_EQ(DescribeAnimation(nullptr).hasController, false);
+    EXPECT_FALSE(DescribeAnimation(nullptr).hasController);
 
-    importer.shownModel = [&model](const std::function<void(CModelNode*)>& use) {
-        use(model.get());
-    };
+    importer.shownModel = [&model](const auto& use) { use(model.get()); };
     ASSERT_TRUE(importer.ImportAnimationFile(path.c_str()));
-    overview = DescribeAnimation(model.get());
-    EXPECT_EQ(overview.clipNames.size(), 2u);
+    AnimationSet& set = FirstSet(*model);
+    EXPECT_EQ(set.clipNames, (std::vector<std::string>{path + " [Bindpose]", path}));
     ActivateClip(*model, 0);
-    EXPECT_EQ(DescribeAnimation(model.get()).currentClip, 1u);
+    AnimationController& controller = *set.FirstController();
+    EXPECT_EQ(controller.currentClip, 1u);
+
+    std::weak_ptr<const aiScene> added = controller.clips[1].scene;
+    ReloadAnimationSet(set, path + " [Bindpose]");  // no clip file has that name
+    EXPECT_EQ(controller.pendingClip, nullptr);
+    ReloadAnimationSet(set, path);
+    controller.timeA = 1.0f;
+    EXPECT_FALSE(added.expired());  // swapped at the next frame, not on the watcher's call
+    AdvanceAnimationSet(set, AdvanceOptions{});
+    EXPECT_TRUE(added.expired());
+    EXPECT_EQ(controller.currentClip, 1u);
+    EXPECT_EQ(controller.timeA, 0.0f);  // the new clip starts from its beginning
+
+    // A pending index beyond the clips is dropped.
+    controller.pendingClip = ImportClipFile(path).scene;
+    controller.pendingIndex = 7;
+    AdvanceAnimationSet(set, AdvanceOptions{});
+    EXPECT_EQ(controller.pendingClip, nullptr);
+    EXPECT_EQ(controller.ClipCount(), 2u);
+
+    // Everything the animation side imported goes with the model.
+    std::weak_ptr<const aiScene> ownImport = controller.clips[0].scene;
+    model.reset();
+    EXPECT_TRUE(ownImport.expired());
 }
 
-// Camera clips are built on the load thread but played on the window thread: the clip
-// waits with its model until the scene accepts that model.
+// Only a camera that a channel is named after gives a clip, holding every channel. Built on
+// the load thread but played on the window thread, the clip waits with its model until the
+// scene accepts that model.
 TEST_F(AnimationFiles, ACameraClipWaitsWithItsModelUntilTheSceneAcceptsIt)
 {
     auto scene = modeltest::MakeScene({modeltest::MakeMesh(3)});
-    modeltest::AddNode(*scene->mRootNode, "Cam", {0});
+    scene->mRootNode->mName = aiString("Root");
+    modeltest::AddNode(*modeltest::AddNode(*scene->mRootNode, "Cam_Translation"), "Cam_Rotation");
+    modeltest::AddAnimation(*scene, {"Root", "Cam_Translation", "Cam_Rotation"}, 3, 25, 2);
     scene->mNumCameras = 1;
     scene->mCameras = new aiCamera* [1] { new aiCamera };
     scene->mCameras[0]->mName = aiString("Cam");
-    scene->mNumAnimations = 1;
-    scene->mAnimations = new aiAnimation* [1] { new aiAnimation };
-    scene->mAnimations[0]->mNumChannels = 1;
-    scene->mAnimations[0]->mChannels = new aiNodeAnim* [1] { new aiNodeAnim };
-    scene->mAnimations[0]->mChannels[0]->mNodeName = aiString("Cam");
-
+    EXPECT_EQ(BuildCameraClip(*scene), nullptr);
+    scene->mCameras[0]->mName = aiString("Cam_Translation");
     auto root = std::make_unique<CModelNode>(&importer, "");
     importer.animationHooks.buildCameraClip(*root, modeltest::Borrow(*scene));
     ASSERT_NE(root->cameraClip, nullptr);
-    const CameraClip* staged = root->cameraClip.get();
+    CameraClip& clip = *root->cameraClip;
+    EXPECT_EQ(clip.channels.size(), 3u);
+    EXPECT_FLOAT_EQ(clip.duration, 2.0f);
+    EXPECT_FLOAT_EQ(PlayCameraClip(clip, 1.5f, 1.0f).m[3][0], 3.0f);
+    // Past the end the clip wraps; the cached key search starts again.
+    EXPECT_FLOAT_EQ(PlayCameraClip(clip, 2.5f, 1.0f).m[3][0], 1.0f);
+    EXPECT_FLOAT_EQ(PlayCameraClip(clip, 2.5f, 0.5f).m[3][0], 0.5f);
+
     CCamera camera;
     CScene& shown = *GetEngine()->scene;
     shown.camera = &camera;
@@ -194,49 +141,49 @@ TEST_F(AnimationFiles, ACameraClipWaitsWithItsModelUntilTheSceneAcceptsIt)
     EXPECT_EQ(camera.clip, nullptr);
     shown.modelChanged = true;
     ASSERT_TRUE(shown.FrameLoadedModel());
-    EXPECT_EQ(camera.clip.get(), staged);
+    EXPECT_EQ(camera.clip.get(), &clip);
     EXPECT_EQ(shown.model->cameraClip, nullptr);
     shown.camera = nullptr;
+
+    clip.duration = 0.0f;  // nothing to wrap at: the first tick, and no division by zero
+    const Matrix4 still = PlayCameraClip(clip, 7.0f, 1.0f);
+    EXPECT_FLOAT_EQ(still.m[3][0], 0.0f);
+    for (const auto& row : still.m)
+        for (float value : row)
+            EXPECT_TRUE(std::isfinite(value));
 }
 
 // The joint markers are fixed assets: their textures come from their own folders, never
 // from the folder of the user's model.
-TEST_F(AnimationFiles, JointMarkersTakeTexturesFromTheirOwnFoldersAndAreShared)
+TEST_F(AnimationFiles, JointMarkersTakeTexturesFromTheirOwnFolders)
 {
-    std::vector<std::filesystem::path> loaded;
-    ModelTextureSource source;
-    source.loadTexture = [&loaded](const std::filesystem::path& path) {
-        loaded.push_back(path);
-        return nullptr;
-    };
-    importer.textureSource = &source;
+    modeltest::FakeTextureSource fake;
+    importer.textureSource = &fake.source;
     std::shared_ptr<SkeletonMarkers> markers = AcquireSkeletonMarkers(importer);
     ASSERT_TRUE(markers->arrow && markers->axis);
-    EXPECT_EQ(AcquireSkeletonMarkers(importer), markers);
-    ASSERT_FALSE(loaded.empty());
-    const std::filesystem::path arrowFolder =
-        std::filesystem::path(platform::FindFixedAsset("arrow/arrow.fbx")).parent_path();
-    const std::filesystem::path axisFolder =
-        std::filesystem::path(platform::FindFixedAsset("xyz/xyz.fbx")).parent_path();
-    for (const std::filesystem::path& path : loaded)
-        EXPECT_TRUE(path.parent_path() == arrowFolder || path.parent_path() == axisFolder) << path;
+    ASSERT_FALSE(fake.records.empty());
+    const auto folder = [](const char* asset) {
+        return std::filesystem::path(platform::FindFixedAsset(asset)).parent_path();
+    };
+    for (const TextureHandle& record : fake.records)
+        EXPECT_TRUE(record->name.parent_path() == folder("arrow/arrow.fbx") ||
+                    record->name.parent_path() == folder("xyz/xyz.fbx"))
+            << record->name;
 }
 
 // Loads run on threads of their own, and two may attach animation at once.
 TEST_F(AnimationFiles, TwoSkinnedModelsLoadingAtOnceShareOneSetOfMarkers)
 {
-    AnimationServices services;
-    services.importer = &importer;
-    importer.animationHooks = MakeAnimationHooks(services);
+    AnimationServices quiet;  // nothing reported from two threads
+    quiet.importer = &importer;
+    importer.animationHooks = MakeAnimationHooks(quiet);
     std::unique_ptr<CModelNode> models[2];
     const char* files[2] = {"huesitos.fbx", "animation_with_skeleton.fbx"};
     std::thread other([&] { models[1] = Import(kFbxDir + files[1]); });
     models[0] = Import(kFbxDir + files[0]);
     other.join();
     ASSERT_TRUE(models[0] && models[1]);
-    const auto markers = [this](const CModelNode& model) {
-        return Animated(model).front()->animationSet->markers;
-    };
+    const auto markers = [this](const CModelNode& model) { return FirstSet(model).markers; };
     ASSERT_NE(markers(*models[0]), nullptr);
     EXPECT_EQ(markers(*models[0]), markers(*models[1]));
 }
@@ -245,10 +192,6 @@ TEST_F(AnimationFiles, AModelFileThatCannotBeOpenedSaysSoAndAddsNoClip)
 {
     CMeshObject meshObject;
     meshObject.modelPath = "/nonexistent/model.fbx";
-    AnimationServices services;
-    services.reports.messageBox = [this](const std::string& title, const std::string& text) {
-        boxes.push_back(title + ": " + text);
-    };
     AttachAnimation(meshObject, nullptr, meshObject.modelPath, "Root", nullptr, services);
     EXPECT_EQ(boxes, std::vector<std::string>{"ERROR: Couldn't open file: /nonexistent/model.fbx"});
     ASSERT_NE(meshObject.animationSet, nullptr);

@@ -29,16 +29,7 @@ constexpr int kHeight = 48;
 
 struct Box {
     int left = kWidth, top = kHeight, right = -1, bottom = -1;
-};
-
-class AnimationOnGl : public ::testing::Test {
-   protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(testing_support::StartEngine(kWidth, kHeight), 0);
-        engine = GetEngine();
-    }
-    CEngine* engine = nullptr;
+    bool operator==(const Box&) const = default;
 };
 
 // One skinned triangle in clip space (identity camera), bound to bone 3 alone, drawn with
@@ -48,16 +39,11 @@ Box DrawSkinnedTriangle(CEngine& engine, const Matrix4& bone3)
     CGraphicsDevice& device = *engine.device;
     gpu::Context& context = *device.context;
     CBaseShader& shader = *GetEngine()->baseShader.get();
-    // POSITION, NORMAL, TEXCOORD0, BONES, WEIGHTS: the layout of format word 0x17.
-    float vertices[3][18] = {};
-    const float corners[3][2] = {{-0.75f, -0.5f}, {-0.25f, -0.5f}, {-0.5f, 0.0f}};
-    for (int v = 0; v < 3; ++v) {
-        float* p = vertices[v];
-        p[0] = corners[v][0], p[1] = corners[v][1], p[2] = 0.5f, p[3] = 1.0f;
-        p[6] = -1.0f;  // normal towards the camera
-        p[10] = 3.0f;  // bone index 3
-        p[14] = 1.0f;  // weight 1
-    }
+    // The layout of format word 0x17: position, normal (towards the camera), UV set 0,
+    // bone indices (3 alone) and weights.
+    const float vertices[3][18] = {{-0.75f, -0.5f, .5f, 1, 0, 0, -1, 0, 0, 0, 3, 0, 0, 0, 1},
+                                   {-0.25f, -0.5f, .5f, 1, 0, 0, -1, 0, 0, 0, 3, 0, 0, 0, 1},
+                                   {-0.5f, 0.0f, .5f, 1, 0, 0, -1, 0, 0, 0, 3, 0, 0, 0, 1}};
     const uint32_t indices[] = {0, 1, 2};
     auto vertexBuffer = gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Immutable,
                                           sizeof(vertices), vertices, 72);
@@ -97,18 +83,17 @@ Box DrawSkinnedTriangle(CEngine& engine, const Matrix4& bone3)
 
 // The palette holds row-vector matrices, translation in the fourth row; uploaded as is, the
 // shader would lose the translation.
-TEST_F(AnimationOnGl, ABoneTranslationMovesASkinnedVertexByExactlyThatTranslation)
+TEST(AnimationOnGl, ABoneTranslationMovesASkinnedVertexByExactlyThatTranslation)
 {
-    const Box rest = DrawSkinnedTriangle(*engine, Matrix4::Identity());
+    ASSERT_EQ(testing_support::StartEngine(kWidth, kHeight), 0);
+    CEngine& engine = *GetEngine();
+    const Box rest = DrawSkinnedTriangle(engine, Matrix4::Identity());
     ASSERT_GT(rest.right, rest.left);
     Matrix4 moved = Matrix4::Identity();
     moved.m[3][0] = 0.5f;   // a quarter of the target's width: 16 pixels right
     moved.m[3][1] = 0.25f;  // an eighth of its height: 6 pixels up
-    const Box shifted = DrawSkinnedTriangle(*engine, moved);
-    EXPECT_EQ(shifted.left, rest.left + 16);
-    EXPECT_EQ(shifted.right, rest.right + 16);
-    EXPECT_EQ(shifted.top, rest.top - 6);
-    EXPECT_EQ(shifted.bottom, rest.bottom - 6);
+    const Box shifted = DrawSkinnedTriangle(engine, moved);
+    EXPECT_TRUE(shifted == (Box{rest.left + 16, rest.top - 6, rest.right + 16, rest.bottom - 6}));
 }
 
 class ModelOnGl : public ::testing::TestWithParam<const char*> {
@@ -142,21 +127,6 @@ class ModelOnGl : public ::testing::TestWithParam<const char*> {
         return testing_support::ReadTextureRgba8(engine->device->backBuffer->Name(), 160, 120);
     }
 
-    bool PalettesFinite()
-    {
-        bool finite = true;
-        engine->scene->WithModel([&finite](CModelNode* model) {
-            std::vector<CMeshObject*> meshes;
-            model->CollectMeshObjects(meshes);
-            for (const CMeshObject* mesh : meshes)
-                for (const Matrix4& matrix : mesh->bonePalette)
-                    for (const auto& row : matrix.m)
-                        for (float value : row)
-                            finite &= std::isfinite(value);
-        });
-        return finite;
-    }
-
     CEngine* engine = nullptr;
 };
 
@@ -165,7 +135,6 @@ TEST_P(ModelOnGl, MovesBetweenTwoClipTimesAndItsJointsShowThroughIt)
 {
     const std::vector<uint8_t> early = FrameAt(0.2f);
     const std::vector<uint8_t> late = FrameAt(0.5f);
-    EXPECT_TRUE(PalettesFinite());
     EXPECT_NE(early, late) << "the pose changed the picture";
     const std::string name = std::string(GetParam()).substr(0, std::strlen(GetParam()) - 4);
     EXPECT_TRUE(testing_support::MatchesReference(name + "_pose", late, 160, 120));

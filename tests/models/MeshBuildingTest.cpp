@@ -1,10 +1,15 @@
-// Packed vertices, format words, bounds, bone weights and material lists of built meshes.
+// Built meshes: packed vertices, format words, bounds, bone weights and material lists; and
+// what a mesh's own material gives the texture slots that no file named after the mesh
+// filled: the choice per slot, its log line, and what is read from imported materials.
 #include <cstring>
+#include <functional>
 
 #include "ModelTestSupport.h"
+#include "models/MaterialFallbacks.h"
 #include "models/MeshData.h"
 #include "models/MeshObject.h"
 #include "models/ModelImportContext.h"
+#include "textures/BuiltInTextures.h"
 
 using namespace modeltest;
 
@@ -12,205 +17,141 @@ namespace {
 
 class MeshBuilding : public ModelTest {
    protected:
-    // Builds mesh 0 of `scene` into `mesh` with a fresh context.
-    void Build(const aiScene& scene)
+    // Builds mesh `index` of `scene` into `mesh`, with the context the scene's other meshes
+    // share.
+    void Build(const aiScene& scene, MeshData& mesh, unsigned index = 0)
     {
         context.scene = Borrow(scene);
         mesh.context = &context;
-        BuildMesh(context, mesh, *scene.mMeshes[0], scene);
+        BuildMesh(context, mesh, *scene.mMeshes[index], scene);
     }
-    // Float number `index` of vertex `vertex`.
-    float At(uint32_t vertex, size_t index) const
+    // `count` floats of vertex `vertex`, from float number `first` on.
+    static std::vector<float> Floats(const MeshData& mesh, uint32_t vertex, size_t first,
+                                     size_t count)
     {
-        float value;
-        std::memcpy(&value, mesh.vertices.data() + vertex * mesh.stride + index * 4, 4);
-        return value;
-    }
-    std::vector<float> Range(uint32_t vertex, size_t first, size_t count) const
-    {
-        std::vector<float> values;
-        for (size_t i = 0; i < count; ++i)
-            values.push_back(At(vertex, first + i));
+        std::vector<float> values(count);
+        std::memcpy(values.data(), mesh.vertices.data() + vertex * mesh.stride + first * 4,
+                    count * 4);
         return values;
+    }
+    static std::vector<std::string> LogTexts(size_t from)
+    {
+        std::vector<std::string> texts;
+        for (const auto& entry : GetEngine()->scene->log.EntriesFrom(from))
+            texts.push_back(entry.text);
+        return texts;
     }
 
     ModelImportContext context;
-    MeshData mesh;
 };
 
-// Every attribute: position, normal, tangent space, UV sets 0 and 1, two colour sets, bones.
-aiMesh* MakeFullMesh()
-{
-    aiMesh* m = MakeMesh(3);
-    m->mNormals = FilledVectors(3, {0, 1, 0});
-    m->mTangents = FilledVectors(3, {1, 0, 0});
-    m->mBitangents = FilledVectors(3, {0, 0, 1});
-    m->mTextureCoords[1] = FilledVectors(3, {0.25f, 0.75f, 9.0f});
-    m->mNumUVComponents[1] = 2;
-    for (int set = 0; set < 2; ++set) {
-        m->mColors[set] = new aiColor4D[3];
-        for (int v = 0; v < 3; ++v)
-            m->mColors[set][v] =
-                set == 0 ? aiColor4D(0.1f, 0.2f, 0.3f, 0.4f) : aiColor4D(9, 9, 9, 9);
-    }
-    SetBones(*m, {MakeBone("hip", {{0, 0.5f}, {1, 1.0f}}), MakeBone("knee", {{0, 0.5f}})});
-    return m;
-}
+const std::string kNoTangents = "Model is missing tangents and bitangents";
 
 }  // namespace
 
-TEST_F(MeshBuilding, PositionAndUvOnlyGivesStride24AndWord3)
+// The layout is what the shader variant of the format word reads. One UV set beyond set 0
+// brings all three, a missing one reads as zero; colour set 0 fills all four colour
+// attributes, set 1 never; a vertex keeps its first four weights. Untextured meshes, common
+// in real files, are drawn at UV (0, 0) with a tangent frame made from the normal, so that
+// they use the variants of textured meshes.
+TEST_F(MeshBuilding, EachAttributeSetGetsItsFormatWordAndLayout)
 {
-    auto scene = MakeScene({MakeMesh(3)});
-    Build(*scene);
-    EXPECT_EQ(mesh.stride, 24u);
-    EXPECT_EQ(mesh.format, 0x0003u);
-    EXPECT_EQ(mesh.vertexCount, 3u);
-    ASSERT_EQ(mesh.vertices.size(), 3u * 24u);
-    EXPECT_EQ(Range(2, 0, 6), (std::vector<float>{2, 4, 6, 1, 2, -2}));
-    EXPECT_EQ(mesh.indices, (std::vector<uint32_t>{0, 1, 2}));
-    EXPECT_TRUE(Logged("Model is missing tangents and bitangents", MessageLevelError));
+    aiMesh* full = MakeMesh(3);
+    full->mNormals = FilledVectors(3, {0, 1, 0});
+    full->mTangents = FilledVectors(3, {1, 0, 0});
+    full->mBitangents = FilledVectors(3, {0, 0, 1});
+    full->mTextureCoords[1] = FilledVectors(3, {0.25f, 0.75f, 9.0f});
+    full->mTextureCoords[3] = FilledVectors(3, {0.125f, 0.375f, 0});
+    full->mColors[0] = new aiColor4D[3]{{.1f, .2f, .3f, .4f}, {.1f, .2f, .3f, .4f}, {}};
+    full->mColors[1] = new aiColor4D[3]{{9, 9, 9, 9}, {9, 9, 9, 9}, {9, 9, 9, 9}};
+    SetBones(*full, {{"hip", {{0, 0.5f}, {1, 1.0f}}}, {"knee", {{0, 0.5f}}}});
+    aiMesh* weighted = MakeMesh(3);
+    SetBones(*weighted, {{"b0", {{2, 0.5f}}},
+                         {"b1", {{2, 0.25f}}},
+                         {"b2", {{2, 0.125f}}},
+                         {"b3", {{2, 0.0625f}}},
+                         {"b4", {{2, 0.03125f}}}});
+    aiMesh* uvless = MakeMesh(6);
+    delete[] uvless->mTextureCoords[0];
+    uvless->mTextureCoords[0] = nullptr;
+    uvless->mNormals = FilledVectors(6, {0, 1, 0});
+    uvless->mName = aiString("Crate");
+
+    const auto check = [this](const char* what, aiMesh* built, uint32_t format, uint32_t stride,
+                              uint32_t vertex, const std::vector<float>& floats, unsigned bones,
+                              const std::vector<std::string>& log) {
+        SCOPED_TRACE(what);
+        context = {};
+        const size_t logged = GetEngine()->scene->log.Count();
+        auto scene = MakeScene({built});
+        MeshData mesh;
+        Build(*scene, mesh);
+        EXPECT_EQ(mesh.format, format);
+        ASSERT_EQ(mesh.stride, stride);
+        ASSERT_EQ(mesh.vertices.size(), built->mNumVertices * stride);
+        EXPECT_EQ(Floats(mesh, vertex, 0, floats.size()), floats);  // from the vertex's start
+        EXPECT_EQ(context.boneCount, bones);
+        EXPECT_EQ(LogTexts(logged), log);
+        EXPECT_TRUE(mesh.HasVertexData());
+    };
+    check("position and UV set 0", MakeMesh(3), 0x0003, 24, 2, {2, 4, 6, 1, 2, -2}, 0,
+          {kNoTangents});
+    check(
+        "every attribute", full, 0x7B9F, 192, 0,
+        {0,   0,   0,     1,     0,   1,   0,      1,      1,   0,   0,   1,   0,    0,    1,   1,
+         0,   0,   0.25f, 0.75f, 0,   0,   0.125f, 0.375f, .1f, .2f, .3f, .4f, .1f,  .2f,  .3f, .4f,
+         .1f, .2f, .3f,   .4f,   .1f, .2f, .3f,    .4f,    0,   1,   0,   0,   0.5f, 0.5f, 0,   0},
+        2, {});
+    check("five weights on a vertex", weighted, 0x0013, 56, 2,
+          {2, 4, 6, 1, 2, -2, 0, 1, 2, 3, 0.5f, 0.25f, 0.125f, 0.0625f}, 5, {kNoTangents});
+    check("no UV set 0", uvless, 0x000F, 72, 5,
+          {5, 10, 15, 1, 0, 1, 0, 1, 0, 0, 1, 1, 1, 0, 0, 1, 0, 0}, 0,
+          {"Error: No UV:s found",
+           "Mesh 'Crate' has no texture coordinates: drawn with its material colour"});
 }
 
-TEST_F(MeshBuilding, FullAttributeSetGivesStride192AndWord7B9FWithColoursBeforeBones)
-{
-    auto scene = MakeScene({MakeFullMesh()});
-    Build(*scene);
-    EXPECT_EQ(mesh.stride, 192u);
-    EXPECT_EQ(mesh.format, 0x7B9Fu);
-    EXPECT_EQ(mesh.hasBones, 1);
-    EXPECT_EQ(Range(1, 0, 4), (std::vector<float>{1, 2, 3, 1}));                 // position
-    EXPECT_EQ(Range(1, 4, 4), (std::vector<float>{0, 1, 0, 1}));                 // normal
-    EXPECT_EQ(Range(1, 8, 4), (std::vector<float>{1, 0, 0, 1}));                 // tangent
-    EXPECT_EQ(Range(1, 12, 4), (std::vector<float>{0, 0, 1, 1}));                // bitangent
-    EXPECT_EQ(Range(1, 16, 2), (std::vector<float>{1, -1}));                     // UV set 0
-    EXPECT_EQ(Range(1, 18, 6), (std::vector<float>{0.25f, 0.75f, 0, 0, 0, 0}));  // sets 1-3
-    for (int copy = 0; copy < 4; ++copy)  // colour set 0, four times; set 1 never
-        EXPECT_EQ(Range(1, 24 + 4 * copy, 4), (std::vector<float>{0.1f, 0.2f, 0.3f, 0.4f}));
-    // Vertex 0 is weighted by both bones, vertex 1 by bone 0 only.
-    EXPECT_EQ(Range(0, 40, 8), (std::vector<float>{0, 1, 0, 0, 0.5f, 0.5f, 0, 0}));
-    EXPECT_EQ(Range(1, 40, 8), (std::vector<float>{0, 0, 0, 0, 1.0f, 0, 0, 0}));
-    EXPECT_FALSE(Logged("Model is missing tangents and bitangents", MessageLevelError));
-}
-
-TEST_F(MeshBuilding, TexSetsWordAddsSetsOneToThreeWithZeroForMissingSets)
-{
-    aiMesh* m = MakeMesh(3);
-    m->mTextureCoords[1] = FilledVectors(3, {0.5f, 0.5f, 0});
-    m->mTextureCoords[3] = FilledVectors(3, {0.125f, 0.375f, 0});  // set 2 missing
-    auto scene = MakeScene({m});
-    Build(*scene);
-    EXPECT_EQ(mesh.format, 0x0383u);
-    EXPECT_EQ(mesh.stride, 48u);
-    EXPECT_EQ(Range(0, 6, 6), (std::vector<float>{0.5f, 0.5f, 0, 0, 0.125f, 0.375f}));
-}
-
+// The centre is the middle of the box around the origin and the vertices; depth does not
+// count towards the radius.
 TEST_F(MeshBuilding, BoundsStartAtTheOriginAndIgnoreDepthForTheRadius)
 {
-    aiMesh* m = MakeMesh(3);
-    m->mVertices[0] = {2, 2, 2};
-    m->mVertices[1] = {4, 3, 4};
-    m->mVertices[2] = {3, 4, 3};
-    auto scene = MakeScene({m});
-    Build(*scene);
-    EXPECT_EQ(mesh.boundsCentre, (Float3{2, 2, 2}));
-    EXPECT_FLOAT_EQ(mesh.boundsRadius, 2.0f);
-
-    MeshData deep;
-    aiMesh* tall = MakeMesh(3);
-    tall->mVertices[0] = {-1, 0, 0};
-    tall->mVertices[1] = {1, 0.5f, 100};
-    tall->mVertices[2] = {0, 0, -100};
-    auto second = MakeScene({tall});
-    deep.context = &context;
-    BuildMesh(context, deep, *tall, *second);
-    EXPECT_EQ(deep.boundsCentre, (Float3{0, 0.25f, 0}));
-    EXPECT_FLOAT_EQ(deep.boundsRadius, 1.0f);
-}
-
-TEST_F(MeshBuilding, FifthWeightOfAVertexIsDropped)
-{
-    aiMesh* m = MakeMesh(3);
-    std::vector<aiBone*> bones;
-    const char* names[] = {"b0", "b1", "b2", "b3", "b4"};
-    for (int b = 0; b < 5; ++b)
-        bones.push_back(MakeBone(names[b], {{2, 1.0f / float(2 << b)}}));
-    SetBones(*m, bones);
-    auto scene = MakeScene({m});
-    Build(*scene);
-    EXPECT_EQ(mesh.stride, 56u);
-    EXPECT_EQ(Range(2, 6, 8), (std::vector<float>{0, 1, 2, 3, 0.5f, 0.25f, 0.125f, 0.0625f}));
-    EXPECT_EQ(context.boneCount, 5u);  // the bone itself is still numbered
+    const struct {
+        aiVector3D vertices[3];
+        Float3 centre;
+        float radius;
+    } rows[] = {{{{2, 2, 2}, {4, 3, 4}, {3, 4, 3}}, {2, 2, 2}, 2.0f},
+                {{{-1, 0, 0}, {1, 0.5f, 100}, {0, 0, -100}}, {0, 0.25f, 0}, 1.0f}};
+    for (const auto& row : rows) {
+        aiMesh* m = MakeMesh(3);
+        std::copy(row.vertices, row.vertices + 3, m->mVertices);
+        auto scene = MakeScene({m});
+        MeshData mesh;
+        Build(*scene, mesh);
+        EXPECT_EQ(mesh.boundsCentre, row.centre);
+        EXPECT_FLOAT_EQ(mesh.boundsRadius, row.radius);
+    }
 }
 
 TEST_F(MeshBuilding, BonesAreNumberedModelWideButVerticesUseMeshPositions)
 {
     aiMesh* first = MakeMesh(3);
-    SetBones(*first, {MakeBone("spine", {{0, 1.0f}})});
+    SetBones(*first, {{"spine", {{0, 1.0f}}}});
     first->mBones[0]->mOffsetMatrix.a4 = 5.0f;
     aiMesh* second = MakeMesh(3);
-    SetBones(*second, {MakeBone("head", {{0, 1.0f}}), MakeBone("spine", {{1, 1.0f}})});
+    SetBones(*second, {{"head", {{0, 1.0f}}}, {"spine", {{1, 1.0f}}}});
     auto scene = MakeScene({first, second});
-    Build(*scene);
-    MeshData other;
-    other.context = &context;
-    BuildMesh(context, other, *second, *scene);
-
+    MeshData meshes[2];
+    Build(*scene, meshes[0], 0);
+    Build(*scene, meshes[1], 1);
     EXPECT_EQ(context.boneCount, 2u);
     EXPECT_EQ(context.boneNames.at("spine"), 0u);
     EXPECT_EQ(context.boneNames.at("head"), 1u);
     ASSERT_EQ(context.boneTable.size(), 2u);
     EXPECT_EQ(context.boneTable[0].offset.m[0][3], 5.0f);
     EXPECT_EQ(context.boneTable[0].finalTransform, Matrix4::Identity());
-    float boneOfVertex1;
-    std::memcpy(&boneOfVertex1, other.vertices.data() + other.stride + 24, 4);
-    EXPECT_EQ(boneOfVertex1, 1.0f);  // "spine" is bone 1 of the second mesh
+    EXPECT_EQ(Floats(meshes[1], 1, 6, 1)[0], 1.0f);  // "spine" is bone 1 of the second mesh
 }
 
-// Untextured meshes are common in real files: they are drawn at UV (0, 0), after the error
-// line and a note naming them. Their tangent frame is made from the normal (any one will
-// do at a constant UV), so that they use the variants of textured meshes.
-TEST_F(MeshBuilding, MeshWithoutUvSetZeroIsDrawnAtUvZeroAndNamed)
-{
-    aiMesh* m = MakeMesh(6);
-    delete[] m->mTextureCoords[0];
-    m->mTextureCoords[0] = nullptr;
-    m->mNormals = FilledVectors(6, {0, 1, 0});
-    m->mName = aiString("Crate");
-    auto scene = MakeScene({m});
-    Build(*scene);
-    const auto log = Log();
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[0].text, "Error: No UV:s found");
-    EXPECT_EQ(log[0].level, MessageLevelError);
-    EXPECT_EQ(log[1].text,
-              "Mesh 'Crate' has no texture coordinates: drawn with its material colour");
-    EXPECT_EQ(log[1].level, MessageLevelInfo);
-    EXPECT_EQ(mesh.format, 0x000Fu);
-    EXPECT_EQ(mesh.stride, 72u);
-    EXPECT_EQ(Range(5, 0, 18),
-              (std::vector<float>{5, 10, 15, 1, 0, 1, 0, 1, 0, 0, 1, 1, 1, 0, 0, 1, 0, 0}));
-
-    CMeshObject meshObject;
-    meshObject.Setup(std::make_unique<MeshData>(std::move(mesh)), &context);
-    EXPECT_TRUE(meshObject.IsDrawable());
-}
-
-// Only a mesh without vertices is refused: it keeps its indices and is never drawn.
-TEST_F(MeshBuilding, MeshWithoutVerticesKeepsIndicesButNoVertexData)
-{
-    aiMesh* m = MakeMesh(6);
-    m->mNumVertices = 0;
-    auto scene = MakeScene({m});
-    Build(*scene);
-    EXPECT_TRUE(Logged("Error: No UV:s found", MessageLevelError));
-    EXPECT_EQ(mesh.stride, 0u);
-    EXPECT_TRUE(mesh.vertices.empty());
-    EXPECT_EQ(mesh.indices.size(), 6u);
-    EXPECT_FALSE(mesh.HasVertexData());
-}
-
-TEST_F(MeshBuilding, NineMaterialsAreReportedAndEightListsKept)
+TEST_F(MeshBuilding, NineMaterialsAreReportedOnceAndEightListsKept)
 {
     auto scene = MakeScene({MakeMesh(3)}, 9);
     aiString albedo("C:\\art\\textures\\crate_D.tga");
@@ -219,9 +160,13 @@ TEST_F(MeshBuilding, NineMaterialsAreReportedAndEightListsKept)
     scene->mMaterials[1]->AddProperty(&uvChannel, 1, AI_MATKEY_UVWSRC_DIFFUSE(0));
     aiString normal("maps/crate_N.dds");
     scene->mMaterials[1]->AddProperty(&normal, AI_MATKEY_TEXTURE_NORMALS(0));
-    Build(*scene);
-    EXPECT_TRUE(
-        Logged("Sorry, only 8 different materials supported, you have: 9", MessageLevelError));
+    MeshData meshes[2];
+    Build(*scene, meshes[0]);
+    Build(*scene, meshes[1]);  // a second mesh of the same import neither reports nor adds
+    EXPECT_EQ(
+        LogTexts(0),
+        (std::vector<std::string>{
+            kNoTangents, "Sorry, only 8 different materials supported, you have: 9", kNoTangents}));
     ASSERT_EQ(context.materialTextures.size(), 8u);
     for (const auto& list : context.materialTextures)
         EXPECT_EQ(list.size(), 11u);
@@ -230,11 +175,141 @@ TEST_F(MeshBuilding, NineMaterialsAreReportedAndEightListsKept)
     EXPECT_EQ(textures[0].uvIndex, 2u);
     EXPECT_EQ(textures[5].fileName, "crate_N.dds");  // normals, sixth type
     EXPECT_EQ(textures[1].fileName, "");
-
-    // A second mesh of the same import neither reports again nor adds lists.
-    MeshData other;
-    other.context = &context;
-    BuildMesh(context, other, *scene->mMeshes[0], *scene);
-    EXPECT_EQ(context.materialTextures.size(), 8u);
-    EXPECT_EQ(Log().size(), 3u);  // two tangent messages and one material message
 }
+
+namespace {
+
+using Source = SlotChoice::Source;
+
+MaterialTextureLookup Lookup()
+{
+    MaterialTextureLookup lookup;
+    lookup.besideModel = [](const std::string& bare) -> std::optional<std::string> {
+        if (bare == "wood.png" || bare == "wood_n.png")
+            return "/art/" + bare;
+        return std::nullopt;
+    };
+    lookup.embedded = [](const std::string& reference) -> std::optional<int> {
+        if (reference == "*1")
+            return 1;
+        return std::nullopt;
+    };
+    return lookup;
+}
+
+// Each slot of the plan: its source and the log line after "Mesh 'Leg': ". The checkerboard
+// stays for a named texture that is not there, and the log names it.
+TEST(MaterialFallbacks, EachEmptySlotTakesWhatItsMaterialGivesAndSaysSo)
+{
+    const auto plan = [](const MaterialLook& look, Source albedo, const std::string& note,
+                         MessageLevel level, Source normal, MaterialValues values) {
+        SCOPED_TRACE(note);
+        const MaterialFallbackPlan made = PlanMaterialFallbacks("Leg", look, {}, Lookup());
+        EXPECT_EQ(made.albedo.source, albedo);
+        EXPECT_EQ(made.albedo.note, "Mesh 'Leg': " + note);
+        EXPECT_EQ(made.albedo.level, level);
+        EXPECT_EQ(made.normal.source, normal);
+        EXPECT_EQ(made.material.source, Source::Values);
+        EXPECT_EQ(made.material.values, values);
+        return made;
+    };
+    MaterialLook textured;
+    textured.albedoTexture = "C:\\art\\wood.png";
+    textured.normalTexture = "wood_n.png";
+    textured.roughness = 0.25f;
+    EXPECT_EQ(
+        plan(textured, Source::File, "no texture named after it, using the material's 'wood.png'",
+             MessageLevelInfo, Source::File, {1.0f, 0.25f, 0.0f, 0.0f})
+            .albedo.file,
+        "/art/wood.png");
+    MaterialLook embedded;
+    embedded.albedoTexture = "*1";
+    EXPECT_EQ(plan(embedded, Source::Embedded,
+                   "no texture named after it, using the material's '*1' held in the model file",
+                   MessageLevelInfo, Source::Keep, {})
+                  .albedo.embeddedIndex,
+              1);
+    MaterialLook missing;
+    missing.albedoTexture = "C:\\art\\gone.jpg";
+    missing.normalTexture = "gone_n.png";
+    plan(missing, Source::Missing,
+         "texture not found beside the model: 'gone.jpg' (the material names 'C:\\art\\gone.jpg')",
+         MessageLevelError, Source::FlatNormal, {});
+    MaterialLook coloured;
+    coloured.albedoColour = std::array<float, 4>{1.0f, 0.5f, 0.0f, 1.0f};
+    coloured.metalness = 1.0f;
+    EXPECT_EQ(plan(coloured, Source::Colour,
+                   "no texture named after it, using the material's colour (1, 0.5, 0)",
+                   MessageLevelInfo, Source::Keep, {1.0f, 0.5f, 1.0f, 0.0f})
+                  .albedo.texel,
+              PackRgba8(255, 128, 0, 255));
+    EXPECT_EQ(plan({}, Source::White,
+                   "no texture named after it and its material has no colour: drawn white",
+                   MessageLevelInfo, Source::Keep, {})
+                  .material.note,
+              "Mesh 'Leg': no material texture named after it, using a neutral material "
+              "(occlusion 1, roughness 0.5, metalness 0)");
+
+    // A file named after the mesh always wins: nothing is planned for its slot.
+    const MaterialFallbackPlan named =
+        PlanMaterialFallbacks("Leg", textured, FilledSlots{true, true, true, false}, Lookup());
+    for (const SlotChoice* choice : {&named.albedo, &named.material, &named.normal}) {
+        EXPECT_EQ(choice->source, Source::Keep);
+        EXPECT_TRUE(choice->note.empty());
+    }
+}
+
+TEST(MaterialFallbacks, MaterialsAreReadFromTheirPbrValuesBeforeTheirPhongOnes)
+{
+    aiMaterial phong;
+    const aiColor3D diffuse(0.2f, 0.4f, 0.6f);
+    phong.AddProperty(&diffuse, 1, AI_MATKEY_COLOR_DIFFUSE);
+    const float shininess = 48.0f;
+    phong.AddProperty(&shininess, 1, AI_MATKEY_SHININESS);
+    const aiString height("C:\\maps\\bump.png");
+    phong.AddProperty(&height, AI_MATKEY_TEXTURE_HEIGHT(0));
+    const MaterialLook fromPhong = ReadMaterialLook(phong);
+    ASSERT_TRUE(fromPhong.albedoColour);
+    EXPECT_FLOAT_EQ((*fromPhong.albedoColour)[2], 0.6f);
+    EXPECT_FLOAT_EQ((*fromPhong.albedoColour)[3], 1.0f);
+    EXPECT_FLOAT_EQ(*fromPhong.roughness, 0.2f);  // sqrt(2 / (48 + 2))
+    EXPECT_FALSE(fromPhong.metalness);
+    EXPECT_EQ(fromPhong.normalTexture, "C:\\maps\\bump.png");
+
+    // 3ds Max's physical material, as assimp hands it over: raw properties beside the
+    // Phong ones it also writes.
+    aiMaterial max;
+    max.AddProperty(&diffuse, 1, AI_MATKEY_COLOR_DIFFUSE);
+    const aiColor4D base(0.9f, 0.1f, 0.1f, 1.0f);
+    max.AddProperty(&base, 1, "$raw.3dsMax|main|basecolor", 0, 0);
+    const float roughnessFromShininess = 0.7f, glossiness = 0.8f, metalness = 0.6f;
+    const int useGlossiness = 1;
+    max.AddProperty(&roughnessFromShininess, 1, AI_MATKEY_ROUGHNESS_FACTOR);
+    max.AddProperty(&glossiness, 1, "$raw.3dsMax|main|glossiness", 0, 0);
+    max.AddProperty(&useGlossiness, 1, "$raw.3dsMax|main|useGlossiness", 0, 0);
+    max.AddProperty(&metalness, 1, "$raw.3dsMax|main|metalness", 0, 0);
+    const aiString baseMap("maps/base.png"), diffuseMap("maps/old.png");
+    max.AddProperty(&diffuseMap, AI_MATKEY_TEXTURE_DIFFUSE(0));
+    max.AddProperty(&baseMap, AI_MATKEY_TEXTURE(aiTextureType_BASE_COLOR, 0));
+    const MaterialLook fromMax = ReadMaterialLook(max);
+    EXPECT_FLOAT_EQ((*fromMax.albedoColour)[0], 0.9f);
+    EXPECT_NEAR(*fromMax.roughness, 0.2f, 1e-6f);
+    EXPECT_FLOAT_EQ(*fromMax.metalness, 0.6f);
+    EXPECT_EQ(fromMax.albedoTexture, "maps/base.png");
+}
+
+TEST(MaterialFallbacks, EmbeddedImagesAreFoundByIndexOrByFileName)
+{
+    aiScene scene;
+    scene.mNumTextures = 2;
+    scene.mTextures = new aiTexture* [2] { new aiTexture, new aiTexture };
+    scene.mTextures[0]->mFilename = aiString("D:\\work\\paper.png");
+    scene.mTextures[1]->mFilename = aiString("uv_test.png");
+    EXPECT_EQ(FindEmbeddedTexture(scene, "*1"), 1);
+    EXPECT_EQ(FindEmbeddedTexture(scene, "..\\..\\Desktop\\uv_test.png"), 1);
+    EXPECT_EQ(FindEmbeddedTexture(scene, "paper.png"), 0);
+    for (const char* absent : {"*2", "*-1", "*", "*1x", "other.png", ""})
+        EXPECT_EQ(FindEmbeddedTexture(scene, absent), std::nullopt) << absent;
+}
+
+}  // namespace

@@ -1,5 +1,6 @@
-// Helpers shared by the model tests: the engine's message log, and small imported
-// scenes built in memory for cases that no model file shows.
+// Helpers shared by the model and animation tests: the engine's message log, small imported
+// scenes built in memory for cases that no model file shows, a hand-built model tree and a
+// texture source that records what it loads.
 #pragma once
 
 #include <assimp/material.h>
@@ -8,8 +9,9 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,8 +19,10 @@
 #include "api/Engine.h"
 #include "api/EngineStartup.h"
 #include "models/ModelAnimationHooks.h"
+#include "models/ModelNode.h"
 #include "models/ModelTextureSource.h"
 #include "scene/Scene.h"
+#include "textures/TextureRecord.h"
 
 namespace modeltest {
 
@@ -36,14 +40,6 @@ class ModelTest : public ::testing::Test {
     }
 
     static std::vector<CMessageLog::Entry> Log() { return GetEngine()->scene->log.EntriesFrom(0); }
-    static bool Logged(const std::string& text, uint32_t level)
-    {
-        for (const auto& entry : Log()) {
-            if (entry.text == text && entry.level == level)
-                return true;
-        }
-        return false;
-    }
 };
 
 // A mesh of `count` vertices with positions (i, 2i, 3i), UV set 0 (i, -i) and one
@@ -77,23 +73,19 @@ inline aiVector3D* FilledVectors(unsigned count, aiVector3D value)
     return vectors;
 }
 
-inline aiBone* MakeBone(const char* name, std::vector<aiVertexWeight> weights)
-{
-    auto* bone = new aiBone;
-    bone->mName = aiString(name);
-    bone->mNumWeights = static_cast<unsigned>(weights.size());
-    bone->mWeights = new aiVertexWeight[weights.size()];
-    for (size_t i = 0; i < weights.size(); ++i)
-        bone->mWeights[i] = weights[i];
-    return bone;
-}
-
-inline void SetBones(aiMesh& mesh, std::vector<aiBone*> bones)
+// Bones of the given names, each with its vertex weights.
+inline void SetBones(aiMesh& mesh,
+                     const std::vector<std::pair<std::string, std::vector<aiVertexWeight>>>& bones)
 {
     mesh.mNumBones = static_cast<unsigned>(bones.size());
     mesh.mBones = new aiBone*[bones.size()];
-    for (size_t i = 0; i < bones.size(); ++i)
-        mesh.mBones[i] = bones[i];
+    for (size_t b = 0; b < bones.size(); ++b) {
+        auto* bone = mesh.mBones[b] = new aiBone;
+        bone->mName = aiString(bones[b].first);
+        bone->mNumWeights = static_cast<unsigned>(bones[b].second.size());
+        bone->mWeights = new aiVertexWeight[bone->mNumWeights];
+        std::copy(bones[b].second.begin(), bones[b].second.end(), bone->mWeights);
+    }
 }
 
 // A scene owning `meshes` and `materialCount` empty materials, with a bare root node.
@@ -117,15 +109,105 @@ inline aiNode* AddNode(aiNode& parent, const char* name, std::vector<unsigned> m
 {
     auto* node = new aiNode(name);
     node->mNumMeshes = static_cast<unsigned>(meshes.size());
-    if (!meshes.empty()) {
-        node->mMeshes = new unsigned[meshes.size()];
-        for (size_t i = 0; i < meshes.size(); ++i)
-            node->mMeshes[i] = meshes[i];
-    }
-    aiNode* children[] = {node};
-    parent.addChildren(1, children);
+    node->mMeshes = new unsigned[meshes.size()];
+    std::copy(meshes.begin(), meshes.end(), node->mMeshes);
+    parent.addChildren(1, &node);
     return node;
 }
+
+// One animation whose channels move the named nodes along x by `step` per tick (key k at
+// tick k), with a single identity rotation and unit scaling key each. A tick rate of 0: the
+// file gives none.
+inline void AddAnimation(aiScene& scene, const std::vector<std::string>& nodes, unsigned keys = 2,
+                         double ticksPerSecond = 25.0, float step = 1.0f)
+{
+    scene.mNumAnimations = 1;
+    scene.mAnimations = new aiAnimation* [1] { new aiAnimation };
+    aiAnimation& animation = *scene.mAnimations[0];
+    animation.mTicksPerSecond = ticksPerSecond;
+    animation.mDuration = keys - 1;
+    animation.mNumChannels = static_cast<unsigned>(nodes.size());
+    animation.mChannels = new aiNodeAnim*[nodes.size()];
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        auto* channel = animation.mChannels[i] = new aiNodeAnim;
+        channel->mNodeName = aiString(nodes[i]);
+        channel->mNumPositionKeys = keys;
+        channel->mPositionKeys = new aiVectorKey[keys];
+        for (unsigned k = 0; k < keys; ++k)
+            channel->mPositionKeys[k] = aiVectorKey(k, aiVector3D(step * float(k), 0.0f, 0.0f));
+        channel->mNumRotationKeys = channel->mNumScalingKeys = 1;
+        channel->mRotationKeys = new aiQuatKey[1]{aiQuatKey(0.0, aiQuaternion())};
+        channel->mScalingKeys = new aiVectorKey[1]{aiVectorKey(0.0, aiVector3D(1, 1, 1))};
+    }
+}
+
+// A hand-built tree: root (r0, r1) with children first (f0, f1; child deep with d0) and
+// second (s0).
+struct NamedTree {
+    explicit NamedTree(const CModelImporter* importer = nullptr)
+    {
+        root = Node(importer, "", {"r0", "r1"});
+        auto first = Node(importer, "first", {"f0", "f1"});
+        first->children.push_back(Node(importer, "deep", {"d0"}));
+        root->children.push_back(std::move(first));
+        root->children.push_back(Node(importer, "second", {"s0"}));
+    }
+    static std::unique_ptr<CModelNode> Node(const CModelImporter* importer, const char* name,
+                                            const std::vector<std::string>& meshes)
+    {
+        auto node = std::make_unique<CModelNode>(importer, name);
+        for (const std::string& mesh : meshes) {
+            node->meshObjects.push_back(std::make_unique<CMeshObject>());
+            node->meshObjects.back()->name = mesh;
+        }
+        return node;
+    }
+    std::vector<std::string> NamesWhere(const std::function<bool(const CMeshObject&)>& field) const
+    {
+        std::vector<CMeshObject*> all;
+        root->CollectMeshObjects(all);
+        std::vector<std::string> names;
+        for (CMeshObject* meshObject : all) {
+            if (field(*meshObject))
+                names.push_back(meshObject->name);
+        }
+        return names;
+    }
+    CMeshObject& Mesh(const std::string& name)
+    {
+        std::vector<CMeshObject*> all;
+        root->CollectMeshObjects(all);
+        return **std::find_if(all.begin(), all.end(), [&](auto* m) { return m->name == name; });
+    }
+    std::unique_ptr<CModelNode> root;
+};
+
+// A texture source that hands out one record per load and remembers what it loaded.
+// Discovered files ending in ".bak" stand for files that are no image.
+struct FakeTextureSource {
+    FakeTextureSource()
+    {
+        source.loadTexture = [this](const std::filesystem::path& path) {
+            records.push_back(std::make_shared<TextureRecord>());
+            records.back()->name = path;
+            return records.back();
+        };
+        source.loadDiscoveredTexture = [this](const std::filesystem::path& path) {
+            return path.extension() == ".bak" ? nullptr : source.loadTexture(path);
+        };
+        source.shareLoads = [this](bool on) { shareSwitches.push_back(on); };
+        for (TextureHandle* square : {&source.whiteSquare, &source.blackSquare,
+                                      &source.errorTexture, &source.defaultNormalMap})
+            *square = std::make_shared<TextureRecord>();
+    }
+    static std::filesystem::path Name(const TextureHandle& record)
+    {
+        return record ? record->name : "-";
+    }
+    ModelTextureSource source;
+    std::vector<TextureHandle> records;
+    std::vector<bool> shareSwitches;
+};
 
 // Leaves the scene with its owner: the context must not release it.
 inline ImportedScenePtr Borrow(const aiScene& scene)
