@@ -8,72 +8,58 @@
 namespace host {
 namespace {
 
-TEST(ParseCommandLine, NoArgumentsRunsWithoutAModel)
+TEST(ParseCommandLine, ActionsAndModelNames)
 {
-    const CommandLine parsed = ParseCommandLine({});
-    EXPECT_EQ(parsed.action, CommandAction::Run);
-    EXPECT_FALSE(parsed.modelPath);
-}
-
-TEST(ParseCommandLine, OneModelIsOpened)
-{
-    const CommandLine parsed = ParseCommandLine({"hero.fbx"});
-    EXPECT_EQ(parsed.action, CommandAction::Run);
-    EXPECT_EQ(parsed.modelPath, "hero.fbx");
-
-    // "-" alone and names after "--" are names, not options.
-    EXPECT_EQ(ParseCommandLine({"-"}).modelPath, "-");
-    EXPECT_EQ(ParseCommandLine({"--", "--help"}).modelPath, "--help");
-}
-
-TEST(ParseCommandLine, TheDemoStandsInForAModel)
-{
-    const CommandLine parsed = ParseCommandLine({"--demo"});
-    EXPECT_EQ(parsed.action, CommandAction::Run);
-    EXPECT_TRUE(parsed.openDemo);
-    EXPECT_FALSE(parsed.modelPath);
-    for (const std::vector<std::string_view>& both :
-         std::vector<std::vector<std::string_view>>{{"--demo", "a.fbx"}, {"a.fbx", "--demo"}})
-        EXPECT_EQ(ParseCommandLine(both).action, CommandAction::UsageError);
-}
-
-TEST(ParseCommandLine, HelpVersionAndTheShaderCopyWinOverEverythingBeforeThem)
-{
-    EXPECT_EQ(ParseCommandLine({"--help"}).action, CommandAction::ShowHelp);
-    EXPECT_EQ(ParseCommandLine({"--version"}).action, CommandAction::ShowVersion);
-    EXPECT_EQ(ParseCommandLine({"hero.fbx", "--version"}).action, CommandAction::ShowVersion);
-    EXPECT_EQ(ParseCommandLine({"--demo", "--copy-shaders"}).action, CommandAction::CopyShaders);
-}
-
-TEST(ParseCommandLine, UnknownOptionsAndExtraArgumentsAreUsageErrors)
-{
-    for (const std::vector<std::string_view>& arguments :
-         std::vector<std::vector<std::string_view>>{
-             {"--bogus"}, {"-h"}, {"--help=1"}, {"a.fbx", "b.fbx"}, {""}, {"a.fbx", "--", "b"}}) {
-        const CommandLine parsed = ParseCommandLine(arguments);
-        EXPECT_EQ(parsed.action, CommandAction::UsageError) << arguments[0];
-        EXPECT_FALSE(parsed.error.empty());
+    using A = CommandAction;
+    const struct {
+        std::vector<std::string_view> arguments;
+        CommandAction action;
+        std::optional<std::string> model;  // checked for Run only
+    } cases[] = {
+        {{}, A::Run, std::nullopt},
+        {{"hero.fbx"}, A::Run, "hero.fbx"},
+        // "-" alone and names after "--" are names, not options.
+        {{"-"}, A::Run, "-"},
+        {{"--", "--help"}, A::Run, "--help"},
+        {{"--demo"}, A::Run, std::nullopt},
+        // Help, version and the shader copy win over everything before them.
+        {{"--help"}, A::ShowHelp, {}},
+        {{"hero.fbx", "--version"}, A::ShowVersion, {}},
+        {{"--demo", "--copy-shaders"}, A::CopyShaders, {}},
+        // The demo stands in for a model, so not beside one.
+        {{"--demo", "a.fbx"}, A::UsageError, {}},
+        {{"a.fbx", "--demo"}, A::UsageError, {}},
+        {{"--bogus"}, A::UsageError, {}},
+        {{"-h"}, A::UsageError, {}},
+        {{"--help=1"}, A::UsageError, {}},
+        {{"a.fbx", "b.fbx"}, A::UsageError, {}},
+        {{""}, A::UsageError, {}},
+        {{"a.fbx", "--", "b"}, A::UsageError, {}},
+    };
+    for (const auto& c : cases) {
+        const CommandLine parsed = ParseCommandLine(c.arguments);
+        SCOPED_TRACE(c.arguments.empty() ? "(none)" : std::string(c.arguments.back()));
+        EXPECT_EQ(parsed.action, c.action);
+        EXPECT_EQ(parsed.error.empty(), c.action != A::UsageError);
+        if (c.action == A::Run) {
+            EXPECT_EQ(parsed.modelPath, c.model);
+            EXPECT_EQ(parsed.openDemo, c.arguments.size() == 1 && c.arguments[0] == "--demo");
+        }
     }
-    EXPECT_NE(ParseCommandLine({"--bogus"}).error.find("--bogus"), std::string::npos);
 }
 
-TEST(ParseFrameLimit, AcceptsOnlyPositiveDecimalCounts)
+TEST(TestHooks, FrameLimitsAndScreenshotSizesAcceptOnlyWellFormedValues)
 {
-    EXPECT_EQ(ParseFrameLimit("1"), 1u);
     EXPECT_EQ(ParseFrameLimit("250"), 250u);
     EXPECT_EQ(ParseFrameLimit("18446744073709551615"), UINT64_MAX);
     for (const char* bad :
          {"", "0", "-3", "+3", " 3", "3 ", "3x", "0x10", "1e3", "18446744073709551616"})
         EXPECT_FALSE(ParseFrameLimit(bad)) << bad;
     EXPECT_FALSE(ParseFrameLimit(nullptr));
-}
 
-TEST(ParseScreenshotSize, AcceptsWidthXHeightWithinBounds)
-{
     const std::optional<ScreenshotSize> size = ParseScreenshotSize("320x180");
     ASSERT_TRUE(size);
-    EXPECT_EQ(size->width, 320);
-    EXPECT_EQ(size->height, 180);
+    EXPECT_EQ(std::pair(size->width, size->height), std::pair(320, 180));
     EXPECT_TRUE(ParseScreenshotSize("4096x1"));
     for (const char* bad :
          {"", "320", "320x", "x180", "0x10", "10x0", "4097x10", "-3x3", "3x3x", "3 x3", "3X3"})
@@ -81,26 +67,15 @@ TEST(ParseScreenshotSize, AcceptsWidthXHeightWithinBounds)
     EXPECT_FALSE(ParseScreenshotSize(nullptr));
 }
 
+// Each half is rounded on its own: 100 / 2 - 51 / 2 = 25, where (100 - 51) / 2 gives 24. The
+// text sits under the picture's left edge, or at the centre without a picture.
 TEST(LayOutStartScreen, CentresThePictureWithEachHalfRoundedOnItsOwn)
 {
-    const StartScreenLayout layout = LayOutStartScreen(1600, 900, 480, 270);
-    EXPECT_EQ(layout.bitmapX, 560);
-    EXPECT_EQ(layout.bitmapY, 315);
-    EXPECT_EQ(layout.textX, 560);
-    EXPECT_EQ(layout.textY, 585);
-
-    // Halving each side on its own: 100 / 2 - 51 / 2 = 25, where (100 - 51) / 2 gives 24.
     const StartScreenLayout odd = LayOutStartScreen(100, 100, 51, 51);
-    EXPECT_EQ(odd.bitmapX, 25);
-    EXPECT_EQ(odd.bitmapY, 25);
-    EXPECT_EQ(odd.textY, 76);
-}
-
-TEST(LayOutStartScreen, WithoutAPictureTheTextStartsAtTheCentre)
-{
-    const StartScreenLayout layout = LayOutStartScreen(1584, 861, 0, 0);
-    EXPECT_EQ(layout.textX, 792);
-    EXPECT_EQ(layout.textY, 430);
+    EXPECT_EQ((std::vector<int>{odd.bitmapX, odd.bitmapY, odd.textX, odd.textY}),
+              (std::vector<int>{25, 25, 25, 76}));
+    const StartScreenLayout none = LayOutStartScreen(1584, 861, 0, 0);
+    EXPECT_EQ((std::vector<int>{none.textX, none.textY}), (std::vector<int>{792, 430}));
 }
 
 }  // namespace
