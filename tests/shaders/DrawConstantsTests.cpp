@@ -1,4 +1,5 @@
-// The transform constants: custom values bit for bit, and the matrices as the shaders read them.
+// The transform constants: the matrices as the shaders read them, and custom values bit for
+// bit.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,34 +9,15 @@
 
 namespace {
 
-Matrix4 Translation(float x, float y, float z)
+// An affine matrix with every element distinct, so that a transposition or a swapped factor
+// shows.
+Matrix4 Affine()
 {
     Matrix4 m = Matrix4::Identity();
-    m.m[3][0] = x;
-    m.m[3][1] = y;
-    m.m[3][2] = z;
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 3; ++j)
+            m.m[i][j] += static_cast<float>(i * 4 + j + 1) / 16.0f;
     return m;
-}
-
-Matrix4 RotationY(float radians)
-{
-    Matrix4 m = Matrix4::Identity();
-    m.m[0][0] = std::cos(radians);
-    m.m[0][2] = -std::sin(radians);
-    m.m[2][0] = std::sin(radians);
-    m.m[2][2] = std::cos(radians);
-    return m;
-}
-
-TransformInputs SomeInputs()
-{
-    TransformInputs in{};
-    in.world = Translation(1, 2, 3);
-    in.cameraMatrix = Multiply(RotationY(0.7f), Translation(-4, 5, 6));
-    in.projection = Matrix4::Identity();
-    in.projection.m[2][3] = 1.0f;
-    in.projection.m[3][3] = 0.0f;
-    return in;
 }
 
 void ExpectNear(const Matrix4& a, const Matrix4& b)
@@ -45,26 +27,27 @@ void ExpectNear(const Matrix4& a, const Matrix4& b)
             EXPECT_NEAR(a.m[i][j], b.m[i][j], 1e-5f) << i << "," << j;
 }
 
-TEST(TransformConstants, CustomValuesArriveBitForBitBeforeTheTime)
+TEST(TransformConstants, MatricesAreTransposedAndCustomValuesArriveBitForBit)
 {
-    TransformInputs in = SomeInputs();
+    TransformInputs in{};
+    in.world = Affine();
+    // Cameras are rigid: a turn about y and a move.
+    in.cameraMatrix = Matrix4::Identity();
+    in.cameraMatrix.m[0][0] = in.cameraMatrix.m[2][2] = std::cos(0.7f);
+    in.cameraMatrix.m[2][0] = std::sin(0.7f);
+    in.cameraMatrix.m[0][2] = -in.cameraMatrix.m[2][0];
+    in.cameraMatrix.m[3][0] = -4.0f;
+    in.cameraMatrix.m[3][2] = 6.0f;
+    in.projection = Matrix4::Identity();
+    in.projection.m[2][3] = 1.0f;
+    in.projection.m[3][3] = 0.0f;
     float values[5] = {1, 2, 3, 4, 5};
-    uint32_t nan = 0x7FC01234;  // a payload that float arithmetic could lose
+    const uint32_t nan = 0x7FC01234;  // a payload that float arithmetic could lose
     std::memcpy(&values[4], &nan, 4);
     std::memcpy(in.customShaderValues, values, sizeof(values));
     in.totalTime = 12.5f;
-    TransformConstants c = FillTransformConstants(in);
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&c);
-    EXPECT_EQ(std::memcmp(bytes + 256, values, 20), 0);
-    float time;
-    std::memcpy(&time, bytes + 276, 4);
-    EXPECT_EQ(time, 12.5f);
-}
+    const TransformConstants c = FillTransformConstants(in);
 
-TEST(TransformConstants, MatricesAreTransposedAndTheViewIsTheCameraInverse)
-{
-    TransformInputs in = SomeInputs();
-    TransformConstants c = FillTransformConstants(in);
     ExpectNear(c.world, Transpose(in.world));
     ExpectNear(c.projection, Transpose(in.projection));
     // The view undoes the camera: camera x view is the identity.
@@ -72,6 +55,12 @@ TEST(TransformConstants, MatricesAreTransposedAndTheViewIsTheCameraInverse)
     // The product at 192 is formed with the camera matrix itself, not with the view.
     ExpectNear(c.worldViewProjection,
                Transpose(Multiply(Multiply(in.world, in.cameraMatrix), in.projection)));
+    // The custom values, then the time.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&c);
+    EXPECT_EQ(std::memcmp(bytes + 256, values, 20), 0);
+    float time;
+    std::memcpy(&time, bytes + 276, 4);
+    EXPECT_EQ(time, 12.5f);
 }
 
 }  // namespace

@@ -2,11 +2,7 @@
 // compile read that changed must miss.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-
+#include "ShaderTestSupport.h"
 #include "shaders/ShaderCache.h"
 #include "shaders/ShaderCompiler.h"
 
@@ -14,97 +10,72 @@ namespace {
 
 namespace fs = std::filesystem;
 
+const std::string kMain =
+    "#include \"common.fx\"\n"
+    "float4 Main(float4 p : SV_Position) : SV_Target { return Tint(); }\n";
+
 class ShaderCacheTest : public ::testing::Test {
    protected:
     void SetUp() override
     {
-        root = fs::temp_directory_path() / ("vornis_cache_" + std::to_string(getpid()));
-        fs::create_directories(root / "src");
-        cache = root / "cache";
-        setenv("VORNIS_SHADER_CACHE", cache.c_str(), 1);
-        Write("common.fx", "float4 Tint() { return float4(1, 0, 0, 1); }\n");
-        Write("main.fx",
-              "#include \"common.fx\"\n"
-              "float4 Main(float4 p : SV_Position) : SV_Target { return Tint(); }\n");
+        setenv("VORNIS_SHADER_CACHE", Cache().c_str(), 1);
+        dir.Write("common.fx", "float4 Tint() { return float4(1, 0, 0, 1); }\n");
+        dir.Write("main.fx", kMain);
     }
-    void TearDown() override
-    {
-        setenv("VORNIS_SHADER_CACHE", "off", 1);
-        fs::remove_all(root);
-    }
+    void TearDown() override { setenv("VORNIS_SHADER_CACHE", "off", 1); }
 
-    void Write(const std::string& name, const std::string& text)
+    fs::path Cache() const { return dir.path / "cache"; }
+    bool Compile(ShaderBytecode& code, const ShaderMacros& macros = {})
     {
-        std::ofstream(root / "src" / name) << text;
-    }
-    bool Compile(ShaderBytecode& code, std::string& error)
-    {
-        return CompileShaderFile((root / "src" / "main.fx").string(), "Main", "ps_5_0", code, error,
-                                 {});
+        std::string error;
+        const bool ok = CompileShaderFile((dir.path / "main.fx").string(), "Main", "ps_5_0", code,
+                                          error, macros);
+        EXPECT_TRUE(ok || !error.empty());
+        return ok;
     }
     size_t Entries() const
     {
-        size_t count = 0;
         std::error_code ec;
-        for (fs::directory_iterator it(cache, ec), end; !ec && it != end; it.increment(ec))
-            ++count;
-        return count;
+        return std::distance(fs::directory_iterator(Cache(), ec), fs::directory_iterator());
     }
 
-    fs::path root;
-    fs::path cache;
+    ScratchDirectory dir;
 };
 
-TEST_F(ShaderCacheTest, ASecondCompileIsServedFromTheCacheWithTheSameCode)
+TEST_F(ShaderCacheTest, AHitGivesTheCompiledCodeAndAChangedIncludeOrMacroMisses)
 {
-    ShaderBytecode first, second;
-    std::string error;
-    ASSERT_TRUE(Compile(first, error)) << error;
+    ShaderBytecode red, cached, code;
+    ASSERT_TRUE(Compile(red));
     ASSERT_EQ(Entries(), 1u);
     const shader_cache::CompileInputs inputs{
-        (root / "src" / "main.fx").lexically_normal().string(),
-        "#include \"common.fx\"\n"
-        "float4 Main(float4 p : SV_Position) : SV_Target { return Tint(); }\n",
-        "Main",
-        "ps_5_0",
-        {}};
-    ASSERT_TRUE(shader_cache::Load(inputs, second));
-    EXPECT_EQ(first, second);
-}
+        (dir.path / "main.fx").lexically_normal().string(), kMain, "Main", "ps_5_0", {}};
+    ASSERT_TRUE(shader_cache::Load(inputs, cached));
+    EXPECT_EQ(cached, red);
 
-TEST_F(ShaderCacheTest, AChangedIncludeOrMacroMissesAndStoresAnotherEntry)
-{
-    ShaderBytecode code;
-    std::string error;
-    ASSERT_TRUE(Compile(code, error)) << error;
-    const ShaderBytecode red = code;
-    Write("common.fx", "float4 Tint() { return float4(0, 1, 0, 1); }\n");
-    ASSERT_TRUE(Compile(code, error)) << error;
+    dir.Write("common.fx", "float4 Tint() { return float4(0, 1, 0, 1); }\n");
+    ASSERT_TRUE(Compile(code));
     EXPECT_NE(code, red) << "the edited include must be compiled, not taken from the cache";
     EXPECT_EQ(Entries(), 1u) << "same key, replaced entry";
-
-    ASSERT_TRUE(CompileShaderFile((root / "src" / "main.fx").string(), "Main", "ps_5_0", code,
-                                  error, {{"USETEXTUREPACKING", "true"}}));
+    ASSERT_TRUE(Compile(code, {{"USETEXTUREPACKING", "true"}}));
     EXPECT_EQ(Entries(), 2u);
 }
 
 TEST_F(ShaderCacheTest, CompilesWithMessagesAreNeverStoredAndDamagedEntriesAreIgnored)
 {
     // A warning fails the compile; such bytecode must not come back from the cache either.
-    Write("main.fx",
-          "float4 Main(float4 p : SV_Position) : SV_Target { return 1; }\n"
-          "#extension GL_vornis_nothing : enable\n");
+    dir.Write("main.fx",
+              "float4 Main(float4 p : SV_Position) : SV_Target { return 1; }\n"
+              "#extension GL_vornis_nothing : enable\n");
     ShaderBytecode code;
-    std::string error;
-    EXPECT_FALSE(Compile(code, error));
+    EXPECT_FALSE(Compile(code));
     EXPECT_EQ(Entries(), 0u);
 
-    Write("main.fx", "float4 Main(float4 p : SV_Position) : SV_Target { return 1; }\n");
-    ASSERT_TRUE(Compile(code, error)) << error;
+    dir.Write("main.fx", "float4 Main(float4 p : SV_Position) : SV_Target { return 1; }\n");
+    ASSERT_TRUE(Compile(code));
     const ShaderBytecode good = code;
-    for (fs::directory_iterator it(cache), end; it != end; ++it)
+    for (fs::directory_iterator it(Cache()), end; it != end; ++it)
         fs::resize_file(it->path(), fs::file_size(it->path()) / 2);
-    ASSERT_TRUE(Compile(code, error)) << error;
+    ASSERT_TRUE(Compile(code));
     EXPECT_EQ(code, good);
 }
 
@@ -112,9 +83,8 @@ TEST_F(ShaderCacheTest, OffMeansNothingIsWritten)
 {
     setenv("VORNIS_SHADER_CACHE", "off", 1);
     ShaderBytecode code;
-    std::string error;
-    ASSERT_TRUE(Compile(code, error)) << error;
-    EXPECT_FALSE(fs::exists(cache));
+    ASSERT_TRUE(Compile(code));
+    EXPECT_FALSE(fs::exists(Cache()));
 }
 
 }  // namespace

@@ -7,31 +7,33 @@
 
 namespace {
 
-constexpr const char* kMinimalPixel =
-    "float4 Main() : SV_Target\n"
-    "{\n"
-    "#ifdef RED\n"
-    "    return float4(1, 0, 0, 1);\n"
-    "#else\n"
-    "    return float4(0, 1, 0, 1);\n"
-    "#endif\n"
-    "}\n";
-
-TEST(CompileShaderFile, MacrosReachThePreprocessor)
+// A macro reaches the preprocessor and through it a nested include, which resolves beside the
+// file that includes it; the shipped shaders answer to either separator.
+TEST(CompileShaderFile, MacrosIncludesAndBothSeparatorsWork)
 {
     ScratchDirectory dir;
-    auto file = dir.Write("a.fx", kMinimalPixel);
+    dir.Write("lib/colour.fx",
+              "#include \"deeper/value.fx\"\n"
+              "static const float4 Colour = float4(VALUE, 0, 0, 1);\n");
+    dir.Write("lib/deeper/value.fx",
+              "#ifdef RED\n#define VALUE 1\n#else\n#define VALUE 0.5\n#endif\n");
+    auto file = dir.Write("main.fx",
+                          "#include \"lib/colour.fx\"\n"
+                          "float4 Main() : SV_Target { return Colour; }\n");
     ShaderBytecode plain, red;
     std::string error;
-    ASSERT_TRUE(CompileShaderFile(file.string(), "Main", "ps_5_0", plain, error, {}));
-    ASSERT_TRUE(CompileShaderFile(file.string(), "Main", "ps_5_0", red, error, {{"RED", "true"}}));
+    ASSERT_TRUE(CompileShaderFile(file.string(), "Main", "ps_5_0", plain, error, {})) << error;
+    ASSERT_TRUE(CompileShaderFile(file.string(), "Main", "ps_5_0", red, error, {{"RED", "true"}}))
+        << error;
     EXPECT_NE(plain, red);
+    EXPECT_TRUE(CompileShaderFile("shaders\\lineshader.fx", "PShader", "ps_4_0", plain, error, {}))
+        << error;
 }
 
 TEST(CompileShaderFile, RelativeNamesAreLookedUpBesideTheProgramNotTheCurrentDirectory)
 {
     ScratchDirectory dir;
-    dir.Write("shaders/only_here.fx", kMinimalPixel);
+    dir.Write("shaders/only_here.fx", "float4 Main() : SV_Target { return 1; }\n");
     std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(dir.path);
     ShaderBytecode code;
@@ -41,29 +43,6 @@ TEST(CompileShaderFile, RelativeNamesAreLookedUpBesideTheProgramNotTheCurrentDir
     EXPECT_FALSE(ok);
     EXPECT_EQ(error, "Shader not found: " +
                          (platform::ProgramDirectory() / "shaders/only_here.fx").string());
-}
-
-TEST(CompileShaderFile, BackslashNamesFindTheShippedShaders)
-{
-    ShaderBytecode code;
-    std::string error;
-    EXPECT_TRUE(CompileShaderFile("shaders\\lineshader.fx", "PShader", "ps_4_0", code, error, {}))
-        << error;
-}
-
-TEST(CompileShaderFile, IncludesResolveRelativeToTheIncludingFile)
-{
-    ScratchDirectory dir;
-    dir.Write(
-        "lib/colour.fx",
-        "#include \"deeper/value.fx\"\nstatic const float4 Colour = float4(VALUE, 0, 0, 1);\n");
-    dir.Write("lib/deeper/value.fx", "#define VALUE 0.5\n");
-    auto file = dir.Write("main.fx",
-                          "#include \"lib/colour.fx\"\n"
-                          "float4 Main() : SV_Target { return Colour; }\n");
-    ShaderBytecode code;
-    std::string error;
-    EXPECT_TRUE(CompileShaderFile(file.string(), "Main", "ps_5_0", code, error, {})) << error;
 }
 
 // Errors, warnings (an unknown extension is only a warning to the front end), cyclic or
@@ -102,28 +81,25 @@ TEST(CompileShaderFile, BrokenOrHostileFilesFailWithAMessage)
     }
 }
 
-TEST(PrecompiledFiles, RoundTripRawWords)
+// Raw words, and nothing but SPIR-V of whole words is read back.
+TEST(PrecompiledFiles, RoundTripRawWordsAndRejectOtherFiles)
 {
     ScratchDirectory dir;
-    ShaderBytecode code = {0x07230203u, 0x00010000u, 1, 2, 3, 4};
-    std::string path = (dir.path / "x.shaderkest").string();
+    const ShaderBytecode code = {0x07230203u, 0x00010000u, 1, 2, 3, 4};
+    const std::string path = (dir.path / "x.shaderkest").string();
     ASSERT_TRUE(WritePrecompiledFile(path, code));
     EXPECT_EQ(std::filesystem::file_size(path), code.size() * 4);
     ShaderBytecode read;
     ASSERT_TRUE(ReadPrecompiledFile(path, read));
     EXPECT_EQ(read, code);
-}
 
-TEST(PrecompiledFiles, RejectFilesThatAreNotSpirv)
-{
-    ScratchDirectory dir;
-    ShaderBytecode read;
-    EXPECT_FALSE(ReadPrecompiledFile((dir.path / "missing.shaderkest").string(), read));
-    EXPECT_FALSE(
-        ReadPrecompiledFile(dir.Write("odd.shaderkest", "0123456789abcdefghijk").string(), read));
-    EXPECT_FALSE(
-        ReadPrecompiledFile(dir.Write("text.shaderkest", "0123456789abcdefghij").string(), read));
-    EXPECT_TRUE(read.empty());
+    for (const std::string& bad : {(dir.path / "missing.shaderkest").string(),
+                                   dir.Write("odd.shaderkest", "0123456789abcdefghijk").string(),
+                                   dir.Write("text.shaderkest", "0123456789abcdefghij").string()}) {
+        read.clear();
+        EXPECT_FALSE(ReadPrecompiledFile(bad, read)) << bad;
+        EXPECT_TRUE(read.empty());
+    }
     EXPECT_FALSE(WritePrecompiledFile((dir.path / "no/such/dir/x.shaderkest").string(), {1}));
 }
 

@@ -44,52 +44,30 @@ TEST(TranslateToGlsl, ReflectsEverySemanticWithItsLocation)
     }
 }
 
-TEST(TranslateToGlsl, CombinedSamplersTakeTheTextureRegister)
+// Bytecode that is not SPIR-V, and a cbuffer that std140 cannot hold: HLSL packs the float3
+// right after the float (offset 4), std140 cannot. Either fails like a compile.
+TEST(TranslateToGlsl, RefusesNoiseAndCbuffersThatStd140CannotHold)
 {
-    ScratchDirectory dir;
-    auto code = Compile(
-        dir,
-        "Texture2D A : register(t5); SamplerState S : register(s0);\n"
-        "cbuffer C : register(b3) { float4 tint; };\n"
-        "float4 Main(float4 p : SV_Position) : SV_Target { return A.Sample(S, p.xy) * tint; }\n",
-        "Main", "ps_5_0");
-    TranslatedShader out;
-    std::string error;
-    ASSERT_TRUE(TranslateToGlsl(code, out, error)) << error;
-    EXPECT_EQ(out.stage, ShaderStage::Pixel);
-    EXPECT_TRUE(std::regex_search(out.glsl, std::regex("binding = 5\\) uniform sampler2D")))
-        << out.glsl;
-    EXPECT_TRUE(std::regex_search(out.glsl, std::regex("binding = 3, std140\\) uniform")))
-        << out.glsl;
-    EXPECT_TRUE(out.inputs.empty());
-}
-
-TEST(TranslateToGlsl, ACbufferThatStd140CannotHoldFailsLikeACompile)
-{
-    ScratchDirectory dir;
-    // HLSL packs the float3 right after the float (offset 4); std140 cannot.
-    auto code = Compile(dir,
-                        "cbuffer C : register(b0) { float a; float3 b; };\n"
-                        "float4 Main() : SV_Target { return float4(b, a); }\n",
-                        "Main", "ps_5_0");
-    TranslatedShader out;
-    std::string error;
-    EXPECT_FALSE(TranslateToGlsl(code, out, error));
-    EXPECT_NE(error.find("std140"), std::string::npos) << error;
-}
-
-TEST(TranslateToGlsl, RejectsBytecodeThatIsNotSpirv)
-{
-    TranslatedShader out;
-    std::string error;
-    EXPECT_FALSE(TranslateToGlsl({}, out, error));
-    EXPECT_FALSE(TranslateToGlsl({0x07230203u, 0x00010000u, 0, 99, 0, 0xFFFFFFFFu}, out, error));
-    EXPECT_FALSE(error.empty());
     ShaderBytecode noise(64);
     for (size_t i = 0; i < noise.size(); ++i)
         noise[i] = static_cast<uint32_t>(i * 2654435761u);
     noise[0] = 0x07230203u;
-    EXPECT_FALSE(TranslateToGlsl(noise, out, error));
+    TranslatedShader out;
+    for (const ShaderBytecode& bad :
+         {ShaderBytecode{}, ShaderBytecode{0x07230203u, 0x00010000u, 0, 99, 0, 0xFFFFFFFFu},
+          noise}) {
+        std::string error;
+        EXPECT_FALSE(TranslateToGlsl(bad, out, error));
+        EXPECT_FALSE(error.empty());
+    }
+    ScratchDirectory dir;
+    auto code = Compile(dir,
+                        "cbuffer C : register(b0) { float a; float3 b; };\n"
+                        "float4 Main() : SV_Target { return float4(b, a); }\n",
+                        "Main", "ps_5_0");
+    std::string error;
+    EXPECT_FALSE(TranslateToGlsl(code, out, error));
+    EXPECT_NE(error.find("std140"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -54,37 +54,31 @@ TEST(VertexVariants, OffsetsAreAppendAligned)
 
 TEST(VertexVariants, WordsOutsideTheTableFindNothing)
 {
-    EXPECT_FALSE(FindVertexVariant(0x0013, true));  // position, set 0, bones, no normal
-    EXPECT_FALSE(FindVertexVariant(0x0000, true));
-    EXPECT_FALSE(FindVertexVariant(0x010F, true));
-    EXPECT_FALSE(FindVertexVariant(0xFFFFFFFF, true));
+    // 0x0013: position, set 0 and bones, but no normal.
+    for (uint32_t word : {0x0013u, 0x0000u, 0x010Fu, 0xFFFFFFFFu})
+        EXPECT_FALSE(FindVertexVariant(word, true)) << word;
 }
 
-TEST(MatchInputLayout, MapsEveryInputToItsElement)
+// Every input finds its element by name and index, or the whole layout fails and names it.
+TEST(MatchInputLayout, MapsEveryInputToItsElementOrFails)
 {
-    auto v = FindVertexVariant(0x000F, true);
-    std::vector<ShaderInput> inputs = {{"TEXCOORD", 0, 7}, {"POSITION", 0, 2}};
     std::vector<InputBinding> bindings;
     std::string error;
-    ASSERT_TRUE(MatchInputLayout(inputs, v->elements, bindings, error));
+    const auto uvSet = FindVertexVariant(0x000F, true);
+    ASSERT_TRUE(MatchInputLayout({{"TEXCOORD", 0, 7}, {"POSITION", 0, 2}}, uvSet->elements,
+                                 bindings, error));
     ASSERT_EQ(bindings.size(), 2u);
     EXPECT_EQ(bindings[0].location, 7u);
     EXPECT_EQ(bindings[0].element, 4u);
     EXPECT_EQ(bindings[1].location, 2u);
     EXPECT_EQ(bindings[1].element, 0u);
-}
 
-TEST(MatchInputLayout, AnInputWithNoElementFailsTheLayout)
-{
-    auto v = FindVertexVariant(0x0003, true);
-    std::vector<ShaderInput> inputs = {{"POSITION", 0, 0}, {"NORMAL", 0, 1}};
-    std::vector<InputBinding> bindings;
-    std::string error;
-    EXPECT_FALSE(MatchInputLayout(inputs, v->elements, bindings, error));
+    const auto positionAndUv = FindVertexVariant(0x0003, true)->elements;
+    EXPECT_FALSE(
+        MatchInputLayout({{"POSITION", 0, 0}, {"NORMAL", 0, 1}}, positionAndUv, bindings, error));
     EXPECT_TRUE(bindings.empty());
     EXPECT_NE(error.find("NORMAL0"), std::string::npos) << error;
-    // Same name, other index: no match either.
-    EXPECT_FALSE(MatchInputLayout({{"TEXCOORD", 1, 0}}, v->elements, bindings, error));
+    EXPECT_FALSE(MatchInputLayout({{"TEXCOORD", 1, 0}}, positionAndUv, bindings, error));
 }
 
 }  // namespace
