@@ -51,34 +51,16 @@ CommandResult RunShell(const std::string& command)
 std::string Quote(const std::string& text)
 {
     std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 
-ScratchFolder::ScratchFolder()
+CommandResult RunInTree(const fs::path& home, const std::string& command)
 {
-    static int counter = 0;
-    path = fs::temp_directory_path() /
-           ("vornis-install-scratch-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
-    fs::remove_all(path);
-    fs::create_directories(path);
-}
-
-ScratchFolder::~ScratchFolder()
-{
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-}
-
-std::string IsolatedEnvironment(const fs::path& home)
-{
-    return "HOME=" + Quote(home.string()) +
-           " XDG_DATA_HOME= XDG_CACHE_HOME= " + "SDL_VIDEODRIVER=offscreen ";
+    return RunShell("cd " + Quote(home) + " && HOME=" + Quote(home) +
+                    " XDG_DATA_HOME= XDG_CACHE_HOME= SDL_VIDEODRIVER=offscreen PATH=" +
+                    Quote(Tree() / "bin") + ":\"$PATH\" " + command);
 }
 
 std::optional<Picture> ReadPng(const fs::path& path)

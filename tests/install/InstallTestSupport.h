@@ -1,5 +1,5 @@
 // What the install tests share: where the prepared tree and package lie (tools/
-// install-test-tree.sh), running commands, scratch folders and reading pictures.
+// install-test-tree.sh), running commands and reading pictures.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "support/ScratchDirectory.h"
+
 namespace install_test {
 
 namespace fs = std::filesystem;
+using testing_support::ScratchDirectory;
 
 // The install tree, moved away from the prefix it was installed into.
 fs::path Tree();
@@ -22,26 +25,14 @@ struct CommandResult {
     std::string output;  // standard output and standard error together
 };
 
-// Runs a shell command line.
 CommandResult RunShell(const std::string& command);
+
+// Runs `command` in `home`, which is also its home, so that no shader folder or cache of the
+// machine's user is read; on the offscreen driver, with the tree's programs first on the path.
+CommandResult RunInTree(const fs::path& home, const std::string& command);
 
 // `text` as one shell word.
 std::string Quote(const std::string& text);
-
-// A folder of its own under the temporary folder, outside the build tree and the install
-// tree; removed with the object.
-class ScratchFolder {
-   public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    fs::path path;
-};
-
-// Environment assignments for a program of the tree: a home of its own, so that no shader
-// folder or cache of the machine's user is read, and the offscreen driver.
-std::string IsolatedEnvironment(const fs::path& home);
 
 struct Picture {
     int width = 0;

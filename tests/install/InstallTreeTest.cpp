@@ -5,7 +5,6 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <fstream>
 #include <regex>
 
 #include "InstallTestSupport.h"
@@ -21,7 +20,8 @@ TEST(InstallTree, HoldsTheProgramsTheLibraryTheDataAndTheDesktopFiles)
     ASSERT_TRUE(fs::is_directory(Tree())) << "no tree at " << Tree();
     // What the other cases here do not already start, render or validate.
     for (const std::string& relative :
-         {kLibDir + "/libvornis_engine.so", std::string("share/vornis/shaders/lineshader.fx"),
+         {std::string("bin/vornis"), std::string("bin/vornis-snap"),
+          kLibDir + "/libvornis_engine.so", std::string("share/vornis/shaders/lineshader.fx"),
           std::string("share/vornis/arrow/arrow.fbx"),
           std::string("share/vornis/lightmesh/lightmesh.fbx"),
           std::string("share/vornis/Skyboxtextures/sky_daylight.dds"),
@@ -70,45 +70,21 @@ TEST(InstallTree, NoFileNamesTheBuildTreeAndOnlyItsOwnLibraryFolderIsSearched)
     EXPECT_EQ(programs, 1);
 }
 
-TEST(InstallTree, TheMovedSnapRendersARealModelFromAnotherWorkingDirectory)
-{
-    if (!fs::exists(kRealModel))
-        GTEST_SKIP() << "assimp-testmodels is not installed";
-    ScratchFolder work;
-    const CommandResult run =
-        RunShell("cd " + Quote(work.path) + " && " + IsolatedEnvironment(work.path) +
-                 Quote(Tree() / "bin/vornis-snap") + " " + Quote(kRealModel) +
-                 " -o spider.png --size 160x120 --no-sky");
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    const std::optional<Picture> picture = ReadPng(work.path / "spider.png");
-    ASSERT_TRUE(picture);
-    ASSERT_EQ(picture->width, 160);
-    ASSERT_EQ(picture->height, 120);
-    // The spider covers a good part of the picture; the background is one colour.
-    const uint8_t* background = picture->At(0, 0);
-    int covered = 0;
-    for (int y = 0; y < picture->height; ++y)
-        for (int x = 0; x < picture->width; ++x)
-            covered += !std::equal(background, background + 3, picture->At(x, y));
-    EXPECT_GT(covered, picture->width * picture->height / 20);
-}
-
-// A batch: one picture per model, named after it; a broken file is named and skipped, and
-// the exit status says that one failed.
-TEST(InstallTree, TheSnapRendersABatchAndSkipsAFailedFile)
+// From another working directory, a batch: one picture per model, named after it; a broken
+// file is named and skipped, and the exit status says that one failed.
+TEST(InstallTree, TheMovedSnapRendersABatchOfRealModelsAndSkipsAFailedFile)
 {
     const fs::path box = kRealModel.parent_path() / "box.fbx";
     if (!fs::exists(kRealModel) || !fs::exists(box))
         GTEST_SKIP() << "assimp-testmodels is not installed";
-    ScratchFolder work;
-    std::ofstream(work.path / "broken.fbx") << "; not an FBX file\n";
+    ScratchDirectory work;
+    work.Write("broken.fbx", "; not an FBX file\n");
     // A second box.fbx would overwrite the first one's picture: it is refused instead.
     fs::create_directories(work.path / "other");
     fs::copy_file(box, work.path / "other/box.fbx");
     const CommandResult run =
-        RunShell("cd " + Quote(work.path) + " && " + IsolatedEnvironment(work.path) +
-                 Quote(Tree() / "bin/vornis-snap") + " " + Quote(kRealModel) + " broken.fbx " +
-                 Quote(box) + " other/box.fbx -o pictures/ --size 64x48 --no-sky");
+        RunInTree(work.path, "vornis-snap " + Quote(kRealModel) + " broken.fbx " + Quote(box) +
+                                 " other/box.fbx -o pictures/ --size 160x120 --no-sky");
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_NE(run.output.find("vornis-snap: broken.fbx: "), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("vornis-snap: other/box.fbx: pictures/box.png is the picture of "
@@ -119,8 +95,15 @@ TEST(InstallTree, TheSnapRendersABatchAndSkipsAFailedFile)
     for (const char* name : {"spider.png", "box.png"}) {
         const std::optional<Picture> picture = ReadPng(work.path / "pictures" / name);
         ASSERT_TRUE(picture) << name;
-        EXPECT_EQ(picture->width, 64);
+        ASSERT_EQ(std::pair(picture->width, picture->height), std::pair(160, 120));
         EXPECT_NE(run.output.find(std::string("pictures/") + name), std::string::npos);
+        // The model covers a good part of the picture; the background is one colour.
+        const uint8_t* background = picture->At(0, 0);
+        int covered = 0;
+        for (int y = 0; y < picture->height; ++y)
+            for (int x = 0; x < picture->width; ++x)
+                covered += !std::equal(background, background + 3, picture->At(x, y));
+        EXPECT_GT(covered, picture->width * picture->height / 20) << name;
     }
 }
 
@@ -140,12 +123,11 @@ uint32_t CentrePixel(const fs::path& bmp)
 
 TEST(InstallTree, TheMovedViewerStartsAndShowsTheDemoModel)
 {
-    ScratchFolder work;
+    ScratchDirectory work;
     const CommandResult run =
-        RunShell("cd " + Quote(work.path) + " && " + IsolatedEnvironment(work.path) +
-                 "VORNIS_EXIT_AFTER_FRAMES=60 VORNIS_SCREENSHOT_AT_EXIT=320x180 "
-                 "VORNIS_STARTSCREEN_CAPTURE=start.bmp timeout 240 " +
-                 Quote(Tree() / "bin/vornis") + " --demo");
+        RunInTree(work.path,
+                  "VORNIS_EXIT_AFTER_FRAMES=60 VORNIS_SCREENSHOT_AT_EXIT=320x180 "
+                  "VORNIS_STARTSCREEN_CAPTURE=start.bmp timeout 240 vornis --demo");
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output.find("not found"), std::string::npos) << run.output;
 
@@ -177,11 +159,9 @@ TEST(InstallTree, TheMovedViewerStartsAndShowsTheDemoModel)
 
 TEST(InstallTree, CopiedShadersComeFirstAndAreNeverOverwritten)
 {
-    ScratchFolder home;
-    const std::string copy = "cd " + Quote(home.path) + " && " + IsolatedEnvironment(home.path) +
-                             Quote(Tree() / "bin/vornis") + " --copy-shaders";
+    ScratchDirectory home;
     const fs::path folder = home.path / ".local/share/vornis/shaders";
-    const CommandResult first = RunShell(copy);
+    const CommandResult first = RunInTree(home.path, "vornis --copy-shaders");
     ASSERT_EQ(first.exitCode, 0) << first.output;
     EXPECT_NE(first.output.find(folder.string()), std::string::npos) << first.output;
     EXPECT_EQ(ReadText(folder / "VertexShaders.fx"),
@@ -195,21 +175,18 @@ TEST(InstallTree, CopiedShadersComeFirstAndAreNeverOverwritten)
     source.replace(at, shown.size(), "return float4(1.0, 0.0, 1.0, 1.0);");
     std::ofstream(folder / "PS_PixelShaders.fx", std::ios::binary) << source;
 
-    const CommandResult again = RunShell(copy);
+    const CommandResult again = RunInTree(home.path, "vornis --copy-shaders");
     ASSERT_EQ(again.exitCode, 0) << again.output;
     EXPECT_EQ(ReadText(folder / "PS_PixelShaders.fx"), source);
 
     const CommandResult snap =
-        RunShell("cd " + Quote(home.path) + " && " + IsolatedEnvironment(home.path) +
-                 Quote(Tree() / "bin/vornis-snap") + " " +
-                 Quote(Tree() / "share/vornis/demo/spheres.fbx") + " -o out.png --size 32");
+        RunInTree(home.path, "vornis-snap " + Quote(Tree() / "share/vornis/demo/spheres.fbx") +
+                                 " -o out.png --size 32");
     ASSERT_EQ(snap.exitCode, 0) << snap.output;
     const std::optional<Picture> picture = ReadPng(home.path / "out.png");
     ASSERT_TRUE(picture);
-    const uint8_t* centre = picture->At(16, 16);
-    EXPECT_EQ(centre[0], 255);
-    EXPECT_EQ(centre[1], 0);
-    EXPECT_EQ(centre[2], 255);
+    EXPECT_EQ(std::vector<uint8_t>(picture->At(16, 16), picture->At(16, 16) + 3),
+              (std::vector<uint8_t>{255, 0, 255}));
 }
 
 }  // namespace
