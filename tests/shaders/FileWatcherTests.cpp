@@ -28,6 +28,11 @@ class FileWatcherTest : public ::testing::Test {
     {
         return [this](const std::string& path) { calls.push_back(path); };
     }
+    void Changes()
+    {
+        watcher.ScanOnce();
+        watcher.DispatchChanges();
+    }
 };
 
 // Missing and unqueryable names (too long for the file system: the status query fails, not
@@ -52,8 +57,7 @@ TEST_F(FileWatcherTest, OnlyForwardMovesOfExistingFilesCallAndOncePerDispatch)
     std::filesystem::remove(gone);
     watcher.ScanOnce();
     Touch(a, 30);
-    watcher.ScanOnce();
-    watcher.DispatchChanges();
+    Changes();
     std::sort(calls.begin(), calls.end());
     EXPECT_EQ(calls, (std::vector<std::string>{a.string(), b.string()}));
     watcher.DispatchChanges();  // the queue was taken
@@ -62,27 +66,34 @@ TEST_F(FileWatcherTest, OnlyForwardMovesOfExistingFilesCallAndOncePerDispatch)
     dir.Write("gone.dds", "y");
     Touch(gone, 10);
     watcher.ScanOnce();
-    watcher.ScanOnce();
-    watcher.DispatchChanges();
+    Changes();
     EXPECT_EQ(calls.back(), gone.string());
     EXPECT_EQ(calls.size(), 3u);
 }
 
-// The engine's own data paths take both separator spellings; a user's absolute path is
-// taken as it stands, where a backslash is part of a name.
-TEST_F(FileWatcherTest, DataPathsShareOneKeyUnderBothSpellingsUserPathsKeepTheirBytes)
+// Relative names are the engine's data paths: beside the program, never in the current
+// directory, one file under either separator. A user's absolute path stands as given, where
+// a backslash is part of a name.
+TEST_F(FileWatcherTest, DataPathsResolveBesideTheProgramUserPathsKeepTheirBytes)
 {
-    int first = 0, second = 0;
-    ASSERT_TRUE(watcher.Watch("shaders/VertexShaders.fx", [&](const std::string&) { ++first; }));
-    ASSERT_TRUE(watcher.Watch("shaders\\VertexShaders.fx", [&](const std::string&) { ++second; }));
+    ScratchDirectory elsewhere;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(elsewhere.path);
+    elsewhere.Write("shaders/VertexShaders.fx", "not the one");
+    elsewhere.Write("shaders/only_in_cwd.fx", "");
+    EXPECT_TRUE(watcher.Watch("shaders/VertexShaders.fx", Record()));
+    EXPECT_TRUE(watcher.Watch("shaders\\VertexShaders.fx", Record()));
+    EXPECT_FALSE(watcher.Watch("shaders/only_in_cwd.fx", Record()));
+    std::filesystem::current_path(previous);
     EXPECT_EQ(watcher.CallbackCount("shaders/VertexShaders.fx"), 2u);
+    EXPECT_GT(CFileWatcher::LastWriteTime("shaders/VertexShaders.fx"), 0);
+    EXPECT_EQ(CFileWatcher::LastWriteTime("shaders/only_in_cwd.fx"), 0);
 
     auto file = dir.Write("a\\b/x.fbx", "x");
     ASSERT_TRUE(watcher.Watch(file.string(), Record()));
     EXPECT_FALSE(watcher.Watch((dir.path / "a" / "b" / "x.fbx").string(), Record()));
     Touch(file, 10);
-    watcher.ScanOnce();
-    watcher.DispatchChanges();
+    Changes();
     EXPECT_EQ(calls, std::vector<std::string>{file.string()});
 }
 
@@ -96,24 +107,8 @@ TEST_F(FileWatcherTest, AnOwnerRegistersOneCallbackPerFile)
     ASSERT_TRUE(watcher.Watch(file, Record()));
     EXPECT_EQ(watcher.CallbackCount(file), 2u);
     Touch(file, 10);
-    watcher.ScanOnce();
-    watcher.DispatchChanges();
+    Changes();
     EXPECT_EQ(calls.size(), 2u);
-}
-
-TEST_F(FileWatcherTest, RelativeNamesResolveBesideTheProgram)
-{
-    ScratchDirectory elsewhere;
-    std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(elsewhere.path);
-    elsewhere.Write("shaders/VertexShaders.fx", "not the one");
-    EXPECT_TRUE(watcher.Watch("shaders\\VertexShaders.fx", Record()));  // beside the program
-    EXPECT_FALSE(watcher.Watch("shaders/only_in_cwd.fx", Record()));
-    elsewhere.Write("shaders/only_in_cwd.fx", "");
-    EXPECT_FALSE(watcher.Watch("shaders/only_in_cwd.fx", Record()));
-    std::filesystem::current_path(previous);
-    EXPECT_GT(CFileWatcher::LastWriteTime("shaders/VertexShaders.fx"), 0);
-    EXPECT_EQ(CFileWatcher::LastWriteTime("shaders/only_in_cwd.fx"), 0);
 }
 
 TEST_F(FileWatcherTest, ACallbackThatRegistersANewFileReturnsAndTheFileIsPolledNextScan)
@@ -125,12 +120,10 @@ TEST_F(FileWatcherTest, ACallbackThatRegistersANewFileReturnsAndTheFileIsPolledN
         registered = watcher.Watch(second.string(), Record());
     }));
     Touch(first, 10);
-    watcher.ScanOnce();
-    watcher.DispatchChanges();
+    Changes();
     ASSERT_TRUE(registered);
     Touch(second, 10);
-    watcher.ScanOnce();
-    watcher.DispatchChanges();
+    Changes();
     EXPECT_EQ(calls, std::vector<std::string>{second.string()});
 }
 

@@ -1,9 +1,16 @@
-// CompileShaderFile, precompiled paths and files.
+// CompileShaderFile and precompiled files; the on-disk cache, where a hit must give exactly
+// what a compile gives and anything the compile read that changed must miss; and the
+// SPIR-V -> GLSL translation with the reflection of vertex inputs.
 #include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
 
 #include "ShaderTestSupport.h"
 #include "platform/Paths.h"
+#include "shaders/ShaderCache.h"
 #include "shaders/ShaderCompiler.h"
+#include "shaders/ShaderTranslator.h"
 
 namespace {
 
@@ -101,6 +108,145 @@ TEST(PrecompiledFiles, RoundTripRawWordsAndRejectOtherFiles)
         EXPECT_TRUE(read.empty());
     }
     EXPECT_FALSE(WritePrecompiledFile((dir.path / "no/such/dir/x.shaderkest").string(), {1}));
+}
+
+namespace fs = std::filesystem;
+
+const std::string kMain =
+    "#include \"common.fx\"\n"
+    "float4 Main(float4 p : SV_Position) : SV_Target { return Tint(); }\n";
+
+class ShaderCacheTest : public ::testing::Test {
+   protected:
+    void SetUp() override
+    {
+        setenv("VORNIS_SHADER_CACHE", Cache().c_str(), 1);
+        dir.Write("common.fx", "float4 Tint() { return float4(1, 0, 0, 1); }\n");
+        dir.Write("main.fx", kMain);
+    }
+    void TearDown() override { setenv("VORNIS_SHADER_CACHE", "off", 1); }
+
+    fs::path Cache() const { return dir.path / "cache"; }
+    bool Compile(ShaderBytecode& code, const ShaderMacros& macros = {})
+    {
+        std::string error;
+        const bool ok = CompileShaderFile((dir.path / "main.fx").string(), "Main", "ps_5_0", code,
+                                          error, macros);
+        EXPECT_TRUE(ok || !error.empty());
+        return ok;
+    }
+    size_t Entries() const
+    {
+        std::error_code ec;
+        return std::distance(fs::directory_iterator(Cache(), ec), fs::directory_iterator());
+    }
+
+    ScratchDirectory dir;
+};
+
+TEST_F(ShaderCacheTest, AHitGivesTheCompiledCodeAndAChangedIncludeOrMacroMisses)
+{
+    ShaderBytecode red, cached, code;
+    ASSERT_TRUE(Compile(red));
+    ASSERT_EQ(Entries(), 1u);
+    const shader_cache::CompileInputs inputs{
+        (dir.path / "main.fx").lexically_normal().string(), kMain, "Main", "ps_5_0", {}};
+    ASSERT_TRUE(shader_cache::Load(inputs, cached));
+    EXPECT_EQ(cached, red);
+
+    dir.Write("common.fx", "float4 Tint() { return float4(0, 1, 0, 1); }\n");
+    ASSERT_TRUE(Compile(code));
+    EXPECT_NE(code, red) << "the edited include must be compiled, not taken from the cache";
+    EXPECT_EQ(Entries(), 1u) << "same key, replaced entry";
+    ASSERT_TRUE(Compile(code, {{"USETEXTUREPACKING", "true"}}));
+    EXPECT_EQ(Entries(), 2u);
+}
+
+TEST_F(ShaderCacheTest, CompilesWithMessagesAreNeverStoredAndDamagedEntriesAreIgnored)
+{
+    // A warning fails the compile; such bytecode must not come back from the cache either.
+    dir.Write("main.fx",
+              "float4 Main(float4 p : SV_Position) : SV_Target { return 1; }\n"
+              "#extension GL_vornis_nothing : enable\n");
+    ShaderBytecode code;
+    EXPECT_FALSE(Compile(code));
+    EXPECT_EQ(Entries(), 0u);
+
+    dir.Write("main.fx", "float4 Main(float4 p : SV_Position) : SV_Target { return 1; }\n");
+    ASSERT_TRUE(Compile(code));
+    const ShaderBytecode good = code;
+    for (fs::directory_iterator it(Cache()), end; it != end; ++it)
+        fs::resize_file(it->path(), fs::file_size(it->path()) / 2);
+    ASSERT_TRUE(Compile(code));
+    EXPECT_EQ(code, good);
+}
+
+TEST_F(ShaderCacheTest, OffMeansNothingIsWritten)
+{
+    setenv("VORNIS_SHADER_CACHE", "off", 1);
+    ShaderBytecode code;
+    ASSERT_TRUE(Compile(code));
+    EXPECT_FALSE(fs::exists(Cache()));
+}
+
+ShaderBytecode Compile(const ScratchDirectory& dir, const std::string& source,
+                       const std::string& entry, const std::string& target)
+{
+    auto file = dir.Write("t.fx", source);
+    ShaderBytecode code;
+    std::string error;
+    EXPECT_TRUE(CompileShaderFile(file.string(), entry, target, code, error, {})) << error;
+    return code;
+}
+
+TEST(TranslateToGlsl, ReflectsEverySemanticWithItsLocation)
+{
+    ScratchDirectory dir;
+    auto code =
+        Compile(dir,
+                "struct In { float4 p : POSITION; float2 uv : TEXCOORD3; float4 c : color1; };\n"
+                "float4 Main(In i) : SV_Position { return i.p + float4(i.uv, 0, 0) + i.c; }\n",
+                "Main", "vs_5_0");
+    TranslatedShader out;
+    std::string error;
+    ASSERT_TRUE(TranslateToGlsl(code, out, error)) << error;
+    EXPECT_EQ(out.stage, ShaderStage::Vertex);
+    std::multiset<std::string> semantics;
+    for (const auto& input : out.inputs)
+        semantics.insert(input.semanticName + std::to_string(input.semanticIndex));
+    // Semantics ignore case.
+    EXPECT_EQ(semantics, (std::multiset<std::string>{"COLOR1", "POSITION0", "TEXCOORD3"}));
+    // The reported location is the one the GLSL declares for that input.
+    for (const auto& input : out.inputs) {
+        std::regex declared("layout\\(location = " + std::to_string(input.location) + "\\) in");
+        EXPECT_TRUE(std::regex_search(out.glsl, declared)) << out.glsl;
+    }
+}
+
+// Bytecode that is not SPIR-V, and a cbuffer that std140 cannot hold: HLSL packs the float3
+// right after the float (offset 4), std140 cannot. Either fails like a compile.
+TEST(TranslateToGlsl, RefusesNoiseAndCbuffersThatStd140CannotHold)
+{
+    ShaderBytecode noise(64);
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<uint32_t>(i * 2654435761u);
+    noise[0] = 0x07230203u;
+    TranslatedShader out;
+    for (const ShaderBytecode& bad :
+         {ShaderBytecode{}, ShaderBytecode{0x07230203u, 0x00010000u, 0, 99, 0, 0xFFFFFFFFu},
+          noise}) {
+        std::string error;
+        EXPECT_FALSE(TranslateToGlsl(bad, out, error));
+        EXPECT_FALSE(error.empty());
+    }
+    ScratchDirectory dir;
+    auto code = Compile(dir,
+                        "cbuffer C : register(b0) { float a; float3 b; };\n"
+                        "float4 Main() : SV_Target { return float4(b, a); }\n",
+                        "Main", "ps_5_0");
+    std::string error;
+    EXPECT_FALSE(TranslateToGlsl(code, out, error));
+    EXPECT_NE(error.find("std140"), std::string::npos) << error;
 }
 
 }  // namespace
