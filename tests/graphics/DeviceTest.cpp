@@ -55,15 +55,12 @@ TEST(DeviceStartup, ZeroSizeOrAnUnknownWindowIsRefusedAndNothingIsDrawn)
     EXPECT_EQ(engine.frameTime + engine.totalTime, 0.0f);
 }
 
-// The states as bound at start-up: depth test and write, solid fill, alpha blending; the
-// read-only depth state keeps the test but not the writes. depthOff comes with the first
-// resize, as the host always sends one.
-TEST(DeviceStartup, BindsTheNamedStates)
+// The states as bound at start-up: depth test and write, solid fill, alpha blending; then a
+// resize reaches every size-dependent object, and depthOff comes with it.
+TEST(DeviceResize, StartUpStatesThenEverySizeDependentObjectTakesTheNewSize)
 {
-    ASSERT_EQ(StartEngine(320, 200), 0);
-    CGraphicsDevice& device = *GetEngine()->device;
-    EXPECT_GE(epoxy_gl_version(), 45);
-    EXPECT_EQ(device.depthOff, nullptr);
+    SDL_Window* window = nullptr;
+    ASSERT_EQ(StartEngine(320, 200, &window), 0);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabledi(GL_BLEND, 0));
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
     const std::vector<GLint> states = {Integer(GL_DEPTH_WRITEMASK), Integer(GL_DEPTH_FUNC),
@@ -71,15 +68,8 @@ TEST(DeviceStartup, BindsTheNamedStates)
                                        Integer(GL_BLEND_SRC_RGB),   Integer(GL_CLIP_ORIGIN)};
     EXPECT_EQ(states,
               (std::vector<GLint>{GL_TRUE, GL_LESS, GL_FILL, GL_CW, GL_SRC_ALPHA, GL_UPPER_LEFT}));
-    device.context->SetDepthStencilState(*device.depthTestReadOnly, 1);
-    EXPECT_EQ(Integer(GL_DEPTH_WRITEMASK), GL_FALSE);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-}
+    EXPECT_EQ(GetEngine()->device->depthOff, nullptr);
 
-TEST(DeviceResize, EverySizeDependentObjectTakesTheNewSize)
-{
-    SDL_Window* window = nullptr;
-    ASSERT_EQ(StartEngine(320, 200, &window), 0);
     SDL_SetWindowSize(window, 500, 300);
     ResizeEngine(500, 300);
     CEngine& engine = *GetEngine();

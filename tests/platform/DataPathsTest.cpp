@@ -37,6 +37,11 @@ TEST(DataLayout, ABuildTreeUsesOnlyWhatLiesBesideTheProgram)
     EXPECT_EQ(ResolveDataPath(layout, "/elsewhere/a.fx"), "/elsewhere/a.fx");
     // A user's path keeps its bytes: on Linux a backslash belongs to the name.
     EXPECT_EQ(ResolveDataPath(layout, "/else\\where/a.fx").native(), "/else\\where/a.fx");
+    // There is no user folder to copy the shaders to.
+    const UserShaderCopy copy = CopyShadersToUserFolder(layout);
+    EXPECT_EQ(copy.error, "");
+    EXPECT_EQ(copy.folder, tree.path / "bin/shaders");
+    EXPECT_TRUE(copy.copied.empty() && copy.kept.empty());
 }
 
 TEST(DataLayout, AnInstalledTreeLooksInTheUsersShaderFolderFirst)
@@ -113,17 +118,6 @@ TEST(DataLayout, AUserShaderIncludesWhatTheUserNeverCopiedFromTheInstalledShader
               (std::vector<std::string>{(tree.path / "share/vornis/shaders/PS_Other.fx").string(),
                                         (user / "PS_Installed.fx").string(),
                                         (user / "PS_Mine.fx").string()}));
-}
-
-TEST(DataLayout, OutsideAnInstalledTreeThereIsNothingToCopy)
-{
-    Scratch tree;
-    tree.Write("bin/shaders/VertexShaders.fx");
-    const UserShaderCopy copy =
-        CopyShadersToUserFolder(MakeDataLayout(tree.path / "bin", "/xdg", "/home/u"));
-    EXPECT_EQ(copy.error, "");
-    EXPECT_EQ(copy.folder, tree.path / "bin/shaders");
-    EXPECT_TRUE(copy.copied.empty() && copy.kept.empty());
 }
 
 // Which sky comes first, and which of two matching textures wins, must not depend on the

@@ -57,6 +57,14 @@ TEST_P(ShaderSourceFiles, EveryVariantAndRegistryRowCompilesAndTranslates)
             << error;
         EXPECT_NE(prepared.shader.glsl.find("#version 450"), std::string::npos);
     }
+    // The packing macro is defined only when packing is on.
+    ScratchDirectory dir;
+    auto packing = dir.Write("PS_Packing.fx",
+                             "float4 Main() : SV_Target\n{\n#ifdef USETEXTUREPACKING\n"
+                             "    return 1;\n#else\n    return undefinedWhenOff;\n#endif\n}\n");
+    PreparedPixelShader prepared;
+    EXPECT_EQ(PreparePixelShader(packing.string(), "Main", true, GetParam(), prepared, error),
+              GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(TexturePacking, ShaderSourceFiles, ::testing::Values(true, false));
@@ -153,64 +161,37 @@ TEST_F(ShaderCopy, APrecompiledVertexFileServesOnlyVariantsWhoseLayoutItFits)
     }
 }
 
-TEST_F(ShaderCopy, PixelPrecompiledFilesAreUsedUnlessForced)
+// A pixel precompiled file serves unless a compile is forced. One that holds a vertex shader,
+// or a missing entry, leaves the shader absent, and the reason reaches the log as an error.
+TEST_F(ShaderCopy, PixelPrecompiledFilesServeUnlessForcedAndFailuresReachTheLog)
 {
     ShaderBytecode albedo;
     std::string error;
     ASSERT_TRUE(CompileShaderFile(pixelFile, "PixelShader_Albedo", "ps_5_0", albedo, error, {}));
     ASSERT_TRUE(WritePrecompiledFile(MakePrecompiledPath(pixelFile, "PixelShader_SkyBox"), albedo));
     PreparedPixelShader prepared;
-    ASSERT_TRUE(PreparePixelShader(pixelFile, "PixelShader_SkyBox", false, true, prepared, error));
-    EXPECT_TRUE(prepared.fromPrecompiledFile);
-    ASSERT_TRUE(PreparePixelShader(pixelFile, "PixelShader_SkyBox", true, true, prepared, error));
-    EXPECT_FALSE(prepared.fromPrecompiledFile);
-}
+    for (bool force : {false, true}) {
+        ASSERT_TRUE(
+            PreparePixelShader(pixelFile, "PixelShader_SkyBox", force, true, prepared, error));
+        EXPECT_EQ(prepared.fromPrecompiledFile, !force);
+    }
 
-// A vertex shader precompiled as a pixel shader, a missing entry and a warning: the shader
-// is absent and the reason reaches the log as an error.
-TEST_F(ShaderCopy, FailuresLeaveTheShaderAbsentAndReachTheLogAsErrors)
-{
     ASSERT_TRUE(WritePrecompiledFile(MakePrecompiledPath(pixelFile, "MainPixelShader"),
                                      CompileVariant(0x0003)));
-    const auto warning = dir.Write("PS_Warn.fx",
-                                   "#extension GL_vornis_nothing : enable\n"
-                                   "float4 MainPixelShader() : SV_Target { return 1; }\n");
-    const struct {
-        std::string file;
-        const char* entry;
-        bool forceCompile;
-    } cases[] = {{pixelFile, "MainPixelShader", false},
-                 {pixelFile, "NoSuchEntry", true},
-                 {warning.string(), "MainPixelShader", true}};
-    for (const auto& [file, entry, forceCompile] : cases) {
+    for (const auto& [entry, force] :
+         {std::pair("MainPixelShader", false), std::pair("NoSuchEntry", true)}) {
         SCOPED_TRACE(entry);
-        PreparedPixelShader prepared;
-        std::string error;
-        EXPECT_FALSE(PreparePixelShader(file, entry, forceCompile, true, prepared, error));
-        EXPECT_TRUE(prepared.shader.glsl.empty());
+        PreparedPixelShader failed;
+        EXPECT_FALSE(PreparePixelShader(pixelFile, entry, force, true, failed, error));
+        EXPECT_TRUE(failed.shader.glsl.empty());
         EXPECT_EQ(GetEngine()->scene->log.LastMessageLevel(), MessageLevelError);
-        if (file == pixelFile)
-            EXPECT_EQ(LastLogText(), error);
-        else
-            EXPECT_NE(LastLogText().find("PS_Warn.fx:1"), std::string::npos) << LastLogText();
+        EXPECT_EQ(LastLogText(), error);
     }
 
     PreparedVertexShader vertex;
-    std::string error;
     EXPECT_FALSE(TryPrepareVertexShader((dir.path / "missing.fx").string(),
                                         *FindVertexVariant(0x000F, true), vertex, error));
     EXPECT_EQ(error, "Shader not found: " + (dir.path / "missing.fx").string());
-}
-
-TEST_F(ShaderCopy, TexturePackingDefinesTheMacroOnlyWhenOn)
-{
-    auto file = dir.Write("PS_Packing.fx",
-                          "float4 Main() : SV_Target\n{\n#ifdef USETEXTUREPACKING\n"
-                          "    return 1;\n#else\n    return undefinedWhenOff;\n#endif\n}\n");
-    PreparedPixelShader prepared;
-    std::string error;
-    EXPECT_TRUE(PreparePixelShader(file.string(), "Main", true, true, prepared, error)) << error;
-    EXPECT_FALSE(PreparePixelShader(file.string(), "Main", true, false, prepared, error));
 }
 
 }  // namespace

@@ -19,8 +19,8 @@ std::string MacroNames(const VertexVariantDesc& v)
 }
 
 // The macros follow the word's bits; colours come before the bone data, as the vertex
-// stores them; the special passes have entry points of their own.
-TEST(VertexVariants, MacrosAndElementsFollowTheWordsBits)
+// stores them; the elements are append-aligned.
+TEST(VertexVariants, MacrosElementsAndOffsetsFollowTheWordsBits)
 {
     for (uint32_t word : kVertexVariantWords) {
         SCOPED_TRACE(word);
@@ -34,32 +34,17 @@ TEST(VertexVariants, MacrosAndElementsFollowTheWordsBits)
         if (word & 0x10 && word & 0x7800) {
             EXPECT_EQ(v->elements[v->elements.size() - 3].semanticName, "COLOR");
         }
-    }
-    EXPECT_EQ(FindVertexVariant(0x002F, true)->entryPoint,
-              "VertexShader_PosNormBitanTexScreenSpace");
-    EXPECT_EQ(FindVertexVariant(0x004F, true)->entryPoint, "VertexShader_PosNormBitanTexCube");
-    EXPECT_EQ(FindVertexVariant(0x0400, true)->entryPoint, "VertexShader_FullscreenQuad");
-    EXPECT_EQ(MacroNames(*FindVertexVariant(0x0003, false)), " USETEXTUREPACKING=false");
-}
-
-TEST(VertexVariants, OffsetsAreAppendAligned)
-{
-    for (uint32_t word : kVertexVariantWords) {
-        auto v = FindVertexVariant(word, true);
         uint32_t offset = 0;
         for (const auto& e : v->elements) {
-            EXPECT_EQ(e.offset, offset) << word << " " << e.semanticName;
+            EXPECT_EQ(e.offset, offset) << e.semanticName;
             offset += ElementFormatBytes(e.format);
         }
         EXPECT_EQ(v->stride, offset);
     }
     // Skinned, coloured, four UV sets: 4 x float4 frame, 4 x float2, 4 colours, bones, weights.
     EXPECT_EQ(FindVertexVariant(0x7B9F, true)->stride, 4 * 16 + 4 * 8 + 4 * 16 + 16 + 16u);
-}
-
-TEST(VertexVariants, WordsOutsideTheTableFindNothing)
-{
-    // 0x0013: position, set 0 and bones, but no normal.
+    EXPECT_EQ(MacroNames(*FindVertexVariant(0x0003, false)), " USETEXTUREPACKING=false");
+    // Words outside the table find nothing; 0x0013 has position, set 0 and bones but no normal.
     for (uint32_t word : {0x0013u, 0x0000u, 0x010Fu, 0xFFFFFFFFu})
         EXPECT_FALSE(FindVertexVariant(word, true)) << word;
 }
