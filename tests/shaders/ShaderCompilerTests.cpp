@@ -110,79 +110,59 @@ TEST(PrecompiledFiles, RoundTripRawWordsAndRejectOtherFiles)
     EXPECT_FALSE(WritePrecompiledFile((dir.path / "no/such/dir/x.shaderkest").string(), {1}));
 }
 
-namespace fs = std::filesystem;
-
-const std::string kMain =
-    "#include \"common.fx\"\n"
-    "float4 Main(float4 p : SV_Position) : SV_Target { return Tint(); }\n";
-
-class ShaderCacheTest : public ::testing::Test {
-   protected:
-    void SetUp() override
-    {
-        setenv("VORNIS_SHADER_CACHE", Cache().c_str(), 1);
-        dir.Write("common.fx", "float4 Tint() { return float4(1, 0, 0, 1); }\n");
-        dir.Write("main.fx", kMain);
-    }
-    void TearDown() override { setenv("VORNIS_SHADER_CACHE", "off", 1); }
-
-    fs::path Cache() const { return dir.path / "cache"; }
-    bool Compile(ShaderBytecode& code, const ShaderMacros& macros = {})
-    {
-        std::string error;
-        const bool ok = CompileShaderFile((dir.path / "main.fx").string(), "Main", "ps_5_0", code,
-                                          error, macros);
-        EXPECT_TRUE(ok || !error.empty());
-        return ok;
-    }
-    size_t Entries() const
-    {
-        std::error_code ec;
-        return std::distance(fs::directory_iterator(Cache(), ec), fs::directory_iterator());
-    }
-
-    ScratchDirectory dir;
-};
-
-TEST_F(ShaderCacheTest, AHitGivesTheCompiledCodeAndAChangedIncludeOrMacroMisses)
+// The on-disk cache: a hit gives exactly what the compile gave; a changed include or macro
+// misses; a compile with a message is never stored; a damaged entry is ignored; "off" writes
+// nothing.
+TEST(ShaderCache, AHitGivesTheCompiledCodeAndAnythingChangedFailedOrDamagedMisses)
 {
+    namespace fs = std::filesystem;
+    ScratchDirectory dir;
+    const fs::path cache = dir.path / "cache";
+    const std::string main =
+        "#include \"common.fx\"\n"
+        "float4 Main(float4 p : SV_Position) : SV_Target { return Tint(); }\n";
+    const std::string file = dir.Write("main.fx", main).string();
+    dir.Write("common.fx", "float4 Tint() { return float4(1, 0, 0, 1); }\n");
+    auto compile = [&](ShaderBytecode& code, const ShaderMacros& macros) {
+        std::string error;
+        return CompileShaderFile(file, "Main", "ps_5_0", code, error, macros);
+    };
+    auto entries = [&] {
+        std::error_code ec;
+        return std::distance(fs::directory_iterator(cache, ec), fs::directory_iterator());
+    };
     ShaderBytecode red, cached, code;
     setenv("VORNIS_SHADER_CACHE", "off", 1);
-    ASSERT_TRUE(Compile(red));
-    EXPECT_FALSE(fs::exists(Cache())) << "off means nothing is written";
-    setenv("VORNIS_SHADER_CACHE", Cache().c_str(), 1);
-    ASSERT_TRUE(Compile(red));
-    ASSERT_EQ(Entries(), 1u);
-    const shader_cache::CompileInputs inputs{
-        (dir.path / "main.fx").lexically_normal().string(), kMain, "Main", "ps_5_0", {}};
-    ASSERT_TRUE(shader_cache::Load(inputs, cached));
+    ASSERT_TRUE(compile(red, {}));
+    EXPECT_FALSE(fs::exists(cache));
+    setenv("VORNIS_SHADER_CACHE", cache.c_str(), 1);
+    ASSERT_TRUE(compile(red, {}));
+    ASSERT_EQ(entries(), 1);
+    ASSERT_TRUE(shader_cache::Load(
+        {fs::path(file).lexically_normal().string(), main, "Main", "ps_5_0", {}}, cached));
     EXPECT_EQ(cached, red);
 
     dir.Write("common.fx", "float4 Tint() { return float4(0, 1, 0, 1); }\n");
-    ASSERT_TRUE(Compile(code));
+    ASSERT_TRUE(compile(code, {}));
     EXPECT_NE(code, red) << "the edited include must be compiled, not taken from the cache";
-    EXPECT_EQ(Entries(), 1u) << "same key, replaced entry";
-    ASSERT_TRUE(Compile(code, {{"USETEXTUREPACKING", "true"}}));
-    EXPECT_EQ(Entries(), 2u);
-}
+    EXPECT_EQ(entries(), 1) << "same key, replaced entry";
+    const ShaderBytecode green = code;
+    ASSERT_TRUE(compile(code, {{"USETEXTUREPACKING", "true"}}));
+    EXPECT_EQ(entries(), 2);
 
-TEST_F(ShaderCacheTest, CompilesWithMessagesAreNeverStoredAndDamagedEntriesAreIgnored)
-{
     // A warning fails the compile; such bytecode must not come back from the cache either.
     dir.Write("main.fx",
               "float4 Main(float4 p : SV_Position) : SV_Target { return 1; }\n"
               "#extension GL_vornis_nothing : enable\n");
-    ShaderBytecode code;
-    EXPECT_FALSE(Compile(code));
-    EXPECT_EQ(Entries(), 0u);
+    EXPECT_FALSE(compile(code, {}));
+    EXPECT_EQ(entries(), 2);
 
-    dir.Write("main.fx", "float4 Main(float4 p : SV_Position) : SV_Target { return 1; }\n");
-    ASSERT_TRUE(Compile(code));
-    const ShaderBytecode good = code;
-    for (fs::directory_iterator it(Cache()), end; it != end; ++it)
+    for (fs::directory_iterator it(cache), end; it != end; ++it)
         fs::resize_file(it->path(), fs::file_size(it->path()) / 2);
-    ASSERT_TRUE(Compile(code));
-    EXPECT_EQ(code, good);
+    dir.Write("main.fx", main);
+    ASSERT_TRUE(compile(code, {}));
+    EXPECT_EQ(code, green);
+    setenv("VORNIS_SHADER_CACHE", "off", 1);
 }
 
 ShaderBytecode Compile(const ScratchDirectory& dir, const std::string& source,
