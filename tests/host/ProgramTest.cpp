@@ -123,40 +123,27 @@ TEST(Program, AMalformedFrameLimitIsIgnored)
     EXPECT_EQ(RunVornis({}, {kFrames + "0"}, 3).exitCode, -1);
 }
 
-std::vector<unsigned char> SansSerifFont(int* faceIndex = nullptr)
+// At the asked height, or not at all from data that is no usable font.
+TEST(RasterizeLine, DrawsTheTextAtTheAskedHeightAndRefusesDataThatIsNoFont)
 {
     const std::optional<platform::SystemFontFile> font = platform::MatchTrueTypeFont("sans-serif");
-    EXPECT_TRUE(font);
-    if (!font)
-        return {};
-    if (faceIndex)
-        *faceIndex = font->faceIndex;
-    const std::string data = ReadWhole(font->path);
-    return {data.begin(), data.end()};
-}
-
-TEST(RasterizeLine, DrawsTheTextAtTheAskedHeight)
-{
-    int face = 0;
-    const std::vector<unsigned char> data = SansSerifFont(&face);
-    const auto line = RasterizeLine(data, face, kStartScreenText, 18.0f);
+    ASSERT_TRUE(font);
+    const std::string file = ReadWhole(font->path);
+    const std::vector<unsigned char> data(file.begin(), file.end());
+    const auto line = RasterizeLine(data, font->faceIndex, kStartScreenText, 18.0f);
     ASSERT_TRUE(line);
     EXPECT_GE(line->height, 18);
     EXPECT_LE(line->height, 26);
     EXPECT_GT(line->width, 200);
     EXPECT_LT(line->width, 500);
     EXPECT_EQ(line->coverage.size(), static_cast<size_t>(line->width) * line->height);
-}
 
-TEST(RasterizeLine, RefusesDataThatIsNoFont)
-{
     EXPECT_FALSE(RasterizeLine({}, 0, "text", 18));
     EXPECT_FALSE(RasterizeLine(std::vector<unsigned char>(4096, 0xAB), 0, "text", 18));
     EXPECT_FALSE(RasterizeLine({0x00, 0x01, 0x00, 0x00, 0x00}, 0, "text", 18));
     // A font collection that claims many faces but ends after its header.
     EXPECT_FALSE(RasterizeLine({'t', 't', 'c', 'f', 0, 1, 0, 0, 0, 0, 0, 100}, 50, "text", 18));
-    const std::vector<unsigned char> data = SansSerifFont();
-    EXPECT_FALSE(RasterizeLine(data, 0, "text", 0.0f));
+    EXPECT_FALSE(RasterizeLine(data, font->faceIndex, "text", 0.0f));
     EXPECT_FALSE(RasterizeLine(data, -1, "text", 18));
 }
 

@@ -70,7 +70,7 @@ TEST(DesktopFiles, TheThumbnailerWritesAPictureOfTheRequestedSize)
         ASSERT_NE(command.find(Quote(value)), std::string::npos) << command << " lacks " << code;
     const CommandResult run = RunInTree(work.path, command);
     ASSERT_EQ(run.exitCode, 0) << command << "\n" << run.output;
-    const std::optional<Picture> thumbnail = ReadPng(output);
+    const std::optional<Picture> thumbnail = ReadPicture(output);
     ASSERT_TRUE(thumbnail);
     EXPECT_EQ(thumbnail->width, 128);
     EXPECT_EQ(thumbnail->height, 128);

@@ -1,8 +1,7 @@
 // The install tree, moved away from where it was installed: what it holds, that nothing in
-// it points back at the build, and that its programs run from anywhere.
+// it points back at the build, that its programs run from anywhere; and the Debian package
+// made of it, as dpkg-deb shows it.
 #include <gtest/gtest.h>
-
-#include <SDL.h>
 
 #include <algorithm>
 #include <regex>
@@ -32,7 +31,7 @@ TEST(InstallTree, HoldsTheProgramsTheLibraryTheDataAndTheDesktopFiles)
     for (int size : {16, 24, 32, 48, 64, 128, 256}) {
         const std::string name = std::to_string(size) + "x" + std::to_string(size);
         const std::optional<Picture> icon =
-            ReadPng(Tree() / "share/icons/hicolor" / name / "apps/vornis.png");
+            ReadPicture(Tree() / "share/icons/hicolor" / name / "apps/vornis.png");
         ASSERT_TRUE(icon) << name;
         EXPECT_EQ(icon->width, size);
         EXPECT_EQ(icon->height, size);
@@ -93,7 +92,7 @@ TEST(InstallTree, TheMovedSnapRendersABatchOfRealModelsAndSkipsAFailedFile)
         << run.output;
     EXPECT_FALSE(fs::exists(work.path / "pictures/broken.png"));
     for (const char* name : {"spider.png", "box.png"}) {
-        const std::optional<Picture> picture = ReadPng(work.path / "pictures" / name);
+        const std::optional<Picture> picture = ReadPicture(work.path / "pictures" / name);
         ASSERT_TRUE(picture) << name;
         ASSERT_EQ(std::pair(picture->width, picture->height), std::pair(160, 120));
         EXPECT_NE(run.output.find(std::string("pictures/") + name), std::string::npos);
@@ -107,20 +106,6 @@ TEST(InstallTree, TheMovedSnapRendersABatchOfRealModelsAndSkipsAFailedFile)
     }
 }
 
-uint32_t CentrePixel(const fs::path& bmp)
-{
-    SDL_Surface* loaded = SDL_LoadBMP(bmp.c_str());
-    if (!loaded)
-        return 0;
-    SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB24, 0);
-    SDL_FreeSurface(loaded);
-    const uint8_t* p =
-        static_cast<const uint8_t*>(rgb->pixels) + rgb->h / 2 * rgb->pitch + rgb->w / 2 * 3;
-    const uint32_t colour = (p[0] << 16) | (p[1] << 8) | p[2];
-    SDL_FreeSurface(rgb);
-    return colour;
-}
-
 TEST(InstallTree, TheMovedViewerStartsAndShowsTheDemoModel)
 {
     ScratchDirectory work;
@@ -132,8 +117,12 @@ TEST(InstallTree, TheMovedViewerStartsAndShowsTheDemoModel)
     EXPECT_EQ(run.output.find("not found"), std::string::npos) << run.output;
 
     // The start screen came from the tree's data: the picture sits in the middle.
-    EXPECT_EQ(CentrePixel(work.path / "start.bmp"),
-              CentrePixel(Tree() / "share/vornis/startscreen.bmp"));
+    const std::optional<Picture> start = ReadPicture(work.path / "start.bmp");
+    const std::optional<Picture> picture = ReadPicture(Tree() / "share/vornis/startscreen.bmp");
+    ASSERT_TRUE(start && picture);
+    const uint8_t* centre = start->At(start->width / 2, start->height / 2);
+    EXPECT_TRUE(
+        std::equal(centre, centre + 3, picture->At(picture->width / 2, picture->height / 2)));
 
     std::optional<Picture> shot;
     for (const auto& entry : fs::directory_iterator(work.path))
@@ -183,10 +172,39 @@ TEST(InstallTree, CopiedShadersComeFirstAndAreNeverOverwritten)
         RunInTree(home.path, "vornis-snap " + Quote(Tree() / "share/vornis/demo/spheres.fbx") +
                                  " -o out.png --size 32");
     ASSERT_EQ(snap.exitCode, 0) << snap.output;
-    const std::optional<Picture> picture = ReadPng(home.path / "out.png");
+    const std::optional<Picture> picture = ReadPicture(home.path / "out.png");
     ASSERT_TRUE(picture);
     EXPECT_EQ(std::vector<uint8_t>(picture->At(16, 16), picture->At(16, 16) + 3),
               (std::vector<uint8_t>{255, 0, 255}));
+}
+
+// Named for Debian, the whole tree under /usr, and the libraries its programs link (plus the
+// OpenGL libraries opened at run time) as dependencies.
+TEST(Package, HoldsTheWholeTreeUnderUsrAndDependsOnWhatItLinks)
+{
+    ASSERT_FALSE(Package().empty()) << "no package was built";
+    EXPECT_EQ(Package().filename(), std::string("vornis_") + VORNIS_VERSION + "_amd64.deb");
+    const CommandResult contents = RunShell("dpkg-deb --contents " + Quote(Package()));
+    ASSERT_EQ(contents.exitCode, 0) << contents.output;
+    int files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(Tree())) {
+        if (!entry.is_regular_file())
+            continue;
+        ++files;
+        const std::string listed = " ./usr/" + entry.path().lexically_relative(Tree()).string();
+        EXPECT_NE(contents.output.find(listed + "\n"), std::string::npos) << listed;
+    }
+    EXPECT_GT(files, 30);
+
+    const CommandResult fields =
+        RunShell("dpkg-deb --field " + Quote(Package()) + " Package Version Architecture Depends");
+    ASSERT_EQ(fields.exitCode, 0) << fields.output;
+    for (const std::string& expected :
+         {std::string("Package: vornis\n"), std::string("Version: ") + VORNIS_VERSION + "\n",
+          std::string("Architecture: amd64\n"), std::string("libc6"), std::string("libstdc++6"),
+          std::string("libsdl2-2.0-0"), std::string("libassimp5"), std::string("libepoxy0"),
+          std::string("libgl1")})
+        EXPECT_NE(fields.output.find(expected), std::string::npos) << fields.output;
 }
 
 }  // namespace

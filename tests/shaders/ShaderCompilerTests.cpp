@@ -7,7 +7,6 @@
 #include <set>
 
 #include "ShaderTestSupport.h"
-#include "platform/Paths.h"
 #include "shaders/ShaderCache.h"
 #include "shaders/ShaderCompiler.h"
 #include "shaders/ShaderTranslator.h"
@@ -35,21 +34,6 @@ TEST(CompileShaderFile, MacrosIncludesAndBothSeparatorsWork)
     EXPECT_NE(plain, red);
     EXPECT_TRUE(CompileShaderFile("shaders\\lineshader.fx", "PShader", "ps_4_0", plain, error, {}))
         << error;
-}
-
-TEST(CompileShaderFile, RelativeNamesAreLookedUpBesideTheProgramNotTheCurrentDirectory)
-{
-    ScratchDirectory dir;
-    dir.Write("shaders/only_here.fx", "float4 Main() : SV_Target { return 1; }\n");
-    std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path);
-    ShaderBytecode code;
-    std::string error;
-    bool ok = CompileShaderFile("shaders/only_here.fx", "Main", "ps_5_0", code, error, {});
-    std::filesystem::current_path(previous);
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(error, "Shader not found: " +
-                         (platform::ProgramDirectory() / "shaders/only_here.fx").string());
 }
 
 // Errors, warnings (an unknown extension is only a warning to the front end), cyclic or
