@@ -53,8 +53,7 @@ TEST(CreatedEngine, EveryExportIsNeutralBeforeInitEngine)
     SetBurstParticle(true), LoadModel(nullptr), AddAnimation(nullptr), ShowOnly(nullptr);
     SetExtraTexture(nullptr, 0), SetSkyBoxTexture(nullptr), GetErrorString(nullptr);
     AskEngineAboutImage(nullptr), FeedParticleData(nullptr);
-    const unsigned char particle[100] = {};
-    FeedParticleData(particle);
+    FeedParticleData(std::vector<unsigned char>(100).data());
     EXPECT_EQ(SendProcToNative(1, 0x100, 0, 0) + GetVertCount() + GetTrisCount() +
                   GetNumberOfAnimationClips() + GetErrorResult(),
               0);

@@ -26,13 +26,6 @@ GLint Integer(GLenum name)
     return value[0];
 }
 
-std::pair<int, int> Size(GLuint texture)
-{
-    std::pair<int, int> size;
-    TextureSize(texture, size.first, size.second);
-    return size;
-}
-
 }  // namespace
 
 // A zero size or an unknown window gets no context, and a frame without one draws nothing.
@@ -70,8 +63,11 @@ TEST(DeviceResize, StartUpStatesThenEverySizeDependentObjectTakesTheNewSize)
     CEngine& engine = *GetEngine();
     CGraphicsDevice& device = *engine.device;
     for (GLuint texture : {device.depthTexture->Name(), engine.sceneTarget->texture->Name(),
-                           device.backBuffer->Name()})
-        EXPECT_EQ(Size(texture), std::pair(500, 300));
+                           device.backBuffer->Name()}) {
+        std::pair<int, int> size;
+        TextureSize(texture, size.first, size.second);
+        EXPECT_EQ(size, std::pair(500, 300));
+    }
     ASSERT_TRUE(device.depthOff);
     EXPECT_FALSE(device.depthOff->depthEnable || device.depthOff->depthWrite);
     GLint viewport[4] = {};

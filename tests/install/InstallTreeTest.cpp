@@ -47,9 +47,7 @@ TEST(InstallTree, NoFileNamesTheBuildTreeAndOnlyItsOwnLibraryFolderIsSearched)
             continue;
         const std::string bytes = ReadText(entry.path());
         EXPECT_EQ(bytes.find(buildTree), std::string::npos) << entry.path();
-        if (bytes.rfind("\x7f"
-                        "ELF",
-                        0) != 0)
+        if (bytes.rfind("\177ELF", 0) != 0)
             continue;
         const CommandResult dynamic = RunShell("readelf -d " + Quote(entry.path()));
         ASSERT_EQ(dynamic.exitCode, 0) << dynamic.output;
@@ -62,9 +60,7 @@ TEST(InstallTree, NoFileNamesTheBuildTreeAndOnlyItsOwnLibraryFolderIsSearched)
             ASSERT_TRUE(hasRunpath) << dynamic.output;
             EXPECT_NE(dynamic.output.find("[libvornis_engine.so]"), std::string::npos);
         }
-        if (hasRunpath) {
-            EXPECT_EQ(runpath[1], "$ORIGIN/../" + kLibDir) << entry.path();
-        }
+        EXPECT_TRUE(!hasRunpath || runpath[1] == "$ORIGIN/../" + kLibDir) << dynamic.output;
     }
     EXPECT_EQ(programs, 1);
 }

@@ -98,8 +98,11 @@ TEST(DataLayout, AUserShaderIncludesWhatTheUserNeverCopiedFromTheInstalledShader
     EXPECT_EQ(platform::ResolveShaderInclude(layout, tree.path / "x/a.fx", "ShaderStructs.fx"),
               tree.path / "x/ShaderStructs.fx");
 
-    // The shader-file panel offers the user's files, then installed ones of other names.
+    // The shader-file panel offers the user's files, then installed ones of other names; only
+    // regular files named with the prefix, exactly.
     tree.Write("user/vornis/shaders/PS_Installed.fx");
+    for (const char* other : {"ToonPS.hlsl", "ps_lower.fx", "PS_folder/x.fx"})
+        tree.Write(std::string("user/vornis/shaders/") + other);
     tree.Write("share/vornis/shaders/PS_Other.fx");
     CustomShaderList list = ListCustomShaderFiles(platform::ShaderDirectories(layout));
     std::sort(list.paths.begin(), list.paths.end());

@@ -1,5 +1,5 @@
 // Which pixel shader is compiled from which file, in which order, and how a failure stops
-// the rest; which user files are offered and how a choice reaches the engine.
+// the rest; how a choice of the user's file reaches the engine.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -76,18 +76,6 @@ TEST(PixelShaderRegistry, AFailedRowStopsTheRowsAfterItButTheMainShaderAndSkybox
         EXPECT_EQ(fake.calls.back().name, compiled == 16 ? "SKYBOX" : failing);
         EXPECT_EQ(GetEngine()->scene->log.Count(), before);
     }
-}
-
-TEST(ListCustomShaderFiles, OffersOnlyFilesNamedWithThePrefix)
-{
-    ScratchDirectory dir;
-    for (const char* name : {"PS_Toon.fx", "ToonPS.hlsl", "VertexShaders.fx", "ps_lower.fx"})
-        dir.Write(name, "");
-    std::filesystem::create_directories(dir.path / "PS_folder");
-    CustomShaderList list = ListCustomShaderFiles(dir.path);
-    EXPECT_EQ(list.displayNames, std::vector<std::string>{"PS_Toon.fx"});
-    EXPECT_EQ(list.paths, std::vector<std::string>{(dir.path / "PS_Toon.fx").string()});
-    EXPECT_TRUE(ListCustomShaderFiles(dir.path / "nothing").paths.empty());
 }
 
 // A choice is stored and rebuilds once; an index outside the list changes nothing.

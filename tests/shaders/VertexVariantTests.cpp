@@ -57,11 +57,10 @@ TEST(MatchInputLayout, MapsEveryInputToItsElementOrFails)
     const auto uvSet = FindVertexVariant(0x000F, true);
     ASSERT_TRUE(MatchInputLayout({{"TEXCOORD", 0, 7}, {"POSITION", 0, 2}}, uvSet->elements,
                                  bindings, error));
-    ASSERT_EQ(bindings.size(), 2u);
-    EXPECT_EQ(bindings[0].location, 7u);
-    EXPECT_EQ(bindings[0].element, 4u);
-    EXPECT_EQ(bindings[1].location, 2u);
-    EXPECT_EQ(bindings[1].element, 0u);
+    std::vector<std::pair<uint32_t, size_t>> mapped;
+    for (const InputBinding& b : bindings)
+        mapped.emplace_back(b.location, b.element);
+    EXPECT_EQ(mapped, (std::vector<std::pair<uint32_t, size_t>>{{7, 4}, {2, 0}}));
 
     const auto positionAndUv = FindVertexVariant(0x0003, true)->elements;
     EXPECT_FALSE(
@@ -100,9 +99,7 @@ TEST(TransformConstants, MatricesAreTransposedAndCustomValuesArriveBitForBit)
     in.cameraMatrix.m[0][2] = -in.cameraMatrix.m[2][0];
     in.cameraMatrix.m[3][0] = -4.0f;
     in.cameraMatrix.m[3][2] = 6.0f;
-    in.projection = Matrix4::Identity();
-    in.projection.m[2][3] = 1.0f;
-    in.projection.m[3][3] = 0.0f;
+    in.projection = Transpose(Affine());
     float values[5] = {1, 2, 3, 4, 5};
     const uint32_t nan = 0x7FC01234;  // a payload that float arithmetic could lose
     std::memcpy(&values[4], &nan, 4);
