@@ -1,5 +1,5 @@
 // The built vornis program, started as users start it on the offscreen video driver, and the
-// start screen it draws: the font, the text and a missing picture.
+// start screen it draws: its line of text, with and without the picture.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
