@@ -1,10 +1,7 @@
 // The graphics device, the scene target and the frame driver on a real GL context.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 #include "api/Engine.h"
 #include "api/FrameDriver.h"
@@ -14,8 +11,6 @@
 #include "graphics/gpu/GpuContext.h"
 #include "graphics/gpu/GpuDevice.h"
 #include "platform/Clock.h"
-#include "platform/FileWatcher.h"
-#include "platform/Paths.h"
 #include "support/EngineWindow.h"
 
 using testing_support::ReadTextureRgba8;
@@ -31,52 +26,29 @@ GLint Integer(GLenum name)
     return value[0];
 }
 
-void ExpectTextureSize(GLuint texture, int width, int height)
-{
-    int w = 0, h = 0;
-    TextureSize(texture, w, h);
-    EXPECT_EQ(w, width);
-    EXPECT_EQ(h, height);
-}
-
 }  // namespace
 
-TEST(DeviceStartup, ZeroSizeIsRefusedAndNothingIsDrawn)
+// A zero size or an unknown window gets no context, and a frame without one draws nothing.
+TEST(DeviceStartup, ZeroSizeOrAnUnknownWindowIsRefusedAndNothingIsDrawn)
 {
     EXPECT_EQ(StartEngine(0, 600), 666);
     EXPECT_EQ(InitEngine(1, 800, 0), 666);
+    EXPECT_EQ(InitEngine(987654, 64, 64), 1);
     CEngine& engine = *GetEngine();
     ASSERT_NE(engine.device, nullptr);
     EXPECT_EQ(engine.device->context, nullptr);
     EXPECT_EQ(engine.device->backBufferView, nullptr);
     Present();
     Present();
-    EXPECT_EQ(engine.frameTime, 0.0f);
-    EXPECT_EQ(engine.totalTime, 0.0f);
+    EXPECT_EQ(engine.frameTime + engine.totalTime, 0.0f);
 }
 
-TEST(DeviceStartup, UnknownWindowGivesNoContext)
+// The states as bound at start-up: depth test and write, solid fill, alpha blending; then a
+// resize reaches every size-dependent object, and depthOff comes with it.
+TEST(DeviceResize, StartUpStatesThenEverySizeDependentObjectTakesTheNewSize)
 {
-    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
-    CreateEngineNative();
-    EXPECT_EQ(InitEngine(987654, 64, 64), 1);
-}
-
-TEST(DeviceStartup, CreatesEveryObjectWithTheNamedStates)
-{
-    ASSERT_EQ(StartEngine(320, 200), 0);
-    CGraphicsDevice& device = *GetEngine()->device;
-    EXPECT_GE(epoxy_gl_version(), 45);
-    EXPECT_FALSE(device.adapterDescription.empty());
-    ASSERT_TRUE(device.backBufferView && device.depthView && device.depthTexture);
-    EXPECT_NE(device.linearSampler.Name(), 0u);
-    ASSERT_TRUE(device.fullViewport);
-    EXPECT_EQ(device.fullViewport->width, 320.0f);
-    EXPECT_EQ(device.fullViewport->height, 200.0f);
-    // depthOff comes with the first resize, as the host always sends one.
-    EXPECT_EQ(device.depthOff, nullptr);
-
-    // The states as bound at start-up: depth test and write, solid fill, alpha blending.
+    SDL_Window* window = nullptr;
+    ASSERT_EQ(StartEngine(320, 200, &window), 0);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabledi(GL_BLEND, 0));
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
     const std::vector<GLint> states = {Integer(GL_DEPTH_WRITEMASK), Integer(GL_DEPTH_FUNC),
@@ -84,29 +56,23 @@ TEST(DeviceStartup, CreatesEveryObjectWithTheNamedStates)
                                        Integer(GL_BLEND_SRC_RGB),   Integer(GL_CLIP_ORIGIN)};
     EXPECT_EQ(states,
               (std::vector<GLint>{GL_TRUE, GL_LESS, GL_FILL, GL_CW, GL_SRC_ALPHA, GL_UPPER_LEFT}));
-    // The read-only state keeps the test but not the writes.
-    device.context->SetDepthStencilState(*device.depthTestReadOnly, 1);
-    EXPECT_EQ(Integer(GL_DEPTH_WRITEMASK), GL_FALSE);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-}
+    EXPECT_EQ(GetEngine()->device->depthOff, nullptr);
 
-TEST(DeviceResize, EverySizeDependentObjectTakesTheNewSize)
-{
-    SDL_Window* window = nullptr;
-    ASSERT_EQ(StartEngine(320, 200, &window), 0);
     SDL_SetWindowSize(window, 500, 300);
     ResizeEngine(500, 300);
     CEngine& engine = *GetEngine();
     CGraphicsDevice& device = *engine.device;
     for (GLuint texture : {device.depthTexture->Name(), engine.sceneTarget->texture->Name(),
-                           device.backBuffer->Name()})
-        ExpectTextureSize(texture, 500, 300);
-    EXPECT_TRUE(device.depthTestWrite && device.depthTestReadOnly && device.depthOff);
+                           device.backBuffer->Name()}) {
+        std::pair<int, int> size;
+        TextureSize(texture, size.first, size.second);
+        EXPECT_EQ(size, std::pair(500, 300));
+    }
+    ASSERT_TRUE(device.depthOff);
     EXPECT_FALSE(device.depthOff->depthEnable || device.depthOff->depthWrite);
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 500);
-    EXPECT_EQ(viewport[3], 300);
+    EXPECT_EQ(std::pair(viewport[2], viewport[3]), std::pair(500, 300));
     // Both colour targets share the one depth texture.
     Present();
     GLint attached = 0;
@@ -133,22 +99,14 @@ TEST(FrameDriver, FrameTimeIsCappedAtOneSixtiethOfASecond)
     EXPECT_FLOAT_EQ(engine.totalTime, 4 * 0.016666668f);
 }
 
-TEST(FrameDriver, ClearColourReachesTheSceneTargetAndThroughToneMappingTheWindow)
+TEST(FrameDriver, ClearColourReachesTheWindowThroughToneMapping)
 {
     ASSERT_EQ(StartEngine(96, 64), 0);
     ResizeEngine(96, 64);
     SetBackgroundColor(255, 0, 0);
     Present();
-    CEngine& engine = *GetEngine();
-    CGraphicsDevice& device = *engine.device;
-    std::vector<float> scene(96 * 64 * 4);
-    glGetTextureImage(engine.sceneTarget->texture->Name(), 0, GL_RGBA, GL_FLOAT,
-                      static_cast<GLsizei>(scene.size() * sizeof(float)), scene.data());
-    EXPECT_EQ(std::vector<float>(scene.begin(), scene.begin() + 4),
-              (std::vector<float>{1.0f, 0.0f, 0.0f, 1.0f}));
-
     // The corner holds only background: tone-mapped red, fully opaque.
-    auto pixels = ReadTextureRgba8(device.backBuffer->Name(), 96, 64);
+    auto pixels = ReadTextureRgba8(GetEngine()->device->backBuffer->Name(), 96, 64);
     EXPECT_GT(pixels[0], 200);
     EXPECT_EQ(std::vector<int>(pixels.begin() + 1, pixels.begin() + 4),
               (std::vector<int>{0, 0, 255}));
@@ -195,36 +153,24 @@ TEST(FrameDriver, CaptureFrameLeavesTargetsAndViewportAsTheyWere)
     CCaptureTarget capture;
     capture.Create(20, 10);
     ASSERT_TRUE(capture.viewport);
-    ExpectTextureSize(capture.depthTexture->Name(), 20, 10);
-    GLint levels = 0;
-    glGetTextureParameteriv(capture.texture->Name(), GL_TEXTURE_IMMUTABLE_LEVELS, &levels);
-    EXPECT_EQ(levels, 5);  // full chain of 20 x 10
 
     RenderToCapture(engine, capture);
     EXPECT_EQ(context.BoundRenderTarget(), colourBefore);
     EXPECT_EQ(context.BoundDepthStencil(), depthBefore);
-    EXPECT_EQ(context.CurrentViewport().width, 64.0f);
-    EXPECT_EQ(context.CurrentViewport().height, 48.0f);
-    auto pixels = ReadTextureRgba8(capture.texture->Name(), 20, 10);
-    EXPECT_EQ(pixels[0], 0);
-    EXPECT_EQ(pixels[3], 0);  // cleared to transparent black
-    capture.Release();
-    EXPECT_EQ(capture.texture, nullptr);
+    EXPECT_EQ(std::pair(context.CurrentViewport().width, context.CurrentViewport().height),
+              std::pair(64.0f, 48.0f));
+    // Cleared to transparent black.
+    EXPECT_EQ(ReadTextureRgba8(capture.texture->Name(), 20, 10), std::vector<uint8_t>(20 * 10 * 4));
 }
 
 TEST(GpuObjects, ReleasedObjectsAreDeletedByTheWindowThread)
 {
     ASSERT_EQ(StartEngine(32, 32), 0);
     gpu::ReleaseQueuedObjects();
-    GLuint name = 0;
-    {
-        gpu::TextureDesc desc;
-        desc.width = desc.height = 8;
-        desc.format = gpu::FormatRgba8();
-        auto texture = gpu::CreateTexture(desc);
-        ASSERT_TRUE(texture);
-        name = texture->Name();
-    }
+    gpu::TextureDesc desc;
+    desc.width = desc.height = 8;
+    desc.format = gpu::FormatRgba8();
+    const GLuint name = gpu::CreateTexture(desc)->Name();
     EXPECT_TRUE(glIsTexture(name));
     EXPECT_EQ(gpu::QueuedReleaseCount(), 1u);
     Present();
@@ -261,25 +207,4 @@ TEST(GpuObjects, AFramebufferTakesEachNewDepthTextureWhateverItsName)
         context.SetRenderTarget(nullptr, nullptr);
         gpu::ReleaseQueuedObjects();
     }
-}
-
-TEST(FrameDriver, FileChangesAreDeliveredAtTheStartOfAFrame)
-{
-    ASSERT_EQ(StartEngine(32, 32), 0);
-    CEngine& engine = *GetEngine();
-    ASSERT_NE(engine.fileWatcher, nullptr);
-    const std::string file = "frame_driver_watch_test.txt";
-    {
-        std::ofstream(platform::ResolveDataPath(file)) << "a";
-    }
-    int calls = 0;
-    ASSERT_TRUE(engine.fileWatcher->Watch(file, [&](const std::string&) { ++calls; }));
-    std::filesystem::last_write_time(
-        platform::ResolveDataPath(file),
-        std::filesystem::file_time_type::clock::now() + std::chrono::seconds(5));
-    engine.fileWatcher->ScanOnce();
-    EXPECT_EQ(calls, 0);
-    Present();
-    EXPECT_EQ(calls, 1);
-    std::filesystem::remove(platform::ResolveDataPath(file));
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,51 +23,41 @@ struct RecordingEngine {
     RecordingEngine()
     {
         engine.sendProcToNative = [this](int window, unsigned message, uint64_t, int64_t lParam) {
-            calls.push_back("send " + std::to_string(window) + " " + std::to_string(message));
+            Say("send", window, message);
             forwardedAddresses.push_back(lParam);
             return int64_t{interfaceUsesEvents};
         };
-        engine.resizeEngine = [this](int w, int h) {
-            calls.push_back("resize " + std::to_string(w) + "x" + std::to_string(h));
-        };
-        engine.loadModel = [this](const char* path) {
-            calls.push_back(std::string("model ") + path);
-        };
+        engine.resizeEngine = [this](int w, int h) { Say("resize", w, h); };
+        engine.loadModel = [this](const char* path) { Say("model", path); };
         engine.askEngineAboutImage = [this](const char16_t* path) {
-            std::string narrow;
-            for (; *path; ++path)
-                narrow.push_back(*path < 0x80 ? static_cast<char>(*path) : '?');
-            calls.push_back("image " + narrow);
+            Say("image", std::string(path, path + std::char_traits<char16_t>::length(path)));
         };
-        engine.feedMousePos = [this](int x, int y) {
-            calls.push_back("mouse " + std::to_string(x) + "," + std::to_string(y));
-        };
-        engine.feedMouseScroll = [this](int steps) {
-            calls.push_back("scroll " + std::to_string(steps));
-        };
+        engine.feedMousePos = [this](int x, int y) { Say("mouse", x, y); };
+        engine.feedMouseScroll = [this](int steps) { Say("scroll", steps); };
         engine.feedCameraControl = [this](bool a, bool b, bool c, bool d) {
-            calls.push_back("camera " + Bits(a, b, c, d));
+            Say("camera", a, b, c, d);
         };
         engine.feedLightControl = [this](bool a, bool b, bool c, bool d) {
-            calls.push_back("light " + Bits(a, b, c, d));
+            Say("light", a, b, c, d);
         };
-        engine.focusOnObject = [this] { calls.push_back("focus"); };
-        engine.present = [this] { calls.push_back("present"); };
+        engine.focusOnObject = [this] { Say("focus"); };
+        engine.present = [this] { Say("present"); };
     }
 
-    static std::string Bits(bool a, bool b, bool c, bool d)
+    template <class... Parts>
+    void Say(const Parts&... parts)
     {
-        return std::string{a ? '1' : '0', b ? '1' : '0', c ? '1' : '0', d ? '1' : '0'};
+        std::ostringstream call;
+        ((call << parts << ' '), ...);
+        calls.push_back(call.str().substr(0, call.str().size() - 1));
     }
 
     // Calls other than the forwarding of events.
     std::vector<std::string> Handled() const
     {
         std::vector<std::string> handled;
-        for (const std::string& call : calls) {
-            if (call.rfind("send ", 0) != 0)
-                handled.push_back(call);
-        }
+        std::copy_if(calls.begin(), calls.end(), std::back_inserter(handled),
+                     [](const std::string& call) { return call.rfind("send ", 0) != 0; });
         return handled;
     }
 };
@@ -92,91 +83,6 @@ SDL_Event DropEvent(Uint32 type, const char* name = nullptr)
     return event;
 }
 
-TEST(HostEvents, EveryEventIsForwardedFirstWithItsOwnAddress)
-{
-    RecordingEngine recorder;
-    HostEvents events(recorder.engine, kWindowId);
-    SDL_Event resize = WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, kWindowId, 800, 600);
-    SDL_Event key{};
-    key.type = SDL_KEYDOWN;
-    EXPECT_FALSE(events.Handle(resize));
-    EXPECT_FALSE(events.Handle(key));
-
-    const std::vector<std::string> expected = {"send 7 " + std::to_string(SDL_WINDOWEVENT),
-                                               "resize 800x600",
-                                               "send 7 " + std::to_string(SDL_KEYDOWN)};
-    EXPECT_EQ(recorder.calls, expected);
-    ASSERT_EQ(recorder.forwardedAddresses.size(), 2u);
-    EXPECT_EQ(recorder.forwardedAddresses[0], reinterpret_cast<intptr_t>(&resize));
-    EXPECT_EQ(recorder.forwardedAddresses[1], reinterpret_cast<intptr_t>(&key));
-}
-
-TEST(HostEvents, QuitAndClosingTheMainWindowEndWithZero)
-{
-    RecordingEngine recorder;
-    HostEvents events(recorder.engine, kWindowId);
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    EXPECT_EQ(events.Handle(quit), 0);
-    SDL_Event close = WindowEvent(SDL_WINDOWEVENT_CLOSE, kWindowId);
-    EXPECT_EQ(events.Handle(close), 0);
-    SDL_Event otherClose = WindowEvent(SDL_WINDOWEVENT_CLOSE, kWindowId + 1);
-    EXPECT_FALSE(events.Handle(otherClose));
-}
-
-TEST(HostEvents, ResizesOnlyForNonZeroSizesOfTheMainWindow)
-{
-    RecordingEngine recorder;
-    HostEvents events(recorder.engine, kWindowId);
-    SDL_Event minimised = WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, kWindowId, 0, 0);
-    SDL_Event flat = WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, kWindowId, 640, 0);
-    SDL_Event otherWindow = WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, kWindowId + 1, 1, 1);
-    SDL_Event moved = WindowEvent(SDL_WINDOWEVENT_MOVED, kWindowId, 30, 40);
-    SDL_Event restored = WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, kWindowId, 1584, 861);
-    for (SDL_Event* event : {&minimised, &flat, &otherWindow, &moved, &restored})
-        EXPECT_FALSE(events.Handle(*event));
-
-    EXPECT_EQ(recorder.Handled(), std::vector<std::string>{"resize 1584x861"});
-    EXPECT_EQ(events.ClientWidth(), 1584);
-    EXPECT_EQ(events.ClientHeight(), 861);
-}
-
-TEST(HostEvents, ADropOfThreeFilesHandlesTheFirstReadableOneAndFreesEveryName)
-{
-    RecordingEngine recorder;
-    HostEvents events(recorder.engine, kWindowId);
-    std::vector<SDL_Event> drop = {
-        DropEvent(SDL_DROPBEGIN),
-        DropEvent(SDL_DROPFILE, "/m/\xFF\xFE.fbx"),
-        DropEvent(SDL_DROPFILE, "/m/skin.tga"),
-        DropEvent(SDL_DROPFILE, "/m/hero.fbx"),
-        DropEvent(SDL_DROPCOMPLETE),
-        DropEvent(SDL_DROPBEGIN),
-        DropEvent(SDL_DROPFILE, "/m/hero.Tga"),
-        DropEvent(SDL_DROPTEXT, "some text"),
-        DropEvent(SDL_DROPCOMPLETE),
-    };
-    for (SDL_Event& event : drop) {
-        EXPECT_FALSE(events.Handle(event));
-        EXPECT_EQ(event.drop.file, nullptr);
-    }
-    // A name that is not UTF-8 is still a file's name, passed on as its bytes.
-    const std::vector<std::string> expected = {"model /m/\xFF\xFE.fbx", "model /m/hero.Tga"};
-    EXPECT_EQ(recorder.Handled(), expected);
-}
-
-TEST(HostEvents, OpeningFromTheCommandLineFollowsTheDropRule)
-{
-    RecordingEngine recorder;
-    HostEvents events(recorder.engine, kWindowId);
-    EXPECT_TRUE(events.OpenAsDropped("/m/hero.fbx"));
-    EXPECT_TRUE(events.OpenAsDropped("/m/sky.DDS"));
-    EXPECT_TRUE(events.OpenAsDropped("/m/\xC0\xAF.fbx"));
-    const std::vector<std::string> expected = {"model /m/hero.fbx", "image /m/sky.DDS",
-                                               "model /m/\xC0\xAF.fbx"};
-    EXPECT_EQ(recorder.Handled(), expected);
-}
-
 SDL_Event WheelEvent(int windowId, int notches, Uint32 direction = SDL_MOUSEWHEEL_NORMAL)
 {
     SDL_Event event{};
@@ -187,10 +93,63 @@ SDL_Event WheelEvent(int windowId, int notches, Uint32 direction = SDL_MOUSEWHEE
     return event;
 }
 
-TEST(HostEvents, AWheelTurnTheInterfaceDoesNotUseZoomsByWholeNotches)
-{
+class HostEventsTest : public ::testing::Test {
+   protected:
     RecordingEngine recorder;
-    HostEvents events(recorder.engine, kWindowId);
+    HostEvents events{recorder.engine, kWindowId};
+};
+
+// Every event reaches the engine first, at its own address. Quit and closing the main window
+// end with zero; only non-zero sizes of the main window reach the engine.
+TEST_F(HostEventsTest, EventsGoFirstToTheEngineAndOnlyTheMainWindowEndsOrResizes)
+{
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_Event close = WindowEvent(SDL_WINDOWEVENT_CLOSE, kWindowId);
+    EXPECT_EQ(events.Handle(quit), 0);
+    EXPECT_EQ(events.Handle(close), 0);
+    EXPECT_EQ(recorder.forwardedAddresses,
+              (std::vector<int64_t>{reinterpret_cast<intptr_t>(&quit),
+                                    reinterpret_cast<intptr_t>(&close)}));
+    for (SDL_Event event : {WindowEvent(SDL_WINDOWEVENT_CLOSE, kWindowId + 1),
+                            WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, kWindowId, 0, 0),
+                            WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, kWindowId, 640, 0),
+                            WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, kWindowId + 1, 1, 1),
+                            WindowEvent(SDL_WINDOWEVENT_MOVED, kWindowId, 30, 40),
+                            WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, kWindowId, 1584, 861)})
+        EXPECT_FALSE(events.Handle(event));
+    EXPECT_EQ(recorder.Handled(), std::vector<std::string>{"resize 1584 861"});
+    EXPECT_EQ(recorder.calls.end()[-2], "send 7 " + std::to_string(SDL_WINDOWEVENT));
+    EXPECT_EQ(std::pair(events.ClientWidth(), events.ClientHeight()), std::pair(1584, 861));
+}
+
+// Each drop hands on its first readable name; a name that is not UTF-8 is still a file's
+// name, passed on as its bytes. The command line follows the same rule.
+TEST_F(HostEventsTest, ADropHandlesItsFirstReadableNameAndFreesEveryName)
+{
+    std::vector<SDL_Event> drop = {DropEvent(SDL_DROPBEGIN),
+                                   DropEvent(SDL_DROPFILE, "/m/\xFF\xFE.fbx"),
+                                   DropEvent(SDL_DROPFILE, "/m/s.tga"),
+                                   DropEvent(SDL_DROPCOMPLETE),
+                                   DropEvent(SDL_DROPBEGIN),
+                                   DropEvent(SDL_DROPFILE, "/m/hero.Tga"),
+                                   DropEvent(SDL_DROPTEXT, "text"),
+                                   DropEvent(SDL_DROPCOMPLETE)};
+    for (SDL_Event& event : drop) {
+        EXPECT_FALSE(events.Handle(event));
+        EXPECT_EQ(event.drop.file, nullptr);
+    }
+    EXPECT_TRUE(events.OpenAsDropped("/m/sky.DDS"));
+    EXPECT_TRUE(events.OpenAsDropped("/m/\xC0\xAF.fbx"));
+    EXPECT_EQ(recorder.Handled(),
+              (std::vector<std::string>{"model /m/\xFF\xFE.fbx", "model /m/hero.Tga",
+                                        "image /m/sky.DDS", "model /m/\xC0\xAF.fbx"}));
+}
+
+// What the engine's interface used is no command: a wheel turn over a panel does not zoom,
+// keys typed into a text field do not focus. Other turns zoom by whole notches.
+TEST_F(HostEventsTest, WhatTheInterfaceUsesIsNoCommand)
+{
     std::vector<SDL_Event> turns = {WheelEvent(kWindowId, 1), WheelEvent(kWindowId, -3),
                                     WheelEvent(kWindowId, 2, SDL_MOUSEWHEEL_FLIPPED),
                                     WheelEvent(kWindowId + 1, 1), WheelEvent(kWindowId, 0)};
@@ -199,17 +158,10 @@ TEST(HostEvents, AWheelTurnTheInterfaceDoesNotUseZoomsByWholeNotches)
     recorder.interfaceUsesEvents = true;
     SDL_Event overAPanel = WheelEvent(kWindowId, 1);
     EXPECT_FALSE(events.Handle(overAPanel));
-    const std::vector<std::string> expected = {"scroll 120", "scroll -360", "scroll -240"};
-    EXPECT_EQ(recorder.Handled(), expected);
-}
+    EXPECT_EQ(recorder.Handled(),
+              (std::vector<std::string>{"scroll 120", "scroll -360", "scroll -240"}));
 
-TEST(HostEvents, KeysTypedIntoTheInterfaceAreNoFocusCommand)
-{
-    RecordingEngine recorder;
-    HostEvents events(recorder.engine, kWindowId);
-    InputSnapshot input;
-    input.windowActive = true;
-    input.focusKey = true;
+    InputSnapshot input{.windowActive = true, .focusKey = true};
     SDL_Event key{};
     key.type = SDL_KEYDOWN;
     for (bool typing : {true, false}) {
@@ -227,21 +179,20 @@ TEST(HostEvents, KeysTypedIntoTheInterfaceAreNoFocusCommand)
 // focuses on every pass.
 TEST(FeedInput, AnActiveWindowFeedsKeysAndFocusAnInactiveOneOnlyTheCursor)
 {
-    InputSnapshot active{.windowActive = true,
-                         .leftButton = true,
-                         .middleButton = true,
-                         .leftAlt = true,
-                         .mouseX = 1200,
-                         .mouseY = -5};
-    InputSnapshot focusing{.windowActive = true, .focusKey = true, .mouseX = 1, .mouseY = 2};
-    InputSnapshot inactive{.leftButton = true, .focusKey = true, .mouseX = 3, .mouseY = 4};
     const struct {
         InputSnapshot input;
         std::vector<std::string> calls;
     } cases[] = {
-        {active, {"camera 1110", "light 1010", "mouse 1200,-5"}},
-        {focusing, {"camera 0000", "light 0000", "focus", "mouse 1,2"}},
-        {inactive, {"mouse 3,4"}},
+        {{.windowActive = true,
+          .leftButton = true,
+          .middleButton = true,
+          .leftAlt = true,
+          .mouseX = 1200,
+          .mouseY = -5},
+         {"camera 1 1 1 0", "light 1 0 1 0", "mouse 1200 -5"}},
+        {{.windowActive = true, .focusKey = true, .mouseX = 1, .mouseY = 2},
+         {"camera 0 0 0 0", "light 0 0 0 0", "focus", "mouse 1 2"}},
+        {{.leftButton = true, .focusKey = true, .mouseX = 3, .mouseY = 4}, {"mouse 3 4"}},
     };
     for (const auto& c : cases) {
         RecordingEngine recorder;

@@ -28,134 +28,95 @@ class FileWatcherTest : public ::testing::Test {
     {
         return [this](const std::string& path) { calls.push_back(path); };
     }
+    void Changes()
+    {
+        watcher.ScanOnce();
+        watcher.DispatchChanges();
+    }
 };
 
-TEST_F(FileWatcherTest, AMissingFileIsNotRegistered)
+// Missing and unqueryable names (too long for the file system: the status query fails, not
+// throws) are not registered; only a forward move is a change, and any number of saves and
+// scans before a dispatch call once; a deleted file calls nothing until it returns newer.
+TEST_F(FileWatcherTest, OnlyForwardMovesOfExistingFilesCallAndOncePerDispatch)
 {
+    const std::string tooLong = (dir.path / std::string(5000, 'n')).string();
     EXPECT_FALSE(watcher.Watch((dir.path / "absent.fx").string(), Record()));
-}
-
-TEST_F(FileWatcherTest, SavesAndScansBeforeADispatchGiveOneCallPerFile)
-{
+    EXPECT_FALSE(watcher.Watch(tooLong, Record()));
+    EXPECT_EQ(CFileWatcher::LastWriteTime(tooLong), 0);
     auto a = dir.Write("a.fx", "x");
     auto b = dir.Write("b.fx", "x");
-    ASSERT_TRUE(watcher.Watch(a.string(), Record()));
-    ASSERT_TRUE(watcher.Watch(b.string(), Record()));
+    auto older = dir.Write("older.fx", "x");
+    auto gone = dir.Write("gone.dds", "x");
+    for (const auto& file : {a, b, older, gone})
+        ASSERT_TRUE(watcher.Watch(file.string(), Record()));
     Touch(a, 10);
-    Touch(a, 20);  // two saves between scans
+    Touch(a, 20);
     Touch(b, 10);
+    Touch(older, -3600);
+    std::filesystem::remove(gone);
     watcher.ScanOnce();
-    Touch(a, 30);  // seen again by a second scan before the dispatch
-    watcher.ScanOnce();
-    watcher.DispatchChanges();
-    EXPECT_EQ(calls.size(), 2u);
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), a.string()), 1);
+    Touch(a, 30);
+    Changes();
+    std::sort(calls.begin(), calls.end());
+    EXPECT_EQ(calls, (std::vector<std::string>{a.string(), b.string()}));
     watcher.DispatchChanges();  // the queue was taken
     EXPECT_EQ(calls.size(), 2u);
+
+    dir.Write("gone.dds", "y");
+    Touch(gone, 10);
+    watcher.ScanOnce();
+    Changes();
+    EXPECT_EQ(calls.back(), gone.string());
+    EXPECT_EQ(calls.size(), 3u);
 }
 
-TEST_F(FileWatcherTest, ADeletedFileCallsNothingAndCallsOnceWhenItReturnsNewer)
+// Relative names are the engine's data paths: beside the program, never in the current
+// directory, one file under either separator. A user's absolute path stands as given, where
+// a backslash is part of a name.
+TEST_F(FileWatcherTest, DataPathsResolveBesideTheProgramUserPathsKeepTheirBytes)
 {
-    auto file = dir.Write("tex.dds", "x");
-    ASSERT_TRUE(watcher.Watch(file.string(), Record()));
-    std::filesystem::remove(file);
-    watcher.ScanOnce();
-    watcher.DispatchChanges();
-    EXPECT_TRUE(calls.empty());
-    dir.Write("tex.dds", "y");
-    Touch(file, 10);
-    watcher.ScanOnce();
-    watcher.ScanOnce();
-    watcher.DispatchChanges();
-    EXPECT_EQ(calls.size(), 1u);
-}
-
-TEST_F(FileWatcherTest, AnOlderCopyIsNotAChange)
-{
-    auto file = dir.Write("a.fx", "x");
-    ASSERT_TRUE(watcher.Watch(file.string(), Record()));
-    Touch(file, -3600);
-    watcher.ScanOnce();
-    watcher.DispatchChanges();
-    EXPECT_TRUE(calls.empty());
-}
-
-// The engine's own data paths take both separator spellings; a user's absolute path is
-// taken as it stands, where a backslash is part of a name.
-TEST_F(FileWatcherTest, DataPathsShareOneKeyUnderBothSpellingsUserPathsKeepTheirBytes)
-{
-    int first = 0, second = 0;
-    ASSERT_TRUE(watcher.Watch("shaders/VertexShaders.fx", [&](const std::string&) { ++first; }));
-    ASSERT_TRUE(watcher.Watch("shaders\\VertexShaders.fx", [&](const std::string&) { ++second; }));
+    ScratchDirectory elsewhere;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(elsewhere.path);
+    elsewhere.Write("shaders/VertexShaders.fx", "not the one");
+    elsewhere.Write("shaders/only_in_cwd.fx", "");
+    EXPECT_TRUE(watcher.Watch("shaders/VertexShaders.fx", Record()));
+    EXPECT_TRUE(watcher.Watch("shaders\\VertexShaders.fx", Record()));
+    EXPECT_FALSE(watcher.Watch("shaders/only_in_cwd.fx", Record()));
+    std::filesystem::current_path(previous);
     EXPECT_EQ(watcher.CallbackCount("shaders/VertexShaders.fx"), 2u);
+    EXPECT_GT(CFileWatcher::LastWriteTime("shaders/VertexShaders.fx"), 0);
+    EXPECT_EQ(CFileWatcher::LastWriteTime("shaders/only_in_cwd.fx"), 0);
 
     auto file = dir.Write("a\\b/x.fbx", "x");
     ASSERT_TRUE(watcher.Watch(file.string(), Record()));
     EXPECT_FALSE(watcher.Watch((dir.path / "a" / "b" / "x.fbx").string(), Record()));
     Touch(file, 10);
-    watcher.ScanOnce();
-    watcher.DispatchChanges();
+    Changes();
     EXPECT_EQ(calls, std::vector<std::string>{file.string()});
 }
 
-// A client that registers a file again (the model, loaded once more) keeps one callback.
-TEST_F(FileWatcherTest, AnOwnerRegistersOneCallbackPerFile)
+// A client that registers a file again (the model, loaded once more) keeps one callback; a
+// callback may register a new file, which is polled from the next scan.
+TEST_F(FileWatcherTest, AnOwnerKeepsOneCallbackPerFileAndCallbacksMayRegister)
 {
-    auto file = dir.Write("model.fbx", "x");
+    auto model = dir.Write("model.fbx", "x");
+    auto later = dir.Write("later.fx", "x");
     int owner = 0;
     for (int load = 0; load < 3; ++load)
-        ASSERT_TRUE(watcher.Watch(file, Record(), &owner));
-    ASSERT_TRUE(watcher.Watch(file, Record()));
-    EXPECT_EQ(watcher.CallbackCount(file), 2u);
-    Touch(file, 10);
-    watcher.ScanOnce();
-    watcher.DispatchChanges();
-    EXPECT_EQ(calls.size(), 2u);
-}
-
-TEST_F(FileWatcherTest, RelativeNamesResolveBesideTheProgram)
-{
-    ScratchDirectory elsewhere;
-    std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(elsewhere.path);
-    elsewhere.Write("shaders/VertexShaders.fx", "not the one");
-    EXPECT_TRUE(watcher.Watch("shaders\\VertexShaders.fx", Record()));  // beside the program
-    EXPECT_FALSE(watcher.Watch("shaders/only_in_cwd.fx", Record()));
-    elsewhere.Write("shaders/only_in_cwd.fx", "");
-    EXPECT_FALSE(watcher.Watch("shaders/only_in_cwd.fx", Record()));
-    std::filesystem::current_path(previous);
-    EXPECT_GT(CFileWatcher::LastWriteTime("shaders/VertexShaders.fx"), 0);
-    EXPECT_EQ(CFileWatcher::LastWriteTime("shaders/only_in_cwd.fx"), 0);
-}
-
-TEST_F(FileWatcherTest, ACallbackThatRegistersANewFileReturnsAndTheFileIsPolledNextScan)
-{
-    auto first = dir.Write("a.fx", "x");
-    auto second = dir.Write("b.fx", "x");
+        ASSERT_TRUE(watcher.Watch(model, Record(), &owner));
     bool registered = false;
-    ASSERT_TRUE(watcher.Watch(first.string(), [&](const std::string&) {
-        registered = watcher.Watch(second.string(), Record());
-    }));
-    Touch(first, 10);
-    watcher.ScanOnce();
-    watcher.DispatchChanges();
+    ASSERT_TRUE(watcher.Watch(
+        model, [&](const std::string&) { registered = watcher.Watch(later.string(), Record()); }));
+    EXPECT_EQ(watcher.CallbackCount(model), 2u);
+    Touch(model, 10);
+    Changes();
     ASSERT_TRUE(registered);
-    Touch(second, 10);
-    watcher.ScanOnce();
-    watcher.DispatchChanges();
-    EXPECT_EQ(calls, std::vector<std::string>{second.string()});
-}
-
-TEST_F(FileWatcherTest, UnreadableEntriesCountAsUnchanged)
-{
-    auto file = dir.Write("a.fx", "x");
-    ASSERT_TRUE(watcher.Watch(file.string(), Record()));
-    // A name too long for the file system makes the status query fail, not throw.
-    EXPECT_EQ(CFileWatcher::LastWriteTime(dir.path / std::string(5000, 'n')), 0);
-    EXPECT_FALSE(watcher.Watch((dir.path / std::string(5000, 'n')).string(), Record()));
-    watcher.ScanOnce();
-    watcher.DispatchChanges();
-    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(calls, std::vector<std::string>{model.string()});
+    Touch(later, 10);
+    Changes();
+    EXPECT_EQ(calls, (std::vector<std::string>{model.string(), later.string()}));
 }
 
 // The polling thread against registrations and dispatches on this thread. Waits for the

@@ -1,69 +1,39 @@
-// CompileShaderFile, precompiled paths and files.
+// CompileShaderFile and precompiled files; the on-disk cache, where a hit must give exactly
+// what a compile gives and anything the compile read that changed must miss; and the
+// SPIR-V -> GLSL translation with the reflection of vertex inputs.
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
+
 #include "ShaderTestSupport.h"
-#include "platform/Paths.h"
+#include "shaders/ShaderCache.h"
 #include "shaders/ShaderCompiler.h"
+#include "shaders/ShaderTranslator.h"
 
 namespace {
 
-constexpr const char* kMinimalPixel =
-    "float4 Main() : SV_Target\n"
-    "{\n"
-    "#ifdef RED\n"
-    "    return float4(1, 0, 0, 1);\n"
-    "#else\n"
-    "    return float4(0, 1, 0, 1);\n"
-    "#endif\n"
-    "}\n";
-
-TEST(CompileShaderFile, MacrosReachThePreprocessor)
+// A macro reaches the preprocessor and through it a nested include, which resolves beside the
+// file that includes it; the shipped shaders answer to either separator.
+TEST(CompileShaderFile, MacrosIncludesAndBothSeparatorsWork)
 {
     ScratchDirectory dir;
-    auto file = dir.Write("a.fx", kMinimalPixel);
-    ShaderBytecode plain, red;
-    std::string error;
-    ASSERT_TRUE(CompileShaderFile(file.string(), "Main", "ps_5_0", plain, error, {}));
-    ASSERT_TRUE(CompileShaderFile(file.string(), "Main", "ps_5_0", red, error, {{"RED", "true"}}));
-    EXPECT_NE(plain, red);
-}
-
-TEST(CompileShaderFile, RelativeNamesAreLookedUpBesideTheProgramNotTheCurrentDirectory)
-{
-    ScratchDirectory dir;
-    dir.Write("shaders/only_here.fx", kMinimalPixel);
-    std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path);
-    ShaderBytecode code;
-    std::string error;
-    bool ok = CompileShaderFile("shaders/only_here.fx", "Main", "ps_5_0", code, error, {});
-    std::filesystem::current_path(previous);
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(error, "Shader not found: " +
-                         (platform::ProgramDirectory() / "shaders/only_here.fx").string());
-}
-
-TEST(CompileShaderFile, BackslashNamesFindTheShippedShaders)
-{
-    ShaderBytecode code;
-    std::string error;
-    EXPECT_TRUE(CompileShaderFile("shaders\\lineshader.fx", "PShader", "ps_4_0", code, error, {}))
-        << error;
-}
-
-TEST(CompileShaderFile, IncludesResolveRelativeToTheIncludingFile)
-{
-    ScratchDirectory dir;
-    dir.Write(
-        "lib/colour.fx",
-        "#include \"deeper/value.fx\"\nstatic const float4 Colour = float4(VALUE, 0, 0, 1);\n");
-    dir.Write("lib/deeper/value.fx", "#define VALUE 0.5\n");
+    dir.Write("lib/colour.fx",
+              "#include \"deeper/value.fx\"\n"
+              "static const float4 Colour = float4(VALUE, 0, 0, 1);\n");
+    dir.Write("lib/deeper/value.fx",
+              "#ifdef RED\n#define VALUE 1\n#else\n#define VALUE 0.5\n#endif\n");
     auto file = dir.Write("main.fx",
                           "#include \"lib/colour.fx\"\n"
                           "float4 Main() : SV_Target { return Colour; }\n");
-    ShaderBytecode code;
+    ShaderBytecode plain, red;
     std::string error;
-    EXPECT_TRUE(CompileShaderFile(file.string(), "Main", "ps_5_0", code, error, {})) << error;
+    ASSERT_TRUE(CompileShaderFile(file.string(), "Main", "ps_5_0", plain, error, {})) << error;
+    ASSERT_TRUE(CompileShaderFile(file.string(), "Main", "ps_5_0", red, error, {{"RED", "true"}}))
+        << error;
+    EXPECT_NE(plain, red);
+    EXPECT_TRUE(CompileShaderFile("shaders\\lineshader.fx", "PShader", "ps_4_0", plain, error, {}))
+        << error;
 }
 
 // Errors, warnings (an unknown extension is only a warning to the front end), cyclic or
@@ -102,29 +72,141 @@ TEST(CompileShaderFile, BrokenOrHostileFilesFailWithAMessage)
     }
 }
 
-TEST(PrecompiledFiles, RoundTripRawWords)
+// Raw words, and nothing but SPIR-V of whole words is read back.
+TEST(PrecompiledFiles, RoundTripRawWordsAndRejectOtherFiles)
 {
     ScratchDirectory dir;
-    ShaderBytecode code = {0x07230203u, 0x00010000u, 1, 2, 3, 4};
-    std::string path = (dir.path / "x.shaderkest").string();
+    const ShaderBytecode code = {0x07230203u, 0x00010000u, 1, 2, 3, 4};
+    const std::string path = (dir.path / "x.shaderkest").string();
     ASSERT_TRUE(WritePrecompiledFile(path, code));
     EXPECT_EQ(std::filesystem::file_size(path), code.size() * 4);
     ShaderBytecode read;
     ASSERT_TRUE(ReadPrecompiledFile(path, read));
     EXPECT_EQ(read, code);
+
+    for (const std::string& bad : {(dir.path / "missing.shaderkest").string(),
+                                   dir.Write("odd.shaderkest", "0123456789abcdefghijk").string(),
+                                   dir.Write("text.shaderkest", "0123456789abcdefghij").string()}) {
+        read.clear();
+        EXPECT_FALSE(ReadPrecompiledFile(bad, read)) << bad;
+        EXPECT_TRUE(read.empty());
+    }
+    EXPECT_FALSE(WritePrecompiledFile((dir.path / "no/such/dir/x.shaderkest").string(), {1}));
 }
 
-TEST(PrecompiledFiles, RejectFilesThatAreNotSpirv)
+// The on-disk cache: a hit gives exactly what the compile gave; a changed include or macro
+// misses; a compile with a message is never stored; a damaged entry is ignored; "off" writes
+// nothing.
+TEST(ShaderCache, AHitGivesTheCompiledCodeAndAnythingChangedFailedOrDamagedMisses)
+{
+    namespace fs = std::filesystem;
+    ScratchDirectory dir;
+    const fs::path cache = dir.path / "cache";
+    const std::string main =
+        "#include \"common.fx\"\n"
+        "float4 Main(float4 p : SV_Position) : SV_Target { return Tint(); }\n";
+    const std::string file = dir.Write("main.fx", main).string();
+    dir.Write("common.fx", "float4 Tint() { return float4(1, 0, 0, 1); }\n");
+    auto compile = [&](ShaderBytecode& code, const ShaderMacros& macros) {
+        std::string error;
+        return CompileShaderFile(file, "Main", "ps_5_0", code, error, macros);
+    };
+    auto entries = [&] {
+        std::error_code ec;
+        return std::distance(fs::directory_iterator(cache, ec), fs::directory_iterator());
+    };
+    ShaderBytecode red, cached, code;
+    setenv("VORNIS_SHADER_CACHE", "off", 1);
+    ASSERT_TRUE(compile(red, {}));
+    EXPECT_FALSE(fs::exists(cache));
+    setenv("VORNIS_SHADER_CACHE", cache.c_str(), 1);
+    ASSERT_TRUE(compile(red, {}));
+    ASSERT_EQ(entries(), 1);
+    ASSERT_TRUE(shader_cache::Load(
+        {fs::path(file).lexically_normal().string(), main, "Main", "ps_5_0", {}}, cached));
+    EXPECT_EQ(cached, red);
+
+    dir.Write("common.fx", "float4 Tint() { return float4(0, 1, 0, 1); }\n");
+    ASSERT_TRUE(compile(code, {}));
+    EXPECT_NE(code, red) << "the edited include must be compiled, not taken from the cache";
+    EXPECT_EQ(entries(), 1) << "same key, replaced entry";
+    const ShaderBytecode green = code;
+    ASSERT_TRUE(compile(code, {{"USETEXTUREPACKING", "true"}}));
+    EXPECT_EQ(entries(), 2);
+
+    // A warning fails the compile; such bytecode must not come back from the cache either.
+    dir.Write("main.fx",
+              "float4 Main(float4 p : SV_Position) : SV_Target { return 1; }\n"
+              "#extension GL_vornis_nothing : enable\n");
+    EXPECT_FALSE(compile(code, {}));
+    EXPECT_EQ(entries(), 2);
+
+    for (fs::directory_iterator it(cache), end; it != end; ++it)
+        fs::resize_file(it->path(), fs::file_size(it->path()) / 2);
+    dir.Write("main.fx", main);
+    ASSERT_TRUE(compile(code, {}));
+    EXPECT_EQ(code, green);
+    setenv("VORNIS_SHADER_CACHE", "off", 1);
+}
+
+ShaderBytecode Compile(const ScratchDirectory& dir, const std::string& source,
+                       const std::string& entry, const std::string& target)
+{
+    auto file = dir.Write("t.fx", source);
+    ShaderBytecode code;
+    std::string error;
+    EXPECT_TRUE(CompileShaderFile(file.string(), entry, target, code, error, {})) << error;
+    return code;
+}
+
+TEST(TranslateToGlsl, ReflectsEverySemanticWithItsLocation)
 {
     ScratchDirectory dir;
-    ShaderBytecode read;
-    EXPECT_FALSE(ReadPrecompiledFile((dir.path / "missing.shaderkest").string(), read));
-    EXPECT_FALSE(
-        ReadPrecompiledFile(dir.Write("odd.shaderkest", "0123456789abcdefghijk").string(), read));
-    EXPECT_FALSE(
-        ReadPrecompiledFile(dir.Write("text.shaderkest", "0123456789abcdefghij").string(), read));
-    EXPECT_TRUE(read.empty());
-    EXPECT_FALSE(WritePrecompiledFile((dir.path / "no/such/dir/x.shaderkest").string(), {1}));
+    auto code =
+        Compile(dir,
+                "struct In { float4 p : POSITION; float2 uv : TEXCOORD3; float4 c : color1; };\n"
+                "float4 Main(In i) : SV_Position { return i.p + float4(i.uv, 0, 0) + i.c; }\n",
+                "Main", "vs_5_0");
+    TranslatedShader out;
+    std::string error;
+    ASSERT_TRUE(TranslateToGlsl(code, out, error)) << error;
+    EXPECT_EQ(out.stage, ShaderStage::Vertex);
+    std::multiset<std::string> semantics;
+    for (const auto& input : out.inputs)
+        semantics.insert(input.semanticName + std::to_string(input.semanticIndex));
+    // Semantics ignore case.
+    EXPECT_EQ(semantics, (std::multiset<std::string>{"COLOR1", "POSITION0", "TEXCOORD3"}));
+    // The reported location is the one the GLSL declares for that input.
+    for (const auto& input : out.inputs) {
+        std::regex declared("layout\\(location = " + std::to_string(input.location) + "\\) in");
+        EXPECT_TRUE(std::regex_search(out.glsl, declared)) << out.glsl;
+    }
+}
+
+// Bytecode that is not SPIR-V, and a cbuffer that std140 cannot hold: HLSL packs the float3
+// right after the float (offset 4), std140 cannot. Either fails like a compile.
+TEST(TranslateToGlsl, RefusesNoiseAndCbuffersThatStd140CannotHold)
+{
+    ShaderBytecode noise(64);
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<uint32_t>(i * 2654435761u);
+    noise[0] = 0x07230203u;
+    TranslatedShader out;
+    for (const ShaderBytecode& bad :
+         {ShaderBytecode{}, ShaderBytecode{0x07230203u, 0x00010000u, 0, 99, 0, 0xFFFFFFFFu},
+          noise}) {
+        std::string error;
+        EXPECT_FALSE(TranslateToGlsl(bad, out, error));
+        EXPECT_FALSE(error.empty());
+    }
+    ScratchDirectory dir;
+    auto code = Compile(dir,
+                        "cbuffer C : register(b0) { float a; float3 b; };\n"
+                        "float4 Main() : SV_Target { return float4(b, a); }\n",
+                        "Main", "ps_5_0");
+    std::string error;
+    EXPECT_FALSE(TranslateToGlsl(code, out, error));
+    EXPECT_NE(error.find("std140"), std::string::npos) << error;
 }
 
 }  // namespace
