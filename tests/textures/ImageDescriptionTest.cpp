@@ -12,13 +12,12 @@ using namespace texture_test;
 // show (rejected or without a GL format) is none.
 TEST(ImageDescription, CubeMapsAreRecommendedOnlyForDdsFilesTheViewerReads)
 {
-    const DdsPixelFormat rgba8 = MaskFormat(0x41, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000);
     auto cubeOf = [](DdsPixelFormat format) {
         DdsHeader cube = MakeHeader(2, 2, 1, format);
         cube.caps2 = kDdsCaps2Cubemap | kDdsCaps2AllFaces;
         return DdsBytes(cube, 6 * 8);
     };
-    DdsHeader volume = MakeHeader(2, 2, 1, rgba8);
+    DdsHeader volume = MakeHeader(2, 2, 1, kRgba8);
     volume.flags |= kDdsHeaderFlagVolume;
     volume.depth = 2;
     volume.caps2 = 0x200000;
@@ -31,7 +30,7 @@ TEST(ImageDescription, CubeMapsAreRecommendedOnlyForDdsFilesTheViewerReads)
     } files[] = {
         {"sky.dds", cubeOf(CodeFormat("DXT1")), true, true,
          "2 x 2\nDXGI_FORMAT_BC1_UNORM\nCube map"},
-        {"plain.dds", DdsBytes(MakeHeader(4, 2, 1, rgba8), 32), true, false, "4 x 2\nN/A"},
+        {"plain.dds", DdsBytes(MakeHeader(4, 2, 1, kRgba8), 32), true, false, "4 x 2\nN/A"},
         {"volume.dds", DdsBytes(volume, 32), std::nullopt, true, nullptr},
         {"SKY.DDS", cubeOf(CodeFormat("DXT1")), false, false, nullptr},
         {"picture.TGA",

@@ -104,14 +104,3 @@ TEST(TargaDecoding, UnsupportedCutOrOverrunningFilesGiveNoPixels)
     EXPECT_FALSE(truncated.HasPixels());
     EXPECT_EQ(truncated.width, 2);
 }
-
-TEST(TargaFiles, ReadsFromDisk)
-{
-    ScratchDirectory dir;
-    WriteBytes(dir / "a.tga", TgaBytes({.type = 2, .depth = 32}, {1, 2, 3, 4}));
-    std::optional<TargaImage> image = ReadTargaImage(dir / "a.tga");
-    ASSERT_TRUE(image.has_value());
-    ASSERT_TRUE(image->HasPixels());
-    EXPECT_EQ(image->Texel(0, 0), (Rgba{3, 2, 1, 4}));
-    EXPECT_FALSE(ReadTargaImage(dir / "missing.tga").has_value());
-}

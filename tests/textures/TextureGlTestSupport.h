@@ -11,6 +11,7 @@
 #include "TextureTestFiles.h"
 #include "api/Engine.h"
 #include "graphics/gpu/GpuObjects.h"
+#include "platform/FileWatcher.h"
 #include "platform/Paths.h"
 #include "scene/Scene.h"
 #include "support/EngineWindow.h"
@@ -24,6 +25,11 @@ inline GLuint NameOf(const TextureHandle& record)
                                                                 : 0;
 }
 
+inline std::vector<uint8_t> Texels(const TextureHandle& record, int width = 1, int height = 1)
+{
+    return testing_support::ReadTextureRgba8(NameOf(record), width, height);
+}
+
 // One layer (array slice or cube face) of one level, four components of type T.
 template <class T>
 std::vector<T> ReadLayer(GLuint texture, int level, int layer, int width, int height, GLenum type)
@@ -33,6 +39,16 @@ std::vector<T> ReadLayer(GLuint texture, int level, int layer, int width, int he
     glGetTextureSubImage(texture, level, 0, 0, layer, width, height, 1, GL_RGBA, type,
                          static_cast<GLsizei>(texels.size() * sizeof(T)), texels.data());
     return texels;
+}
+
+// A 1 x 1 RGBA8 DDS, or a cube of six such faces.
+inline void WriteTexel(const std::filesystem::path& path, uint32_t texel, bool cube = false)
+{
+    DdsHeader header = MakeHeader(1, 1, 1, kRgba8);
+    header.caps2 = cube ? kDdsCaps2AllFaces | kDdsCaps2Cubemap : 0;
+    WriteBytes(path,
+               DdsFileBytes(header, cube ? Rgba8Bytes({texel, texel, texel, texel, texel, texel})
+                                         : Rgba8Bytes({texel})));
 }
 
 class TextureManagerGl : public ::testing::Test {
@@ -58,10 +74,13 @@ class TextureManagerGl : public ::testing::Test {
         return count;
     }
 
-    void TouchLater(const std::filesystem::path& path, int secondsAhead)
+    // Dates the file `secondsAhead` into the future and lets the watcher report it.
+    void DispatchChange(const std::filesystem::path& path, int secondsAhead)
     {
         std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() +
                                                    std::chrono::seconds(secondsAhead));
+        engine->fileWatcher->ScanOnce();
+        engine->fileWatcher->DispatchChanges();
     }
 
     CEngine* engine = nullptr;

@@ -10,7 +10,6 @@
 #include "TextureGlTestSupport.h"
 #include "api/public/vornis_engine.h"
 #include "models/ModelNode.h"
-#include "platform/FileWatcher.h"
 
 using namespace texture_test;
 
@@ -34,15 +33,6 @@ class TextureLifetime : public TextureManagerGl {
         ASSERT_EQ(assets::WriteFbxScene(path.string(), nodes), "");
     }
 
-    void WriteTexel(const fs::path& path, uint32_t texel, bool cube = false)
-    {
-        DdsHeader header = MakeHeader(1, 1, 1, kRgba8Masks);
-        header.caps2 = cube ? kDdsCaps2AllFaces | kDdsCaps2Cubemap : 0;
-        WriteBytes(
-            path, DdsFileBytes(header, cube ? Rgba8Bytes({texel, texel, texel, texel, texel, texel})
-                                            : Rgba8Bytes({texel})));
-    }
-
     // Loads through the exported interface, as the viewer does, and runs a frame.
     void LoadAndWait(const fs::path& path)
     {
@@ -59,18 +49,6 @@ class TextureLifetime : public TextureManagerGl {
         std::vector<CMeshObject*> meshes;
         engine->scene->WithModel([&](CModelNode* model) { model->CollectMeshObjects(meshes); });
         return meshes;
-    }
-
-    void DispatchChange(const fs::path& path, int secondsAhead)
-    {
-        TouchLater(path, secondsAhead);
-        engine->fileWatcher->ScanOnce();
-        engine->fileWatcher->DispatchChanges();
-    }
-
-    std::vector<uint8_t> Texel(const TextureHandle& record)
-    {
-        return testing_support::ReadTextureRgba8(NameOf(record), 1, 1);
     }
 };
 
@@ -135,8 +113,8 @@ TEST_F(TextureLifetime, AnEditedCustomTextureReachesEveryHolder)
 
     WriteTexel(folder / "custom.dds", 0xFF00FFFF);
     DispatchChange(folder / "custom.dds", 5);
-    EXPECT_EQ(Texel(slot), Rgba8Bytes({0xFF00FFFF}));
-    EXPECT_EQ(Texel(preview), Rgba8Bytes({0xFF00FFFF}));
+    EXPECT_EQ(Texels(slot), Rgba8Bytes({0xFF00FFFF}));
+    EXPECT_EQ(Texels(preview), Rgba8Bytes({0xFF00FFFF}));
     EXPECT_EQ(CountLines("Texture modified and reloaded : " + (folder / "custom.dds").string()), 1);
     fs::remove_all(folder);
 }
