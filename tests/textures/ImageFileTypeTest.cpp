@@ -1,7 +1,9 @@
-// Telling an image file's type from its first bytes, before anything is read whole.
+// Telling an image file's type from its first bytes, before anything is read whole, and
+// what the dropped-image question says about it.
 #include <gtest/gtest.h>
 
 #include "TextureTestFiles.h"
+#include "textures/ImageDescription.h"
 #include "textures/ImageFileType.h"
 
 using namespace texture_test;
@@ -36,4 +38,41 @@ TEST(ImageFileType, SignaturesAndExtensionsDecideTogether)
     };
     for (size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(ImageTypeOf(cases[i].bytes, cases[i].extension), cases[i].expected) << i;
+}
+
+// What the dropped-image question shows: only exact ".dds" and ".tga" names are examined,
+// any non-zero caps2 of a readable DDS counts as a cube map, and a DDS the viewer cannot
+// show (rejected or without a GL format) is none.
+TEST(ImageDescription, CubeMapsAreRecommendedOnlyForDdsFilesTheViewerReads)
+{
+    DdsHeader volume = Volume(2, 2);
+    volume.caps2 = 0x200000;
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        std::optional<bool> readable;  // nullopt: not compared
+        bool isCubeMap;
+        const char* text;  // nullptr: not compared
+    } files[] = {
+        {"sky.dds", DdsBytes(Cube(2, 2, 1, CodeFormat("DXT1")), 48), true, true,
+         "2 x 2\nDXGI_FORMAT_BC1_UNORM\nCube map"},
+        {"plain.dds", DdsBytes(MakeHeader(4, 2, 1, kRgba8), 32), true, false, "4 x 2\nN/A"},
+        {"volume.dds", DdsBytes(volume, 32), std::nullopt, true, nullptr},
+        {"SKY.DDS", DdsBytes(Cube(2, 2, 1, CodeFormat("DXT1")), 48), false, false, nullptr},
+        {"picture.TGA",
+         TgaBytes({.type = 2, .width = 3, .height = 2, .depth = 24}, std::vector<uint8_t>(18, 1)),
+         true, false, "3 x 2\nTGA"},
+        {"yuv.dds", DdsBytes(Cube(2, 2, 1, CodeFormat("YUY2")), 48), std::nullopt, false,
+         nullptr},  // no GL equivalent
+        {"short.dds", std::vector<uint8_t>(127, 0), false, false, "Unreadable image"},
+    };
+    ScratchDirectory dir;
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        WriteBytes(dir / file.name, file.bytes);
+        const ImageDescription description = DescribeDroppedImage(dir / file.name);
+        EXPECT_EQ(description.readable, file.readable.value_or(description.readable));
+        EXPECT_EQ(description.isCubeMap, file.isCubeMap);
+        EXPECT_EQ(description.Text(), file.text ? file.text : description.Text());
+    }
 }

@@ -44,11 +44,8 @@ std::vector<T> ReadLayer(GLuint texture, int level, int layer, int width, int he
 // A 1 x 1 RGBA8 DDS, or a cube of six such faces.
 inline void WriteTexel(const std::filesystem::path& path, uint32_t texel, bool cube = false)
 {
-    DdsHeader header = MakeHeader(1, 1, 1, kRgba8);
-    header.caps2 = cube ? kDdsCaps2AllFaces | kDdsCaps2Cubemap : 0;
-    WriteBytes(path,
-               DdsFileBytes(header, cube ? Rgba8Bytes({texel, texel, texel, texel, texel, texel})
-                                         : Rgba8Bytes({texel})));
+    WriteBytes(path, DdsFileBytes(cube ? Cube(1, 1, 1, kRgba8) : MakeHeader(1, 1, 1, kRgba8),
+                                  Repeated(Rgba8Bytes({texel}), cube ? 6 : 1)));
 }
 
 class TextureManagerGl : public ::testing::Test {

@@ -1,6 +1,8 @@
-// The texture manager against a real GL context: what reaches the GPU, hot reload and its
-// memory, loads from another thread, and screenshots.
+// The texture manager against a real GL context: what reaches the GPU from files of every
+// kind, from model files and from materials, hot reload and its memory, loads from another
+// thread, and screenshots.
 #include <gtest/gtest.h>
+#include <stb_image_write.h>
 
 #include <algorithm>
 #include <cstring>
@@ -9,10 +11,25 @@
 #include "TextureGlTestSupport.h"
 #include "textures/BuiltInTextures.h"
 #include "textures/DxgiFormat.h"
+#include "textures/MaterialTexel.h"
 
 using namespace texture_test;
 
 namespace {
+
+std::vector<uint8_t> Encode(bool png, int width, int height, const std::vector<uint8_t>& rgba)
+{
+    std::vector<uint8_t> bytes;
+    auto append = [](void* context, void* data, int size) {
+        auto* out = static_cast<std::vector<uint8_t>*>(context);
+        out->insert(out->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    };
+    if (png)
+        stbi_write_png_to_func(append, &bytes, width, height, 4, rgba.data(), width * 4);
+    else
+        stbi_write_jpg_to_func(append, &bytes, width, height, 4, rgba.data(), 100);
+    return bytes;
+}
 
 TEST_F(TextureManagerGl, BuiltInsHoldTheirTexelsAndFailuresShowTheCheckerboard)
 {
@@ -23,28 +40,32 @@ TEST_F(TextureManagerGl, BuiltInsHoldTheirTexelsAndFailuresShowTheCheckerboard)
     for (const auto& [square, texel] : squares) {
         EXPECT_EQ(square->isBuiltIn, 1);
         EXPECT_EQ(square->size[0], 512.0f);
-        const std::vector<uint8_t> one = Rgba8Bytes({texel});
-        std::vector<uint8_t> all;
-        for (int i = 0; i < 16; ++i)
-            all.insert(all.end(), one.begin(), one.end());
-        EXPECT_EQ(Texels(square, 4, 4), all) << square->name;
+        EXPECT_EQ(Texels(square, 4, 4), Repeated(Rgba8Bytes({texel}), 16)) << square->name;
     }
     const auto checker = Texels(manager->ErrorTexture(), 16, 16);
     EXPECT_EQ(std::vector<uint8_t>(checker.begin() + 4, checker.begin() + 8),
               (std::vector<uint8_t>{255, 0, 255, 255}));
+    // As do a missing file, a PNG cut short and an image in a model file that is none.
+    const std::vector<uint8_t> png = Encode(true, 2, 1, std::vector<uint8_t>(8, 1));
+    WriteBytes(scratch / "broken.png", std::vector<uint8_t>(png.begin(), png.begin() + 30));
     EXPECT_EQ(Load(scratch / "missing.png")->view, manager->ErrorView());
+    EXPECT_EQ(Load(scratch / "broken.png")->view, manager->ErrorView());
+    EXPECT_EQ(CountLines("Texture error! The image cannot be decoded: "), 1);
+    EXPECT_EQ(
+        manager->LoadTextureBytes("/m/box.fbx*1", ".png", std::vector<uint8_t>{1, 2, 3})->view,
+        manager->ErrorView());
 }
 
-// What reaches the GPU is the file's texels, whatever its name says (24-bit RGB widened): a DDS
-// named .tga is read as a DDS (its mip count as written), a Targa turns from B, G, R, A into RGBA.
+// What reaches the GPU is the file's texels, whatever its name says: the first bytes decide,
+// so a DDS named .tga is read as a DDS (its mip count as written) and a JPEG named .png as a
+// JPEG; 24-bit RGB is widened, a Targa turns from B, G, R, A into RGBA.
 TEST_F(TextureManagerGl, TexelsArriveUnchangedWhateverTheFileIsNamed)
 {
     const auto rgba = Rgba8Bytes({0x11223344, 0x55667788, 0x99AABBCC, 0xDDEEFF00, 0x01020304,
                                   0x05060708, 0x090A0B0C, 0x0D0E0F10});
+    const std::vector<uint8_t> rgba8 = {10, 20, 30, 255, 40, 50, 60, 255};
     const auto rgb24 = MaskFormat(0x40, 24, 0xFF0000, 0xFF00, 0xFF, 0);
-    std::vector<uint8_t> red;
-    for (int i = 0; i < 16; ++i)
-        red.insert(red.end(), {255, 0, 0, 255});
+    const auto red = Repeated({255, 0, 0, 255}, 16), grey = Repeated({128, 128, 128, 255}, 64);
     const struct {
         const char* name;
         const char* typeName;
@@ -61,6 +82,8 @@ TEST_F(TextureManagerGl, TexelsArriveUnchangedWhateverTheFileIsNamed)
          red},
         {"pair.tga", "TGA", 0, 2, 1, TgaBytes({.width = 2}, {1, 2, 3, 4, 5, 6, 7, 8}),
          Rgba8Bytes({0x04010203, 0x08050607})},
+        {"picture.png", "PNG", 0, 2, 1, Encode(true, 2, 1, rgba8), rgba8},
+        {"photo.png", "JPEG", 0, 8, 8, Encode(false, 8, 8, grey), grey},
     };
     for (const auto& file : files) {
         SCOPED_TRACE(file.name);
@@ -168,39 +191,56 @@ TEST_F(TextureManagerGl, LoadThreadUsesTheUploadContextAndQueuesItsWatch)
     EXPECT_EQ(CountLines("Texture modified and reloaded : " + path.string()), 1);
 }
 
-class Screenshots : public TextureManagerGl {
-   protected:
-    void SetUp() override
-    {
-        TextureManagerGl::SetUp();
-        original = std::filesystem::current_path();
-        std::filesystem::current_path(scratch.path);
-    }
-    void TearDown() override { std::filesystem::current_path(original); }
+TEST_F(TextureManagerGl, MadeTexturesAreSharedInAScopeAndFollowThePacking)
+{
+    const std::vector<uint8_t> rgba = {200, 100, 50, 255};
+    const std::vector<uint8_t> png = Encode(true, 1, 1, rgba);
+    const MaterialValues values{1.0f, 0.25f, 0.75f, 0.0f};
 
-    std::vector<std::filesystem::path> Shots() const
-    {
-        return {std::filesystem::directory_iterator(scratch.path), {}};
-    }
+    manager->ShareLoadsOnThisThread(true);
+    const TextureHandle embedded = manager->LoadTextureBytes("/m/box.fbx*0", ".png", png);
+    const TextureHandle colour = manager->ColourTexture(PackRgba8(9, 8, 7, 255));
+    const TextureHandle material = manager->MaterialTexture(values);
+    EXPECT_EQ(manager->LoadTextureBytes("/m/box.fbx*0", ".png", png), embedded);
+    EXPECT_EQ(manager->ColourTexture(PackRgba8(9, 8, 7, 255)), colour);
+    EXPECT_EQ(manager->MaterialTexture(values), material);
+    manager->ShareLoadsOnThisThread(false);
 
-    std::filesystem::path original;
-};
+    EXPECT_EQ(embedded->name, "/m/box.fbx*0");
+    EXPECT_EQ(embedded->isBuiltIn, 0);
+    EXPECT_EQ(Texels(embedded), rgba);
+    EXPECT_EQ(colour->isBuiltIn, 1);
+    EXPECT_EQ(Texels(colour), Rgba8Bytes({PackRgba8(9, 8, 7, 255)}));
+    EXPECT_EQ(Texels(material), Rgba8Bytes({PackMaterialTexel(values, true)}));
+
+    // The frame tells the manager which packing the shaders use: the same record, held by
+    // every mesh that shows it, changes its texels.
+    manager->FollowTexturePacking(false);
+    EXPECT_EQ(Texels(material), Rgba8Bytes({PackMaterialTexel(values, false)}));
+    // And one made now is made for it.
+    EXPECT_EQ(Texels(manager->MaterialTexture(values)),
+              Rgba8Bytes({PackMaterialTexel(values, false)}));
+}
 
 // Sizes the capture cannot take write nothing; a taken shot holds the requested size of
 // the cleared capture target (nothing is drawn into it yet) and is named in the log.
-TEST_F(Screenshots, EachValidSizeWritesOneFileOfThatSize)
+TEST_F(TextureManagerGl, ScreenshotsOfEachValidSizeWriteOneFileOfThatSize)
 {
+    std::filesystem::current_path(scratch.path);  // where shots land
+    auto shots = [&] {
+        return std::vector<std::filesystem::path>(std::filesystem::directory_iterator("."), {});
+    };
     TakeScreenshot(0, 16);
     TakeScreenshot(16, 0);
     TakeScreenshot(-4, 4);
-    EXPECT_TRUE(Shots().empty());
+    EXPECT_TRUE(shots().empty());
     EXPECT_EQ(CountLines("Screenshot saved to: "), 0);
 
     for (const auto& [width, height] : {std::pair{1u, 1u}, std::pair{24u, 10u}}) {
         TakeScreenshot(static_cast<int>(width), static_cast<int>(height));
-        const auto shots = Shots();
-        ASSERT_EQ(shots.size(), 1u);
-        const std::vector<uint8_t> bytes = ReadBytes(shots[0]);
+        ASSERT_EQ(shots().size(), 1u);
+        const std::filesystem::path shot = shots()[0];
+        const std::vector<uint8_t> bytes = ReadBytes(shot);
         ASSERT_EQ(bytes.size(), 128u + width * height * 4);
         uint32_t size[2];  // height, then width
         std::memcpy(size, &bytes[12], 8);
@@ -209,8 +249,8 @@ TEST_F(Screenshots, EachValidSizeWritesOneFileOfThatSize)
         EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 128, bytes.begin() + 132),
                   (std::vector<uint8_t>{0, 0, 0, 0}));
         EXPECT_EQ(engine->scene->log.LastMessage(),
-                  "Screenshot saved to: " + shots[0].filename().string());
-        std::filesystem::remove(shots[0]);
+                  "Screenshot saved to: " + shot.filename().string());
+        std::filesystem::remove(shot);
     }
 }
 

@@ -49,6 +49,23 @@ inline DdsHeader MakeHeader(uint32_t width, uint32_t height, uint32_t mips,
     return header;
 }
 
+inline DdsHeader Volume(uint32_t width, uint32_t depth, uint32_t mips = 1,
+                        DdsPixelFormat pixelFormat = kRgba8)
+{
+    DdsHeader header = MakeHeader(width, width, mips, pixelFormat);
+    header.flags |= kDdsHeaderFlagVolume;
+    header.depth = depth;
+    return header;
+}
+
+inline DdsHeader Cube(uint32_t width, uint32_t height, uint32_t mips, DdsPixelFormat pixelFormat,
+                      uint32_t faces = kDdsCaps2AllFaces)
+{
+    DdsHeader header = MakeHeader(width, height, mips, pixelFormat);
+    header.caps2 = kDdsCaps2Cubemap | faces;
+    return header;
+}
+
 // Magic and headers followed by `data`.
 inline std::vector<uint8_t> DdsFileBytes(const DdsHeader& header, const std::vector<uint8_t>& data,
                                          std::optional<DdsHeaderDx10> dx10 = {})
@@ -75,6 +92,15 @@ inline std::vector<uint8_t> Rgba8Bytes(std::initializer_list<uint32_t> texels)
 {
     std::vector<uint8_t> bytes(texels.size() * 4);
     std::memcpy(bytes.data(), std::data(texels), bytes.size());
+    return bytes;
+}
+
+// `texel`'s bytes `count` times over.
+inline std::vector<uint8_t> Repeated(const std::vector<uint8_t>& texel, size_t count)
+{
+    std::vector<uint8_t> bytes;
+    while (count--)
+        bytes.insert(bytes.end(), texel.begin(), texel.end());
     return bytes;
 }
 
