@@ -97,12 +97,7 @@ TEST(DdsWriterFiles, ReplacesExistingFileAndReportsUnwritablePaths)
 TEST(Screenshot, NamesHaveNoLeadingZerosAndSizesStayWithinTheLimit)
 {
     std::tm time{};
-    time.tm_year = 2026 - 1900;
-    time.tm_mon = 2;
-    time.tm_mday = 7;
-    time.tm_hour = 9;
-    time.tm_min = 5;
-    time.tm_sec = 3;
+    ASSERT_NE(strptime("2026-03-07 09:05:03", "%F %T", &time), nullptr);
     EXPECT_EQ(ScreenshotFileName(time), "screenshot_2026-3-7_9-5-3.dds");
     EXPECT_TRUE(IsScreenshotSizeValid(16384, 16384));
     EXPECT_FALSE(IsScreenshotSizeValid(16385, 600));

@@ -30,14 +30,13 @@ inline std::vector<uint8_t> Texels(const TextureHandle& record, int width = 1, i
     return testing_support::ReadTextureRgba8(NameOf(record), width, height);
 }
 
-// One layer (array slice or cube face) of one level, four components of type T.
-template <class T>
-std::vector<T> ReadLayer(GLuint texture, int level, int layer, int width, int height, GLenum type)
+// One layer (array slice or cube face) of one square level as RGBA8.
+inline std::vector<uint8_t> ReadLayer(GLuint texture, int level, int layer, int side)
 {
-    std::vector<T> texels(static_cast<size_t>(width) * height * 4);
+    std::vector<uint8_t> texels(static_cast<size_t>(side) * side * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTextureSubImage(texture, level, 0, 0, layer, width, height, 1, GL_RGBA, type,
-                         static_cast<GLsizei>(texels.size() * sizeof(T)), texels.data());
+    glGetTextureSubImage(texture, level, 0, 0, layer, side, side, 1, GL_RGBA, GL_UNSIGNED_BYTE,
+                         static_cast<GLsizei>(texels.size()), texels.data());
     return texels;
 }
 

@@ -140,8 +140,7 @@ TEST_F(TextureLifetime, ASkyEditedIntoAFlatImageStaysShownUntilItIsACubeAgain)
     EXPECT_EQ(engine->scene->cubeMap, shown);
     ASSERT_NE(shown->view, cube);
     EXPECT_EQ(shown->view->GetTexture()->Target(), static_cast<GLenum>(GL_TEXTURE_CUBE_MAP));
-    EXPECT_EQ(ReadLayer<uint8_t>(NameOf(shown), 0, 5, 1, 1, GL_UNSIGNED_BYTE),
-              (std::vector<uint8_t>{0, 0, 255, 255}));
+    EXPECT_EQ(ReadLayer(NameOf(shown), 0, 5, 1), (std::vector<uint8_t>{0, 0, 255, 255}));
     EXPECT_EQ(CountLines("Texture modified and reloaded : "), 1);
 }
 
