@@ -26,7 +26,10 @@ Parsed Parse(std::vector<uint8_t> bytes)
     return parsed;
 }
 
-DdsHeaderDx10 Dx10(uint32_t format, uint32_t dimension, uint32_t arraySize, uint32_t misc = 0)
+constexpr uint32_t kRgba = DXGI_FORMAT_R8G8B8A8_UNORM, kCube = kDdsMiscTextureCube;
+
+DdsHeaderDx10 Dx10(uint32_t format, uint32_t arraySize = 1, uint32_t misc = 0,
+                   uint32_t dimension = kDdsDimension2D)
 {
     return {format, dimension, misc, arraySize, 0};
 }
@@ -125,7 +128,7 @@ TEST(DdsPixelFormats, TypeNamesComeFromCodeLabelsOrDxgiNames)
     EXPECT_EQ(DdsTypeName(MakeHeader(4, 4, 1, CodeFormat("DXT2")), nullptr), "D3DFMT_DXT2 (BC2)");
     EXPECT_EQ(DdsTypeName(MakeHeader(4, 4, 1, CodeFormat("ATI2")), nullptr),
               "DXGI_FORMAT_BC5_UNORM");
-    const DdsHeaderDx10 unnamed = Dx10(150, kDdsDimension2D, 1);
+    const DdsHeaderDx10 unnamed = Dx10(150);
     EXPECT_EQ(DdsTypeName(MakeHeader(4, 4, 1), &unnamed), "UNKNOWN");
 }
 
@@ -137,8 +140,7 @@ TEST(DdsContainer, ShortOrMalformedFilesFailWithoutHeader)
     files[2][4] = 123;      // header size
     files[3][4 + 72] = 31;  // pixel format size
     // The extended header is announced but the file ends inside it.
-    files.push_back(
-        DdsBytes(MakeHeader(1, 1, 1), 0, Dx10(DXGI_FORMAT_R8G8B8A8_UNORM, kDdsDimension2D, 1)));
+    files.push_back(DdsBytes(MakeHeader(1, 1, 1), 0, Dx10(kRgba)));
     files.back().resize(147);
     for (size_t i = 0; i < files.size(); ++i) {
         Parsed parsed = Parse(files[i]);
@@ -147,57 +149,47 @@ TEST(DdsContainer, ShortOrMalformedFilesFailWithoutHeader)
     }
 }
 
-// Mip levels, cube faces and array slices lie back to back, slice-major; every byte counts
-// its offset, so a level's first byte tells where it was taken from.
+// Mip levels, cube faces and array slices lie back to back, slice-major, and fill the data
+// to its end; probes give a level's offset from the first.
 TEST(DdsLayouts, LevelsFacesSlicesAndDepthLieWhereTheyBelong)
 {
-    // 6 x 3 RGBA8 with its full chain: 6x3, 3x1, 1x1.
-    Parsed parsed = Parse(DdsBytes(MakeHeader(6, 3, 3, kRgba8), 72 + 12 + 4));
-    ASSERT_EQ(parsed.result, texture_result::Ok);
-    ASSERT_EQ(parsed.image.subresources.size(), 3u);
-    EXPECT_EQ(parsed.image.At(0, 1).width, 3u);
-    EXPECT_EQ(parsed.image.At(0, 1).height, 1u);
-    EXPECT_EQ(parsed.image.At(0, 1).data[0], 72);
-    EXPECT_EQ(parsed.image.At(0, 2).data[0], 84);
-    EXPECT_EQ(parsed.image.At(0, 2).data.size(), 4u);
-    EXPECT_EQ(Parse(DdsBytes(MakeHeader(2, 2, 0, kRgba8), 16)).image.mipCount, 1u);
-
-    // BC1 cube, each face 8 + 8 + 8 bytes (4x4, 2x2, 1x1 are one block each).
-    parsed = Parse(DdsBytes(Cube(4, 4, 3, CodeFormat("DXT1")), 6 * 24));
-    ASSERT_EQ(parsed.result, texture_result::Ok);
-    EXPECT_TRUE(parsed.image.isCube);
-    EXPECT_EQ(parsed.image.dimension, DdsDimension::Texture2D);
-    ASSERT_EQ(parsed.image.subresources.size(), 18u);
-    for (uint32_t face = 0; face < 6; ++face) {
-        for (uint32_t mip = 0; mip < 3; ++mip)
-            EXPECT_EQ(parsed.image.At(face, mip).data[0], face * 24 + mip * 8) << face << mip;
+    using Shape = std::tuple<uint32_t, uint32_t, DdsDimension, bool>;  // slices, levels, cube
+    constexpr auto k1D = DdsDimension::Texture1D, k2D = DdsDimension::Texture2D,
+                   k3D = DdsDimension::Texture3D;
+    const DdsHeader dx10Volume = Volume(2, 2, 1, CodeFormat("DX10"));
+    const DdsHeaderDx10 array1D = Dx10(kRgba, 2, 0, kDdsDimension1D);
+    const struct {
+        DdsHeader header;
+        std::optional<DdsHeaderDx10> dx10;
+        size_t dataBytes;
+        Shape shape;
+        std::vector<std::array<uint32_t, 3>> probes;  // slice, level, offset
+    } files[] = {
+        // 6 x 3 RGBA8 with its full chain: 6x3, 3x1, 1x1; a count of 0 means one level.
+        {MakeHeader(6, 3, 3, kRgba8), {}, 88, {1, 3, k2D, false}, {{0, 1, 72}, {0, 2, 84}}},
+        {MakeHeader(2, 2, 0, kRgba8), {}, 16, {1, 1, k2D, false}, {}},
+        // BC1 cube: each face 8 + 8 + 8 bytes (4x4, 2x2, 1x1 are one block each).
+        {Cube(4, 4, 3, CodeFormat("DXT1")), {}, 144, {6, 3, k2D, true}, {{1, 0, 24}, {5, 2, 136}}},
+        {MakeHeader(2, 2, 2), Dx10(kRgba, 3), 60, {3, 2, k2D, false}, {{2, 1, 56}}},
+        {MakeHeader(2, 2, 1), Dx10(kRgba, 2, kCube), 192, {12, 1, k2D, true}, {{11, 0, 176}}},
+        {MakeHeader(4, 1, 1), array1D, 32, {2, 1, k1D, false}, {{1, 0, 16}}},
+        // 4x4x4, 2x2x2, 1x1x1.
+        {Volume(4, 4, 3), {}, 292, {1, 3, k3D, false}, {{0, 1, 256}, {0, 2, 288}}},
+        {dx10Volume, Dx10(kRgba, 1, 0, kDdsDimension3D), 32, {1, 1, k3D, false}, {}},
+    };
+    for (size_t i = 0; i < std::size(files); ++i) {
+        const auto& file = files[i];
+        Parsed parsed = Parse(DdsBytes(file.header, file.dataBytes, file.dx10));
+        ASSERT_EQ(parsed.result, texture_result::Ok) << i;
+        const DdsImage& image = parsed.image;
+        EXPECT_EQ(Shape(image.arraySize, image.mipCount, image.dimension, image.isCube), file.shape)
+            << i;
+        ASSERT_EQ(image.subresources.size(), image.arraySize * image.mipCount) << i;
+        const uint8_t* base = image.At(0, 0).data.data();
+        for (const auto& [slice, level, offset] : file.probes)
+            EXPECT_EQ(image.At(slice, level).data.data() - base, offset) << i;
+        EXPECT_EQ(&*image.subresources.back().data.end() - base, ptrdiff_t(file.dataBytes)) << i;
     }
-
-    parsed = Parse(DdsBytes(MakeHeader(8, 8, 2), 3 * (64 + 16),
-                            Dx10(DXGI_FORMAT_BC7_UNORM, kDdsDimension2D, 3)));
-    ASSERT_EQ(parsed.result, texture_result::Ok);
-    EXPECT_EQ(parsed.image.At(2, 1).data[0], 2 * 80 + 64);
-
-    parsed =
-        Parse(DdsBytes(MakeHeader(2, 2, 1), 12 * 16,
-                       Dx10(DXGI_FORMAT_R8G8B8A8_UNORM, kDdsDimension2D, 2, kDdsMiscTextureCube)));
-    EXPECT_TRUE(parsed.image.isCube);
-    EXPECT_EQ(parsed.image.arraySize, 12u);
-
-    parsed = Parse(
-        DdsBytes(MakeHeader(8, 1, 1), 2 * 16, Dx10(DXGI_FORMAT_R16_FLOAT, kDdsDimension1D, 2)));
-    EXPECT_EQ(parsed.image.dimension, DdsDimension::Texture1D);
-
-    // 4x4x4, 2x2x2, 1x1x1.
-    parsed = Parse(DdsBytes(Volume(4, 4, 3), 256 + 32 + 4));
-    ASSERT_EQ(parsed.result, texture_result::Ok);
-    EXPECT_EQ(parsed.image.dimension, DdsDimension::Texture3D);
-    EXPECT_EQ(parsed.image.At(0, 1).depth, 2u);
-    EXPECT_EQ(parsed.image.At(0, 1).data.size(), 32u);
-    EXPECT_EQ(parsed.image.At(0, 2).data.size(), 4u);
-    parsed = Parse(DdsBytes(Volume(2, 2, 1, CodeFormat("DX10")), 32,
-                            Dx10(DXGI_FORMAT_R32_FLOAT, kDdsDimension3D, 1)));
-    EXPECT_EQ(parsed.image.depth, 2u);
 }
 
 // Headers the reader refuses, each with the result that tells the user why; the container
@@ -206,7 +198,6 @@ TEST(DdsLayouts, LevelsFacesSlicesAndDepthLieWhereTheyBelong)
 TEST(DdsLimits, RefusedHeadersNameTheirReason)
 {
     using namespace texture_result;
-    const uint32_t rgba = DXGI_FORMAT_R8G8B8A8_UNORM;
     const struct {
         DdsHeader header;
         std::optional<DdsHeaderDx10> dx10;
@@ -220,23 +211,20 @@ TEST(DdsLimits, RefusedHeadersNameTheirReason)
         {MakeHeader(4, 4, 4, kRgba8), {}, InvalidArgument},  // more levels than the chain
         {Cube(4, 4, 1, kRgba8, kDdsCaps2AllFaces & ~0x8000u), {}, NotSupported},
         {Cube(4, 2, 1, kRgba8), {}, InvalidArgument},
-        {MakeHeader(4, 4, 1), Dx10(rgba, kDdsDimension2D, 0), InvalidData},
-        {MakeHeader(4, 4, 1), Dx10(DXGI_FORMAT_P8, kDdsDimension2D, 1), NotSupported},
-        {MakeHeader(4, 4, 1), Dx10(1000, kDdsDimension2D, 1), NotSupported},
-        {MakeHeader(4, 4, 1), Dx10(rgba, kDdsDimensionBuffer, 1), NotSupported},
-        {MakeHeader(4, 4, 1), Dx10(rgba, 7, 1), NotSupported},
-        {MakeHeader(4, 4, 1), Dx10(rgba, kDdsDimension2D, 2049), NotSupported},
+        {MakeHeader(4, 4, 1), Dx10(kRgba, 0), InvalidData},
+        {MakeHeader(4, 4, 1), Dx10(DXGI_FORMAT_P8), NotSupported},
+        {MakeHeader(4, 4, 1), Dx10(1000), NotSupported},
+        {MakeHeader(4, 4, 1), Dx10(kRgba, 1, 0, kDdsDimensionBuffer), NotSupported},
+        {MakeHeader(4, 4, 1), Dx10(kRgba, 1, 0, 7), NotSupported},
+        {MakeHeader(4, 4, 1), Dx10(kRgba, 2049), NotSupported},
         // 342 cubes are 2052 slices; 2^31 cubes overflow 32 bits when multiplied by 6.
-        {MakeHeader(4, 4, 1), Dx10(rgba, kDdsDimension2D, 342, kDdsMiscTextureCube), NotSupported},
-        {MakeHeader(4, 4, 1), Dx10(rgba, kDdsDimension2D, 1u << 31, kDdsMiscTextureCube),
+        {MakeHeader(4, 4, 1), Dx10(kRgba, 342, kCube), NotSupported},
+        {MakeHeader(4, 4, 1), Dx10(kRgba, 1u << 31, kCube), NotSupported},
+        {MakeHeader(8, 2, 1), Dx10(DXGI_FORMAT_R16_FLOAT, 2, 0, kDdsDimension1D), InvalidData},
+        {MakeHeader(2, 2, 1), Dx10(DXGI_FORMAT_R32_FLOAT, 1, 0, kDdsDimension3D), InvalidData},
+        {Volume(2, 2, 1, CodeFormat("DX10")), Dx10(DXGI_FORMAT_R32_FLOAT, 2, 0, kDdsDimension3D),
          NotSupported},
-        {MakeHeader(8, 2, 1), Dx10(DXGI_FORMAT_R16_FLOAT, kDdsDimension1D, 2), InvalidData},
-        {MakeHeader(2, 2, 1), Dx10(DXGI_FORMAT_R32_FLOAT, kDdsDimension3D, 1), InvalidData},
-        {Volume(2, 2, 1, CodeFormat("DX10")), Dx10(DXGI_FORMAT_R32_FLOAT, kDdsDimension3D, 2),
-         NotSupported},
-        {MakeHeader(16384, 16384, 15),
-         Dx10(DXGI_FORMAT_R32G32B32A32_FLOAT, kDdsDimension2D, 341, kDdsMiscTextureCube),
-         EndOfData},
+        {MakeHeader(16384, 16384, 15), Dx10(DXGI_FORMAT_R32G32B32A32_FLOAT, 341, kCube), EndOfData},
         {Volume(2048, 2048, 12), {}, EndOfData},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {

@@ -35,8 +35,6 @@ class TextureManagerRules : public ::testing::Test {
 
     TextureHandle Load(const std::filesystem::path& path) { return manager.LoadTexture(path); }
 
-    long CountLines(const std::string& text) const { return std::ranges::count(Log(), text); }
-
     ScratchDirectory scratch;
     CTextureManager manager;
 };
@@ -91,10 +89,10 @@ TEST_F(TextureManagerRules, SharedLoadsReadATargaOnce)
         "Warning: TGA texture used, use DDS to better represent it in engine: " + good.string();
     manager.ShareLoadsOnThisThread(true);
     EXPECT_EQ(Load(good), Load(good)) << "one record for every load of the file";
-    EXPECT_EQ(CountLines(warning), 1) << "the second load must not read the file";
+    EXPECT_EQ(std::ranges::count(Log(), warning), 1) << "the second load must not read the file";
     manager.ShareLoadsOnThisThread(false);
     EXPECT_NE(Load(good), Load(good));
-    EXPECT_EQ(CountLines(warning), 3) << "without sharing every load reads the file";
+    EXPECT_EQ(std::ranges::count(Log(), warning), 3) << "without sharing every load reads the file";
 }
 
 // Bytes this process has read from files so far.
@@ -103,11 +101,9 @@ uint64_t BytesReadSoFar()
     std::ifstream io("/proc/self/io");
     std::string key;
     uint64_t value = 0;
-    while (io >> key >> value) {
-        if (key == "rchar:")
-            return value;
-    }
-    return 0;
+    while (io >> key >> value && key != "rchar:")
+        continue;
+    return value;
 }
 
 // Files with a texture's name that are no image: a stray backup beside the real texture,
