@@ -142,10 +142,4 @@ inline void WriteBytes(const std::filesystem::path& path, const std::vector<uint
                static_cast<std::streamsize>(bytes.size()));
 }
 
-inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 }  // namespace texture_test
