@@ -1,21 +1,101 @@
 // The texture manager against a real GL context: what reaches the GPU from files of every
-// kind, from model files and from materials, hot reload and its memory, loads from another
-// thread, and screenshots.
+// kind, from model files and from materials; what holds texture records and what releases
+// them; hot reload that reaches every holder, and its memory; loads from another thread;
+// screenshots.
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <thread>
 
-#include "TextureGlTestSupport.h"
+#include "FbxSceneWriter.h"
+#include "TextureTestFiles.h"
+#include "api/Engine.h"
+#include "api/public/vornis_engine.h"
+#include "graphics/gpu/GpuObjects.h"
+#include "models/ModelNode.h"
+#include "platform/FileWatcher.h"
+#include "platform/Paths.h"
+#include "scene/Scene.h"
+#include "support/EngineWindow.h"
 #include "textures/BuiltInTextures.h"
 #include "textures/DdsReader.h"
 #include "textures/DxgiFormat.h"
 #include "textures/MaterialTexel.h"
+#include "textures/TextureManager.h"
 
 using namespace texture_test;
 
 namespace {
+
+namespace fs = std::filesystem;
+
+GLuint NameOf(const TextureHandle& record)
+{
+    return record && record->view && record->view->GetTexture() ? record->view->GetTexture()->Name()
+                                                                : 0;
+}
+
+std::vector<uint8_t> Texels(const TextureHandle& record, int width = 1, int height = 1)
+{
+    return testing_support::ReadTextureRgba8(NameOf(record), width, height);
+}
+
+// One layer (array slice or cube face) of one square level as RGBA8.
+std::vector<uint8_t> ReadLayer(GLuint texture, int level, int layer, int side)
+{
+    std::vector<uint8_t> texels(static_cast<size_t>(side) * side * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTextureSubImage(texture, level, 0, 0, layer, side, side, 1, GL_RGBA, GL_UNSIGNED_BYTE,
+                         static_cast<GLsizei>(texels.size()), texels.data());
+    return texels;
+}
+
+// A 1 x 1 RGBA8 DDS, or a cube of six such faces.
+void WriteTexel(const fs::path& path, uint32_t texel, bool cube = false)
+{
+    WriteBytes(path, DdsFileBytes(cube ? Cube(1, 1, 1, kRgba8) : MakeHeader(1, 1, 1, kRgba8),
+                                  Repeated(Rgba8Bytes({texel}), cube ? 6 : 1)));
+}
+
+class TextureManagerGl : public ::testing::Test {
+   protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(testing_support::StartEngine(64, 64), 0);
+        engine = GetEngine();
+        manager = engine->textureManager.get();
+        ASSERT_NE(manager, nullptr);
+    }
+
+    TextureHandle Load(const fs::path& path)
+    {
+        return manager->LoadTexture(platform::Utf8ToUtf16(path.string()).value());
+    }
+
+    int CountLines(const std::string& prefix) const
+    {
+        int count = 0;
+        for (const CMessageLog::Entry& entry : engine->scene->log.EntriesFrom(0))
+            count += entry.text.rfind(prefix, 0) == 0;
+        return count;
+    }
+
+    // Dates the file `secondsAhead` into the future and lets the watcher report it.
+    void DispatchChange(const fs::path& path, int secondsAhead)
+    {
+        fs::last_write_time(path,
+                            fs::file_time_type::clock::now() + std::chrono::seconds(secondsAhead));
+        engine->fileWatcher->ScanOnce();
+        engine->fileWatcher->DispatchChanges();
+    }
+
+    CEngine* engine = nullptr;
+    CTextureManager* manager = nullptr;
+    ScratchDirectory scratch;
+};
 
 std::vector<uint8_t> Encode(bool png, int width, int height, const std::vector<uint8_t>& rgba)
 {
@@ -218,10 +298,8 @@ TEST_F(TextureManagerGl, MadeTexturesAreSharedInAScopeAndFollowThePacking)
 // the cleared capture target (nothing is drawn into it yet) and is named in the log.
 TEST_F(TextureManagerGl, ScreenshotsOfEachValidSizeWriteOneFileOfThatSize)
 {
-    std::filesystem::current_path(scratch.path);  // where shots land
-    auto shots = [&] {
-        return std::vector<std::filesystem::path>(std::filesystem::directory_iterator("."), {});
-    };
+    fs::current_path(scratch.path);  // where shots land
+    auto shots = [&] { return std::vector<fs::path>(fs::directory_iterator("."), {}); };
     TakeScreenshot(0, 16);
     TakeScreenshot(16, 0);
     TakeScreenshot(-4, 4);
@@ -231,7 +309,7 @@ TEST_F(TextureManagerGl, ScreenshotsOfEachValidSizeWriteOneFileOfThatSize)
     for (const auto& [width, height] : {std::pair{1u, 1u}, std::pair{24u, 10u}}) {
         TakeScreenshot(static_cast<int>(width), static_cast<int>(height));
         ASSERT_EQ(shots().size(), 1u);
-        const std::filesystem::path shot = shots()[0];
+        const fs::path shot = shots()[0];
         const DdsFile file = ReadDdsFile(shot);
         ASSERT_EQ(file.parsed.result, 0);
         EXPECT_EQ(std::pair(file.parsed.image.width, file.parsed.image.height),
@@ -241,8 +319,135 @@ TEST_F(TextureManagerGl, ScreenshotsOfEachValidSizeWriteOneFileOfThatSize)
                   (std::vector<uint8_t>{0, 0, 0, 0}));
         EXPECT_EQ(engine->scene->log.LastMessage(),
                   "Screenshot saved to: " + shot.filename().string());
-        std::filesystem::remove(shot);
+        fs::remove(shot);
     }
+}
+
+class TextureLifetime : public TextureManagerGl {
+   protected:
+    // Quads side by side, one node and mesh per name.
+    void WriteQuads(const fs::path& path, const std::vector<std::string>& names)
+    {
+        std::vector<assets::SceneNodeMesh> nodes;
+        for (const std::string& name : names) {
+            assets::SceneNodeMesh node;
+            node.nodeName = name;
+            const float x = 2.5f * static_cast<float>(nodes.size());
+            assets::AddPatch(node.geometry, {x, 0, 0}, {1, 0, 0}, {0, 1, 0}, 1, 1);
+            nodes.push_back(std::move(node));
+        }
+        ASSERT_EQ(assets::WriteFbxScene(path.string(), nodes), "");
+    }
+
+    // Loads through the exported interface, as the viewer does, and runs a frame.
+    void LoadAndWait(const fs::path& path)
+    {
+        LoadModel(path.string().c_str());
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!IsModelLoaded() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ASSERT_TRUE(IsModelLoaded());
+        Present();
+    }
+
+    std::vector<CMeshObject*> MeshObjects()
+    {
+        std::vector<CMeshObject*> meshes;
+        engine->scene->WithModel([&](CModelNode* model) { model->CollectMeshObjects(meshes); });
+        return meshes;
+    }
+};
+
+// Switching between a textured model and the demo must not pile up textures: whatever the
+// replaced model held is released with it.
+TEST_F(TextureLifetime, FiftyAlternatingLoadsEndAtTheBaseline)
+{
+    WriteQuads(scratch / "Quad.fbx", {"Quad"});
+    WriteTexel(scratch / "Quad_D.dds", 0xFF336699);
+    LoadAndWait("demo/spheres.fbx");
+    gpu::ReleaseQueuedObjects();
+    const size_t records = manager->LiveRecordCount();
+    const size_t textures = gpu::LiveTextureCount();
+
+    for (int load = 1; load <= 50; ++load)
+        LoadAndWait(load % 2 ? scratch / "Quad.fbx" : fs::path("demo/spheres.fbx"));
+    Present();  // releases the last replaced model's textures
+    EXPECT_EQ(manager->LiveRecordCount(), records);
+    EXPECT_EQ(gpu::LiveTextureCount(), textures);
+}
+
+TEST_F(TextureLifetime, EightMeshesSharingAFileMakeOneRecordAndOneTexture)
+{
+    const std::vector<std::string> parts = {"Part1", "Part2", "Part3", "Part4",
+                                            "Part5", "Part6", "Part7", "Part8"};
+    WriteQuads(scratch / "eight.fbx", parts);
+    WriteTexel(scratch / "Albedo_D.dds", 0xFF00FF00);
+    const size_t records = manager->LiveRecordCount();
+    const size_t textures = gpu::LiveTextureCount();
+    LoadAndWait(scratch / "eight.fbx");
+
+    // The file, and the 1 x 1 material texture that their equal materials share.
+    EXPECT_EQ(gpu::LiveTextureCount(), textures + 2);
+    EXPECT_EQ(manager->LiveRecordCount(), records + 1);
+    const std::vector<CMeshObject*> meshes = MeshObjects();
+    ASSERT_EQ(meshes.size(), parts.size());
+    const TextureHandle& albedo = meshes[0]->textureSlots[0][kAlbedoSlot].texture;
+    EXPECT_EQ(albedo->name, scratch / "Albedo_D.dds");
+    for (const CMeshObject* mesh : meshes)
+        for (const TextureBlock& block : mesh->textureSlots)
+            EXPECT_EQ(block[kAlbedoSlot].texture, albedo);
+}
+
+// A custom texture named relative to the program, held by the scene's slot, by every mesh
+// and by a preview of its own: one edit reaches all of them.
+TEST_F(TextureLifetime, AnEditedCustomTextureReachesEveryHolder)
+{
+    WriteQuads(scratch / "pair.fbx", {"Left", "Right"});
+    LoadAndWait(scratch / "pair.fbx");
+    const fs::path folder = platform::ProgramDirectory() / ("custom_" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    WriteTexel(folder / "custom.dds", 0xFF0000FF);
+    const std::string relative = (folder.filename() / "custom.dds").string();
+    SetExtraTexture(relative.c_str(), 2);
+
+    const TextureHandle slot = engine->scene->extraTextures[2].texture;
+    ASSERT_NE(NameOf(slot), 0u);
+    for (const CMeshObject* mesh : MeshObjects())
+        EXPECT_EQ(mesh->extraTextures[2], slot) << "one record for the meshes and the slot";
+    const TextureHandle preview = manager->LoadTexture(relative);
+    EXPECT_NE(preview, slot);
+
+    WriteTexel(folder / "custom.dds", 0xFF00FFFF);
+    DispatchChange(folder / "custom.dds", 5);
+    EXPECT_EQ(Texels(slot), Rgba8Bytes({0xFF00FFFF}));
+    EXPECT_EQ(Texels(preview), Rgba8Bytes({0xFF00FFFF}));
+    EXPECT_EQ(CountLines("Texture modified and reloaded : " + (folder / "custom.dds").string()), 1);
+    fs::remove_all(folder);
+}
+
+TEST_F(TextureLifetime, ASkyEditedIntoAFlatImageStaysShownUntilItIsACubeAgain)
+{
+    const fs::path sky = scratch / "sky.dds";
+    WriteTexel(sky, 0xFF0000FF, true);
+    SetSkyBoxTexture(sky.string().c_str());
+    const TextureHandle shown = engine->scene->cubeMap;
+    ASSERT_EQ(shown->name, sky);
+    const ShaderResourceViewPtr cube = shown->view;
+
+    WriteTexel(sky, 0xFF00FF00);
+    DispatchChange(sky, 5);
+    EXPECT_EQ(engine->scene->cubeMap, shown);
+    EXPECT_EQ(shown->view, cube);
+    EXPECT_EQ(CountLines("Texture not reloaded, the file is no longer a cube map: "), 1);
+    EXPECT_EQ(CountLines("Texture modified and reloaded : "), 0);
+
+    WriteTexel(sky, 0xFFFF0000, true);
+    DispatchChange(sky, 10);
+    EXPECT_EQ(engine->scene->cubeMap, shown);
+    ASSERT_NE(shown->view, cube);
+    EXPECT_EQ(shown->view->GetTexture()->Target(), static_cast<GLenum>(GL_TEXTURE_CUBE_MAP));
+    EXPECT_EQ(ReadLayer(NameOf(shown), 0, 5, 1), (std::vector<uint8_t>{0, 0, 255, 255}));
+    EXPECT_EQ(CountLines("Texture modified and reloaded : "), 1);
 }
 
 }  // namespace
