@@ -100,16 +100,6 @@ TEST(DdsPixelFormats, Rgb24IsWidenedToRgba8InBothByteOrders)
               texture_result::EndOfData);
 }
 
-// The name shown for a texture: the code's label where it has one, else the DXGI name.
-TEST(DdsPixelFormats, TypeNamesComeFromCodeLabelsOrDxgiNames)
-{
-    EXPECT_EQ(DdsTypeName(MakeHeader(4, 4, 1, CodeFormat("DXT2")), nullptr), "D3DFMT_DXT2 (BC2)");
-    EXPECT_EQ(DdsTypeName(MakeHeader(4, 4, 1, CodeFormat("ATI2")), nullptr),
-              "DXGI_FORMAT_BC5_UNORM");
-    const DdsHeaderDx10 unnamed = Dx10(150);
-    EXPECT_EQ(DdsTypeName(MakeHeader(4, 4, 1), &unnamed), "UNKNOWN");
-}
-
 TEST(DdsContainer, ShortOrMalformedFilesFailWithoutHeader)
 {
     std::vector<std::vector<uint8_t>> files(4, DdsBytes(MakeHeader(1, 1, 1, kRgba8), 4));

@@ -141,8 +141,7 @@ TEST_F(TextureManagerGl, BuiltInsHoldTheirTexelsAndFailuresShowTheCheckerboard)
 // JPEG; 24-bit RGB is widened, a Targa turns from B, G, R, A into RGBA.
 TEST_F(TextureManagerGl, TexelsArriveUnchangedWhateverTheFileIsNamed)
 {
-    const auto rgba = Rgba8Bytes({0x11223344, 0x55667788, 0x99AABBCC, 0xDDEEFF00, 0x01020304,
-                                  0x05060708, 0x090A0B0C, 0x0D0E0F10});
+    const auto rgba = Rgba8Bytes({0x11223344, 0x55667788, 0x99AABBCC, 0xDDEEFF00});
     const std::vector<uint8_t> rgba8 = {10, 20, 30, 255, 40, 50, 60, 255};
     const auto rgb24 = MaskFormat(0x40, 24, 0xFF0000, 0xFF00, 0xFF, 0);
     const auto red = Repeated({255, 0, 0, 255}, 16), grey = Repeated({128, 128, 128, 255}, 64);
@@ -153,7 +152,7 @@ TEST_F(TextureManagerGl, TexelsArriveUnchangedWhateverTheFileIsNamed)
         int width, height;
         std::vector<uint8_t> bytes, texels;
     } files[] = {
-        {"rgba.dds", "N/A", 1, 4, 2, DdsFileBytes(MakeHeader(4, 2, 1, kRgba8), rgba), rgba},
+        {"rgba.dds", "N/A", 1, 2, 2, DdsFileBytes(MakeHeader(2, 2, 1, kRgba8), rgba), rgba},
         {"opaque.dds", "N/A", 1, 2, 1, DdsFileBytes(MakeHeader(2, 1, 1, rgb24), {3, 2, 1, 6, 5, 4}),
          Rgba8Bytes({0xFF030201, 0xFF060504})},
         // One BC1 block: colour 0 pure red, every index 0.
@@ -172,8 +171,8 @@ TEST_F(TextureManagerGl, TexelsArriveUnchangedWhateverTheFileIsNamed)
         EXPECT_EQ(record->name, scratch / file.name);
         EXPECT_EQ(record->typeName, file.typeName);
         EXPECT_EQ(record->mipCount, file.mipCount);
-        EXPECT_EQ(record->size[0], static_cast<float>(file.width));
-        EXPECT_EQ(record->size[1], static_cast<float>(file.height));
+        EXPECT_EQ(std::pair(record->size[0], record->size[1]),
+                  std::pair(float(file.width), float(file.height)));
         EXPECT_EQ(Texels(record, file.width, file.height), file.texels);
     }
 }
@@ -249,13 +248,12 @@ TEST_F(TextureManagerGl, EditingATextureKeepsOneTextureAlive)
 TEST_F(TextureManagerGl, LoadThreadUsesTheUploadContextAndQueuesItsWatch)
 {
     const auto path = scratch / "threaded.dds";
-    WriteBytes(path,
-               DdsFileBytes(MakeHeader(2, 1, 1, kRgba8), Rgba8Bytes({0x04030201, 0x08070605})));
+    WriteTexel(path, 0x04030201);
     const size_t watchedBefore = manager->WatchedPaths().size();
     TextureHandle record;
     std::thread loader([&] { record = Load(path); });
     loader.join();
-    EXPECT_EQ(Texels(record, 2, 1), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(Texels(record), (std::vector<uint8_t>{1, 2, 3, 4}));
     const TextureHandle again = Load(path);
     EXPECT_NE(again, record);
     EXPECT_EQ(manager->WatchedPaths().size(), watchedBefore + 1);
