@@ -37,11 +37,8 @@ DdsHeaderDx10 Dx10(uint32_t format, uint32_t arraySize = 1, uint32_t misc = 0,
 // Layouts without an extended header, by mask or code, each a 4 x 4 level.
 TEST(DdsPixelFormats, LegacyLayoutsMapToTheirFormatAndSize)
 {
-    const struct {
-        DdsPixelFormat pixelFormat;
-        uint32_t format;
-        uint64_t rowBytes;
-    } rows[] = {
+    const std::tuple<DdsPixelFormat, uint32_t, uint64_t> rows[] = {
+        // format, row bytes
         {kRgba8, DXGI_FORMAT_R8G8B8A8_UNORM, 16},
         {MaskFormat(0x41, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000), DXGI_FORMAT_B8G8R8A8_UNORM, 16},
         {MaskFormat(0x41, 32, 0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000),
@@ -57,14 +54,13 @@ TEST(DdsPixelFormats, LegacyLayoutsMapToTheirFormatAndSize)
         {CodeFormat("YUY2"), DXGI_FORMAT_YUY2, 8},
         {CodeFormat(116), DXGI_FORMAT_R32G32B32A32_FLOAT, 64},
     };
-    for (size_t i = 0; i < std::size(rows); ++i) {
-        SCOPED_TRACE(i);
-        const DdsHeader header = MakeHeader(4, 4, 1, rows[i].pixelFormat);
-        const uint64_t surface = rows[i].rowBytes * (IsBlockCompressed(rows[i].format) ? 1 : 4);
-        Parsed parsed = Parse(DdsBytes(header, surface));
+    for (const auto& [pixelFormat, format, rowBytes] : rows) {
+        SCOPED_TRACE(DxgiFormatName(format));
+        const uint64_t surface = rowBytes * (IsBlockCompressed(format) ? 1 : 4);
+        Parsed parsed = Parse(DdsBytes(MakeHeader(4, 4, 1, pixelFormat), surface));
         ASSERT_EQ(parsed.result, texture_result::Ok);
-        EXPECT_EQ(parsed.image.format, rows[i].format);
-        EXPECT_EQ(parsed.image.At(0, 0).rowBytes, rows[i].rowBytes);
+        EXPECT_EQ(parsed.image.format, format);
+        EXPECT_EQ(parsed.image.At(0, 0).rowBytes, rowBytes);
         EXPECT_EQ(parsed.image.At(0, 0).data.size(), surface);
     }
 }
@@ -126,13 +122,10 @@ TEST(DdsLayouts, LevelsFacesSlicesAndDepthLieWhereTheyBelong)
                    k3D = DdsDimension::Texture3D;
     const DdsHeader dx10Volume = Volume(2, 2, 1, CodeFormat("DX10"));
     const DdsHeaderDx10 array1D = Dx10(kRgba, 2, 0, kDdsDimension1D);
-    const struct {
-        DdsHeader header;
-        std::optional<DdsHeaderDx10> dx10;
-        size_t dataBytes;
-        Shape shape;
-        std::vector<std::array<uint32_t, 3>> probes;  // slice, level, offset
-    } files[] = {
+    // Header, extended header, data bytes, shape, probes of slice, level and offset.
+    using File = std::tuple<DdsHeader, std::optional<DdsHeaderDx10>, size_t, Shape,
+                            std::vector<std::array<uint32_t, 3>>>;
+    const File files[] = {
         // 6 x 3 RGBA8 with its full chain: 6x3, 3x1, 1x1; a count of 0 means one level.
         {MakeHeader(6, 3, 3, kRgba8), {}, 88, {1, 3, k2D, false}, {{0, 1, 72}, {0, 2, 84}}},
         {MakeHeader(2, 2, 0, kRgba8), {}, 16, {1, 1, k2D, false}, {}},
@@ -145,18 +138,17 @@ TEST(DdsLayouts, LevelsFacesSlicesAndDepthLieWhereTheyBelong)
         {Volume(4, 4, 3), {}, 292, {1, 3, k3D, false}, {{0, 1, 256}, {0, 2, 288}}},
         {dx10Volume, Dx10(kRgba, 1, 0, kDdsDimension3D), 32, {1, 1, k3D, false}, {}},
     };
-    for (size_t i = 0; i < std::size(files); ++i) {
-        const auto& file = files[i];
-        Parsed parsed = Parse(DdsBytes(file.header, file.dataBytes, file.dx10));
-        ASSERT_EQ(parsed.result, texture_result::Ok) << i;
+    for (const auto& [header, dx10, dataBytes, shape, probes] : files) {
+        SCOPED_TRACE(dataBytes);
+        Parsed parsed = Parse(DdsBytes(header, dataBytes, dx10));
+        ASSERT_EQ(parsed.result, texture_result::Ok);
         const DdsImage& image = parsed.image;
-        EXPECT_EQ(Shape(image.arraySize, image.mipCount, image.dimension, image.isCube), file.shape)
-            << i;
-        ASSERT_EQ(image.subresources.size(), image.arraySize * image.mipCount) << i;
+        EXPECT_EQ(Shape(image.arraySize, image.mipCount, image.dimension, image.isCube), shape);
+        ASSERT_EQ(image.subresources.size(), image.arraySize * image.mipCount);
         const uint8_t* base = image.At(0, 0).data.data();
-        for (const auto& [slice, level, offset] : file.probes)
-            EXPECT_EQ(image.At(slice, level).data.data() - base, offset) << i;
-        EXPECT_EQ(&*image.subresources.back().data.end() - base, ptrdiff_t(file.dataBytes)) << i;
+        for (const auto& [slice, level, offset] : probes)
+            EXPECT_EQ(image.At(slice, level).data.data() - base, offset);
+        EXPECT_EQ(&*image.subresources.back().data.end() - base, ptrdiff_t(dataBytes));
     }
 }
 
@@ -167,11 +159,7 @@ TEST(DdsLimits, RefusedHeadersNameTheirReason)
 {
     using namespace texture_result;
     auto legacy = [](DdsPixelFormat pixelFormat) { return MakeHeader(4, 4, 1, pixelFormat); };
-    const struct {
-        DdsHeader header;
-        std::optional<DdsHeaderDx10> dx10;
-        int32_t expected;
-    } cases[] = {
+    const std::tuple<DdsHeader, std::optional<DdsHeaderDx10>, int32_t> cases[] = {
         // Layouts without a DXGI format: X8B8G8R8, 24 bits with alpha, 16-bit alpha, 32-bit
         // luminance, no flag at all, unknown codes.
         {legacy(MaskFormat(0x41, 32, 0xFF, 0xFF00, 0xFF0000, 0)), {}, NotSupported},
@@ -206,10 +194,11 @@ TEST(DdsLimits, RefusedHeadersNameTheirReason)
         {Volume(2048, 2048, 12), {}, EndOfData},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
-        Parsed parsed = Parse(DdsBytes(cases[i].header, 200, cases[i].dx10));
-        EXPECT_EQ(parsed.result, cases[i].expected) << i;
+        const auto& [header, dx10, expected] = cases[i];
+        Parsed parsed = Parse(DdsBytes(header, 200, dx10));
+        EXPECT_EQ(parsed.result, expected) << i;
         EXPECT_TRUE(parsed.header.has_value()) << i;
-        EXPECT_EQ(parsed.dx10.has_value(), cases[i].dx10.has_value()) << i;
+        EXPECT_EQ(parsed.dx10.has_value(), dx10.has_value()) << i;
     }
 }
 

@@ -15,11 +15,7 @@ TEST(ImageFileType, SignaturesAndExtensionsDecideTogether)
     const std::vector<uint8_t> tga = TgaBytes({}, {1, 2, 3, 4});
     const std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0};
     const std::vector<uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F'};
-    const struct {
-        std::vector<uint8_t> bytes;
-        const char* extension;
-        ImageFileType expected;
-    } cases[] = {
+    const std::tuple<std::vector<uint8_t>, const char*, ImageFileType> cases[] = {
         {exr, ".exr", ImageFileType::Exr},
         {exr, ".EXR", ImageFileType::NotAnImage},  // extensions are case-sensitive
         {tga, ".tga", ImageFileType::Targa},
@@ -31,8 +27,8 @@ TEST(ImageFileType, SignaturesAndExtensionsDecideTogether)
         {{0x89, 'P', 'N', 'G'}, ".png", ImageFileType::NotAnImage},
         {{0xFF, 0xD8}, ".jpg", ImageFileType::NotAnImage},
     };
-    for (size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(ImageTypeOf(cases[i].bytes, cases[i].extension), cases[i].expected) << i;
+    for (const auto& [bytes, extension, expected] : cases)
+        EXPECT_EQ(ImageTypeOf(bytes, extension), expected) << extension << " " << bytes.size();
 }
 
 // What the dropped-image question shows: only exact ".dds" and ".tga" names are examined,
@@ -42,32 +38,29 @@ TEST(ImageDescription, CubeMapsAreRecommendedOnlyForDdsFilesTheViewerReads)
 {
     DdsHeader volume = Volume(2, 2);
     volume.caps2 = 0x200000;
-    const struct {
-        const char* name;
-        std::vector<uint8_t> bytes;
-        std::optional<bool> readable;  // nullopt: not compared
-        bool isCubeMap;
-        const char* text;  // nullptr: not compared
-    } files[] = {
+    // Name, bytes, readable and text (where not nullopt or nullptr), and cube map.
+    using File =
+        std::tuple<const char*, std::vector<uint8_t>, std::optional<bool>, bool, const char*>;
+    const File files[] = {
         {"sky.dds", DdsBytes(Cube(4, 4, 1, CodeFormat("DXT2")), 96), true, true,
          "4 x 4\nD3DFMT_DXT2 (BC2)\nCube map"},
         {"plain.dds", DdsBytes(MakeHeader(4, 2, 1, kRgba8), 32), true, false, "4 x 2\nN/A"},
         {"volume.dds", DdsBytes(volume, 32), std::nullopt, true, nullptr},
         {"SKY.DDS", DdsBytes(Cube(2, 2, 1, CodeFormat("DXT1")), 48), false, false, nullptr},
         {"picture.TGA",
-         TgaBytes({.type = 2, .width = 3, .height = 2, .depth = 24}, std::vector<uint8_t>(18, 1)),
-         true, false, "3 x 2\nTGA"},
-        {"yuv.dds", DdsBytes(Cube(2, 2, 1, CodeFormat("YUY2")), 48), std::nullopt, false,
-         nullptr},  // no GL equivalent
+         TgaBytes({.width = 3, .height = 2, .depth = 24}, std::vector<uint8_t>(18, 1)), true, false,
+         "3 x 2\nTGA"},
+        // YUY2 has no GL equivalent.
+        {"yuv.dds", DdsBytes(Cube(2, 2, 1, CodeFormat("YUY2")), 48), std::nullopt, false, nullptr},
         {"short.dds", std::vector<uint8_t>(127, 0), false, false, "Unreadable image"},
     };
     ScratchDirectory dir;
-    for (const auto& file : files) {
-        SCOPED_TRACE(file.name);
-        WriteBytes(dir / file.name, file.bytes);
-        const ImageDescription description = DescribeDroppedImage(dir / file.name);
-        EXPECT_EQ(description.readable, file.readable.value_or(description.readable));
-        EXPECT_EQ(description.isCubeMap, file.isCubeMap);
-        EXPECT_EQ(description.Text(), file.text ? file.text : description.Text());
+    for (const auto& [name, bytes, readable, isCubeMap, text] : files) {
+        SCOPED_TRACE(name);
+        WriteBytes(dir / name, bytes);
+        const ImageDescription description = DescribeDroppedImage(dir / name);
+        EXPECT_EQ(description.readable, readable.value_or(description.readable));
+        EXPECT_EQ(description.isCubeMap, isCubeMap);
+        EXPECT_EQ(description.Text(), text ? text : description.Text());
     }
 }

@@ -145,13 +145,10 @@ TEST_F(TextureManagerGl, TexelsArriveUnchangedWhateverTheFileIsNamed)
     const std::vector<uint8_t> rgba8 = {10, 20, 30, 255, 40, 50, 60, 255};
     const auto rgb24 = MaskFormat(0x40, 24, 0xFF0000, 0xFF00, 0xFF, 0);
     const auto red = Repeated({255, 0, 0, 255}, 16), grey = Repeated({128, 128, 128, 255}, 64);
-    const struct {
-        const char* name;
-        const char* typeName;
-        uint32_t mipCount;
-        int width, height;
-        std::vector<uint8_t> bytes, texels;
-    } files[] = {
+    // Name, type name, mip count, width, height, bytes, texels.
+    using File = std::tuple<const char*, const char*, uint32_t, int, int, std::vector<uint8_t>,
+                            std::vector<uint8_t>>;
+    const File files[] = {
         {"rgba.dds", "N/A", 1, 2, 2, DdsFileBytes(MakeHeader(2, 2, 1, kRgba8), rgba), rgba},
         {"opaque.dds", "N/A", 1, 2, 1, DdsFileBytes(MakeHeader(2, 1, 1, rgb24), {3, 2, 1, 6, 5, 4}),
          Rgba8Bytes({0xFF030201, 0xFF060504})},
@@ -164,16 +161,16 @@ TEST_F(TextureManagerGl, TexelsArriveUnchangedWhateverTheFileIsNamed)
         {"picture.png", "PNG", 0, 2, 1, Encode(true, 2, 1, rgba8), rgba8},
         {"photo.png", "JPEG", 0, 8, 8, Encode(false, 8, 8, grey), grey},
     };
-    for (const auto& file : files) {
-        SCOPED_TRACE(file.name);
-        WriteBytes(scratch / file.name, file.bytes);
-        TextureHandle record = Load(scratch / file.name);
-        EXPECT_EQ(record->name, scratch / file.name);
-        EXPECT_EQ(record->typeName, file.typeName);
-        EXPECT_EQ(record->mipCount, file.mipCount);
+    for (const auto& [name, typeName, mipCount, width, height, bytes, texels] : files) {
+        SCOPED_TRACE(name);
+        WriteBytes(scratch / name, bytes);
+        TextureHandle record = Load(scratch / name);
+        EXPECT_EQ(record->name, scratch / name);
+        EXPECT_EQ(record->typeName, typeName);
+        EXPECT_EQ(record->mipCount, mipCount);
         EXPECT_EQ(std::pair(record->size[0], record->size[1]),
-                  std::pair(float(file.width), float(file.height)));
-        EXPECT_EQ(Texels(record, file.width, file.height), file.texels);
+                  std::pair(float(width), float(height)));
+        EXPECT_EQ(Texels(record, width, height), texels);
     }
 }
 
@@ -181,35 +178,32 @@ TEST_F(TextureManagerGl, TexelsArriveUnchangedWhateverTheFileIsNamed)
 // level.
 TEST_F(TextureManagerGl, CubeFacesArraySlicesAndLevelsLandInTheirLayers)
 {
-    const struct {
-        const char* name;
-        uint32_t arraySize, misc, levels;
-        int layers;
-        GLenum target;
-    } files[] = {{"cube.dds", 1, kDdsMiscTextureCube, 3, 6, GL_TEXTURE_CUBE_MAP},
-                 {"array.dds", 3, 0, 1, 3, GL_TEXTURE_2D_ARRAY}};
-    for (const auto& file : files) {
+    // Name, array size, flags, levels, layers, GL target.
+    const std::tuple<const char*, uint32_t, uint32_t, uint32_t, int, GLenum> files[] = {
+        {"cube.dds", 1, kDdsMiscTextureCube, 3, 6, GL_TEXTURE_CUBE_MAP},
+        {"array.dds", 3, 0, 1, 3, GL_TEXTURE_2D_ARRAY}};
+    for (const auto& [name, arraySize, misc, levels, layers, target] : files) {
         std::vector<uint8_t> data;
-        for (int layer = 0; layer < file.layers; ++layer) {
-            for (uint32_t level = 0; level < file.levels; ++level) {
+        for (int layer = 0; layer < layers; ++layer) {
+            for (uint32_t level = 0; level < levels; ++level) {
                 const auto texels =
                     Repeated({uint8_t(layer), uint8_t(level), 0, 255}, 16 >> 2 * level);
                 data.insert(data.end(), texels.begin(), texels.end());
             }
         }
-        WriteBytes(scratch / file.name,
-                   DdsFileBytes(MakeHeader(4, 4, file.levels), data,
-                                DdsHeaderDx10{DXGI_FORMAT_R8G8B8A8_UNORM, kDdsDimension2D,
-                                              file.misc, file.arraySize, 0}));
-        const TextureHandle record = Load(scratch / file.name);
-        EXPECT_EQ(record->view->GetTexture()->Target(), file.target) << file.name;
-        EXPECT_EQ(record->mipCount, file.levels);
-        for (int layer = 0; layer < file.layers; ++layer) {
-            for (uint32_t level = 0; level < file.levels; ++level) {
+        WriteBytes(scratch / name,
+                   DdsFileBytes(MakeHeader(4, 4, levels), data,
+                                DdsHeaderDx10{DXGI_FORMAT_R8G8B8A8_UNORM, kDdsDimension2D, misc,
+                                              arraySize, 0}));
+        const TextureHandle record = Load(scratch / name);
+        EXPECT_EQ(record->view->GetTexture()->Target(), target) << name;
+        EXPECT_EQ(record->mipCount, levels);
+        for (int layer = 0; layer < layers; ++layer) {
+            for (uint32_t level = 0; level < levels; ++level) {
                 const auto texels = ReadLayer(NameOf(record), level, layer, 4 >> level);
                 EXPECT_EQ(std::vector<uint8_t>(texels.end() - 4, texels.end()),
                           (std::vector<uint8_t>{uint8_t(layer), uint8_t(level), 0, 255}))
-                    << file.name << " layer " << layer << " level " << level;
+                    << name << " layer " << layer << " level " << level;
             }
         }
     }
