@@ -210,7 +210,6 @@ TEST_F(TextureManagerGl, CubeFacesArraySlicesAndLevelsLandInTheirLayers)
 
     // The plain sky of a chosen colour.
     const ShaderResourceViewPtr solid = manager->CreateSolidCubeMap(12, 34, 56);
-    EXPECT_EQ(solid->GetTexture()->Target(), static_cast<GLenum>(GL_TEXTURE_CUBE_MAP));
     for (int face = 0; face < 6; ++face) {
         const auto texels = ReadLayer(solid->GetTexture()->Name(), 0, face, 4);
         EXPECT_EQ(std::vector<uint8_t>(texels.end() - 4, texels.end()),
@@ -289,6 +288,7 @@ TEST_F(TextureManagerGl, MadeTexturesAreSharedInAScopeAndFollowThePacking)
 // the cleared capture target (nothing is drawn into it yet) and is named in the log.
 TEST_F(TextureManagerGl, ScreenshotsOfEachValidSizeWriteOneFileOfThatSize)
 {
+    const fs::path original = fs::current_path();
     fs::current_path(scratch.path);  // where shots land
     auto shots = [&] { return std::vector<fs::path>(fs::directory_iterator("."), {}); };
     TakeScreenshot(0, 16);
@@ -312,6 +312,7 @@ TEST_F(TextureManagerGl, ScreenshotsOfEachValidSizeWriteOneFileOfThatSize)
                   "Screenshot saved to: " + shot.filename().string());
         fs::remove(shot);
     }
+    fs::current_path(original);
 }
 
 class TextureLifetime : public TextureManagerGl {
