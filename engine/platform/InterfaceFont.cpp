@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 
+#include "platform/RegularFile.h"
 #include "platform/SystemFont.h"
 
 // A private copy: the interface library carries its own, equally private.
@@ -41,17 +41,9 @@ bool FaceOpens(const std::vector<unsigned char>& data, int faceIndex)
 std::optional<std::vector<unsigned char>> ReadFontFile(const std::string& path, int faceIndex,
                                                        size_t maxBytes)
 {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file)
-        return std::nullopt;
-    const std::streamoff size = file.tellg();
-    if (size <= 0 || static_cast<uint64_t>(size) > maxBytes)
-        return std::nullopt;
-    std::vector<unsigned char> data(static_cast<size_t>(size));
-    file.seekg(0);
-    if (!file.read(reinterpret_cast<char*>(data.data()), size))
-        return std::nullopt;
-    if (!FaceOpens(data, faceIndex))
+    const FileContents file = ReadRegularFile(path, maxBytes);
+    std::vector<unsigned char> data(file.bytes.begin(), file.bytes.end());
+    if (file.problem != FileProblem::None || !FaceOpens(data, faceIndex))
         return std::nullopt;
     return data;
 }

@@ -13,7 +13,9 @@ namespace {
 
 using assets::Vec3;
 
-std::tuple<long, long, long> Key(Vec3 p)
+using Key = std::tuple<long, long, long>;
+
+Key KeyOf(Vec3 p)
 {
     return {std::lround(p.x * 1e4), std::lround(p.y * 1e4), std::lround(p.z * 1e4)};
 }
@@ -25,7 +27,7 @@ TEST(GeneratedTorus, IsClosedAndFacesOutwards)
         assets::MeshGeometry mesh;
         assets::AddTorus(mesh, kMajor, kMinor, segments, sides);
         ASSERT_EQ(mesh.indices.size(), size_t(2 * segments * sides) * 3) << segments;
-        std::map<std::pair<std::tuple<long, long, long>, std::tuple<long, long, long>>, int> edges;
+        std::map<std::pair<Key, Key>, int> edges;
         for (size_t t = 0; t < mesh.indices.size(); t += 3) {
             const Vec3 a = mesh.positions[mesh.indices[t]], b = mesh.positions[mesh.indices[t + 1]],
                        c = mesh.positions[mesh.indices[t + 2]];
@@ -39,10 +41,8 @@ TEST(GeneratedTorus, IsClosedAndFacesOutwards)
                 EXPECT_GT(assets::Dot(face, n), 0.0f) << "winding against the normal";
             }
             // Undirected edges by position: the seams' doubled vertices meet there.
-            for (auto [u, v] : {std::pair{a, b}, {b, c}, {c, a}}) {
-                auto ku = Key(u), kv = Key(v);
-                ++edges[std::minmax(ku, kv)];
-            }
+            for (auto [u, v] : {std::pair{a, b}, {b, c}, {c, a}})
+                ++edges[std::minmax({KeyOf(u), KeyOf(v)})];
         }
         for (const auto& [edge, count] : edges)
             ASSERT_EQ(count, 2) << "an open or doubled edge, " << segments << " x " << sides;

@@ -1,284 +1,445 @@
-// The texture manager against a real GL context: what reaches the GPU, hot reload and its
-// memory, loads from another thread, and screenshots.
+// The texture manager against a real GL context: what reaches the GPU from files of every
+// kind, from model files and from materials; what holds texture records and what releases
+// them; hot reload that reaches every holder, and its memory; loads from another thread;
+// screenshots.
 #include <gtest/gtest.h>
+#include <stb_image_write.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <thread>
 
-#include "TextureGlTestSupport.h"
+#include "FbxSceneWriter.h"
+#include "TextureTestFiles.h"
 #include "api/Engine.h"
+#include "api/public/vornis_engine.h"
 #include "graphics/gpu/GpuObjects.h"
+#include "models/ModelNode.h"
 #include "platform/FileWatcher.h"
 #include "platform/Paths.h"
 #include "scene/Scene.h"
 #include "support/EngineWindow.h"
 #include "textures/BuiltInTextures.h"
+#include "textures/DdsReader.h"
 #include "textures/DxgiFormat.h"
+#include "textures/MaterialTexel.h"
 #include "textures/TextureManager.h"
 
 using namespace texture_test;
 
 namespace {
 
+namespace fs = std::filesystem;
+
+GLuint NameOf(const TextureHandle& record)
+{
+    return record && record->view && record->view->GetTexture() ? record->view->GetTexture()->Name()
+                                                                : 0;
+}
+
+std::vector<uint8_t> Texels(const TextureHandle& record, int width = 1, int height = 1)
+{
+    return testing_support::ReadTextureRgba8(NameOf(record), width, height);
+}
+
+// One layer (array slice or cube face) of one square level as RGBA8.
+std::vector<uint8_t> ReadLayer(GLuint texture, int level, int layer, int side)
+{
+    std::vector<uint8_t> texels(static_cast<size_t>(side) * side * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTextureSubImage(texture, level, 0, 0, layer, side, side, 1, GL_RGBA, GL_UNSIGNED_BYTE,
+                         static_cast<GLsizei>(texels.size()), texels.data());
+    return texels;
+}
+
+// A 1 x 1 RGBA8 DDS, or a cube of six such faces.
+void WriteTexel(const fs::path& path, uint32_t texel, bool cube = false)
+{
+    WriteBytes(path, DdsFileBytes(cube ? Cube(1, 1, 1, kRgba8) : MakeHeader(1, 1, 1, kRgba8),
+                                  Repeated(Rgba8Bytes({texel}), cube ? 6 : 1)));
+}
+
+class TextureManagerGl : public ::testing::Test {
+   protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(testing_support::StartEngine(64, 64), 0);
+        engine = GetEngine();
+        manager = engine->textureManager.get();
+        ASSERT_NE(manager, nullptr);
+    }
+
+    TextureHandle Load(const fs::path& path)
+    {
+        return manager->LoadTexture(platform::Utf8ToUtf16(path.string()).value());
+    }
+
+    int CountLines(const std::string& prefix) const
+    {
+        int count = 0;
+        for (const CMessageLog::Entry& entry : engine->scene->log.EntriesFrom(0))
+            count += entry.text.rfind(prefix, 0) == 0;
+        return count;
+    }
+
+    // Dates the file `secondsAhead` into the future and lets the watcher report it.
+    void DispatchChange(const fs::path& path, int secondsAhead)
+    {
+        fs::last_write_time(path,
+                            fs::file_time_type::clock::now() + std::chrono::seconds(secondsAhead));
+        engine->fileWatcher->ScanOnce();
+        engine->fileWatcher->DispatchChanges();
+    }
+
+    CEngine* engine = nullptr;
+    CTextureManager* manager = nullptr;
+    ScratchDirectory scratch;
+};
+
+std::vector<uint8_t> Encode(bool png, int width, int height, const std::vector<uint8_t>& rgba)
+{
+    std::vector<uint8_t> bytes;
+    auto append = [](void* context, void* data, int size) {
+        auto* out = static_cast<std::vector<uint8_t>*>(context);
+        out->insert(out->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    };
+    if (png)
+        stbi_write_png_to_func(append, &bytes, width, height, 4, rgba.data(), width * 4);
+    else
+        stbi_write_jpg_to_func(append, &bytes, width, height, 4, rgba.data(), 100);
+    return bytes;
+}
+
 TEST_F(TextureManagerGl, BuiltInsHoldTheirTexelsAndFailuresShowTheCheckerboard)
 {
-    const struct {
-        TextureHandle record;
-        const char* name;
-        uint32_t texel;
-    } squares[] = {{manager->WhiteSquare(), "WhiteSquare", kWhiteTexel},
-                   {manager->BlackSquare(), "BlackSquare", kBlackTexel},
-                   {manager->DefaultNormalMap(), "DefaultNormalMap", kFlatNormalTexel}};
-    for (const auto& square : squares) {
-        ASSERT_NE(NameOf(square.record), 0u);
-        EXPECT_EQ(square.record->name, square.name);
-        EXPECT_EQ(square.record->isBuiltIn, 1);
-        EXPECT_EQ(square.record->size[0], 512.0f);
-        const auto texels = testing_support::ReadTextureRgba8(NameOf(square.record), 4, 4);
-        for (size_t i = 0; i < texels.size(); i += 4) {
-            uint32_t value;
-            std::memcpy(&value, &texels[i], 4);
-            ASSERT_EQ(value, square.texel) << "texel " << i / 4;
-        }
+    const std::pair<TextureHandle, uint32_t> squares[] = {
+        {manager->WhiteSquare(), kWhiteTexel},
+        {manager->BlackSquare(), kBlackTexel},
+        {manager->DefaultNormalMap(), kFlatNormalTexel}};
+    for (const auto& [square, texel] : squares) {
+        EXPECT_EQ(square->isBuiltIn, 1);
+        EXPECT_EQ(square->size[0], 512.0f);
+        EXPECT_EQ(Texels(square, 4, 4), Repeated(Rgba8Bytes({texel}), 16)) << square->name;
     }
-    // Alpha 0, not 255.
-    EXPECT_EQ(testing_support::ReadTextureRgba8(NameOf(manager->BlackSquare()), 4, 4)[3], 0);
-
-    const auto checker = testing_support::ReadTextureRgba8(NameOf(manager->ErrorTexture()), 16, 16);
+    const auto checker = Texels(manager->ErrorTexture(), 16, 16);
     EXPECT_EQ(std::vector<uint8_t>(checker.begin() + 4, checker.begin() + 8),
               (std::vector<uint8_t>{255, 0, 255, 255}));
+    // As do a missing file, a PNG cut short and an image in a model file that is none.
+    const std::vector<uint8_t> png = Encode(true, 2, 1, std::vector<uint8_t>(8, 1));
+    WriteBytes(scratch / "broken.png", std::vector<uint8_t>(png.begin(), png.begin() + 30));
     EXPECT_EQ(Load(scratch / "missing.png")->view, manager->ErrorView());
+    EXPECT_EQ(Load(scratch / "broken.png")->view, manager->ErrorView());
+    EXPECT_EQ(CountLines("Texture error! The image cannot be decoded: "), 1);
+    EXPECT_EQ(
+        manager->LoadTextureBytes("/m/box.fbx*1", ".png", std::vector<uint8_t>{1, 2, 3})->view,
+        manager->ErrorView());
 }
 
-// What reaches the GPU is the file's texels, whatever its name says: a DDS named .tga is
-// read as a DDS (its mip count as written), a Targa turns from B, G, R, A into RGBA.
+// What reaches the GPU is the file's texels, whatever its name says: the first bytes decide,
+// so a DDS named .tga is read as a DDS (its mip count as written) and a JPEG named .png as a
+// JPEG; 24-bit RGB is widened, a Targa turns from B, G, R, A into RGBA.
 TEST_F(TextureManagerGl, TexelsArriveUnchangedWhateverTheFileIsNamed)
 {
-    std::vector<uint8_t> red;
-    for (int i = 0; i < 16; ++i)
-        red.insert(red.end(), {255, 0, 0, 255});
-    const auto rgba = Rgba8Bytes({0x11223344, 0x55667788, 0x99AABBCC, 0xDDEEFF00, 0x01020304,
-                                  0x05060708, 0x090A0B0C, 0x0D0E0F10});
-    const struct {
-        const char* name;
-        std::vector<uint8_t> bytes;
-        const char* typeName;
-        uint32_t mipCount;
-        int width, height;
-        std::vector<uint8_t> texels;
-    } files[] = {
-        {"rgba.dds", DdsFileBytes(MakeHeader(4, 2, 1, kRgba8Masks), rgba), "N/A", 1, 4, 2, rgba},
+    const auto rgba = Rgba8Bytes({0x11223344, 0x55667788, 0x99AABBCC, 0xDDEEFF00});
+    const std::vector<uint8_t> rgba8 = {10, 20, 30, 255, 40, 50, 60, 255};
+    const auto rgb24 = MaskFormat(0x40, 24, 0xFF0000, 0xFF00, 0xFF, 0);
+    const auto red = Repeated({255, 0, 0, 255}, 16), grey = Repeated({128, 128, 128, 255}, 64);
+    // Name, type name, mip count, width, height, bytes, texels.
+    using File = std::tuple<const char*, const char*, uint32_t, int, int, std::vector<uint8_t>,
+                            std::vector<uint8_t>>;
+    const File files[] = {
+        {"rgba.dds", "N/A", 1, 2, 2, DdsFileBytes(MakeHeader(2, 2, 1, kRgba8), rgba), rgba},
+        {"opaque.dds", "N/A", 1, 2, 1, DdsFileBytes(MakeHeader(2, 1, 1, rgb24), {3, 2, 1, 6, 5, 4}),
+         Rgba8Bytes({0xFF030201, 0xFF060504})},
         // One BC1 block: colour 0 pure red, every index 0.
-        {"actually_dds.tga",
-         DdsFileBytes(MakeHeader(4, 4, 0, CodeFormat("DXT1")),
-                      {0x00, 0xF8, 0x1F, 0x00, 0, 0, 0, 0}),
-         "DXGI_FORMAT_BC1_UNORM", 0, 4, 4, red},
-        {"pair.tga",
-         TgaBytes({.width = 2}, {10, 20, 30, 40, 50, 60, 70, 80}),
-         "TGA",
-         0,
-         2,
-         1,
-         {30, 20, 10, 40, 70, 60, 50, 80}},
+        {"actually_dds.tga", "DXGI_FORMAT_BC1_UNORM", 0, 4, 4,
+         DdsFileBytes(MakeHeader(4, 4, 0, CodeFormat("DXT1")), {0, 0xF8, 0x1F, 0, 0, 0, 0, 0}),
+         red},
+        {"pair.tga", "TGA", 0, 2, 1, TgaBytes({.width = 2}, {1, 2, 3, 4, 5, 6, 7, 8}),
+         Rgba8Bytes({0x04010203, 0x08050607})},
+        {"picture.png", "PNG", 0, 2, 1, Encode(true, 2, 1, rgba8), rgba8},
+        {"photo.png", "JPEG", 0, 8, 8, Encode(false, 8, 8, grey), grey},
     };
-    for (const auto& file : files) {
-        SCOPED_TRACE(file.name);
-        WriteBytes(scratch / file.name, file.bytes);
-        TextureHandle record = Load(scratch / file.name);
-        ASSERT_NE(NameOf(record), 0u);
-        EXPECT_EQ(record->name, scratch / file.name);
-        EXPECT_EQ(record->typeName, file.typeName);
-        EXPECT_EQ(record->mipCount, file.mipCount);
-        EXPECT_EQ(record->size[0], static_cast<float>(file.width));
-        EXPECT_EQ(record->size[1], static_cast<float>(file.height));
-        EXPECT_EQ(testing_support::ReadTextureRgba8(NameOf(record), file.width, file.height),
-                  file.texels);
-        if (file.typeName != std::string("TGA")) {
-            EXPECT_EQ(CountLines("Warning: TGA"), 0) << "read as a Targa";
-        }
+    for (const auto& [name, typeName, mipCount, width, height, bytes, texels] : files) {
+        SCOPED_TRACE(name);
+        WriteBytes(scratch / name, bytes);
+        TextureHandle record = Load(scratch / name);
+        EXPECT_EQ(record->name, scratch / name);
+        EXPECT_EQ(record->typeName, typeName);
+        EXPECT_EQ(record->mipCount, mipCount);
+        EXPECT_EQ(std::pair(record->size[0], record->size[1]),
+                  std::pair(float(width), float(height)));
+        EXPECT_EQ(Texels(record, width, height), texels);
     }
 }
 
-TEST_F(TextureManagerGl, HalfFloatCubeWithMipsKeepsFaceOrderAndLevels)
+// Faces, slices and levels land in their own GL layers: R tells the face or slice, G the
+// level.
+TEST_F(TextureManagerGl, CubeFacesArraySlicesAndLevelsLandInTheirLayers)
 {
-    // R = face index, G = level, as half floats; B 0, A 1.
-    const uint16_t halfOf[] = {0x0000, 0x3C00, 0x4000, 0x4200, 0x4400, 0x4500};
-    std::vector<uint8_t> data;
-    for (int face = 0; face < 6; ++face) {
-        for (int level = 0; level < 3; ++level) {
-            const int side = 4 >> level;
-            for (int i = 0; i < side * side; ++i) {
-                const uint16_t texel[4] = {halfOf[face], halfOf[level], 0, 0x3C00};
-                const auto* bytes = reinterpret_cast<const uint8_t*>(texel);
-                data.insert(data.end(), bytes, bytes + 8);
+    // Name, array size, flags, levels, layers, GL target.
+    const std::tuple<const char*, uint32_t, uint32_t, uint32_t, int, GLenum> files[] = {
+        {"cube.dds", 1, kDdsMiscTextureCube, 3, 6, GL_TEXTURE_CUBE_MAP},
+        {"array.dds", 3, 0, 1, 3, GL_TEXTURE_2D_ARRAY}};
+    for (const auto& [name, arraySize, misc, levels, layers, target] : files) {
+        std::vector<uint8_t> data;
+        for (int layer = 0; layer < layers; ++layer) {
+            for (uint32_t level = 0; level < levels; ++level) {
+                const auto texels =
+                    Repeated({uint8_t(layer), uint8_t(level), 0, 255}, 16 >> 2 * level);
+                data.insert(data.end(), texels.begin(), texels.end());
+            }
+        }
+        WriteBytes(scratch / name,
+                   DdsFileBytes(MakeHeader(4, 4, levels), data,
+                                DdsHeaderDx10{DXGI_FORMAT_R8G8B8A8_UNORM, kDdsDimension2D, misc,
+                                              arraySize, 0}));
+        const TextureHandle record = Load(scratch / name);
+        EXPECT_EQ(record->view->GetTexture()->Target(), target) << name;
+        EXPECT_EQ(record->mipCount, levels);
+        for (int layer = 0; layer < layers; ++layer) {
+            for (uint32_t level = 0; level < levels; ++level) {
+                const auto texels = ReadLayer(NameOf(record), level, layer, 4 >> level);
+                EXPECT_EQ(std::vector<uint8_t>(texels.end() - 4, texels.end()),
+                          (std::vector<uint8_t>{uint8_t(layer), uint8_t(level), 0, 255}))
+                    << name << " layer " << layer << " level " << level;
             }
         }
     }
-    const auto path = scratch / "cube.dds";
-    DdsHeaderDx10 dx10{DXGI_FORMAT_R16G16B16A16_FLOAT, kDdsDimension2D, kDdsMiscTextureCube, 1, 0};
-    WriteBytes(path, DdsFileBytes(MakeDx10Header(4, 4, 3), data, &dx10));
-    TextureHandle record = Load(path);
-    ASSERT_NE(NameOf(record), 0u);
-    EXPECT_EQ(record->view->GetTexture()->Target(), static_cast<GLenum>(GL_TEXTURE_CUBE_MAP));
-    EXPECT_EQ(record->typeName, "DXGI_FORMAT_R16G16B16A16_FLOAT");
-    EXPECT_EQ(record->mipCount, 3u);
-    for (int face = 0; face < 6; ++face) {
-        for (int level = 0; level < 3; ++level) {
-            const int side = 4 >> level;
-            const auto texels = ReadLayer<float>(NameOf(record), level, face, side, side, GL_FLOAT);
-            SCOPED_TRACE("face " + std::to_string(face) + " level " + std::to_string(level));
-            EXPECT_EQ(texels[0], static_cast<float>(face));
-            EXPECT_EQ(texels[1], static_cast<float>(level));
-            EXPECT_EQ(texels.back(), 1.0f);
-        }
-    }
-}
 
-TEST_F(TextureManagerGl, ArraySlicesLandInTheirLayers)
-{
-    std::vector<uint8_t> data;
-    for (uint8_t slice = 0; slice < 3; ++slice) {
-        for (int i = 0; i < 4; ++i)
-            data.insert(data.end(), {slice, static_cast<uint8_t>(10 * slice), 7, 255});
-    }
-    const auto path = scratch / "array.dds";
-    DdsHeaderDx10 dx10{DXGI_FORMAT_R8G8B8A8_UNORM, kDdsDimension2D, 0, 3, 0};
-    WriteBytes(path, DdsFileBytes(MakeDx10Header(2, 2, 1), data, &dx10));
-    TextureHandle record = Load(path);
-    ASSERT_NE(NameOf(record), 0u);
-    EXPECT_EQ(record->view->GetTexture()->Target(), static_cast<GLenum>(GL_TEXTURE_2D_ARRAY));
-    EXPECT_EQ(record->typeName, "DXGI_FORMAT_R8G8B8A8_UNORM");
-    for (int slice = 0; slice < 3; ++slice) {
-        const auto texels = ReadLayer<uint8_t>(NameOf(record), 0, slice, 2, 2, GL_UNSIGNED_BYTE);
-        EXPECT_EQ(texels[0], slice);
-        EXPECT_EQ(texels[13], 10 * slice);
-    }
-}
-
-TEST_F(TextureManagerGl, ASolidCubeMapHasItsColourOnEveryFace)
-{
-    ShaderResourceViewPtr cube = manager->CreateSolidCubeMap(12, 34, 56);
-    ASSERT_NE(cube, nullptr);
-    EXPECT_EQ(cube->GetTexture()->Target(), static_cast<GLenum>(GL_TEXTURE_CUBE_MAP));
+    // The plain sky of a chosen colour.
+    const ShaderResourceViewPtr solid = manager->CreateSolidCubeMap(12, 34, 56);
     for (int face = 0; face < 6; ++face) {
-        const auto texels =
-            ReadLayer<uint8_t>(cube->GetTexture()->Name(), 0, face, 4, 4, GL_UNSIGNED_BYTE);
+        const auto texels = ReadLayer(solid->GetTexture()->Name(), 0, face, 4);
         EXPECT_EQ(std::vector<uint8_t>(texels.end() - 4, texels.end()),
                   (std::vector<uint8_t>{12, 34, 56, 255}));
     }
 }
 
-TEST_F(TextureManagerGl, SameFileLoadedTwiceIsWatchedOnce)
-{
-    const auto path = scratch / "twice.dds";
-    WriteBytes(path, DdsFileBytes(MakeHeader(1, 1, 1, kRgba8Masks), Rgba8Bytes({0xFF0000FF})));
-    const size_t watchedBefore = manager->WatchedPaths().size();
-    TextureHandle first = Load(path);
-    TextureHandle second = Load(path);
-    EXPECT_NE(first, second) << "every load decodes anew";
-    EXPECT_EQ(manager->WatchedPaths().size(), watchedBefore + 1);
-
-    TouchLater(path, 5);
-    engine->fileWatcher->ScanOnce();
-    engine->fileWatcher->DispatchChanges();
-    EXPECT_EQ(CountLines("Texture modified and reloaded : " + path.string()), 1);
-}
-
 TEST_F(TextureManagerGl, EditingATextureKeepsOneTextureAlive)
 {
     const auto path = scratch / "edited.dds";
-    WriteBytes(path, DdsFileBytes(MakeHeader(1, 1, 1, kRgba8Masks), Rgba8Bytes({0})));
+    WriteTexel(path, 0);
     const size_t recordsBefore = manager->LiveRecordCount();
     TextureHandle held = Load(path);
     std::vector<std::weak_ptr<gpu::Texture>> generations{held->view->GetTexture()};
     for (uint32_t edit = 1; edit <= 100; ++edit) {
-        WriteBytes(path, DdsFileBytes(MakeHeader(1, 1, 1, kRgba8Masks), Rgba8Bytes({edit})));
+        WriteTexel(path, edit);
         manager->OnTextureFileChanged(path.string());
         generations.push_back(held->view->GetTexture());
     }
-    size_t alive = 0;
-    for (const auto& generation : generations)
-        alive += !generation.expired();
-    EXPECT_EQ(alive, 1u);
-    EXPECT_EQ(testing_support::ReadTextureRgba8(NameOf(held), 1, 1)[0], 100);
+    EXPECT_EQ(std::ranges::count_if(generations, [](auto& g) { return !g.expired(); }), 1);
+    EXPECT_EQ(Texels(held)[0], 100);
     EXPECT_EQ(manager->LiveRecordCount(), recordsBefore + 1) << "a reload keeps no record";
     gpu::ReleaseQueuedObjects();
     EXPECT_EQ(gpu::QueuedReleaseCount(), 0u);
 }
 
+// A load on another thread uploads through the upload context and leaves its watch for the
+// window thread; loading the file again decodes it anew but watches it once.
 TEST_F(TextureManagerGl, LoadThreadUsesTheUploadContextAndQueuesItsWatch)
 {
     const auto path = scratch / "threaded.dds";
-    WriteBytes(
-        path, DdsFileBytes(MakeHeader(2, 1, 1, kRgba8Masks), Rgba8Bytes({0x04030201, 0x08070605})));
+    WriteTexel(path, 0x04030201);
+    const size_t watchedBefore = manager->WatchedPaths().size();
     TextureHandle record;
     std::thread loader([&] { record = Load(path); });
     loader.join();
-    ASSERT_NE(NameOf(record), 0u);
-    EXPECT_EQ(testing_support::ReadTextureRgba8(NameOf(record), 2, 1),
-              (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(Texels(record), (std::vector<uint8_t>{1, 2, 3, 4}));
+    const TextureHandle again = Load(path);
+    EXPECT_NE(again, record);
+    EXPECT_EQ(manager->WatchedPaths().size(), watchedBefore + 1);
 
     manager->RegisterQueuedWatches();
-    TouchLater(path, 5);
-    engine->fileWatcher->ScanOnce();
-    engine->fileWatcher->DispatchChanges();
-    EXPECT_EQ(CountLines("Texture modified and reloaded : "), 1);
+    DispatchChange(path, 5);
+    EXPECT_EQ(CountLines("Texture modified and reloaded : " + path.string()), 1);
 }
 
-class Screenshots : public TextureManagerGl {
-   protected:
-    void SetUp() override
-    {
-        TextureManagerGl::SetUp();
-        original = std::filesystem::current_path();
-        std::filesystem::current_path(scratch.path);
-    }
-    void TearDown() override { std::filesystem::current_path(original); }
+TEST_F(TextureManagerGl, MadeTexturesAreSharedInAScopeAndFollowThePacking)
+{
+    const std::vector<uint8_t> png = Encode(true, 1, 1, {200, 100, 50, 255});
+    const MaterialValues values{1.0f, 0.25f, 0.75f, 0.0f};
 
-    std::vector<std::filesystem::path> Shots() const
-    {
-        std::vector<std::filesystem::path> shots;
-        for (const auto& entry : std::filesystem::directory_iterator(scratch.path)) {
-            if (entry.path().filename().string().rfind("screenshot_", 0) == 0)
-                shots.push_back(entry.path());
-        }
-        return shots;
-    }
+    manager->ShareLoadsOnThisThread(true);
+    const TextureHandle embedded = manager->LoadTextureBytes("/m/box.fbx*0", ".png", png);
+    const TextureHandle colour = manager->ColourTexture(PackRgba8(9, 8, 7, 255));
+    const TextureHandle material = manager->MaterialTexture(values);
+    EXPECT_EQ(manager->LoadTextureBytes("/m/box.fbx*0", ".png", png), embedded);
+    EXPECT_EQ(manager->ColourTexture(PackRgba8(9, 8, 7, 255)), colour);
+    EXPECT_EQ(manager->MaterialTexture(values), material);
+    manager->ShareLoadsOnThisThread(false);
 
-    std::filesystem::path original;
-};
+    EXPECT_EQ(embedded->name, "/m/box.fbx*0");
+    EXPECT_EQ(embedded->isBuiltIn, 0);
+    EXPECT_EQ(colour->isBuiltIn, 1);
+    EXPECT_EQ(Texels(material), Rgba8Bytes({PackMaterialTexel(values, true)}));
+
+    // The frame tells the manager which packing the shaders use: the same record, held by
+    // every mesh that shows it, changes its texels.
+    manager->FollowTexturePacking(false);
+    EXPECT_EQ(Texels(material), Rgba8Bytes({PackMaterialTexel(values, false)}));
+    // And one made now is made for it.
+    EXPECT_EQ(Texels(manager->MaterialTexture(values)),
+              Rgba8Bytes({PackMaterialTexel(values, false)}));
+}
 
 // Sizes the capture cannot take write nothing; a taken shot holds the requested size of
 // the cleared capture target (nothing is drawn into it yet) and is named in the log.
-TEST_F(Screenshots, EachValidSizeWritesOneFileOfThatSize)
+TEST_F(TextureManagerGl, ScreenshotsOfEachValidSizeWriteOneFileOfThatSize)
 {
+    const fs::path original = fs::current_path();
+    fs::current_path(scratch.path);  // where shots land
+    auto shots = [&] { return std::vector<fs::path>(fs::directory_iterator("."), {}); };
     TakeScreenshot(0, 16);
     TakeScreenshot(16, 0);
     TakeScreenshot(-4, 4);
-    EXPECT_TRUE(Shots().empty());
+    EXPECT_TRUE(shots().empty());
     EXPECT_EQ(CountLines("Screenshot saved to: "), 0);
 
-    int taken = 0;
     for (const auto& [width, height] : {std::pair{1u, 1u}, std::pair{24u, 10u}}) {
         TakeScreenshot(static_cast<int>(width), static_cast<int>(height));
-        const auto shots = Shots();
-        ASSERT_EQ(shots.size(), 1u);
-        const std::vector<uint8_t> bytes = ReadBytes(shots[0]);
-        ASSERT_EQ(bytes.size(), 128u + width * height * 4);
-        EXPECT_EQ(std::memcmp(bytes.data(), "DDS ", 4), 0);
-        uint32_t size[2];  // height, then width
-        std::memcpy(size, &bytes[12], 8);
-        EXPECT_EQ(size[0], height);
-        EXPECT_EQ(size[1], width);
-        EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 128, bytes.begin() + 132),
+        ASSERT_EQ(shots().size(), 1u);
+        const fs::path shot = shots()[0];
+        const DdsFile file = ReadDdsFile(shot);
+        ASSERT_EQ(file.parsed.result, 0);
+        EXPECT_EQ(std::pair(file.parsed.image.width, file.parsed.image.height),
+                  std::pair(width, height));
+        const auto& texels = file.parsed.image.At(0, 0).data;
+        EXPECT_EQ(std::vector<uint8_t>(texels.begin(), texels.begin() + 4),
                   (std::vector<uint8_t>{0, 0, 0, 0}));
-        EXPECT_EQ(CountLines("Screenshot saved to: "), ++taken);
         EXPECT_EQ(engine->scene->log.LastMessage(),
-                  "Screenshot saved to: " + shots[0].filename().string());
-        std::filesystem::remove(shots[0]);
+                  "Screenshot saved to: " + shot.filename().string());
+        fs::remove(shot);
     }
+    fs::current_path(original);
+}
+
+class TextureLifetime : public TextureManagerGl {
+   protected:
+    // Quads side by side, one node and mesh per name.
+    void WriteQuads(const fs::path& path, const std::vector<std::string>& names)
+    {
+        std::vector<assets::SceneNodeMesh> nodes;
+        for (const std::string& name : names) {
+            assets::SceneNodeMesh node;
+            node.nodeName = name;
+            const float x = 2.5f * static_cast<float>(nodes.size());
+            assets::AddPatch(node.geometry, {x, 0, 0}, {1, 0, 0}, {0, 1, 0}, 1, 1);
+            nodes.push_back(std::move(node));
+        }
+        ASSERT_EQ(assets::WriteFbxScene(path.string(), nodes), "");
+    }
+
+    // Loads through the exported interface, as the viewer does, and runs a frame.
+    void LoadAndWait(const fs::path& path)
+    {
+        LoadModel(path.string().c_str());
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!IsModelLoaded() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ASSERT_TRUE(IsModelLoaded());
+        Present();
+    }
+
+    std::vector<CMeshObject*> MeshObjects()
+    {
+        std::vector<CMeshObject*> meshes;
+        engine->scene->WithModel([&](CModelNode* model) { model->CollectMeshObjects(meshes); });
+        return meshes;
+    }
+};
+
+// Switching between a textured model and the demo must not pile up textures: whatever the
+// replaced model held is released with it.
+TEST_F(TextureLifetime, FiftyAlternatingLoadsEndAtTheBaseline)
+{
+    WriteQuads(scratch / "Quad.fbx", {"Quad"});
+    WriteTexel(scratch / "Quad_D.dds", 0xFF336699);
+    LoadAndWait("demo/spheres.fbx");
+    gpu::ReleaseQueuedObjects();
+    const size_t records = manager->LiveRecordCount();
+    const size_t textures = gpu::LiveTextureCount();
+
+    for (int load = 1; load <= 50; ++load)
+        LoadAndWait(load % 2 ? scratch / "Quad.fbx" : fs::path("demo/spheres.fbx"));
+    Present();  // releases the last replaced model's textures
+    EXPECT_EQ(manager->LiveRecordCount(), records);
+    EXPECT_EQ(gpu::LiveTextureCount(), textures);
+}
+
+TEST_F(TextureLifetime, EightMeshesSharingAFileMakeOneRecordAndOneTexture)
+{
+    const std::vector<std::string> parts = {"Part1", "Part2", "Part3", "Part4",
+                                            "Part5", "Part6", "Part7", "Part8"};
+    WriteQuads(scratch / "eight.fbx", parts);
+    WriteTexel(scratch / "Albedo_D.dds", 0xFF00FF00);
+    const size_t records = manager->LiveRecordCount();
+    const size_t textures = gpu::LiveTextureCount();
+    LoadAndWait(scratch / "eight.fbx");
+
+    // The file, and the 1 x 1 material texture that their equal materials share.
+    EXPECT_EQ(gpu::LiveTextureCount(), textures + 2);
+    EXPECT_EQ(manager->LiveRecordCount(), records + 1);
+    const std::vector<CMeshObject*> meshes = MeshObjects();
+    ASSERT_EQ(meshes.size(), parts.size());
+    const TextureHandle& albedo = meshes[0]->textureSlots[0][kAlbedoSlot].texture;
+    EXPECT_EQ(albedo->name, scratch / "Albedo_D.dds");
+    for (const CMeshObject* mesh : meshes)
+        for (const TextureBlock& block : mesh->textureSlots)
+            EXPECT_EQ(block[kAlbedoSlot].texture, albedo);
+}
+
+// A custom texture named relative to the program, held by the scene's slot, by every mesh
+// and by a preview of its own: one edit reaches all of them.
+TEST_F(TextureLifetime, AnEditedCustomTextureReachesEveryHolder)
+{
+    WriteQuads(scratch / "pair.fbx", {"Left", "Right"});
+    LoadAndWait(scratch / "pair.fbx");
+    const fs::path folder = platform::ProgramDirectory() / ("custom_" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    WriteTexel(folder / "custom.dds", 0xFF0000FF);
+    const std::string relative = (folder.filename() / "custom.dds").string();
+    SetExtraTexture(relative.c_str(), 2);
+
+    const TextureHandle slot = engine->scene->extraTextures[2].texture;
+    ASSERT_NE(NameOf(slot), 0u);
+    for (const CMeshObject* mesh : MeshObjects())
+        EXPECT_EQ(mesh->extraTextures[2], slot) << "one record for the meshes and the slot";
+    const TextureHandle preview = manager->LoadTexture(relative);
+    EXPECT_NE(preview, slot);
+
+    WriteTexel(folder / "custom.dds", 0xFF00FFFF);
+    DispatchChange(folder / "custom.dds", 5);
+    EXPECT_EQ(Texels(slot), Rgba8Bytes({0xFF00FFFF}));
+    EXPECT_EQ(Texels(preview), Rgba8Bytes({0xFF00FFFF}));
+    EXPECT_EQ(CountLines("Texture modified and reloaded : " + (folder / "custom.dds").string()), 1);
+    fs::remove_all(folder);
+}
+
+TEST_F(TextureLifetime, ASkyEditedIntoAFlatImageStaysShownUntilItIsACubeAgain)
+{
+    const fs::path sky = scratch / "sky.dds";
+    WriteTexel(sky, 0xFF0000FF, true);
+    SetSkyBoxTexture(sky.string().c_str());
+    const TextureHandle shown = engine->scene->cubeMap;
+    ASSERT_EQ(shown->name, sky);
+    const ShaderResourceViewPtr cube = shown->view;
+
+    WriteTexel(sky, 0xFF00FF00);
+    DispatchChange(sky, 5);
+    EXPECT_EQ(engine->scene->cubeMap, shown);
+    EXPECT_EQ(shown->view, cube);
+    EXPECT_EQ(CountLines("Texture not reloaded, the file is no longer a cube map: "), 1);
+    EXPECT_EQ(CountLines("Texture modified and reloaded : "), 0);
+
+    WriteTexel(sky, 0xFFFF0000, true);
+    DispatchChange(sky, 10);
+    EXPECT_EQ(engine->scene->cubeMap, shown);
+    ASSERT_NE(shown->view, cube);
+    EXPECT_EQ(shown->view->GetTexture()->Target(), static_cast<GLenum>(GL_TEXTURE_CUBE_MAP));
+    EXPECT_EQ(ReadLayer(NameOf(shown), 0, 5, 1), (std::vector<uint8_t>{0, 0, 255, 255}));
+    EXPECT_EQ(CountLines("Texture modified and reloaded : "), 1);
 }
 
 }  // namespace
