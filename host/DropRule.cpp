@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "Utf.h"
+#include "platform/Utf.h"
 
 namespace host {
 
@@ -34,7 +34,7 @@ std::optional<DropAction> ClassifyDroppedName(const char* name)
         return std::nullopt;
     const std::string_view path(name);
     if (IsImageExtension(FinalNameExtension(path)))
-        return DropAction{DropTarget::Image, {}, NameToUtf16(path)};
+        return DropAction{DropTarget::Image, {}, platform::NameToUtf16(path)};
     return DropAction{DropTarget::Model, std::string(path), {}};
 }
 

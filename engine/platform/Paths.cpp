@@ -6,6 +6,8 @@
 #include <iterator>
 #include <system_error>
 
+#include "platform/Utf.h"
+
 namespace fs = std::filesystem;
 
 namespace platform {
@@ -150,86 +152,6 @@ std::string NormalizeSeparators(std::string_view path)
             c = '/';
     }
     return result;
-}
-
-std::optional<std::u16string> Utf8ToUtf16(std::string_view text)
-{
-    std::u16string out;
-    out.reserve(text.size());
-    size_t i = 0;
-    while (i < text.size()) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        char32_t code;
-        size_t length;
-        if (c < 0x80) {
-            code = c;
-            length = 1;
-        } else if ((c & 0xE0) == 0xC0) {
-            code = c & 0x1F;
-            length = 2;
-        } else if ((c & 0xF0) == 0xE0) {
-            code = c & 0x0F;
-            length = 3;
-        } else if ((c & 0xF8) == 0xF0) {
-            code = c & 0x07;
-            length = 4;
-        } else {
-            return std::nullopt;
-        }
-        if (i + length > text.size())
-            return std::nullopt;
-        for (size_t k = 1; k < length; ++k) {
-            unsigned char next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return std::nullopt;
-            code = (code << 6) | (next & 0x3F);
-        }
-        static constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return std::nullopt;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(code));
-        }
-        i += length;
-    }
-    return out;
-}
-
-std::optional<std::string> Utf16ToUtf8(std::u16string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t code = text[i];
-        if (code >= 0xD800 && code <= 0xDBFF) {
-            if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)
-                return std::nullopt;
-            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (code >= 0xDC00 && code <= 0xDFFF) {
-            return std::nullopt;
-        }
-        if (code < 0x80) {
-            out.push_back(static_cast<char>(code));
-        } else if (code < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else if (code < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
-    }
-    return out;
 }
 
 std::optional<fs::path> WideNameToPath(std::u16string_view name)

@@ -65,10 +65,6 @@ std::string FindFixedAsset(const std::string& relativePath);
 // same file.
 std::string NormalizeSeparators(std::string_view path);
 
-// UTF-8 <-> UTF-16. Invalid sequences give std::nullopt.
-std::optional<std::u16string> Utf8ToUtf16(std::string_view text);
-std::optional<std::string> Utf16ToUtf8(std::u16string_view text);
-
 // A file name from the wide interface, in the system's bytes. A byte of the name that is
 // no part of well-formed UTF-8 arrives as a lone U+DC80..U+DCFF (0xDC00 + the byte) and
 // becomes that byte again. Any other lone surrogate cannot be a name: std::nullopt.

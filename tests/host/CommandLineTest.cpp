@@ -8,8 +8,8 @@
 #include "DropRule.h"
 #include "StartScreenLayout.h"
 #include "TestHooks.h"
-#include "Utf.h"
 #include "platform/Paths.h"
+#include "platform/Utf.h"
 
 namespace host {
 namespace {
@@ -118,7 +118,7 @@ TEST(NameToUtf16, EveryNameComesBackAsItsBytes)
     for (const char* name : {"/plain/a.dds", "/caf\xE9/\xFF\xFE.dds", "/\xED\xA0\x80/x.dds",
                              "/\xC3\xA9\xF0\x9F\x98\x80\x80/x.tga", "/a\\b/\xC0\xAF.dds"}) {
         const std::optional<std::filesystem::path> back =
-            platform::WideNameToPath(NameToUtf16(name));
+            platform::WideNameToPath(platform::NameToUtf16(name));
         ASSERT_TRUE(back) << name;
         EXPECT_EQ(back->native(), name);
     }
@@ -148,20 +148,22 @@ TEST(DropBatch, EachDropHandsOnItsFirstReadableName)
 
 TEST(Utf8ToUtf16, ConvertsEveryEncodingLengthAndRefusesMalformedSequences)
 {
-    EXPECT_EQ(Utf8ToUtf16("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), u"A\u00E9\u20AC\U0001F600");
-    EXPECT_EQ(Utf8ToUtf16("\xF4\x8F\xBF\xBF\xEF\xBF\xBF"), u"\U0010FFFF\uFFFF");
+    EXPECT_EQ(platform::Utf8ToUtf16("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"),
+              u"A\u00E9\u20AC\U0001F600");
+    EXPECT_EQ(platform::Utf8ToUtf16("\xF4\x8F\xBF\xBF\xEF\xBF\xBF"), u"\U0010FFFF\uFFFF");
     // Stray and truncated sequences, overlong '/', a surrogate, above U+10FFFF, five bytes.
     for (const char* bad :
          {"\x80", "\xC3", "\xE2\x82", "\xE2\x41\x41", "\xC0\xAF", "\xE0\x80\xAF",
           "\xF0\x80\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "\xFE"})
-        EXPECT_FALSE(Utf8ToUtf16(bad)) << testing::PrintToString(bad);
+        EXPECT_FALSE(platform::Utf8ToUtf16(bad)) << testing::PrintToString(bad);
 
-    EXPECT_EQ(Utf16ToUtf8(u"A\u00E9\u20AC\U0001F600"), "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(platform::Utf16ToUtf8(u"A\u00E9\u20AC\U0001F600"),
+              "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
     // A lone high, a lone low, a high at the end and a swapped pair.
     for (std::u16string bad : {u"a\xD83D"
                                u"b",
                                u"\xDE00", u"a\xD83D", u"\xDE00\xD83D"})
-        EXPECT_FALSE(Utf16ToUtf8(bad));
+        EXPECT_FALSE(platform::Utf16ToUtf8(bad));
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "models/ModelNode.h"
 #include "platform/FileWatcher.h"
 #include "platform/Paths.h"
+#include "platform/Utf.h"
 #include "scene/Scene.h"
 #include "support/EngineWindow.h"
 #include "textures/BuiltInTextures.h"

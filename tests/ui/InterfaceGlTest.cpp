@@ -25,6 +25,7 @@
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
 #include "platform/Paths.h"
+#include "platform/Utf.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "support/EngineWindow.h"

@@ -1,6 +1,6 @@
-#include "Utf.h"
+#include "platform/Utf.h"
 
-namespace host {
+namespace platform {
 
 namespace {
 
@@ -141,4 +141,4 @@ std::optional<std::string> Utf16ToUtf8(std::u16string_view text)
     return out;
 }
 
-}  // namespace host
+}  // namespace platform
