@@ -74,34 +74,6 @@ TEST(GeneratedModels, ImportWithOneMeshPerNamedNodeAFullVertexLayoutAndFrontFace
     }
 }
 
-// Texture discovery: an entry of the model's folder belongs to a mesh when its path without
-// the extension contains the mesh's node name; the last two characters pick the slot. Each
-// mesh must find its own textures and no two for one slot.
-TEST(GeneratedModels, TextureDiscoveryFindsEachMeshsOwnTextures)
-{
-    std::vector<std::pair<std::string, std::string>> meshes = {{"xyz", "AxisX"},
-                                                               {"xyz", "AxisY"},
-                                                               {"xyz", "AxisZ"},
-                                                               {"xyz", "GridPlane"},
-                                                               {"lightmesh", "LightMarker"},
-                                                               {"arrow", "JointArrow"}};
-    for (const std::string& name : kDemoNodes)
-        meshes.emplace_back("demo", name);
-    for (const auto& [folder, mesh] : meshes) {
-        std::map<std::string, int> slots;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            std::string text = entry.path().string();
-            text = text.substr(0, text.rfind('.'));
-            if (text.size() >= 3 && text.find(mesh) != std::string::npos)
-                ++slots[text.substr(text.size() - 2)];
-        }
-        const std::map<std::string, int> expected =
-            folder == "demo" ? std::map<std::string, int>{{"_D", 1}, {"_M", 1}, {"_N", 1}}
-                             : std::map<std::string, int>{{"_D", 1}};
-        EXPECT_EQ(slots, expected) << mesh;
-    }
-}
-
 // The reader takes the file whole, as a full mip chain of `format`, with no byte over.
 DdsFile ReadWhole(const std::string& path, uint32_t format)
 {
