@@ -90,99 +90,57 @@ std::vector<uint8_t> Solid(Rgb c)
     return texels;
 }
 
-std::vector<uint8_t> SolidPng(Rgb c)
-{
-    const std::vector<uint8_t> texels = Solid(c);
-    std::vector<uint8_t> png;
-    stbi_write_png_to_func(
-        [](void* out, void* data, int size) {
-            auto* bytes = static_cast<std::vector<uint8_t>*>(out);
-            bytes->insert(bytes->end(), static_cast<uint8_t*>(data),
-                          static_cast<uint8_t*>(data) + size);
-        },
-        &png, 4, 4, 4, texels.data(), 16);
-    return png;
-}
-
 // Where a mesh's albedo comes from, shown in the albedo view: a file named after the mesh,
 // else the one texture beside the model, else the texture its material names (beside the
 // model under the name its Windows path ends in, or held in the model file), else the
-// material's colour; a named texture that is missing shows the checkerboard.
+// material's colour; a named texture that is missing shows the checkerboard, and the log
+// names it.
 TEST(MaterialLook, EachAlbedoSourceShowsInTheAlbedoView)
 {
+    const Rgb wood{150, 90, 40};
     const struct {
-        const char* what;
         const char* mesh;
         const char* materialTexture;
-        std::vector<std::pair<const char*, Rgb>> beside;  // .png, or else .dds
-        bool embedded;
+        std::vector<const char*> beside;  // wood.png in wood's colour, the others in `shown`
+        bool embedded;                    // the material's texture, in `shown`
         Rgb shown;
-        const char* logged;
     } cases[] = {
-        {"material colour",
-         "Ball",
-         "",
-         {},
-         false,
-         {204, 77, 26},
-         "Mesh 'Ball': no texture named after it, using the material's colour (0.8, 0.3, 0.1)"},
-        {"material texture beside",
-         "Ball",
-         "C:\\art\\wood.png",
-         {{"wood.png", {150, 90, 40}}},
-         false,
-         {150, 90, 40},
-         ""},
-        {"material texture in the file", "Ball", "paper.png", {}, true, {30, 140, 200}, ""},
-        {"file named after the mesh",
-         "Crate",
-         "wood.png",
-         {{"wood.png", {150, 90, 40}}, {"Crate_D.dds", {20, 200, 60}}},
-         false,
-         {20, 200, 60},
-         ""},
-        {"the one texture beside",
-         "Ball",
-         "",
-         {{"paint_D.dds", {40, 160, 220}}},
-         false,
-         {40, 160, 220},
-         ""},
-        {"missing texture",
-         "Leg",
-         "D:\\spider\\SpiderTex.jpg",
-         {},
-         false,
-         {},
-         "Mesh 'Leg': texture not found beside the model: 'SpiderTex.jpg' (the material names "
-         "'D:\\spider\\SpiderTex.jpg')"},
+        {"Ball", "", {}, false, {204, 77, 26}},
+        {"Ball", "C:\\art\\wood.png", {"wood.png"}, false, wood},
+        {"Ball", "paper.png", {}, true, {30, 140, 200}},
+        {"Crate", "wood.png", {"wood.png", "Crate_D.dds"}, false, {20, 200, 60}},
+        {"Ball", "", {"paint_D.dds"}, false, {40, 160, 220}},
+        {"Leg", "D:\\spider\\SpiderTex.jpg", {}, false, {}},
     };
     const testing_support::ScratchDirectory scratch;
     SnapSession session(Options("Model Albedo"));
     std::string error;
     ASSERT_TRUE(session.Start(error)) << error;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const fs::path folder = scratch / c.what;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(i);
+        const fs::path folder = scratch / std::to_string(i);
+        fs::create_directories(folder);
         assets::SceneNodeMesh mesh = Sphere(c.mesh);
         mesh.diffuseColor = {0.8f, 0.3f, 0.1f};
         mesh.diffuseTexture = c.materialTexture;
-        if (c.embedded)
-            mesh.embeddedImage = SolidPng(c.shown);
-        const std::string model = WriteModel(folder / "model.fbx", {mesh});
-        for (const auto& [name, colour] : c.beside) {
-            if (fs::path(name).extension() == ".png") {
-                const auto png = SolidPng(colour);
-                std::ofstream(folder / name, std::ios::binary)
-                    .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
-            } else {
+        if (c.embedded) {
+            const fs::path png = scratch / "embedded.png";
+            stbi_write_png(png.c_str(), 4, 4, 4, Solid(c.shown).data(), 16);
+            std::ifstream in(png, std::ios::binary);
+            mesh.embeddedImage.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        for (const std::string name : c.beside) {
+            if (name == "wood.png")
+                stbi_write_png((folder / name).c_str(), 4, 4, 4, Solid(wood).data(), 16);
+            else
                 ASSERT_EQ(WriteDdsFile(folder / name, DXGI_FORMAT_R8G8B8A8_UNORM, 4, 4, 16,
-                                       Solid(colour)),
+                                       Solid(c.shown)),
                           0);
-            }
         }
         SnapImage image;
-        ASSERT_TRUE(session.Render(model, image, error)) << error;
+        ASSERT_TRUE(session.Render(WriteModel(folder / "model.fbx", {mesh}), image, error))
+            << error;
         if (c.shown.r >= 0) {
             const uint8_t* centre =
                 &image.rgba[((image.height / 2) * image.width + image.width / 2) * 4];
@@ -191,16 +149,16 @@ TEST(MaterialLook, EachAlbedoSourceShowsInTheAlbedoView)
             EXPECT_NEAR(centre[2], c.shown.b, 3);
         } else {
             int magenta = 0, black = 0;
-            for (size_t i = 0; i < image.rgba.size(); i += 4) {
-                const uint8_t* p = &image.rgba[i];
+            for (size_t at = 0; at < image.rgba.size(); at += 4) {
+                const uint8_t* p = &image.rgba[at];
                 magenta += p[0] > 150 && p[1] < 60 && p[2] > 150;
                 black += p[0] < 60 && p[1] < 60 && p[2] < 60;
             }
             EXPECT_GT(magenta, image.width * image.height / 50);
             EXPECT_GT(black, image.width * image.height / 50);
-        }
-        if (*c.logged) {
-            EXPECT_TRUE(Logged(c.logged));
+            EXPECT_TRUE(
+                Logged("Mesh 'Leg': texture not found beside the model: 'SpiderTex.jpg' "
+                       "(the material names 'D:\\spider\\SpiderTex.jpg')"));
         }
     }
 }

@@ -213,17 +213,6 @@ class EngineWithCamera : public ::testing::Test {
     CEngine* engine = nullptr;
 };
 
-TEST_F(EngineWithCamera, EyeIsReportedInHundredsAndThePlanesReachTheCamera)
-{
-    const float eye[3] = {123.0f, -45.0f, 600.0f};
-    std::copy(eye, eye + 3, engine->camera->eye);
-    EXPECT_EQ((std::vector<float>{GetCameraX(), GetCameraY(), GetCameraZ()}),
-              (std::vector<float>{1.23f, -0.45f, 6.0f}));
-    SetNearAndFarPlane(1.0f, 11.0f);
-    EXPECT_EQ(engine->camera->nearPlane, 1.0f);
-    EXPECT_EQ(engine->camera->farPlane, 11.0f);
-}
-
 TEST_F(EngineWithCamera, ResetTakesTheMouseAsSeenAndClearsTheWheel)
 {
     FeedMouseScroll(360);

@@ -8,7 +8,6 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 #include <stb_image_write.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -28,6 +27,7 @@
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "support/EngineWindow.h"
+#include "support/ScratchDirectory.h"
 #include "textures/DdsWriter.h"
 #include "textures/DxgiFormat.h"
 #include "textures/TextureRecord.h"
@@ -68,8 +68,6 @@ class Interface : public ::testing::Test {
         state->drawnWidgets = &widgets;
         calls = host::LinkedEngine();
         host = std::make_unique<host::HostEvents>(calls, SDL_GetWindowID(window));
-        scratch = fs::temp_directory_path() / ("vornis_ui_" + std::to_string(getpid()));
-        fs::create_directories(scratch);
         MoveTo(kSceneX, kSceneY);
         // Tabs are laid out in the frame after they first appear.
         Frame(2);
@@ -79,7 +77,6 @@ class Interface : public ::testing::Test {
     {
         if (state)
             state->drawnWidgets = nullptr;
-        fs::remove_all(scratch);
     }
 
     void Frame(int count = 1)
@@ -92,10 +89,10 @@ class Interface : public ::testing::Test {
 
     const DrawnWidget* Find(const std::string& label) const
     {
-        for (const DrawnWidget& widget : widgets)
-            if (widget.label == label)
-                return &widget;
-        return nullptr;
+        const auto found =
+            std::find_if(widgets.begin(), widgets.end(),
+                         [&](const DrawnWidget& widget) { return widget.label == label; });
+        return found == widgets.end() ? nullptr : &*found;
     }
 
     bool Shows(const std::string& label) const { return Find(label) != nullptr; }
@@ -246,7 +243,7 @@ class Interface : public ::testing::Test {
     std::vector<DrawnWidget> widgets;
     host::EngineCalls calls;
     std::unique_ptr<host::HostEvents> host;
-    fs::path scratch;
+    const testing_support::ScratchDirectory scratch;
     float pointerX = 0.0f;
     float pointerY = 0.0f;
 };
@@ -407,7 +404,7 @@ TEST_F(Interface, RenderModeReachesEveryMeshAndAModelLoadedLater)
 TEST_F(Interface, ShaderFileTabCompilesOnlyWhenAskedTo)
 {
     const fs::path shaders = state->shaderDirectory;
-    state->shaderDirectory = scratch;
+    state->shaderDirectory = scratch.path;
     ASSERT_TRUE(Click("Shader Settings"));
     EXPECT_TRUE(Shows("No pixelshaders found, you need to name them PS_ to be listed here"));
     EXPECT_FALSE(Shows("Set/Recompile"));
@@ -446,7 +443,7 @@ TEST_F(Interface, DisplayTabListsSkyFilesClampsTheMipLevelAndReplacesThePlainSky
     ASSERT_TRUE(Click("studio_neutral.dds")) << "listed from Skyboxtextures beside the program";
     EXPECT_EQ(engine->scene->cubeMap->name, skies / "studio_neutral.dds");
 
-    state->skyDirectory = scratch;
+    state->skyDirectory = scratch.path;
     ASSERT_TRUE(Click("##Sky file"));
     ASSERT_TRUE(Click("night.dds"));
     EXPECT_EQ(engine->scene->cubeMap->name,
