@@ -56,7 +56,8 @@ TEST(SnapOptions, MistakesAreRefusedAndNamed)
     EXPECT_EQ(error, "a model and -o OUT.png are required");
 }
 
-// Pictures frame the whole model unless the viewer's rule is asked for.
+// Pictures frame the whole model unless the viewer's rule is asked for; with several models
+// or an output that names a folder, each picture goes into it named after its model.
 TEST(SnapOptions, TheThumbnailersAndAUsersCommandLinesParse)
 {
     const auto thumbnail =
@@ -76,10 +77,8 @@ TEST(SnapOptions, TheThumbnailersAndAUsersCommandLinesParse)
     EXPECT_EQ(user->clipTime, 1.25f);
     EXPECT_TRUE(user->showSkeleton);
     EXPECT_TRUE(Parse({"m.fbx", "-o", "o.png", "--frame", "whole"})->frameWholeModel);
-}
 
-TEST(SnapOptions, SeveralModelsGetOnePictureEachInTheOutputFolder)
-{
+    // Several models get one picture each in the output folder.
     const auto several = Parse({"a/spider.fbx", "-o", "out", "b/Box.Final.FBX", "c/noext"});
     ASSERT_TRUE(several);
     EXPECT_EQ(several->modelPaths,
