@@ -1,11 +1,17 @@
-// The scene on a started engine: loading, refocusing, reloads and the passes' rules.
+// The scene on a started engine: loading, refused and hostile files, reloads and the passes'
+// rules.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
+#include "HostileFbx.h"
 #include "api/Engine.h"
 #include "api/EngineStartup.h"
 #include "api/public/vornis_engine.h"
@@ -22,6 +28,114 @@ namespace {
 
 namespace fs = std::filesystem;
 
+bool WaitForLoad()
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (!IsModelLoaded() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return IsModelLoaded();
+}
+
+bool AnyMeshUploaded(const CModelNode* node)
+{
+    std::vector<CMeshObject*> meshes;
+    if (node)
+        node->CollectMeshObjects(meshes);
+    return std::any_of(meshes.begin(), meshes.end(), [](auto* mesh) { return mesh->vertexBuffer; });
+}
+
+std::string ShownModelPath()
+{
+    std::string path;
+    GetEngine()->scene->WithModel([&](CModelNode* model) {
+        if (model && model->importContext)
+            path = model->importContext->path;
+    });
+    return path;
+}
+
+fs::path Scratch(const std::string& name)
+{
+    const fs::path path =
+        fs::temp_directory_path() / ("vornis_scene_" + std::to_string(getpid())) / name;
+    fs::create_directories(path.parent_path());
+    return path;
+}
+
+// In a child process: the demo model shown, then the hostile file loaded. Exits 0 when the
+// load ended with one error message starting `expected` and the demo model is still drawn.
+[[noreturn]] void LoadOverTheDemo(const std::function<void(const fs::path&)>& make,
+                                  const std::string& name, const std::string& expected)
+{
+    const auto fail = [](const std::string& why) {
+        std::fprintf(stderr, "%s\n", why.c_str());
+        _exit(1);
+    };
+    if (testing_support::StartEngine(96, 64) != 0)
+        fail("the engine did not start");
+    const std::string demo = fs::absolute("demo/spheres.fbx").string();
+    LoadModel(demo.c_str());
+    if (!WaitForLoad() || ShownModelPath() != demo)
+        fail("the demo model did not load");
+    Present();
+    Present();
+
+    const fs::path hostile = Scratch(name);
+    make(hostile);
+    CScene& scene = *GetEngine()->scene;
+    const size_t before = scene.log.Count();
+    LoadModel(hostile.c_str());
+    if (!WaitForLoad())
+        fail("the load never ended");
+    std::string errors;
+    for (const auto& entry : scene.log.EntriesFrom(before))
+        if (entry.level == MessageLevelError)
+            errors += entry.text + "\n";
+    if (errors.rfind(expected, 0) != 0 || errors.size() != errors.find('\n') + 1)
+        fail("expected one message starting \"" + expected + "\", got:\n" + errors);
+    Present();
+    Present();
+    bool drawn = false;
+    scene.WithModel([&](CModelNode* model) { drawn = AnyMeshUploaded(model); });
+    if (ShownModelPath() != demo || !drawn || GetVertCount() == 0)
+        fail("the demo model is no longer drawn");
+    fs::remove_all(hostile.parent_path());
+    _exit(0);
+}
+
+// The cases that once killed the program run in a child process, so that a regression fails
+// the test rather than taking the test runner down.
+TEST(HostileModelFiles, EachEndsInAMessageAndThePreviousModelStaysDrawn)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    using namespace hostile_fbx;
+    using Make = std::function<void(const fs::path&)>;
+    const auto bytes = [](std::function<std::string()> content) {
+        return Make([=](const fs::path& path) { WriteFile(path, content()); });
+    };
+    const struct {
+        const char* name;
+        Make make;
+        std::string expected;  // the start of the one error message
+    } cases[] = {
+        {"cycle.fbx", bytes(RealFileWithParentCycle), "Cannot load "},
+        {"deep10k.fbx", bytes([] { return AsciiModels(10000, Chain(10000)); }), "Cannot load "},
+        {"deep100k.fbx", bytes([] { return AsciiModels(100000, Chain(100000)); }), "Cannot load "},
+        {"braces.fbx", bytes([] { return AsciiNestedBlocks(30000); }), "Cannot load "},
+        {"pipe.fbx", [](const fs::path& path) { mkfifo(path.c_str(), 0600); },
+         "Not a regular file: "},
+        {"folder.fbx", [](const fs::path& path) { fs::create_directories(path); },
+         "Not a regular file: "},
+        {"dangling.fbx",
+         [](const fs::path& path) { fs::create_symlink(path.parent_path() / "gone.fbx", path); },
+         "No such file: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EXIT(LoadOverTheDemo(c.make, c.name, c.expected), ::testing::ExitedWithCode(0), "");
+    }
+}
+
 class SceneOnEngine : public ::testing::Test {
    protected:
     void SetUp() override
@@ -30,114 +144,124 @@ class SceneOnEngine : public ::testing::Test {
         engine = GetEngine();
         scene = engine->scene.get();
     }
-
-    void WaitForLoad()
-    {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!IsModelLoaded() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        ASSERT_TRUE(IsModelLoaded());
-    }
-
-    static bool AnyMeshUploaded(const CModelNode* node)
-    {
-        if (!node)
-            return false;
-        std::vector<CMeshObject*> meshes;
-        node->CollectMeshObjects(meshes);
-        for (const CMeshObject* mesh : meshes)
-            if (mesh->vertexBuffer)
-                return true;
-        return false;
-    }
+    void TearDown() override { fs::remove_all(Scratch("").parent_path()); }
 
     CEngine* engine = nullptr;
     CScene* scene = nullptr;
 };
 
-// A failed load comes back as the checkerboard record, which has a view; neither it nor
+// A failed sky load comes back as the checkerboard record, which has a view; neither it nor
 // any other flat image may replace the sky.
-TEST_F(SceneOnEngine, ASkyThatIsNoCubeMapKeepsTheShownSkyAndSaysSo)
-{
-    const TextureHandle shown = scene->cubeMap;
-    ASSERT_NE(shown, nullptr);
-    SetSkyBoxTexture((fs::current_path() / "demo/Stage_D.dds").string().c_str());
-    EXPECT_EQ(scene->cubeMap, shown);
-    EXPECT_EQ(scene->log.LastMessage(), "Error loading skybox texture");
-    SetSkyBoxTexture((fs::current_path() / "Skyboxtextures/sky_daylight.dds").string().c_str());
-    EXPECT_NE(scene->cubeMap, shown);
-}
-
-TEST_F(SceneOnEngine, OnlyFbxExtensionsAreLoaded)
+TEST_F(SceneOnEngine, RefusedFilesSayWhyAndKeepWhatIsShown)
 {
     LoadModel("model.obj");
     EXPECT_EQ(scene->log.LastMessage(), "Format not supported: .obj");
     EXPECT_EQ(scene->log.LastMessageLevel(), static_cast<uint32_t>(MessageLevelError));
     EXPECT_TRUE(IsModelLoaded());
+
+    const TextureHandle shown = scene->cubeMap;
+    ASSERT_NE(shown, nullptr);
+    const fs::path missing = fs::absolute("no_such_sky.dds");
+    SetSkyBoxTexture(missing.c_str());
+    EXPECT_EQ(scene->log.LastMessage(),
+              "Cannot read sky file " + missing.string() + ": no such file");
+    SetSkyBoxTexture(fs::absolute("demo/Stage_D.dds").c_str());
+    EXPECT_EQ(scene->log.LastMessage(), "Error loading skybox texture");
+    EXPECT_EQ(scene->cubeMap, shown);
+    SetSkyBoxTexture(fs::absolute("Skyboxtextures/sky_daylight.dds").c_str());
+    EXPECT_NE(scene->cubeMap, shown);
+
+    ChangeCubeMapMipLevel(3);
+    ChangeCubeMapMipLevel(-1);
+    EXPECT_EQ(scene->cubeMapMipLevel, 3u);
+    EXPECT_EQ(scene->cubeMap->displayedMipLevel, 3u);
 }
 
-TEST_F(SceneOnEngine, ALoadedModelIsFramedInTheNextFrameAndDrawnInTheOneAfter)
+// Framed in the frame after the load, drawn in the one after; a rotation switch then spins
+// its meshes a little every frame, about its own axis only.
+TEST_F(SceneOnEngine, ALoadedModelIsFramedThenDrawnAndSpinsOnlyWhenSwitchedOn)
 {
     LoadModel("demo/spheres.fbx");
     EXPECT_FALSE(IsModelLoaded());
-    WaitForLoad();
+    ASSERT_TRUE(WaitForLoad());
     ASSERT_NE(scene->model, nullptr);
     EXPECT_TRUE(scene->modelChanged);
-
     Present();
     EXPECT_FALSE(scene->modelChanged);
     EXPECT_TRUE(engine->camera->focusActive);
     EXPECT_FALSE(AnyMeshUploaded(scene->model.get()));
-
     Present();
     EXPECT_TRUE(AnyMeshUploaded(scene->model.get()));
     EXPECT_GT(GetVertCount(), 0);
-}
 
-// Relative names of textures are data paths (beside the program here); a model named
-// relative to some other working directory must still find the textures beside it.
-TEST_F(SceneOnEngine, AModelNamedRelativeToAnotherDirectoryFindsItsTextures)
-{
-    const fs::path programDirectory = fs::current_path();
-    fs::current_path(programDirectory.parent_path());
-    LoadModel((programDirectory.filename() / "demo" / "spheres.fbx").string().c_str());
-    fs::current_path(programDirectory);
-    WaitForLoad();
-    ASSERT_NE(scene->model, nullptr);
-    const CMeshObject* mesh = scene->model->FirstMeshObject();
-    ASSERT_NE(mesh, nullptr);
-    ASSERT_NE(mesh->textureSlots[0][kAlbedoSlot].texture, nullptr);
-    EXPECT_NE(mesh->textureSlots[0][kAlbedoSlot].texture->name, "Failed");
-}
-
-// A rotation switch spins its meshes a little every frame; without one nothing turns.
-TEST_F(SceneOnEngine, RotationSwitchesAccumulateASpinAboutTheirAxis)
-{
-    LoadModel("demo/spheres.fbx");
-    WaitForLoad();
-    Present();
-    Present();
-    CMeshObject* mesh = scene->model->FirstMeshObject();
-    EXPECT_EQ(mesh->spinMatrix, Matrix4::Identity());
+    const Matrix4& spin = scene->model->FirstMeshObject()->spinMatrix;
+    EXPECT_EQ(spin, Matrix4::Identity());
     Rotate(false, true, false);
     for (int frame = 0; frame < 3; ++frame)
         Present();
-    const Matrix4& spin = mesh->spinMatrix;
     EXPECT_NE(spin, Matrix4::Identity());
     EXPECT_FLOAT_EQ(spin.m[1][1], 1.0f) << "a turn about Y leaves Y alone";
     EXPECT_NEAR(spin.m[0][0] * spin.m[0][0] + spin.m[0][2] * spin.m[0][2], 1.0f, 1e-5f);
 }
 
-TEST_F(SceneOnEngine, AChangedModelFileIsReloadedAtTheNextFrame)
+// Folder names are bytes: one that is not UTF-8, and one with a backslash, which a path
+// through UTF-16 or a separator rewrite would lose. Relative names of textures are data
+// paths (beside the program here); a model named relative to some other working directory
+// must still find the textures beside it.
+TEST_F(SceneOnEngine, TexturesAreFoundBesideTheModelWhateverItsFolderIsCalledOrWhereItIsNamedFrom)
 {
-    const fs::path copy =
-        fs::temp_directory_path() / ("vornis_reload_" + std::to_string(getpid()) + ".fbx");
-    fs::copy_file("demo/spheres.fbx", copy, fs::copy_options::overwrite_existing);
-    LoadModel(copy.string().c_str());
-    WaitForLoad();
+    const auto albedo = [&] {
+        const CMeshObject* mesh = scene->model ? scene->model->FirstMeshObject() : nullptr;
+        return mesh ? mesh->textureSlots[0][kAlbedoSlot].texture.get() : nullptr;
+    };
+    for (const char* folder : {"caf\xE9 \xFF", "back\\slash"}) {
+        SCOPED_TRACE(folder);
+        const fs::path directory = Scratch(folder);
+        fs::create_directories(directory);
+        for (const auto& entry : fs::directory_iterator("demo"))
+            fs::copy_file(entry.path(), directory / entry.path().filename());
+        LoadModel((directory / "spheres.fbx").c_str());
+        ASSERT_TRUE(WaitForLoad());
+        ASSERT_EQ(ShownModelPath(), (directory / "spheres.fbx").string());
+        ASSERT_NE(albedo(), nullptr);
+        EXPECT_EQ(albedo()->name.parent_path().native(), directory.native());
+        EXPECT_EQ(albedo()->isBuiltIn, 0);
+    }
+
+    const fs::path programDirectory = fs::current_path();
+    fs::current_path(programDirectory.parent_path());
+    LoadModel((programDirectory.filename() / "demo" / "spheres.fbx").c_str());
+    fs::current_path(programDirectory);
+    ASSERT_TRUE(WaitForLoad());
+    ASSERT_NE(albedo(), nullptr);
+    EXPECT_NE(albedo()->name, "Failed");
+}
+
+// Textures created on a load thread whose upload never finished must not be shown.
+TEST_F(SceneOnEngine, AnUploadThatNeverFinishesFailsTheLoadWithAMessage)
+{
+    engine->device->finishUploads = [] { return false; };
+    const std::string demo = fs::absolute("demo/spheres.fbx").string();
+    LoadModel(demo.c_str());
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(ShownModelPath(), "");
+    EXPECT_EQ(
+        scene->log.LastMessage(),
+        "Cannot load " + demo + ": the graphics driver did not finish uploading its textures");
+}
+
+// A changed model file is reloaded at the next frame. Every GPU object has one owner that
+// releases it: what a model, a reload and a sky change created and replaced is all gone
+// after a shutdown, which leaves no context current.
+TEST_F(SceneOnEngine, AChangedModelFileIsReloadedAndShutdownLeavesNoGpuObjectAlive)
+{
+    const fs::path copy = Scratch("reload.fbx");
+    fs::copy_file("demo/spheres.fbx", copy);
+    LoadModel(copy.c_str());
+    ASSERT_TRUE(WaitForLoad());
+    Present();
     Present();
     const size_t messages = scene->log.Count();
-
     fs::last_write_time(copy, fs::last_write_time(copy) + std::chrono::seconds(5));
     engine->fileWatcher->ScanOnce();
     Present();
@@ -146,22 +270,12 @@ TEST_F(SceneOnEngine, AChangedModelFileIsReloadedAtTheNextFrame)
     for (const auto& entry : scene->log.EntriesFrom(messages))
         reloading |= entry.text == "Loading model";
     EXPECT_TRUE(reloading);
-    WaitForLoad();
-    fs::remove(copy);
-}
-
-// Every GPU object has one owner that releases it: what a model, a sky change and a reload
-// created and replaced is all gone after a shutdown, which leaves no context current.
-TEST_F(SceneOnEngine, ShutdownLeavesNoGpuObjectAlive)
-{
-    LoadModel("demo/spheres.fbx");
-    WaitForLoad();
+    ASSERT_TRUE(WaitForLoad());
     Present();
     Present();
-    SetSkyBoxTexture((fs::current_path() / "Skyboxtextures/sky_daylight.dds").string().c_str());
+    SetSkyBoxTexture(fs::absolute("Skyboxtextures/sky_daylight.dds").c_str());
     ASSERT_TRUE(ReloadModel());
-    WaitForLoad();
-    Present();
+    ASSERT_TRUE(WaitForLoad());
     Present();
     EXPECT_EQ(ShutdownEngine(*engine), 0u) << gpu::LiveObjectCounts().Describe();
     EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
@@ -169,8 +283,8 @@ TEST_F(SceneOnEngine, ShutdownLeavesNoGpuObjectAlive)
 }
 
 // The fixed assets and a sky with its mips are there from start-up; photo mode hides the
-// gizmo and the grid but not the sky.
-TEST_F(SceneOnEngine, PhotoModeHidesGizmoAndGridButNotTheSky)
+// gizmo and the grid but not the sky; wireframe survives the grid pass frame after frame.
+TEST_F(SceneOnEngine, PhotoModeHidesGizmoAndGridAndWireframeSurvivesTheGridPass)
 {
     ASSERT_TRUE(scene->lightMesh && scene->cubeMap && scene->cubeMap->view);
     EXPECT_GT(scene->cubeMap->mipCount, 1u);
@@ -180,35 +294,22 @@ TEST_F(SceneOnEngine, PhotoModeHidesGizmoAndGridButNotTheSky)
     EXPECT_FALSE(AnyMeshUploaded(scene->gizmoModel.get()));
     EXPECT_FALSE(AnyMeshUploaded(scene->gridModel.get()));
     EXPECT_TRUE(AnyMeshUploaded(scene->skyboxModel.get()));
-
     SetPhotoMode(false);
     Present();
     EXPECT_TRUE(AnyMeshUploaded(scene->gizmoModel.get()));
     EXPECT_TRUE(AnyMeshUploaded(scene->gridModel.get()));
-}
 
-TEST_F(SceneOnEngine, WireframeModeSurvivesTheGridPassFrameAfterFrame)
-{
+    const auto fill = [&] { return engine->device->context->CurrentRasterizerState().fill; };
     SetRenderMode(1);
     for (int frame = 0; frame < 3; ++frame) {
         Present();
         EXPECT_EQ(engine->device->renderMode, 1);
-        EXPECT_EQ(engine->device->context->CurrentRasterizerState().fill, gpu::FillMode::Wireframe);
+        EXPECT_EQ(fill(), gpu::FillMode::Wireframe);
     }
     SetRenderMode(7);  // stored, binds nothing
     Present();
     EXPECT_EQ(engine->device->renderMode, 7);
-    EXPECT_EQ(engine->device->context->CurrentRasterizerState().fill, gpu::FillMode::Solid);
-}
-
-TEST_F(SceneOnEngine, CubeMapMipLevelIgnoresNegativeLevels)
-{
-    ChangeCubeMapMipLevel(3);
-    EXPECT_EQ(scene->cubeMapMipLevel, 3u);
-    EXPECT_EQ(scene->cubeMap->displayedMipLevel, 3u);
-    ChangeCubeMapMipLevel(-1);
-    EXPECT_EQ(scene->cubeMapMipLevel, 3u);
-    EXPECT_EQ(scene->cubeMap->displayedMipLevel, 3u);
+    EXPECT_EQ(fill(), gpu::FillMode::Solid);
 }
 
 TEST_F(SceneOnEngine, AScreenshotAtAnotherSizeLeavesTheCameraProjectionAsItWas)
@@ -218,11 +319,10 @@ TEST_F(SceneOnEngine, AScreenshotAtAnotherSizeLeavesTheCameraProjectionAsItWas)
     TakeScreenshot(32, 16);
     EXPECT_EQ(std::memcmp(&before, &engine->camera->projection, sizeof(before)), 0);
     EXPECT_EQ(engine->camera->width, 96u);
-    for (const auto& entry : scene->log.EntriesFrom(messages)) {
-        const std::string prefix = "Screenshot saved to: ";
+    const std::string prefix = "Screenshot saved to: ";
+    for (const auto& entry : scene->log.EntriesFrom(messages))
         if (entry.text.rfind(prefix, 0) == 0)
             fs::remove(entry.text.substr(prefix.size()));
-    }
 }
 
 }  // namespace

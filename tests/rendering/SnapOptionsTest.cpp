@@ -1,4 +1,4 @@
-// vornis-snap's command line: the forms a thumbnailer and a user type.
+// vornis-snap's command line: the forms a thumbnailer and a user type, and the mistakes.
 #include <gtest/gtest.h>
 
 #include "SnapOptions.h"
@@ -23,42 +23,67 @@ TEST(SnapOptions, SizesAreWidthXHeightOrOneNumberForASquare)
         const auto options = Parse({"m.fbx", "-o", "o.png", "--size", c.text});
         ASSERT_EQ(options.has_value(), c.width != 0) << c.text;
         if (options) {
-            EXPECT_EQ(options->width, c.width) << c.text;
-            EXPECT_EQ(options->height, c.height) << c.text;
+            EXPECT_EQ(std::pair(options->width, options->height), std::pair(c.width, c.height));
         }
     }
 }
 
-TEST(SnapOptions, TheThumbnailersCommandLineParses)
+TEST(SnapOptions, MistakesAreRefusedAndNamed)
 {
-    const auto options =
-        Parse({"--size", "128", "--transparent", "-o", "/t/o.png", "--", "-odd name.fbx"});
-    ASSERT_TRUE(options);
-    EXPECT_EQ(options->modelPaths, std::vector<std::string>{"-odd name.fbx"});
-    EXPECT_EQ(options->outputPath, "/t/o.png");
-    EXPECT_TRUE(options->transparent);
-    EXPECT_FALSE(options->showSky);
-}
-
-TEST(SnapOptions, MistakesAreNamed)
-{
+    const struct {
+        std::vector<std::string> args;  // after "m.fbx -o o.png"
+        const char* error;              // empty: any
+    } cases[] = {{{"--bogus"}, "unknown option: --bogus"},
+                 {{"--frame", "all"}, "--frame needs whole or largest"},
+                 {{"--frame"}, ""},
+                 {{"--time"}, ""},
+                 {{"--time", "-1"}, ""},
+                 {{"--time", "abc"}, ""},
+                 {{"--time", "nan"}, ""},
+                 {{"--time", "inf"}, ""},
+                 {{"--time", "2s"}, ""}};
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"m.fbx", "-o", "o.png"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        std::string error;
+        EXPECT_FALSE(Parse(args, &error)) << c.args.back();
+        if (*c.error) {
+            EXPECT_EQ(error, c.error);
+        }
+    }
     std::string error;
-    EXPECT_FALSE(Parse({"m.fbx", "-o", "o.png", "--bogus"}, &error));
-    EXPECT_EQ(error, "unknown option: --bogus");
     EXPECT_FALSE(Parse({"-o", "o.png", "--"}, &error));
     EXPECT_EQ(error, "a model and -o OUT.png are required");
-    EXPECT_FALSE(Parse({"m.fbx", "-o", "o.png", "--frame", "all"}, &error));
-    EXPECT_EQ(error, "--frame needs whole or largest");
 }
 
-TEST(SnapOptions, SeveralModelsGetOnePictureEachInTheOutputFolder)
+// Pictures frame the whole model unless the viewer's rule is asked for; with several models
+// or an output that names a folder, each picture goes into it named after its model.
+TEST(SnapOptions, TheThumbnailersAndAUsersCommandLinesParse)
 {
+    const auto thumbnail =
+        Parse({"--size", "128", "--transparent", "-o", "/t/o.png", "--", "-odd name.fbx"});
+    ASSERT_TRUE(thumbnail);
+    EXPECT_EQ(thumbnail->modelPaths, std::vector<std::string>{"-odd name.fbx"});
+    EXPECT_EQ(thumbnail->outputPath, "/t/o.png");
+    EXPECT_TRUE(thumbnail->transparent);
+    EXPECT_FALSE(thumbnail->showSky);
+    EXPECT_TRUE(thumbnail->frameWholeModel);
+    EXPECT_FALSE(thumbnail->clipTime);
+
+    const auto user =
+        Parse({"m.fbx", "-o", "o.png", "--frame", "largest", "--time", "1.25", "--skeleton"});
+    ASSERT_TRUE(user);
+    EXPECT_FALSE(user->frameWholeModel);
+    EXPECT_EQ(user->clipTime, 1.25f);
+    EXPECT_TRUE(user->showSkeleton);
+    EXPECT_TRUE(Parse({"m.fbx", "-o", "o.png", "--frame", "whole"})->frameWholeModel);
+
+    // Several models get one picture each in the output folder.
     const auto several = Parse({"a/spider.fbx", "-o", "out", "b/Box.Final.FBX", "c/noext"});
     ASSERT_TRUE(several);
     EXPECT_EQ(several->modelPaths,
               (std::vector<std::string>{"a/spider.fbx", "b/Box.Final.FBX", "c/noext"}));
     EXPECT_TRUE(WritesIntoFolder(*several));
-    EXPECT_EQ(PicturePath(*several, "a/spider.fbx"), "out/spider.png");
     EXPECT_EQ(PicturePath(*several, "b/Box.Final.FBX"), "out/Box.Final.png");
     EXPECT_EQ(PicturePath(*several, "c/noext"), "out/noext.png");
 
@@ -68,14 +93,6 @@ TEST(SnapOptions, SeveralModelsGetOnePictureEachInTheOutputFolder)
     EXPECT_EQ(PicturePath(*one, "a/spider.fbx"), "/no/such/dir/x.png");
     const auto intoFolder = Parse({"a/spider.fbx", "-o", "/no/such/dir/"});
     EXPECT_EQ(PicturePath(*intoFolder, "a/spider.fbx"), "/no/such/dir/spider.png");
-}
-
-TEST(SnapOptions, PicturesFrameTheWholeModelUnlessTheViewersRuleIsAskedFor)
-{
-    EXPECT_TRUE(Parse({"m.fbx", "-o", "o.png"})->frameWholeModel);
-    EXPECT_TRUE(Parse({"m.fbx", "-o", "o.png", "--frame", "whole"})->frameWholeModel);
-    EXPECT_FALSE(Parse({"m.fbx", "-o", "o.png", "--frame", "largest"})->frameWholeModel);
-    EXPECT_FALSE(Parse({"m.fbx", "-o", "o.png", "--frame"}));
 }
 
 }  // namespace

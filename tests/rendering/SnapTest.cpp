@@ -1,18 +1,20 @@
-// Whole frames rendered the way vornis-snap renders them: the demo model, channel views
-// and the real-world files of Debian's assimp test models.
+// Whole frames rendered the way vornis-snap renders them: the demo model, models made
+// without the viewer's texture naming, batches, and the real-world files of Debian's assimp
+// test models.
 #include <gtest/gtest.h>
+#include <stb_image_write.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-
-#include <unistd.h>
+#include <map>
 
 #include "FbxSceneWriter.h"
 #include "SnapRenderer.h"
 #include "api/Engine.h"
 #include "scene/Scene.h"
 #include "support/ReferenceImage.h"
+#include "support/ScratchDirectory.h"
 #include "textures/DdsWriter.h"
 #include "textures/DxgiFormat.h"
 
@@ -22,69 +24,178 @@ namespace fs = std::filesystem;
 
 const fs::path kTestModels = "/usr/share/assimp/models/FBX";
 
-struct PixelStats {
-    double changedFraction = 0.0;        // pixels that differ from the top-left one
-    double centreChangedFraction = 0.0;  // the same within the middle third
-};
-
-PixelStats Measure(const SnapImage& image)
-{
-    PixelStats stats;
-    const uint8_t* background = image.rgba.data();
-    size_t changed = 0, centreChanged = 0, centreTotal = 0;
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x) {
-            const uint8_t* p = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
-            const bool differs = std::abs(p[0] - background[0]) + std::abs(p[1] - background[1]) +
-                                     std::abs(p[2] - background[2]) >
-                                 12;
-            changed += differs;
-            const bool centre = x > image.width / 3 && x < 2 * image.width / 3 &&
-                                y > image.height / 3 && y < 2 * image.height / 3;
-            if (centre) {
-                ++centreTotal;
-                centreChanged += differs;
-            }
-        }
-    stats.changedFraction = static_cast<double>(changed) / (image.width * image.height);
-    stats.centreChangedFraction = static_cast<double>(centreChanged) / centreTotal;
-    return stats;
-}
-
-SnapOptions Options()
+SnapOptions Options(const std::string& view = "PBL Default")
 {
     SnapOptions options;
     options.outputPath = "unused.png";
     options.width = 160;
     options.height = 120;
     options.showSky = false;
+    options.viewName = view;
     return options;
 }
 
-TEST(SnapOptions, ClipTimeAndSkeletonAreParsedAndBadTimesRefused)
+// The share of pixels (of the middle third only, if asked) that differ from the top-left one.
+double ChangedFraction(const SnapImage& image, bool middleThird = false)
 {
-    std::string error;
-    const auto parse = [&error](std::vector<std::string> args) {
-        args.insert(args.begin(), {"m.fbx", "-o", "x.png"});
-        return ParseSnapOptions(args, error);
-    };
-    const auto options = parse({"--time", "1.25", "--skeleton"});
-    ASSERT_TRUE(options);
-    EXPECT_EQ(options->clipTime, 1.25f);
-    EXPECT_TRUE(options->showSkeleton);
-    EXPECT_FALSE(parse({})->clipTime);
-    for (const char* bad : {"-1", "abc", "nan", "inf", "2s"})
-        EXPECT_FALSE(parse({"--time", bad})) << bad;
-    EXPECT_FALSE(parse({"--time"}));
+    const uint8_t* background = image.rgba.data();
+    size_t changed = 0, total = 0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            if (middleThird && (x <= image.width / 3 || x >= 2 * image.width / 3 ||
+                                y <= image.height / 3 || y >= 2 * image.height / 3))
+                continue;
+            const uint8_t* p = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
+            ++total;
+            changed += std::abs(p[0] - background[0]) + std::abs(p[1] - background[1]) +
+                           std::abs(p[2] - background[2]) >
+                       12;
+        }
+    return static_cast<double>(changed) / total;
 }
 
-// The demo model, and behind it the daylight sky.
-TEST(Snapshot, TheDemoModelLooksAsBefore)
+bool Logged(const std::string& text)
 {
-    SnapImage image;
+    const auto log = GetEngine()->scene->log.EntriesFrom(0);
+    return std::any_of(log.begin(), log.end(),
+                       [&](const auto& entry) { return entry.text == text; });
+}
+
+// A sphere of radius 10 at `centre`, as one node of its own.
+assets::SceneNodeMesh Sphere(const std::string& name, assets::Vec3 centre = {})
+{
+    assets::SceneNodeMesh node;
+    node.nodeName = name;
+    assets::AddSphere(node.geometry, centre, 10.0f, 24, 12);
+    return node;
+}
+
+std::string WriteModel(const fs::path& path, const std::vector<assets::SceneNodeMesh>& nodes)
+{
+    fs::create_directories(path.parent_path());
+    EXPECT_EQ(assets::WriteFbxScene(path.string(), nodes), "");
+    return path.string();
+}
+
+struct Rgb {
+    int r = -1, g = 0, b = 0;  // r -1: the missing texture's checkerboard
+};
+
+// 4 x 4 opaque texels of one colour.
+std::vector<uint8_t> Solid(Rgb c)
+{
+    std::vector<uint8_t> texels;
+    for (int i = 0; i < 16; ++i)
+        texels.insert(texels.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b), 255});
+    return texels;
+}
+
+// Where a mesh's albedo comes from, shown in the albedo view: a file named after the mesh,
+// else the one texture beside the model, else the texture its material names (beside the
+// model under the name its Windows path ends in, or held in the model file), else the
+// material's colour; a named texture that is missing shows the checkerboard, and the log
+// names it.
+TEST(MaterialLook, EachAlbedoSourceShowsInTheAlbedoView)
+{
+    const Rgb wood{150, 90, 40};
+    const struct {
+        const char* mesh;
+        const char* materialTexture;
+        std::vector<const char*> beside;  // wood.png in wood's colour, the others in `shown`
+        bool embedded;                    // the material's texture, in `shown`
+        Rgb shown;
+    } cases[] = {
+        {"Ball", "", {}, false, {204, 77, 26}},
+        {"Ball", "C:\\art\\wood.png", {"wood.png"}, false, wood},
+        {"Ball", "paper.png", {}, true, {30, 140, 200}},
+        {"Crate", "wood.png", {"wood.png", "Crate_D.dds"}, false, {20, 200, 60}},
+        {"Ball", "", {"paint_D.dds"}, false, {40, 160, 220}},
+        {"Leg", "D:\\spider\\SpiderTex.jpg", {}, false, {}},
+    };
+    const testing_support::ScratchDirectory scratch;
+    SnapSession session(Options("Model Albedo"));
     std::string error;
-    ASSERT_TRUE(RenderSnapshot(Options(), "demo/spheres.fbx", image, error)) << error;
+    ASSERT_TRUE(session.Start(error)) << error;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(i);
+        const fs::path folder = scratch / std::to_string(i);
+        fs::create_directories(folder);
+        assets::SceneNodeMesh mesh = Sphere(c.mesh);
+        mesh.diffuseColor = {0.8f, 0.3f, 0.1f};
+        mesh.diffuseTexture = c.materialTexture;
+        if (c.embedded) {
+            const fs::path png = scratch / "embedded.png";
+            stbi_write_png(png.c_str(), 4, 4, 4, Solid(c.shown).data(), 16);
+            std::ifstream in(png, std::ios::binary);
+            mesh.embeddedImage.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        for (const std::string name : c.beside) {
+            if (name == "wood.png")
+                stbi_write_png((folder / name).c_str(), 4, 4, 4, Solid(wood).data(), 16);
+            else
+                ASSERT_EQ(WriteDdsFile(folder / name, DXGI_FORMAT_R8G8B8A8_UNORM, 4, 4, 16,
+                                       Solid(c.shown)),
+                          0);
+        }
+        SnapImage image;
+        ASSERT_TRUE(session.Render(WriteModel(folder / "model.fbx", {mesh}), image, error))
+            << error;
+        if (c.shown.r >= 0) {
+            const uint8_t* centre =
+                &image.rgba[((image.height / 2) * image.width + image.width / 2) * 4];
+            EXPECT_NEAR(centre[0], c.shown.r, 3);
+            EXPECT_NEAR(centre[1], c.shown.g, 3);
+            EXPECT_NEAR(centre[2], c.shown.b, 3);
+        } else {
+            int magenta = 0, black = 0;
+            for (size_t at = 0; at < image.rgba.size(); at += 4) {
+                const uint8_t* p = &image.rgba[at];
+                magenta += p[0] > 150 && p[1] < 60 && p[2] > 150;
+                black += p[0] < 60 && p[1] < 60 && p[2] < 60;
+            }
+            EXPECT_GT(magenta, image.width * image.height / 50);
+            EXPECT_GT(black, image.width * image.height / 50);
+            EXPECT_TRUE(
+                Logged("Mesh 'Leg': texture not found beside the model: 'SpiderTex.jpg' "
+                       "(the material names 'D:\\spider\\SpiderTex.jpg')"));
+        }
+    }
+}
+
+// A batch renders each model as if it were alone: neither the model before nor a failed
+// file in between leaves anything in the picture. The demo model looks as before, and so
+// does a ball lit by the light alone, through a material of occlusion 1 (not the black
+// square's 0).
+TEST(SnapSession, EveryPictureIsTheModelAloneWhateverCameBeforeAndLooksAsBefore)
+{
+    const testing_support::ScratchDirectory scratch;
+    assets::SceneNodeMesh torus;
+    torus.nodeName = "Torus";
+    torus.diffuseColor = {0.2f, 0.7f, 0.3f};
+    assets::AddTorus(torus.geometry, 1.0f, 0.35f, 24, 12);
+    const std::string torusPath = WriteModel(scratch / "torus.fbx", {torus});
+    assets::SceneNodeMesh ball = Sphere("Ball");
+    ball.diffuseColor = {0.6f, 0.6f, 0.6f};
+    const std::string ballPath = WriteModel(scratch / "ball" / "ball.fbx", {ball});
+    scratch.Write("broken.fbx", "Kaydara FBX Binary  ");
+
+    SnapImage alone, batched, image;
+    std::string error;
+    SnapSession session(Options());
+    ASSERT_TRUE(session.Start(error)) << error;
+    ASSERT_TRUE(session.Render(torusPath, alone, error)) << error;
+    ASSERT_TRUE(session.Render("demo/spheres.fbx", image, error)) << error;
     EXPECT_TRUE(testing_support::MatchesReference("demo", image.rgba, image.width, image.height));
+    error.clear();
+    EXPECT_FALSE(session.Render((scratch / "broken.fbx").string(), image, error));
+    EXPECT_NE(error, "");
+    ASSERT_TRUE(session.Render(ballPath, image, error)) << error;
+    EXPECT_TRUE(
+        testing_support::MatchesReference("light_alone", image.rgba, image.width, image.height));
+    ASSERT_TRUE(session.Render(torusPath, batched, error)) << error;
+    EXPECT_GT(ChangedFraction(alone, true), 0.1) << "the torus is in the picture";
+    EXPECT_TRUE(batched.rgba == alone.rgba);
 }
 
 TEST(Snapshot, TheDaylightSkyLooksAsBefore)
@@ -99,28 +210,21 @@ TEST(Snapshot, TheDaylightSkyLooksAsBefore)
         testing_support::MatchesReference("demo_sky", image.rgba, image.width, image.height));
 }
 
-// A model whose only albedo texture is one colour shows exactly that colour in the albedo
-// view: with no file named after a mesh, every mesh takes the one texture beside it.
-TEST(Snapshot, TheAlbedoViewShowsAUniformAlbedoTexture)
+// Two balls far apart, where the viewer would frame one of them alone.
+TEST(Snapshot, APictureHoldsEveryMeshOfTheModel)
 {
-    const fs::path dir = fs::temp_directory_path() / ("vornis_albedo_" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    fs::copy_file("demo/spheres.fbx", dir / "model.fbx", fs::copy_options::overwrite_existing);
-    std::vector<uint8_t> texels;
-    for (int i = 0; i < 8 * 8; ++i)
-        texels.insert(texels.end(), {40, 160, 220, 255});
-    ASSERT_EQ(WriteDdsFile(dir / "paint_D.dds", DXGI_FORMAT_R8G8B8A8_UNORM, 8, 8, 8 * 4, texels),
-              0);
-
+    const testing_support::ScratchDirectory scratch;
     SnapOptions options = Options();
-    options.viewName = "Model Albedo";
+    options.transparent = true;
     SnapImage image;
     std::string error;
-    ASSERT_TRUE(RenderSnapshot(options, (dir / "model.fbx").string(), image, error)) << error;
-    const uint8_t* centre = &image.rgba[((image.height / 2) * image.width + image.width / 2) * 4];
-    for (int c = 0; c < 3; ++c)
-        EXPECT_NEAR(centre[c], texels[c], 3) << c;
-    fs::remove_all(dir);
+    ASSERT_TRUE(RenderSnapshot(options,
+                               WriteModel(scratch / "model.fbx", {Sphere("Left", {-120, 0, 0}),
+                                                                  Sphere("Right", {120, 40, 0})}),
+                               image, error))
+        << error;
+    EXPECT_TRUE(testing_support::MatchesReference("two_balls_framed", image.rgba, image.width,
+                                                  image.height));
 }
 
 TEST(Snapshot, AMissingSkyFileIsNamedAsMissing)
@@ -133,70 +237,35 @@ TEST(Snapshot, AMissingSkyFileIsNamedAsMissing)
     EXPECT_EQ(error, "Cannot read sky file /no/such/sky.dds: no such file");
 }
 
-// A batch renders each model as if it were alone: neither the model before nor a failed
-// file in between leaves anything in the picture.
-TEST(SnapSession, EveryPictureIsTheModelAloneWhateverCameBefore)
-{
-    const fs::path dir = fs::temp_directory_path() / ("vornis_batch_" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    assets::SceneNodeMesh torus;
-    torus.nodeName = "Torus";
-    torus.diffuseColor = {0.2f, 0.7f, 0.3f};
-    assets::AddTorus(torus.geometry, 1.0f, 0.35f, 24, 12);
-    ASSERT_EQ(assets::WriteFbxScene((dir / "torus.fbx").string(), {torus}), "");
-    std::ofstream(dir / "broken.fbx") << "Kaydara FBX Binary  \0 but nothing after";
-
-    // The first picture of a session is the model alone: nothing came before it.
-    SnapImage alone, batched, image;
-    std::string error;
-    SnapSession session(Options());
-    ASSERT_TRUE(session.Start(error)) << error;
-    ASSERT_TRUE(session.Render((dir / "torus.fbx").string(), alone, error)) << error;
-    ASSERT_TRUE(session.Render("demo/spheres.fbx", image, error)) << error;
-    error.clear();
-    EXPECT_FALSE(session.Render((dir / "broken.fbx").string(), image, error));
-    EXPECT_NE(error, "");
-    ASSERT_TRUE(session.Render((dir / "torus.fbx").string(), batched, error)) << error;
-    fs::remove_all(dir);
-    EXPECT_GT(Measure(alone).centreChangedFraction, 0.1) << "the torus is in the picture";
-    ASSERT_EQ(batched.rgba.size(), alone.rgba.size());
-    EXPECT_TRUE(batched.rgba == alone.rgba);
-}
-
+// Every test model shows something, or (only a file assimp itself refuses) fails with a
+// reason. Files whose meshes have no UVs are drawn, and the log names a mesh that lacks them.
 class TestModelSnapshot : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(TestModelSnapshot, ShowsSomethingOrFailsCleanly)
 {
+    const std::map<std::string, std::string> uvLessMeshes = {
+        {"box.fbx", "root"},
+        {"global_settings.fbx", "Cube"},
+        {"boxWithCompressedCTypeArray.FBX", "Box"},
+        {"boxWithUncompressedCTypeArray.FBX", "Box"}};
     const fs::path path = kTestModels / GetParam();
     if (!fs::exists(path))
         GTEST_SKIP() << "assimp-testmodels is not installed";
     SnapImage image;
     std::string error;
     if (!RenderSnapshot(Options(), path.string(), image, error)) {
-        // Only a file that assimp itself refuses may fail, and it says why.
         EXPECT_EQ(GetParam(), "transparentTest.fbx") << error;
         return;
     }
-    EXPECT_GT(Measure(image).changedFraction, 0.003) << "nothing but background";
-}
-
-// Files whose meshes have no UVs are drawn, and the log says which meshes lack them.
-// The file and the name of one of its meshes without UVs.
-class UvLessSnapshot : public ::testing::TestWithParam<std::pair<std::string, std::string>> {};
-
-TEST_P(UvLessSnapshot, IsDrawnAndTheMeshIsNamed)
-{
-    const auto& [file, mesh] = GetParam();
-    const fs::path path = kTestModels / file;
-    if (!fs::exists(path))
-        GTEST_SKIP() << "assimp-testmodels is not installed";
-    SnapImage image;
-    std::string error;
-    ASSERT_TRUE(RenderSnapshot(Options(), path.string(), image, error)) << error;
-    EXPECT_GT(Measure(image).centreChangedFraction, 0.2);
+    const auto uvLess = uvLessMeshes.find(GetParam());
+    if (uvLess == uvLessMeshes.end()) {
+        EXPECT_GT(ChangedFraction(image), 0.003) << "nothing but background";
+        return;
+    }
+    EXPECT_GT(ChangedFraction(image, true), 0.2);
     const auto log = GetEngine()->scene->log.EntriesFrom(0);
     const std::string note =
-        "Mesh '" + mesh + "' has no texture coordinates: drawn with its material colour";
+        "Mesh '" + uvLess->second + "' has no texture coordinates: drawn with its material colour";
     const auto noted =
         std::find_if(log.begin(), log.end(), [&](const auto& entry) { return entry.text == note; });
     ASSERT_NE(noted, log.end()) << note;
@@ -204,15 +273,6 @@ TEST_P(UvLessSnapshot, IsDrawnAndTheMeshIsNamed)
     ASSERT_NE(noted, log.begin());
     EXPECT_EQ(std::prev(noted)->text, "Error: No UV:s found");
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    AssimpTestModels, UvLessSnapshot,
-    ::testing::Values(std::pair<std::string, std::string>{"box.fbx", "root"},
-                      std::pair<std::string, std::string>{"global_settings.fbx", "Cube"},
-                      std::pair<std::string, std::string>{"boxWithCompressedCTypeArray.FBX", "Box"},
-                      std::pair<std::string, std::string>{"boxWithUncompressedCTypeArray.FBX",
-                                                          "Box"}),
-    [](const auto& info) { return "File" + std::to_string(info.index); });
 
 INSTANTIATE_TEST_SUITE_P(
     AssimpTestModels, TestModelSnapshot,

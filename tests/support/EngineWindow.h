@@ -12,18 +12,15 @@
 
 namespace testing_support {
 
-inline SDL_Window* CreateTestWindow(int width, int height)
-{
-    if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_Init(SDL_INIT_VIDEO) != 0)
-        return nullptr;
-    return SDL_CreateWindow("Vornis test", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width,
-                            height, SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE);
-}
-
-// Creates a window of the given size and runs InitEngine on it; returns its result.
+// Creates a window of the given size (64 for 0) and runs InitEngine on it; returns its
+// result, -1 without a window.
 inline int StartEngine(int width, int height, SDL_Window** windowOut = nullptr)
 {
-    SDL_Window* window = CreateTestWindow(width > 0 ? width : 64, height > 0 ? height : 64);
+    SDL_Window* window = nullptr;
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0 || SDL_Init(SDL_INIT_VIDEO) == 0)
+        window = SDL_CreateWindow("Vornis test", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                  width > 0 ? width : 64, height > 0 ? height : 64,
+                                  SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE);
     if (windowOut)
         *windowOut = window;
     if (!window)

@@ -27,11 +27,12 @@ bool WritePng(const fs::path& path, const std::vector<uint8_t>& rgba, int width,
                                             int tolerance, double outliers)
 {
     const fs::path reference = fs::path(VORNIS_REFERENCE_DIR) / (name + ".png");
-    const fs::path pictures = VORNIS_TEST_PICTURES_DIR;
+    const fs::path actualPath = fs::path(VORNIS_TEST_PICTURES_DIR) / (name + ".png");
+    const fs::path diffPath = fs::path(VORNIS_TEST_PICTURES_DIR) / (name + ".diff.png");
     if (rgba.size() != static_cast<size_t>(width) * height * 4)
         return ::testing::AssertionFailure() << "the picture is not " << width << "x" << height;
-    const char* update = std::getenv("VORNIS_UPDATE_REFERENCES");
-    if (update && std::string(update) == "1") {
+    if (const char* update = std::getenv("VORNIS_UPDATE_REFERENCES");
+        update && update == std::string("1")) {
         if (!WritePng(reference, rgba, width, height))
             return ::testing::AssertionFailure() << "cannot write " << reference;
         return ::testing::AssertionSuccess() << "updated " << reference;
@@ -40,14 +41,11 @@ bool WritePng(const fs::path& path, const std::vector<uint8_t>& rgba, int width,
     int refWidth = 0, refHeight = 0, channels = 0;
     const std::unique_ptr<uint8_t, void (*)(void*)> expected(
         stbi_load(reference.c_str(), &refWidth, &refHeight, &channels, 4), stbi_image_free);
-    const fs::path actualPath = pictures / (name + ".png");
-    const fs::path diffPath = pictures / (name + ".diff.png");
     if (!expected || refWidth != width || refHeight != height) {
         WritePng(actualPath, rgba, width, height);
         return ::testing::AssertionFailure() << "no " << width << "x" << height << " reference "
                                              << reference << "; the picture is " << actualPath;
     }
-
     // The difference, four times amplified; pixels beyond the tolerance in full red.
     std::vector<uint8_t> diff(rgba.size(), 255);
     size_t beyond = 0;
