@@ -1,12 +1,11 @@
 #include "StartScreen.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "StartScreenLayout.h"
 #include "TextRaster.h"
+#include "platform/RegularFile.h"
 #include "platform/SystemFont.h"
 
 namespace host {
@@ -16,21 +15,14 @@ namespace {
 constexpr Uint8 kBackground = 0x55;
 constexpr float kTextPixelHeight = 18.0f;
 // System fonts are a few megabytes at most; anything larger is not worth reading.
-constexpr std::streamoff kMaxFontBytes = 64 << 20;
+constexpr uint64_t kMaxFontBytes = 64 << 20;
 
 std::vector<unsigned char> ReadFontFile(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file)
+    const platform::FileContents file = platform::ReadRegularFile(path, kMaxFontBytes);
+    if (file.problem != platform::FileProblem::None)
         return {};
-    const std::streamoff size = file.tellg();
-    if (size <= 0 || size > kMaxFontBytes)
-        return {};
-    std::vector<unsigned char> data(static_cast<size_t>(size));
-    file.seekg(0);
-    if (!file.read(reinterpret_cast<char*>(data.data()), size))
-        return {};
-    return data;
+    return {file.bytes.begin(), file.bytes.end()};
 }
 
 // White text with the rasteriser's coverage as alpha.
