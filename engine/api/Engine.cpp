@@ -50,6 +50,11 @@ void CEngine::ReportMessage(std::string text, MessageLevel level)
         scene->ReportMessage(std::move(text), level);
 }
 
+bool HasGpuContext(const CEngine& engine)
+{
+    return engine.device && engine.device->context;
+}
+
 CEngine* GetEngine()
 {
     return engineInstance.load(std::memory_order_acquire);

@@ -80,6 +80,9 @@ class CEngine {
     std::string modelPath;
 };
 
+// A started device with its context: what every draw, upload and read-back needs.
+bool HasGpuContext(const CEngine& engine);
+
 // The process-wide engine pointer; null only before the library's load-time constructor.
 CEngine* GetEngine();
 

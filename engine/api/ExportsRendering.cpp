@@ -26,7 +26,7 @@ CEngine* EngineWithScene()
 VORNIS_API void SetRenderMode(int mode)
 {
     CEngine* engine = GetEngine();
-    if (!engine || !engine->device || !engine->device->context)
+    if (!engine || !HasGpuContext(*engine))
         return;
     engine->device->renderMode = mode;
     engine->device->BindRasterizerForMode(mode);

@@ -100,8 +100,7 @@ bool BindFullscreenShaders(CEngine& engine)
 bool DrawFullscreenPass(CEngine& engine, const std::shared_ptr<gpu::ShaderResourceView>& sceneView,
                         const CFullscreenQuad::ExtraViews& extraViews)
 {
-    if (!engine.fullscreenQuad || !engine.device || !engine.device->context ||
-        !BindFullscreenShaders(engine))
+    if (!engine.fullscreenQuad || !HasGpuContext(engine) || !BindFullscreenShaders(engine))
         return false;
     engine.fullscreenQuad->Draw(*engine.device->context, sceneView, extraViews);
     return true;
@@ -138,7 +137,7 @@ void BeginSceneTarget(CEngine& engine)
 bool ComposeFrame(CEngine& engine, bool capture)
 {
     // Nothing is drawn before start-up has created the device and the file watcher.
-    if (!engine.device || !engine.device->context || !engine.fileWatcher)
+    if (!HasGpuContext(engine) || !engine.fileWatcher)
         return false;
     CGraphicsDevice& device = *engine.device;
     gpu::Context& context = *device.context;
@@ -203,7 +202,7 @@ void RenderFrame(CEngine& engine)
 
 void RenderToCapture(CEngine& engine, CCaptureTarget& target)
 {
-    if (!engine.device || !engine.device->context || !target.targetView || !target.viewport)
+    if (!HasGpuContext(engine) || !target.targetView || !target.viewport)
         return;
     gpu::Context& context = *engine.device->context;
     const float transparent[4] = {0.0f, 0.0f, 0.0f, 0.0f};

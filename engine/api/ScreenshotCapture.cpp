@@ -14,7 +14,7 @@
 
 std::string CaptureScreenshot(CEngine& engine, int width, int height)
 {
-    if (!IsScreenshotSizeValid(width, height) || !engine.device || !engine.device->context)
+    if (!IsScreenshotSizeValid(width, height) || !HasGpuContext(engine))
         return {};
     CCaptureTarget target;
     target.Create(static_cast<uint32_t>(width), static_cast<uint32_t>(height));

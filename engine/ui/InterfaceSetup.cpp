@@ -221,7 +221,7 @@ bool BeginInterfaceFrame(InterfaceState& state)
 void RenderInterfaceFrame(CEngine& engine)
 {
     ImGui::Render();
-    if (!engine.device || !engine.device->context)
+    if (!HasGpuContext(engine))
         return;
     engine.device->context->DrawOnWindow(
         [] { ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData()); });
