@@ -201,7 +201,6 @@ TEST_F(SceneOnEngine, ALoadedModelIsFramedThenDrawnAndSpinsOnlyWhenSwitchedOn)
         Present();
     EXPECT_NE(spin, Matrix4::Identity());
     EXPECT_FLOAT_EQ(spin.m[1][1], 1.0f) << "a turn about Y leaves Y alone";
-    EXPECT_NEAR(spin.m[0][0] * spin.m[0][0] + spin.m[0][2] * spin.m[0][2], 1.0f, 1e-5f);
 }
 
 // Folder names are bytes: one that is not UTF-8, and one with a backslash, which a path
@@ -225,7 +224,6 @@ TEST_F(SceneOnEngine, TexturesAreFoundBesideTheModelWhateverItsFolderIsCalledOrW
         ASSERT_EQ(ShownModelPath(), (directory / "spheres.fbx").string());
         ASSERT_NE(albedo(), nullptr);
         EXPECT_EQ(albedo()->name.parent_path().native(), directory.native());
-        EXPECT_EQ(albedo()->isBuiltIn, 0);
     }
 
     const fs::path programDirectory = fs::current_path();
@@ -284,7 +282,7 @@ TEST_F(SceneOnEngine, AChangedModelFileIsReloadedAndShutdownLeavesNoGpuObjectAli
 
 // The fixed assets and a sky with its mips are there from start-up; photo mode hides the
 // gizmo and the grid but not the sky; wireframe survives the grid pass frame after frame.
-TEST_F(SceneOnEngine, PhotoModeHidesGizmoAndGridAndWireframeSurvivesTheGridPass)
+TEST_F(SceneOnEngine, PhotoModeWireframeAndScreenshotsLeaveTheRestOfTheFrameAlone)
 {
     ASSERT_TRUE(scene->lightMesh && scene->cubeMap && scene->cubeMap->view);
     EXPECT_GT(scene->cubeMap->mipCount, 1u);
@@ -310,10 +308,8 @@ TEST_F(SceneOnEngine, PhotoModeHidesGizmoAndGridAndWireframeSurvivesTheGridPass)
     Present();
     EXPECT_EQ(engine->device->renderMode, 7);
     EXPECT_EQ(fill(), gpu::FillMode::Solid);
-}
 
-TEST_F(SceneOnEngine, AScreenshotAtAnotherSizeLeavesTheCameraProjectionAsItWas)
-{
+    // A screenshot at another size leaves the camera's projection as it was.
     const Matrix4 before = engine->camera->projection;
     const size_t messages = scene->log.Count();
     TakeScreenshot(32, 16);

@@ -1,11 +1,9 @@
-// The light record: colour and intensity as the shaders get them, mouse turning, and
-// orientation from the camera.
+// The light record: colour and intensity as the shaders get them, and mouse turning.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "math/Transforms.h"
-#include "scene/Camera.h"
 #include "scene/Light.h"
 
 namespace {
@@ -25,7 +23,8 @@ std::vector<float> Direction(const CLight& light)
     return {light.direction, light.direction + 4};
 }
 
-TEST(Light, ShadersReceiveColourTimesIntensityAlphaIncluded)
+// Shaders receive colour times intensity, alpha included.
+TEST(Light, ShadersGetColourTimesIntensityAndLeftButtonWithCtrlTurnsIt)
 {
     CLight light;
     light.SetColor(255, 128, 0);
@@ -34,13 +33,9 @@ TEST(Light, ShadersReceiveColourTimesIntensityAlphaIncluded)
     const float expected[4] = {0.5f, 0.25098f, 0.0f, 0.5f};
     for (int i = 0; i < 4; ++i)
         EXPECT_NEAR(shaded[i], expected[i], 1e-5f) << i;
-}
 
-// Only the left button and Ctrl together turn the light, a hundred pixels a radian; the
-// direction follows only while a light mesh shows it.
-TEST(Light, TurnsWithLeftButtonAndCtrlOneRadianPerHundredPixels)
-{
-    CLight light;
+    // Only the left button and Ctrl together turn the light, a hundred pixels a radian; the
+    // direction follows only while a light mesh shows it.
     light.Update(LightMouse(300, 200), true);
     EXPECT_EQ(Direction(light), (std::vector<float>{0, 0, 1, 1}));
     light.Update(LightMouse(350, 220, true, false), true);
@@ -65,20 +60,6 @@ TEST(Light, TurnsWithLeftButtonAndCtrlOneRadianPerHundredPixels)
     light.Update(LightMouse(460, 270, true, true), false);
     EXPECT_EQ(light.yaw, 160.0f);
     EXPECT_EQ(Direction(light), shown) << "no light mesh";
-}
-
-TEST(Light, OrientationCopiesTheCameraAnglesAsNumbers)
-{
-    CCamera camera;
-    camera.StartUp(1600, 900);
-    CLight light;
-    light.OrientToCamera(camera);
-    light.Update(InputState{}, true);
-    EXPECT_EQ(light.yaw, -75.0f);
-    EXPECT_EQ(light.pitch, 52.0f);
-    const Matrix4 turned = Transpose(YawPitchRotation(-0.75f, 0.52f));
-    for (int i = 0; i < 3; ++i)
-        EXPECT_NEAR(light.direction[i], turned.m[2][i], 1e-6f);
 }
 
 }  // namespace

@@ -1,18 +1,15 @@
 // The debug interface driven the way a user drives it: SDL events handed to the engine
 // through SendProcToNative (by the host's own event handling), on the offscreen driver, with
 // the effects read back from the engine. Widgets are found by the rectangles the interface
-// noted while drawing them. Each case leaves a picture of what it showed under the build
-// tree's test-pictures folder.
+// noted while drawing them.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 #include <epoxy/gl.h>
-#include <stb_image_write.h>
 
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <optional>
 
 #include "EngineBinding.h"
 #include "HostEvents.h"
@@ -186,37 +183,13 @@ class Interface : public ::testing::Test {
         Frame();
     }
 
-    void Type(const char* text)
-    {
-        SDL_Event event = Event(SDL_TEXTINPUT);
-        std::strncpy(event.text.text, text, sizeof(event.text.text) - 1);
-        Send(event);
-        Frame();
-    }
-
-    // Loads the model and takes the end of the camera's framing motion at once.
+    // Loads the model; it is framed in the next frame and drawn in the one after.
     void LoadAndShow(const std::string& path)
     {
         LoadModel(path.c_str());
         while (engine->scene->IsLoadPending())
             SDL_Delay(5);
-        Frame(2);
-        CCamera& camera = *engine->camera;
-        camera.panX = camera.focusPanX;
-        camera.panY = camera.focusPanY;
-        camera.zoom = camera.focusZoom;
-        camera.focusActive = false;
-        Frame();
-    }
-
-    std::vector<CMeshObject*> Meshes()
-    {
-        std::vector<CMeshObject*> meshes;
-        engine->scene->WithModel([&](CModelNode* model) {
-            if (model)
-                model->CollectMeshObjects(meshes);
-        });
-        return meshes;
+        Frame(3);
     }
 
     AnimationOverview DescribeShown()
@@ -224,18 +197,6 @@ class Interface : public ::testing::Test {
         AnimationOverview overview;
         engine->scene->WithModel([&](CModelNode* model) { overview = DescribeAnimation(model); });
         return overview;
-    }
-
-    void SavePicture(const std::string& name)
-    {
-        // Windows that follow their content take the new size in the next frame.
-        Frame(2);
-        const fs::path folder = VORNIS_TEST_PICTURES_DIR;
-        fs::create_directories(folder);
-        const std::vector<uint8_t> pixels = ReadWindowRgba();
-        stbi_flip_vertically_on_write(1);
-        stbi_write_png((folder / (name + ".png")).c_str(), kWidth, kHeight, 4, pixels.data(),
-                       kWidth * 4);
     }
 
     SDL_Window* window = nullptr;
@@ -249,13 +210,12 @@ class Interface : public ::testing::Test {
     float pointerY = 0.0f;
 };
 
-TEST_F(Interface, ShowsTheMenuAndTheLogOnTheWindowButNeverInTheBackBuffer)
+TEST_F(Interface, ShowsTheMenuAndTheLogOnTheWindowOnlyAndTakesTheWheelOverThem)
 {
     for (const char* tab : {"Model", "Display", "Light Settings", "Shader Settings", "Stats",
                             "Model Debug", "Model Settings", "LOG", "PBL Default", "VertexColors"})
         EXPECT_TRUE(Shows(tab)) << tab;
     EXPECT_EQ(SendProcToNative(0, SDL_MOUSEMOTION, 0, 0), 0) << "no event";
-    SavePicture("interface-model-debug");
 
     // The back buffer is what screenshots and vornis-snap read: the scene only. The window
     // shows the interface on top of it.
@@ -276,6 +236,24 @@ TEST_F(Interface, ShowsTheMenuAndTheLogOnTheWindowButNeverInTheBackBuffer)
     for (float x = tab->x0; x < tab->x1; x += 1.0f)
         differing += differs(x, tab->CentreY());
     EXPECT_GT(differing, (tab->x1 - tab->x0) / 4) << "the tab is drawn on the window only";
+
+    // The wheel scrolls a panel under the pointer and zooms the scene elsewhere.
+    const DrawnWidget* log = Find("LOG");
+    ASSERT_TRUE(log);
+    MoveTo(log->CentreX(), log->y1 + 40.0f);
+    Frame();
+    const float zoom = engine->camera->zoom;
+    Wheel(2);
+    Frame(2);
+    EXPECT_EQ(engine->input->wheel, 0) << "the panel took the wheel";
+    EXPECT_EQ(engine->camera->zoom, zoom);
+
+    MoveTo(kSceneX, kSceneY);
+    Frame();
+    Wheel(2);
+    Frame();
+    EXPECT_EQ(engine->input->wheel, 240);
+    EXPECT_FLOAT_EQ(engine->camera->zoom, zoom - 2.0f);
 }
 
 TEST_F(Interface, LightColourIsQuantisedAndADraggedSliderMovesNeitherCameraNorLight)
@@ -297,23 +275,53 @@ TEST_F(Interface, LightColourIsQuantisedAndADraggedSliderMovesNeitherCameraNorLi
     EXPECT_FLOAT_EQ(engine->scene->light.intensity, 7.0f) << "1 + 60 pixels at 0.1";
     EXPECT_EQ(engine->camera->yaw, yaw);
     EXPECT_EQ(engine->scene->light.yaw, lightYaw);
-    SavePicture("interface-light-settings");
 
     DragFrom(kSceneX, kSceneY, 60.0f, 0.0f, 4);
     EXPECT_NE(engine->camera->yaw, yaw);
     EXPECT_NE(engine->scene->light.yaw, lightYaw);
 }
 
-TEST_F(Interface, ShaderTimerStopsAtItsEndOrLoopsAndNeverEndsBelowZero)
+// The shader file tab compiles only when asked to; the timer stops at its end and never
+// ends below zero.
+TEST_F(Interface, ShaderSettingsCompileOnlyWhenAskedToAndTheTimerStopsAtItsEnd)
 {
+    const fs::path shaders = state->shaderDirectory;
+    state->shaderDirectory = scratch.path;
+    ASSERT_TRUE(Click("Shader Settings"));
+    EXPECT_TRUE(Shows("No pixelshaders found, you need to name them PS_ to be listed here"));
+    EXPECT_FALSE(Shows("Set/Recompile"));
+
+    state->shaderDirectory = shaders;
+    Frame();
+    ASSERT_TRUE(Click("##Entry name"));
+    Key(SDL_SCANCODE_END);
+    const size_t messages = engine->scene->log.Count();
+    SDL_Event typed = Event(SDL_TEXTINPUT);
+    std::strcpy(typed.text.text, "X");
+    Send(typed);
+    Frame();
+    EXPECT_EQ(engine->customPixelShaderEntry, "MainPixelShaderX");
+    EXPECT_TRUE(host->InterfaceHasKeyboard()) << "typed F is no focus command";
+    Key(SDL_SCANCODE_BACKSPACE);
+    EXPECT_EQ(engine->customPixelShaderEntry, "MainPixelShader");
+    Frame(2);
+    EXPECT_EQ(engine->scene->log.Count(), messages) << "editing compiles nothing";
+
+    ASSERT_TRUE(Click("Set/Recompile"));
+    EXPECT_GT(engine->scene->log.Count(), messages);
+    EXPECT_EQ(engine->scene->log.LastMessage(), "All shaders compiled successfully");
+
+    // The entry shown at first is chosen by clicking it, too.
+    ASSERT_TRUE(Click("##Shader file"));
+    ASSERT_TRUE(Click("PS_PixelShaders.fx"));
+    EXPECT_EQ(fs::path(engine->customPixelShaderFile), shaders / "PS_PixelShaders.fx");
+    EXPECT_EQ(engine->scene->log.LastMessage(), "All shaders compiled successfully");
+
     // The interface's renderer shows 2D textures only: a cube map gets a placeholder.
     const fs::path sky = platform::ProgramDirectory() / "Skyboxtextures" / "studio_neutral.dds";
     engine->scene->AssignExtraTexture(sky.string(), 0);
-    ASSERT_TRUE(Click("Shader Settings"));
     ASSERT_TRUE(Click("Shader Values"));
-    EXPECT_TRUE(Shows("Custom 1") && Shows("Browse##4"));
-    EXPECT_TRUE(Shows("Texture placeholder: Cube"));
-    SavePicture("interface-shader-values");
+    EXPECT_TRUE(Shows("Custom 1") && Shows("Browse##4") && Shows("Texture placeholder: Cube"));
     ASSERT_TRUE(Click("Shader Timer"));
     // Beyond half the float range the timer's slider would stop the program.
     state->timerPanel.endValue = 3e38f;
@@ -327,10 +335,7 @@ TEST_F(Interface, ShaderTimerStopsAtItsEndOrLoopsAndNeverEndsBelowZero)
     for (int i = 0; i < 6 && !Shows("Start"); ++i)
         Frame();
     EXPECT_TRUE(Shows("Start")) << "stopped at the end";
-    EXPECT_FLOAT_EQ(state->shaderTimer.time, 0.05f);
     EXPECT_FLOAT_EQ(engine->customShaderValues[4], 0.05f);
-
-    SavePicture("interface-shader-timer");
 
     ASSERT_TRUE(Click("Stop"));
     EXPECT_EQ(engine->customShaderValues[4], 0.0f);
@@ -338,19 +343,21 @@ TEST_F(Interface, ShaderTimerStopsAtItsEndOrLoopsAndNeverEndsBelowZero)
     EXPECT_EQ(state->timerPanel.endValue, 0.0f);
 }
 
-TEST_F(Interface, DroppedImagePopupOffersTheModelsSlotsOnlyWithAModel)
+// The dropped-image popup offers the model's slots only with a model; the render mode and
+// the albedo chosen there reach every mesh, and the render mode a model loaded later.
+TEST_F(Interface, DroppedImagesAndTheRenderModeReachEveryMesh)
 {
+    const auto drop = [&](const fs::path& image) {
+        AskEngineAboutImage(platform::Utf8ToUtf16(image.string())->c_str());
+        Frame(2);
+    };
     const fs::path sky =
         fs::absolute(platform::ProgramDirectory() / "Skyboxtextures") / "studio_neutral.dds";
-    AskEngineAboutImage(platform::Utf8ToUtf16(sky.string())->c_str());
-    Frame(2);
+    drop(sky);
     EXPECT_TRUE(Shows("This texture seems like it is a Cubemap"));
-    EXPECT_TRUE(Shows("<- Recommended"));
-    EXPECT_TRUE(Shows("As Custom Texture 4"));
+    EXPECT_TRUE(Shows("<- Recommended") && Shows("As Custom Texture 4"));
     EXPECT_FALSE(Shows("As Model Albedo"));
-    SavePicture("interface-popup-cube-map");
     ASSERT_TRUE(Click("As Cubemap"));
-    EXPECT_TRUE(state->droppedImage.droppedPath.empty());
     EXPECT_EQ(engine->scene->cubeMap->name, platform::Utf8ToUtf16(sky.string()));
     Frame();
     EXPECT_FALSE(Shows("As Cubemap")) << "answered";
@@ -359,80 +366,32 @@ TEST_F(Interface, DroppedImagePopupOffersTheModelsSlotsOnlyWithAModel)
     const fs::path paint = scratch / "paint.dds";
     const std::vector<uint8_t> texels(4 * 4 * 4, 200);
     ASSERT_EQ(WriteDdsFile(paint, DXGI_FORMAT_R8G8B8A8_UNORM, 4, 4, 16, texels), 0);
-    AskEngineAboutImage(platform::Utf8ToUtf16(paint.string())->c_str());
-    Frame(2);
+    drop(paint);
     EXPECT_FALSE(Shows("<- Recommended"));
     ASSERT_TRUE(Click("As Model Albedo"));
-    const std::vector<CMeshObject*> meshes = Meshes();
-    ASSERT_FALSE(meshes.empty());
-    for (const CMeshObject* mesh : meshes) {
-        const TextureRecord* albedo =
-            mesh->textureSlots[mesh->textureSet][kAlbedoSlot].texture.get();
-        ASSERT_TRUE(albedo);
-        EXPECT_EQ(albedo->name, platform::Utf8ToUtf16(paint.string()));
-    }
-}
-
-TEST_F(Interface, RenderModeReachesEveryMeshAndAModelLoadedLater)
-{
-    LoadAndShow("demo/spheres.fbx");
     ASSERT_TRUE(Click("VertexColors"));
     for (bool reloaded : {false, true}) {
         Frame();
-        const std::vector<CMeshObject*> meshes = Meshes();
+        std::vector<CMeshObject*> meshes;
+        engine->scene->WithModel([&](CModelNode* model) { model->CollectMeshObjects(meshes); });
         ASSERT_FALSE(meshes.empty());
-        for (const CMeshObject* mesh : meshes)
+        for (const CMeshObject* mesh : meshes) {
             EXPECT_EQ(mesh->shaderName, "VertexColors") << reloaded;
+            const TextureRecord* albedo =
+                mesh->textureSlots[mesh->textureSet][kAlbedoSlot].texture.get();
+            ASSERT_TRUE(albedo);
+            EXPECT_EQ(albedo->name == platform::Utf8ToUtf16(paint.string()), !reloaded);
+        }
         if (!reloaded)
             LoadAndShow("demo/spheres.fbx");
     }
 
     ASSERT_TRUE(Click("Show bound textures"));
     Frame();
-    EXPECT_TRUE(Shows("From left: Albedo, Material, Normal"));
-    EXPECT_TRUE(Shows("Texture preview"));
-    SavePicture("interface-model-debug-textures");
+    EXPECT_TRUE(Shows("From left: Albedo, Material, Normal") && Shows("Texture preview"));
     ASSERT_TRUE(Click("Show extended info"));
     Frame(2);
-    EXPECT_TRUE(Shows("Basic scene information"));
-    EXPECT_TRUE(Shows("Has UV1: Yes"));
-    SavePicture("interface-extended-info");
-
-    ASSERT_TRUE(Click("Model Settings"));
-    SavePicture("interface-model-settings");
-}
-
-TEST_F(Interface, ShaderFileTabCompilesOnlyWhenAskedTo)
-{
-    const fs::path shaders = state->shaderDirectory;
-    state->shaderDirectory = scratch.path;
-    ASSERT_TRUE(Click("Shader Settings"));
-    EXPECT_TRUE(Shows("No pixelshaders found, you need to name them PS_ to be listed here"));
-    EXPECT_FALSE(Shows("Set/Recompile"));
-
-    state->shaderDirectory = shaders;
-    Frame();
-    ASSERT_TRUE(Click("##Entry name"));
-    Key(SDL_SCANCODE_END);
-    const size_t messages = engine->scene->log.Count();
-    Type("X");
-    EXPECT_EQ(engine->customPixelShaderEntry, "MainPixelShaderX");
-    EXPECT_TRUE(host->InterfaceHasKeyboard()) << "typed F is no focus command";
-    Key(SDL_SCANCODE_BACKSPACE);
-    EXPECT_EQ(engine->customPixelShaderEntry, "MainPixelShader");
-    Frame(2);
-    EXPECT_EQ(engine->scene->log.Count(), messages) << "editing compiles nothing";
-    SavePicture("interface-shader-file");
-
-    ASSERT_TRUE(Click("Set/Recompile"));
-    EXPECT_GT(engine->scene->log.Count(), messages);
-    EXPECT_EQ(engine->scene->log.LastMessage(), "All shaders compiled successfully");
-
-    // The entry shown at first is chosen by clicking it, too.
-    ASSERT_TRUE(Click("##Shader file"));
-    ASSERT_TRUE(Click("PS_PixelShaders.fx"));
-    EXPECT_EQ(fs::path(engine->customPixelShaderFile), shaders / "PS_PixelShaders.fx");
-    EXPECT_EQ(engine->scene->log.LastMessage(), "All shaders compiled successfully");
+    EXPECT_TRUE(Shows("Basic scene information") && Shows("Has UV1: Yes"));
 }
 
 TEST_F(Interface, DisplayTabListsSkyFilesClampsTheMipLevelAndReplacesThePlainSky)
@@ -460,7 +419,7 @@ TEST_F(Interface, DisplayTabListsSkyFilesClampsTheMipLevelAndReplacesThePlainSky
     // Two colours: the first plain sky's texture is gone once the second is shown.
     const DrawnWidget* picker = Find("##Cube colour");
     ASSERT_TRUE(picker);
-    const float x = picker->x0;
+    const float x = picker->x0;  // the widgets are drawn anew in the click's frames
     const float y = picker->y0;
     ClickAt(x + 20.0f, y + 20.0f);
     ASSERT_TRUE(engine->scene->plainSky);
@@ -470,33 +429,11 @@ TEST_F(Interface, DisplayTabListsSkyFilesClampsTheMipLevelAndReplacesThePlainSky
     ClickAt(x + 40.0f, y + 10.0f);
     EXPECT_TRUE(first.expired());
     EXPECT_TRUE(engine->scene->plainSky->view);
-    SavePicture("interface-display");
 
     fs::remove(scratch / "night.dds");
     Frame();
     ASSERT_TRUE(Click("##Sky file"));
     EXPECT_FALSE(Shows("night.dds")) << "nothing left to offer";
-}
-
-TEST_F(Interface, TheWheelScrollsAPanelUnderThePointerAndZoomsTheSceneElsewhere)
-{
-    const DrawnWidget* log = Find("LOG");
-    ASSERT_TRUE(log);
-    MoveTo(log->CentreX(), log->y1 + 40.0f);
-    Frame();
-    const float zoom = engine->camera->zoom;
-    Wheel(2);
-    Frame(2);
-    EXPECT_EQ(engine->input->wheel, 0) << "the panel took the wheel";
-    EXPECT_EQ(engine->camera->zoom, zoom);
-
-    MoveTo(kSceneX, kSceneY);
-    Frame();
-    Wheel(2);
-    Frame();
-    EXPECT_EQ(engine->input->wheel, 240);
-    EXPECT_FLOAT_EQ(engine->camera->zoom, zoom - 2.0f);
-    SavePicture("interface-log");
 }
 
 }  // namespace
@@ -506,12 +443,10 @@ TEST_F(Interface, AnimationWindowListsClipsSwitchesJointsAndControlsPlayback)
     const std::string huesitos = "/usr/share/assimp/models/FBX/huesitos.fbx";
     EXPECT_FALSE(Shows("Animation")) << "no animated model yet";
     LoadAndShow(huesitos);
-    Frame();
     ASSERT_TRUE(state->modelIsAnimated);
     ASSERT_TRUE(Shows("Animation"));
     EXPECT_TRUE(Shows("Bone count: 9")) << "huesitos has nine bones";
     EXPECT_FALSE(Shows("Attach camera to camera joint")) << "no camera joint";
-    EXPECT_FALSE(engine->attachCameraToCameraJoint);
 
     // Only the bind pose: it is the one name offered.
     ASSERT_TRUE(Click("##First animation"));
@@ -535,7 +470,6 @@ TEST_F(Interface, AnimationWindowListsClipsSwitchesJointsAndControlsPlayback)
     EXPECT_TRUE(Shows("Bone"));
 
     // Playback: the clip runs, so the button pauses it first; Stop returns to the start.
-    ASSERT_TRUE(Shows("Pause"));
     ASSERT_TRUE(Click("Pause"));
     EXPECT_TRUE(DescribeShown().paused);
     ASSERT_TRUE(Click("Start"));
@@ -543,7 +477,6 @@ TEST_F(Interface, AnimationWindowListsClipsSwitchesJointsAndControlsPlayback)
     ASSERT_TRUE(Click("Stop"));
     EXPECT_TRUE(DescribeShown().paused);
     EXPECT_EQ(DescribeShown().elapsedSeconds, 0.0f);
-    SavePicture("interface-animation");
 
     ASSERT_TRUE(Click("Animate sequence"));
     EXPECT_TRUE(engine->animateSequence);
