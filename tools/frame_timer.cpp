@@ -5,7 +5,7 @@
 // drawn alone. Wall-clock times suffer on a loaded machine; the process's CPU time (all
 // threads, the software renderer's included) much less, so both are printed.
 // With --passes it then times each pass of further frames, every pass finished before the
-// next, and prints each pass's median.
+// next, and prints each pass's median wall-clock and processor time.
 // With --picture OUT.png it finally writes one frame without the debug interface, so that
 // a change meant to save time can be checked to leave every pixel as it was (cmp).
 // Usage: vornis-frame-timer [WIDTH HEIGHT [FRAMES [MODEL]]] [--interface] [--passes]
@@ -75,17 +75,19 @@ void PrintPasses(const std::vector<tool::PassTimes>& table)
         return;
     }
     std::vector<double> frames(table[0].milliseconds.size(), 0.0);
-    double sumOfMedians = 0.0;
-    std::printf("%-22s %10s\n", "pass", "median ms");
+    double sumOfMedians = 0.0, cpuSumOfMedians = 0.0;
+    std::printf("%-22s %10s %10s\n", "pass", "median ms", "CPU ms");
     for (const tool::PassTimes& pass : table) {
         const double median = Median(pass.milliseconds);
+        const double cpuMedian = Median(pass.cpuMilliseconds);
         sumOfMedians += median;
+        cpuSumOfMedians += cpuMedian;
         for (size_t i = 0; i < frames.size() && i < pass.milliseconds.size(); ++i)
             frames[i] += pass.milliseconds[i];
-        std::printf("%-22s %10.3f\n", pass.name.c_str(), median);
+        std::printf("%-22s %10.3f %10.3f\n", pass.name.c_str(), median, cpuMedian);
     }
-    std::printf("%-22s %10.3f (median of the frames' sums %.3f)\n", "sum of the medians",
-                sumOfMedians, Median(frames));
+    std::printf("%-22s %10.3f %10.3f (median of the frames' sums %.3f)\n", "sum of the medians",
+                sumOfMedians, cpuSumOfMedians, Median(frames));
 }
 
 // The window's frame as the viewer shows it, top row first.

@@ -102,7 +102,13 @@ bool DrawFullscreenPass(CEngine& engine, const std::shared_ptr<gpu::ShaderResour
 {
     if (!engine.fullscreenQuad || !HasGpuContext(engine) || !BindFullscreenShaders(engine))
         return false;
-    engine.fullscreenQuad->Draw(*engine.device->context, sceneView, extraViews);
+    CGraphicsDevice& device = *engine.device;
+    // It writes every pixel with alpha 1 whatever the depth: no blend and, once the host's
+    // resize has made the depth-off state, no depth test (see ComposeFrame).
+    RenderStateGuard state(device);
+    state.SetOpaqueBlend();
+    state.SetDepthStencil(device.depthOff.get());
+    engine.fullscreenQuad->Draw(*device.context, sceneView, extraViews);
     return true;
 }
 
@@ -158,7 +164,10 @@ bool ComposeFrame(CEngine& engine, bool capture)
     gpu::MarkPass("scene target clear");
     DrawScene(engine, frameTime, capture);
 
-    if (device.depthView)
+    // With the depth test off for the fullscreen pass the scene's depth needs no clearing
+    // under it. Before the host's first resize there is no depth-off state, and the pass
+    // tests against a cleared depth buffer instead.
+    if (device.depthView && !device.depthOff)
         context.ClearDepth(*device.depthView, 1.0f);
     gpu::MarkPass("depth clear");
 
@@ -166,14 +175,11 @@ bool ComposeFrame(CEngine& engine, bool capture)
     state.SetRenderMode(0);
     if (device.backBufferView)
         context.SetRenderTarget(device.backBufferView, device.depthView);
-    // The fullscreen pass writes every pixel with alpha 1: no clear under it and no blend.
+    // The fullscreen pass writes every pixel: no clear under it.
     bool drawn = false;
-    if (engine.fullscreenQuad && engine.sceneTarget) {
-        RenderStateGuard opaque(device);
-        opaque.SetOpaqueBlend();
+    if (engine.fullscreenQuad && engine.sceneTarget)
         drawn =
             DrawFullscreenPass(engine, engine.sceneTarget->resourceView, SceneExtraViews(engine));
-    }
     // Without it (no compiled shaders) the picture is the background colour.
     if (!drawn && device.backBufferView)
         context.ClearRenderTarget(*device.backBufferView, device.clearColor);

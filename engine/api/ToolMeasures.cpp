@@ -45,8 +45,9 @@ std::vector<PassTimes> TimePasses(int frames)
     }
     gpu::SetActivePassTimer(nullptr);
     std::vector<PassTimes> table;
-    for (const gpu::PassTime& pass : timer.Table())
-        table.push_back({pass.name, pass.milliseconds});
+    for (size_t i = 0; i < timer.Table().size(); ++i)
+        table.push_back({timer.Table()[i].name, timer.Table()[i].milliseconds,
+                         timer.CpuTable()[i].milliseconds});
     return table;
 }
 

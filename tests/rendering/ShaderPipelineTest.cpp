@@ -230,6 +230,25 @@ TEST_F(ShaderPipeline, EachTextureSlotIsSampledWithItsOwnUvSet)
               (std::vector<uint32_t>{1, 0, 0}));
 }
 
+// Once the host has resized the engine, the fullscreen pass shows the scene even where the
+// scene lies nearer than the pass's quad (depth 0.5).
+TEST_F(ShaderPipeline, TheFullscreenPassShowsTheSceneWhateverItsDepth)
+{
+    ResizeEngine(kWidth, kHeight);
+    CGraphicsDevice& device = *engine->device;
+    gpu::Context& context = *device.context;
+    const float grey[4] = {0.6f, 0.6f, 0.6f, 1.0f};  // tone-mapped to 213
+    const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    context.ClearRenderTarget(*engine->sceneTarget->targetView, grey);
+    context.ClearRenderTarget(*device.backBufferView, black);
+    context.SetRenderTarget(device.backBufferView, device.depthView);
+    context.ClearDepth(*device.depthView, 0.0f);
+    context.SetDepthStencilState(*device.depthTestWrite, 1);
+    ASSERT_TRUE(DrawFullscreenPass(*engine, engine->sceneTarget->resourceView));
+    for (int channel : BackBufferCentre())
+        EXPECT_NEAR(channel, 213, 2);
+}
+
 // The scene's extra texture in slot 2 reaches unit 6 of the frame's fullscreen pass,
 // where a "FullscreenQuad" shader of the user's reads it.
 TEST_F(ShaderPipeline, TheFullscreenPassReadsTheScenesExtraTexturesFromUnitFour)

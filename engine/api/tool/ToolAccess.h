@@ -89,7 +89,8 @@ void DrawInterfaceAlone();
 
 struct PassTimes {
     std::string name;
-    std::vector<double> milliseconds;  // one sample a frame
+    std::vector<double> milliseconds;     // one sample a frame
+    std::vector<double> cpuMilliseconds;  // processor time of all threads, likewise
 };
 // Presents `frames` frames with every pass finished before the next and timed.
 std::vector<PassTimes> TimePasses(int frames);

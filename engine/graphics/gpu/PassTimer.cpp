@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 
 namespace gpu {
 
@@ -57,11 +58,16 @@ void PassTimer::Stamp()
     stamps.push_back(static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
                                                std::chrono::steady_clock::now().time_since_epoch())
                                                .count()));
+    timespec cpu{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+    cpuStamps.push_back(static_cast<uint64_t>(cpu.tv_sec) * 1'000'000'000ull +
+                        static_cast<uint64_t>(cpu.tv_nsec));
 }
 
 void PassTimer::BeginFrame()
 {
     stamps.clear();
+    cpuStamps.clear();
     passNames.clear();
     Stamp();
 }
@@ -77,7 +83,9 @@ void PassTimer::Mark(const char* pass)
 void PassTimer::EndFrame()
 {
     AddFrameTimes(table, passNames, stamps);
+    AddFrameTimes(cpuTable, passNames, cpuStamps);
     stamps.clear();
+    cpuStamps.clear();
 }
 
 }  // namespace gpu

@@ -31,13 +31,18 @@ class PassTimer {
     // Adds the frame to the table.
     void EndFrame();
     const std::vector<PassTime>& Table() const { return table; }
+    // The same passes' processor time of all threads (the software renderer's included),
+    // which a loaded machine stretches much less than the wall clock.
+    const std::vector<PassTime>& CpuTable() const { return cpuTable; }
 
    private:
     void Stamp();
 
     std::vector<uint64_t> stamps;  // nanoseconds; empty outside a timed frame
+    std::vector<uint64_t> cpuStamps;
     std::vector<std::string> passNames;
     std::vector<PassTime> table;
+    std::vector<PassTime> cpuTable;
 };
 
 // The timer the frame's passes report to (window thread only); null switches timing off.
