@@ -44,14 +44,14 @@ std::vector<uint8_t> Texels(const TextureHandle& record, int width = 1, int heig
     return testing_support::ReadTextureRgba8(NameOf(record), width, height);
 }
 
-// One layer (array slice or cube face) of one square level as RGBA8.
-std::vector<uint8_t> ReadLayer(GLuint texture, int level, int layer, int side)
+// The last texel of one layer (array slice or cube face) of one square level, as RGBA8.
+std::vector<uint8_t> LastTexel(GLuint texture, int level, int layer, int side)
 {
     std::vector<uint8_t> texels(static_cast<size_t>(side) * side * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTextureSubImage(texture, level, 0, 0, layer, side, side, 1, GL_RGBA, GL_UNSIGNED_BYTE,
                          static_cast<GLsizei>(texels.size()), texels.data());
-    return texels;
+    return {texels.end() - 4, texels.end()};
 }
 
 // A 1 x 1 RGBA8 DDS, or a cube of six such faces.
@@ -118,11 +118,8 @@ TEST_F(TextureManagerGl, BuiltInsHoldTheirTexelsAndFailuresShowTheCheckerboard)
         {manager->WhiteSquare(), kWhiteTexel},
         {manager->BlackSquare(), kBlackTexel},
         {manager->DefaultNormalMap(), kFlatNormalTexel}};
-    for (const auto& [square, texel] : squares) {
-        EXPECT_EQ(square->isBuiltIn, 1);
-        EXPECT_EQ(square->size[0], 512.0f);
+    for (const auto& [square, texel] : squares)
         EXPECT_EQ(Texels(square, 4, 4), Repeated(Rgba8Bytes({texel}), 16)) << square->name;
-    }
     const auto checker = Texels(manager->ErrorTexture(), 16, 16);
     EXPECT_EQ(std::vector<uint8_t>(checker.begin() + 4, checker.begin() + 8),
               (std::vector<uint8_t>{255, 0, 255, 255}));
@@ -166,7 +163,6 @@ TEST_F(TextureManagerGl, TexelsArriveUnchangedWhateverTheFileIsNamed)
         SCOPED_TRACE(name);
         WriteBytes(scratch / name, bytes);
         TextureHandle record = Load(scratch / name);
-        EXPECT_EQ(record->name, scratch / name);
         EXPECT_EQ(record->typeName, typeName);
         EXPECT_EQ(record->mipCount, mipCount);
         EXPECT_EQ(std::pair(record->size[0], record->size[1]),
@@ -200,22 +196,18 @@ TEST_F(TextureManagerGl, CubeFacesArraySlicesAndLevelsLandInTheirLayers)
         EXPECT_EQ(record->view->GetTexture()->Target(), target) << name;
         EXPECT_EQ(record->mipCount, levels);
         for (int layer = 0; layer < layers; ++layer) {
-            for (uint32_t level = 0; level < levels; ++level) {
-                const auto texels = ReadLayer(NameOf(record), level, layer, 4 >> level);
-                EXPECT_EQ(std::vector<uint8_t>(texels.end() - 4, texels.end()),
+            for (uint32_t level = 0; level < levels; ++level)
+                EXPECT_EQ(LastTexel(NameOf(record), level, layer, 4 >> level),
                           (std::vector<uint8_t>{uint8_t(layer), uint8_t(level), 0, 255}))
                     << name << " layer " << layer << " level " << level;
-            }
         }
     }
 
     // The plain sky of a chosen colour.
     const ShaderResourceViewPtr solid = manager->CreateSolidCubeMap(12, 34, 56);
-    for (int face = 0; face < 6; ++face) {
-        const auto texels = ReadLayer(solid->GetTexture()->Name(), 0, face, 4);
-        EXPECT_EQ(std::vector<uint8_t>(texels.end() - 4, texels.end()),
+    for (int face = 0; face < 6; ++face)
+        EXPECT_EQ(LastTexel(solid->GetTexture()->Name(), 0, face, 4),
                   (std::vector<uint8_t>{12, 34, 56, 255}));
-    }
 }
 
 TEST_F(TextureManagerGl, EditingATextureKeepsOneTextureAlive)
@@ -271,7 +263,6 @@ TEST_F(TextureManagerGl, MadeTexturesAreSharedInAScopeAndFollowThePacking)
     EXPECT_EQ(manager->MaterialTexture(values), material);
     manager->ShareLoadsOnThisThread(false);
 
-    EXPECT_EQ(embedded->name, "/m/box.fbx*0");
     EXPECT_EQ(embedded->isBuiltIn, 0);
     EXPECT_EQ(colour->isBuiltIn, 1);
     EXPECT_EQ(Texels(material), Rgba8Bytes({PackMaterialTexel(values, true)}));
@@ -292,9 +283,8 @@ TEST_F(TextureManagerGl, ScreenshotsOfEachValidSizeWriteOneFileOfThatSize)
     const fs::path original = fs::current_path();
     fs::current_path(scratch.path);  // where shots land
     auto shots = [&] { return std::vector<fs::path>(fs::directory_iterator("."), {}); };
-    TakeScreenshot(0, 16);
-    TakeScreenshot(16, 0);
-    TakeScreenshot(-4, 4);
+    for (const auto& [width, height] : {std::pair{0, 16}, {16, 0}, {-4, 4}})
+        TakeScreenshot(width, height);
     EXPECT_TRUE(shots().empty());
     EXPECT_EQ(CountLines("Screenshot saved to: "), 0);
 
@@ -351,25 +341,10 @@ class TextureLifetime : public TextureManagerGl {
     }
 };
 
-// Switching between a textured model and the demo must not pile up textures: whatever the
-// replaced model held is released with it.
-TEST_F(TextureLifetime, FiftyAlternatingLoadsEndAtTheBaseline)
-{
-    WriteQuads(scratch / "Quad.fbx", {"Quad"});
-    WriteTexel(scratch / "Quad_D.dds", 0xFF336699);
-    LoadAndWait("demo/spheres.fbx");
-    gpu::ReleaseQueuedObjects();
-    const size_t records = manager->LiveRecordCount();
-    const size_t textures = gpu::LiveTextureCount();
-
-    for (int load = 1; load <= 50; ++load)
-        LoadAndWait(load % 2 ? scratch / "Quad.fbx" : fs::path("demo/spheres.fbx"));
-    Present();  // releases the last replaced model's textures
-    EXPECT_EQ(manager->LiveRecordCount(), records);
-    EXPECT_EQ(gpu::LiveTextureCount(), textures);
-}
-
-TEST_F(TextureLifetime, EightMeshesSharingAFileMakeOneRecordAndOneTexture)
+// Meshes sharing a file make one record and one texture. Switching between such a model
+// and the demo must not pile up textures: whatever the replaced model held is released
+// with it.
+TEST_F(TextureLifetime, MeshesShareOneTextureAndAReplacedModelReleasesItsOwn)
 {
     const std::vector<std::string> parts = {"Part1", "Part2", "Part3", "Part4",
                                             "Part5", "Part6", "Part7", "Part8"};
@@ -377,7 +352,9 @@ TEST_F(TextureLifetime, EightMeshesSharingAFileMakeOneRecordAndOneTexture)
     WriteTexel(scratch / "Albedo_D.dds", 0xFF00FF00);
     const size_t records = manager->LiveRecordCount();
     const size_t textures = gpu::LiveTextureCount();
-    LoadAndWait(scratch / "eight.fbx");
+    for (int load = 0; load <= 50; ++load)
+        LoadAndWait(load % 2 ? fs::path("demo/spheres.fbx") : scratch / "eight.fbx");
+    Present();  // releases the last replaced model's textures
 
     // The file, and the 1 x 1 material texture that their equal materials share.
     EXPECT_EQ(gpu::LiveTextureCount(), textures + 2);
@@ -439,7 +416,7 @@ TEST_F(TextureLifetime, ASkyEditedIntoAFlatImageStaysShownUntilItIsACubeAgain)
     EXPECT_EQ(engine->scene->cubeMap, shown);
     ASSERT_NE(shown->view, cube);
     EXPECT_EQ(shown->view->GetTexture()->Target(), static_cast<GLenum>(GL_TEXTURE_CUBE_MAP));
-    EXPECT_EQ(ReadLayer(NameOf(shown), 0, 5, 1), (std::vector<uint8_t>{0, 0, 255, 255}));
+    EXPECT_EQ(LastTexel(NameOf(shown), 0, 5, 1), (std::vector<uint8_t>{0, 0, 255, 255}));
     EXPECT_EQ(CountLines("Texture modified and reloaded : "), 1);
 }
 
