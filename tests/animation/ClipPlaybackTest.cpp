@@ -157,8 +157,9 @@ TEST(ClipPose, TheRootAndItsChildrenKeepTheirFirstTranslationAGrandchildMoves)
 
 // A palette has 256 entries. A mesh of 257 bones gets none; 256 bones plus a camera-joint
 // node make 257 skeleton bones, the joint numbered last, of which only the mesh's 256 reach
-// the palette.
-TEST(Skeleton, AtMost256BonesAndThePaletteIsNeverOverrun)
+// the palette. A camera joint is found by part of its node's name, beside a mesh without
+// bones too; a node that is a bone already keeps its number.
+TEST(Skeleton, AtMost256BonesThePaletteIsNeverOverrunAndACameraJointIsFoundByName)
 {
     std::vector<std::string> errors;
     AnimationReports reports;
@@ -189,12 +190,7 @@ TEST(Skeleton, AtMost256BonesAndThePaletteIsNeverOverrun)
         EXPECT_EQ(animated.meshObject.animationSpeed, 100);  // the field after the palette
         EXPECT_EQ(animated.meshObject.rotationSwitches, (Float3{0.0f, 0.0f, 0.0f}));
     }
-}
 
-// A camera joint is found by part of its node's name, beside a mesh without bones too; a
-// node that is a bone already keeps its number.
-TEST(Skeleton, ACameraJointIsFoundByPartOfANodeName)
-{
     auto skinned = MakeChainScene({"Root", "Rig:camera_jnt_1"}, 0);
     auto boneless = MakeScene({MakeMesh(3)});
     AddNode(*boneless->mRootNode, "Rig:camera_jnt_1");
@@ -213,11 +209,9 @@ constexpr unsigned kKeys = 5;  // at 25 ticks per second: 0.2 s, wrapping after 
 struct Clips {
     explicit Clips(unsigned extra)
     {
-        for (unsigned i = 0; i <= extra; ++i)
-            scenes.push_back(MakeChainScene(kChain, kKeys, 25.0, float(i)));
         std::vector<const aiScene*> raw;
-        for (auto& scene : scenes)
-            raw.push_back(scene.get());
+        for (unsigned i = 0; i <= extra; ++i)
+            raw.push_back(scenes.emplace_back(MakeChainScene(kChain, kKeys, 25.0, float(i))).get());
         controller = MakeController(raw);
     }
     std::vector<std::unique_ptr<aiScene>> scenes;
@@ -242,10 +236,9 @@ TEST(ClipControl, SelectingAClipRestartsTimesAndRemembersTheCurrentOne)
     for (const Step& step : steps) {
         c.timeA = c.timeB = 0.7f;
         SelectClip(c, step.index);
-        EXPECT_EQ(c.currentClip, step.current) << step.index;
-        EXPECT_EQ(c.previousClip, step.previous) << step.index;
-        EXPECT_EQ(c.timeA, 0.0f);
-        EXPECT_EQ(c.timeB, 0.0f);
+        EXPECT_EQ(std::pair(c.currentClip, c.previousClip), std::pair(step.current, step.previous))
+            << step.index;
+        EXPECT_EQ(std::pair(c.timeA, c.timeB), std::pair(0.0f, 0.0f));
     }
 
     // With only the bind pose, index 0 still makes clip 0 the previous clip: it can pose.
@@ -282,13 +275,13 @@ TEST(ClipControl, PlaybackPositionScrubsAndMinusOneTogglesPause)
     // own lookup finds none and keeps its palette.
     c.previousClip = 0;
     AnimatedMeshObject animated(clips.scenes[0]->mMeshes[0], 3, nullptr, std::move(c));
-    CMeshObject& meshObject = animated.meshObject;
-    meshObject.bonePalette[0].m[3][0] = 5.0f;
-    EXPECT_FALSE(PoseIntoPalette(meshObject));
-    EXPECT_EQ(meshObject.bonePalette[0].m[3][0], 5.0f);
+    animated.meshObject.bonePalette[0].m[3][0] = 5.0f;
+    EXPECT_FALSE(PoseIntoPalette(animated.meshObject));
+    EXPECT_EQ(animated.meshObject.bonePalette[0].m[3][0], 5.0f);
 }
 
-// A blend of a quarter shows a quarter of the previous clip.
+// Sequencing plays every clip after the bind pose in turn; a blend of a quarter shows a
+// quarter of the previous clip.
 TEST(ClipControl, SequencingPlaysEveryClipAfterTheBindPoseInTurnAndBlendsMixClips)
 {
     Clips clips(2);
@@ -314,37 +307,10 @@ TEST(ClipControl, SequencingPlaysEveryClipAfterTheBindPoseInTurnAndBlendsMixClip
     EXPECT_NEAR(BoneX(c, "Spine"), 2.0f, 1e-5f);
 }
 
-// The camera rides the joint's place with unit axes; a joint whose offset cannot be
-// inverted, or whose number lies beyond the bones, leaves the camera alone.
-TEST(CameraFollow, TheCameraTakesTheJointsPlaceOnlyForAUsableJoint)
-{
-    auto set = std::make_shared<AnimationSet>();
-    auto& c =
-        *set->controllers.emplace(nullptr, std::make_unique<AnimationController>()).first->second;
-    c.hasCameraJoint = true;
-    c.boneMap["camera_jnt"] = 0;
-    c.bones.resize(1);
-    c.bones[0].finalTransform =
-        aiMatrix4x4(aiVector3D(3, 3, 3), aiQuaternion(), aiVector3D(1, 2, 3));
-    AdvanceOptions follow;
-    follow.followCameraJoint = true;
-    const std::optional<Matrix4> camera = AdvanceAnimationSet(*set, follow);
-    ASSERT_TRUE(camera);
-    EXPECT_FLOAT_EQ(camera->m[3][0], 1.0f);
-    EXPECT_FLOAT_EQ(camera->m[3][1], 2.0f);
-    EXPECT_FLOAT_EQ(camera->m[3][2], 3.0f);
-    EXPECT_NEAR(std::hypot(camera->m[0][0], camera->m[0][1], camera->m[0][2]), 1.0f, 1e-5f);
-    EXPECT_FALSE(AdvanceAnimationSet(*set, AdvanceOptions{}));  // not following
-
-    c.bones[0].offset = aiMatrix4x4(aiVector3D(0, 1, 1), aiQuaternion(), aiVector3D());
-    EXPECT_FALSE(AdvanceAnimationSet(*set, follow));
-    c.bones[0].offset = aiMatrix4x4();
-    c.boneMap["camera_jnt"] = 4;
-    EXPECT_FALSE(AdvanceAnimationSet(*set, follow));
-}
-
-// One line per joint with a parent; an arrow only where its direction is usable.
-TEST(SkeletonFigure, ArrowsAreLeftOutWhereTheirDirectionIsZeroOrStraightUp)
+// The skeleton figure draws one line per joint with a parent, and an arrow only where its
+// direction is usable. The camera rides the camera joint's place with unit axes; a joint
+// whose offset cannot be inverted, or whose number lies beyond the bones, leaves it alone.
+TEST(AnimationSet, TheFigureLeavesOutUnusableArrowsAndTheCameraFollowsOnlyAUsableJoint)
 {
     AnimationSet set;
     auto& c =
@@ -365,6 +331,27 @@ TEST(SkeletonFigure, ArrowsAreLeftOutWhereTheirDirectionIsZeroOrStraightUp)
         for (float value : row)
             EXPECT_TRUE(std::isfinite(value));
     EXPECT_FLOAT_EQ(figure.arrows[0].m[3][1], 2.0f);  // placed at the parent joint
+
+    c.hasCameraJoint = true;
+    c.boneMap["camera_jnt"] = 0;
+    c.bones.resize(1);
+    c.bones[0].finalTransform =
+        aiMatrix4x4(aiVector3D(3, 3, 3), aiQuaternion(), aiVector3D(1, 2, 3));
+    AdvanceOptions follow;
+    follow.followCameraJoint = true;
+    const std::optional<Matrix4> camera = AdvanceAnimationSet(set, follow);
+    ASSERT_TRUE(camera);
+    EXPECT_FLOAT_EQ(camera->m[3][0], 1.0f);
+    EXPECT_FLOAT_EQ(camera->m[3][1], 2.0f);
+    EXPECT_FLOAT_EQ(camera->m[3][2], 3.0f);
+    EXPECT_NEAR(std::hypot(camera->m[0][0], camera->m[0][1], camera->m[0][2]), 1.0f, 1e-5f);
+    EXPECT_FALSE(AdvanceAnimationSet(set, AdvanceOptions{}));  // not following
+
+    c.bones[0].offset = aiMatrix4x4(aiVector3D(0, 1, 1), aiQuaternion(), aiVector3D());
+    EXPECT_FALSE(AdvanceAnimationSet(set, follow));
+    c.bones[0].offset = aiMatrix4x4();
+    c.boneMap["camera_jnt"] = 4;
+    EXPECT_FALSE(AdvanceAnimationSet(set, follow));
 }
 
 }  // namespace

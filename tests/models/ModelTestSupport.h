@@ -150,21 +150,19 @@ inline void AddAnimation(aiScene& scene, const std::vector<std::string>& nodes, 
 struct NamedTree {
     explicit NamedTree(const CModelImporter* importer = nullptr)
     {
-        root = Node(importer, "", {"r0", "r1"});
-        auto first = Node(importer, "first", {"f0", "f1"});
-        first->children.push_back(Node(importer, "deep", {"d0"}));
+        auto node = [importer](const char* name, const std::vector<std::string>& meshes) {
+            auto made = std::make_unique<CModelNode>(importer, name);
+            for (const std::string& mesh : meshes) {
+                made->meshObjects.push_back(std::make_unique<CMeshObject>());
+                made->meshObjects.back()->name = mesh;
+            }
+            return made;
+        };
+        root = node("", {"r0", "r1"});
+        auto first = node("first", {"f0", "f1"});
+        first->children.push_back(node("deep", {"d0"}));
         root->children.push_back(std::move(first));
-        root->children.push_back(Node(importer, "second", {"s0"}));
-    }
-    static std::unique_ptr<CModelNode> Node(const CModelImporter* importer, const char* name,
-                                            const std::vector<std::string>& meshes)
-    {
-        auto node = std::make_unique<CModelNode>(importer, name);
-        for (const std::string& mesh : meshes) {
-            node->meshObjects.push_back(std::make_unique<CMeshObject>());
-            node->meshObjects.back()->name = mesh;
-        }
-        return node;
+        root->children.push_back(node("second", {"s0"}));
     }
     std::vector<CMeshObject*> All() const
     {

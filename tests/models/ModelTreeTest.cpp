@@ -119,8 +119,7 @@ TEST_F(ModelTree, MeshlessNodesMergeIntoTheirParentAndEveryNodeDrawsWithTheRoots
     // The mesh without vertices is never handed to the draw.
     EXPECT_EQ(drawn, (std::vector<const aiMesh*>{scene->mMeshes[0], scene->mMeshes[1]}));
 
-    auto bare = MakeScene({});
-    EXPECT_FALSE(BuildTree(*bare)->HasAnyMesh());
+    EXPECT_FALSE(BuildTree(*MakeScene({}))->HasAnyMesh());
 }
 
 // Some operations and queries follow the first child of every node only, some reach every
@@ -236,8 +235,9 @@ TEST_F(ModelTree, SummaryLinesSayWhatTheModelHoldsAndWhatItLacks)
 }
 
 // Only file names count: the first folder's name holds both mesh names. Names are bytes:
-// a folder's name need not be UTF-8, and a backslash is part of a name.
-TEST_F(ModelTree, TexturesNamedAfterTheMeshFillTheirSlotsInEveryBlock)
+// a folder's name need not be UTF-8, and a backslash is part of a name. An import, and a
+// texture assigned to the whole model, load each file once for all its meshes.
+TEST_F(ModelTree, TexturesNamedAfterTheMeshFillTheirSlotsAndEachFileLoadsOnce)
 {
     for (const std::string folder : {"body_and_head", "caf\xE9 \xFF", "back\\slash"}) {
         SCOPED_TRACE(folder);
@@ -269,10 +269,7 @@ TEST_F(ModelTree, TexturesNamedAfterTheMeshFillTheirSlotsInEveryBlock)
         EXPECT_EQ(lonely.textureSlots[3][kAlbedoSlot].texture, fake.source.errorTexture);
         EXPECT_EQ(lonely.textureSlots[3][kFourthNormalSlot].texture, fake.source.defaultNormalMap);
     }
-}
 
-TEST_F(ModelTree, ImportedModelsShareOneLoadPerTextureFile)
-{
     FakeTextureSource fake;
     importer.textureSource = &fake.source;
     auto textured = importer.ImportModel((kFbxDir + "spider.fbx").c_str(), {}, kFbxDir, 0);

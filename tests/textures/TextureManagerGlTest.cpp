@@ -68,7 +68,6 @@ class TextureManagerGl : public ::testing::Test {
         ASSERT_EQ(testing_support::StartEngine(64, 64), 0);
         engine = GetEngine();
         manager = engine->textureManager.get();
-        ASSERT_NE(manager, nullptr);
     }
 
     TextureHandle Load(const fs::path& path)
@@ -112,7 +111,9 @@ std::vector<uint8_t> Encode(bool png, int width, int height, const std::vector<u
     return bytes;
 }
 
-TEST_F(TextureManagerGl, BuiltInsHoldTheirTexelsAndFailuresShowTheCheckerboard)
+// Built-in and made textures hold their texels; failures show the checkerboard. Textures
+// made while loads share are shared.
+TEST_F(TextureManagerGl, BuiltInAndMadeTexturesHoldTheirTexelsAndFailuresShowTheCheckerboard)
 {
     const std::pair<TextureHandle, uint32_t> squares[] = {
         {manager->WhiteSquare(), kWhiteTexel},
@@ -132,6 +133,29 @@ TEST_F(TextureManagerGl, BuiltInsHoldTheirTexelsAndFailuresShowTheCheckerboard)
     EXPECT_EQ(
         manager->LoadTextureBytes("/m/box.fbx*1", ".png", std::vector<uint8_t>{1, 2, 3})->view,
         manager->ErrorView());
+
+    const MaterialValues values{1.0f, 0.25f, 0.75f, 0.0f};
+
+    manager->ShareLoadsOnThisThread(true);
+    const TextureHandle embedded = manager->LoadTextureBytes("/m/box.fbx*0", ".png", png);
+    const TextureHandle colour = manager->ColourTexture(PackRgba8(9, 8, 7, 255));
+    const TextureHandle material = manager->MaterialTexture(values);
+    EXPECT_EQ(manager->LoadTextureBytes("/m/box.fbx*0", ".png", png), embedded);
+    EXPECT_EQ(manager->ColourTexture(PackRgba8(9, 8, 7, 255)), colour);
+    EXPECT_EQ(manager->MaterialTexture(values), material);
+    manager->ShareLoadsOnThisThread(false);
+
+    EXPECT_EQ(embedded->isBuiltIn, 0);
+    EXPECT_EQ(colour->isBuiltIn, 1);
+    EXPECT_EQ(Texels(material), Rgba8Bytes({PackMaterialTexel(values, true)}));
+
+    // The frame tells the manager which packing the shaders use: the same record, held by
+    // every mesh that shows it, changes its texels.
+    manager->FollowTexturePacking(false);
+    EXPECT_EQ(Texels(material), Rgba8Bytes({PackMaterialTexel(values, false)}));
+    // And one made now is made for it.
+    EXPECT_EQ(Texels(manager->MaterialTexture(values)),
+              Rgba8Bytes({PackMaterialTexel(values, false)}));
 }
 
 // What reaches the GPU is the file's texels, whatever its name says: the first bytes decide,
@@ -181,13 +205,10 @@ TEST_F(TextureManagerGl, CubeFacesArraySlicesAndLevelsLandInTheirLayers)
         {"array.dds", 3, 0, 1, 3, GL_TEXTURE_2D_ARRAY}};
     for (const auto& [name, arraySize, misc, levels, layers, target] : files) {
         std::vector<uint8_t> data;
-        for (int layer = 0; layer < layers; ++layer) {
-            for (uint32_t level = 0; level < levels; ++level) {
-                const auto texels =
-                    Repeated({uint8_t(layer), uint8_t(level), 0, 255}, 16 >> 2 * level);
-                data.insert(data.end(), texels.begin(), texels.end());
-            }
-        }
+        for (int layer = 0; layer < layers; ++layer)
+            for (uint32_t level = 0; level < levels; ++level)
+                for (int texel = 0; texel < 16 >> 2 * level; ++texel)
+                    data.insert(data.end(), {uint8_t(layer), uint8_t(level), 0, 255});
         WriteBytes(scratch / name,
                    DdsFileBytes(MakeHeader(4, 4, levels), data,
                                 DdsHeaderDx10{DXGI_FORMAT_R8G8B8A8_UNORM, kDdsDimension2D, misc,
@@ -195,12 +216,11 @@ TEST_F(TextureManagerGl, CubeFacesArraySlicesAndLevelsLandInTheirLayers)
         const TextureHandle record = Load(scratch / name);
         EXPECT_EQ(record->view->GetTexture()->Target(), target) << name;
         EXPECT_EQ(record->mipCount, levels);
-        for (int layer = 0; layer < layers; ++layer) {
+        for (int layer = 0; layer < layers; ++layer)
             for (uint32_t level = 0; level < levels; ++level)
                 EXPECT_EQ(LastTexel(NameOf(record), level, layer, 4 >> level),
                           (std::vector<uint8_t>{uint8_t(layer), uint8_t(level), 0, 255}))
                     << name << " layer " << layer << " level " << level;
-        }
     }
 
     // The plain sky of a chosen colour.
@@ -237,8 +257,7 @@ TEST_F(TextureManagerGl, LoadThreadUsesTheUploadContextAndQueuesItsWatch)
     WriteTexel(path, 0x04030201);
     const size_t watchedBefore = manager->WatchedPaths().size();
     TextureHandle record;
-    std::thread loader([&] { record = Load(path); });
-    loader.join();
+    std::thread([&] { record = Load(path); }).join();
     EXPECT_EQ(Texels(record), (std::vector<uint8_t>{1, 2, 3, 4}));
     const TextureHandle again = Load(path);
     EXPECT_NE(again, record);
@@ -247,33 +266,6 @@ TEST_F(TextureManagerGl, LoadThreadUsesTheUploadContextAndQueuesItsWatch)
     manager->RegisterQueuedWatches();
     DispatchChange(path, 5);
     EXPECT_EQ(CountLines("Texture modified and reloaded : " + path.string()), 1);
-}
-
-TEST_F(TextureManagerGl, MadeTexturesAreSharedInAScopeAndFollowThePacking)
-{
-    const std::vector<uint8_t> png = Encode(true, 1, 1, {200, 100, 50, 255});
-    const MaterialValues values{1.0f, 0.25f, 0.75f, 0.0f};
-
-    manager->ShareLoadsOnThisThread(true);
-    const TextureHandle embedded = manager->LoadTextureBytes("/m/box.fbx*0", ".png", png);
-    const TextureHandle colour = manager->ColourTexture(PackRgba8(9, 8, 7, 255));
-    const TextureHandle material = manager->MaterialTexture(values);
-    EXPECT_EQ(manager->LoadTextureBytes("/m/box.fbx*0", ".png", png), embedded);
-    EXPECT_EQ(manager->ColourTexture(PackRgba8(9, 8, 7, 255)), colour);
-    EXPECT_EQ(manager->MaterialTexture(values), material);
-    manager->ShareLoadsOnThisThread(false);
-
-    EXPECT_EQ(embedded->isBuiltIn, 0);
-    EXPECT_EQ(colour->isBuiltIn, 1);
-    EXPECT_EQ(Texels(material), Rgba8Bytes({PackMaterialTexel(values, true)}));
-
-    // The frame tells the manager which packing the shaders use: the same record, held by
-    // every mesh that shows it, changes its texels.
-    manager->FollowTexturePacking(false);
-    EXPECT_EQ(Texels(material), Rgba8Bytes({PackMaterialTexel(values, false)}));
-    // And one made now is made for it.
-    EXPECT_EQ(Texels(manager->MaterialTexture(values)),
-              Rgba8Bytes({PackMaterialTexel(values, false)}));
 }
 
 // Sizes the capture cannot take write nothing; a taken shot holds the requested size of
@@ -313,11 +305,10 @@ class TextureLifetime : public TextureManagerGl {
     {
         std::vector<assets::SceneNodeMesh> nodes;
         for (const std::string& name : names) {
-            assets::SceneNodeMesh node;
+            assets::SceneNodeMesh& node = nodes.emplace_back();
             node.nodeName = name;
-            const float x = 2.5f * static_cast<float>(nodes.size());
+            const float x = 2.5f * static_cast<float>(nodes.size() - 1);
             assets::AddPatch(node.geometry, {x, 0, 0}, {1, 0, 0}, {0, 1, 0}, 1, 1);
-            nodes.push_back(std::move(node));
         }
         ASSERT_EQ(assets::WriteFbxScene(path.string(), nodes), "");
     }
