@@ -178,14 +178,12 @@ TEST_F(AnimationFiles, TwoSkinnedModelsLoadingAtOnceShareOneSetOfMarkers)
     quiet.importer = &importer;
     importer.animationHooks = MakeAnimationHooks(quiet);
     std::unique_ptr<CModelNode> models[2];
-    const char* files[2] = {"huesitos.fbx", "animation_with_skeleton.fbx"};
-    std::thread other([&] { models[1] = Import(kFbxDir + files[1]); });
-    models[0] = Import(kFbxDir + files[0]);
+    std::thread other([&] { models[1] = Import(kFbxDir + "animation_with_skeleton.fbx"); });
+    models[0] = Import(kFbxDir + "huesitos.fbx");
     other.join();
     ASSERT_TRUE(models[0] && models[1]);
-    const auto markers = [this](const CModelNode& model) { return FirstSet(model).markers; };
-    ASSERT_NE(markers(*models[0]), nullptr);
-    EXPECT_EQ(markers(*models[0]), markers(*models[1]));
+    ASSERT_NE(FirstSet(*models[0]).markers, nullptr);
+    EXPECT_EQ(FirstSet(*models[0]).markers, FirstSet(*models[1]).markers);
 }
 
 TEST_F(AnimationFiles, AModelFileThatCannotBeOpenedSaysSoAndAddsNoClip)

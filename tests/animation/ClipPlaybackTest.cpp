@@ -127,15 +127,13 @@ TEST(ClipTiming, ClipsWrapAfterTheirBakedKeysAtTheirTickRate)
 {
     const auto thirtyPerSecond = MakeChainScene({"Root"}, 31, 30.0);
     const AnimationClip clip = BindClip(Borrow(*thirtyPerSecond), {});
-    EXPECT_EQ(clip.keyCount, 31u);
     EXPECT_NEAR(ClipTickTime(clip, 0.5f), 15.0f, 1e-4f);
     EXPECT_NEAR(ClipTickTime(clip, 1.0f), 0.0f, 1e-4f);  // 30 ticks: one second
     EXPECT_NEAR(ClipTickTime(clip, 1.5f), 15.0f, 1e-3f);
 
+    // No tick rate in the file: 25 per second.
     const auto noRate = MakeChainScene({"Root"}, 31, 0.0);
-    const AnimationClip unrated = BindClip(Borrow(*noRate), {});
-    EXPECT_FLOAT_EQ(unrated.tickRate, 25.0f);
-    EXPECT_NEAR(ClipTickTime(unrated, 0.4f), 10.0f, 1e-4f);
+    EXPECT_NEAR(ClipTickTime(BindClip(Borrow(*noRate), {}), 0.4f), 10.0f, 1e-4f);
 
     // One key: nothing to wrap at, the clip holds its first tick.
     const auto still = MakeChainScene({"Root"}, 1);
@@ -150,18 +148,18 @@ TEST(ClipPose, TheRootAndItsChildrenKeepTheirFirstTranslationAGrandchildMoves)
     PoseScratch scratch;
     PoseOneClip(controller.clips[0], 3.0f, aiMatrix4x4(), controller.bones, joints, scratch);
     // Each node moves 3 along x from its parent, but only from the grandchild on.
-    EXPECT_FLOAT_EQ(BoneX(controller, "Root"), 0.0f);
-    EXPECT_FLOAT_EQ(BoneX(controller, "Hips"), 0.0f);
-    EXPECT_FLOAT_EQ(BoneX(controller, "Spine"), 3.0f);
-    EXPECT_FLOAT_EQ(BoneX(controller, "Neck"), 6.0f);
+    for (const auto& [bone, x] :
+         {std::pair{"Root", 0.0f}, {"Hips", 0.0f}, {"Spine", 3.0f}, {"Neck", 6.0f}})
+        EXPECT_FLOAT_EQ(BoneX(controller, bone), x) << bone;
     ASSERT_EQ(joints.size(), 4u);
     EXPECT_EQ(joints[3].parent, 2);
 }
 
 // A palette has 256 entries. A mesh of 257 bones gets none; 256 bones plus a camera-joint
 // node make 257 skeleton bones, the joint numbered last, of which only the mesh's 256 reach
-// the palette.
-TEST(Skeleton, AtMost256BonesAndThePaletteIsNeverOverrun)
+// the palette. A camera joint is found by part of its node's name, beside a mesh without
+// bones too; a node that is a bone already keeps its number.
+TEST(Skeleton, AtMost256BonesThePaletteIsNeverOverrunAndACameraJointIsFoundByName)
 {
     std::vector<std::string> errors;
     AnimationReports reports;
@@ -192,21 +190,15 @@ TEST(Skeleton, AtMost256BonesAndThePaletteIsNeverOverrun)
         EXPECT_EQ(animated.meshObject.animationSpeed, 100);  // the field after the palette
         EXPECT_EQ(animated.meshObject.rotationSwitches, (Float3{0.0f, 0.0f, 0.0f}));
     }
-}
 
-// A camera joint is found by part of its node's name, beside a mesh without bones too; a
-// node that is a bone already keeps its number.
-TEST(Skeleton, ACameraJointIsFoundByPartOfANodeName)
-{
     auto skinned = MakeChainScene({"Root", "Rig:camera_jnt_1"}, 0);
     auto boneless = MakeScene({MakeMesh(3)});
     AddNode(*boneless->mRootNode, "Rig:camera_jnt_1");
-    for (const aiScene* scene : {boneless.get(), skinned.get()}) {
+    for (const auto& [scene, number] : {std::pair{boneless.get(), 0u}, {skinned.get(), 1u}}) {
         AnimationController controller;
         controller.SetUpBones(*scene->mMeshes[0], *scene, {});
         EXPECT_EQ(controller.cameraJointName, "Rig:camera_jnt_1");
-        EXPECT_EQ(controller.bones.size(), controller.boneMap.size());
-        EXPECT_EQ(controller.boneMap.at("Rig:camera_jnt_1"), scene == skinned.get() ? 1u : 0u);
+        EXPECT_EQ(controller.boneMap.at("Rig:camera_jnt_1"), number);
     }
 }
 
@@ -217,11 +209,9 @@ constexpr unsigned kKeys = 5;  // at 25 ticks per second: 0.2 s, wrapping after 
 struct Clips {
     explicit Clips(unsigned extra)
     {
-        for (unsigned i = 0; i <= extra; ++i)
-            scenes.push_back(MakeChainScene(kChain, kKeys, 25.0, float(i)));
         std::vector<const aiScene*> raw;
-        for (auto& scene : scenes)
-            raw.push_back(scene.get());
+        for (unsigned i = 0; i <= extra; ++i)
+            raw.push_back(scenes.emplace_back(MakeChainScene(kChain, kKeys, 25.0, float(i))).get());
         controller = MakeController(raw);
     }
     std::vector<std::unique_ptr<aiScene>> scenes;
@@ -246,10 +236,9 @@ TEST(ClipControl, SelectingAClipRestartsTimesAndRemembersTheCurrentOne)
     for (const Step& step : steps) {
         c.timeA = c.timeB = 0.7f;
         SelectClip(c, step.index);
-        EXPECT_EQ(c.currentClip, step.current) << step.index;
-        EXPECT_EQ(c.previousClip, step.previous) << step.index;
-        EXPECT_EQ(c.timeA, 0.0f);
-        EXPECT_EQ(c.timeB, 0.0f);
+        EXPECT_EQ(std::pair(c.currentClip, c.previousClip), std::pair(step.current, step.previous))
+            << step.index;
+        EXPECT_EQ(std::pair(c.timeA, c.timeB), std::pair(0.0f, 0.0f));
     }
 
     // With only the bind pose, index 0 still makes clip 0 the previous clip: it can pose.
@@ -262,21 +251,6 @@ TEST(ClipControl, SelectingAClipRestartsTimesAndRemembersTheCurrentOne)
     // A previous clip that does not exist stops the pose instead of reading past the clips.
     bindOnly.controller.previousClip = 5;
     EXPECT_FALSE(bindOnly.controller.ComputePose());
-}
-
-TEST(ClipControl, ABlendOfAQuarterShowsAQuarterOfThePreviousClip)
-{
-    Clips clips(2);
-    AnimationController& c = clips.controller;
-    SwitchClip(c, 2);
-    SwitchClip(c, 1);                  // previous 2 (spine steps 2 a tick), current 1 (steps 1)
-    c.timeA = c.timeB = 2.0f / 25.0f;  // tick 2
-    c.blend = 0.25f;
-    ASSERT_TRUE(c.ComputePose());
-    EXPECT_NEAR(BoneX(c, "Spine"), 0.25f * 4.0f + 0.75f * 2.0f, 1e-5f);
-    c.blend = 0.0f;
-    ASSERT_TRUE(c.ComputePose());
-    EXPECT_NEAR(BoneX(c, "Spine"), 2.0f, 1e-5f);
 }
 
 TEST(ClipControl, PlaybackPositionScrubsAndMinusOneTogglesPause)
@@ -296,9 +270,19 @@ TEST(ClipControl, PlaybackPositionScrubsAndMinusOneTogglesPause)
     c.Advance(1000);
     c.Advance(1500);
     EXPECT_NEAR(c.timeA, 0.15f, 1e-6f);
+
+    // A whole-model animation file makes controllers keyed by no mesh: the mesh object's
+    // own lookup finds none and keeps its palette.
+    c.previousClip = 0;
+    AnimatedMeshObject animated(clips.scenes[0]->mMeshes[0], 3, nullptr, std::move(c));
+    animated.meshObject.bonePalette[0].m[3][0] = 5.0f;
+    EXPECT_FALSE(PoseIntoPalette(animated.meshObject));
+    EXPECT_EQ(animated.meshObject.bonePalette[0].m[3][0], 5.0f);
 }
 
-TEST(ClipControl, SequencingPlaysEveryClipAfterTheBindPoseInTurn)
+// Sequencing plays every clip after the bind pose in turn; a blend of a quarter shows a
+// quarter of the previous clip.
+TEST(ClipControl, SequencingPlaysEveryClipAfterTheBindPoseInTurnAndBlendsMixClips)
 {
     Clips clips(2);
     AnimationController& c = clips.controller;
@@ -311,53 +295,22 @@ TEST(ClipControl, SequencingPlaysEveryClipAfterTheBindPoseInTurn)
         EXPECT_EQ(c.timeA, 0.0f);
     }
     EXPECT_EQ(order, (std::vector<uint32_t>{1, 2, 1, 2}));
+
+    SwitchClip(c, 2);
+    SwitchClip(c, 1);                  // previous 2 (spine steps 2 a tick), current 1 (steps 1)
+    c.timeA = c.timeB = 2.0f / 25.0f;  // tick 2
+    c.blend = 0.25f;
+    ASSERT_TRUE(c.ComputePose());
+    EXPECT_NEAR(BoneX(c, "Spine"), 0.25f * 4.0f + 0.75f * 2.0f, 1e-5f);
+    c.blend = 0.0f;
+    ASSERT_TRUE(c.ComputePose());
+    EXPECT_NEAR(BoneX(c, "Spine"), 2.0f, 1e-5f);
 }
 
-// A whole-model animation file makes controllers keyed by no mesh: the mesh object's own
-// lookup finds none and keeps its palette.
-TEST(ClipControl, AMeshObjectWithoutItsOwnControllerKeepsItsPalette)
-{
-    Clips clips(0);
-    clips.controller.previousClip = 0;
-    AnimatedMeshObject animated(clips.scenes[0]->mMeshes[0], 3, nullptr,
-                                std::move(clips.controller));
-    CMeshObject& meshObject = animated.meshObject;
-    meshObject.bonePalette[0].m[3][0] = 5.0f;
-    EXPECT_FALSE(PoseIntoPalette(meshObject));
-    EXPECT_EQ(meshObject.bonePalette[0].m[3][0], 5.0f);
-}
-
-// The camera rides the joint's place with unit axes; a joint whose offset cannot be
-// inverted, or whose number lies beyond the bones, leaves the camera alone.
-TEST(CameraFollow, TheCameraTakesTheJointsPlaceOnlyForAUsableJoint)
-{
-    auto set = std::make_shared<AnimationSet>();
-    auto& c =
-        *set->controllers.emplace(nullptr, std::make_unique<AnimationController>()).first->second;
-    c.hasCameraJoint = true;
-    c.boneMap["camera_jnt"] = 0;
-    c.bones.resize(1);
-    c.bones[0].finalTransform =
-        aiMatrix4x4(aiVector3D(3, 3, 3), aiQuaternion(), aiVector3D(1, 2, 3));
-    AdvanceOptions follow;
-    follow.followCameraJoint = true;
-    const std::optional<Matrix4> camera = AdvanceAnimationSet(*set, follow);
-    ASSERT_TRUE(camera);
-    EXPECT_FLOAT_EQ(camera->m[3][0], 1.0f);
-    EXPECT_FLOAT_EQ(camera->m[3][1], 2.0f);
-    EXPECT_FLOAT_EQ(camera->m[3][2], 3.0f);
-    EXPECT_NEAR(std::hypot(camera->m[0][0], camera->m[0][1], camera->m[0][2]), 1.0f, 1e-5f);
-    EXPECT_FALSE(AdvanceAnimationSet(*set, AdvanceOptions{}));  // not following
-
-    c.bones[0].offset = aiMatrix4x4(aiVector3D(0, 1, 1), aiQuaternion(), aiVector3D());
-    EXPECT_FALSE(AdvanceAnimationSet(*set, follow));
-    c.bones[0].offset = aiMatrix4x4();
-    c.boneMap["camera_jnt"] = 4;
-    EXPECT_FALSE(AdvanceAnimationSet(*set, follow));
-}
-
-// One line per joint with a parent; an arrow only where its direction is usable.
-TEST(SkeletonFigure, ArrowsAreLeftOutWhereTheirDirectionIsZeroOrStraightUp)
+// The skeleton figure draws one line per joint with a parent, and an arrow only where its
+// direction is usable. The camera rides the camera joint's place with unit axes; a joint
+// whose offset cannot be inverted, or whose number lies beyond the bones, leaves it alone.
+TEST(AnimationSet, TheFigureLeavesOutUnusableArrowsAndTheCameraFollowsOnlyAUsableJoint)
 {
     AnimationSet set;
     auto& c =
@@ -378,6 +331,27 @@ TEST(SkeletonFigure, ArrowsAreLeftOutWhereTheirDirectionIsZeroOrStraightUp)
         for (float value : row)
             EXPECT_TRUE(std::isfinite(value));
     EXPECT_FLOAT_EQ(figure.arrows[0].m[3][1], 2.0f);  // placed at the parent joint
+
+    c.hasCameraJoint = true;
+    c.boneMap["camera_jnt"] = 0;
+    c.bones.resize(1);
+    c.bones[0].finalTransform =
+        aiMatrix4x4(aiVector3D(3, 3, 3), aiQuaternion(), aiVector3D(1, 2, 3));
+    AdvanceOptions follow;
+    follow.followCameraJoint = true;
+    const std::optional<Matrix4> camera = AdvanceAnimationSet(set, follow);
+    ASSERT_TRUE(camera);
+    EXPECT_FLOAT_EQ(camera->m[3][0], 1.0f);
+    EXPECT_FLOAT_EQ(camera->m[3][1], 2.0f);
+    EXPECT_FLOAT_EQ(camera->m[3][2], 3.0f);
+    EXPECT_NEAR(std::hypot(camera->m[0][0], camera->m[0][1], camera->m[0][2]), 1.0f, 1e-5f);
+    EXPECT_FALSE(AdvanceAnimationSet(set, AdvanceOptions{}));  // not following
+
+    c.bones[0].offset = aiMatrix4x4(aiVector3D(0, 1, 1), aiQuaternion(), aiVector3D());
+    EXPECT_FALSE(AdvanceAnimationSet(set, follow));
+    c.bones[0].offset = aiMatrix4x4();
+    c.boneMap["camera_jnt"] = 4;
+    EXPECT_FALSE(AdvanceAnimationSet(set, follow));
 }
 
 }  // namespace

@@ -7,8 +7,6 @@
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -22,13 +20,14 @@
 #include "models/ModelNode.h"
 #include "models/ModelTextureSource.h"
 #include "scene/Scene.h"
+#include "support/ScratchDirectory.h"
 #include "textures/TextureRecord.h"
 
 namespace modeltest {
 
 inline const std::string kFbxDir = "/usr/share/assimp/models/FBX/";
 
-// Every test starts with a fresh engine log.
+// Every test starts with a fresh engine log and a scratch folder of its own.
 class ModelTest : public ::testing::Test {
    protected:
     void SetUp() override
@@ -39,7 +38,14 @@ class ModelTest : public ::testing::Test {
         GetEngine()->reloadRequested = false;
     }
 
-    static std::vector<CMessageLog::Entry> Log() { return GetEngine()->scene->log.EntriesFrom(0); }
+    static std::vector<std::string> LogTexts(size_t from = 0)
+    {
+        std::vector<std::string> texts;
+        for (const CMessageLog::Entry& entry : GetEngine()->scene->log.EntriesFrom(from))
+            texts.push_back(entry.text);
+        return texts;
+    }
+    testing_support::ScratchDirectory scratch;
 };
 
 // A mesh of `count` vertices with positions (i, 2i, 3i), UV set 0 (i, -i) and one
@@ -68,8 +74,7 @@ inline aiMesh* MakeMesh(unsigned count)
 inline aiVector3D* FilledVectors(unsigned count, aiVector3D value)
 {
     auto* vectors = new aiVector3D[count];
-    for (unsigned i = 0; i < count; ++i)
-        vectors[i] = value;
+    std::fill_n(vectors, count, value);
     return vectors;
 }
 
@@ -94,8 +99,7 @@ inline std::unique_ptr<aiScene> MakeScene(std::vector<aiMesh*> meshes, unsigned 
     auto scene = std::make_unique<aiScene>();
     scene->mNumMeshes = static_cast<unsigned>(meshes.size());
     scene->mMeshes = new aiMesh*[meshes.size() + 1];
-    for (size_t i = 0; i < meshes.size(); ++i)
-        scene->mMeshes[i] = meshes[i];
+    std::copy(meshes.begin(), meshes.end(), scene->mMeshes);
     scene->mNumMaterials = materialCount;
     scene->mMaterials = new aiMaterial*[materialCount + 1];
     for (unsigned i = 0; i < materialCount; ++i)
@@ -146,38 +150,38 @@ inline void AddAnimation(aiScene& scene, const std::vector<std::string>& nodes, 
 struct NamedTree {
     explicit NamedTree(const CModelImporter* importer = nullptr)
     {
-        root = Node(importer, "", {"r0", "r1"});
-        auto first = Node(importer, "first", {"f0", "f1"});
-        first->children.push_back(Node(importer, "deep", {"d0"}));
+        auto node = [importer](const char* name, const std::vector<std::string>& meshes) {
+            auto made = std::make_unique<CModelNode>(importer, name);
+            for (const std::string& mesh : meshes) {
+                made->meshObjects.push_back(std::make_unique<CMeshObject>());
+                made->meshObjects.back()->name = mesh;
+            }
+            return made;
+        };
+        root = node("", {"r0", "r1"});
+        auto first = node("first", {"f0", "f1"});
+        first->children.push_back(node("deep", {"d0"}));
         root->children.push_back(std::move(first));
-        root->children.push_back(Node(importer, "second", {"s0"}));
+        root->children.push_back(node("second", {"s0"}));
     }
-    static std::unique_ptr<CModelNode> Node(const CModelImporter* importer, const char* name,
-                                            const std::vector<std::string>& meshes)
+    std::vector<CMeshObject*> All() const
     {
-        auto node = std::make_unique<CModelNode>(importer, name);
-        for (const std::string& mesh : meshes) {
-            node->meshObjects.push_back(std::make_unique<CMeshObject>());
-            node->meshObjects.back()->name = mesh;
-        }
-        return node;
+        std::vector<CMeshObject*> all;
+        root->CollectMeshObjects(all);
+        return all;
     }
     std::vector<std::string> NamesWhere(const std::function<bool(const CMeshObject&)>& field) const
     {
-        std::vector<CMeshObject*> all;
-        root->CollectMeshObjects(all);
         std::vector<std::string> names;
-        for (CMeshObject* meshObject : all) {
+        for (CMeshObject* meshObject : All())
             if (field(*meshObject))
                 names.push_back(meshObject->name);
-        }
         return names;
     }
-    CMeshObject& Mesh(const std::string& name)
+    CMeshObject& Mesh(const std::string& name) const
     {
-        std::vector<CMeshObject*> all;
-        root->CollectMeshObjects(all);
-        return **std::find_if(all.begin(), all.end(), [&](auto* m) { return m->name == name; });
+        const auto all = All();
+        return **std::ranges::find_if(all, [&](auto* m) { return m->name == name; });
     }
     std::unique_ptr<CModelNode> root;
 };
@@ -213,14 +217,6 @@ struct FakeTextureSource {
 inline ImportedScenePtr Borrow(const aiScene& scene)
 {
     return ImportedScenePtr(&scene, [](const aiScene*) {});
-}
-
-inline std::string TempDirectory(const std::string& name)
-{
-    std::string directory =
-        ::testing::TempDir() + "vornis_models_" + name + "_" + std::to_string(::getpid());
-    std::filesystem::create_directories(directory);
-    return directory;
 }
 
 }  // namespace modeltest

@@ -1,15 +1,11 @@
 // The model tree: node building with LOD ranges, the draw with its LOD test, the tree-wide
 // operations and their traversal orders, texture discovery, and the information shown.
-#include <fstream>
-#include <functional>
 #include <tuple>
 
 #include "ModelTestSupport.h"
 #include "models/MeshData.h"
 #include "models/ModelImporter.h"
-#include "models/ModelNode.h"
 #include "models/ModelSummary.h"
-#include "textures/TextureRecord.h"
 
 using namespace modeltest;
 
@@ -123,16 +119,16 @@ TEST_F(ModelTree, MeshlessNodesMergeIntoTheirParentAndEveryNodeDrawsWithTheRoots
     // The mesh without vertices is never handed to the draw.
     EXPECT_EQ(drawn, (std::vector<const aiMesh*>{scene->mMeshes[0], scene->mMeshes[1]}));
 
-    auto bare = MakeScene({});
-    EXPECT_FALSE(BuildTree(*bare)->HasAnyMesh());
+    EXPECT_FALSE(BuildTree(*MakeScene({}))->HasAnyMesh());
 }
 
 // Some operations and queries follow the first child of every node only, some reach every
 // node, and some of those only the node's first mesh object. Of equal bounds the first
-// found counts.
+// found counts. A changed file reloads every animation set; the model's own file asks for
+// a deferred reload of the model instead.
 TEST_F(ModelTree, EachOperationAndQueryReachesItsOwnPartOfTheTree)
 {
-    NamedTree tree;
+    NamedTree tree(&importer);
     tree.root->SetVertexColorMode(3);
     tree.root->SetTextureUvSet(2, 1);
     tree.root->SetTextureUvSet(32, 1);  // no such slot: skipped
@@ -166,18 +162,10 @@ TEST_F(ModelTree, EachOperationAndQueryReachesItsOwnPartOfTheTree)
     }
     EXPECT_EQ(tree.root->LargestBounds().centre, (Float3{2, 0, 0}));
 
-    EXPECT_EQ(tree.root->FirstMeshObject(), &tree.Mesh("r0"));
-    tree.root->meshObjects.clear();
-    EXPECT_EQ(tree.root->FirstMeshObject(), &tree.Mesh("f0"));
-}
-
-TEST_F(ModelTree, ChangedModelFileAsksForADeferredReload)
-{
     int reloads = 0;
     importer.animationHooks.reloadAnimationSet = [&reloads](AnimationSet&, const std::string&) {
         ++reloads;
     };
-    NamedTree tree(&importer);
     tree.Mesh("d0").modelPath = "/models/body.fbx";
     int stand = 0;  // the set itself belongs to the animation side
     std::shared_ptr<AnimationSet> set(reinterpret_cast<AnimationSet*>(&stand),
@@ -187,9 +175,16 @@ TEST_F(ModelTree, ChangedModelFileAsksForADeferredReload)
     EXPECT_EQ(reloads, 2);
     EXPECT_TRUE(tree.root->OnFileChanged("/models/body.fbx"));
     EXPECT_EQ(reloads, 3);  // only s0's node asked for no reload
+
+    EXPECT_EQ(tree.root->FirstMeshObject(), &tree.Mesh("r0"));
+    tree.root->meshObjects.clear();
+    EXPECT_EQ(tree.root->FirstMeshObject(), &tree.Mesh("f0"));
 }
 
-TEST_F(ModelTree, DumpModelInformationSaysWhenThereIsNothingToShow)
+// The information window's text for no model, for a model without a scene (what a failed
+// import leaves), and for each mesh of a scene: what it holds and what it lacks. The dump
+// says when there is nothing to show.
+TEST_F(ModelTree, SummaryLinesSayWhatTheModelHoldsAndWhatItLacks)
 {
     Names boxes;
     auto box = [&boxes](const std::string& title, const std::string& text) {
@@ -200,22 +195,16 @@ TEST_F(ModelTree, DumpModelInformationSaysWhenThereIsNothingToShow)
     EXPECT_EQ(DumpModelInformation(tree.root.get(), box), 2);
     tree.root->meshObjects.clear();
     EXPECT_EQ(DumpModelInformation(tree.root.get(), box), 1);  // meshes below the root
-    CModelNode empty(nullptr, "");
-    EXPECT_EQ(DumpModelInformation(&empty, box), 1);
+    CModelNode root(nullptr, "");
+    EXPECT_EQ(DumpModelInformation(&root, box), 1);
     EXPECT_EQ(boxes,
               (Names{"ModelInfo|No model found ;( ", "ModelInfo|No mesh found in model ;( "}));
-}
 
-// The information window's text for no model, for a model without a scene (what a failed
-// import leaves), and for each mesh of a scene: what it holds and what it lacks.
-TEST_F(ModelTree, SummaryLinesSayWhatTheModelHoldsAndWhatItLacks)
-{
     const auto none = ModelInfoLines(SummariseModel(nullptr, std::nullopt));
     ASSERT_EQ(none.size(), 1u);
     EXPECT_EQ(none[0].text, "No model with meshes loaded");
     EXPECT_EQ(none[0].colour, ModelInfoLine::Colour::Red);
 
-    CModelNode root(nullptr, "");
     root.meshObjects.push_back(std::make_unique<CMeshObject>());
     root.meshObjects[0]->vertexCount = 12;
     root.meshObjects[0]->indexCount = 7;
@@ -246,17 +235,16 @@ TEST_F(ModelTree, SummaryLinesSayWhatTheModelHoldsAndWhatItLacks)
 }
 
 // Only file names count: the first folder's name holds both mesh names. Names are bytes:
-// a folder's name need not be UTF-8, and a backslash is part of a name.
-TEST_F(ModelTree, TexturesNamedAfterTheMeshFillTheirSlotsInEveryBlock)
+// a folder's name need not be UTF-8, and a backslash is part of a name. An import, and a
+// texture assigned to the whole model, load each file once for all its meshes.
+TEST_F(ModelTree, TexturesNamedAfterTheMeshFillTheirSlotsAndEachFileLoadsOnce)
 {
-    const std::filesystem::path root = TempDirectory("discovery");
-    for (const char* folder : {"body_and_head", "caf\xE9 \xFF", "back\\slash"}) {
+    for (const std::string folder : {"body_and_head", "caf\xE9 \xFF", "back\\slash"}) {
         SCOPED_TRACE(folder);
-        const std::filesystem::path dir = root / folder;
-        std::filesystem::create_directories(dir);
+        const std::filesystem::path dir = scratch / folder;
         for (const char* file :
              {"body_D.tga", "body_D.bak", "body_n.dds", "bodyDN.exr", "head_M.dds", "body.txt"})
-            std::ofstream(dir / file) << "x";
+            scratch.Write(folder + "/" + file, "x");
         FakeTextureSource fake;
         CMeshObject body, wheel, lonely;
         body.name = lonely.name = "body";
@@ -281,11 +269,7 @@ TEST_F(ModelTree, TexturesNamedAfterTheMeshFillTheirSlotsInEveryBlock)
         EXPECT_EQ(lonely.textureSlots[3][kAlbedoSlot].texture, fake.source.errorTexture);
         EXPECT_EQ(lonely.textureSlots[3][kFourthNormalSlot].texture, fake.source.defaultNormalMap);
     }
-    std::filesystem::remove_all(root);
-}
 
-TEST_F(ModelTree, ImportedModelsShareOneLoadPerTextureFile)
-{
     FakeTextureSource fake;
     importer.textureSource = &fake.source;
     auto textured = importer.ImportModel((kFbxDir + "spider.fbx").c_str(), {}, kFbxDir, 0);
