@@ -343,8 +343,12 @@ TEST_F(ModelLoadRequests, TheNewestRequestIsShownWhicheverLoadFinishesFirst)
     // First the slow load is overtaken by a quick one, then the quick one by a slow one.
     for (const auto& [first, second] : {std::pair{large, small}, std::pair{small, large}}) {
         SCOPED_TRACE(first.filename().string() + " then " + second.filename().string());
-        Shown().LoadModel(first, importer);
-        Shown().LoadModel(second, importer);
+        // Both requests are made under the model lock, so that the quick load cannot end
+        // before the second request on a slow (instrumented) run.
+        Shown().WithModel([&](CModelNode*) {
+            Shown().LoadModel(first, importer);
+            Shown().LoadModel(second, importer);
+        });
         EXPECT_TRUE(Shown().IsLoadPending());
         WaitFor("Model loaded: " + second.string(), second.string());
         WaitFor("Model load superseded: " + first.string(), second.string());
