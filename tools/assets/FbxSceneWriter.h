@@ -19,7 +19,7 @@ struct SceneNodeMesh {
     std::string diffuseTexture;  // file name beside the FBX, or empty
     // When not empty: the diffuse texture's file bytes, held in the FBX itself under the
     // name `diffuseTexture`.
-    std::vector<uint8_t> embeddedImage;
+    std::vector<uint8_t> embeddedImage{};
 };
 
 // Returns an empty string on success, otherwise the exporter's reason.
