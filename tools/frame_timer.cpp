@@ -142,9 +142,17 @@ int main(int argc, char** argv)
     }
     ResizeEngine(width, height);
     if (model) {
+        // A model that did not load would time the empty scene under the model's name.
+        const size_t mark = tool::LogMark();
         LoadModel(model);
         while (!IsModelLoaded())
             SDL_Delay(10);
+        if (!tool::ModelIsDrawable()) {
+            const std::string reason = tool::FirstErrorSince(mark);
+            std::fprintf(stderr, "cannot load %s%s%s\n", model, reason.empty() ? "" : ": ",
+                         reason.c_str());
+            return 1;
+        }
     }
     for (int i = 0; i < 20; ++i)
         Present();
