@@ -55,6 +55,18 @@ std::optional<char32_t> DecodeUtf8(std::string_view text, size_t& pos)
     return code;
 }
 
+// One code point, as a surrogate pair above the basic plane.
+void AppendUtf16(std::u16string& out, char32_t code)
+{
+    if (code < 0x10000) {
+        out.push_back(static_cast<char16_t>(code));
+        return;
+    }
+    const char32_t offset = code - 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (offset >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (offset & 0x3FF)));
+}
+
 void AppendUtf8(std::string& out, char32_t code)
 {
     if (code < 0x80) {
@@ -85,13 +97,7 @@ std::optional<std::u16string> Utf8ToUtf16(std::string_view text)
         const std::optional<char32_t> code = DecodeUtf8(text, pos);
         if (!code)
             return std::nullopt;
-        if (*code < 0x10000) {
-            out.push_back(static_cast<char16_t>(*code));
-        } else {
-            const char32_t offset = *code - 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (offset >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (offset & 0x3FF)));
-        }
+        AppendUtf16(out, *code);
     }
     return out;
 }
@@ -107,12 +113,8 @@ std::u16string NameToUtf16(std::string_view name)
         if (!code) {
             out.push_back(static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(name[start])));
             pos = start + 1;
-        } else if (*code < 0x10000) {
-            out.push_back(static_cast<char16_t>(*code));
         } else {
-            const char32_t offset = *code - 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (offset >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (offset & 0x3FF)));
+            AppendUtf16(out, *code);
         }
     }
     return out;
