@@ -82,7 +82,10 @@ std::string WriteDemoSpheres(const std::string& runtimeDir)
             // Standing on the ground plane, the metal row below the dielectric one.
             const Vec3 centre{(column - (kDemoColumns - 1) * 0.5f) * kSpacing,
                               kRadius + (kDemoRows - 1 - row) * kSpacing, 0};
-            SceneNodeMesh sphere{name, {}, kRows[row].diffuseColor, name + "_D.dds"};
+            // One material a row keeps the file within the viewer's eight materials; each
+            // sphere's textures are found by its name.
+            SceneNodeMesh sphere{name, {}, kRows[row].diffuseColor};
+            sphere.sharedMaterial = "Row" + std::to_string(row);
             AddSphere(sphere.geometry, centre, kRadius, 32, 16);
             spheres.push_back(std::move(sphere));
             if (auto error = WriteSphereTextures(dir, name, kRows[row], roughness); !error.empty())

@@ -10,7 +10,8 @@
 
 namespace assets {
 
-// The same objects, properties and links as WriteFbxScene writes for untextured nodes;
+// The same objects, properties and links as WriteFbxScene writes for untextured nodes, each
+// with a material of its own;
 // arrays over a few hundred bytes are zlib-compressed. Returns an empty string on success,
 // otherwise the reason.
 std::string WriteBinaryFbxScene(const std::string& path, const std::vector<SceneNodeMesh>& nodes);

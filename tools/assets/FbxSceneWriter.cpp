@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 
 namespace assets {
@@ -60,7 +61,8 @@ aiTexture* ToEmbeddedTexture(const SceneNodeMesh& node)
 aiMaterial* ToAssimpMaterial(const SceneNodeMesh& node, int embeddedIndex)
 {
     auto* material = new aiMaterial;
-    const aiString name(node.nodeName + "_Material");
+    const aiString name(node.sharedMaterial.empty() ? node.nodeName + "_Material"
+                                                    : node.sharedMaterial);
     material->AddProperty(&name, AI_MATKEY_NAME);
     const aiColor3D diffuse(node.diffuseColor.x, node.diffuseColor.y, node.diffuseColor.z);
     material->AddProperty(&diffuse, 1, AI_MATKEY_COLOR_DIFFUSE);
@@ -110,8 +112,8 @@ std::string WriteFbxScene(const std::string& path, const std::vector<SceneNodeMe
     scene->mRootNode->mChildren = new aiNode*[count];
     scene->mNumMeshes = count;
     scene->mMeshes = new aiMesh*[count];
-    scene->mNumMaterials = count;
-    scene->mMaterials = new aiMaterial*[count];
+    std::vector<aiMaterial*> materials;
+    std::map<std::string, unsigned> shared;  // material name -> index
     std::vector<aiTexture*> embedded;
     for (unsigned i = 0; i < count; ++i) {
         int embeddedIndex = -1;
@@ -119,14 +121,26 @@ std::string WriteFbxScene(const std::string& path, const std::vector<SceneNodeMe
             embeddedIndex = static_cast<int>(embedded.size());
             embedded.push_back(ToEmbeddedTexture(nodes[i]));
         }
-        scene->mMeshes[i] = ToAssimpMesh(nodes[i], i);
-        scene->mMaterials[i] = ToAssimpMaterial(nodes[i], embeddedIndex);
+        const auto known = shared.find(nodes[i].sharedMaterial);
+        unsigned materialIndex = static_cast<unsigned>(materials.size());
+        if (!nodes[i].sharedMaterial.empty() && known != shared.end()) {
+            materialIndex = known->second;
+        } else {
+            materials.push_back(ToAssimpMaterial(nodes[i], embeddedIndex));
+            if (!nodes[i].sharedMaterial.empty())
+                shared[nodes[i].sharedMaterial] = materialIndex;
+        }
+        scene->mMeshes[i] = ToAssimpMesh(nodes[i], materialIndex);
         auto* child = new aiNode(nodes[i].nodeName);
         child->mParent = scene->mRootNode;
         child->mNumMeshes = 1;
         child->mMeshes = new unsigned[1]{i};
         scene->mRootNode->mChildren[i] = child;
     }
+
+    scene->mNumMaterials = static_cast<unsigned>(materials.size());
+    scene->mMaterials = new aiMaterial*[materials.size()];
+    std::copy(materials.begin(), materials.end(), scene->mMaterials);
 
     if (!embedded.empty()) {
         scene->mNumTextures = static_cast<unsigned>(embedded.size());

@@ -16,10 +16,14 @@ struct SceneNodeMesh {
     std::string nodeName;
     MeshGeometry geometry;
     Vec3 diffuseColor{1, 1, 1};
-    std::string diffuseTexture;  // file name beside the FBX, or empty
+    std::string diffuseTexture{};  // file name beside the FBX, or empty
     // When not empty: the diffuse texture's file bytes, held in the FBX itself under the
     // name `diffuseTexture`.
     std::vector<uint8_t> embeddedImage{};
+    // When not empty: nodes with the same name share one material, made from the first of
+    // them (the viewer takes eight materials a file; textures named after each mesh still
+    // reach it). Otherwise the node has a material of its own.
+    std::string sharedMaterial{};
 };
 
 // Returns an empty string on success, otherwise the exporter's reason.
