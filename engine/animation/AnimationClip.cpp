@@ -14,9 +14,9 @@ std::string_view NameOf(const aiString& name)
     return std::string_view(name.data, std::min<size_t>(name.length, MAXLEN - 1));
 }
 
-const aiAnimation* AnimationZero(const aiScene& scene)
+const aiAnimation* AnimationAt(const aiScene& scene, uint32_t index)
 {
-    return scene.mNumAnimations > 0 && scene.mAnimations ? scene.mAnimations[0] : nullptr;
+    return index < scene.mNumAnimations && scene.mAnimations ? scene.mAnimations[index] : nullptr;
 }
 
 using ChannelIndex = std::unordered_map<std::string_view, const aiNodeAnim*>;
@@ -70,13 +70,23 @@ void WalkBreadthFirst(const aiNode* root, Visit visit)
 
 }  // namespace
 
-AnimationClip BindClip(ImportedScenePtr scene, const std::map<std::string, uint32_t>& boneMap)
+std::string TakeName(const aiScene& scene, uint32_t animationIndex)
+{
+    const aiAnimation* animation = AnimationAt(scene, animationIndex);
+    if (animation && animation->mName.length > 0)
+        return std::string(NameOf(animation->mName));
+    return "take " + std::to_string(animationIndex + 1);
+}
+
+AnimationClip BindClip(ImportedScenePtr scene, const std::map<std::string, uint32_t>& boneMap,
+                       uint32_t animationIndex)
 {
     AnimationClip clip;
     clip.scene = std::move(scene);
+    clip.animationIndex = animationIndex;
     if (!clip.scene)
         return clip;
-    clip.animation = AnimationZero(*clip.scene);
+    clip.animation = AnimationAt(*clip.scene, animationIndex);
     if (clip.animation && clip.animation->mTicksPerSecond > 0.0 &&
         std::isfinite(clip.animation->mTicksPerSecond))
         clip.tickRate = static_cast<float>(clip.animation->mTicksPerSecond);

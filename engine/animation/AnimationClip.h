@@ -1,4 +1,4 @@
-// One clip of a controller: an imported scene whose animation 0 is played. Its node tree is
+// One clip of a controller: one animation (a take) of an imported scene. Its node tree is
 // laid out flat and bound to the controller's bones once, when the clip is added, so that
 // a frame's pose walks arrays instead of searching names.
 #pragma once
@@ -32,7 +32,8 @@ struct ClipNode {
 
 struct AnimationClip {
     ImportedScenePtr scene;                  // null when the import failed: no pose uses the clip
-    const aiAnimation* animation = nullptr;  // animation 0, null when the scene has none
+    const aiAnimation* animation = nullptr;  // the take played, null when the scene has none
+    uint32_t animationIndex = 0;             // which of the scene's animations
     std::vector<ClipNode> nodes;             // breadth first: parents before children
     // The largest number of keys of any channel that belongs to a node of the scene: the
     // clip is taken to hold one baked key per tick.
@@ -42,8 +43,13 @@ struct AnimationClip {
     bool IsPlayable() const { return scene && animation && !nodes.empty(); }
 };
 
-// Lays out the scene's node tree and binds it to animation 0's channels and the bones.
-AnimationClip BindClip(ImportedScenePtr scene, const std::map<std::string, uint32_t>& boneMap);
+// Lays out the scene's node tree and binds it to the channels of animation
+// `animationIndex` (none when the scene has no such animation) and to the bones.
+AnimationClip BindClip(ImportedScenePtr scene, const std::map<std::string, uint32_t>& boneMap,
+                       uint32_t animationIndex = 0);
+
+// The name a take is listed under: the animation's own name, else "take N" (from 1).
+std::string TakeName(const aiScene& scene, uint32_t animationIndex);
 
 // Playback time in seconds as a tick time: wraps at key count - 1 ticks. A clip of one key
 // or none holds tick 0.

@@ -27,46 +27,20 @@ aiMatrix4x4 HalfTurnAboutY()
     return aiMatrix4x4(c, 0, s, 0, 0, 1, 0, 0, -s, 0, c, 0, 0, 0, 0, 1);
 }
 
-// The global transform of the first node named `name`, found depth first.
-std::optional<aiMatrix4x4> GlobalTransformOf(const aiNode* root, const aiString& name)
-{
-    struct Entry {
-        const aiNode* node;
-        aiMatrix4x4 global;
-    };
-    std::vector<Entry> stack;
-    if (root)
-        stack.push_back({root, root->mTransformation});
-    while (!stack.empty()) {
-        const Entry entry = stack.back();
-        stack.pop_back();
-        if (entry.node->mName == name)
-            return entry.global;
-        for (unsigned c = entry.node->mChildren ? entry.node->mNumChildren : 0; c-- > 0;)
-            if (const aiNode* child = entry.node->mChildren[c])
-                stack.push_back({child, entry.global * child->mTransformation});
-    }
-    return std::nullopt;
-}
-
-// Poses are expressed in the space of the node that holds the skinned mesh: the space its
-// vertices are stored and drawn in, like every other mesh of the model. Without such a
-// node, the space of the root. A collapsed transform would turn every pose into NaNs: the
-// identity is kept instead.
-aiMatrix4x4 PoseSpaceInverse(const aiScene& scene, const aiMesh* mesh)
-{
-    std::optional<aiMatrix4x4> space;
-    if (mesh)
-        space = GlobalTransformOf(scene.mRootNode, mesh->mName);
-    if (!space && scene.mRootNode)
-        space = scene.mRootNode->mTransformation;
-    return space ? InverseOf(*space).value_or(aiMatrix4x4()) : aiMatrix4x4();
-}
-
 }  // namespace
 
+void AnimationController::SetPoseSpace(const aiMatrix4x4& space)
+{
+    // A collapsed or broken node transform would turn every pose into NaNs: the scene's
+    // own space is kept instead.
+    const std::optional<aiMatrix4x4> inverse = InverseOf(space);
+    poseSpace = inverse ? space : aiMatrix4x4();
+    globalInverse = inverse.value_or(aiMatrix4x4());
+}
+
 void AnimationController::LoadFile(const std::string& path, const std::string& nodeName,
-                                   const aiMesh* mesh, const AnimationReports& reports)
+                                   const aiMesh* mesh, const AnimationReports& reports,
+                                   const aiMatrix4x4& space)
 {
     name = path;
     // Checked without opening it for the library: a FIFO must not block here.
@@ -79,7 +53,7 @@ void AnimationController::LoadFile(const std::string& path, const std::string& n
     lastImportError = imported.errorText;
     currentClip = static_cast<uint32_t>(clips.size());
     if (imported.scene) {
-        globalInverse = PoseSpaceInverse(*imported.scene, mesh);
+        SetPoseSpace(space);
         InitialiseFromScene(*imported.scene, mesh, reports);
     }
     clips.push_back(BindClip(imported.scene, boneMap));
@@ -150,9 +124,9 @@ void AnimationController::AddCameraJointNodes(const aiScene& scene)
 }
 
 bool AnimationController::AddClip(ImportedScenePtr scene, const std::string& nodeName,
-                                  const AnimationReports& reports)
+                                  const AnimationReports& reports, uint32_t animationIndex)
 {
-    clips.push_back(BindClip(std::move(scene), boneMap));
+    clips.push_back(BindClip(std::move(scene), boneMap, animationIndex));
     const AnimationClip* current = CurrentClip();
     if (!current || !current->scene) {
         LogImportNote(lastImportError, true);
@@ -165,33 +139,47 @@ bool AnimationController::AddClip(ImportedScenePtr scene, const std::string& nod
     return true;
 }
 
-void AnimationController::Reload(const std::string& path, uint32_t index)
+void AnimationController::Reload(const std::string& path, const std::vector<uint32_t>& indices)
 {
+    if (indices.empty())
+        return;
     ++importCount;
     ClipImport imported = ImportClipFile(path);
     lastImportError = imported.errorText;
-    // A file that no longer imports leaves the clip as it is.
-    if (imported.scene) {
-        pendingClip = std::move(imported.scene);
-        pendingIndex = index;
-    }
+    // A file that no longer imports leaves its clips as they are.
+    if (!imported.scene)
+        return;
+    pendingClips.clear();
+    for (uint32_t index : indices)
+        pendingClips.push_back({index, imported.scene});
 }
 
 void AnimationController::Advance(uint64_t nowMs)
 {
-    if (pendingClip) {
-        const uint32_t index = pendingIndex;
-        if (index < clips.size()) {
-            // The replaced scene is released here, on the thread that draws.
-            clips[index] = BindClip(std::move(pendingClip), boneMap);
-            const uint32_t former = currentClip;
+    if (!pendingClips.empty()) {
+        const uint32_t former = currentClip;
+        bool swapped = false, swappedCurrent = false;
+        uint32_t firstSwapped = 0;
+        for (PendingClip& pending : pendingClips) {
+            if (pending.index >= clips.size())
+                continue;
+            if (!swapped)
+                firstSwapped = pending.index;
+            // The replaced scene is released here, on the thread that draws. The clip
+            // keeps playing the same take of the new file.
+            const uint32_t take = clips[pending.index].animationIndex;
+            clips[pending.index] = BindClip(std::move(pending.scene), boneMap, take);
+            swappedCurrent |= pending.index == former;
+            swapped = true;
+        }
+        if (swapped) {
             timeA = timeB = 0.0f;
-            if (index != currentClip)
-                SwitchClip(*this, index);
+            // The edited file is shown: its clip playing already, else its first clip.
+            if (!swappedCurrent)
+                SwitchClip(*this, firstSwapped);
             previousClip = static_cast<int32_t>(former);
         }
-        pendingClip.reset();
-        pendingIndex = 0;
+        pendingClips.clear();
         return;
     }
     if (lastTick == kClockNotStarted)
@@ -239,7 +227,8 @@ std::optional<aiMatrix4x4> AnimationController::CameraJointTransform() const
     const std::optional<aiMatrix4x4> inverseOffset = InverseOf(bone.offset);
     if (!inverseOffset)
         return std::nullopt;
-    aiMatrix4x4 joint = bone.finalTransform * *inverseOffset;
+    // Final = global inverse x global x offset: the joint in pose space, then in the scene's.
+    aiMatrix4x4 joint = poseSpace * bone.finalTransform * *inverseOffset;
     // Turn the upper 3x3 about the joint's own up axis; the position stays.
     const aiMatrix4x4 turned = joint * HalfTurnAboutY();
     joint.a1 = turned.a1, joint.a2 = turned.a2, joint.a3 = turned.a3;

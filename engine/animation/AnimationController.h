@@ -25,18 +25,24 @@ class AnimationController {
 
     // Imports `path` as a clip of its own and, when that works, takes the skeleton from
     // `mesh` (none for a whole-model animation file). A file that cannot be opened shows
-    // "Couldn't open file: " in a message box and adds no clip.
+    // "Couldn't open file: " in a message box and adds no clip. `poseSpace` is the space
+    // poses are given in: the global transform of the skinned mesh's node at rest, which
+    // the mesh is drawn with (import library layout).
     void LoadFile(const std::string& path, const std::string& nodeName, const aiMesh* mesh,
-                  const AnimationReports& reports);
+                  const AnimationReports& reports, const aiMatrix4x4& poseSpace = aiMatrix4x4());
+    // Sets the space poses are given in (see LoadFile); the global inverse is its inverse.
+    void SetPoseSpace(const aiMatrix4x4& space);
     // Starts the clock afresh, sets up the bones from `mesh` and checks the baked keys.
     void InitialiseFromScene(const aiScene& scene, const aiMesh* mesh,
                              const AnimationReports& reports);
     void SetUpBones(const aiMesh& mesh, const aiScene& scene, const AnimationReports& reports);
-    // Appends a clip; true when the current clip is usable.
+    // Appends take `animationIndex` of `scene` as a clip; true when the current clip is
+    // usable.
     bool AddClip(ImportedScenePtr scene, const std::string& nodeName,
-                 const AnimationReports& reports);
-    // Imports the file of clip `index` again; it replaces the clip at the next Advance.
-    void Reload(const std::string& path, uint32_t index);
+                 const AnimationReports& reports, uint32_t animationIndex = 0);
+    // Imports the file of the clips at `indices` again (one import for all the file's
+    // takes); they are replaced at the next Advance.
+    void Reload(const std::string& path, const std::vector<uint32_t>& indices);
 
     // The per-frame steps after camera follow and sequencing: a waiting reload is swapped
     // in, otherwise the clock runs. `nowMs` is the millisecond tick count.
@@ -45,8 +51,8 @@ class AnimationController {
     // (blended while blend is above 0). False, with nothing changed, when either clip is
     // missing or has no animation.
     bool ComputePose();
-    // The joint's transform in model space for camera follow, from the last pose (or the
-    // bind pose before any). Nothing without a usable camera joint.
+    // The joint's transform in the scene's space for camera follow, from the last pose (or
+    // the bind pose before any). Nothing without a usable camera joint.
     std::optional<aiMatrix4x4> CameraJointTransform() const;
 
     const AnimationClip* Clip(int64_t index) const;
@@ -60,8 +66,9 @@ class AnimationController {
     float blend = 0.0f;  // weight of the previous clip
     int32_t previousClip = -1;
     bool paused = false;
-    uint32_t importCount = 0;  // files the controller imported itself
-    aiMatrix4x4 globalInverse;
+    uint32_t importCount = 0;   // files the controller imported itself
+    aiMatrix4x4 poseSpace;      // where poses are given: see LoadFile
+    aiMatrix4x4 globalInverse;  // its inverse
     std::vector<SkeletonBone> bones;
     bool hasCameraJoint = false;
     uint32_t currentClip = 0;
@@ -70,11 +77,16 @@ class AnimationController {
     std::map<std::string, uint32_t> boneMap;
     std::vector<AnimationClip> clips;
     std::string cameraJointName = "camera_jnt";
-    ImportedScenePtr pendingClip;
-    uint32_t pendingIndex = 0;
+    struct PendingClip {
+        uint32_t index = 0;  // the clip it replaces
+        ImportedScenePtr scene;
+    };
+    std::vector<PendingClip> pendingClips;  // re-imported clips waiting to be swapped in
     std::string lastImportError;
 
-   private:
+    // Every node whose name contains the camera joint's becomes a bone of its own.
     void AddCameraJointNodes(const aiScene& scene);
+
+   private:
     PoseScratch scratch;
 };

@@ -2,6 +2,7 @@
 
 #include "animation/AnimationQueries.h"
 #include "animation/CameraClip.h"
+#include "animation/NodeAnimation.h"
 #include "models/ModelNode.h"
 
 ModelAnimationHooks MakeAnimationHooks(const AnimationServices& services)
@@ -11,6 +12,10 @@ ModelAnimationHooks MakeAnimationHooks(const AnimationServices& services)
                                        const std::string& path, const std::string& nodeName,
                                        const aiMesh* mesh) {
         AttachAnimation(meshObject, scene, path, nodeName, mesh, services);
+    };
+    hooks.attachNodeAnimation = [services](CModelNode& root, const ImportedScenePtr& scene,
+                                           const std::string& path, bool skeleton) {
+        AttachNodeAnimation(root, scene, path, services, skeleton);
     };
     hooks.addActiveAnimation = [](CModelNode& root, int clip) { ActivateClip(root, clip); };
     // Built on the load thread, the clip waits with the model it came with; the scene hands

@@ -10,6 +10,13 @@ Matrix4 ToEngineMatrix(const aiMatrix4x4& m)
              {m.a4, m.b4, m.c4, m.d4}}};
 }
 
+aiMatrix4x4 ToLibraryMatrix(const Matrix4& m)
+{
+    return aiMatrix4x4(m.m[0][0], m.m[1][0], m.m[2][0], m.m[3][0], m.m[0][1], m.m[1][1], m.m[2][1],
+                       m.m[3][1], m.m[0][2], m.m[1][2], m.m[2][2], m.m[3][2], m.m[0][3], m.m[1][3],
+                       m.m[2][3], m.m[3][3]);
+}
+
 bool IsFinite(const aiMatrix4x4& m)
 {
     const float* values = &m.a1;

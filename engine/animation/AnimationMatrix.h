@@ -10,6 +10,8 @@
 
 // The same transform in the engine's row-vector layout: the transpose.
 Matrix4 ToEngineMatrix(const aiMatrix4x4& m);
+// And back.
+aiMatrix4x4 ToLibraryMatrix(const Matrix4& m);
 
 bool IsFinite(const aiMatrix4x4& m);
 

@@ -9,22 +9,28 @@
 
 namespace {
 
+// Mesh objects with clips of their own (a skeleton stand-in plays the model's node
+// animation, which is visited once, on its own).
 std::vector<CMeshObject*> AnimatedMeshObjects(const CModelNode& model)
 {
     std::vector<CMeshObject*> all;
     model.CollectMeshObjects(all);
     std::vector<CMeshObject*> animated;
     for (CMeshObject* meshObject : all)
-        if (meshObject->animationSet)
+        if (meshObject->animationSet && meshObject->animationSet != model.nodeAnimation)
             animated.push_back(meshObject);
     return animated;
 }
 
+// Skeletal controllers and the node animation's alike: one clock and one clip choice.
 template <typename Visit>
 void ForEachController(CModelNode& model, Visit visit)
 {
     for (CMeshObject* meshObject : AnimatedMeshObjects(model))
         for (auto& [key, controller] : meshObject->animationSet->controllers)
+            visit(*controller);
+    if (model.nodeAnimation)
+        for (auto& [key, controller] : model.nodeAnimation->controllers)
             visit(*controller);
 }
 
@@ -35,6 +41,11 @@ std::vector<std::string> JointNames(const AnimationController& controller)
         if (index < names.size())
             names[index] = name;
     return names;
+}
+
+float LoopSeconds(const AnimationClip& clip)
+{
+    return clip.keyCount > 1 ? static_cast<float>(clip.keyCount - 1) / clip.tickRate : 0.0f;
 }
 
 }  // namespace
@@ -59,9 +70,15 @@ AnimationOverview DescribeAnimation(const CModelNode* model)
     for (CMeshObject* meshObject : animated)
         for (auto& [key, controller] : meshObject->animationSet->controllers)
             overview.joints.push_back({meshObject->name, JointNames(*controller)});
-    if (animated.empty())
+    // A model whose nodes alone move is described by its node animation.
+    AnimationSet* described =
+        animated.empty() ? model->nodeAnimation.get() : animated.front()->animationSet.get();
+    if (!described)
         return overview;
-    AnimationSet& set = *animated.front()->animationSet;
+    if (animated.empty() && described->FirstController() &&
+        !described->FirstController()->bones.empty())
+        overview.joints.push_back({"Skeleton", JointNames(*described->FirstController())});
+    AnimationSet& set = *described;
     const AnimationController* first = set.FirstController();
     if (!first)
         return overview;
@@ -73,9 +90,11 @@ AnimationOverview DescribeAnimation(const CModelNode* model)
     overview.elapsedSeconds = first->timeA;
     if (const AnimationClip* clip = first->CurrentClip(); clip && clip->animation) {
         overview.clipLengthSeconds = ClipLengthSeconds(*clip);
-        overview.loopSeconds = clip->keyCount > 1 ? (clip->keyCount - 1) / clip->tickRate : 0.0f;
+        overview.loopSeconds = LoopSeconds(*clip);
     }
     overview.currentClip = first->currentClip;
+    for (const AnimationClip& clip : first->clips)
+        overview.clipLoopSeconds.push_back(LoopSeconds(clip));
     return overview;
 }
 

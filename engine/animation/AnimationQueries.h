@@ -28,6 +28,8 @@ struct AnimationOverview {
     float clipLengthSeconds = 0.0f;  // key count / tick rate of the current clip; 0: none
     float loopSeconds = 0.0f;        // how often the clip repeats: (key count - 1) / tick rate
     uint32_t currentClip = 0;
+    // For each clip, how long it plays before it repeats: (key count - 1) / tick rate.
+    std::vector<float> clipLoopSeconds;
     // Where the clip's loop stands, as a fraction of its length, at most 1; 0 for a clip
     // without length.
     float Progress() const;

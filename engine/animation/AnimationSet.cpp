@@ -40,39 +40,63 @@ AnimationController* AnimationSet::FirstController()
     return controllers.empty() ? nullptr : controllers.begin()->second.get();
 }
 
+void AnimationSet::AddClipName(std::string name, std::string path, uint32_t animationIndex)
+{
+    ++clipCount;
+    clipNames.push_back(std::move(name));
+    clipSources.push_back({std::move(path), animationIndex});
+}
+
+void AddSceneTakes(AnimationSet& set, const ImportedScenePtr& scene, const std::string& path,
+                   const std::string& nodeName, const AnimationReports& reports)
+{
+    const uint32_t takes = scene && scene->mAnimations ? scene->mNumAnimations : 0;
+    for (uint32_t take = 0; take < takes; ++take) {
+        for (auto& [key, controller] : set.controllers)
+            controller->AddClip(scene, nodeName, reports, take);
+        set.AddClipName(path + " [" + TakeName(*scene, take) + "]", path, take);
+    }
+}
+
 void AttachAnimation(CMeshObject& meshObject, const ImportedScenePtr& scene,
                      const std::string& path, const std::string& nodeName, const aiMesh* mesh,
                      const AnimationServices& services)
 {
+    if (!meshObject.IsSkinned())
+        return;
     if (!meshObject.animationSet) {
         auto set = std::make_shared<AnimationSet>();
         auto controller = std::make_unique<AnimationController>();
         AnimationController& created = *controller;
         set->controllers.emplace(mesh, std::move(controller));
-        created.LoadFile(meshObject.modelPath, nodeName, mesh, services.reports);
-        ++set->clipCount;
-        set->clipNames.push_back(meshObject.modelPath + " [Bindpose]");
+        created.LoadFile(meshObject.modelPath, nodeName, mesh, services.reports,
+                         ToLibraryMatrix(meshObject.nodeRestGlobal));
+        set->AddClipName(meshObject.modelPath + " [Bindpose]", meshObject.modelPath, 0);
+        // The model file's own takes, from the scene the controller imported for its bind
+        // pose: one import serves them all.
+        // (A copy of the scene pointer: adding clips moves the clip list.)
+        if (const AnimationClip* bindPose = created.Clip(0); bindPose && bindPose->scene) {
+            const ImportedScenePtr own = bindPose->scene;
+            AddSceneTakes(*set, own, meshObject.modelPath, nodeName, services.reports);
+        }
         if (services.importer)
             set->markers = AcquireSkeletonMarkers(*services.importer);
         meshObject.animationSet = std::move(set);
         return;
     }
-    AnimationSet& set = *meshObject.animationSet;
-    for (auto& [key, controller] : set.controllers)
-        controller->AddClip(scene, nodeName, services.reports);
-    ++set.clipCount;
-    set.clipNames.push_back(path);
+    AddSceneTakes(*meshObject.animationSet, scene, path, nodeName, services.reports);
 }
 
 void ReloadAnimationSet(AnimationSet& set, const std::string& path)
 {
-    for (size_t index = 0; index < set.clipNames.size(); ++index) {
-        if (set.clipNames[index] != path)
-            continue;
-        for (auto& [key, controller] : set.controllers)
-            controller->Reload(path, static_cast<uint32_t>(index));
+    std::vector<uint32_t> indices;
+    for (size_t index = 0; index < set.clipSources.size(); ++index)
+        if (set.clipSources[index].path == path)
+            indices.push_back(static_cast<uint32_t>(index));
+    if (indices.empty())
         return;
-    }
+    for (auto& [key, controller] : set.controllers)
+        controller->Reload(path, indices);
 }
 
 std::optional<Matrix4> AdvanceAnimationSet(AnimationSet& set, const AdvanceOptions& options)

@@ -6,38 +6,27 @@
 
 namespace {
 
-struct NodeTransform {
-    aiVector3D translation;
-    aiQuaternion rotation;
-    aiVector3D scaling;
-};
-
 // The channel's values at `ticks`. Translation keys play only below depth 1: the root and
 // its children keep their first key's translation, so a clip cannot walk the model away.
 NodeTransform SampleNode(const ClipNode& node, float ticks)
 {
-    const aiNodeAnim& channel = *node.channel;
-    NodeTransform t{node.restPosition, node.restRotation, node.restScaling};
-    const float translationTicks = node.depth < 1 ? ticks : 0.0f;
-    if (channel.mNumPositionKeys > 0 && channel.mPositionKeys)
-        t.translation =
-            SampleVectorKeys(channel.mPositionKeys, channel.mNumPositionKeys, translationTicks)
-                .value;
-    if (channel.mNumRotationKeys > 0 && channel.mRotationKeys)
-        t.rotation =
-            SampleRotationKeys(channel.mRotationKeys, channel.mNumRotationKeys, ticks).value;
-    if (channel.mNumScalingKeys > 0 && channel.mScalingKeys)
-        t.scaling = SampleVectorKeys(channel.mScalingKeys, channel.mNumScalingKeys, ticks).value;
-    return t;
-}
-
-aiMatrix4x4 Compose(const NodeTransform& t)
-{
-    return ComposeTransform(t.translation, t.rotation, t.scaling);
+    const NodeTransform rest{node.restPosition, node.restRotation, node.restScaling};
+    return SampleChannel(*node.channel, rest, ticks, node.depth < 1 ? ticks : 0.0f);
 }
 
 // Records a posed bone: its final transform and its joint below the nearest joint above.
 // Returns the new joint's index, or the inherited one when the node is no (usable) bone.
+//
+// The palette entry of a bone, in the import library's column-vector convention:
+//     final = globalInverse x global(t) x offset
+// where global(t) is the bone node's transform in the scene at time t (the product of the
+// posed locals from the root down), offset the bone's offset matrix (from the skinned
+// mesh's space to the bone's at bind time: inverse(bone global at bind) x mesh global at
+// bind), and globalInverse the inverse of the skinned mesh node's global at rest, the pose
+// space. The mesh is drawn placed at that same rest global (x the model's world matrix), so
+// a vertex v with weights w_i lands, in the scene, at
+//     rest global x sum_i w_i final_i v = sum_i w_i (global_i(t) x offset_i) v,
+// whatever rotations and scales the mesh node, the armature and their parents carry.
 int32_t PlaceBone(int32_t bone, int32_t jointAbove, const aiMatrix4x4& global,
                   const aiMatrix4x4& globalInverse, std::vector<SkeletonBone>& bones,
                   JointTree& joints)
@@ -57,6 +46,36 @@ bool SameName(const aiNode& a, const aiNode& b)
 }
 
 }  // namespace
+
+NodeTransform SampleChannel(const aiNodeAnim& channel, const NodeTransform& rest, float ticks,
+                            float translationTicks)
+{
+    NodeTransform t = rest;
+    if (channel.mNumPositionKeys > 0 && channel.mPositionKeys)
+        t.translation =
+            SampleVectorKeys(channel.mPositionKeys, channel.mNumPositionKeys, translationTicks)
+                .value;
+    if (channel.mNumRotationKeys > 0 && channel.mRotationKeys)
+        t.rotation =
+            SampleRotationKeys(channel.mRotationKeys, channel.mNumRotationKeys, ticks).value;
+    if (channel.mNumScalingKeys > 0 && channel.mScalingKeys)
+        t.scaling = SampleVectorKeys(channel.mScalingKeys, channel.mNumScalingKeys, ticks).value;
+    return t;
+}
+
+NodeTransform MixTransforms(const NodeTransform& a, const NodeTransform& b, float weightA)
+{
+    NodeTransform mixed;
+    mixed.scaling = a.scaling * weightA + b.scaling * (1.0f - weightA);
+    mixed.rotation = Slerp(b.rotation, a.rotation, weightA);
+    mixed.translation = a.translation * weightA + b.translation * (1.0f - weightA);
+    return mixed;
+}
+
+aiMatrix4x4 Compose(const NodeTransform& t)
+{
+    return ComposeTransform(t.translation, t.rotation, t.scaling);
+}
 
 aiMatrix4x4 ComposeTransform(const aiVector3D& translation, const aiQuaternion& rotation,
                              const aiVector3D& scaling)
@@ -112,13 +131,8 @@ void PoseBlended(const AnimationClip& a, float ticksA, const AnimationClip& b, f
             continue;
         aiMatrix4x4 local = nodeA.node->mTransformation;
         if (nodeA.channel && nodeB.channel) {
-            const NodeTransform ta = SampleNode(nodeA, ticksA);
-            const NodeTransform tb = SampleNode(nodeB, ticksB);
-            NodeTransform mixed;
-            mixed.scaling = ta.scaling * blend + tb.scaling * (1.0f - blend);
-            mixed.rotation = Slerp(tb.rotation, ta.rotation, blend);
-            mixed.translation = ta.translation * blend + tb.translation * (1.0f - blend);
-            local = Compose(mixed);
+            local =
+                Compose(MixTransforms(SampleNode(nodeA, ticksA), SampleNode(nodeB, ticksB), blend));
         }
         const aiMatrix4x4 global = pair.parentGlobal * local;
         const int32_t joint =

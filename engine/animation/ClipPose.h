@@ -13,6 +13,21 @@
 aiMatrix4x4 ComposeTransform(const aiVector3D& translation, const aiQuaternion& rotation,
                              const aiVector3D& scaling);
 
+// A node's transform split up, as channels key it.
+struct NodeTransform {
+    aiVector3D translation;
+    aiQuaternion rotation;
+    aiVector3D scaling{1.0f, 1.0f, 1.0f};
+};
+
+// The channel's values at `ticks` (translation at `translationTicks`); what it has no keys
+// for keeps `rest`.
+NodeTransform SampleChannel(const aiNodeAnim& channel, const NodeTransform& rest, float ticks,
+                            float translationTicks);
+// `a` x `weightA` + `b` x (1 - weightA); rotations by spherical interpolation.
+NodeTransform MixTransforms(const NodeTransform& a, const NodeTransform& b, float weightA);
+aiMatrix4x4 Compose(const NodeTransform& t);
+
 // Reused between frames so that a pose allocates nothing once warmed up.
 struct PoseScratch {
     std::vector<aiMatrix4x4> globals;

@@ -3,6 +3,7 @@
 #include "api/tool/ToolAccess.h"
 
 #include <algorithm>
+#include <cmath>
 #include <thread>
 
 #include "animation/AnimationQueries.h"
@@ -134,7 +135,7 @@ bool ModelIsDrawable()
         if (model)
             model->CollectMeshObjects(meshes);
         for (const CMeshObject* mesh : meshes)
-            drawable |= mesh->IsDrawable();
+            drawable |= mesh->IsDrawable() || mesh->skeletonOnly;
     });
     return drawable;
 }
@@ -152,6 +153,25 @@ void FrameModelAtOnce()
     camera.focusProgress = 0.0f;
 }
 
+namespace {
+
+// The diagonal of the points' box; 0 without points.
+float ExtentOf(const std::vector<Float3>& points)
+{
+    if (points.empty())
+        return 0.0f;
+    Float3 low = points.front(), high = points.front();
+    for (const Float3& p : points)
+        for (int axis = 0; axis < 3; ++axis) {
+            low[axis] = std::min(low[axis], p[axis]);
+            high[axis] = std::max(high[axis], p[axis]);
+        }
+    const float dx = high[0] - low[0], dy = high[1] - low[1], dz = high[2] - low[2];
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+}  // namespace
+
 void FrameWholeModel(int fieldOfView, float margin)
 {
     CCamera& camera = *Engine().camera;
@@ -165,6 +185,11 @@ void FrameWholeModel(int fieldOfView, float margin)
         if (model)
             positions = DrawnPositions(*model);
     });
+    // Planes for the model's size: a 3 cm bolt must fill the picture like a 3 m car, so
+    // the camera may come as close as a small model needs.
+    const float size = ExtentOf(positions);
+    const CCamera::ClipPlanes planes = CCamera::ClipPlanesFor(size * 1.5f, size);
+    camera.SetNearAndFarPlane(planes.nearPlane, planes.farPlane);
     const std::optional<FramingPose> pose =
         FramePoints(positions, camera.ViewRotation(), camera.projection.m[0][0],
                     camera.projection.m[1][1], margin, camera.nearPlane * 2.0f);
@@ -175,9 +200,7 @@ void FrameWholeModel(int fieldOfView, float margin)
     camera.zoom = pose->zoom;
     // A large model must not reach past the far plane.
     if (pose->farthest * 1.5f > camera.farPlane)
-        camera.projection =
-            camera.Projection(static_cast<float>(camera.width), static_cast<float>(camera.height),
-                              camera.fieldOfView, camera.nearPlane, pose->farthest * 1.5f);
+        camera.SetNearAndFarPlane(camera.nearPlane, pose->farthest * 1.5f);
 }
 
 void SetClipTime(float seconds)

@@ -10,9 +10,12 @@
 #include <span>
 
 #include "models/MeshObject.h"
+#include "models/ModelImportContext.h"
 #include "models/ModelTextureSource.h"
+#include "models/TextureSearch.h"
 #include "platform/Paths.h"
 #include "textures/BuiltInTextures.h"
+#include "textures/TextureRecord.h"
 
 namespace {
 
@@ -47,8 +50,8 @@ SlotChoice ChooseNamedTexture(const std::string& stored, const MaterialTextureLo
         }
     }
     std::optional<std::string> found;
-    if (lookup.besideModel && !bare.empty())
-        found = lookup.besideModel(bare);
+    if (lookup.file && !bare.empty())
+        found = lookup.file(stored);
     if (found) {
         choice.source = SlotChoice::Source::File;
         choice.file = *found;
@@ -62,7 +65,8 @@ SlotChoice ChooseNamedTexture(const std::string& stored, const MaterialTextureLo
 std::string MissingNote(const std::string& meshName, const char* what, const std::string& stored)
 {
     const std::string bare = BareTextureFileName(stored);
-    std::string note = MeshPrefix(meshName) + what + " not found beside the model: '" + bare + "'";
+    std::string note = MeshPrefix(meshName) + what + " not found beside the model or in its " +
+                       "texture folders: '" + bare + "'";
     if (bare != stored)
         note += " (the material names '" + stored + "')";
     return note;
@@ -85,6 +89,7 @@ SlotChoice ChooseMaterialTexture(const std::string& meshName, const std::string&
         default:
             choice.note = MissingNote(meshName, what.c_str(), stored);
             choice.level = MessageLevelError;
+            choice.missing.push_back(BareTextureFileName(stored));
             break;
     }
     return choice;
@@ -112,21 +117,54 @@ SlotChoice PlanAlbedo(const std::string& meshName, const MaterialLook& look,
     return choice;
 }
 
-SlotChoice PlanMaterial(const std::string& meshName, const MaterialLook& look)
+// A map the material names for its roughness or metalness: its file, or nothing (noted).
+std::filesystem::path PlanMap(const std::string& meshName, const char* what,
+                              const std::string& stored, const MaterialTextureLookup& lookup,
+                              SlotChoice& choice)
+{
+    if (stored.empty())
+        return {};
+    if (std::optional<std::string> found = lookup.file ? lookup.file(stored) : std::nullopt)
+        return *found;
+    choice.missing.push_back(BareTextureFileName(stored));
+    choice.note += (choice.note.empty() ? "" : "; ") + MissingNote(meshName, what, stored);
+    choice.level = MessageLevelError;
+    return {};
+}
+
+SlotChoice PlanMaterial(const std::string& meshName, const MaterialLook& look,
+                        const MaterialTextureLookup& lookup)
 {
     SlotChoice choice;
     choice.source = SlotChoice::Source::Values;
-    const std::string prefix = MeshPrefix(meshName) + "no material texture named after it, ";
-    if (!look.roughness && !look.metalness) {
-        choice.note = prefix + "using a neutral material (occlusion 1, roughness 0.5, metalness 0)";
-        return choice;
-    }
     if (look.roughness)
         choice.values.roughness = *look.roughness;
     if (look.metalness)
         choice.values.metalness = *look.metalness;
-    choice.note = prefix + "using the material's roughness " + Number(choice.values.roughness) +
-                  " and metalness " + Number(choice.values.metalness);
+    const std::filesystem::path roughnessMap =
+        PlanMap(meshName, "roughness map", look.roughnessTexture, lookup, choice);
+    const std::filesystem::path metalnessMap =
+        PlanMap(meshName, "metalness map", look.metalnessTexture, lookup, choice);
+    const std::string missingNotes = choice.note;
+    const std::string prefix = MeshPrefix(meshName) + "no material texture named after it, ";
+    if (!roughnessMap.empty() || !metalnessMap.empty()) {
+        choice.source = SlotChoice::Source::Maps;
+        choice.maps = {roughnessMap, metalnessMap, choice.values};
+        choice.note =
+            prefix + "using the material's " +
+            (roughnessMap.empty() ? "roughness " + Number(choice.values.roughness)
+                                  : "roughness map '" + roughnessMap.filename().string() + "'") +
+            " and " +
+            (metalnessMap.empty() ? "metalness " + Number(choice.values.metalness)
+                                  : "metalness map '" + metalnessMap.filename().string() + "'");
+    } else if (!look.roughness && !look.metalness) {
+        choice.note = prefix + "using a neutral material (occlusion 1, roughness 0.5, metalness 0)";
+    } else {
+        choice.note = prefix + "using the material's roughness " + Number(choice.values.roughness) +
+                      " and metalness " + Number(choice.values.metalness);
+    }
+    if (!missingNotes.empty())
+        choice.note = missingNotes + "; " + choice.note;
     return choice;
 }
 
@@ -140,28 +178,6 @@ SlotChoice PlanNormal(const std::string& meshName, const MaterialLook& look,
     if (choice.source == SlotChoice::Source::Missing)
         choice.source = SlotChoice::Source::FlatNormal;
     return choice;
-}
-
-std::string Lowercase(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// Exactly, else ignoring case: files made on Windows often name their textures in another.
-std::optional<std::string> FindBesideModel(const std::string& directory, const std::string& bare)
-{
-    const std::filesystem::path folder(directory.empty() ? "." : directory);
-    std::error_code error;
-    const std::filesystem::path exact = folder / bare;
-    if (std::filesystem::is_regular_file(exact, error))
-        return exact.string();
-    const std::string wanted = Lowercase(bare);
-    for (const std::filesystem::path& entry : platform::ListFiles(folder))
-        if (Lowercase(entry.filename().string()) == wanted)
-            return entry.string();
-    return std::nullopt;
 }
 
 TextureHandle LoadEmbedded(const ModelTextureSource& source, const aiScene& scene, int index,
@@ -200,6 +216,10 @@ TextureHandle TextureFor(const SlotChoice& choice, const ModelTextureSource& sou
         case SlotChoice::Source::Colour:
             return source.colourTexture ? source.colourTexture(choice.texel) : nullptr;
         case SlotChoice::Source::Values:
+            return source.materialTexture ? source.materialTexture(choice.values) : nullptr;
+        case SlotChoice::Source::Maps:
+            if (source.materialMapsTexture)
+                return source.materialMapsTexture(choice.maps);
             return source.materialTexture ? source.materialTexture(choice.values) : nullptr;
         case SlotChoice::Source::White:
             return source.whiteSquare;
@@ -242,7 +262,7 @@ MaterialFallbackPlan PlanMaterialFallbacks(const std::string& meshName, const Ma
     if (!filled[kAlbedoSlot])
         plan.albedo = PlanAlbedo(meshName, look, lookup);
     if (!filled[kMaterialSlot])
-        plan.material = PlanMaterial(meshName, look);
+        plan.material = PlanMaterial(meshName, look, lookup);
     if (!filled[kNormalSlot])
         plan.normal = PlanNormal(meshName, look, lookup);
     return plan;
@@ -256,10 +276,13 @@ void ApplyMaterialFallbacks(CMeshObject& meshObject, const ModelTextureSource& s
     if (!mesh || !scene.mMaterials || mesh->materialIndex >= scene.mNumMaterials ||
         !scene.mMaterials[mesh->materialIndex])
         return;
-    const MaterialLook look = ReadMaterialLook(*scene.mMaterials[mesh->materialIndex]);
+    const MaterialLook look =
+        ReadMaterialLook(*scene.mMaterials[mesh->materialIndex], MaterialConventionOf(scene));
     MaterialTextureLookup lookup;
-    lookup.besideModel = [&directory](const std::string& bare) {
-        return FindBesideModel(directory, bare);
+    lookup.file = [&directory](const std::string& stored) -> std::optional<std::string> {
+        if (std::optional<std::filesystem::path> found = FindMaterialTextureFile(directory, stored))
+            return found->string();
+        return std::nullopt;
     };
     lookup.embedded = [&scene](const std::string& reference) {
         return FindEmbeddedTexture(scene, reference);
@@ -273,7 +296,19 @@ void ApplyMaterialFallbacks(CMeshObject& meshObject, const ModelTextureSource& s
         if (TextureHandle texture = TextureFor(*choice, source, scene, modelPath)) {
             for (TextureBlock& block : meshObject.textureSlots)
                 block[slot].texture = texture;
+            if (meshObject.context && !texture->isBuiltIn) {
+                if (choice->source == SlotChoice::Source::File)
+                    meshObject.context->texturesFound.insert(choice->file);
+                if (choice->source == SlotChoice::Source::Embedded)
+                    meshObject.context->texturesFound.insert(modelPath + "*" + choice->file);
+                for (const auto* map : {&choice->maps.roughnessMap, &choice->maps.metalnessMap})
+                    if (!map->empty())
+                        meshObject.context->texturesFound.insert(map->string());
+            }
         }
+        if (meshObject.context)
+            meshObject.context->texturesMissing.insert(choice->missing.begin(),
+                                                       choice->missing.end());
         if (!choice->note.empty() && source.report)
             source.report(choice->note, choice->level);
     }

@@ -8,9 +8,11 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "models/MaterialLook.h"
 #include "platform/MessageLevel.h"
+#include "textures/MaterialMapPacking.h"
 #include "textures/MaterialTexel.h"
 
 struct aiScene;
@@ -29,6 +31,7 @@ struct SlotChoice {
         Missing,   // the material names `file`, which is nowhere: the checkerboard
         Colour,    // a 1 x 1 texture of `texel`
         Values,    // a 1 x 1 material texture of `values`
+        Maps,      // a material texture packed from `maps`
         White,     // the built-in white square
         FlatNormal,
     };
@@ -37,7 +40,9 @@ struct SlotChoice {
     int embeddedIndex = -1;
     uint32_t texel = 0;
     MaterialValues values;
-    std::string note;  // the log line; empty for none
+    MaterialMaps maps;
+    std::string note;                  // the log line; empty for none
+    std::vector<std::string> missing;  // texture names the material gives that are nowhere
     MessageLevel level = MessageLevelInfo;
 };
 
@@ -49,8 +54,8 @@ struct MaterialFallbackPlan {
 
 // How a texture the material names is found. Both return nothing when it is not there.
 struct MaterialTextureLookup {
-    // The full path of a file of this bare name beside the model.
-    std::function<std::optional<std::string>(const std::string& bareName)> besideModel;
+    // The full path of the file the material names as `stored` (see TextureSearch.h).
+    std::function<std::optional<std::string>(const std::string& stored)> file;
     // The index of the image the model file holds under this reference ("*N" or a name).
     std::function<std::optional<int>(const std::string& reference)> embedded;
 };

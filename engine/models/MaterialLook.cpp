@@ -1,9 +1,11 @@
 #include "models/MaterialLook.h"
 
 #include <assimp/material.h>
+#include <assimp/scene.h>
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 namespace {
 
@@ -66,8 +68,13 @@ std::string FirstTexture(const aiMaterial& material, std::initializer_list<aiTex
     return {};
 }
 
-std::optional<float> Roughness(const aiMaterial& material)
+std::optional<float> Roughness(const aiMaterial& material, MaterialConvention convention)
 {
+    // The exporter's own formula, backwards.
+    if (convention == MaterialConvention::Blender)
+        if (std::optional<float> shininess = Scalar(material, AI_MATKEY_SHININESS);
+            shininess && *shininess >= 0.0f)
+            return std::clamp(1.0f - std::sqrt(*shininess) / 10.0f, 0.0f, 1.0f);
     const std::optional<float> useGlossiness = Scalar(material, kMaxUseGlossiness);
     if (useGlossiness && *useGlossiness != 0.0f) {
         if (std::optional<float> glossiness = Unit(Scalar(material, kMaxGlossiness)))
@@ -92,7 +99,16 @@ std::string BareTextureFileName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-MaterialLook ReadMaterialLook(const aiMaterial& material)
+MaterialConvention MaterialConventionOf(const aiScene& scene)
+{
+    aiString generator;
+    if (scene.mMetaData && scene.mMetaData->Get("SourceAsset_Generator", generator) &&
+        std::string_view(generator.C_Str(), generator.length).starts_with("Blender"))
+        return MaterialConvention::Blender;
+    return MaterialConvention::Generic;
+}
+
+MaterialLook ReadMaterialLook(const aiMaterial& material, MaterialConvention convention)
 {
     MaterialLook look;
     look.albedoTexture = FirstTexture(material, {aiTextureType_BASE_COLOR, aiTextureType_DIFFUSE});
@@ -106,6 +122,16 @@ MaterialLook ReadMaterialLook(const aiMaterial& material)
     look.metalness = Unit(Scalar(material, AI_MATKEY_METALLIC_FACTOR));
     if (!look.metalness)
         look.metalness = Unit(Scalar(material, kMaxMetalness));
-    look.roughness = Roughness(material);
+    if (!look.metalness && convention == MaterialConvention::Blender)
+        look.metalness = Unit(Scalar(material, AI_MATKEY_REFLECTIVITY));
+    look.roughness = Roughness(material, convention);
+    look.roughnessTexture = FirstTexture(material, {aiTextureType_DIFFUSE_ROUGHNESS});
+    look.metalnessTexture = FirstTexture(material, {aiTextureType_METALNESS});
+    if (convention == MaterialConvention::Blender) {
+        if (look.roughnessTexture.empty())
+            look.roughnessTexture = Texture(material, aiTextureType_SHININESS);
+        if (look.metalnessTexture.empty())
+            look.metalnessTexture = Texture(material, aiTextureType_REFLECTION);
+    }
     return look;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 struct aiMaterial;
+struct aiScene;
 
 struct MaterialLook {
     // The base-colour texture, else the diffuse one, as the file stores it (a Windows path,
@@ -20,9 +21,25 @@ struct MaterialLook {
     std::optional<float> metalness;
     // Given, from a glossiness, or from the Phong shininess.
     std::optional<float> roughness;
+    // Greyscale maps of the two, as stored (empty: none).
+    std::string roughnessTexture;
+    std::string metalnessTexture;
 };
 
-MaterialLook ReadMaterialLook(const aiMaterial& material);
+// How an exporter stores PBR materials in the classic FBX properties.
+enum class MaterialConvention {
+    Generic,
+    // Blender's exporter: metallic as ReflectionFactor, its map on that property; roughness
+    // as the Shininess exponent ((1 - roughness) x 10, squared), its map on
+    // ShininessExponent.
+    Blender,
+};
+
+// The convention of the exporter that wrote `scene` (from the file's generator).
+MaterialConvention MaterialConventionOf(const aiScene& scene);
+
+MaterialLook ReadMaterialLook(const aiMaterial& material,
+                              MaterialConvention convention = MaterialConvention::Generic);
 
 // Everything after the last '\' or '/': FBX files made on Windows keep Windows paths.
 std::string BareTextureFileName(const std::string& path);

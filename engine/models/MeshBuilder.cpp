@@ -145,6 +145,8 @@ void ComputeBounds(const aiMesh& importedMesh, MeshData& mesh)
     for (int axis = 0; axis < 3; ++axis) {
         half[axis] = (maximum[axis] - minimum[axis]) * 0.5f;
         mesh.boundsCentre[axis] = minimum[axis] + half[axis];
+        mesh.boxMin[axis] = minimum[axis];
+        mesh.boxMax[axis] = maximum[axis];
     }
     // Only x and y decide the radius.
     mesh.boundsRadius = std::max(half[0], half[1]);

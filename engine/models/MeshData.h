@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "graphics/gpu/GpuForward.h"
 #include "math/Matrix4.h"
 
 struct aiMesh;
@@ -22,7 +24,19 @@ struct MeshData {
     const aiMesh* importedMesh = nullptr;  // not owned
     Float3 boundsCentre = {0.0f, 0.0f, 0.0f};
     float boundsRadius = 0.0f;
+    // The box the centre and radius come from: the positions' extents, widened to hold the
+    // mesh's origin.
+    Float3 boxMin = {0.0f, 0.0f, 0.0f};
+    Float3 boxMax = {0.0f, 0.0f, 0.0f};
     ModelImportContext* context = nullptr;  // not owned
+
+    // The GPU copy, made at the first draw of any mesh object showing this mesh: a mesh
+    // that several nodes place is uploaded once. Window thread only.
+    struct GpuBuffers {
+        std::shared_ptr<gpu::Buffer> vertices;
+        std::shared_ptr<gpu::Buffer> indices;
+    };
+    std::shared_ptr<GpuBuffers> gpu = std::make_shared<GpuBuffers>();
 
     // A refused mesh keeps its indices but has no vertices: nothing may draw or upload it.
     bool HasVertexData() const { return stride != 0 && !vertices.empty(); }

@@ -7,7 +7,9 @@
 #include "models/MaterialFallbacks.h"
 #include "models/ModelImportContext.h"
 #include "models/ModelTextureSource.h"
+#include "models/TextureSearch.h"
 #include "platform/Paths.h"
+#include "textures/TextureRecord.h"
 
 namespace {
 
@@ -42,7 +44,12 @@ CMeshObject::CMeshObject()
 
 CMeshObject::~CMeshObject() = default;
 
-void CMeshObject::Setup(std::unique_ptr<MeshData> mesh, ModelImportContext* importContext)
+bool CMeshObject::IsSkinned() const
+{
+    return meshData && meshData->hasBones && context && context->boneCount > 0;
+}
+
+void CMeshObject::Setup(std::shared_ptr<MeshData> mesh, ModelImportContext* importContext)
 {
     meshData = std::move(mesh);
     context = importContext;
@@ -74,8 +81,16 @@ std::array<bool, 4> DiscoverMeshTextures(CMeshObject& meshObject, const ModelTex
     if (!source.loadTexture && !source.loadDiscoveredTexture)
         return filled;
 
-    const std::vector<std::filesystem::path> entries =
-        platform::ListFiles(std::filesystem::path(directory.empty() ? "." : directory));
+    // The texture folders beside the model first, the model's own folder last: a file
+    // beside the model wins a slot over one in a texture folder.
+    const std::filesystem::path modelFolder(directory.empty() ? "." : directory);
+    std::vector<std::filesystem::path> entries;
+    for (const std::filesystem::path& folder : TextureFoldersBeside(modelFolder)) {
+        std::vector<std::filesystem::path> inFolder = platform::ListFiles(folder);
+        entries.insert(entries.end(), inFolder.begin(), inFolder.end());
+    }
+    std::vector<std::filesystem::path> beside = platform::ListFiles(modelFolder);
+    entries.insert(entries.end(), beside.begin(), beside.end());
     const auto& load =
         source.loadDiscoveredTexture ? source.loadDiscoveredTexture : source.loadTexture;
 
@@ -88,6 +103,8 @@ std::array<bool, 4> DiscoverMeshTextures(CMeshObject& meshObject, const ModelTex
         for (TextureBlock& block : meshObject.textureSlots)
             block[slot].texture = texture;
         filled[slot] = true;
+        if (meshObject.context && !texture->isBuiltIn)
+            meshObject.context->texturesFound.insert(fullPath.string());
     };
     auto pass = [&](bool byName) {
         bool matched = false;
@@ -100,7 +117,9 @@ std::array<bool, 4> DiscoverMeshTextures(CMeshObject& meshObject, const ModelTex
             if (stem.size() < 3)
                 continue;
             if (byName) {
-                if (stem.find(meshObject.name) == std::string_view::npos)
+                // Only an image counts: the model file itself (a mesh "Knight" in
+                // Knight.fbx) or notes about it must not stop the search for textures.
+                if (stem.find(meshObject.name) == std::string_view::npos || !IsImageFile(entry))
                     continue;
                 matched = true;
             } else if (!IsTextureExtension(fileName)) {

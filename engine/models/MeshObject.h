@@ -47,10 +47,15 @@ class CMeshObject {
     // Copies format word, material (as texture set) and model path from the mesh and its
     // import, and finds its textures: files named after it first, then what its material
     // gives for the slots still empty. The mesh-object flags are OR-ed in by the caller.
-    void Setup(std::unique_ptr<MeshData> mesh, ModelImportContext* importContext);
+    void Setup(std::shared_ptr<MeshData> mesh, ModelImportContext* importContext);
 
     // False for a mesh refused at import (no vertices): it has nothing to upload or draw.
     bool IsDrawable() const { return meshData && meshData->HasVertexData(); }
+    // Skinned: its bones place its vertices, so it stands where its node stood at rest.
+    bool IsSkinned() const;
+    // Where the mesh is drawn when its tree's nodes place it at `placement`: its own spin
+    // about its origin first.
+    Matrix4 DrawnWorld(const Matrix4& placement) const { return Multiply(spinMatrix, placement); }
 
     uint32_t formatWord = 0;
     uint32_t textureSet = 0;  // block of texture slots bound when drawing
@@ -58,7 +63,14 @@ class CMeshObject {
     std::string shaderName = "PBL Default";
     Matrix4 worldMatrix = Matrix4::Identity();
     ModelImportContext* context = nullptr;  // owned by the model's root
-    std::unique_ptr<MeshData> meshData;
+    // Shared with the other mesh objects of nodes that place the same imported mesh.
+    std::shared_ptr<MeshData> meshData;
+    // The global transform of its node at rest, in the scene's space: where a skinned mesh
+    // stands and the space its bone palette is built for.
+    Matrix4 nodeRestGlobal = Matrix4::Identity();
+    // Set for the stand-in of a file that holds a skeleton and no mesh: nothing to draw
+    // but its joints.
+    bool skeletonOnly = false;
     std::array<TextureBlock, kTextureBlockCount> textureSlots{};
     std::array<TextureHandle, kExtraTextureCount> extraTextures{};
     Matrix4 spinMatrix = Matrix4::Identity();  // accumulated spin of the rotation switches
@@ -79,10 +91,11 @@ class CMeshObject {
 };
 
 // Fills slots 0 to 3 of every block of `meshObject` from the texture files beside the
-// model: files whose name contains the mesh object's name (folder names do not count), or
-// failing that every .dds, .tga and .exr file; the last two characters of the name before
-// the extension choose the slot (_D albedo, _M material, _N normal, DN fourth normal
-// slot). A file that is no image is skipped; each file is loaded once for all 8 blocks.
-// Returns which of slots 0 to 3 a file filled.
+// model and in its texture folders (TextureSearch.h): image files whose name contains the
+// mesh object's name (folder names do not count), or failing that every .dds, .tga and
+// .exr file; the last two characters of the name before the extension choose the slot (_D
+// albedo, _M material, _N normal, DN fourth normal slot). A file that is no image is
+// skipped; each file is loaded once for all 8 blocks. Returns which of slots 0 to 3 a file
+// filled.
 std::array<bool, 4> DiscoverMeshTextures(CMeshObject& meshObject, const ModelTextureSource& source,
                                          const std::string& directory);

@@ -33,4 +33,6 @@ void HandAnimationToModel(CModelNode& root, const ImportedScenePtr& scene, const
     for (auto& child : root.children)
         HandToSubtree(*child, scene, path, onlyMesh, hooks);
     HandToMeshObjects(root, "Root", scene, path, onlyMesh, hooks);
+    if (!onlyMesh && hooks.attachNodeAnimation)
+        hooks.attachNodeAnimation(root, scene, path, false);
 }

@@ -19,6 +19,11 @@ struct ModelAnimationHooks {
     std::function<void(CMeshObject& meshObject, const ImportedScenePtr& scene,
                        const std::string& path, const std::string& nodeName, const aiMesh* mesh)>
         attachAnimation;
+    // Give the model (its root) node animation from its own scene, and then the takes of
+    // `scene` when that is another file's; `skeleton` for a file that holds no mesh.
+    std::function<void(CModelNode& root, const ImportedScenePtr& scene, const std::string& path,
+                       bool skeleton)>
+        attachNodeAnimation;
     // Make clip `clip` active on every mesh object of the tree.
     std::function<void(CModelNode& root, int clip)> addActiveAnimation;
     // Build the camera clip from animation 0 of `scene` (its camera 0 is animated).
@@ -34,6 +39,7 @@ using ShownModelAccess = std::function<void(const std::function<void(CModelNode*
 // Hands an animation-only scene to every mesh object of `root`: the subtrees of the
 // root's children first (each node's children before its own mesh objects, with the
 // node's name), then the root's own mesh objects under the name "Root". With `onlyMesh`
-// set, only mesh objects built from that imported mesh receive it.
+// set, only mesh objects built from that imported mesh receive it; without, the model's
+// node animation receives it too.
 void HandAnimationToModel(CModelNode& root, const ImportedScenePtr& scene, const std::string& path,
                           const aiMesh* onlyMesh, const ModelAnimationHooks& hooks);

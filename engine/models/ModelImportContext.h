@@ -6,13 +6,16 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "math/Matrix4.h"
+#include "models/SceneNodes.h"
 
 struct aiScene;
 struct aiMetadata;
+struct MeshData;
 struct ModelTextureSource;
 
 struct BoneInfo {
@@ -51,4 +54,12 @@ struct ModelImportContext {
     bool materialFallbacks = true;
     // The importer's texture source; none: the meshes keep empty texture slots.
     const ModelTextureSource* textureSource = nullptr;
+    // The scene's nodes and where they stand: what every mesh object is placed with.
+    SceneNodes sceneNodes;
+    // Each imported mesh built once, however many nodes place it (by mesh index).
+    std::map<unsigned, std::shared_ptr<MeshData>> builtMeshes;
+    // Texture files the model's meshes took, and names its materials give that were found
+    // nowhere (for the model's summary).
+    std::set<std::string> texturesFound;
+    std::set<std::string> texturesMissing;
 };

@@ -2,9 +2,12 @@
 
 #include <assimp/scene.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <optional>
+#include <set>
+#include <string_view>
 
 #include "models/LibraryImport.h"
 #include "models/MeshData.h"
@@ -100,17 +103,15 @@ void ReportRefusal(const std::string& refusal, const CModelImporter::ErrorCallba
 
 }  // namespace
 
-std::unique_ptr<CModelNode> CModelImporter::ImportModel(const std::filesystem::path& path,
-                                                        ErrorCallback errorCallback,
-                                                        std::filesystem::path directory,
-                                                        uint32_t meshObjectFlags,
-                                                        bool materialFallbacks) const
+std::unique_ptr<CModelNode> CModelImporter::ImportModel(
+    const std::filesystem::path& path, ErrorCallback errorCallback, std::filesystem::path directory,
+    uint32_t meshObjectFlags, bool materialFallbacks, AnimationOnlyFile animationOnly) const
 {
     // The tree walk below recurses as deep as the imported hierarchy.
     std::unique_ptr<CModelNode> root;
     const std::string threadProblem = platform::RunWithLargeStack([&] {
         root = ImportModelOnLargeStack(path, errorCallback, directory, meshObjectFlags,
-                                       materialFallbacks);
+                                       materialFallbacks, animationOnly);
     });
     if (!threadProblem.empty())
         ReportRefusal(
@@ -121,7 +122,8 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModel(const std::filesystem::p
 
 std::unique_ptr<CModelNode> CModelImporter::ImportModelOnLargeStack(
     const std::filesystem::path& path, const ErrorCallback& errorCallback,
-    const std::filesystem::path& directory, uint32_t meshObjectFlags, bool materialFallbacks) const
+    const std::filesystem::path& directory, uint32_t meshObjectFlags, bool materialFallbacks,
+    AnimationOnlyFile animationOnly) const
 {
     auto context = std::make_unique<ModelImportContext>();
     context->materialFallbacks = materialFallbacks;
@@ -150,8 +152,12 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModelOnLargeStack(
     const aiScene* scene = imported.scene.get();
 
     if (HoldsOnlyAnimation(*scene)) {
-        HandToShownModel(imported.scene, context->path);
-        return nullptr;
+        if (animationOnly == AnimationOnlyFile::HandToShownModel || ShownModelFits(*scene)) {
+            HandToShownModel(imported.scene, context->path);
+            return nullptr;
+        }
+        context->scene = std::move(imported.scene);
+        return BuildSkeletonModel(std::move(context));
     }
 
     context->scene = std::move(imported.scene);
@@ -161,20 +167,30 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModelOnLargeStack(
     root->importContext = std::move(context);
     ModelImportContext& importContext = *root->importContext;
 
+    importContext.sceneNodes = LayOutSceneNodes(scene->mRootNode);
+    root->sceneNode = importContext.sceneNodes.IndexOf(scene->mRootNode);
     if (scene->mRootNode) {
         // One record per texture file for all meshes and blocks of this model.
         const TextureLoadSharing sharing(textureSource);
         BuildNodeTree(importContext, *root, *scene->mRootNode);
     }
 
+    bool animated = false;
     for (unsigned m = 0; m < scene->mNumMeshes && scene->mMeshes; ++m) {
         if (!MeshHasBones(scene->mMeshes[m]))
             continue;
         HandAnimationToModel(*root, importContext.scene, importContext.path, scene->mMeshes[m],
                              animationHooks);
-        if (animationHooks.addActiveAnimation)
-            animationHooks.addActiveAnimation(*root, 0);
+        animated = true;
     }
+    // Rigid parts move with the file's animation too: the model's node animation.
+    if (scene->mNumAnimations > 0 && scene->mAnimations && animationHooks.attachNodeAnimation) {
+        animationHooks.attachNodeAnimation(*root, importContext.scene, importContext.path, false);
+        animated = true;
+    }
+    // The first take plays, on skeletons and nodes alike.
+    if (animated && animationHooks.addActiveAnimation)
+        animationHooks.addActiveAnimation(*root, 0);
     if (AnimatesCamera0(*scene) && animationHooks.buildCameraClip)
         animationHooks.buildCameraClip(*root, importContext.scene);
     return root;
@@ -195,6 +211,90 @@ bool CModelImporter::ImportAnimationFile(const std::filesystem::path& path) cons
     }
     HandToShownModel(imported.scene, filePath);
     return true;
+}
+
+bool CModelImporter::ShownModelFits(const aiScene& scene) const
+{
+    if (!shownModel)
+        return false;
+    bool fits = false;
+    shownModel([&](CModelNode* shown) {
+        const SceneNodes* nodes = shown ? shown->Nodes() : nullptr;
+        if (!nodes)
+            return;
+        std::set<std::string_view> names;
+        for (const aiNode* node : nodes->nodes)
+            if (node)
+                names.emplace(node->mName.C_Str(), node->mName.length);
+        for (unsigned a = 0; scene.mAnimations && a < scene.mNumAnimations && !fits; ++a) {
+            const aiAnimation* animation = scene.mAnimations[a];
+            for (unsigned c = 0; animation && animation->mChannels && c < animation->mNumChannels;
+                 ++c) {
+                const aiNodeAnim* channel = animation->mChannels[c];
+                if (channel &&
+                    names.contains({channel->mNodeName.C_Str(), channel->mNodeName.length})) {
+                    fits = true;
+                    break;
+                }
+            }
+        }
+    });
+    return fits;
+}
+
+std::unique_ptr<CModelNode> CModelImporter::BuildSkeletonModel(
+    std::unique_ptr<ModelImportContext> context) const
+{
+    const aiScene& scene = *context->scene;
+    auto root = std::make_unique<CModelNode>(this, std::string());
+    root->scene = &scene;
+    root->isRoot = 1;
+    context->sceneNodes = LayOutSceneNodes(scene.mRootNode);
+    root->sceneNode = context->sceneNodes.IndexOf(scene.mRootNode);
+    root->importContext = std::move(context);
+    ModelImportContext& importContext = *root->importContext;
+
+    // The stand-in's box holds every node but the root, where the joints stand at rest.
+    auto box = std::make_shared<MeshData>();
+    box->context = &importContext;
+    const SceneNodes& nodes = importContext.sceneNodes;
+    bool first = true;
+    for (size_t i = 1; i < nodes.Size(); ++i) {
+        const Float3 at = TranslationOf(nodes.restGlobals[i]);
+        for (int axis = 0; axis < 3; ++axis) {
+            box->boxMin[axis] = first ? at[axis] : std::min(box->boxMin[axis], at[axis]);
+            box->boxMax[axis] = first ? at[axis] : std::max(box->boxMax[axis], at[axis]);
+        }
+        first = false;
+    }
+    for (int axis = 0; axis < 3; ++axis)
+        box->boundsCentre[axis] = (box->boxMin[axis] + box->boxMax[axis]) * 0.5f;
+    box->boundsRadius =
+        std::max(box->boxMax[0] - box->boxMin[0], box->boxMax[1] - box->boxMin[1]) * 0.5f;
+
+    auto standIn = std::make_unique<CMeshObject>();
+    standIn->name = "Skeleton";
+    standIn->skeletonOnly = true;
+    standIn->context = &importContext;
+    standIn->modelPath = importContext.path;
+    standIn->meshData = std::move(box);
+    CMeshObject& skeleton = *standIn;
+    root->meshObjects.push_back(std::move(standIn));
+
+    if (animationHooks.attachNodeAnimation)
+        animationHooks.attachNodeAnimation(*root, importContext.scene, importContext.path, true);
+    skeleton.animationSet = root->nodeAnimation;
+    if (!skeleton.animationSet) {
+        ReportRefusal("Cannot load " + importContext.path + ": it holds no mesh and no skeleton",
+                      importContext.errorCallback);
+        return nullptr;
+    }
+    if (animationHooks.addActiveAnimation)
+        animationHooks.addActiveAnimation(*root, 0);
+    platform::ReportMessage(
+        importContext.path + " holds no mesh: showing its skeleton and animation",
+        MessageLevelInfo);
+    return root;
 }
 
 void CModelImporter::HandToShownModel(const ImportedScenePtr& scene, const std::string& path) const
@@ -228,6 +328,7 @@ void CModelImporter::BuildNodeTree(ModelImportContext& context, CModelNode& mode
         }
         auto node = std::make_unique<CModelNode>(
             modelNode.importer, std::string(child->mName.C_Str(), child->mName.length));
+        node->sceneNode = context.sceneNodes.IndexOf(child);
         // The range comes from the LOD node's own metadata, whatever node the walk
         // entered before it.
         if (isLodNode && child->mMetaData)
@@ -246,6 +347,8 @@ void CModelImporter::BuildNodeMeshes(ModelImportContext& context, CModelNode& mo
     if (!scene || !scene->mMeshes || !sceneNode.mMeshes)
         return;
     const std::string nodeName(sceneNode.mName.C_Str(), sceneNode.mName.length);
+    const Matrix4& restGlobal =
+        context.sceneNodes.RestGlobal(context.sceneNodes.IndexOf(&sceneNode));
     for (unsigned i = 0; i < sceneNode.mNumMeshes; ++i) {
         const unsigned meshIndex = sceneNode.mMeshes[i];
         if (meshIndex >= scene->mNumMeshes || !scene->mMeshes[meshIndex])
@@ -256,13 +359,18 @@ void CModelImporter::BuildNodeMeshes(ModelImportContext& context, CModelNode& mo
         if (sceneNode.mName.length < kMaxNodeNameForMesh)
             importedMesh.mName = sceneNode.mName;
 
-        auto mesh = std::make_unique<MeshData>();
-        mesh->context = &context;
-        BuildMesh(context, *mesh, importedMesh, *scene);
+        // A mesh that several nodes place (instances) is built and uploaded once.
+        std::shared_ptr<MeshData>& mesh = context.builtMeshes[meshIndex];
+        if (!mesh) {
+            mesh = std::make_shared<MeshData>();
+            mesh->context = &context;
+            BuildMesh(context, *mesh, importedMesh, *scene);
+        }
 
         auto meshObject = std::make_unique<CMeshObject>();
         meshObject->name = nodeName;
-        meshObject->Setup(std::move(mesh), &context);
+        meshObject->nodeRestGlobal = restGlobal;
+        meshObject->Setup(mesh, &context);
         meshObject->formatWord |= context.meshObjectFlags;
         modelNode.meshObjects.push_back(std::move(meshObject));
     }

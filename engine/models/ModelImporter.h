@@ -25,6 +25,11 @@ constexpr unsigned kModelImportFlags = 0x01B79ECD;
 // side uses for the files it imports itself.
 constexpr unsigned kAnimationImportFlags = 0x01879ACD;
 
+// What a file that holds animation and no mesh is for: clips for the model shown (what
+// "Add Animation" asks), or, unless its joints are the shown model's, a skeleton to show
+// (a motion-capture file opened as a model).
+enum class AnimationOnlyFile { HandToShownModel, ShowUnlessShownModelFits };
+
 // The engine's one model importer. Nodes remember which importer built them. Its owner
 // gives it what loads use, before the first load starts (loads read them from their own
 // threads): without a texture source models keep empty texture slots, without hooks no
@@ -42,11 +47,10 @@ class CModelImporter {
     // Runs on a thread with a large stack (see LibraryImport.h). `materialFallbacks` false:
     // meshes take only the textures named after them (the viewer's own assets, which ship
     // every texture they use).
-    std::unique_ptr<CModelNode> ImportModel(const std::filesystem::path& path,
-                                            ErrorCallback errorCallback,
-                                            std::filesystem::path directory,
-                                            uint32_t meshObjectFlags,
-                                            bool materialFallbacks = true) const;
+    std::unique_ptr<CModelNode> ImportModel(
+        const std::filesystem::path& path, ErrorCallback errorCallback,
+        std::filesystem::path directory, uint32_t meshObjectFlags, bool materialFallbacks = true,
+        AnimationOnlyFile animationOnly = AnimationOnlyFile::HandToShownModel) const;
 
     // Imports a file for its animation only and hands it to the shown model. True when
     // the file was imported, whether or not a model was there to receive it.
@@ -60,11 +64,17 @@ class CModelImporter {
    private:
     // An animation-only scene goes to the shown model, when there is one.
     void HandToShownModel(const ImportedScenePtr& scene, const std::string& path) const;
+    // Whether a model is shown and some channel of `scene` drives one of its nodes.
+    bool ShownModelFits(const aiScene& scene) const;
+    // The model of a file with a skeleton and no mesh: a stand-in that shows the joints.
+    std::unique_ptr<CModelNode> BuildSkeletonModel(
+        std::unique_ptr<ModelImportContext> context) const;
     std::unique_ptr<CModelNode> ImportModelOnLargeStack(const std::filesystem::path& path,
                                                         const ErrorCallback& errorCallback,
                                                         const std::filesystem::path& directory,
                                                         uint32_t meshObjectFlags,
-                                                        bool materialFallbacks) const;
+                                                        bool materialFallbacks,
+                                                        AnimationOnlyFile animationOnly) const;
 };
 
 // The message for a failed model import: the library's text, with the FBX version hint

@@ -2,7 +2,9 @@
 
 #include <assimp/scene.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "models/ModelAnimationHooks.h"
 #include "models/ModelImporter.h"
@@ -22,11 +24,11 @@ CModelNode::~CModelNode()
     children.clear();
 }
 
-bool CModelNode::PassesLodTest(const std::optional<Float3>& eye, const Matrix4& matrix) const
+bool CModelNode::PassesLodTest(const std::optional<Float3>& eye, const Matrix4& nodeWorld) const
 {
     if (!lodRange || !eye)
         return true;
-    const Float3 position = TranslationOf(matrix);
+    const Float3 position = TranslationOf(nodeWorld);
     const float dx = (*eye)[0] - position[0];
     const float dy = (*eye)[1] - position[1];
     const float dz = (*eye)[2] - position[2];
@@ -34,28 +36,44 @@ bool CModelNode::PassesLodTest(const std::optional<Float3>& eye, const Matrix4& 
     return distance > lodRange->start && distance <= lodRange->end;
 }
 
+void CModelNode::VisitPlacedMeshes(const std::optional<Float3>& eye,
+                                   const PlacedMeshVisit& visit) const
+{
+    VisitNode(Nodes(), transform, eye, visit);
+}
+
+void CModelNode::VisitNode(const SceneNodes* nodes, const Matrix4& treeTransform,
+                           const std::optional<Float3>& eye, const PlacedMeshVisit& visit) const
+{
+    // World = node global x tree transform (row vectors: the node's own chain first).
+    const Matrix4 nodeWorld =
+        nodes ? Multiply(nodes->Global(sceneNode), treeTransform) : treeTransform;
+    if (!PassesLodTest(eye, nodeWorld))
+        return;
+    for (const auto& meshObject : meshObjects) {
+        // A skinned mesh's palette is made for its node at rest; node animation that moves
+        // the node moves the bones above it already.
+        const Matrix4 placement = meshObject->IsSkinned() || meshObject->skeletonOnly
+                                      ? Multiply(meshObject->nodeRestGlobal, treeTransform)
+                                      : nodeWorld;
+        visit(*meshObject, placement);
+    }
+    for (const auto& child : children)
+        child->VisitNode(nodes, treeTransform, eye, visit);
+}
+
 void CModelNode::Draw(float time, const std::optional<Float3>& eye,
                       const MeshDrawFunction& drawMesh)
 {
-    // Every node is drawn with the root's transform and shader name.
-    DrawNode(time, shaderName, transform, eye, drawMesh);
-}
-
-void CModelNode::DrawNode(float time, const std::string& shader, const Matrix4& matrix,
-                          const std::optional<Float3>& eye, const MeshDrawFunction& drawMesh)
-{
-    if (!PassesLodTest(eye, matrix))
-        return;
-    for (auto& meshObject : meshObjects) {
-        if (!meshObject->IsDrawable())
-            continue;
-        meshObject->worldMatrix = matrix;
-        meshObject->shaderName = shader;
+    const std::string shader = shaderName;
+    VisitPlacedMeshes(eye, [&](CMeshObject& meshObject, const Matrix4& placement) {
+        if (!meshObject.IsDrawable() && !meshObject.skeletonOnly)
+            return;
+        meshObject.worldMatrix = placement;
+        meshObject.shaderName = shader;
         if (drawMesh)
-            drawMesh(*meshObject, time);
-    }
-    for (auto& child : children)
-        child->DrawNode(time, shader, matrix, eye, drawMesh);
+            drawMesh(meshObject, time);
+    });
 }
 
 template <typename Visit>
@@ -147,6 +165,7 @@ void CModelNode::AssignTexture(int slot, const std::filesystem::path& path)
 
 void CModelNode::SetBlendValue(float blend)
 {
+    nodeAnimationBlend = blend;
     ForAllNodesChildrenFirst([blend](CModelNode& node) {
         for (auto& meshObject : node.meshObjects)
             meshObject->blendValue = blend;
@@ -170,52 +189,69 @@ void CModelNode::SetAnimationSpeed(int32_t speed)
     });
 }
 
-void CModelNode::SumCounts(const std::optional<Float3>& eye, const Matrix4& matrix,
-                           uint64_t& vertices, uint64_t& indices) const
+void CModelNode::SumCounts(const std::optional<Float3>& eye, uint64_t& vertices,
+                           uint64_t& indices) const
 {
-    if (!PassesLodTest(eye, matrix))
-        return;
-    for (const auto& meshObject : meshObjects) {
-        vertices += meshObject->vertexCount;
-        indices += meshObject->indexCount;
-    }
-    for (const auto& child : children)
-        child->SumCounts(eye, matrix, vertices, indices);
+    VisitPlacedMeshes(eye, [&](CMeshObject& meshObject, const Matrix4&) {
+        vertices += meshObject.vertexCount;
+        indices += meshObject.indexCount;
+    });
 }
 
 uint64_t CModelNode::VertexCount(const std::optional<Float3>& eye) const
 {
     uint64_t vertices = 0, indices = 0;
-    SumCounts(eye, transform, vertices, indices);
+    SumCounts(eye, vertices, indices);
     return vertices;
 }
 
 uint64_t CModelNode::TriangleCount(const std::optional<Float3>& eye) const
 {
     uint64_t vertices = 0, indices = 0;
-    SumCounts(eye, transform, vertices, indices);
+    SumCounts(eye, vertices, indices);
     return indices / 3;
 }
 
-void CModelNode::FindLargestBounds(Bounds& best, bool& found) const
+void TransformBox(const Float3& low, const Float3& high, const Matrix4& m, Float3& outLow,
+                  Float3& outHigh)
 {
-    for (const auto& meshObject : meshObjects) {
-        const MeshData* mesh = meshObject->meshData.get();
-        if (mesh && (!found || mesh->boundsRadius > best.radius)) {
-            best.centre = mesh->boundsCentre;
-            best.radius = mesh->boundsRadius;
-            found = true;
+    for (int axis = 0; axis < 3; ++axis) {
+        outLow[axis] = std::numeric_limits<float>::max();
+        outHigh[axis] = std::numeric_limits<float>::lowest();
+    }
+    for (int corner = 0; corner < 8; ++corner) {
+        const Float3 p =
+            TransformPoint({corner & 1 ? high[0] : low[0], corner & 2 ? high[1] : low[1],
+                            corner & 4 ? high[2] : low[2]},
+                           m);
+        for (int axis = 0; axis < 3; ++axis) {
+            outLow[axis] = std::min(outLow[axis], p[axis]);
+            outHigh[axis] = std::max(outHigh[axis], p[axis]);
         }
     }
-    for (const auto& child : children)
-        child->FindLargestBounds(best, found);
 }
 
 CModelNode::Bounds CModelNode::LargestBounds() const
 {
     Bounds best;
     bool found = false;
-    FindLargestBounds(best, found);
+    VisitPlacedMeshes(std::nullopt, [&](CMeshObject& meshObject, const Matrix4& placement) {
+        const MeshData* mesh = meshObject.meshData.get();
+        if (!mesh)
+            return;
+        Float3 low, high;
+        TransformBox(mesh->boxMin, mesh->boxMax, placement, low, high);
+        Bounds bounds;
+        for (int axis = 0; axis < 3; ++axis)
+            bounds.centre[axis] = (low[axis] + high[axis]) * 0.5f;
+        bounds.radius = std::max(high[0] - low[0], high[1] - low[1]) * 0.5f;
+        if (!std::isfinite(bounds.radius))
+            return;
+        if (!found || bounds.radius > best.radius) {
+            best = bounds;
+            found = true;
+        }
+    });
     return best;
 }
 
@@ -256,9 +292,12 @@ bool CModelNode::OnFileChanged(const std::string& path)
     if (!hooks || !hooks->reloadAnimationSet)
         return childReload;
     for (auto& meshObject : meshObjects) {
-        if (meshObject->animationSet)
+        // A skeleton's stand-in plays the node animation, which is offered below.
+        if (meshObject->animationSet && meshObject->animationSet != nodeAnimation)
             hooks->reloadAnimationSet(*meshObject->animationSet, path);
     }
+    if (nodeAnimation && !childReload)
+        hooks->reloadAnimationSet(*nodeAnimation, path);
     return childReload;
 }
 

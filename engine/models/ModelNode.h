@@ -16,6 +16,7 @@
 #include "models/ModelImportContext.h"
 
 struct aiScene;
+class AnimationSet;
 class CModelImporter;
 struct CameraClip;
 
@@ -28,6 +29,8 @@ struct LodRange {
 // Draws one mesh object; the scene provides it. Called after the tree has written the
 // mesh object's world matrix and shader name.
 using MeshDrawFunction = std::function<void(CMeshObject& meshObject, float time)>;
+// Visits a mesh object with the matrix its tree places it with (before its own spin).
+using PlacedMeshVisit = std::function<void(CMeshObject& meshObject, const Matrix4& placement)>;
 
 class CModelNode {
    public:
@@ -41,7 +44,9 @@ class CModelNode {
     std::vector<std::unique_ptr<CModelNode>> children;  // in scene order
     std::vector<std::unique_ptr<CMeshObject>> meshObjects;
     Matrix4 transform = Matrix4::Identity();  // the world matrix of the whole tree (root's)
-    const aiScene* scene = nullptr;           // root only; owned by the import context
+    // The scene node this node shows, in the root's node table; -1 for a node made by hand.
+    int32_t sceneNode = -1;
+    const aiScene* scene = nullptr;  // root only; owned by the import context
     uint8_t isRoot = 0;
     std::string name;
     const CModelImporter* importer = nullptr;
@@ -50,14 +55,26 @@ class CModelNode {
     // Root only: the camera clip of the model file, staged by the load thread until the
     // scene accepts the model and hands the clip to the camera.
     std::shared_ptr<CameraClip> cameraClip;
+    // Root only: the clips that move the model's nodes (rigid parts, the skeleton of a
+    // file without mesh), made by the animation side; null for a model without animation.
+    std::shared_ptr<AnimationSet> nodeAnimation;
+    float nodeAnimationBlend = 0.0f;  // root only: the blend every mesh object also has
 
-    // Draws every drawable mesh object of the tree with the root's transform and shader
-    // name. With an eye position, LOD nodes outside their range are skipped with their
-    // subtrees; without one, all are drawn.
+    // Draws every drawable mesh object of the tree (and a skeleton stand-in) where its
+    // node stands, with the root's shader name. With an eye position, LOD nodes outside
+    // their range are skipped with their subtrees; without one, all are drawn.
     void Draw(float time, const std::optional<Float3>& eye, const MeshDrawFunction& drawMesh);
 
-    // True when the node is drawn for an eye at `eye` and the tree's matrix `matrix`.
-    bool PassesLodTest(const std::optional<Float3>& eye, const Matrix4& matrix) const;
+    // Every mesh object of the nodes that pass the LOD test (all without an eye), drawable
+    // or not, with its placement: its node's global transform now x the tree's transform;
+    // a skinned mesh's node at rest, since its bones place it. Node, then children.
+    void VisitPlacedMeshes(const std::optional<Float3>& eye, const PlacedMeshVisit& visit) const;
+
+    // True when the node is drawn for an eye at `eye` when it stands at `nodeWorld`.
+    bool PassesLodTest(const std::optional<Float3>& eye, const Matrix4& nodeWorld) const;
+
+    // The root's table of scene nodes; null on a tree made by hand.
+    SceneNodes* Nodes() const { return importContext ? &importContext->sceneNodes : nullptr; }
 
     // Root, then the first child of each node down the first-child chain: all mesh objects.
     void SetVertexColorMode(uint32_t mode);
@@ -85,7 +102,9 @@ class CModelNode {
         Float3 centre = {0.0f, 0.0f, 0.0f};
         float radius = 0.0f;
     };
-    // The mesh with the largest radius (the first of equal radii); radius 0 without mesh.
+    // The mesh with the largest radius in the world (the first of equal radii): its box
+    // placed where it is drawn, the radius the larger half extent in x and y as for a
+    // mesh's own bounds. Radius 0 without mesh.
     Bounds LargestBounds() const;
 
     // Node, then its children recursively.
@@ -98,16 +117,18 @@ class CModelNode {
     bool OnFileChanged(const std::string& path);
 
    private:
-    void DrawNode(float time, const std::string& shader, const Matrix4& matrix,
-                  const std::optional<Float3>& eye, const MeshDrawFunction& drawMesh);
+    void VisitNode(const SceneNodes* nodes, const Matrix4& treeTransform,
+                   const std::optional<Float3>& eye, const PlacedMeshVisit& visit) const;
     template <typename Visit>
     void ForFirstChildChain(Visit visit) const;
     template <typename Visit>
     void ForAllNodesChildrenFirst(Visit visit);
-    void SumCounts(const std::optional<Float3>& eye, const Matrix4& matrix, uint64_t& vertices,
-                   uint64_t& indices) const;
-    void FindLargestBounds(Bounds& best, bool& found) const;
+    void SumCounts(const std::optional<Float3>& eye, uint64_t& vertices, uint64_t& indices) const;
 };
+
+// A box given by two corners, moved by `m`: the box around its eight moved corners.
+void TransformBox(const Float3& low, const Float3& high, const Matrix4& m, Float3& outLow,
+                  Float3& outHigh);
 
 // Tells the user whether a model with meshes is shown. Returns the number of the root's
 // mesh objects, 1 when only nodes below the root hold some, otherwise shows a message box

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/MessageLevel.h"
+#include "textures/MaterialMapPacking.h"
 #include "textures/MaterialTexel.h"
 #include "textures/TextureHandle.h"
 
@@ -28,6 +29,8 @@ struct ModelTextureSource {
     // 1 x 1 textures: one RGBA8 texel, and a material's values in the packing in effect.
     std::function<TextureHandle(uint32_t texel)> colourTexture;
     std::function<TextureHandle(const MaterialValues& values)> materialTexture;
+    // A material texture from roughness and metalness maps (PNG, JPEG) and values.
+    std::function<TextureHandle(const MaterialMaps& maps)> materialMapsTexture;
     // Notes about the textures a model gets, for the engine's log.
     std::function<void(const std::string& text, MessageLevel level)> report;
     // While on, the calling thread's loads of one file share one record.

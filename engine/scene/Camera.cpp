@@ -187,6 +187,29 @@ void CCamera::Reset(InputState& input)
     input.wheel = 0;
 }
 
+CCamera::ClipPlanes CCamera::ClipPlanesFor(float distance, float size)
+{
+    constexpr float kUsualNear = 0.1f;
+    constexpr float kUsualFar = 10000.0f;
+    if (!std::isfinite(distance) || !std::isfinite(size))
+        return {kUsualNear, kUsualFar};
+    distance = std::fabs(distance);
+    size = std::fabs(size);
+    // A twentieth of the distance below the usual plane; a thousandth above it, which keeps
+    // the depth range of a model thousands of units away as usable as a medium one's.
+    float nearPlane = std::max(distance * 0.05f, 1e-6f);
+    if (nearPlane >= kUsualNear)
+        nearPlane = std::max(kUsualNear, distance * 0.001f);
+    const float farPlane = std::max(kUsualFar, (distance + size) * 10.0f);
+    return {nearPlane, farPlane};
+}
+
+void CCamera::FitClipPlanes(float distance, float size)
+{
+    const ClipPlanes planes = ClipPlanesFor(distance, size);
+    SetNearAndFarPlane(planes.nearPlane, planes.farPlane);
+}
+
 void CCamera::FocusOn(float radius, const float centre[3])
 {
     if (!std::isfinite(radius) || !std::isfinite(centre[1]))

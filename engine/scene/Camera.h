@@ -28,6 +28,13 @@ class CCamera {
     // Camera-to-world after every update: its inverse is the view transform and its fourth
     // row the eye.
     Matrix4 cameraMatrix = Matrix4::Identity();
+    // Rides a camera joint: `joint` (world space, rigid) becomes the camera matrix.
+    void FollowJoint(const Matrix4& joint)
+    {
+        cameraMatrix = joint;
+        for (int i = 0; i < 3; ++i)
+            eye[i] = joint.m[3][i];
+    }
     float animSpeed = 1.0f;
     float animScale = 1.0f;
     bool animEnabled = true;
@@ -73,6 +80,17 @@ class CCamera {
     // Starts easing towards a view of the given bounding sphere. Non-finite values (a
     // model with broken bounds) are ignored rather than poisoning the camera for good.
     void FocusOn(float radius, const float centre[3]);
+
+    // Near and far planes for looking at something `size` across from `distance` away:
+    // the near plane comes close enough for a small model and moves out for a huge one,
+    // the far plane stays beyond the model and the ground around it. Medium models keep the
+    // planes the viewer starts with (0.1 and 10000).
+    struct ClipPlanes {
+        float nearPlane;
+        float farPlane;
+    };
+    static ClipPlanes ClipPlanesFor(float distance, float size);
+    void FitClipPlanes(float distance, float size);
 
    private:
     void Orbit(float frameTime, const InputState& input);

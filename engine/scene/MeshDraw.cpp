@@ -16,24 +16,30 @@
 
 namespace {
 
-// Immutable buffers from the mesh data; a failed creation is retried at the next draw.
+// Immutable buffers from the mesh data, shared by every mesh object that shows the mesh; a
+// failed creation is retried at the next draw.
 void UploadMesh(CMeshObject& meshObject)
 {
     const MeshData& mesh = *meshObject.meshData;
-    const uint64_t vertexBytes = static_cast<uint64_t>(mesh.vertexCount) * mesh.stride;
-    const uint64_t indexBytes = mesh.indices.size() * sizeof(uint32_t);
-    if (vertexBytes == 0 || vertexBytes > mesh.vertices.size() || indexBytes == 0 ||
-        indexBytes > UINT32_MAX)
-        return;
-    auto vertices =
-        gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Immutable,
-                          static_cast<uint32_t>(vertexBytes), mesh.vertices.data(), mesh.stride);
-    auto indices = gpu::CreateBuffer(gpu::BufferBinding::Index, gpu::BufferUsage::Immutable,
-                                     static_cast<uint32_t>(indexBytes), mesh.indices.data());
-    if (!vertices || !indices)
-        return;
-    meshObject.vertexBuffer = std::move(vertices);
-    meshObject.indexBuffer = std::move(indices);
+    MeshData::GpuBuffers& shared = *mesh.gpu;
+    if (!shared.vertices || !shared.indices) {
+        const uint64_t vertexBytes = static_cast<uint64_t>(mesh.vertexCount) * mesh.stride;
+        const uint64_t indexBytes = mesh.indices.size() * sizeof(uint32_t);
+        if (vertexBytes == 0 || vertexBytes > mesh.vertices.size() || indexBytes == 0 ||
+            indexBytes > UINT32_MAX)
+            return;
+        auto vertices = gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Immutable,
+                                          static_cast<uint32_t>(vertexBytes), mesh.vertices.data(),
+                                          mesh.stride);
+        auto indices = gpu::CreateBuffer(gpu::BufferBinding::Index, gpu::BufferUsage::Immutable,
+                                         static_cast<uint32_t>(indexBytes), mesh.indices.data());
+        if (!vertices || !indices)
+            return;
+        shared.vertices = std::move(vertices);
+        shared.indices = std::move(indices);
+    }
+    meshObject.vertexBuffer = shared.vertices;
+    meshObject.indexBuffer = shared.indices;
     meshObject.vertexStride = mesh.stride;
     meshObject.vertexCount = mesh.vertexCount;
     meshObject.indexCount = static_cast<uint32_t>(mesh.indices.size());
@@ -48,6 +54,12 @@ const gpu::ShaderResourceView* ViewOf(const TextureHandle& record)
 
 void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
 {
+    // A file without mesh shows its skeleton, whatever "X-Ray joints" says; the node
+    // animation it plays has advanced and posed it already.
+    if (meshObject.skeletonOnly && device && device->context) {
+        DrawJoints(meshObject, true);
+        return;
+    }
     if (!device || !device->context || !meshObject.IsDrawable())
         return;
     gpu::Context& context = *device->context;
@@ -59,11 +71,8 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
         options.animateSequence = passOptions.animateSequence;
         options.followCameraJoint = passOptions.followCameraJoint;
         if (std::optional<Matrix4> joint = AdvanceAnimationSet(*meshObject.animationSet, options);
-            joint && camera) {
-            camera->cameraMatrix = *joint;
-            for (int i = 0; i < 3; ++i)
-                camera->eye[i] = joint->m[3][i];
-        }
+            joint && camera)
+            camera->FollowJoint(*joint);
     }
     if (!shader || !meshObject.vertexBuffer)
         return;
@@ -76,7 +85,7 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
             Multiply(Multiply(Multiply(meshObject.spinMatrix, RotationX(frameTime * spin[0])),
                               RotationY(frameTime * spin[1])),
                      RotationZ(frameTime * spin[2]));
-    meshObject.worldMatrix = Multiply(meshObject.worldMatrix, meshObject.spinMatrix);
+    meshObject.worldMatrix = meshObject.DrawnWorld(meshObject.worldMatrix);
 
     if (!shader->SelectPixelShader(meshObject.shaderName))
         return;
@@ -107,9 +116,9 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
     DrawJoints(meshObject);
 }
 
-void CScene::DrawJoints(CMeshObject& meshObject)
+void CScene::DrawJoints(CMeshObject& meshObject, bool always)
 {
-    if (!meshObject.animationSet || !passOptions.showJointsThroughGeometry)
+    if (!meshObject.animationSet || !(always || passOptions.showJointsThroughGeometry))
         return;
     CGraphicsDevice& device = *this->device;
     CLineRenderer* lines = this->lines;

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <limits>
 
+#include "animation/AnimationSet.h"
 #include "animation/MeshAnimation.h"
+#include "animation/NodeAnimation.h"
 #include "models/ModelNode.h"
 #include "models/VertexFormat.h"
 
@@ -58,6 +60,20 @@ void AddPositions(CMeshObject& meshObject, const Matrix4& matrix, std::vector<Fl
     }
 }
 
+// Where the joints of a skeleton without mesh stand in its last pose.
+void AddJointPositions(CMeshObject& meshObject, const Matrix4& world, std::vector<Float3>& out)
+{
+    if (!meshObject.animationSet)
+        return;
+    for (auto& [key, controller] : meshObject.animationSet->controllers)
+        for (const Joint& joint : controller->joints) {
+            const Float3 p = TransformPoint(
+                {joint.modelSpace.a4, joint.modelSpace.b4, joint.modelSpace.c4}, world);
+            if (std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]))
+                out.push_back(p);
+        }
+}
+
 }  // namespace
 
 std::optional<FramingPose> FramePoints(std::span<const Float3> points, const Matrix4& rotation,
@@ -99,12 +115,15 @@ std::optional<FramingPose> FramePoints(std::span<const Float3> points, const Mat
 
 std::vector<Float3> DrawnPositions(CModelNode& model)
 {
-    std::vector<CMeshObject*> meshObjects;
-    model.CollectMeshObjects(meshObjects);
-    // Every node is drawn with the root's matrix.
+    // The nodes where the clip puts them now, as the next frame draws them.
+    PoseModelNodes(model);
     std::vector<Float3> positions;
-    for (CMeshObject* meshObject : meshObjects)
-        if (meshObject->IsDrawable())
-            AddPositions(*meshObject, model.transform, positions);
+    model.VisitPlacedMeshes(std::nullopt, [&](CMeshObject& meshObject, const Matrix4& placement) {
+        const Matrix4 world = meshObject.DrawnWorld(placement);
+        if (meshObject.skeletonOnly)
+            AddJointPositions(meshObject, world, positions);
+        else if (meshObject.IsDrawable())
+            AddPositions(meshObject, world, positions);
+    });
     return positions;
 }

@@ -25,6 +25,7 @@ struct FramingPose {
 std::optional<FramingPose> FramePoints(std::span<const Float3> points, const Matrix4& rotation,
                                        float scaleX, float scaleY, float margin, float nearest);
 
-// The positions of every mesh the model draws, moved by the matrix each is drawn with;
-// skinned meshes in the pose of their animation's current time, as the next frame draws them.
+// The positions of every mesh the model draws, moved by the matrix each is drawn with:
+// nodes, skinned meshes and the joints of a skeleton without mesh in the pose of their
+// animation's current time, as the next frame draws them.
 std::vector<Float3> DrawnPositions(CModelNode& model);

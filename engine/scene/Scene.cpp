@@ -1,6 +1,7 @@
 #include "scene/Scene.h"
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <thread>
 
@@ -163,6 +164,10 @@ void CScene::FocusCameraOnModel(bool takeLock)
         return;
     const CModelNode::Bounds bounds = model->LargestBounds();
     camera->FocusOn(bounds.radius, bounds.centre.data());
+    // A 3 cm prop and a 300 m building both end up in front of the near plane and inside
+    // the far one.
+    if (std::isfinite(bounds.radius) && bounds.radius > 0.0f)
+        camera->FitClipPlanes(camera->focusZoom * camera->focusZoom, bounds.radius * 2.0f);
 }
 
 void CScene::ChangeGizmoSize(int steps)

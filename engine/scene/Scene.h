@@ -164,8 +164,9 @@ class CScene {
     void AcceptLoadedModel();  // with modelLock held
     void DrawGrid(const DrawView& view);
     void DrawLight(float frameTime);
-    // The skeleton display of an animated mesh object while joints are shown.
-    void DrawJoints(CMeshObject& meshObject);
+    // The skeleton display of an animated mesh object while joints are shown (`always`: a
+    // skeleton without mesh).
+    void DrawJoints(CMeshObject& meshObject, bool always = false);
 
     // The camera view the mesh draws of the current pass bind with, and the frame's choices.
     DrawView passView{};

@@ -4,10 +4,12 @@
 
 #include <assimp/scene.h>
 
+#include "animation/NodeAnimation.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderStateGuard.h"
 #include "graphics/gpu/PassTimer.h"
 #include "models/ModelNode.h"
+#include "platform/Clock.h"
 #include "scene/Camera.h"
 #include "scene/CameraView.h"
 #include "scene/Scene.h"
@@ -62,8 +64,10 @@ void CScene::Draw(float frameTime, bool capture, const SceneDrawOptions& options
     }
 
     passView = view;
-    passModelRadius =
-        model && options.showJointsThroughGeometry ? model->LargestBounds().radius : 0.0f;
+    // The joints' marker size; a skeleton without mesh always shows its joints.
+    const CMeshObject* first = model ? model->FirstMeshObject() : nullptr;
+    const bool jointsShown = options.showJointsThroughGeometry || (first && first->skeletonOnly);
+    passModelRadius = model && jointsShown ? model->LargestBounds().radius : 0.0f;
     if (!photoMode && !capture)
         DrawGizmo(view);
     gpu::MarkPass("gizmo");
@@ -107,6 +111,13 @@ void CScene::DrawGizmo(const DrawView&)
 void CScene::DrawModel(float frameTime)
 {
     if (!modelChanged) {
+        // Nodes first: the meshes are drawn where the node animation puts them this frame.
+        AdvanceOptions options;
+        options.nowMs = platform::TickCountMilliseconds();
+        options.animateSequence = passOptions.animateSequence;
+        options.followCameraJoint = passOptions.followCameraJoint;
+        if (std::optional<Matrix4> joint = AdvanceModelNodes(*model, options); joint && camera)
+            camera->FollowJoint(*joint);
         const Float3 eye = {passView.eye[0], passView.eye[1], passView.eye[2]};
         model->Draw(frameTime, eye, MeshDrawOf(*this));
         return;

@@ -76,7 +76,13 @@ void CScene::RunLoad(const LoadJob& job)
     std::unique_ptr<CModelNode> loaded;
     try {
         const uint32_t failedUploads = CGraphicsDevice::FailedUploadsOnThisThread();
-        loaded = job.importer->ImportModel(job.path, nullptr, job.path.parent_path(), 0);
+        // A file of clips alone asked for as a model shows its skeleton unless it fits the
+        // model shown; one added as animation always goes to the model shown.
+        const AnimationOnlyFile animationOnly = job.kind == ModelLoadKind::Request
+                                                    ? AnimationOnlyFile::ShowUnlessShownModelFits
+                                                    : AnimationOnlyFile::HandToShownModel;
+        loaded = job.importer->ImportModel(job.path, nullptr, job.path.parent_path(), 0, true,
+                                           animationOnly);
         // Textures whose upload never finished must not reach the screen.
         if (loaded && CGraphicsDevice::FailedUploadsOnThisThread() != failedUploads) {
             ReportMessage("Cannot load " + path + ": the graphics driver did not finish " +

@@ -8,6 +8,8 @@
 #include "platform/FileWatcher.h"
 #include "platform/Paths.h"
 #include "textures/BuiltInTextures.h"
+#include "textures/EncodedImageReader.h"
+#include "textures/FileBytes.h"
 #include "textures/ImageFileType.h"
 #include "textures/TextureLoadMessages.h"
 #include "textures/TextureResult.h"
@@ -46,6 +48,9 @@ CTextureManager::CTextureManager() : windowThread(std::this_thread::get_id())
     modelSource.colourTexture = [this](uint32_t texel) { return ColourTexture(texel); };
     modelSource.materialTexture = [this](const MaterialValues& values) {
         return MaterialTexture(values);
+    };
+    modelSource.materialMapsTexture = [this](const MaterialMaps& maps) {
+        return MaterialTexture(maps);
     };
     modelSource.report = [](const std::string& text, MessageLevel level) {
         ReportTextureMessage(text, level);
@@ -184,26 +189,67 @@ TextureHandle CTextureManager::ColourTexture(uint32_t texel)
 
 TextureHandle CTextureManager::MaterialTexture(const MaterialValues& values)
 {
+    return MaterialTexture(MaterialMaps{{}, {}, values});
+}
+
+ShaderResourceViewPtr CTextureManager::CreateMaterialView(const MaterialMaps& maps, bool packing,
+                                                          uint32_t& width, uint32_t& height)
+{
+    auto decode = [](const std::filesystem::path& path) -> std::optional<DecodedImage> {
+        if (path.empty())
+            return std::nullopt;
+        const FileBytesResult file = ReadFileBytes(path, kMaxEncodedFileBytes);
+        if (file.result != texture_result::Ok)
+            return std::nullopt;
+        return DecodeEncodedImage(file.bytes);
+    };
+    const std::optional<DecodedImage> roughness = decode(maps.roughnessMap);
+    const std::optional<DecodedImage> metalness = decode(maps.metalnessMap);
+    if (std::optional<DecodedImage> packed =
+            PackMaterialMaps(roughness ? &*roughness : nullptr, metalness ? &*metalness : nullptr,
+                             maps.values, packing)) {
+        width = packed->width;
+        height = packed->height;
+        return WithGpuContext(
+            [&] { return CreateRgba8Texture(packed->width, packed->height, packed->texels, 1); });
+    }
+    width = height = 1;
+    return CreateSolidTexel(PackMaterialTexel(maps.values, packing));
+}
+
+TextureHandle CTextureManager::MaterialTexture(const MaterialMaps& maps)
+{
+    const MaterialValues& values = maps.values;
     char key[96];
     std::snprintf(key, sizeof key, "Material values %g %g %g %g", values.occlusion,
                   values.roughness, values.metalness, values.emissive);
-    return MakeShared(key, [&] {
+    const std::string shareKey =
+        key + (" " + maps.roughnessMap.string()) + (" " + maps.metalnessMap.string());
+    return MakeShared(shareKey, [&] {
         bool packing = true;
         {
             std::lock_guard<std::mutex> guard(listLock);
             packing = texturePacking;
         }
-        TextureHandle record =
-            MakeBuiltIn("Material values", CreateSolidTexel(PackMaterialTexel(values, packing)));
+        uint32_t width = 1, height = 1;
+        ShaderResourceViewPtr view = CreateMaterialView(maps, packing, width, height);
+        TextureHandle record = MakeBuiltIn("Material values", std::move(view));
+        // Made from files: the slot holds a texture of the model's own.
+        if (width > 1 || height > 1 || !maps.roughnessMap.empty() || !maps.metalnessMap.empty()) {
+            record->isBuiltIn = 0;
+            record->name = maps.roughnessMap.empty() ? maps.metalnessMap : maps.roughnessMap;
+            record->size[0] = record->secondarySize[0] = static_cast<float>(width);
+            record->size[1] = record->secondarySize[1] = static_cast<float>(height);
+        }
         std::lock_guard<std::mutex> guard(listLock);
-        materialRecords.push_back({record, values, packing});
+        materialRecords.push_back({record, maps, packing});
         return record;
     });
 }
 
 void CTextureManager::FollowTexturePacking(bool packing)
 {
-    std::vector<std::pair<TextureHandle, MaterialValues>> stale;
+    std::vector<std::pair<TextureHandle, MaterialMaps>> stale;
     {
         std::lock_guard<std::mutex> guard(listLock);
         texturePacking = packing;
@@ -212,12 +258,13 @@ void CTextureManager::FollowTexturePacking(bool packing)
             if (material.builtForPacking == packing)
                 continue;
             if (TextureHandle record = material.record.lock())
-                stale.emplace_back(std::move(record), material.values);
+                stale.emplace_back(std::move(record), material.maps);
             material.builtForPacking = packing;
         }
     }
-    for (const auto& [record, values] : stale) {
-        if (ShaderResourceViewPtr view = CreateSolidTexel(PackMaterialTexel(values, packing)))
+    for (const auto& [record, maps] : stale) {
+        uint32_t width = 1, height = 1;
+        if (ShaderResourceViewPtr view = CreateMaterialView(maps, packing, width, height))
             record->view = std::move(view);
     }
 }

@@ -49,6 +49,7 @@
 
 #include "graphics/gpu/GpuForward.h"
 #include "models/ModelTextureSource.h"
+#include "textures/MaterialMapPacking.h"
 #include "textures/MaterialTexel.h"
 #include "textures/TextureFileLoad.h"
 #include "textures/TextureHandle.h"
@@ -87,6 +88,9 @@ class CTextureManager {
     TextureHandle ColourTexture(uint32_t texel);
     // A 1 x 1 material texture for the packing in effect, rebuilt when it changes.
     TextureHandle MaterialTexture(const MaterialValues& values);
+    // The same from roughness and metalness maps (PNG or JPEG) where the material has
+    // them: as large as the larger map. A map that cannot be read gives way to the value.
+    TextureHandle MaterialTexture(const MaterialMaps& maps);
     // Window thread, once per frame: the packing the shaders use now (the engine's switch).
     void FollowTexturePacking(bool texturePacking);
 
@@ -169,9 +173,12 @@ class CTextureManager {
     // Material-values records with what they show and the packing they were built for.
     struct MaterialRecord {
         std::weak_ptr<TextureRecord> record;
-        MaterialValues values;
+        MaterialMaps maps;
         bool builtForPacking = true;
     };
+    // The view of a material texture for `packing`, and its size (1 x 1 without maps).
+    ShaderResourceViewPtr CreateMaterialView(const MaterialMaps& maps, bool packing,
+                                             uint32_t& width, uint32_t& height);
     std::vector<MaterialRecord> materialRecords;
     bool texturePacking = true;
 };

@@ -76,17 +76,24 @@ void DrawProjectionControls(PanelContext& panel)
     ImGui::DragInt("Field of view", &display.fieldOfView, 0.1f, 0, 120, "%d",
                    ImGuiSliderFlags_AlwaysClamp);
     NoteItem(panel.state, "Field of view");
+    CCamera* camera = panel.engine.camera.get();
+    // The fields show the planes in use: framing a model fits them to its size, and the
+    // user's numbers count from there.
+    if (camera && display.planesApplied) {
+        display.nearPlane = camera->nearPlane;
+        display.farPlane = camera->farPlane;
+    }
     ImGui::InputFloat("Nearplane", &display.nearPlane, 0.1f);
     NoteItem(panel.state, "Nearplane");
     ImGui::InputFloat("Farplane", &display.farPlane, 0.1f);
     NoteItem(panel.state, "Farplane");
-    CCamera* camera = panel.engine.camera.get();
     if (!camera)
         return;
     camera->SetFieldOfView(display.fieldOfView);
     camera->projection =
         camera->Projection(static_cast<float>(camera->width), static_cast<float>(camera->height),
                            camera->fieldOfView, display.nearPlane, display.farPlane);
+    display.planesApplied = true;
 }
 
 }  // namespace

@@ -63,6 +63,8 @@ struct DisplayPanel {
     int fieldOfView = 90;
     float nearPlane = 0.1f;
     float farPlane = 10000.0f;
+    // Set once the fields' planes reached the camera: from then on they show the camera's.
+    bool planesApplied = false;
 };
 
 struct ModelDebugPanel {

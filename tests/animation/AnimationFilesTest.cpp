@@ -63,7 +63,9 @@ TEST_F(AnimationFiles, AnAddedClipFileShowsInTheOverviewAndIsReplacedWhenItChang
     ASSERT_NE(model, nullptr);
     AnimationOverview overview = DescribeAnimation(model.get());
     ASSERT_TRUE(overview.hasController);
-    EXPECT_EQ(overview.clipNames, std::vector<std::string>{path + " [Bindpose]"});
+    // The bind pose, then the file's one take as a clip of its own.
+    const std::string take = " [" + TakeName(*model->scene, 0) + "]";
+    EXPECT_EQ(overview.clipNames, (std::vector<std::string>{path + " [Bindpose]", path + take}));
     EXPECT_FLOAT_EQ(overview.clipLengthSeconds, 40.0f / 25.0f);
     ASSERT_EQ(overview.joints.size(), 1u);
     EXPECT_EQ(overview.joints[0].jointNames.front(), "Bone");
@@ -80,28 +82,36 @@ TEST_F(AnimationFiles, AnAddedClipFileShowsInTheOverviewAndIsReplacedWhenItChang
     importer.shownModel = [&model](const auto& use) { use(model.get()); };
     ASSERT_TRUE(importer.ImportAnimationFile(path.c_str()));
     AnimationSet& set = FirstSet(*model);
-    EXPECT_EQ(set.clipNames, (std::vector<std::string>{path + " [Bindpose]", path}));
-    ActivateClip(*model, 0);
+    EXPECT_EQ(set.clipNames,
+              (std::vector<std::string>{path + " [Bindpose]", path + take, path + take}));
+    ActivateClip(*model, 1);
     AnimationController& controller = *set.FirstController();
-    EXPECT_EQ(controller.currentClip, 1u);
+    EXPECT_EQ(controller.currentClip, 2u);
 
-    std::weak_ptr<const aiScene> added = controller.clips[1].scene;
+    // One import for every clip of the file, swapped in at the next frame.
+    std::weak_ptr<const aiScene> added = controller.clips[2].scene;
     ReloadAnimationSet(set, path + " [Bindpose]");  // no clip file has that name
-    EXPECT_EQ(controller.pendingClip, nullptr);
+    EXPECT_TRUE(controller.pendingClips.empty());
+    const uint32_t imports = controller.importCount;
     ReloadAnimationSet(set, path);
+    // The model's node animation holds the file's clips too.
+    ASSERT_NE(model->nodeAnimation, nullptr);
+    ReloadAnimationSet(*model->nodeAnimation, path);
+    AdvanceAnimationSet(*model->nodeAnimation, AdvanceOptions{});
+    EXPECT_EQ(controller.importCount, imports + 1);
+    EXPECT_EQ(controller.pendingClips.size(), 3u);
     controller.timeA = 1.0f;
     EXPECT_FALSE(added.expired());  // swapped at the next frame, not on the watcher's call
     AdvanceAnimationSet(set, AdvanceOptions{});
     EXPECT_TRUE(added.expired());
-    EXPECT_EQ(controller.currentClip, 1u);
+    EXPECT_EQ(controller.currentClip, 2u);
     EXPECT_EQ(controller.timeA, 0.0f);  // the new clip starts from its beginning
 
     // A pending index beyond the clips is dropped.
-    controller.pendingClip = ImportClipFile(path).scene;
-    controller.pendingIndex = 7;
+    controller.pendingClips.push_back({7, ImportClipFile(path).scene});
     AdvanceAnimationSet(set, AdvanceOptions{});
-    EXPECT_EQ(controller.pendingClip, nullptr);
-    EXPECT_EQ(controller.ClipCount(), 2u);
+    EXPECT_TRUE(controller.pendingClips.empty());
+    EXPECT_EQ(controller.ClipCount(), 3u);
 
     // Everything the animation side imported goes with the model.
     std::weak_ptr<const aiScene> ownImport = controller.clips[0].scene;
@@ -188,7 +198,12 @@ TEST_F(AnimationFiles, TwoSkinnedModelsLoadingAtOnceShareOneSetOfMarkers)
 
 TEST_F(AnimationFiles, AModelFileThatCannotBeOpenedSaysSoAndAddsNoClip)
 {
+    ModelImportContext context;
+    context.boneCount = 1;
     CMeshObject meshObject;
+    meshObject.context = &context;
+    meshObject.meshData = std::make_shared<MeshData>();
+    meshObject.meshData->hasBones = 1;
     meshObject.modelPath = "/nonexistent/model.fbx";
     AttachAnimation(meshObject, nullptr, meshObject.modelPath, "Root", nullptr, services);
     EXPECT_EQ(boxes, std::vector<std::string>{"ERROR: Couldn't open file: /nonexistent/model.fbx"});

@@ -168,7 +168,8 @@ using Source = SlotChoice::Source;
 MaterialTextureLookup Lookup()
 {
     MaterialTextureLookup lookup;
-    lookup.besideModel = [](const std::string& bare) -> std::optional<std::string> {
+    lookup.file = [](const std::string& stored) -> std::optional<std::string> {
+        const std::string bare = BareTextureFileName(stored);
         return bare.starts_with("wood") ? std::optional("/art/" + bare) : std::nullopt;
     };
     lookup.embedded = [](const std::string& reference) -> std::optional<int> {
@@ -213,7 +214,8 @@ TEST(MaterialFallbacks, EachEmptySlotTakesWhatItsMaterialGivesAndSaysSo)
     missing.albedoTexture = "C:\\art\\gone.jpg";
     missing.normalTexture = "gone_n.png";
     plan(missing, Source::Missing,
-         "texture not found beside the model: 'gone.jpg' (the material names 'C:\\art\\gone.jpg')",
+         "texture not found beside the model or in its texture folders: 'gone.jpg' (the "
+         "material names 'C:\\art\\gone.jpg')",
          MessageLevelError, Source::FlatNormal, {});
     MaterialLook coloured;
     coloured.albedoColour = std::array<float, 4>{1.0f, 0.5f, 0.0f, 1.0f};
@@ -229,6 +231,24 @@ TEST(MaterialFallbacks, EachEmptySlotTakesWhatItsMaterialGivesAndSaysSo)
                   .material.note,
               "Mesh 'Leg': no material texture named after it, using a neutral material "
               "(occlusion 1, roughness 0.5, metalness 0)");
+
+    // Roughness and metalness maps (as Blender writes them) are packed into the material
+    // texture; one that is nowhere is named, and its value stands in.
+    MaterialLook mapped;
+    mapped.roughnessTexture = "textures/wood_roughness.png";
+    mapped.metalnessTexture = "//gone_metal.png";
+    mapped.metalness = 1.0f;
+    const SlotChoice material = PlanMaterialFallbacks("Leg", mapped, {}, Lookup()).material;
+    EXPECT_EQ(material.source, Source::Maps);
+    EXPECT_EQ(material.maps,
+              (MaterialMaps{"/art/wood_roughness.png", {}, {1.0f, 0.5f, 1.0f, 0.0f}}));
+    EXPECT_EQ(material.missing, std::vector<std::string>{"gone_metal.png"});
+    EXPECT_EQ(material.level, MessageLevelError);
+    EXPECT_EQ(material.note,
+              "Mesh 'Leg': metalness map not found beside the model or in its texture folders: "
+              "'gone_metal.png' (the material names '//gone_metal.png'); Mesh 'Leg': no material "
+              "texture named after it, using the material's roughness map 'wood_roughness.png' "
+              "and metalness 1");
 
     // A file named after the mesh always wins: nothing is planned for its slot.
     const MaterialFallbackPlan named =

@@ -156,9 +156,10 @@ TEST_F(ModelTree, EachOperationAndQueryReachesItsOwnPartOfTheTree)
 
     for (const auto& [name, radius, x] :
          {std::tuple{"r1", 2.0f, 1.0f}, {"d0", 3.0f, 2.0f}, {"s0", 3.0f, 3.0f}}) {
-        tree.Mesh(name).meshData = std::make_unique<MeshData>();
-        tree.Mesh(name).meshData->boundsRadius = radius;
-        tree.Mesh(name).meshData->boundsCentre = {x, 0, 0};
+        auto mesh = std::make_shared<MeshData>();
+        mesh->boxMin = {x - radius, -radius, 0};
+        mesh->boxMax = {x + radius, radius, 0};
+        tree.Mesh(name).meshData = mesh;
     }
     EXPECT_EQ(tree.root->LargestBounds().centre, (Float3{2, 0, 0}));
 

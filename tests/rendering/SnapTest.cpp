@@ -159,7 +159,8 @@ TEST(MaterialLook, EachAlbedoSourceShowsInTheAlbedoView)
             EXPECT_GT(magenta, image.width * image.height / 50);
             EXPECT_GT(black, image.width * image.height / 50);
             EXPECT_TRUE(
-                Logged("Mesh 'Leg': texture not found beside the model: 'SpiderTex.jpg' "
+                Logged("Mesh 'Leg': texture not found beside the model or in its texture "
+                       "folders: 'SpiderTex.jpg' "
                        "(the material names 'D:\\spider\\SpiderTex.jpg')"));
         }
     }

@@ -448,19 +448,17 @@ TEST_F(Interface, AnimationWindowListsClipsSwitchesJointsAndControlsPlayback)
     EXPECT_TRUE(Shows("Bone count: 9")) << "huesitos has nine bones";
     EXPECT_FALSE(Shows("Attach camera to camera joint")) << "no camera joint";
 
-    // Only the bind pose: it is the one name offered.
+    // The bind pose and the file's one take: the take is offered, by its name.
     ASSERT_TRUE(Click("##First animation"));
-    EXPECT_TRUE(Shows("huesitos.fbx [Bindpose]"));
-    ASSERT_TRUE(Click("huesitos.fbx [Bindpose]"));
+    EXPECT_FALSE(Shows("huesitos.fbx [Bindpose]"));
+    ASSERT_TRUE(Click("huesitos.fbx [Armature|Action]"));
 
-    // Two more clips: the bind pose is no longer offered, the two files are.
-    ASSERT_TRUE(engine->modelImporter->ImportAnimationFile(huesitos.c_str()));
+    // The takes of two added files are offered beside it.
     ASSERT_TRUE(engine->modelImporter->ImportAnimationFile(
         "/usr/share/assimp/models/FBX/animation_with_skeleton.fbx"));
     ASSERT_TRUE(Click("##Second animation"));
-    EXPECT_FALSE(Shows("huesitos.fbx [Bindpose]"));
-    EXPECT_TRUE(Shows("huesitos.fbx"));
-    ASSERT_TRUE(Click("animation_with_skeleton.fbx"));
+    EXPECT_TRUE(Shows("huesitos.fbx [Armature|Action]"));
+    ASSERT_TRUE(Click("animation_with_skeleton.fbx [Armature|ArmatureAction]"));
     EXPECT_EQ(DescribeShown().currentClip, 1u) << "the first combo's clip is made active last";
 
     ASSERT_TRUE(Click("X-Ray joints"));

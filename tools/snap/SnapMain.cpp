@@ -54,6 +54,13 @@ class PictureWriter {
     std::future<bool> pending;
 };
 
+// A picture was made, but the user should know what is missing from it.
+void PrintWarnings(const std::string& model, const std::vector<std::string>& warnings)
+{
+    for (const std::string& warning : warnings)
+        std::fprintf(stderr, "vornis-snap: %s: %s\n", model.c_str(), warning.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -69,7 +76,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vornis-snap: %s\n%s", error.c_str(), kSnapUsage);
         return 2;
     }
-    if (WritesIntoFolder(*options)) {
+    if (!options->printInfo && WritesIntoFolder(*options)) {
         std::error_code failed;
         std::filesystem::create_directories(options->outputPath, failed);
         if (failed) {
@@ -94,6 +101,22 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vornis-snap: %s\n", error.c_str());
         tool::EndProcess(1);
     }
+    if (options->printInfo) {
+        bool allDescribed = true;
+        for (const std::string& model : options->modelPaths) {
+            std::string json;
+            const bool described = session.Describe(model, json, error);
+            PrintWarnings(model, session.Warnings());
+            if (!described) {
+                std::fprintf(stderr, "vornis-snap: %s: %s\n", model.c_str(), error.c_str());
+                allDescribed = false;
+                continue;
+            }
+            std::printf("%s\n", json.c_str());
+            std::fflush(stdout);
+        }
+        tool::EndProcess(allDescribed ? 0 : 1);
+    }
     // A failed model is reported and skipped; the others still get their pictures.
     bool allWritten = true;
     std::set<std::string> written;
@@ -110,6 +133,7 @@ int main(int argc, char** argv)
         SnapImage image;
         const bool rendered = session.Render(model, image, error);
         allWritten &= writer.Finish();
+        PrintWarnings(model, session.Warnings());
         if (!rendered) {
             std::fprintf(stderr, "vornis-snap: %s: %s\n", model.c_str(), error.c_str());
             allWritten = false;

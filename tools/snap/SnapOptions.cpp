@@ -13,6 +13,7 @@ const char* const kSnapUsage =
     "usage: vornis-snap MODEL... -o OUT.png|DIR/ [--size WxH|N] [--view NAME] [--sky FILE]\n"
     "                  [--no-sky] [--transparent] [--time SECONDS] [--skeleton]\n"
     "                  [--frame whole|largest] [--timings] [--]\n"
+    "       vornis-snap --info MODEL... [--time SECONDS]\n"
     "  -o, --output FILE  the PNG to write; with several models (or a name ending in '/')\n"
     "                     the folder that gets one MODELNAME.png per model\n"
     "  --size WxH|N       picture size in pixels; N alone is N x N (default 800x600)\n"
@@ -26,6 +27,8 @@ const char* const kSnapUsage =
     "  --frame whole|largest  frame every mesh (default), or the largest one as the\n"
     "                     viewer does\n"
     "  --timings          print how long each phase took\n"
+    "  --info             render nothing: print one JSON object a model (counts, clips,\n"
+    "                     world bounds at --time, textures found and missing)\n"
     "  --                 what follows is the model, even if it begins with '-'\n";
 
 namespace {
@@ -147,10 +150,14 @@ std::optional<SnapOptions> ParseSnapOptions(const std::vector<std::string>& args
             ++i;
         } else if (arg == "--timings") {
             options.printTimings = true;
+        } else if (arg == "--info") {
+            options.printInfo = true;
         } else {
             return error = "unknown option: " + arg, std::nullopt;
         }
     }
+    if (options.printInfo && !options.modelPaths.empty())
+        return options;
     if (options.modelPaths.empty() || options.outputPath.empty())
         return error = "a model and -o OUT.png are required", std::nullopt;
     return options;

@@ -1,6 +1,6 @@
 // Command line of vornis-snap: MODEL... -o OUT.png|DIR/ [--size WxH|N] [--view NAME]
 // [--sky FILE] [--no-sky] [--transparent] [--time SECONDS] [--skeleton]
-// [--frame whole|largest] [--timings] [--].
+// [--frame whole|largest] [--timings] [--], or --info MODEL... [--time SECONDS].
 #pragma once
 
 #include <optional>
@@ -20,6 +20,7 @@ struct SnapOptions {
     bool showSkeleton = false;      // joints drawn through the model
     bool printTimings = false;      // phase durations to standard error
     bool frameWholeModel = true;    // false: frame the largest mesh, as the viewer does
+    bool printInfo = false;         // describe each model as JSON instead of rendering it
 };
 
 // Parses the arguments after the program name; on failure returns nothing and sets `error`.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "SnapInfo.h"
 #include "ToolAccess.h"
 #include "vornis_engine.h"
 
@@ -109,9 +110,9 @@ bool SnapSession::Start(std::string& error)
     return true;
 }
 
-bool SnapSession::Render(const std::string& modelPath, SnapImage& image, std::string& error)
+bool SnapSession::Load(const std::string& modelPath, std::string& error)
 {
-    PhaseTimer timer(options.printTimings);
+    warnings.clear();
     if (!startView) {
         error = "the engine is not running";
         return false;
@@ -127,7 +128,6 @@ bool SnapSession::Render(const std::string& modelPath, SnapImage& image, std::st
         error = "loading the model took too long";
         return false;
     }
-    timer.Done("model import");
     // A model whose meshes were all refused (no vertices, for instance) would give a picture
     // of nothing; say why instead.
     if (!tool::ModelIsDrawable()) {
@@ -136,6 +136,34 @@ bool SnapSession::Render(const std::string& modelPath, SnapImage& image, std::st
             error = "the model holds nothing to draw";
         return false;
     }
+    tool::ModelReport report;
+    if (tool::DescribeShownModel(report))
+        for (const std::string& name : report.texturesMissing)
+            warnings.push_back("texture not found: " + name);
+    return true;
+}
+
+bool SnapSession::Describe(const std::string& modelPath, std::string& json, std::string& error)
+{
+    if (!Load(modelPath, error))
+        return false;
+    tool::SetClipTime(options.clipTime.value_or(0.0f));
+    tool::FrameModelAtOnce();
+    tool::ModelReport report;
+    if (!tool::DescribeShownModel(report)) {
+        error = "the model is gone";
+        return false;
+    }
+    json = ModelReportJson(report);
+    return true;
+}
+
+bool SnapSession::Render(const std::string& modelPath, SnapImage& image, std::string& error)
+{
+    PhaseTimer timer(options.printTimings);
+    if (!Load(modelPath, error))
+        return false;
+    timer.Done("model import");
     ShowOnly(options.viewName.c_str());
 
     // Frame the model as the viewer's next frame would, take the end pose of the framing

@@ -32,7 +32,19 @@ class SnapSession {
     // returns false with the reason (the engine's own message when it has one).
     bool Render(const std::string& modelPath, SnapImage& image, std::string& error);
 
+    // Loads `modelPath` as Render does and describes it at the options' clip time instead
+    // of rendering it: one JSON object.
+    bool Describe(const std::string& modelPath, std::string& json, std::string& error);
+
+    // What the last model's load said that a user should know, though it was drawn: each
+    // texture its materials name that is nowhere.
+    const std::vector<std::string>& Warnings() const { return warnings; }
+
    private:
+    // Frees the model before, loads `modelPath` and waits for it. False with the reason.
+    bool Load(const std::string& modelPath, std::string& error);
+
+    std::vector<std::string> warnings;
     SnapOptions options;
     std::unique_ptr<tool::StartView> startView;  // camera and clock as start-up left them
 };

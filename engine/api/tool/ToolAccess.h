@@ -71,6 +71,29 @@ void FrameWholeModel(int fieldOfView, float margin);
 
 // Poses a skinned model at `seconds` into its clip.
 void SetClipTime(float seconds);
+
+// What the shown model holds and where it stands, as the viewer draws it now.
+struct ModelReport {
+    std::string file;
+    size_t nodes = 0;   // of the imported scene
+    size_t meshes = 0;  // drawn: a mesh that several nodes place counts at each
+    uint64_t vertices = 0;
+    uint64_t triangles = 0;
+    uint32_t materials = 0;
+    uint32_t bones = 0;
+    struct Clip {
+        std::string name;
+        float seconds = 0.0f;  // how long it plays before it repeats
+    };
+    std::vector<Clip> clips;
+    bool hasBounds = false;
+    float boundsMin[3] = {0.0f, 0.0f, 0.0f};  // world space, after nodes and skinning
+    float boundsMax[3] = {0.0f, 0.0f, 0.0f};
+    std::vector<std::string> texturesFound;
+    std::vector<std::string> texturesMissing;  // names the materials give, found nowhere
+};
+// False without a model.
+bool DescribeShownModel(ModelReport& report);
 void ShowJointsThroughGeometry(bool show);
 
 // Turns the light to the camera's side and renders one frame into the back buffer without
