@@ -200,6 +200,14 @@ struct FakeTextureSource {
             return path.extension() == ".bak" ? nullptr : source.loadTexture(path);
         };
         source.shareLoads = [this](bool on) { shareSwitches.push_back(on); };
+        source.materialTexture = [this](const MaterialValues& values) {
+            materials.push_back({{}, {}, values});
+            return source.loadTexture("material values");
+        };
+        source.materialMapsTexture = [this](const MaterialMaps& maps) {
+            materials.push_back(maps);
+            return source.loadTexture("material maps");
+        };
         for (TextureHandle* square : {&source.whiteSquare, &source.blackSquare,
                                       &source.errorTexture, &source.defaultNormalMap})
             *square = std::make_shared<TextureRecord>();
@@ -211,6 +219,7 @@ struct FakeTextureSource {
     ModelTextureSource source;
     std::vector<TextureHandle> records;
     std::vector<bool> shareSwitches;
+    std::vector<MaterialMaps> materials;  // every material texture asked for
 };
 
 // Leaves the scene with its owner: the context must not release it.

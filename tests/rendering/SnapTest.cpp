@@ -230,6 +230,32 @@ TEST(Snapshot, APictureHoldsEveryMeshOfTheModel)
                            "two_balls_framed");
 }
 
+// Files written by Blender's exporter, drawn where their nodes and bones place them: the
+// parented table, and the skinned figure at the start and a quarter second into its walk.
+struct BlenderPicture {
+    const char* file;
+    float seconds;
+    const char* reference;
+};
+
+class BlenderFileSnapshot : public ::testing::TestWithParam<BlenderPicture> {};
+
+TEST_P(BlenderFileSnapshot, LooksAsBefore)
+{
+    SnapOptions options = Options();
+    options.clipTime = GetParam().seconds;
+    ExpectSnapshotAsBefore(options,
+                           (fs::path(VORNIS_FIXTURES_DIR) / "blender" / GetParam().file).string(),
+                           GetParam().reference);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Blender, BlenderFileSnapshot,
+    ::testing::Values(BlenderPicture{"parented_prop.fbx", 0.0f, "blender_parented_prop"},
+                      BlenderPicture{"skinned_figure.fbx", 0.0f, "blender_figure_start"},
+                      BlenderPicture{"skinned_figure.fbx", 0.25f, "blender_figure_walking"}),
+    [](const auto& info) { return std::string(info.param.reference); });
+
 // Every test model shows something, or (only a file assimp itself refuses) fails with a
 // reason. Files whose meshes have no UVs are drawn, and the log names a mesh that lacks them.
 class TestModelSnapshot : public ::testing::TestWithParam<std::string> {};

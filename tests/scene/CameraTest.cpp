@@ -10,6 +10,7 @@
 #include "api/public/vornis_engine.h"
 #include "math/Transforms.h"
 #include "scene/Camera.h"
+#include "scene/ModelFraming.h"
 #include "scene/Scene.h"
 #include "support/EngineWindow.h"
 
@@ -201,6 +202,35 @@ class EngineWithCamera : public ::testing::Test {
 
 // The wheel's total saturates instead of overflowing; a reset clears it and takes the mouse
 // as seen, so nothing jumps at the next frame.
+// A 3 cm bolt fills a picture as a 3 m crate does: the planes follow the model's size, so
+// the camera may come as close as the small one needs, and neither is cut by a plane.
+TEST(CameraProjection, PlanesFitTheModelSoSmallAndLargeModelsAreFramedAlike)
+{
+    CCamera camera;
+    camera.StartUp(800, 600);
+    camera.SetFieldOfView(45);
+    float filled[2] = {};
+    int i = 0;
+    for (float size : {0.03f, 3.0f, 3000.0f}) {
+        SCOPED_TRACE(size);
+        std::vector<Float3> corners;
+        for (int c = 0; c < 8; ++c)
+            corners.push_back({c & 1 ? size : 0.0f, c & 2 ? size : 0.0f, c & 4 ? size : 0.0f});
+        const CCamera::ClipPlanes planes = CCamera::ClipPlanesFor(size * 1.5f, size);
+        camera.SetNearAndFarPlane(planes.nearPlane, planes.farPlane);
+        const std::optional<FramingPose> pose =
+            FramePoints(corners, camera.ViewRotation(), camera.projection.m[0][0],
+                        camera.projection.m[1][1], 0.06f, camera.nearPlane * 2.0f);
+        ASSERT_TRUE(pose);
+        const float distance = pose->zoom * std::fabs(pose->zoom);
+        EXPECT_GT(distance - size * 2.0f, camera.nearPlane) << "the nearest corner is cut";
+        EXPECT_LT(pose->farthest, camera.farPlane);
+        if (i < 2)
+            filled[i++] = size / distance;
+    }
+    EXPECT_NEAR(filled[0], filled[1], filled[1] * 0.01f);
+}
+
 TEST_F(EngineWithCamera, WheelTotalSaturatesResetClearsItAndAnimationSettingsNeedTheScene)
 {
     const int32_t most = std::numeric_limits<int32_t>::max();

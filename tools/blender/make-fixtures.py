@@ -232,9 +232,20 @@ def skinned_figure(folder):
 
     armature.animation_data_create()
     pose = armature.pose.bones
+
+    def key_every_bone(frames):
+        # A take must say where every bone is: one that leaves a bone out lets the exporter
+        # bake whatever pose the bone had last.
+        for bone in pose:
+            for frame in frames:
+                key_rotation(bone, frame, (0, 0, 0))
+                bone.location = (0, 0, 0)
+                bone.keyframe_insert("location", frame=frame)
+
     walk = bpy.data.actions.new("Walk")
     walk.use_fake_user = True
     armature.animation_data.action = walk
+    key_every_bone([1, 25])
     for frame, swing in [(1, 30), (13, -30), (25, 30)]:
         key_rotation(pose["LegL"], frame, (swing, 0, 0))
         key_rotation(pose["LegR"], frame, (-swing, 0, 0))
@@ -246,6 +257,7 @@ def skinned_figure(folder):
     wave = bpy.data.actions.new("Wave")
     wave.use_fake_user = True
     armature.animation_data.action = wave
+    key_every_bone([1, 41])
     for frame, lift in [(1, 0), (11, 70), (21, 50), (31, 70), (41, 0)]:
         key_rotation(pose["ArmR"], frame, (0, lift, 0))
         key_rotation(pose["Head"], frame, (lift * 0.2, 0, 0))
