@@ -4,7 +4,7 @@ little from the right and above (as vornis-snap looks at a model), with the work
 
     xvfb-run -a blender -b --factory-startup -P tools/blender/render-reference.py -- \\
         OUT_DIR [--time SECONDS] MODEL.fbx...
-Writes OUT_DIR/<model name>.png at 400 x 300.
+Writes OUT_DIR/<model name>.png at 400 x 300; a file Blender cannot import gets none.
 """
 import math
 import os
@@ -58,7 +58,11 @@ def main():
         args = args[2:]
     os.makedirs(folder, exist_ok=True)
     for path in args:
-        render(os.path.abspath(path), folder, seconds)
+        # Blender reads binary FBX only: an ASCII file (or one it refuses) gets no picture.
+        try:
+            render(os.path.abspath(path), folder, seconds)
+        except RuntimeError as error:
+            print(f"no picture of {path}: {error}")
 
 
 main()
