@@ -212,11 +212,18 @@ void CCamera::FitClipPlanes(float distance, float size)
 
 void CCamera::FocusOn(float radius, const float centre[3])
 {
-    if (!std::isfinite(radius) || !std::isfinite(centre[1]))
+    if (!std::isfinite(radius))
         return;
-    focusPanX = 0.0f;
-    focusPanY = -centre[1];
-    focusZoom = std::sqrt(std::fabs(radius * kFocusDistancePerRadius));
+    // The centre ends up on the view axis, 2.3 radii in front of the camera, for the
+    // current orbit angles: models that their nodes place away from the origin are framed
+    // like those around it.
+    const Float3 q = TransformPoint({centre[0], centre[1], centre[2]}, ViewRotation());
+    if (!std::isfinite(q[0]) || !std::isfinite(q[1]) || !std::isfinite(q[2]))
+        return;
+    const float distance = std::fabs(radius * kFocusDistancePerRadius) - q[2];
+    focusPanX = -q[0];
+    focusPanY = -q[1];
+    focusZoom = std::copysign(std::sqrt(std::fabs(distance)), distance);
     focusActive = true;
     focusProgress = 0.0f;
 }
