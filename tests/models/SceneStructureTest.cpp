@@ -326,9 +326,12 @@ TEST_F(SceneStructure, TexturesAreFoundInTextureFoldersAndByTheMaterialsOwnPath)
     const std::filesystem::path normal = touch("model/textures/Knight_N.png");
     const std::filesystem::path wood = touch("textures/wood.png");
     FbxTree tree;
-    tree.meshes = {Box({}, 1), Box({3, 0, 0}, 1)};
-    tree.materials = {{"Armour", {}, "../textures/wood.png"}, {"Cloak", {}, "cloth.png"}};
-    tree.nodes = {{"Knight", -1, {}, 0, 0}, {"Cape", -1, {}, 1, 1}};
+    const std::filesystem::path leather = touch("elsewhere/leather.png");
+    tree.meshes = {Box({}, 1), Box({3, 0, 0}, 1), Box({6, 0, 0}, 1)};
+    tree.materials = {{"Armour", {}, "../textures/wood.png"},
+                      {"Cloak", {}, "cloth.png"},
+                      {"Strap", {}, leather.string()}};
+    tree.nodes = {{"Knight", -1, {}, 0, 0}, {"Cape", -1, {}, 1, 1}, {"Belt", -1, {}, 2, 2}};
     std::unique_ptr<CModelNode> model =
         WriteAndImport(tree, FbxEncoding::Binary, "model/Knight.fbx");
     ASSERT_NE(model, nullptr);
@@ -340,6 +343,8 @@ TEST_F(SceneStructure, TexturesAreFoundInTextureFoldersAndByTheMaterialsOwnPath)
         std::filesystem::weakly_canonical(FakeTextureSource::Name(knight[kAlbedoSlot].texture)),
         std::filesystem::weakly_canonical(wood));
     EXPECT_EQ(model->importContext->texturesMissing, std::set<std::string>{"cloth.png"});
+    EXPECT_TRUE(model->importContext->texturesFound.contains(leather.string()))
+        << "an absolute path the material gives";
     EXPECT_TRUE(model->importContext->texturesFound.contains(normal.string()));
 
     // A model file holding the mesh's name is no texture: without image files named after
