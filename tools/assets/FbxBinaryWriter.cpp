@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
 #include <string_view>
 
 #include "FbxRecord.h"
@@ -104,14 +103,7 @@ std::string WriteBinaryFbxScene(const std::string& path, const std::vector<Scene
     top.push_back(std::move(objects));
     top.push_back(std::move(connections));
 
-    std::string error;
-    const std::string out = EncodeBinaryFbx(top, error);
-    if (!error.empty())
-        return error;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(out.data(), static_cast<std::streamsize>(out.size()));
-    file.close();
-    return file ? std::string() : "cannot write " + path;
+    return WriteFbxFile(path, top, FbxEncoding::Binary);
 }
 
 }  // namespace assets

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 
 namespace assets {
 
@@ -347,6 +348,20 @@ std::string EncodeAsciiFbx(const std::vector<Record>& top)
     for (const Record& record : top)
         WriteAscii(record, 0, out);
     return out;
+}
+
+std::string WriteFbxFile(const std::string& path, const std::vector<Record>& top,
+                         FbxEncoding encoding)
+{
+    std::string error;
+    const std::string out =
+        encoding == FbxEncoding::Binary ? EncodeBinaryFbx(top, error) : EncodeAsciiFbx(top);
+    if (!error.empty())
+        return error;
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(out.data(), static_cast<std::streamsize>(out.size()));
+    file.close();
+    return file ? std::string() : "cannot write " + path;
 }
 
 }  // namespace assets

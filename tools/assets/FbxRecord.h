@@ -61,4 +61,10 @@ Record Geometry(const MeshGeometry& g, int64_t id);
 std::string EncodeBinaryFbx(const std::vector<Record>& top, std::string& error);
 std::string EncodeAsciiFbx(const std::vector<Record>& top);
 
+enum class FbxEncoding { Binary, Ascii };
+
+// Encodes and writes the file; an empty string on success, otherwise the reason.
+std::string WriteFbxFile(const std::string& path, const std::vector<Record>& top,
+                         FbxEncoding encoding);
+
 }  // namespace assets

@@ -1,7 +1,6 @@
 #include "FbxTreeWriter.h"
 
 #include <cmath>
-#include <fstream>
 
 #include "FbxRecord.h"
 
@@ -374,15 +373,7 @@ std::string WriteFbxTree(const std::string& path, const FbxTree& tree, FbxEncodi
     top.push_back(std::move(objects));
     top.push_back(std::move(connections));
 
-    std::string error;
-    const std::string out =
-        encoding == FbxEncoding::Binary ? EncodeBinaryFbx(top, error) : EncodeAsciiFbx(top);
-    if (!error.empty())
-        return error;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(out.data(), static_cast<std::streamsize>(out.size()));
-    file.close();
-    return file ? std::string() : "cannot write " + path;
+    return WriteFbxFile(path, top, encoding);
 }
 
 }  // namespace assets

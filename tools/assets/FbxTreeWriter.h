@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "FbxRecord.h"
 #include "MeshBuilder.h"
 
 namespace assets {
@@ -84,8 +85,6 @@ struct FbxTree {
     std::vector<FbxTake> takes;  // 24 frames a second
     std::string creator = "vornis-make-assets";
 };
-
-enum class FbxEncoding { Binary, Ascii };
 
 // Returns an empty string on success, otherwise the reason.
 std::string WriteFbxTree(const std::string& path, const FbxTree& tree, FbxEncoding encoding);

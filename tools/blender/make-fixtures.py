@@ -27,9 +27,7 @@ def fresh_scene():
     return scene
 
 
-def box(name, location=(0, 0, 0), rotation=(0, 0, 0), scale=(1, 1, 1), parent=None):
-    bpy.ops.mesh.primitive_cube_add(size=1.0)
-    obj = bpy.context.active_object
+def placed(obj, name, location, rotation, scale, parent):
     obj.name = name
     obj.data.name = name + "Mesh"
     obj.location = location
@@ -37,18 +35,16 @@ def box(name, location=(0, 0, 0), rotation=(0, 0, 0), scale=(1, 1, 1), parent=No
     obj.scale = scale
     obj.parent = parent
     return obj
+
+
+def box(name, location=(0, 0, 0), rotation=(0, 0, 0), scale=(1, 1, 1), parent=None):
+    bpy.ops.mesh.primitive_cube_add(size=1.0)
+    return placed(bpy.context.active_object, name, location, rotation, scale, parent)
 
 
 def cylinder(name, location, rotation, scale, parent=None):
     bpy.ops.mesh.primitive_cylinder_add(vertices=12, radius=0.5, depth=1.0)
-    obj = bpy.context.active_object
-    obj.name = name
-    obj.data.name = name + "Mesh"
-    obj.location = location
-    obj.rotation_euler = [math.radians(a) for a in rotation]
-    obj.scale = scale
-    obj.parent = parent
-    return obj
+    return placed(bpy.context.active_object, name, location, rotation, scale, parent)
 
 
 def empty(name, location, rotation, scale):
