@@ -129,9 +129,12 @@ VORNIS_API int GetTrisCount()
 
 VORNIS_API void DumpModelInformation()
 {
+    // Before start-up there is no model either: the design's first box says so.
     CScene* scene = Scene();
-    if (!scene)
+    if (!scene) {
+        DumpModelInformation(nullptr);
         return;
+    }
     scene->WithModel([](CModelNode* model) { DumpModelInformation(model); });
 }
 

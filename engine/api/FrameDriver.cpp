@@ -128,9 +128,10 @@ void BeginSceneTarget(CEngine& engine)
     device.context->SetRenderTarget(engine.sceneTarget->targetView, device.depthView);
     // The sky, drawn first, covers every pixel with alpha 1: clearing the colour under it
     // would only cost a write of the whole target. A frame that starts a reload draws
-    // nothing, not even the sky.
-    const bool skyCoversTarget = engine.scene && engine.scene->renderSkybox &&
-                                 engine.scene->skyboxModel && !engine.reloadRequested;
+    // nothing, not even the sky, and a sky that cannot be drawn (its shader failed to
+    // compile) would leave the earlier frames on screen.
+    const bool skyCoversTarget =
+        engine.scene && engine.scene->SkyCoversTarget() && !engine.reloadRequested;
     if (!skyCoversTarget) {
         const float colour[4] = {device.clearColor[0], device.clearColor[1], device.clearColor[2],
                                  1.0f};

@@ -176,10 +176,6 @@ void FrameWholeModel(int fieldOfView, float margin)
 {
     CCamera& camera = *Engine().camera;
     camera.SetFieldOfView(fieldOfView);
-    // The sky seen through the same lens, as its start-up projection is made.
-    camera.skyProjection =
-        PerspectiveProjection(static_cast<float>(camera.width), static_cast<float>(camera.height),
-                              static_cast<float>(fieldOfView), 0.1f, 20000.0f);
     std::vector<Float3> positions;
     Scene().WithModel([&](CModelNode* model) {
         if (model)

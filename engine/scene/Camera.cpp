@@ -13,6 +13,9 @@ constexpr float kStartPitch = 52.0f;
 constexpr float kAngleUnit = 0.005f;  // radians per orbit unit, one unit per mouse pixel
 constexpr int32_t kWheelUnitsPerStep = 120;
 constexpr float kFocusRate = 0.1f;
+// The planes of the start-up projection, which the sky keeps.
+constexpr float kSkyNear = 0.1f;
+constexpr float kSkyFar = 20000.0f;
 // The focus ends 2.3 bounding radii away from the centre.
 constexpr float kFocusDistancePerRadius = 2.3f;
 
@@ -25,13 +28,24 @@ Matrix4 WithFourthRow(Matrix4 m, float x, float y, float z)
     return m;
 }
 
-// Panning speeds up with the distance from the vertical axis, within limits, so that both
-// close-ups and far views stay controllable.
-float PanFactor(const float eye[3])
+// Zoom and pan in proportion to the view distance, so that a 5 cm prop and a 1 km
+// building handle alike: a wheel notch takes a tenth of the distance, a zoom drag a
+// hundredth per pixel, and a pan of one pixel moves the view by a share of the distance.
+constexpr float kWheelStepFactor = 0.9f;
+constexpr float kDragZoomPerPixel = 0.01f;
+constexpr float kPanPerPixel = 0.0016f;
+// The view never reaches its target: zooming in stops this close, in world units.
+constexpr float kClosestDistance = 1e-5f;
+
+float ViewDistance(float zoom)
 {
-    const float distance = std::sqrt(eye[0] * eye[0] + eye[2] * eye[2]);
-    const float speed = std::clamp((distance * 0.05f) * (distance * 0.05f), 0.2f, 20.0f);
-    return speed * 0.05f;
+    return zoom * std::fabs(zoom);
+}
+
+// The zoom value that gives a view distance (negative: the camera beyond the pivot).
+float ZoomFor(float distance)
+{
+    return std::copysign(std::sqrt(std::fabs(distance)), distance);
 }
 
 }  // namespace
@@ -91,23 +105,32 @@ void CCamera::Orbit(float frameTime, const InputState& input)
         pitch += deltaY;
     }
     if (!leftButton && alt && (middleButton || rightButton)) {
+        const float distance = std::max(TargetDistance(), kClosestDistance);
         if (middleButton) {
-            const float f = PanFactor(eye);
+            const float f = distance * kPanPerPixel;
             const auto& right = cameraMatrix.m[0];
             const auto& up = cameraMatrix.m[1];
             panX += deltaX * f * right[0] - deltaY * f * up[0];
             panY += deltaX * f * right[1] - deltaY * f * up[1];
-            zoom += deltaX * f * right[2] - deltaY * f * up[2];
+            SetTargetDistance(distance + deltaX * f * right[2] - deltaY * f * up[2]);
         } else {
-            zoom -= 2.0f * deltaX * 0.005f;
+            SetTargetDistance(distance * std::exp(-deltaX * kDragZoomPerPixel));
         }
         // Moving the view by hand takes over from the focus animation.
         focusActive = false;
         focusProgress = 0.0f;
     }
 
+    // Each new notch away from the user brings the view a tenth closer, toward it a tenth
+    // farther; the wheel takes over from the focus animation too.
     const int32_t wheelSteps = input.wheel / kWheelUnitsPerStep;
-    zoom -= static_cast<float>(wheelSteps - lastWheelSteps);
+    if (wheelSteps != lastWheelSteps) {
+        const float distance = std::max(TargetDistance(), kClosestDistance);
+        SetTargetDistance(
+            distance * std::pow(kWheelStepFactor, static_cast<float>(wheelSteps - lastWheelSteps)));
+        focusActive = false;
+        focusProgress = 0.0f;
+    }
     lastWheelSteps = wheelSteps;
 
     const Matrix4 rotation = ViewRotation();
@@ -148,6 +171,12 @@ void CCamera::SetFieldOfView(int degrees)
     fieldOfView = static_cast<float>(degrees);
     projection = Projection(static_cast<float>(width), static_cast<float>(height), fieldOfView,
                             nearPlane, farPlane);
+    // The sky is seen through the same lens, or it would no longer line up with what the
+    // model reflects; its planes are its own, as the start-up projection makes them.
+    if (PerspectiveIsUsable(static_cast<float>(width), static_cast<float>(height), fieldOfView,
+                            kSkyNear, kSkyFar))
+        skyProjection = PerspectiveProjection(static_cast<float>(width), static_cast<float>(height),
+                                              fieldOfView, kSkyNear, kSkyFar);
 }
 
 Matrix4 CCamera::Projection(float viewWidth, float viewHeight, float degrees, float nearDistance,
@@ -178,6 +207,7 @@ void CCamera::Reset(InputState& input)
     panX = 0.0f;
     panY = 0.0f;
     zoom = kStartZoom;
+    targetDepth = 0.0f;
     cameraMatrix = WithFourthRow(Matrix4::Identity(), 0.0f, 0.0f, kStartZoom);
     yaw = kStartYaw;
     pitch = kStartPitch;
@@ -210,6 +240,16 @@ void CCamera::FitClipPlanes(float distance, float size)
     SetNearAndFarPlane(planes.nearPlane, planes.farPlane);
 }
 
+float CCamera::TargetDistance() const
+{
+    return ViewDistance(zoom) + targetDepth;
+}
+
+void CCamera::SetTargetDistance(float distance)
+{
+    zoom = ZoomFor(std::max(distance, kClosestDistance) - targetDepth);
+}
+
 void CCamera::FocusOn(float radius, const float centre[3])
 {
     if (!std::isfinite(radius))
@@ -223,6 +263,7 @@ void CCamera::FocusOn(float radius, const float centre[3])
     const float distance = std::fabs(radius * kFocusDistancePerRadius) - q[2];
     focusPanX = -q[0];
     focusPanY = -q[1];
+    targetDepth = q[2];
     focusZoom = std::copysign(std::sqrt(std::fabs(distance)), distance);
     focusActive = true;
     focusProgress = 0.0f;

@@ -81,6 +81,13 @@ class CCamera {
     // model with broken bounds) are ignored rather than poisoning the camera for good.
     void FocusOn(float radius, const float centre[3]);
 
+    // How far in front of the camera the target of zoom and pan lies: the view distance
+    // of the pivot plus the depth at which the last framed model's centre sits behind it
+    // (0 before any). Zoom moves the camera towards it in proportion and never through it.
+    float TargetDistance() const;
+    void SetTargetDistance(float distance);
+    float targetDepth = 0.0f;
+
     // Near and far planes for looking at something `size` across from `distance` away:
     // the near plane comes close enough for a small model and moves out for a huge one,
     // the far plane stays beyond the model and the ground around it. Medium models keep the

@@ -85,26 +85,27 @@ void CScene::Init(const CModelImporter& importer, bool loadHelperModels)
         SetSkyboxTexture(sky);
 }
 
-void CScene::SetSkyboxTexture(const std::filesystem::path& path)
+bool CScene::SetSkyboxTexture(const std::filesystem::path& path)
 {
     if (!skyboxModel)
-        return;
+        return false;
     // Said before anything is loaded: a missing file is no "texture that is no cube map".
     const std::filesystem::path resolved = platform::ResolveDataPath(path);
     if (const platform::RegularFile file(resolved); !file.IsOpen()) {
         ReportMessage("Cannot read sky file " + resolved.string() + ": " +
                           platform::FileProblemReason(file.Problem(), file.Error()),
                       MessageLevelError);
-        return;
+        return false;
     }
     TextureHandle record = LoadThroughTextureSource(textureSource, resolved);
     // A failed load still gives a record with a view (the checkerboard), and any other
     // flat image would sample as black: only a cube map replaces the shown sky.
     if (record && IsCubeMap(*record)) {
         cubeMap = std::move(record);  // bound to slot 11 before every draw
-        return;
+        return true;
     }
     log.SetLastMessageText("Error loading skybox texture");
+    return false;
 }
 
 void CScene::SetExtraTexture(const std::filesystem::path& path, int index)

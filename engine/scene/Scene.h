@@ -68,10 +68,15 @@ class CScene {
     void WaitForLoads() const;
     // Frees the shown model, if any; nothing is shown until the next load.
     void ReleaseModel();
+    // Whether this frame's sky pass will cover every pixel of the target: the sky is on and
+    // its cube, cube map and pixel shader exist. A sky that cannot be drawn covers nothing,
+    // and the target must be cleared under it.
+    bool SkyCoversTarget() const;
     // One frame's scene passes; `capture` leaves out gizmo, grid and light mesh.
     void Draw(float frameTime, bool capture, const SceneDrawOptions& options = {});
     void ReportMessage(std::string text, MessageLevel level) { log.Report(std::move(text), level); }
-    void SetSkyboxTexture(const std::filesystem::path& path);
+    // True when the file's cube map became the sky.
+    bool SetSkyboxTexture(const std::filesystem::path& path);
     void SetExtraTexture(const std::filesystem::path& path, int index);
     // SetExtraTexture's export: the model's meshes (when a model is shown) and the scene's
     // own slot. Returns false for an index outside 0 to 4.

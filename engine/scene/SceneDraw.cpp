@@ -84,6 +84,15 @@ void CScene::Draw(float frameTime, bool capture, const SceneDrawOptions& options
     SetLightConstants();
 }
 
+bool CScene::SkyCoversTarget() const
+{
+    if (!renderSkybox || !skyboxModel || !cubeMap || !cubeMap->view || !shader ||
+        !shader->HasPixelShader("SKYBOX"))
+        return false;
+    const CMeshObject* cube = skyboxModel->FirstMeshObject();
+    return cube && cube->IsDrawable();
+}
+
 void CScene::DrawSkybox(const DrawView& view)
 {
     CGraphicsDevice& device = *this->device;

@@ -193,6 +193,12 @@ bool CBaseShader::SelectPixelShader(std::string displayName)
     return currentPixelShader != nullptr;
 }
 
+bool CBaseShader::HasPixelShader(const std::string& displayName) const
+{
+    const auto found = pixelShaders.find(displayName);
+    return found != pixelShaders.end() && found->second != nullptr;
+}
+
 void CBaseShader::SelectVertexFormat(uint32_t word)
 {
     currentVariant = variants[word].get();

@@ -93,6 +93,8 @@ class CBaseShader {
     bool CompilePixelShader(std::string displayName, std::string sourceFile, std::string entryPoint,
                             bool forceCompile, std::string& errorText);
     bool SelectPixelShader(std::string displayName);
+    // Whether a pixel shader of that name compiled (and so can be selected).
+    bool HasPixelShader(const std::string& displayName) const;
     void SelectVertexFormat(uint32_t word);
     // Writes both constant buffers and binds the pipeline; false (nothing bound) without
     // a selected variant or pixel shader.

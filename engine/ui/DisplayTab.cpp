@@ -48,7 +48,10 @@ void DrawSkyFileCombo(PanelContext& panel)
 {
     DisplayPanel& display = panel.state.display;
     TextLine(panel.state, "Cubemap texture");
-    const std::vector<std::string> names = SkyFileNames(panel.state.skyDirectory);
+    // The name and file chosen are where the list found them: an installed tree's sky
+    // folder lies in share/, not beside the program.
+    const SkyFileList skies = SkyFiles(panel.state.skyDirectories);
+    const std::vector<std::string>& names = skies.names;
     const bool valid =
         display.skyFileIndex >= 0 && display.skyFileIndex < static_cast<int>(names.size());
     ImGui::SetNextItemWidth(-FLT_MIN);
@@ -62,9 +65,9 @@ void DrawSkyFileCombo(PanelContext& panel)
         NoteItem(panel.state, names[i].c_str());
         if (chosen) {
             display.skyFileIndex = i;
-            if (panel.engine.scene)
-                panel.engine.scene->SetSkyboxTexture(
-                    (panel.state.skyDirectory / names[i]).string());
+            // A sky chosen is a sky shown, as a colour picked is.
+            if (panel.engine.scene && panel.engine.scene->SetSkyboxTexture(skies.paths[i]))
+                panel.engine.scene->renderSkybox = true;
         }
     }
     ImGui::EndCombo();

@@ -121,8 +121,8 @@ bool IsKeyboardEvent(uint32_t type)
 }  // namespace
 
 InterfaceState::InterfaceState()
-    : skyDirectory(platform::ProgramDirectory() / "Skyboxtextures"),
-      shaderDirectory(platform::ProgramDirectory() / "shaders")
+    : skyDirectories(platform::DataPathCandidates(platform::ProgramDataLayout(), "Skyboxtextures")),
+      shaderDirectories(platform::ShaderDirectories(platform::ProgramDataLayout()))
 {
 }
 

@@ -124,8 +124,10 @@ struct InterfaceState {
     bool fileDialogMissingReported = false;
     // Where the Display tab lists sky cube maps and the Shader file tab the user's pixel
     // shaders: "Skyboxtextures" and "shaders" beside the program.
-    std::filesystem::path skyDirectory;
-    std::filesystem::path shaderDirectory;
+    // The folders the sky and shader-file lists read, in lookup order: the program's data
+    // folders (the user's shader folder first in an installed tree).
+    std::vector<std::filesystem::path> skyDirectories;
+    std::vector<std::filesystem::path> shaderDirectories;
 
     // Not drawn at all while set; timing tools compare frames with and without it.
     bool hidden = false;

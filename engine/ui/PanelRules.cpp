@@ -1,5 +1,7 @@
 #include "ui/PanelRules.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -78,6 +80,19 @@ std::array<std::string, 4> StatsLines(const float eye[3])
         lines[i] = text;
     }
     return lines;
+}
+
+SkyFileList SkyFiles(const std::vector<std::filesystem::path>& directories)
+{
+    SkyFileList list;
+    for (const std::filesystem::path& directory : directories)
+        for (std::string& name : SkyFileNames(directory)) {
+            if (std::find(list.names.begin(), list.names.end(), name) != list.names.end())
+                continue;
+            list.paths.push_back(directory / name);
+            list.names.push_back(std::move(name));
+        }
+    return list;
 }
 
 std::vector<std::string> SkyFileNames(const std::filesystem::path& directory)

@@ -34,3 +34,11 @@ std::array<std::string, 4> StatsLines(const float eye[3]);
 // The sky cube maps offered by the Display tab: files of `directory` whose extension is
 // exactly ".dds", in directory order. A missing or unreadable directory offers none.
 std::vector<std::string> SkyFileNames(const std::filesystem::path& directory);
+
+// The same over several folders in lookup order (the program's data folders): each name
+// once, from the first folder that holds it, with the file it stands for.
+struct SkyFileList {
+    std::vector<std::string> names;
+    std::vector<std::filesystem::path> paths;
+};
+SkyFileList SkyFiles(const std::vector<std::filesystem::path>& directories);

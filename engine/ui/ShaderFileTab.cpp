@@ -9,7 +9,7 @@
 void DrawShaderFileTab(PanelContext& panel)
 {
     ShaderFilePanel& values = panel.state.shaderFile;
-    const CustomShaderList list = ListCustomShaderFiles(panel.state.shaderDirectory);
+    const CustomShaderList list = ListCustomShaderFiles(panel.state.shaderDirectories);
     if (list.displayNames.empty()) {
         TextLine(panel.state, "No pixelshaders found, you need to name them PS_ to be listed here");
         return;

@@ -37,7 +37,11 @@ TEST(CreatedEngine, EveryExportIsNeutralBeforeInitEngine)
     CreateEngineNative();
     ResizeEngine(800, 600);
     Present();
+    // The one export that speaks before start-up: there is no model, and its box says so.
+    testing::internal::CaptureStderr();
     DumpModelInformation();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("ModelInfo: No model found ;( "),
+              std::string::npos);
     TakeScreenshot(16, 16);
     LoadModel("model.fbx");
     AddAnimation("walk.fbx");

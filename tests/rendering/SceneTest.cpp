@@ -22,6 +22,7 @@
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "support/EngineWindow.h"
+#include "support/ReferenceImage.h"
 #include "textures/TextureRecord.h"
 
 namespace {
@@ -278,6 +279,69 @@ TEST_F(SceneOnEngine, AChangedModelFileIsReloadedAndShutdownLeavesNoGpuObjectAli
     EXPECT_EQ(ShutdownEngine(*engine), 0u) << gpu::LiveObjectCounts().Describe();
     EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
     Present();  // draws nothing
+}
+
+// The presented picture, top row first.
+std::vector<uint8_t> PresentedFrame(const CEngine& engine)
+{
+    const auto& buffer = *engine.device->backBuffer;
+    int width = 0;
+    int height = 0;
+    testing_support::TextureSize(buffer.Name(), width, height);
+    return testing_support::ReadTextureRgba8(buffer.Name(), width, height);
+}
+
+bool EveryPixelLike(const std::vector<uint8_t>& rgba, size_t first)
+{
+    for (size_t i = 0; i + 4 <= rgba.size(); i += 4)
+        if (std::memcmp(&rgba[i], &rgba[first], 4) != 0)
+            return false;
+    return true;
+}
+
+// A sky that cannot be drawn covers nothing: the frame under it is cleared, so a model
+// that moves leaves no trail.
+TEST_F(SceneOnEngine, ASkyWithoutItsShaderLeavesNoTrailsOfEarlierFrames)
+{
+    SetPhotoMode(true);
+    RenderSkyBox(true);
+    LoadModel("demo/spheres.fbx");
+    ASSERT_TRUE(WaitForLoad());
+    ASSERT_EQ(scene->shader->pixelShaders.erase("SKYBOX"), 1u);
+    ASSERT_FALSE(scene->SkyCoversTarget());
+    Present();
+    Present();
+    engine->camera->focusActive = false;
+    Present();
+    const std::vector<uint8_t> first = PresentedFrame(*engine);
+    ASSERT_FALSE(EveryPixelLike(first, 0)) << "the model is in the first frame";
+
+    // The model moves out of the picture: nothing of it may stay.
+    engine->camera->panX += 1e4f;
+    Present();
+    EXPECT_TRUE(EveryPixelLike(PresentedFrame(*engine), 0));
+}
+
+// After a resize to another aspect the sky looks as it does from a fresh start at that
+// size (the reference was taken from one).
+TEST_F(SceneOnEngine, TheSkyAfterAResizeMatchesAFreshStartAtThatSize)
+{
+    SetPhotoMode(true);
+    RenderSkyBox(true);
+    SDL_SetWindowSize(SDL_GL_GetCurrentWindow(), 48, 80);
+    ResizeEngine(48, 80);
+    Present();
+    EXPECT_TRUE(testing_support::MatchesReference("sky_tall", PresentedFrame(*engine), 48, 80));
+}
+
+TEST(FreshEngine, ShowsTheSkyAtItsStartSize)
+{
+    ASSERT_EQ(testing_support::StartEngine(48, 80), 0);
+    SetPhotoMode(true);
+    RenderSkyBox(true);
+    Present();
+    EXPECT_TRUE(
+        testing_support::MatchesReference("sky_tall", PresentedFrame(*GetEngine()), 48, 80));
 }
 
 // The fixed assets and a sky with its mips are there from start-up; photo mode hides the

@@ -91,7 +91,8 @@ TEST(CameraInput, WheelNotchesTruncateTowardZeroAndDragsOrbitPanOrZoomOnlyWithAl
         camera.Update(kFrame, input, false);
         EXPECT_EQ(camera.lastWheelSteps, steps) << total;
         camera.Update(kFrame, input, false);
-        EXPECT_FLOAT_EQ(camera.zoom, 25.0f - static_cast<float>(steps)) << total;
+        // Each notch away from the user a tenth of the view distance closer.
+        EXPECT_FLOAT_EQ(camera.zoom * camera.zoom, 625.0f * std::pow(0.9f, steps)) << total;
     }
 
     // Drags orbit, pan or zoom only with Alt.
@@ -102,7 +103,7 @@ TEST(CameraInput, WheelNotchesTruncateTowardZeroAndDragsOrbitPanOrZoomOnlyWithAl
     } cases[] = {{{LeftButton}, -75, 52, 25, false},
                  {{LeftButton, Alt}, -55, 32, 25, false},
                  {{Alt, MiddleButton}, -75, 52, 25, true},
-                 {{Alt, RightButton}, -75, 52, 24.8f, false}};
+                 {{Alt, RightButton}, -75, 52, 25.0f * std::exp(-0.1f), false}};
     for (const auto& c : cases) {
         CCamera camera = StartedCamera();
         camera.Update(kFrame, Mouse(100, 100), false);
@@ -144,7 +145,24 @@ TEST(CameraFocus, HeadsForTheBoundingSphereSurvivesResetAndOrbitButNotPanOrDragZ
     EXPECT_NEAR(seen[1], 0.0f, 1e-3f);
     EXPECT_NEAR(seen[2], 23.0f, 1e-2f);
 
-    // Orbit and wheel keep it running, pan and drag zoom stop it.
+    // A wheel notch takes the same share of the view distance from a 5 cm prop as from a
+    // 1 km building, while the focus motion runs (which the wheel then ends).
+    for (float radius : {0.05f, 1000.0f}) {
+        SCOPED_TRACE(radius);
+        CCamera framing = StartedCamera();
+        framing.FocusOn(radius, centre);
+        for (int f = 0; f < 60; ++f)
+            framing.Update(kFrame, InputState{}, false);
+        const float before = framing.TargetDistance();
+        InputState notch;
+        notch.wheel = 120;
+        framing.Update(kFrame, notch, false);
+        EXPECT_NEAR(framing.TargetDistance() / before, 0.9f, 1e-4f);
+        EXPECT_GT(framing.TargetDistance(), 0.0f) << "never through the target";
+        EXPECT_FALSE(framing.focusActive);
+    }
+
+    // Orbit keeps it running, pan and drag zoom stop it.
     const struct {  // an aggregate, so that each list lives as long as the table
         std::initializer_list<Key> held;
         bool keepsRunning;
@@ -286,9 +304,11 @@ TEST(StartedEngineCamera, FollowsTheWindowAndUpdatesEveryFrameUnlessOnTheCameraJ
     EXPECT_EQ(camera.zoom, 25.0f);
     GetEngine()->attachCameraToCameraJoint = false;
     Present();
-    EXPECT_EQ(camera.zoom, 20.0f);
+    EXPECT_FLOAT_EQ(camera.TargetDistance(), 625.0f * std::pow(0.9f, 5.0f));
 
+    // The sky follows the lens and the window, keeping its own planes.
     SetFOV(60);
     ResizeEngine(500, 300);
     EXPECT_EQ(camera.projection, PerspectiveProjection(500, 300, 60, 0.1f, 5000.0f));
+    EXPECT_EQ(camera.skyProjection, PerspectiveProjection(500, 300, 60, 0.1f, 20000.0f));
 }

@@ -243,6 +243,7 @@ TEST_F(Interface, ShowsTheMenuAndTheLogOnTheWindowOnlyAndTakesTheWheelOverThem)
     MoveTo(log->CentreX(), log->y1 + 40.0f);
     Frame();
     const float zoom = engine->camera->zoom;
+    const float distance = engine->camera->TargetDistance();
     Wheel(2);
     Frame(2);
     EXPECT_EQ(engine->input->wheel, 0) << "the panel took the wheel";
@@ -253,7 +254,7 @@ TEST_F(Interface, ShowsTheMenuAndTheLogOnTheWindowOnlyAndTakesTheWheelOverThem)
     Wheel(2);
     Frame();
     EXPECT_EQ(engine->input->wheel, 240);
-    EXPECT_FLOAT_EQ(engine->camera->zoom, zoom - 2.0f);
+    EXPECT_NEAR(engine->camera->TargetDistance(), distance * 0.81f, distance * 1e-4f);
 }
 
 TEST_F(Interface, LightColourIsQuantisedAndADraggedSliderMovesNeitherCameraNorLight)
@@ -285,13 +286,13 @@ TEST_F(Interface, LightColourIsQuantisedAndADraggedSliderMovesNeitherCameraNorLi
 // ends below zero.
 TEST_F(Interface, ShaderSettingsCompileOnlyWhenAskedToAndTheTimerStopsAtItsEnd)
 {
-    const fs::path shaders = state->shaderDirectory;
-    state->shaderDirectory = scratch.path;
+    const std::vector<fs::path> shaders = state->shaderDirectories;
+    state->shaderDirectories = {scratch.path};
     ASSERT_TRUE(Click("Shader Settings"));
     EXPECT_TRUE(Shows("No pixelshaders found, you need to name them PS_ to be listed here"));
     EXPECT_FALSE(Shows("Set/Recompile"));
 
-    state->shaderDirectory = shaders;
+    state->shaderDirectories = shaders;
     Frame();
     ASSERT_TRUE(Click("##Entry name"));
     Key(SDL_SCANCODE_END);
@@ -314,7 +315,7 @@ TEST_F(Interface, ShaderSettingsCompileOnlyWhenAskedToAndTheTimerStopsAtItsEnd)
     // The entry shown at first is chosen by clicking it, too.
     ASSERT_TRUE(Click("##Shader file"));
     ASSERT_TRUE(Click("PS_PixelShaders.fx"));
-    EXPECT_EQ(fs::path(engine->customPixelShaderFile), shaders / "PS_PixelShaders.fx");
+    EXPECT_EQ(fs::path(engine->customPixelShaderFile), shaders.front() / "PS_PixelShaders.fx");
     EXPECT_EQ(engine->scene->log.LastMessage(), "All shaders compiled successfully");
 
     // The interface's renderer shows 2D textures only: a cube map gets a placeholder.
@@ -403,7 +404,7 @@ TEST_F(Interface, DisplayTabListsSkyFilesClampsTheMipLevelAndReplacesThePlainSky
     ASSERT_TRUE(Click("studio_neutral.dds")) << "listed from Skyboxtextures beside the program";
     EXPECT_EQ(engine->scene->cubeMap->name, skies / "studio_neutral.dds");
 
-    state->skyDirectory = scratch.path;
+    state->skyDirectories = {scratch.path};
     ASSERT_TRUE(Click("##Sky file"));
     ASSERT_TRUE(Click("night.dds"));
     EXPECT_EQ(engine->scene->cubeMap->name,

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <limits>
 
+#include "platform/Paths.h"
+#include "shaders/CustomShaderFiles.h"
 #include "ui/PanelRules.h"
 
 namespace {
@@ -111,6 +113,32 @@ TEST(SkyFiles, OnlyExactlyDotDdsIsOfferedAndAMissingFolderOffersNothing)
     EXPECT_EQ(SkyFileNames(folder), std::vector<std::string>{"day.dds"});
     EXPECT_TRUE(SkyFileNames(folder / "missing").empty());
     std::filesystem::remove_all(folder);
+}
+
+// An installed tree, moved away from where it was built: the sky and shader-file lists read
+// its share/ folders, the user's shader folder first, each name once, each file from where
+// it was listed.
+TEST(SkyFiles, AMovedInstalledTreeListsItsSkiesAndTheUsersShadersFirst)
+{
+    namespace fs = std::filesystem;
+    const fs::path tree = fs::temp_directory_path() / ("vornis_moved_" + std::to_string(getpid()));
+    const fs::path share = tree / "opt/vornis/share/vornis", user = tree / "data/vornis/shaders";
+    fs::create_directories(tree / "opt/vornis/bin");
+    for (const fs::path& file :
+         {share / "Skyboxtextures/day.dds", share / "Skyboxtextures/night.dds",
+          share / "shaders/PS_PixelShaders.fx", user / "PS_PixelShaders.fx", user / "PS_Mine.fx"}) {
+        fs::create_directories(file.parent_path());
+        std::ofstream(file) << "x";
+    }
+    const platform::DataLayout layout =
+        platform::MakeDataLayout(tree / "opt/vornis/bin", (tree / "data").c_str(), "/nonexistent");
+    const SkyFileList skies = SkyFiles(platform::DataPathCandidates(layout, "Skyboxtextures"));
+    EXPECT_EQ(skies.names, (std::vector<std::string>{"day.dds", "night.dds"}));
+    EXPECT_EQ(skies.paths.back(), share / "Skyboxtextures/night.dds");
+    const CustomShaderList shaders = ListCustomShaderFiles(platform::ShaderDirectories(layout));
+    EXPECT_EQ(shaders.displayNames, (std::vector<std::string>{"PS_Mine.fx", "PS_PixelShaders.fx"}));
+    EXPECT_EQ(shaders.paths[1], (user / "PS_PixelShaders.fx").string()) << "the user's copy";
+    fs::remove_all(tree);
 }
 
 }  // namespace
