@@ -4,6 +4,8 @@
 # question after a dropped DDS image, and the LOG window pulsing green after a load and red
 # after a failed one, and the Animation window of a skinned model from Debian's
 # assimp-testmodels. Clicks go through xdotool at the tab positions of a 1600 x 900 window.
+# BIN_DIR may be a build tree's bin/ or an installed tree's: the installed viewer then lists
+# its share/ skies and a user shader planted in a scratch XDG data folder.
 # Needs xvfb-run, ImageMagick (import, convert) and xdotool; the last two are installed here
 # when missing (nothing else needs them, CI neither).
 # Usage: tools/interface-screenshots.sh BIN_DIR OUT_DIR
@@ -30,15 +32,22 @@ set -euo pipefail
 bin_dir=$1
 out_dir=$2
 unset SDL_VIDEODRIVER
-cd "$bin_dir"
+# Run-time data lies beside the programs in a build tree, under share/ in an installed one.
+data_dir=$bin_dir
+[[ -d "$data_dir/demo" ]] || data_dir=$(realpath "$bin_dir/../share/vornis")
+cd "$data_dir"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+# A user shader in the user's shader folder, which an installed viewer lists first.
+export XDG_DATA_HOME=$scratch/data
+mkdir -p "$XDG_DATA_HOME/vornis/shaders"
+cp shaders/PS_PixelShaders.fx "$XDG_DATA_HOME/vornis/shaders/PS_MyShader.fx"
 
 start() {
   "$bin_dir/vornis" "$@" >/dev/null 2>&1 &
   pid=$!
   wid=""
-  for _ in $(seq 200); do
+  for _ in $(seq 600); do
     wid=$(xdotool search --name '^Vornis 2.5$' 2>/dev/null | head -1 || true)
     [[ -n "$wid" ]] && return
     sleep 0.1
@@ -67,17 +76,33 @@ nested_y=153
 
 start demo/spheres.fbx
 sleep 15  # load, then the camera's framing motion on a software renderer
+# The first sky of the Display tab's list, chosen, shows from here on.
+click 174 $tab_y
+click 308 401
+click 308 437 3
+click 102 $tab_y
 shot model-debug
 click 258 $nested_y; shot model-settings
 click 174 $tab_y; shot display
+click 308 401; shot display-sky-list
+click 308 437 3
 click 275 $tab_y; shot light-settings
 click 409 $tab_y; shot shader-file
+click 220 313; shot shader-file-list
+click 450 200
 click 238 $nested_y; shot shader-values
 click 366 $nested_y; shot shader-timer
 click 510 $tab_y; shot stats
 click 102 $tab_y
 click 130 $nested_y
 click 156 457 2; shot extended-info
+# The sky after a resize to another aspect, the panels folded away.
+click 156 457
+click 75 74
+click 24 614
+xdotool windowsize "$wid" 800 900
+sleep 4
+shot sky-after-resize
 stop
 
 # The LOG window's title pulses for a second of frame time when a message arrives: green
@@ -104,7 +129,11 @@ pulse log-after-failed-load r "$scratch/broken.fbx"
 
 # A skinned model: the Animation window beside the menu.
 start /usr/share/assimp/models/FBX/huesitos.fbx
-sleep 15
+sleep 12
+# Its clip bends it toward the camera: four wheel notches back over the scene.
+xdotool mousemove --window "$wid" 1100 650
+for _ in 1 2 3 4; do xdotool click 5; sleep 0.3; done
+sleep 3
 shot animation-window
 stop
 
