@@ -176,7 +176,13 @@ float3 FilmicToneMap(float3 x)
 
 float4 FullscreenQuad(VertexToPixel input) : SV_Target
 {
-    float4 scene = SceneTexture.Sample(LinearSampler, input.uv01.xy);
+    // One texel per pixel, fetched rather than filtered (a filtered read of a float texture
+    // costs a software renderer several milliseconds a frame); the texel is found from the
+    // texture coordinate, so a scene image of another size than the target still fills it.
+    uint width, height;
+    SceneTexture.GetDimensions(width, height);
+    const int2 texel = min(int2(input.uv01.xy * float2(width, height)), int2(width, height) - 1);
+    float4 scene = SceneTexture.Load(int3(texel, 0));
     float3 mapped = FilmicToneMap(max(scene.rgb, 0.0) * Exposure);
     return float4(pow(mapped, 1.0 / DisplayGamma), 1.0);
 }

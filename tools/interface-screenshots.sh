@@ -53,6 +53,7 @@ start() {
     sleep 0.1
   done
   echo "the viewer window did not appear" >&2
+  kill "$pid" 2>/dev/null || true
   exit 1
 }
 stop() {

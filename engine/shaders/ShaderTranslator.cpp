@@ -87,7 +87,12 @@ bool TranslateToGlsl(const ShaderBytecode& code, TranslatedShader& out, std::str
     spvc_compiler_install_compiler_options(compiler, options);
 
     // GLSL has no separate samplers: one combined sampler per texture, at the texture's unit.
-    if (spvc_compiler_build_combined_image_samplers(compiler) != SPVC_SUCCESS)
+    // A texture only read with Load or GetDimensions has no sampler of its own: it is paired
+    // with a stand-in, whose filtering texelFetch ignores.
+    spvc_variable_id dummySampler = 0;
+    if (spvc_compiler_build_dummy_sampler_for_combined_images(compiler, &dummySampler) !=
+            SPVC_SUCCESS ||
+        spvc_compiler_build_combined_image_samplers(compiler) != SPVC_SUCCESS)
         return fail("Cannot combine textures and samplers");
     const spvc_combined_image_sampler* samplers = nullptr;
     size_t samplerCount = 0;
