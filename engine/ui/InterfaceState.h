@@ -122,10 +122,8 @@ struct InterfaceState {
     AnimationPanel animation;
     LogView log;
     bool fileDialogMissingReported = false;
-    // Where the Display tab lists sky cube maps and the Shader file tab the user's pixel
-    // shaders: "Skyboxtextures" and "shaders" beside the program.
-    // The folders the sky and shader-file lists read, in lookup order: the program's data
-    // folders (the user's shader folder first in an installed tree).
+    // The folders the Display tab's sky list and the Shader file tab's list read, in lookup
+    // order: the program's data folders, the user's shader folder first in an installed tree.
     std::vector<std::filesystem::path> skyDirectories;
     std::vector<std::filesystem::path> shaderDirectories;
 

@@ -1,7 +1,6 @@
 #include "ui/PanelRules.h"
 
 #include <algorithm>
-
 #include <cmath>
 #include <cstdio>
 #include <limits>
