@@ -126,10 +126,12 @@ void CompileShaders(CEngine& engine)
     shader.fileWatcher = engine.fileWatcher.get();
     shader.frameValues = [&engine] { return FrameValuesOf(engine); };
     shader.buildSettings = [&engine] { return BuildSettingsOf(engine); };
+    shader.linkOnFirstUse = true;
     shader.Initialise("shaders/VertexShaders.fx", true);
     engine.shaders->baseShader = engine.baseShader.get();
     engine.scene->shader = engine.baseShader.get();
     engine.shaders->CompileAll(*engine.baseShader, false);
+    shader.linkOnFirstUse = false;
     engine.baseShader->SelectPixelShader("PBL Default");
 }
 

@@ -46,8 +46,10 @@ std::vector<gpu::InputAttribute> AttributesOf(const VertexVariantDesc& variant,
 }
 
 std::shared_ptr<gpu::ShaderProgram> CreateProgram(gpu::ShaderStage stage, const std::string& glsl,
-                                                  const std::string& what)
+                                                  const std::string& what, bool linkOnFirstUse)
 {
+    if (linkOnFirstUse)
+        return gpu::DeferShaderProgram(stage, glsl, what);
     std::string log;
     auto program = gpu::CreateShaderProgram(stage, glsl, log);
     if (!program)
@@ -119,8 +121,8 @@ void CBaseShader::StoreVertexVariant(uint32_t word, const VertexVariantDesc& des
         return;
     auto variant = std::make_unique<VertexVariant>();
     variant->inputLayout = std::move(layout);
-    variant->vertexShader =
-        CreateProgram(gpu::ShaderStage::Vertex, prepared.shader.glsl, desc.entryPoint);
+    variant->vertexShader = CreateProgram(gpu::ShaderStage::Vertex, prepared.shader.glsl,
+                                          desc.entryPoint, linkOnFirstUse);
     variant->entryPoint = desc.entryPoint;
     variants[word] = std::move(variant);
 }
@@ -183,7 +185,7 @@ bool CBaseShader::CompilePixelShader(std::string displayName, std::string source
         return false;  // already reported
     }
     pixelShaders[displayName] =
-        CreateProgram(gpu::ShaderStage::Pixel, prepared.shader.glsl, entryPoint);
+        CreateProgram(gpu::ShaderStage::Pixel, prepared.shader.glsl, entryPoint, linkOnFirstUse);
     return true;
 }
 

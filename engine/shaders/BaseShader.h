@@ -85,6 +85,10 @@ class CBaseShader {
     CFileWatcher* fileWatcher = nullptr;
     std::function<ShaderFrameValues()> frameValues;
     std::function<ShaderBuildSettings()> buildSettings;
+    // Start-up sets it: programs are linked by the driver when first drawn with, so a
+    // snapshot or a first frame pays only for what it draws. Later builds link at once, so
+    // that a program the driver refuses leaves the one before it in place.
+    bool linkOnFirstUse = false;
 
     // Builds the fourteen variants and the buffers; with `watchFiles` every file of the
     // shader directory is registered with the file watcher.

@@ -50,9 +50,9 @@ bool CLineRenderer::Initialise()
         !CompileLineShader("PShader", "ps_4_0", pixel) ||
         !LineAttributes(vertex.inputs, attributes))
         return true;
-    std::string log;
-    vertexShader = gpu::CreateShaderProgram(gpu::ShaderStage::Vertex, vertex.glsl, log);
-    pixelShader = gpu::CreateShaderProgram(gpu::ShaderStage::Pixel, pixel.glsl, log);
+    // Linked when lines are first drawn: most frames and every plain snapshot draw none.
+    vertexShader = gpu::DeferShaderProgram(gpu::ShaderStage::Vertex, vertex.glsl, "lines VShader");
+    pixelShader = gpu::DeferShaderProgram(gpu::ShaderStage::Pixel, pixel.glsl, "lines PShader");
     inputLayout = gpu::CreateInputLayout(attributes);
     constants = gpu::CreateBuffer(gpu::BufferBinding::Constant, gpu::BufferUsage::Dynamic,
                                   sizeof(LineConstants), nullptr);

@@ -17,10 +17,13 @@
 #include "api/public/vornis_engine.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/gpu/GpuObjects.h"
+#include "graphics/gpu/GpuShaders.h"
 #include "models/ModelNode.h"
 #include "platform/FileWatcher.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
+#include "shaders/BaseShader.h"
+#include "shaders/ShaderRegistry.h"
 #include "support/EngineWindow.h"
 #include "support/ReferenceImage.h"
 #include "textures/TextureRecord.h"
@@ -150,6 +153,29 @@ class SceneOnEngine : public ::testing::Test {
     CEngine* engine = nullptr;
     CScene* scene = nullptr;
 };
+
+// Start-up links no GL program: a snapshot or a first frame pays the driver only for what it
+// draws. A later build links at once, so that a program the driver refuses leaves the one
+// before it in place.
+TEST_F(SceneOnEngine, ProgramsAreLinkedWhenFirstDrawnWithAndAtOnceAfterStartUp)
+{
+    const auto linked = [] {
+        return gpu::LiveObjectCounts().count[static_cast<size_t>(gpu::ObjectKind::Program)];
+    };
+    EXPECT_EQ(linked(), 0u);
+    Present();
+    const size_t drawn = linked();
+    EXPECT_GT(drawn, 0u);
+    EXPECT_LT(drawn, engine->baseShader->pixelShaders.size());
+
+    engine->shaders->CompileAll(*engine->baseShader, false);
+    EXPECT_GE(linked(), drawn + engine->baseShader->pixelShaders.size() - 1);
+
+    const auto refused =
+        gpu::DeferShaderProgram(gpu::ShaderStage::Pixel, "#version 450\nnot a shader", "refused");
+    EXPECT_EQ(refused->Name(), 0u);
+    EXPECT_EQ(refused->Name(), 0u);  // tried once
+}
 
 // A failed sky load comes back as the checkerboard record, which has a view; neither it nor
 // any other flat image may replace the sky.

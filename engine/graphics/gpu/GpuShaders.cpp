@@ -1,21 +1,14 @@
 #include "graphics/gpu/GpuShaders.h"
 
 #include "graphics/gpu/GpuDevice.h"
+#include "platform/DebugOutput.h"
 
 namespace gpu {
 
-ShaderProgram::ShaderProgram(GLuint name, ShaderStage stage) : name(name), stage(stage)
-{
-    CountCreated(ObjectKind::Program, name);
-}
+namespace {
 
-ShaderProgram::~ShaderProgram()
-{
-    QueueRelease(ObjectKind::Program, name);
-}
-
-std::shared_ptr<ShaderProgram> CreateShaderProgram(ShaderStage stage, const std::string& glsl,
-                                                   std::string& log)
+// A separable program of one stage, or 0 with the driver's log.
+GLuint LinkSeparable(ShaderStage stage, const std::string& glsl, std::string& log)
 {
     log.clear();
     const char* source = glsl.c_str();
@@ -23,7 +16,7 @@ std::shared_ptr<ShaderProgram> CreateShaderProgram(ShaderStage stage, const std:
     GLuint program = glCreateShaderProgramv(type, 1, &source);
     if (program == 0) {
         log = "the driver could not create a shader program";
-        return nullptr;
+        return 0;
     }
     GLint linked = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &linked);
@@ -38,9 +31,59 @@ std::shared_ptr<ShaderProgram> CreateShaderProgram(ShaderStage stage, const std:
         if (log.empty())
             log = "the driver refused the translated shader";
         glDeleteProgram(program);
-        return nullptr;
+        return 0;
     }
+    return program;
+}
+
+}  // namespace
+
+ShaderProgram::ShaderProgram(GLuint name, ShaderStage stage) : name(name), stage(stage)
+{
+    CountCreated(ObjectKind::Program, name);
+}
+
+ShaderProgram::ShaderProgram(ShaderStage stage, std::string glsl, std::string label)
+    : stage(stage), pendingGlsl(std::move(glsl)), label(std::move(label))
+{
+}
+
+ShaderProgram::~ShaderProgram()
+{
+    if (name != 0)
+        QueueRelease(ObjectKind::Program, name);
+}
+
+GLuint ShaderProgram::Name() const
+{
+    if (!pendingGlsl.empty()) {
+        std::string log;
+        name = LinkSeparable(stage, pendingGlsl, log);
+        pendingGlsl.clear();
+        pendingGlsl.shrink_to_fit();
+        if (name != 0)
+            CountCreated(ObjectKind::Program, name);
+        else
+            platform::DebugOutput(label + ": " + log);
+    }
+    return name;
+}
+
+std::shared_ptr<ShaderProgram> CreateShaderProgram(ShaderStage stage, const std::string& glsl,
+                                                   std::string& log)
+{
+    const GLuint program = LinkSeparable(stage, glsl, log);
+    if (program == 0)
+        return nullptr;
     return std::make_shared<ShaderProgram>(program, stage);
+}
+
+std::shared_ptr<ShaderProgram> DeferShaderProgram(ShaderStage stage, std::string glsl,
+                                                  std::string label)
+{
+    if (glsl.empty())
+        return nullptr;
+    return std::make_shared<ShaderProgram>(stage, std::move(glsl), std::move(label));
 }
 
 InputLayout::InputLayout(GLuint vertexArray) : vertexArray(vertexArray)
