@@ -46,7 +46,8 @@ class CEngine {
     bool animateSequence = false;
     bool attachCameraToCameraJoint = false;
     std::atomic<bool> reloadRequested{false};
-    // The gizmo and the grid; a headless renderer that never shows them skips loading them.
+    // The gizmo, the grid and the debug interface; a headless renderer that never shows
+    // them skips loading them.
     bool loadHelperModels = true;
     std::unique_ptr<CGraphicsDevice> device;
     std::unique_ptr<CCamera> camera;

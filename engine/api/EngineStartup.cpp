@@ -193,7 +193,9 @@ int StartEngine(CEngine& engine, int window, int width, int height)
     engine.ReportMessage("Welcome to Vornis!", MessageLevelInfo);
     CompileShaders(engine);
     SetUpCamera(engine, width, height);
-    InitDebugInterface(engine);
+    // A headless renderer never draws the interface: its font atlas is not even built.
+    if (engine.loadHelperModels)
+        InitDebugInterface(engine);
     InitLineRenderer(engine);
     engine.lastFrameTimeNs = platform::MonotonicNanoseconds();
     CreateSceneTarget(engine, width, height);

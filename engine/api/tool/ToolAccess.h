@@ -19,7 +19,7 @@ struct Pixels {
     std::vector<uint8_t> rgba;  // top row first
 };
 
-// Before InitEngine: the gizmo and the grid are not even loaded.
+// Before InitEngine: the gizmo and the grid are not even loaded, the interface not started.
 void SkipHelperModels();
 
 // The engine's messages on standard error on or off (a tool that says why itself).
