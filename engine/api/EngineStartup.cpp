@@ -76,6 +76,11 @@ void CreateDefaultTextures(CEngine& engine)
 {
     engine.textureManager->CreateDefaultTextures(engine.device.get(), engine.fileWatcher.get());
     engine.modelImporter->textureSource = &engine.textureManager->ModelSource();
+    engine.textureManager->SetPanoramaConverter([&engine](const PanoramaImage& image) {
+        if (!engine.baseShader || !engine.baseShader->initialised || !HasGpuContext(engine))
+            return PanoramaCube{nullptr, 0, "the shaders are not built yet"};
+        return RenderPanoramaCube(image, *engine.baseShader, *engine.device->context);
+    });
 }
 
 ShaderFrameValues FrameValuesOf(const CEngine& engine)
