@@ -8,6 +8,7 @@
 
 #include "animation/AnimationHooks.h"
 #include "api/Engine.h"
+#include "api/PngScreenshotCapture.h"
 #include "graphics/FullscreenQuad.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
@@ -252,5 +253,6 @@ int64_t ForwardEventToDebugInterface(CEngine& engine, int64_t eventAddress)
     if (!engine.debugInterface || eventAddress == 0)
         return 0;
     const auto* event = reinterpret_cast<const SDL_Event*>(static_cast<intptr_t>(eventAddress));
+    NoteScreenshotKey(engine, *event);
     return ForwardInterfaceEvent(*engine.debugInterface, event);
 }
