@@ -19,8 +19,9 @@ std::string_view FinalNameExtension(std::string_view path)
 
 bool IsImageExtension(std::string_view extension)
 {
-    static constexpr std::array<std::string_view, 4> kImageExtensions = {".tga", ".TGA", ".dds",
-                                                                         ".DDS"};
+    // HDR panoramas (.hdr, .exr) are images too: the engine offers them as the sky.
+    static constexpr std::array<std::string_view, 8> kImageExtensions = {
+        ".tga", ".TGA", ".dds", ".DDS", ".hdr", ".HDR", ".exr", ".EXR"};
     for (std::string_view image : kImageExtensions) {
         if (extension == image)
             return true;

@@ -39,6 +39,9 @@ class CEngine {
     bool useTexturePacking = true;
     bool videoRecording = false;
     bool videoRecordingAlpha = false;
+    // A PNG screenshot asked for (F12, the Display tab) and whether it keeps the sky.
+    bool pngScreenshotRequested = false;
+    bool pngScreenshotTransparent = false;
     int windowHandle = 0;  // SDL window ID
     std::string customPixelShaderFile;
     std::string customPixelShaderEntry;

@@ -8,6 +8,7 @@
 
 #include "animation/AnimationHooks.h"
 #include "api/Engine.h"
+#include "api/PngScreenshotCapture.h"
 #include "graphics/FullscreenQuad.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderTargets.h"
@@ -76,6 +77,11 @@ void CreateDefaultTextures(CEngine& engine)
 {
     engine.textureManager->CreateDefaultTextures(engine.device.get(), engine.fileWatcher.get());
     engine.modelImporter->textureSource = &engine.textureManager->ModelSource();
+    engine.textureManager->SetPanoramaConverter([&engine](const PanoramaImage& image) {
+        if (!engine.baseShader || !engine.baseShader->initialised || !HasGpuContext(engine))
+            return PanoramaCube{nullptr, 0, "the shaders are not built yet"};
+        return RenderPanoramaCube(image, *engine.baseShader, *engine.device->context);
+    });
 }
 
 ShaderFrameValues FrameValuesOf(const CEngine& engine)
@@ -251,5 +257,6 @@ int64_t ForwardEventToDebugInterface(CEngine& engine, int64_t eventAddress)
     if (!engine.debugInterface || eventAddress == 0)
         return 0;
     const auto* event = reinterpret_cast<const SDL_Event*>(static_cast<intptr_t>(eventAddress));
+    NoteScreenshotKey(engine, *event);
     return ForwardInterfaceEvent(*engine.debugInterface, event);
 }

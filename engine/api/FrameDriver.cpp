@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "api/Engine.h"
+#include "api/PngScreenshotCapture.h"
 #include "graphics/FullscreenQuad.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/RenderStateGuard.h"
@@ -195,6 +196,7 @@ void RenderFrame(CEngine& engine)
 {
     if (!ComposeFrame(engine, false))
         return;
+    SaveRequestedScreenshot(engine);
     CGraphicsDevice& device = *engine.device;
     // The debug interface draws in the fullscreen pass's render mode (solid).
     RenderStateGuard state(device);

@@ -199,6 +199,99 @@ void FrameWholeModel(int fieldOfView, float margin)
         camera.SetNearAndFarPlane(camera.nearPlane, pose->farthest * 1.5f);
 }
 
+namespace {
+
+// The vertical axis a turntable turns the camera about: the centre of the model's box.
+Float3 turntableCentre{0.0f, 0.0f, 0.0f};
+
+Float3 BoxCentre(const std::vector<Float3>& points)
+{
+    if (points.empty())
+        return {0.0f, 0.0f, 0.0f};
+    Float3 low = points.front(), high = points.front();
+    for (const Float3& p : points)
+        for (int axis = 0; axis < 3; ++axis) {
+            low[axis] = std::min(low[axis], p[axis]);
+            high[axis] = std::max(high[axis], p[axis]);
+        }
+    return {(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
+}
+
+// Where `p` lies in view space for the camera's current angles, pan and zoom.
+Float3 ViewPoint(const CCamera& camera, const Float3& p)
+{
+    const Matrix4 r = camera.ViewRotation();
+    const float distance = camera.zoom * std::fabs(camera.zoom);
+    Float3 v{camera.panX, camera.panY, distance};
+    for (int column = 0; column < 3; ++column)
+        for (int row = 0; row < 3; ++row)
+            v[column] += p[row] * r.m[row][column];
+    return v;
+}
+
+}  // namespace
+
+void FrameTurntable(int fieldOfView, float margin, int turns)
+{
+    FrameWholeModel(fieldOfView, margin);
+    std::vector<Float3> positions;
+    Scene().WithModel([&](CModelNode* model) {
+        if (model)
+            positions = DrawnPositions(*model);
+    });
+    turntableCentre = BoxCentre(positions);
+    // Every side the turn shows must fit: frame the model's points turned to each step.
+    const Float3 c = turntableCentre;
+    std::vector<Float3> turned;
+    const int steps = std::clamp(turns, 4, 32);
+    turned.reserve(positions.size() * static_cast<size_t>(steps));
+    for (int k = 0; k < steps; ++k) {
+        const float a = 2.0f * 3.14159265f * static_cast<float>(k) / static_cast<float>(steps);
+        const float cs = std::cos(a), sn = std::sin(a);
+        for (const Float3& p : positions) {
+            const float x = p[0] - c[0], z = p[2] - c[2];
+            turned.push_back({c[0] + x * cs - z * sn, p[1], c[2] + x * sn + z * cs});
+        }
+    }
+    CCamera& camera = *Engine().camera;
+    const std::optional<FramingPose> pose =
+        FramePoints(turned, camera.ViewRotation(), camera.projection.m[0][0],
+                    camera.projection.m[1][1], margin, camera.nearPlane * 2.0f);
+    if (!pose)
+        return;
+    camera.panX = pose->panX;
+    camera.panY = pose->panY;
+    camera.zoom = pose->zoom;
+    if (pose->farthest * 1.5f > camera.farPlane)
+        camera.SetNearAndFarPlane(camera.nearPlane, pose->farthest * 1.5f);
+}
+
+void TurnCameraAboutModel(float radians)
+{
+    // The model's centre keeps its place in the view while the view turns about the
+    // vertical: the camera circles the centre at the same distance.
+    CCamera& camera = *Engine().camera;
+    const Float3 before = ViewPoint(camera, turntableCentre);
+    camera.yaw += radians / kCameraAngleUnit;
+    camera.panX = camera.panY = 0.0f;
+    camera.zoom = 0.0f;
+    const Float3 rotated = ViewPoint(camera, turntableCentre);
+    camera.panX = before[0] - rotated[0];
+    camera.panY = before[1] - rotated[1];
+    const float distance = before[2] - rotated[2];
+    camera.zoom = std::copysign(std::sqrt(std::fabs(distance)), distance);
+}
+
+void PlayClip(int index)
+{
+    AddActiveAnimation(index);
+}
+
+void SetFixedFrameStep(bool on)
+{
+    ToggleVideoRecording(on);
+}
+
 void SetClipTime(float seconds)
 {
     Scene().WithModel([&](CModelNode* model) {

@@ -17,6 +17,8 @@ struct ModelTextureSource {
     // Loads a texture file; never null for a file that reaches a loader (a failed load
     // gives a failure record).
     std::function<TextureHandle(const std::filesystem::path& path)> loadTexture;
+    // Loads a sky file: cube maps as loadTexture does, HDR panoramas made into cube maps.
+    std::function<TextureHandle(const std::filesystem::path& path)> loadSky;
     // The same for a file found beside the model; null (after a note in the log) for a
     // file whose first bytes say it is no image.
     std::function<TextureHandle(const std::filesystem::path& path)> loadDiscoveredTexture;

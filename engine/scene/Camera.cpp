@@ -10,7 +10,7 @@ namespace {
 constexpr float kStartZoom = 25.0f;
 constexpr float kStartYaw = -75.0f;
 constexpr float kStartPitch = 52.0f;
-constexpr float kAngleUnit = 0.005f;  // radians per orbit unit, one unit per mouse pixel
+constexpr float kAngleUnit = kCameraAngleUnit;
 constexpr int32_t kWheelUnitsPerStep = 120;
 constexpr float kFocusRate = 0.1f;
 // The planes of the start-up projection, which the sky keeps.

@@ -12,6 +12,9 @@
 // A camera clip taken from a model file; built and laid out by the animation subsystem.
 struct CameraClip;
 
+// Radians per unit of yaw and pitch: one unit per mouse pixel.
+inline constexpr float kCameraAngleUnit = 0.005f;
+
 class CCamera {
    public:
     float eye[3] = {0.0f, 0.0f, 0.0f};

@@ -97,7 +97,9 @@ bool CScene::SetSkyboxTexture(const std::filesystem::path& path)
                       MessageLevelError);
         return false;
     }
-    TextureHandle record = LoadThroughTextureSource(textureSource, resolved);
+    TextureHandle record = textureSource && textureSource->loadSky
+                               ? textureSource->loadSky(resolved)
+                               : LoadThroughTextureSource(textureSource, resolved);
     // A failed load still gives a record with a view (the checkerboard), and any other
     // flat image would sample as black: only a cube map replaces the shown sky.
     if (record && IsCubeMap(*record)) {

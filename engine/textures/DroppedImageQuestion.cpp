@@ -1,5 +1,7 @@
 #include "textures/DroppedImageQuestion.h"
 
+#include "textures/PanoramaImage.h"
+
 void AskAboutDroppedImage(DroppedImageQuestion& question, std::filesystem::path path)
 {
     question.droppedPath = std::move(path);
@@ -7,4 +9,5 @@ void AskAboutDroppedImage(DroppedImageQuestion& question, std::filesystem::path 
     question.droppedIsCubeMap = false;
     question.description = DescribeDroppedImage(question.droppedPath);
     question.droppedIsCubeMap = question.description.isCubeMap;
+    question.droppedIsPanorama = IsPanoramaName(question.droppedPath);
 }

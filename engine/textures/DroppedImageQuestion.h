@@ -10,6 +10,7 @@ struct DroppedImageQuestion {
     std::filesystem::path droppedPath;
     bool popupRequested = false;
     bool droppedIsCubeMap = false;
+    bool droppedIsPanorama = false;  // by its name: ".hdr" or ".exr"
     ImageDescription description;
 };
 

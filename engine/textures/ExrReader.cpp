@@ -10,6 +10,8 @@
 
 #include "textures/ExrImage.h"
 #include "textures/FileBytes.h"
+#include "textures/ImageFileType.h"
+#include "textures/PanoramaImage.h"
 #include "textures/TextureResult.h"
 
 namespace {
@@ -68,24 +70,23 @@ uint8_t ExrChannelToByte(float value)
     return static_cast<uint8_t>(std::lround(value * 255.0f));
 }
 
-std::optional<ExrImage> ReadExrImage(const std::filesystem::path& path)
+namespace {
+
+// Reads every row of the data window through a small staging buffer and hands each pass
+// of rows to `take(firstRow, texels, count)`. `accept(width, height)` may refuse the size
+// before anything is allocated for it. False when the library cannot read the file.
+template <class Accept, class Take>
+bool ReadExrRows(const std::string& name, const std::vector<uint8_t>& bytes, Accept&& accept,
+                 Take&& take)
 {
-    const FileBytesResult read = ReadFileBytes(path, kMaxExrFileBytes);
-    if (read.result != texture_result::Ok)
-        return std::nullopt;
     try {
-        ExrMemoryStream stream(path.string(), read.bytes);
+        ExrMemoryStream stream(name, bytes);
         Imf::RgbaInputFile file(stream);
         const Imath::Box2i window = file.dataWindow();
         const int64_t width = static_cast<int64_t>(window.max.x) - window.min.x + 1;
         const int64_t height = static_cast<int64_t>(window.max.y) - window.min.y + 1;
-        if (width <= 0 || height <= 0 || width > kMaxExrSide || height > kMaxExrSide)
-            return std::nullopt;
-
-        ExrImage image;
-        image.width = static_cast<uint32_t>(width);
-        image.height = static_cast<uint32_t>(height);
-        image.pixels.resize(static_cast<size_t>(width * height));
+        if (width <= 0 || height <= 0 || !accept(width, height))
+            return false;
         std::vector<Imf::Rgba> rows(static_cast<size_t>(width * std::min(height, kRowsPerPass)));
         for (int64_t first = 0; first < height; first += kRowsPerPass) {
             const int64_t count = std::min(kRowsPerPass, height - first);
@@ -100,13 +101,78 @@ std::optional<ExrImage> ReadExrImage(const std::filesystem::path& path)
                 reinterpret_cast<Imf::Rgba*>(reinterpret_cast<intptr_t>(rows.data()) - shift);
             file.setFrameBuffer(base, 1, static_cast<size_t>(width));
             file.readPixels(static_cast<int>(y0), static_cast<int>(y0 + count - 1));
-            uint32_t* out = image.pixels.data() + first * width;
-            for (int64_t i = 0; i < count * width; ++i)
-                out[i] = PackRgba(rows[static_cast<size_t>(i)]);
+            take(first * width, rows.data(), count * width);
         }
-        return image;
+        return true;
     } catch (...) {
         // The library reports unreadable and malformed files by throwing.
+        return false;
+    }
+}
+
+}  // namespace
+
+std::optional<ExrImage> ReadExrImage(const std::filesystem::path& path)
+{
+    const FileBytesResult read = ReadFileBytes(path, kMaxExrFileBytes);
+    if (read.result != texture_result::Ok)
+        return std::nullopt;
+    ExrImage image;
+    const bool ok = ReadExrRows(
+        path.string(), read.bytes,
+        [&](int64_t width, int64_t height) {
+            if (width > kMaxExrSide || height > kMaxExrSide)
+                return false;
+            image.width = static_cast<uint32_t>(width);
+            image.height = static_cast<uint32_t>(height);
+            image.pixels.resize(static_cast<size_t>(width * height));
+            return true;
+        },
+        [&](int64_t first, const Imf::Rgba* texels, int64_t count) {
+            for (int64_t i = 0; i < count; ++i)
+                image.pixels[static_cast<size_t>(first + i)] = PackRgba(texels[i]);
+        });
+    if (!ok)
+        return std::nullopt;
+    return image;
+}
+
+std::optional<PanoramaImage> DecodeExrPanorama(const std::string& name,
+                                               const std::vector<uint8_t>& bytes,
+                                               std::string& reason)
+{
+    PanoramaImage image;
+    reason.clear();
+    // Bytes without the signature never reach the library.
+    const size_t probe = std::min(bytes.size(), kImageProbeBytes);
+    if (ImageTypeOf(std::span(bytes.data(), probe), ".exr") != ImageFileType::Exr) {
+        reason = "not an OpenEXR file";
         return std::nullopt;
     }
+    const bool ok = ReadExrRows(
+        name, bytes,
+        [&](int64_t width, int64_t height) {
+            reason =
+                PanoramaShapeProblem(static_cast<uint64_t>(width), static_cast<uint64_t>(height));
+            if (!reason.empty())
+                return false;
+            image.width = static_cast<uint32_t>(width);
+            image.height = static_cast<uint32_t>(height);
+            image.rgb.resize(static_cast<size_t>(width * height) * 3);
+            return true;
+        },
+        [&](int64_t first, const Imf::Rgba* texels, int64_t count) {
+            float* out = image.rgb.data() + first * 3;
+            for (int64_t i = 0; i < count; ++i) {
+                out[i * 3 + 0] = texels[i].r;
+                out[i * 3 + 1] = texels[i].g;
+                out[i * 3 + 2] = texels[i].b;
+            }
+        });
+    if (!ok) {
+        if (reason.empty())
+            reason = "not a readable OpenEXR file";
+        return std::nullopt;
+    }
+    return image;
 }

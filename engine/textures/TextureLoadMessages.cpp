@@ -61,3 +61,16 @@ void ReportDdsFailure(const DdsHeader* header)
 {
     ReportTextureMessage(std::string(DdsFailureMessage(header)), MessageLevelError);
 }
+
+std::string PanoramaErrorMessage(std::string_view path, std::string_view reason)
+{
+    return "Cannot use " + std::string(path) + " as a sky: " + std::string(reason);
+}
+
+std::string PanoramaSkyMessage(std::string_view path, uint32_t width, uint32_t height,
+                               uint32_t faceSize, uint32_t mipCount, long long milliseconds)
+{
+    return "Sky made from the panorama " + std::string(path) + " (" + std::to_string(width) +
+           " x " + std::to_string(height) + "): " + std::to_string(faceSize) + " texels a face, " +
+           std::to_string(mipCount) + " mips, in " + std::to_string(milliseconds) + " ms";
+}

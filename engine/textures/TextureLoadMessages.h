@@ -1,6 +1,7 @@
 // The log lines of texture loading, in the words users and scripts know them by.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,10 @@ std::string TextureReloadedMessage(std::string_view path);
 std::string NotAnImageNote(std::string_view path);
 // A reload that would turn a cube map into a flat image, or the other way round.
 std::string ReloadKeptKindMessage(std::string_view path, bool keptCubeMap);
+// An HDR panorama that cannot become the sky, and one that did.
+std::string PanoramaErrorMessage(std::string_view path, std::string_view reason);
+std::string PanoramaSkyMessage(std::string_view path, uint32_t width, uint32_t height,
+                               uint32_t faceSize, uint32_t mipCount, long long milliseconds);
 
 // Appends to the engine's message log.
 void ReportTextureMessage(std::string text, MessageLevel level);

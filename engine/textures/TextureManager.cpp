@@ -1,6 +1,7 @@
 #include "textures/TextureManager.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 #include "graphics/GraphicsDevice.h"
@@ -11,6 +12,7 @@
 #include "textures/EncodedImageReader.h"
 #include "textures/FileBytes.h"
 #include "textures/ImageFileType.h"
+#include "textures/PanoramaImage.h"
 #include "textures/TextureLoadMessages.h"
 #include "textures/TextureResult.h"
 #include "textures/TextureUpload.h"
@@ -38,6 +40,9 @@ CTextureManager::CTextureManager() : windowThread(std::this_thread::get_id())
 {
     modelSource.loadTexture = [this](const std::filesystem::path& path) {
         return LoadTexture(path);
+    };
+    modelSource.loadSky = [this](const std::filesystem::path& path) {
+        return LoadSkyTexture(path);
     };
     modelSource.loadDiscoveredTexture = [this](const std::filesystem::path& path) {
         return LoadDiscoveredTexture(path);
@@ -119,6 +124,49 @@ void CTextureManager::CreateDefaultTextures(CGraphicsDevice* graphicsDevice,
 TextureHandle CTextureManager::LoadTexture(const std::filesystem::path& path)
 {
     return Load(path, false);
+}
+
+TextureHandle CTextureManager::LoadSkyTexture(const std::filesystem::path& path)
+{
+    const std::filesystem::path resolved = platform::ResolveDataPath(path);
+    if (!IsPanoramaName(resolved))
+        return LoadTexture(path);
+    LoadedTexture loaded = LoadPanoramaFile(resolved);
+    const bool failed = !loaded.view;
+    TextureHandle record =
+        MakeRecord(failed ? std::filesystem::path(kFailedName) : resolved, std::move(loaded));
+    Register(record);
+    if (!failed)
+        WatchOnce(resolved);
+    return record;
+}
+
+LoadedTexture CTextureManager::LoadPanoramaFile(const std::filesystem::path& path)
+{
+    const auto start = std::chrono::steady_clock::now();
+    std::string reason;
+    std::optional<PanoramaImage> image = ReadPanorama(path, reason);
+    PanoramaCube cube;
+    if (image) {
+        // The conversion draws with the main context and the shader object.
+        if (!panoramaConverter || std::this_thread::get_id() != windowThread || !device ||
+            !device->glContext)
+            cube.error = "no GPU to convert it on yet";
+        else
+            cube = panoramaConverter(*image);
+        reason = cube.error;
+    }
+    if (!cube.view) {
+        ReportTextureMessage(PanoramaErrorMessage(path.string(), reason), MessageLevelError);
+        return {};
+    }
+    const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    ReportTextureMessage(PanoramaSkyMessage(path.string(), image->width, image->height,
+                                            PlanPanoramaCube(image->width).faceSize, cube.mipCount,
+                                            milliseconds.count()),
+                         MessageLevelInfo);
+    return {std::move(cube.view), IsExrName(path) ? "EXR panorama" : "HDR panorama", cube.mipCount};
 }
 
 TextureHandle CTextureManager::LoadDiscoveredTexture(const std::filesystem::path& path)
@@ -406,7 +454,11 @@ bool CTextureManager::ReloadEverywhere(const std::filesystem::path& name)
     if (holders.empty())
         return false;
 
-    const LoadedTexture loaded = LoadFile(name);
+    // A panorama is a sky where a cube map holds it, an image elsewhere.
+    const bool heldAsSky = std::any_of(holders.begin(), holders.end(),
+                                       [](const TextureHandle& r) { return IsCubeMap(r->view); });
+    const LoadedTexture loaded =
+        heldAsSky && IsPanoramaName(name) ? LoadPanoramaFile(name) : LoadFile(name);
     const bool newIsCube = IsCubeMap(loaded.view);  // the checkerboard is flat
     bool shown = false;
     bool keptNoted = false;

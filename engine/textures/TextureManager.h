@@ -51,6 +51,7 @@
 #include "models/ModelTextureSource.h"
 #include "textures/MaterialMapPacking.h"
 #include "textures/MaterialTexel.h"
+#include "textures/PanoramaCube.h"
 #include "textures/TextureFileLoad.h"
 #include "textures/TextureHandle.h"
 #include "textures/TextureRecord.h"
@@ -79,6 +80,14 @@ class CTextureManager {
     // For files found beside a model: a file whose first bytes say it is no image the
     // engine reads gives null and a note in the log, not a failure record.
     TextureHandle LoadDiscoveredTexture(const std::filesystem::path& path);
+
+    // A sky file: an equirectangular ".hdr" or ".exr" panorama becomes a cube map (window
+    // thread only), any other file loads as LoadTexture loads it. Never null.
+    TextureHandle LoadSkyTexture(const std::filesystem::path& path);
+    // How panoramas become cube maps, from the shader object's owner; until it is given,
+    // a panorama sky fails with a note in the log.
+    using PanoramaConverter = std::function<PanoramaCube(const PanoramaImage& image)>;
+    void SetPanoramaConverter(PanoramaConverter convert) { panoramaConverter = std::move(convert); }
 
     // An image held in memory, PNG, JPEG or DDS by its first bytes, TGA by `extension`;
     // `name` stands for the file. Never null: bytes that cannot be used give a failure record.
@@ -132,6 +141,7 @@ class CTextureManager {
     // Reads the file once and shows it in every live record of it; false when none took it.
     bool ReloadEverywhere(const std::filesystem::path& name);
     LoadedTexture LoadFile(const std::filesystem::path& path);
+    LoadedTexture LoadPanoramaFile(const std::filesystem::path& path);
     void WatchOnce(const std::filesystem::path& path);
     void Watch(const std::filesystem::path& path);
 
@@ -148,6 +158,7 @@ class CTextureManager {
     auto WithGpuContext(Create&& create) -> decltype(create());
 
     std::thread::id windowThread;
+    PanoramaConverter panoramaConverter;
     CGraphicsDevice* device = nullptr;
     CFileWatcher* watcher = nullptr;
     ModelTextureSource modelSource;

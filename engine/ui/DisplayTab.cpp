@@ -99,6 +99,18 @@ void DrawProjectionControls(PanelContext& panel)
     display.planesApplied = true;
 }
 
+// The view as a PNG at the window's size, without the interface; F12 does the same.
+void DrawScreenshotControls(PanelContext& panel)
+{
+    ImGui::Separator();
+    if (ImGui::Button("Save PNG screenshot (F12)"))
+        panel.engine.pngScreenshotRequested = true;
+    NoteItem(panel.state, "Save PNG screenshot (F12)");
+    ImGui::SameLine();
+    ImGui::Checkbox("Transparent background", &panel.engine.pngScreenshotTransparent);
+    NoteItem(panel.state, "Transparent background");
+}
+
 }  // namespace
 
 void DrawDisplayTab(PanelContext& panel)
@@ -132,4 +144,5 @@ void DrawDisplayTab(PanelContext& panel)
     }
 
     DrawProjectionControls(panel);
+    DrawScreenshotControls(panel);
 }

@@ -56,12 +56,14 @@ void DrawDroppedImagePopup(PanelContext& panel)
     bool answered = false;
     if (question.droppedIsCubeMap)
         TextLine(panel.state, "This texture seems like it is a Cubemap");
-    if (Button(panel.state, "As Cubemap")) {
+    if (question.droppedIsPanorama)
+        TextLine(panel.state, "An HDR panorama: it becomes the sky's cube map");
+    if (Button(panel.state, question.droppedIsPanorama ? "As Sky" : "As Cubemap")) {
         if (scene)
             scene->SetSkyboxTexture(path);
         answered = true;
     }
-    if (question.droppedIsCubeMap) {
+    if (question.droppedIsCubeMap || question.droppedIsPanorama) {
         ImGui::SameLine();
         TextLine(panel.state, "<- Recommended");
     }

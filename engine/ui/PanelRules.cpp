@@ -99,7 +99,8 @@ std::vector<std::string> SkyFileNames(const std::filesystem::path& directory)
     std::vector<std::string> names;
     for (const std::filesystem::path& file : platform::ListFiles(directory)) {
         std::string name = file.filename().string();
-        if (platform::FileExtension(name) == ".dds")
+        const std::string extension = platform::FileExtension(name);
+        if (extension == ".dds" || extension == ".hdr" || extension == ".exr")
             names.push_back(std::move(name));
     }
     return names;

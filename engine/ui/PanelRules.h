@@ -31,8 +31,9 @@ float QuantiseToByteSteps(float component);
 // than 10 units from the origin, fractions closer in.
 std::array<std::string, 4> StatsLines(const float eye[3]);
 
-// The sky cube maps offered by the Display tab: files of `directory` whose extension is
-// exactly ".dds", in directory order. A missing or unreadable directory offers none.
+// The skies offered by the Display tab: files of `directory` whose extension is exactly
+// ".dds" (cube maps), ".hdr" or ".exr" (panoramas), in directory order. A missing or unreadable
+// directory offers none.
 std::vector<std::string> SkyFileNames(const std::filesystem::path& directory);
 
 // The same over several folders in lookup order (the program's data folders): each name

@@ -84,21 +84,22 @@ TEST(LayOutStartScreen, CentresThePictureWithEachHalfRoundedOnItsOwn)
     EXPECT_EQ((std::vector<int>{none.textX, none.textY}), (std::vector<int>{792, 430}));
 }
 
-// Only the four exact image spellings of the final name's extension are images; every other
-// name, whatever its bytes, goes to the engine unchanged as a model. Only no name is refused.
-TEST(ClassifyDroppedName, OnlyTheFourExactImageSpellingsAreImages)
+// Only the exact image spellings of the final name's extension (TGA, DDS and the HDR
+// panoramas, lower or upper case) are images; every other name, whatever its bytes, goes to
+// the engine unchanged as a model. Only no name is refused.
+TEST(ClassifyDroppedName, OnlyTheExactImageSpellingsAreImages)
 {
     EXPECT_FALSE(ClassifyDroppedName(nullptr));
     EXPECT_FALSE(ClassifyDroppedName(""));
-    for (const char* image :
-         {"/a/b.tga", "/a/b.TGA", "/a/b.dds", "/a/b.DDS", "/a/.hidden.tga", "/x.y/b.dds"}) {
+    for (const char* image : {"/a/b.tga", "/a/b.TGA", "/a/b.dds", "/a/b.DDS", "/a/.hidden.tga",
+                              "/x.y/b.dds", "/a/sky.hdr", "/a/sky.EXR"}) {
         const auto action = ClassifyDroppedName(image);
         ASSERT_TRUE(action) << image;
         EXPECT_EQ(action->target, DropTarget::Image) << image;
     }
     for (const char* model :
-         {"/a/b.Tga", "/a/b.tGA", "/a/b.Dds", "/a/b.fbx", "/a/b.png", "/a/b.tga.bak", "/a/tga",
-          "/a/.tga", "/a/.DDS", ".tga", "/a.dds/hero", "/a/dir.dds/", "/a/name.",
+         {"/a/b.Tga", "/a/b.tGA", "/a/b.Dds", "/a/b.fbx", "/a/b.png", "/a/b.tga.bak", "/a/b.Hdr",
+          "/a/tga", "/a/.tga", "/a/.DDS", ".tga", "/a.dds/hero", "/a/dir.dds/", "/a/name.",
           "/mod\xC3\xA8les/h\xC3\xA9ros.fbx", "/a/\xFF.fbx", "/a\\b/c.fbx"}) {
         const auto action = ClassifyDroppedName(model);
         ASSERT_TRUE(action) << model;

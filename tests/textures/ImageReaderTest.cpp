@@ -5,6 +5,7 @@
 
 #include "TextureTestFiles.h"
 #include "textures/ExrImage.h"
+#include "textures/PanoramaImage.h"
 #include "textures/TargaImage.h"
 
 using namespace texture_test;
@@ -126,3 +127,58 @@ TEST(ExrReader, UnreadableFilesGiveNothing)
 }
 
 }  // namespace
+
+namespace {
+
+void WriteExr(const std::filesystem::path& path, int width, int height, float red)
+{
+    std::vector<Imf::Rgba> texels(static_cast<size_t>(width) * height,
+                                  Imf::Rgba(red, 0.5f, std::numeric_limits<float>::infinity(), 1));
+    Imf::RgbaOutputFile out(path.c_str(), width, height, Imf::WRITE_RGBA);
+    out.setFrameBuffer(texels.data(), 1, static_cast<size_t>(width));
+    out.writePixels(height);
+}
+
+}  // namespace
+
+// HDR panoramas keep their light above 1; what is no panorama, or would be too large, is
+// refused before the decoder allocates for it, with a reason for the log.
+TEST(PanoramaReader, ReadsHdrLightAndRefusesWhatIsNoPanorama)
+{
+    ScratchDirectory dir;
+    WriteExr(dir / "sky.exr", 16, 8, 4.0f);
+    std::string reason;
+    std::optional<PanoramaImage> exr = ReadPanorama(dir / "sky.exr", reason);
+    ASSERT_TRUE(exr.has_value()) << reason;
+    EXPECT_EQ(std::pair(exr->width, exr->height), std::pair(16u, 8u));
+    EXPECT_EQ(exr->rgb[0], 4.0f);
+    EXPECT_EQ(exr->rgb[2], 65504.0f);  // infinity, brought to the largest half float
+
+    const std::string header = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n";
+    WriteExr(dir / "square.exr", 16, 16, 1.0f);
+    struct Case {
+        const char* name;
+        std::string bytes;  // empty: the file is written above
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"empty.hdr", "", "not a Radiance HDR file"},
+        {"text.hdr", "hello", "not a Radiance HDR file"},
+        {"no-size.hdr", header, "unreadable Radiance header"},
+        {"huge.hdr", header + "-Y 100000 +X 200000\n", "wider than 8192 texels"},
+        {"square.hdr", header + "-Y 64 +X 64\n", "not an equirectangular panorama"},
+        {"cut.hdr", header + "-Y 8 +X 16\n\x02\x02\x00\x10\x85", ""},
+        {"garbage.exr", std::string("\x76\x2f\x31\x01", 4) + std::string(200, 'x'),
+         "not a readable OpenEXR file"},
+        {"square.exr", "", "not an equirectangular panorama"},
+        {"disguised.exr", header + "-Y 8 +X 16\n", "not an OpenEXR file"},
+    };
+    for (const Case& c : cases) {
+        if (std::string_view(c.name) != "square.exr")
+            WriteBytes(dir / c.name, std::vector<uint8_t>(c.bytes.begin(), c.bytes.end()));
+        reason.clear();
+        EXPECT_FALSE(ReadPanorama(dir / c.name, reason).has_value()) << c.name;
+        EXPECT_FALSE(reason.empty()) << c.name;
+        EXPECT_TRUE(reason.starts_with(c.reason)) << c.name << ": " << reason;
+    }
+}

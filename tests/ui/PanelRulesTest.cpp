@@ -2,6 +2,8 @@
 // title pulse, number formats and the sky-file list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 #include <cmath>
@@ -103,14 +105,17 @@ TEST(StatsLines, FractionsCloseToTheOriginWholeNumbersFartherOut)
     EXPECT_EQ(StatsLines(huge)[3], "Length to  origo: 2147483647");
 }
 
-TEST(SkyFiles, OnlyExactlyDotDdsIsOfferedAndAMissingFolderOffersNothing)
+TEST(SkyFiles, OnlyExactDdsHdrAndExrAreOfferedAndAMissingFolderOffersNothing)
 {
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("vornis_sky_" + std::to_string(getpid()));
     std::filesystem::create_directories(folder / "folder.dds");
-    for (const char* name : {"day.dds", "NIGHT.DDS", "dusk.Dds", "notes.txt", ".hidden.dds"})
+    for (const char* name :
+         {"day.dds", "NIGHT.DDS", "dusk.Dds", "notes.txt", ".hidden.dds", "studio.hdr", "dawn.EXR"})
         std::ofstream(folder / name) << "x";
-    EXPECT_EQ(SkyFileNames(folder), std::vector<std::string>{"day.dds"});
+    std::vector<std::string> names = SkyFileNames(folder);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"day.dds", "studio.hdr"}));
     EXPECT_TRUE(SkyFileNames(folder / "missing").empty());
     std::filesystem::remove_all(folder);
 }

@@ -9,6 +9,7 @@
 
 #include <stb_image_write.h>
 
+#include "FrameSink.h"
 #include "SnapOptions.h"
 #include "SnapRenderer.h"
 #include "ToolAccess.h"
@@ -76,7 +77,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vornis-snap: %s\n%s", error.c_str(), kSnapUsage);
         return 2;
     }
-    if (!options->printInfo && WritesIntoFolder(*options)) {
+    if (!options->printInfo && !IsCapture(*options) && WritesIntoFolder(*options)) {
         std::error_code failed;
         std::filesystem::create_directories(options->outputPath, failed);
         if (failed) {
@@ -100,6 +101,24 @@ int main(int argc, char** argv)
     if (!session.Start(error)) {
         std::fprintf(stderr, "vornis-snap: %s\n", error.c_str());
         tool::EndProcess(1);
+    }
+    if (IsCapture(*options)) {
+        FrameSink sink;
+        const std::string& model = options->modelPaths.front();
+        bool captured =
+            sink.Open(options->outputPath, options->width, options->height, options->fps, error) &&
+            session.Capture(model, sink, error);
+        std::string closeError;
+        captured = sink.Close(closeError) && captured;
+        if (error.empty())
+            error = closeError;
+        PrintWarnings(model, session.Warnings());
+        if (!captured) {
+            std::fprintf(stderr, "vornis-snap: %s: %s\n", model.c_str(), error.c_str());
+            tool::EndProcess(1);
+        }
+        std::printf("%s\n", options->outputPath.c_str());
+        tool::EndProcess(0);
     }
     if (options->printInfo) {
         bool allDescribed = true;

@@ -13,19 +13,28 @@ const char* const kSnapUsage =
     "usage: vornis-snap MODEL... -o OUT.png|DIR/ [--size WxH|N] [--view NAME] [--sky FILE]\n"
     "                  [--no-sky] [--transparent] [--time SECONDS] [--skeleton]\n"
     "                  [--frame whole|largest] [--timings] [--]\n"
+    "       vornis-snap MODEL -o DIR/|OUT.mp4|OUT.webm|OUT.gif\n"
+    "                  (--turntable N | --clip [SECONDS] [--take NAME] [--fps F]) [...]\n"
     "       vornis-snap --info MODEL... [--time SECONDS]\n"
     "  -o, --output FILE  the PNG to write; with several models (or a name ending in '/')\n"
     "                     the folder that gets one MODELNAME.png per model\n"
     "  --size WxH|N       picture size in pixels; N alone is N x N (default 800x600)\n"
     "  --view NAME        channel view: default albedo roughness metalness ao emissive\n"
     "                     normalmap vertexnormal binormal tangent objectnormal vertexcolors\n"
-    "  --sky FILE         cube-map DDS for the sky (default: the first installed sky)\n"
+    "  --sky FILE         cube-map DDS or HDR panorama (.hdr, .exr) for the sky\n"
+    "                     (default: the first installed sky)\n"
     "  --no-sky           the background colour instead of the sky\n"
     "  --transparent      no sky; what the model does not cover is transparent\n"
     "  --time SECONDS     pose a skinned model at this time of its animation (default 0)\n"
     "  --skeleton         draw the joints as lines through the model\n"
     "  --frame whole|largest  frame every mesh (default), or the largest one as the\n"
     "                     viewer does\n"
+    "  --turntable N      N frames of one full turn of the camera around the model\n"
+    "  --clip [SECONDS]   the clip from its start, SECONDS long (default: the clip's length)\n"
+    "  --take NAME        the clip of that take instead of the first\n"
+    "  --fps F            frames a second of a clip capture, 1 to 60 (default 30)\n"
+    "                     Captures write numbered PNGs into DIR, or a video through the\n"
+    "                     ffmpeg program (Debian package \"ffmpeg\") for .mp4, .webm, .gif\n"
     "  --timings          print how long each phase took\n"
     "  --info             render nothing: print one JSON object a model (counts, clips,\n"
     "                     world bounds at --time, textures found and missing)\n"
@@ -72,6 +81,11 @@ bool ParseSeconds(const std::string& text, float& seconds)
 }
 
 }  // namespace
+
+bool IsCapture(const SnapOptions& options)
+{
+    return options.turntableFrames > 0 || options.captureClip;
+}
 
 bool WritesIntoFolder(const SnapOptions& options)
 {
@@ -148,6 +162,33 @@ std::optional<SnapOptions> ParseSnapOptions(const std::vector<std::string>& args
                 return error = "--frame needs whole or largest", std::nullopt;
             options.frameWholeModel = value == "whole";
             ++i;
+        } else if (arg == "--turntable") {
+            char* end = nullptr;
+            const long frames = hasValue ? std::strtol(args[i + 1].c_str(), &end, 10) : 0;
+            if (!hasValue || *end != '\0' || frames < 1 || frames > 100000)
+                return error = "--turntable needs a number of frames, 1 to 100000", std::nullopt;
+            options.turntableFrames = static_cast<int>(frames);
+            ++i;
+        } else if (arg == "--clip") {
+            options.captureClip = true;
+            float seconds = 0.0f;
+            if (hasValue && ParseSeconds(args[i + 1], seconds)) {
+                if (seconds <= 0.0f)
+                    return error = "--clip needs more than 0 seconds", std::nullopt;
+                options.clipSeconds = seconds;
+                ++i;
+            }
+        } else if (arg == "--take") {
+            if (!hasValue)
+                return error = "--take needs the name of a take", std::nullopt;
+            options.takeName = args[++i];
+        } else if (arg == "--fps") {
+            char* end = nullptr;
+            const long fps = hasValue ? std::strtol(args[i + 1].c_str(), &end, 10) : 0;
+            if (!hasValue || *end != '\0' || fps < 1 || fps > 60)
+                return error = "--fps needs frames per second, 1 to 60", std::nullopt;
+            options.fps = static_cast<int>(fps);
+            ++i;
         } else if (arg == "--timings") {
             options.printTimings = true;
         } else if (arg == "--info") {
@@ -160,5 +201,11 @@ std::optional<SnapOptions> ParseSnapOptions(const std::vector<std::string>& args
         return options;
     if (options.modelPaths.empty() || options.outputPath.empty())
         return error = "a model and -o OUT.png are required", std::nullopt;
+    if (options.turntableFrames > 0 && options.captureClip)
+        return error = "--turntable and --clip do not go together", std::nullopt;
+    if (!options.takeName.empty() && !options.captureClip)
+        return error = "--take goes with --clip", std::nullopt;
+    if (IsCapture(options) && options.modelPaths.size() != 1)
+        return error = "a capture takes one model", std::nullopt;
     return options;
 }

@@ -21,7 +21,15 @@ struct SnapOptions {
     bool printTimings = false;      // phase durations to standard error
     bool frameWholeModel = true;    // false: frame the largest mesh, as the viewer does
     bool printInfo = false;         // describe each model as JSON instead of rendering it
+    // Captures of one model into a folder of numbered PNGs or a video (.mp4, .webm, .gif):
+    int turntableFrames = 0;           // --turntable N: N frames of one turn of the camera
+    bool captureClip = false;          // --clip [SECONDS]: the clip from its start
+    std::optional<float> clipSeconds;  // none: the clip's own length
+    std::string takeName;              // --take NAME: that take's clip instead of the first
+    int fps = 30;
 };
+
+bool IsCapture(const SnapOptions& options);
 
 // Parses the arguments after the program name; on failure returns nothing and sets `error`.
 std::optional<SnapOptions> ParseSnapOptions(const std::vector<std::string>& args,

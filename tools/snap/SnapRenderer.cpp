@@ -1,9 +1,16 @@
 #include "SnapRenderer.h"
 
+#include "FrameSink.h"
+
 #include <SDL.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+#include <unistd.h>
 #include <cstdio>
 #include <filesystem>
 
@@ -177,6 +184,11 @@ bool SnapSession::Render(const std::string& modelPath, SnapImage& image, std::st
     if (options.frameWholeModel)
         tool::FrameWholeModel(kPictureFieldOfView, kPictureMargin);
     tool::ShowJointsThroughGeometry(options.showSkeleton);
+    return Picture(image, error, timer);
+}
+
+bool SnapSession::Picture(SnapImage& image, std::string& error, PhaseTimer& timer)
+{
     tool::RenderPicture();
     timer.Done("model frame");
     tool::Pixels pixels;
@@ -196,6 +208,77 @@ bool SnapSession::Render(const std::string& modelPath, SnapImage& image, std::st
         timer.Done("coverage");
     }
     return true;
+}
+
+bool SnapSession::Capture(const std::string& modelPath, FrameSink& sink, std::string& error)
+{
+    PhaseTimer timer(false);
+    if (!Load(modelPath, error))
+        return false;
+    ShowOnly(options.viewName.c_str());
+    tool::ShowJointsThroughGeometry(options.showSkeleton);
+    // Every frame steps the engine's clock by exactly 1/60 s, however long it took.
+    tool::SetFixedFrameStep(true);
+    int frames = options.turntableFrames;
+    int clip = 0;
+    if (options.captureClip) {
+        tool::ModelReport report;
+        tool::DescribeShownModel(report);
+        clip = ClipIndex(report, options.takeName);
+        if (clip < 0) {
+            error = options.takeName.empty() ? "the model has no clip"
+                                             : "the model has no take named " + options.takeName;
+            return false;
+        }
+        const float seconds = options.clipSeconds.value_or(report.clips[clip].seconds);
+        frames = std::max(1, static_cast<int>(std::lround(seconds * options.fps)));
+        tool::PlayClip(clip);
+    }
+    tool::SetClipTime(options.captureClip ? 0.0f : options.clipTime.value_or(0.0f));
+    tool::FrameModelAtOnce();
+    if (options.turntableFrames > 0)
+        tool::FrameTurntable(kPictureFieldOfView, kPictureMargin, frames);
+    else if (options.frameWholeModel)
+        tool::FrameWholeModel(kPictureFieldOfView, kPictureMargin);
+
+    const bool terminal = isatty(STDERR_FILENO);
+    for (int frame = 0; frame < frames; ++frame) {
+        if (options.turntableFrames > 0 && frame > 0)
+            tool::TurnCameraAboutModel(2.0f * std::numbers::pi_v<float> / frames);
+        // Skinned clips run on the clock of milliseconds, not the frame's step: each frame
+        // poses its own time, exactly as --time does.
+        if (options.captureClip)
+            tool::SetClipTime(static_cast<float>(frame) / options.fps);
+        SnapImage image;
+        if (!Picture(image, error, timer) || !sink.Write(image, error))
+            return false;
+        if (terminal)
+            std::fprintf(stderr, "\rvornis-snap: frame %d of %d", frame + 1, frames);
+        else if ((frame + 1) % std::max(1, frames / 10) == 0 || frame + 1 == frames)
+            std::fprintf(stderr, "vornis-snap: frame %d of %d\n", frame + 1, frames);
+    }
+    if (terminal)
+        std::fputc('\n', stderr);
+    tool::SetFixedFrameStep(false);
+    return true;
+}
+
+int ClipIndex(const tool::ModelReport& report, const std::string& take)
+{
+    for (size_t i = 0; i < report.clips.size(); ++i) {
+        if (take.empty())
+            return 0;
+        // Clips are named "<file> [<take>]"; Blender's takes are "<armature>|<action>".
+        const std::string& name = report.clips[i].name;
+        const size_t open = name.rfind('[');
+        if (open == std::string::npos || name.back() != ']')
+            continue;
+        const std::string full = name.substr(open + 1, name.size() - open - 2);
+        const size_t bar = full.rfind('|');
+        if (full == take || (bar != std::string::npos && full.substr(bar + 1) == take))
+            return static_cast<int>(i);
+    }
+    return -1;
 }
 
 bool RenderSnapshot(const SnapOptions& options, const std::string& modelPath, SnapImage& image,

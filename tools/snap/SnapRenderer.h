@@ -16,7 +16,10 @@ struct SnapImage {
 
 namespace tool {
 class StartView;
-}
+struct ModelReport;
+}  // namespace tool
+class FrameSink;
+class PhaseTimer;
 
 // The engine started once on a hidden window; each Render then shows one model in place of
 // the one before, so a batch of pictures pays for the start-up once.
@@ -36,6 +39,10 @@ class SnapSession {
     // of rendering it: one JSON object.
     bool Describe(const std::string& modelPath, std::string& json, std::string& error);
 
+    // Renders a turntable or a clip of `modelPath` frame by frame into `sink`, with progress
+    // on standard error. False with the reason.
+    bool Capture(const std::string& modelPath, FrameSink& sink, std::string& error);
+
     // What the last model's load said that a user should know, though it was drawn: each
     // texture its materials name that is nowhere.
     const std::vector<std::string>& Warnings() const { return warnings; }
@@ -43,11 +50,17 @@ class SnapSession {
    private:
     // Frees the model before, loads `modelPath` and waits for it. False with the reason.
     bool Load(const std::string& modelPath, std::string& error);
+    // One frame of the model as it stands, read back.
+    bool Picture(SnapImage& image, std::string& error, PhaseTimer& timer);
 
     std::vector<std::string> warnings;
     SnapOptions options;
     std::unique_ptr<tool::StartView> startView;  // camera and clock as start-up left them
 };
+
+// The clip a capture plays: the first one, or the one of take `take` (the name in brackets,
+// or its part after '|'); -1 when there is none.
+int ClipIndex(const tool::ModelReport& report, const std::string& take);
 
 // Starts the engine and renders one model: a session of one picture.
 bool RenderSnapshot(const SnapOptions& options, const std::string& modelPath, SnapImage& image,

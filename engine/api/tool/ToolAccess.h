@@ -71,6 +71,17 @@ void FrameWholeModel(int fieldOfView, float margin);
 
 // Poses a skinned model at `seconds` into its clip.
 void SetClipTime(float seconds);
+// Plays the model's clip of that index (in ModelReport::clips order).
+void PlayClip(int index);
+// Every frame from now on advances the clock by exactly 1/60 s, however long it took (the
+// engine's video-recording mode).
+void SetFixedFrameStep(bool on);
+
+// Frames the model as FrameWholeModel does, but so that it fits from every side of a turn
+// about the vertical axis through its centre (its box's), taken in `turns` steps.
+void FrameTurntable(int fieldOfView, float margin, int turns);
+// Turns the camera by `radians` about that axis, keeping its distance to the centre.
+void TurnCameraAboutModel(float radians);
 
 // What the shown model holds and where it stands, as the viewer draws it now.
 struct ModelReport {

@@ -107,6 +107,16 @@ PixelFormat FormatDepth32Float()
     return {GL_DEPTH_COMPONENT32F, GL_DEPTH_COMPONENT, GL_FLOAT, false};
 }
 
+PixelFormat FormatRgba16Float()
+{
+    return {GL_RGBA16F, GL_RGBA, GL_HALF_FLOAT, false};
+}
+
+PixelFormat FormatRgba16FloatFromRgb32()
+{
+    return {GL_RGBA16F, GL_RGB, GL_FLOAT, false};
+}
+
 std::shared_ptr<Buffer> CreateBuffer(BufferBinding binding, BufferUsage usage, uint32_t byteSize,
                                      const void* initialData, uint32_t structureStride)
 {
@@ -231,6 +241,65 @@ std::shared_ptr<RenderTargetView> CreateRenderTargetView(std::shared_ptr<Texture
         return nullptr;
     }
     return std::make_shared<RenderTargetView>(framebuffer, std::move(texture));
+}
+
+std::shared_ptr<RenderTargetView> CreateRenderTargetView(std::shared_ptr<Texture> texture,
+                                                         uint32_t mipLevel, uint32_t layer)
+{
+    if (!texture || mipLevel >= texture->Desc().mipLevels)
+        return nullptr;
+    ClearGlErrors();
+    GLuint framebuffer = 0;
+    glCreateFramebuffers(1, &framebuffer);
+    if (framebuffer == 0)
+        return nullptr;
+    glNamedFramebufferTextureLayer(framebuffer, GL_COLOR_ATTACHMENT0, texture->Name(),
+                                   static_cast<GLint>(mipLevel), static_cast<GLint>(layer));
+    if (glGetError() != GL_NO_ERROR ||
+        glCheckNamedFramebufferStatus(framebuffer, GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        glDeleteFramebuffers(1, &framebuffer);
+        return nullptr;
+    }
+    return std::make_shared<RenderTargetView>(framebuffer, std::move(texture));
+}
+
+void GenerateMips(const Texture& texture)
+{
+    glGenerateTextureMipmap(texture.Name());
+}
+
+bool CopyTextureLevel(const Texture& source, const Texture& destination, uint32_t level)
+{
+    const TextureDesc& desc = source.Desc();
+    const uint32_t layers = desc.kind == TextureKind::TextureCube ? desc.arraySize * 6 : 1;
+    const auto w = static_cast<GLsizei>(std::max(1u, desc.width >> level));
+    const auto h = static_cast<GLsizei>(std::max(1u, desc.height >> level));
+    ClearGlErrors();
+    glCopyImageSubData(source.Name(), source.Target(), static_cast<GLint>(level), 0, 0, 0,
+                       destination.Name(), destination.Target(), static_cast<GLint>(level), 0, 0, 0,
+                       w, h, static_cast<GLsizei>(layers));
+    return glGetError() == GL_NO_ERROR;
+}
+
+bool ReadTextureLayerRgba32F(const Texture& texture, uint32_t level, uint32_t layer,
+                             std::vector<float>& texels)
+{
+    const TextureDesc& desc = texture.Desc();
+    const uint32_t w = std::max(1u, desc.width >> level);
+    const uint32_t h = std::max(1u, desc.height >> level);
+    texels.assign(static_cast<size_t>(w) * h * 4, 0.0f);
+    ClearGlErrors();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glGetTextureSubImage(texture.Name(), static_cast<GLint>(level), 0, 0, static_cast<GLint>(layer),
+                         static_cast<GLsizei>(w), static_cast<GLsizei>(h), 1, GL_RGBA, GL_FLOAT,
+                         static_cast<GLsizei>(texels.size() * sizeof(float)), texels.data());
+    return glGetError() == GL_NO_ERROR;
+}
+
+void FinishGpuWork()
+{
+    glFinish();
 }
 
 std::shared_ptr<DepthStencilView> CreateDepthStencilView(std::shared_ptr<Texture> texture)

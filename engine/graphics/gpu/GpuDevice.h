@@ -30,6 +30,9 @@ std::shared_ptr<Texture> CreateTexture(const TextureDesc& desc,
 std::shared_ptr<ShaderResourceView> CreateShaderResourceView(std::shared_ptr<Texture> texture);
 std::shared_ptr<ShaderResourceView> CreateShaderResourceView(std::shared_ptr<Buffer> buffer);
 std::shared_ptr<RenderTargetView> CreateRenderTargetView(std::shared_ptr<Texture> texture);
+// One mip level of one layer (a cube face) as the colour target.
+std::shared_ptr<RenderTargetView> CreateRenderTargetView(std::shared_ptr<Texture> texture,
+                                                         uint32_t mipLevel, uint32_t layer);
 std::shared_ptr<DepthStencilView> CreateDepthStencilView(std::shared_ptr<Texture> texture);
 
 // A GL sampler object; name 0 on failure.
@@ -42,6 +45,19 @@ uint32_t FullMipCount(uint32_t width, uint32_t height, uint32_t depth = 1);
 PixelFormat FormatRgba8();
 PixelFormat FormatRgba32Float();
 PixelFormat FormatDepth32Float();
+PixelFormat FormatRgba16Float();
+// Half-float texels made from 32-bit float RGB data on upload.
+PixelFormat FormatRgba16FloatFromRgb32();
+
+// Fills every lower level of a texture from its top level with a box filter.
+void GenerateMips(const Texture& texture);
+// Copies one mip level, all layers, between textures of the same size and format.
+bool CopyTextureLevel(const Texture& source, const Texture& destination, uint32_t level);
+// One layer (cube face) of one level as RGBA floats, top row first.
+bool ReadTextureLayerRgba32F(const Texture& texture, uint32_t level, uint32_t layer,
+                             std::vector<float>& texels);
+// Waits until the GPU has finished all work submitted so far (for timings).
+void FinishGpuWork();
 
 // Level 0 of a texture as RGBA8, top row first (the passes render with an upper-left
 // origin). False when GL refuses the read.
