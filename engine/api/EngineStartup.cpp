@@ -198,6 +198,7 @@ int StartEngine(CEngine& engine, int window, int width, int height)
     CreateScene(engine);
     engine.ReportMessage("Welcome to Vornis!", MessageLevelInfo);
     CompileShaders(engine);
+    engine.scene->LoadFirstSky();
     SetUpCamera(engine, width, height);
     // A headless renderer never draws the interface: its font atlas is not even built.
     if (engine.loadHelperModels)

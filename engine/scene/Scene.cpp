@@ -80,6 +80,10 @@ void CScene::Init(const CModelImporter& importer, bool loadHelperModels)
     skyboxModel = ImportFixedAsset(importer, "skybox/skyboxCube.fbx", kCubeMeshFlags, "SKYBOX");
     lightMesh = ImportFixedAsset(importer, "lightmesh/lightmesh.fbx", kScreenSpaceMeshFlags,
                                  "Model Albedo");
+}
+
+void CScene::LoadFirstSky()
+{
     const std::filesystem::path sky = FirstSkyboxTexture();
     if (!sky.empty())
         SetSkyboxTexture(sky);

@@ -53,9 +53,12 @@ class CScene {
     CScene(const CScene&) = delete;
     CScene& operator=(const CScene&) = delete;
 
-    // Loads the fixed assets and the first cube map of "Skyboxtextures"; the gizmo and the
-    // grid only with `loadHelperModels` (a headless renderer never shows them).
+    // Loads the fixed assets; the gizmo and the grid only with `loadHelperModels` (a
+    // headless renderer never shows them).
     void Init(const CModelImporter& importer, bool loadHelperModels = true);
+    // Shows the first file of "Skyboxtextures". Called once the shaders are built: a
+    // panorama is turned into a cube map by one of them.
+    void LoadFirstSky();
     // Starts a model load on a thread of its own and returns at once. The path is used as
     // given, made absolute against the working directory when it is relative.
     void LoadModel(const std::filesystem::path& path, const CModelImporter& importer,

@@ -39,7 +39,7 @@ struct FbxTreeMaterial {
     std::string name;
     Vec3 diffuse{0.8f, 0.8f, 0.8f};
     // As the exporter stores it: a path relative to the model file, or absolute.
-    std::string diffuseTexture;
+    std::string diffuseTexture{};
     // Written as Blender writes them (ReflectionFactor, Shininess); negative: not written.
     float metallic = -1.0f;
     float roughness = -1.0f;
