@@ -17,7 +17,7 @@ namespace {
 constexpr char kShaderFile[] = "shaders/SkyConversion.fx";
 constexpr char kFaceShader[] = "Sky From Panorama";
 constexpr char kPrefilterShader[] = "Sky Prefilter";
-constexpr uint32_t kLobeSamples = 64;
+constexpr uint32_t kLobeSamples = 32;
 constexpr uint32_t kMaxPanoramaTaps = 4;
 constexpr uint32_t kPanoramaSlot = 0;
 constexpr uint32_t kSourceSkySlot = 12;
