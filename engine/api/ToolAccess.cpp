@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <thread>
 
 #include "animation/AnimationQueries.h"
@@ -170,6 +171,24 @@ float ExtentOf(const std::vector<Float3>& points)
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
+// Pans and zooms the camera, keeping its direction, so the points fill the picture but
+// `margin`; moves the far plane beyond them.
+void PlaceCameraToFrame(const std::vector<Float3>& points, float margin)
+{
+    CCamera& camera = *Engine().camera;
+    const std::optional<FramingPose> pose =
+        FramePoints(points, camera.ViewRotation(), camera.projection.m[0][0],
+                    camera.projection.m[1][1], margin, camera.nearPlane * 2.0f);
+    if (!pose)
+        return;
+    camera.panX = pose->panX;
+    camera.panY = pose->panY;
+    camera.zoom = pose->zoom;
+    // A large model must not reach past the far plane.
+    if (pose->farthest * 1.5f > camera.farPlane)
+        camera.SetNearAndFarPlane(camera.nearPlane, pose->farthest * 1.5f);
+}
+
 }  // namespace
 
 void FrameWholeModel(int fieldOfView, float margin)
@@ -186,17 +205,7 @@ void FrameWholeModel(int fieldOfView, float margin)
     const float size = ExtentOf(positions);
     const CCamera::ClipPlanes planes = CCamera::ClipPlanesFor(size * 1.5f, size);
     camera.SetNearAndFarPlane(planes.nearPlane, planes.farPlane);
-    const std::optional<FramingPose> pose =
-        FramePoints(positions, camera.ViewRotation(), camera.projection.m[0][0],
-                    camera.projection.m[1][1], margin, camera.nearPlane * 2.0f);
-    if (!pose)
-        return;
-    camera.panX = pose->panX;
-    camera.panY = pose->panY;
-    camera.zoom = pose->zoom;
-    // A large model must not reach past the far plane.
-    if (pose->farthest * 1.5f > camera.farPlane)
-        camera.SetNearAndFarPlane(camera.nearPlane, pose->farthest * 1.5f);
+    PlaceCameraToFrame(positions, margin);
 }
 
 namespace {
@@ -253,17 +262,7 @@ void FrameTurntable(int fieldOfView, float margin, int turns)
             turned.push_back({c[0] + x * cs - z * sn, p[1], c[2] + x * sn + z * cs});
         }
     }
-    CCamera& camera = *Engine().camera;
-    const std::optional<FramingPose> pose =
-        FramePoints(turned, camera.ViewRotation(), camera.projection.m[0][0],
-                    camera.projection.m[1][1], margin, camera.nearPlane * 2.0f);
-    if (!pose)
-        return;
-    camera.panX = pose->panX;
-    camera.panY = pose->panY;
-    camera.zoom = pose->zoom;
-    if (pose->farthest * 1.5f > camera.farPlane)
-        camera.SetNearAndFarPlane(camera.nearPlane, pose->farthest * 1.5f);
+    PlaceCameraToFrame(turned, margin);
 }
 
 void TurnCameraAboutModel(float radians)
@@ -280,6 +279,41 @@ void TurnCameraAboutModel(float radians)
     camera.panY = before[1] - rotated[1];
     const float distance = before[2] - rotated[2];
     camera.zoom = std::copysign(std::sqrt(std::fabs(distance)), distance);
+}
+
+void FrameClip(int fieldOfView, float margin, const std::vector<float>& times)
+{
+    if (times.empty())
+        return;
+    // The box of every pose: its corners frame the clip without keeping every pose's points.
+    constexpr float kUnbounded = std::numeric_limits<float>::max();
+    Float3 low{kUnbounded, kUnbounded, kUnbounded}, high{-kUnbounded, -kUnbounded, -kUnbounded};
+    for (float time : times) {
+        SetClipTime(time);
+        Scene().WithModel([&](CModelNode* model) {
+            if (!model)
+                return;
+            for (const Float3& p : DrawnPositions(*model))
+                for (int axis = 0; axis < 3; ++axis) {
+                    low[axis] = std::min(low[axis], p[axis]);
+                    high[axis] = std::max(high[axis], p[axis]);
+                }
+        });
+    }
+    const bool any = low[0] <= high[0];
+    SetClipTime(times.front());
+    FrameWholeModel(fieldOfView, margin);  // lens and planes for the first pose
+    if (!any)
+        return;
+    std::vector<Float3> corners;
+    for (int corner = 0; corner < 8; ++corner)
+        corners.push_back({corner & 1 ? high[0] : low[0], corner & 2 ? high[1] : low[1],
+                           corner & 4 ? high[2] : low[2]});
+    CCamera& camera = *Engine().camera;
+    const CCamera::ClipPlanes planes =
+        CCamera::ClipPlanesFor(ExtentOf(corners) * 1.5f, ExtentOf(corners));
+    camera.SetNearAndFarPlane(planes.nearPlane, planes.farPlane);
+    PlaceCameraToFrame(corners, margin);
 }
 
 void PlayClip(int index)

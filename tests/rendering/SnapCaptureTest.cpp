@@ -95,3 +95,27 @@ TEST(SnapCapture, AClipAtTenFramesASecondPosesAsTimePicturesDo)
               32)
         << "the figure moves";
 }
+
+// The camera of a clip capture stays put and fits every pose: a bending figure never
+// touches the picture's border (transparent where nothing is drawn).
+TEST(SnapCapture, AClipCaptureKeepsEveryPoseInsideThePicture)
+{
+    const testing_support::ScratchDirectory dir;
+    const std::string snap =
+        "./vornis-snap /usr/share/assimp/models/FBX/huesitos.fbx --size 96x72 --transparent "
+        "--clip 2 --fps 5 -o " +
+        (dir / "clip/").string() + " 2>/dev/null";
+    ASSERT_EQ(std::system(snap.c_str()), 0);
+    for (int frame = 0; frame < 10; ++frame) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%05d.png", frame);
+        const std::vector<uint8_t> rgba = ReadPng(dir / "clip" / name);
+        ASSERT_EQ(rgba.size(), 96u * 72 * 4);
+        int covered = 0;
+        for (int y = 0; y < 72; ++y)
+            for (int x = 0; x < 96; ++x)
+                if (x == 0 || y == 0 || x == 95 || y == 71)
+                    covered += rgba[(static_cast<size_t>(y) * 96 + x) * 4 + 3] != 0;
+        EXPECT_EQ(covered, 0) << "frame " << frame;
+    }
+}

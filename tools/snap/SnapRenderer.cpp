@@ -236,10 +236,19 @@ bool SnapSession::Capture(const std::string& modelPath, FrameSink& sink, std::st
     }
     tool::SetClipTime(options.captureClip ? 0.0f : options.clipTime.value_or(0.0f));
     tool::FrameModelAtOnce();
-    if (options.turntableFrames > 0)
+    if (options.turntableFrames > 0) {
         tool::FrameTurntable(kPictureFieldOfView, kPictureMargin, frames);
-    else if (options.frameWholeModel)
+    } else if (options.frameWholeModel && options.captureClip) {
+        // One camera for the whole clip, fitting every pose: at most 240 of them looked at.
+        std::vector<float> times;
+        const int looks = std::min(frames, 240);
+        for (int i = 0; i < looks; ++i)
+            times.push_back(static_cast<float>(i) * static_cast<float>(frames) / looks /
+                            options.fps);
+        tool::FrameClip(kPictureFieldOfView, kPictureMargin, times);
+    } else if (options.frameWholeModel) {
         tool::FrameWholeModel(kPictureFieldOfView, kPictureMargin);
+    }
 
     const bool terminal = isatty(STDERR_FILENO);
     for (int frame = 0; frame < frames; ++frame) {

@@ -82,6 +82,10 @@ void SetFixedFrameStep(bool on);
 void FrameTurntable(int fieldOfView, float margin, int turns);
 // Turns the camera by `radians` about that axis, keeping its distance to the centre.
 void TurnCameraAboutModel(float radians);
+// Frames the model as FrameWholeModel does, but so that every pose it takes at `times`
+// (seconds into the playing clip) fits: the camera stays put for a whole clip capture.
+// Leaves the model posed at the first time.
+void FrameClip(int fieldOfView, float margin, const std::vector<float>& times);
 
 // What the shown model holds and where it stands, as the viewer draws it now.
 struct ModelReport {
