@@ -156,13 +156,14 @@ std::optional<PanoramaImage> DecodeExrPanorama(const std::string& name,
                 PanoramaShapeProblem(static_cast<uint64_t>(width), static_cast<uint64_t>(height));
             if (!reason.empty())
                 return false;
-            image.width = static_cast<uint32_t>(width);
-            image.height = static_cast<uint32_t>(height);
-            image.rgb.resize(static_cast<size_t>(width * height) * 3);
+            if (!image.Allocate(static_cast<uint32_t>(width), static_cast<uint32_t>(height))) {
+                reason = "no memory for its texels";
+                return false;
+            }
             return true;
         },
         [&](int64_t first, const Imf::Rgba* texels, int64_t count) {
-            float* out = image.rgb.data() + first * 3;
+            float* out = image.Rgb().data() + first * 3;
             for (int64_t i = 0; i < count; ++i) {
                 out[i * 3 + 0] = texels[i].r;
                 out[i * 3 + 1] = texels[i].g;

@@ -93,8 +93,8 @@ std::shared_ptr<gpu::Texture> UploadPanorama(const PanoramaImage& image)
     desc.width = image.width;
     desc.height = image.height;
     desc.format = gpu::FormatRgba16FloatFromRgb32();
-    const gpu::SubresourceData data{image.rgb.data(),
-                                    static_cast<uint32_t>(image.rgb.size() * sizeof(float))};
+    const gpu::SubresourceData data{image.Rgb().data(),
+                                    static_cast<uint32_t>(image.Rgb().size_bytes())};
     return gpu::CreateTexture(desc, std::span(&data, 1));
 }
 
@@ -159,7 +159,7 @@ PanoramaCube RenderPanoramaCube(const PanoramaImage& image, CBaseShader& shader,
                                 gpu::Context& context)
 {
     PanoramaCube result;
-    if (image.rgb.size() != static_cast<size_t>(image.width) * image.height * 3 ||
+    if (image.Rgb().size() != static_cast<size_t>(image.width) * image.height * 3 ||
         image.width == 0) {
         result.error = "the panorama holds no texels";
         return result;

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,7 +15,14 @@
 struct PanoramaImage {
     uint32_t width = 0;
     uint32_t height = 0;
-    std::vector<float> rgb;  // width x height texels, top row (+Y) first
+    // width x height RGB texels, top row (+Y) first, in the decoder's own allocation (taken
+    // over, never copied: a copy of a 4K panorama costs as much as its decoding).
+    std::unique_ptr<float[], void (*)(void*)> texels{nullptr, std::free};
+    size_t floats = 0;
+
+    std::span<float> Rgb() const { return {texels.get(), texels ? floats : 0}; }
+    // Room for width x height texels; false when there is none.
+    bool Allocate(uint32_t newWidth, uint32_t newHeight);
 };
 
 // An equirectangular image is twice as wide as high; the widest one accepted is the

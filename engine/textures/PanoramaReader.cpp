@@ -29,6 +29,16 @@ bool HasRadianceSignature(const std::vector<uint8_t>& bytes)
 
 }  // namespace
 
+bool PanoramaImage::Allocate(uint32_t newWidth, uint32_t newHeight)
+{
+    const size_t count = size_t{newWidth} * newHeight * 3;
+    texels.reset(static_cast<float*>(std::malloc(count * sizeof(float))));
+    floats = texels ? count : 0;
+    width = texels ? newWidth : 0;
+    height = texels ? newHeight : 0;
+    return texels != nullptr;
+}
+
 bool IsExrName(const std::filesystem::path& path)
 {
     const std::string extension = platform::FileExtension(path.native());
@@ -73,9 +83,9 @@ std::optional<PanoramaImage> DecodeRadianceHdr(const std::vector<uint8_t>& bytes
                                       static_cast<uint64_t>(std::max(height, 0)));
         !reason.empty())
         return std::nullopt;
-    std::unique_ptr<float, void (*)(void*)> texels(
-        stbi_loadf_from_memory(data, length, &width, &height, &channels, 3), stbi_image_free);
-    if (!texels) {
+    PanoramaImage image;
+    image.texels.reset(stbi_loadf_from_memory(data, length, &width, &height, &channels, 3));
+    if (!image.texels) {
         reason = stbi_failure_reason() ? stbi_failure_reason() : "cannot decode";
         return std::nullopt;
     }
@@ -83,10 +93,9 @@ std::optional<PanoramaImage> DecodeRadianceHdr(const std::vector<uint8_t>& bytes
                                       static_cast<uint64_t>(std::max(height, 0)));
         !reason.empty())
         return std::nullopt;
-    PanoramaImage image;
     image.width = static_cast<uint32_t>(width);
     image.height = static_cast<uint32_t>(height);
-    image.rgb.assign(texels.get(), texels.get() + size_t{image.width} * image.height * 3);
+    image.floats = size_t{image.width} * image.height * 3;
     return image;
 }
 
@@ -103,7 +112,7 @@ std::optional<PanoramaImage> ReadPanorama(const std::filesystem::path& path, std
                                              : DecodeRadianceHdr(file.bytes, reason);
     // Infinities and NaNs would spread over every mip through the lobe filter.
     if (image)
-        for (float& value : image->rgb)
+        for (float& value : image->Rgb())
             if (!(value >= 0.0f) || value > 65504.0f)
                 value = value > 65504.0f ? 65504.0f : 0.0f;
     return image;

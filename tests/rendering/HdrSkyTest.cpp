@@ -6,8 +6,8 @@
 
 #include <cmath>
 #include <functional>
-#include <numbers>
 
+#include "PanoramaWriter.h"
 #include "SkyEnvironments.h"
 #include "SnapRenderer.h"
 #include "api/Engine.h"
@@ -22,26 +22,10 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Radiance = std::function<assets::Vec3(assets::Vec3)>;
 
-// An equirectangular .hdr of `width` x width/2 texels: centre +Z, right quarter +X, top +Y.
-fs::path WritePanorama(const fs::path& path, int width, const Radiance& radiance)
+fs::path WritePanorama(const fs::path& path, int width, const assets::RadianceFunction& radiance)
 {
-    const int height = width / 2;
-    std::vector<float> rgb(static_cast<size_t>(width) * height * 3);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const float theta = (y + 0.5f) / height * std::numbers::pi_v<float>;
-            const float phi = ((x + 0.5f) / width - 0.5f) * 2 * std::numbers::pi_v<float>;
-            const assets::Vec3 d{std::sin(theta) * std::sin(phi), std::cos(theta),
-                                 std::sin(theta) * std::cos(phi)};
-            const assets::Vec3 c = radiance(d);
-            float* t = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-            t[0] = c.x;
-            t[1] = c.y;
-            t[2] = c.z;
-        }
-    EXPECT_TRUE(stbi_write_hdr(path.c_str(), width, height, 3, rgb.data()));
+    EXPECT_EQ(assets::WritePanoramaHdr(path.string(), width, radiance), "");
     return path;
 }
 

@@ -151,8 +151,8 @@ TEST(PanoramaReader, ReadsHdrLightAndRefusesWhatIsNoPanorama)
     std::optional<PanoramaImage> exr = ReadPanorama(dir / "sky.exr", reason);
     ASSERT_TRUE(exr.has_value()) << reason;
     EXPECT_EQ(std::pair(exr->width, exr->height), std::pair(16u, 8u));
-    EXPECT_EQ(exr->rgb[0], 4.0f);
-    EXPECT_EQ(exr->rgb[2], 65504.0f);  // infinity, brought to the largest half float
+    EXPECT_EQ(exr->Rgb()[0], 4.0f);
+    EXPECT_EQ(exr->Rgb()[2], 65504.0f);  // infinity, brought to the largest half float
 
     const std::string header = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n";
     WriteExr(dir / "square.exr", 16, 16, 1.0f);
