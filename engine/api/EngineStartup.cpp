@@ -246,8 +246,13 @@ void ResizeEngineObjects(CEngine& engine, int width, int height)
 {
     if (!engine.sceneTarget || !engine.device || width <= 0 || height <= 0)
         return;
-    engine.sceneTarget->Release();
-    engine.sceneTarget->Create(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    // The same size (the host's resize right after start-up) keeps the scene image.
+    const auto* texture = engine.sceneTarget->texture.get();
+    if (!texture || texture->Desc().width != static_cast<uint32_t>(width) ||
+        texture->Desc().height != static_cast<uint32_t>(height)) {
+        engine.sceneTarget->Release();
+        engine.sceneTarget->Create(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    }
     engine.device->Resize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
     if (engine.camera)
         engine.camera->Resize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));

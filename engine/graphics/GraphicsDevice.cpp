@@ -150,15 +150,20 @@ uint32_t CGraphicsDevice::CreateDevice(int windowId, uint32_t newWidth, uint32_t
     return DeviceOk;
 }
 
-bool CGraphicsDevice::CreateBackBuffer()
+std::pair<uint32_t, uint32_t> CGraphicsDevice::BackBufferSize() const
 {
     // The back buffer takes the window's drawable size, like a swap chain's buffers.
     int drawableWidth = 0;
     int drawableHeight = 0;
     SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+    return {drawableWidth > 0 ? static_cast<uint32_t>(drawableWidth) : width,
+            drawableHeight > 0 ? static_cast<uint32_t>(drawableHeight) : height};
+}
+
+bool CGraphicsDevice::CreateBackBuffer()
+{
     gpu::TextureDesc desc;
-    desc.width = drawableWidth > 0 ? static_cast<uint32_t>(drawableWidth) : width;
-    desc.height = drawableHeight > 0 ? static_cast<uint32_t>(drawableHeight) : height;
+    std::tie(desc.width, desc.height) = BackBufferSize();
     desc.format = gpu::FormatRgba8();
     backBuffer = gpu::CreateTexture(desc);
     if (!backBuffer)
@@ -173,21 +178,29 @@ void CGraphicsDevice::Resize(uint32_t newWidth, uint32_t newHeight)
     height = newHeight;
     if (!context)
         return;
-    context->UnbindRenderTargets();
-    backBufferView.reset();
-    backBuffer.reset();
-    depthView.reset();
-    CreateBackBuffer();
-
-    depthTexture = CreateDepthTexture(width, height);
-    if (!depthTexture)
-        return;
+    // The host resizes right after start-up to the size the targets already have: they
+    // stay, since a new texture costs a software renderer a write of every byte.
+    const bool keepTargets =
+        backBufferView && depthView && depthTexture &&
+        std::pair(backBuffer->Desc().width, backBuffer->Desc().height) == BackBufferSize() &&
+        depthTexture->Desc().width == width && depthTexture->Desc().height == height;
+    if (!keepTargets) {
+        context->UnbindRenderTargets();
+        backBufferView.reset();
+        backBuffer.reset();
+        depthView.reset();
+        CreateBackBuffer();
+        depthTexture = CreateDepthTexture(width, height);
+        if (!depthTexture)
+            return;
+    }
     depthTestWrite = std::make_unique<gpu::DepthStencilState>(MakeDepthState(true, true));
     depthTestReadOnly = std::make_unique<gpu::DepthStencilState>(MakeDepthState(true, false));
     depthOff = std::make_unique<gpu::DepthStencilState>(MakeDepthState(false, false));
 
     context->SetDepthStencilState(*depthTestWrite, 1);
-    depthView = gpu::CreateDepthStencilView(depthTexture);
+    if (!keepTargets)
+        depthView = gpu::CreateDepthStencilView(depthTexture);
     if (!depthView)
         return;
     context->SetRenderTarget(backBufferView, depthView);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "graphics/gpu/GpuContext.h"
 #include "graphics/gpu/GpuDevice.h"
@@ -107,6 +108,7 @@ class CGraphicsDevice {
     void SurveyAdapter();
     void CreateUploadContext();
     void DeleteContexts();
+    std::pair<uint32_t, uint32_t> BackBufferSize() const;
     bool CreateBackBuffer();
     uint32_t CreateDepthStates();
 
