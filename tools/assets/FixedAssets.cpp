@@ -17,7 +17,7 @@ constexpr Vec3 kViewerForward{0, 0, -1};
 
 constexpr float kGizmoLength = 10.0f;
 constexpr float kGridHalfSize = 500.0f;
-constexpr int kGridCells = 50;
+constexpr int kGridCells = 40;
 constexpr float kSkyboxHalfExtent = 100.0f;
 
 std::string WriteAlbedo(const std::filesystem::path& dir, const std::string& nodeName, uint8_t r,
