@@ -135,9 +135,9 @@ TextureHandle CTextureManager::LoadSkyTexture(const std::filesystem::path& path)
     const bool failed = !loaded.view;
     TextureHandle record =
         MakeRecord(failed ? std::filesystem::path(kFailedName) : resolved, std::move(loaded));
+    record->file = resolved;
     Register(record);
-    if (!failed)
-        WatchOnce(resolved);
+    WatchOnce(resolved);
     return record;
 }
 
@@ -189,10 +189,11 @@ TextureHandle CTextureManager::Load(const std::filesystem::path& path, bool disc
         const bool failed = !loaded.view;
         record =
             MakeRecord(failed ? std::filesystem::path(kFailedName) : resolved, std::move(loaded));
+        record->file = resolved;
         Register(record);
-        // A failed load has nothing to watch: its record is named "Failed".
-        if (!failed)
-            WatchOnce(resolved);
+        // A failed load is watched too: a file read while it was being saved loads once
+        // it is whole.
+        WatchOnce(resolved);
     }
     RememberShared(resolved, record);
     return record;
@@ -447,7 +448,8 @@ bool CTextureManager::ReloadEverywhere(const std::filesystem::path& name)
     {
         std::lock_guard<std::mutex> guard(listLock);
         for (const std::weak_ptr<TextureRecord>& weak : records) {
-            if (TextureHandle record = weak.lock(); record && record->name == name)
+            if (TextureHandle record = weak.lock();
+                record && (record->name == name || record->file == name))
                 holders.push_back(std::move(record));
         }
     }
@@ -472,6 +474,8 @@ bool CTextureManager::ReloadEverywhere(const std::filesystem::path& name)
             continue;
         }
         Show(*record, loaded);
+        if (loaded.view)
+            record->name = name;  // a failure record no more
         shown = true;
     }
     return shown;

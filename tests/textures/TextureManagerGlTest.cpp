@@ -272,6 +272,22 @@ TEST_F(TextureManagerGl, LoadThreadUsesTheUploadContextAndQueuesItsWatch)
     EXPECT_EQ(CountLines("Texture modified and reloaded : " + path.string()), 1);
 }
 
+// A texture read while it was being saved fails; once the file is whole it is loaded into
+// the same record, which every holder sees.
+TEST_F(TextureManagerGl, ATextureThatFailedToLoadIsLoadedOnceItsFileIsFixed)
+{
+    const auto path = scratch / "half_saved.dds";
+    WriteBytes(path, {'D', 'D', 'S', ' ', 1, 2});
+    const TextureHandle record = Load(path);
+    ASSERT_EQ(record->name, "Failed");
+    manager->RegisterQueuedWatches();
+    WriteTexel(path, 0x04030201);
+    DispatchChange(path, 5);
+    EXPECT_EQ(record->name, path);
+    EXPECT_EQ(record->isBuiltIn, 0);
+    EXPECT_EQ(Texels(record), (std::vector<uint8_t>{1, 2, 3, 4}));
+}
+
 // Sizes the capture cannot take write nothing; a taken shot holds the requested size of
 // the cleared capture target (nothing is drawn into it yet) and is named in the log.
 TEST_F(TextureManagerGl, ScreenshotsOfEachValidSizeWriteOneFileOfThatSize)
