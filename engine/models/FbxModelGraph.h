@@ -24,6 +24,7 @@ struct FbxModelGraph {
     // Skin deformers and their clusters (deformer id -> true for a skin): a cluster is
     // linked to its skin, and its bone (a model) is linked to it.
     std::unordered_map<uint64_t, bool> deformers;
+    uint32_t takes = 0;  // animation stacks
 
     void AddModel(uint64_t id, std::string_view name);
     void AddDeformer(uint64_t id, std::string_view type);

@@ -280,6 +280,8 @@ class AsciiScanner {
                 graph.AddModel(*id, name);
             }
         }
+        if (section == Section::Objects && key == "AnimationStack")
+            ++graph.takes;
         if (section == Section::Objects && key == "Deformer" && values.size() >= 3) {
             if (const std::optional<uint64_t> id = ParseFbxTextId(values[0]))
                 graph.AddDeformer(*id, values[2]);
@@ -465,6 +467,8 @@ void RecordModelsAndLinks(std::string_view parentName, std::string_view name,
         const std::vector<BinaryProperty> p = LeadingProperties(propertyBytes, 2);
         if (!p.empty() && p[0].type == 'L')
             graph.AddModel(p[0].integer, p.size() > 1 && p[1].type == 'S' ? p[1].text : "");
+    } else if (parentName == "Objects" && name == "AnimationStack") {
+        ++graph.takes;
     } else if (parentName == "Objects" && name == "Deformer") {
         const std::vector<BinaryProperty> p = LeadingProperties(propertyBytes, 3);
         if (p.size() == 3 && p[0].type == 'L' && p[2].type == 'S')
@@ -563,16 +567,16 @@ bool IsBinary(std::string_view start)
 
 }  // namespace
 
-std::optional<std::string> FindUnsafeFbxStructure(std::string_view bytes)
+std::optional<std::string> FindUnsafeFbxStructure(std::string_view bytes, uint32_t* takes)
 {
     FbxModelGraph graph;
-    if (IsBinary(bytes)) {
-        if (std::optional<std::string> problem = ScanBinary(bytes, graph))
-            return problem;
-    } else if (std::optional<std::string> problem = AsciiScanner(graph).Scan(bytes)) {
-        return problem;
-    }
-    if (std::optional<std::string> problem = FindUnsafeModelHierarchy(graph))
-        return problem;
-    return FindBonesSharingAName(graph);
+    std::optional<std::string> problem =
+        IsBinary(bytes) ? ScanBinary(bytes, graph) : AsciiScanner(graph).Scan(bytes);
+    if (!problem)
+        problem = FindUnsafeModelHierarchy(graph);
+    if (!problem)
+        problem = FindBonesSharingAName(graph);
+    if (takes)
+        *takes = graph.takes;
+    return problem;
 }

@@ -24,4 +24,6 @@
 constexpr uint32_t kMaxFbxBlockNesting = 256;
 
 // The reason the file must not be imported, or nothing when it may be.
-std::optional<std::string> FindUnsafeFbxStructure(std::string_view bytes);
+// `takes`, when given, receives the number of takes (animation stacks) the file holds.
+std::optional<std::string> FindUnsafeFbxStructure(std::string_view bytes,
+                                                  uint32_t* takes = nullptr);

@@ -1,10 +1,12 @@
 // Files whose content, not structure, took the import down: bones of one skin sharing a
 // name and embedded images that are not base64. Under the system allocator, so a heap that
-// the library corrupts ends the test instead of hiding.
+// the library corrupts ends the test instead of hiding. And files that load into nothing
+// say so.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "FbxSceneWriter.h"
 #include "FbxTreeWriter.h"
@@ -12,6 +14,7 @@
 #include "animation/AnimationHooks.h"
 #include "models/MeshData.h"
 #include "models/ModelImporter.h"
+#include "scene/Scene.h"
 
 using namespace modeltest;
 using assets::FbxEncoding;
@@ -135,5 +138,70 @@ TEST_F(HostileContent, EmbeddedImagesThatAreNotBase64AreRefused)
             EXPECT_EQ(message, "Cannot load " + path.string() +
                                    ": an embedded file's content is not base64");
         }
+    }
+}
+
+// A joint, and a mesh when asked for, with one take moving the joint along the key times
+// (none without key times).
+assets::FbxTree TakeWithKeys(std::vector<double> seconds, bool mesh)
+{
+    assets::FbxTree tree;
+    tree.nodes = {{"Root", -1, {}}, {"Hip", 0, {}, -1, -1, true}};
+    assets::FbxChannel channel{1, 'T', {}};
+    for (double t : seconds)
+        channel.keys.push_back({t, {static_cast<float>(channel.keys.size()), 0, 0}});
+    if (!seconds.empty())
+        tree.takes = {{"Walk", 1.0, {channel}}};
+    if (mesh) {
+        tree.meshes.resize(1);
+        assets::AddPatch(tree.meshes[0], {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 1, 1);
+        tree.materials = {{"Paint"}};
+        tree.nodes.push_back({"Body", -1, {}, 0, 0});
+    }
+    return tree;
+}
+
+TEST_F(HostileContent, EveryLoadThatShowsNothingSaysWhy)
+{
+    importer.shownModel = [](const auto& use) { use(nullptr); };
+    const std::string dropped =
+        "%: the import library dropped 1 of its 1 takes (key times all equal, decreasing or "
+        "negative)";
+    const struct {
+        const char* what;
+        assets::FbxTree tree;
+        ModelLoadKind kind;
+        std::vector<std::string> said;  // after "Loading model"; % stands for the path
+    } cases[] = {
+        {"no mesh",
+         TakeWithKeys({}, false),
+         ModelLoadKind::Request,
+         {"Cannot load %: it holds no mesh"}},
+        {"clips without a model",
+         TakeWithKeys({0, 0.5}, false),
+         ModelLoadKind::Animation,
+         {"Cannot add the animation of %: no model is shown"}},
+        {"equal key times",
+         TakeWithKeys({0.5, 0.5, 0.5}, true),
+         ModelLoadKind::Request,
+         {dropped, "Model loaded: %"}},
+        {"decreasing key times",
+         TakeWithKeys({1, 0.5, 0}, false),
+         ModelLoadKind::Request,
+         {dropped, "Cannot load %: it holds no mesh"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::filesystem::path path = scratch / (std::string(c.what) + ".fbx");
+        ASSERT_EQ(assets::WriteFbxTree(path, c.tree, FbxEncoding::Binary), "");
+        CScene& scene = *GetEngine()->scene;
+        const size_t from = scene.log.EntriesFrom(0).size();
+        scene.LoadModel(path, importer, c.kind);
+        while (scene.IsLoadPending())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::vector<std::string> expected = {"Loading model"};
+        for (std::string line : c.said)
+            expected.push_back(line.replace(line.find('%'), 1, path.string()));
+        EXPECT_EQ(LogTexts(from), expected);
     }
 }
