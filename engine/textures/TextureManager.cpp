@@ -9,6 +9,7 @@
 #include "platform/FileWatcher.h"
 #include "platform/Paths.h"
 #include "textures/BuiltInTextures.h"
+#include "textures/DecodeBudget.h"
 #include "textures/EncodedImageReader.h"
 #include "textures/FileBytes.h"
 #include "textures/ImageFileType.h"
@@ -387,14 +388,18 @@ void CTextureManager::ShareLoadsOnThisThread(bool on)
 {
     std::lock_guard<std::mutex> guard(listLock);
     const std::thread::id thread = std::this_thread::get_id();
+    // One model's loads share records and one budget for decoded images.
     if (on) {
-        ++sharedLoads[thread].scopes;
+        if (++sharedLoads[thread].scopes == 1)
+            OpenDecodeBudget(true);
         return;
     }
     // The records shared so far are let go with the outermost scope.
     if (auto sharing = sharedLoads.find(thread);
-        sharing != sharedLoads.end() && --sharing->second.scopes <= 0)
+        sharing != sharedLoads.end() && --sharing->second.scopes <= 0) {
         sharedLoads.erase(sharing);
+        OpenDecodeBudget(false);
+    }
 }
 
 void CTextureManager::WatchOnce(const std::filesystem::path& path)
