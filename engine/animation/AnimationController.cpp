@@ -139,23 +139,24 @@ bool AnimationController::AddClip(ImportedScenePtr scene, const std::string& nod
     return true;
 }
 
-void AnimationController::Reload(const std::string& path, const std::vector<uint32_t>& indices)
+ClipReloadTarget AnimationController::RequestReload(const std::vector<uint32_t>& indices)
 {
-    if (indices.empty())
-        return;
     ++importCount;
-    ClipImport imported = ImportClipFile(path);
-    lastImportError = imported.errorText;
-    // A file that no longer imports leaves its clips as they are.
-    if (!imported.scene)
-        return;
-    pendingClips.clear();
-    for (uint32_t index : indices)
-        pendingClips.push_back({index, imported.scene});
+    std::lock_guard<std::mutex> guard(mailbox->lock);
+    return {mailbox, indices, ++mailbox->requested};
 }
 
 void AnimationController::Advance(uint64_t nowMs)
 {
+    {
+        std::lock_guard<std::mutex> guard(mailbox->lock);
+        if (!mailbox->arrived.empty())
+            pendingClips = std::move(mailbox->arrived);
+        mailbox->arrived.clear();
+        if (!mailbox->errorText.empty())
+            lastImportError = std::move(mailbox->errorText);
+        mailbox->errorText.clear();
+    }
     if (!pendingClips.empty()) {
         const uint32_t former = currentClip;
         bool swapped = false, swappedCurrent = false;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <limits>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "animation/AnimationClip.h"
 #include "animation/AnimationReports.h"
 #include "animation/ClipPose.h"
+#include "animation/ClipReload.h"
 #include "animation/Skeleton.h"
 
 inline constexpr uint32_t kMaxSkeletonBones = 256;
@@ -40,9 +42,9 @@ class AnimationController {
     // usable.
     bool AddClip(ImportedScenePtr scene, const std::string& nodeName,
                  const AnimationReports& reports, uint32_t animationIndex = 0);
-    // Imports the file of the clips at `indices` again (one import for all the file's
-    // takes); they are replaced at the next Advance.
-    void Reload(const std::string& path, const std::vector<uint32_t>& indices);
+    // Asks for the clips at `indices` to be replaced by a new import of their file
+    // (ReimportClipFile); they are swapped in at the first Advance after it arrives.
+    ClipReloadTarget RequestReload(const std::vector<uint32_t>& indices);
 
     // The per-frame steps after camera follow and sequencing: a waiting reload is swapped
     // in, otherwise the clock runs. `nowMs` is the millisecond tick count.
@@ -77,11 +79,8 @@ class AnimationController {
     std::map<std::string, uint32_t> boneMap;
     std::vector<AnimationClip> clips;
     std::string cameraJointName = "camera_jnt";
-    struct PendingClip {
-        uint32_t index = 0;  // the clip it replaces
-        ImportedScenePtr scene;
-    };
     std::vector<PendingClip> pendingClips;  // re-imported clips waiting to be swapped in
+    std::shared_ptr<ClipMailbox> mailbox = std::make_shared<ClipMailbox>();
     std::string lastImportError;
 
     // Every node whose name contains the camera joint's becomes a bone of its own.

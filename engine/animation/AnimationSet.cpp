@@ -95,8 +95,10 @@ void ReloadAnimationSet(AnimationSet& set, const std::string& path)
             indices.push_back(static_cast<uint32_t>(index));
     if (indices.empty())
         return;
+    std::vector<ClipReloadTarget> targets;
     for (auto& [key, controller] : set.controllers)
-        controller->Reload(path, indices);
+        targets.push_back(controller->RequestReload(indices));
+    ReimportClipFile(path, std::move(targets));
 }
 
 std::optional<Matrix4> AdvanceAnimationSet(AnimationSet& set, const AdvanceOptions& options)

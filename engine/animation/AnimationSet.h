@@ -75,8 +75,8 @@ void AttachAnimation(CMeshObject& meshObject, const ImportedScenePtr& scene,
 void AddSceneTakes(AnimationSet& set, const ImportedScenePtr& scene, const std::string& path,
                    const std::string& nodeName, const AnimationReports& reports);
 
-// A file changed on disk: when it holds some of the set's clips, every controller imports
-// it again and swaps them in at its next Advance.
+// A file changed on disk: when it holds some of the set's clips, it is imported again once,
+// off this thread, and every controller swaps them in at its first Advance after that.
 void ReloadAnimationSet(AnimationSet& set, const std::string& path);
 
 struct AdvanceOptions {

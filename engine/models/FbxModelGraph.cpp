@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <map>
 
 namespace {
 
@@ -26,6 +27,40 @@ uint64_t SaturatingAdd(uint64_t a, uint64_t b)
 void FbxModelGraph::AddModel(uint64_t id, std::string_view name)
 {
     names.insert_or_assign(id, std::string(name.substr(0, name.find('\0'))));
+}
+
+void FbxModelGraph::AddDeformer(uint64_t id, std::string_view type)
+{
+    if (type == "Skin" || type == "Cluster")
+        deformers.insert_or_assign(id, type == "Skin");
+}
+
+std::optional<std::string> FindBonesSharingAName(const FbxModelGraph& graph)
+{
+    if (graph.deformers.empty())
+        return std::nullopt;
+    const auto isDeformer = [&](uint64_t id, bool skin) {
+        const auto it = graph.deformers.find(id);
+        return it != graph.deformers.end() && it->second == skin;
+    };
+    std::unordered_map<uint64_t, uint64_t> skinOfCluster;
+    for (const auto& [child, parent] : graph.links)
+        if (isDeformer(child, false) && isDeformer(parent, true))
+            skinOfCluster.emplace(child, parent);
+    // (skin, bone name) -> the bone model that first took the name.
+    std::map<std::pair<uint64_t, std::string_view>, uint64_t> bones;
+    for (const auto& [child, parent] : graph.links) {
+        const auto skin = skinOfCluster.find(parent);
+        const auto model = graph.names.find(child);
+        if (skin == skinOfCluster.end() || model == graph.names.end())
+            continue;
+        const auto [it, added] = bones.emplace(
+            std::pair<uint64_t, std::string_view>(skin->second, model->second), child);
+        if (!added && it->second != child)
+            return "two bones of one skin are both named '" +
+                   model->second.substr(0, kMaxNameInMessage) + "'";
+    }
+    return std::nullopt;
 }
 
 std::optional<uint64_t> ParseFbxTextId(std::string_view token)

@@ -56,6 +56,9 @@ class AsciiScanner {
             }
             switch (*p) {
                 case '"': {
+                    if (depth >= 2 && section == Section::Objects &&
+                        FollowsContentKey(bytes.data(), p) && !IsBase64Content(p, end))
+                        return "an embedded file's content is not base64";
                     const char* close = static_cast<const char*>(
                         std::memchr(p + 1, '"', static_cast<size_t>(end - p - 1)));
                     const char* stop = close ? close : end;
@@ -145,6 +148,60 @@ class AsciiScanner {
         return p;
     }
 
+    // Whether the string at `quote` is the first of an embedded file's "Content:" element.
+    static bool FollowsContentKey(const char* begin, const char* quote)
+    {
+        const char* p = quote;
+        while (p > begin && (p[-1] == ' ' || p[-1] == '\t'))
+            --p;
+        constexpr std::string_view kKey = "Content:";
+        return static_cast<size_t>(p - begin) >= kKey.size() &&
+               std::string_view(p - kKey.size(), kKey.size()) == kKey;
+    }
+
+    // The library sizes an embedded file from its base64 text, decodes into that, and on a
+    // mismatch frees the buffer and throws, and its destructor frees it again. So every
+    // string of the element must be base64 exactly: the alphabet, then at most two '='
+    // that pad it to a multiple of four.
+    static bool IsBase64Content(const char* p, const char* end)
+    {
+        for (;;) {
+            const char* close =
+                static_cast<const char*>(std::memchr(p + 1, '"', static_cast<size_t>(end - p - 1)));
+            if (!close)
+                return false;
+            if (!IsBase64(std::string_view(p + 1, static_cast<size_t>(close - p - 1))))
+                return false;
+            p = close + 1;
+            while (p < end && (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n'))
+                ++p;
+            if (p == end || *p != ',')
+                return true;
+            ++p;
+            while (p < end && (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n'))
+                ++p;
+            if (p == end || *p != '"')
+                return false;  // a bare token among the strings: the library misreads it
+        }
+    }
+
+    static bool IsBase64(std::string_view text)
+    {
+        size_t letters = text.size();
+        while (letters > 0 && text[letters - 1] == '=')
+            --letters;
+        const size_t padding = text.size() - letters;
+        if (padding > 2 || (padding > 0 && text.size() % 4 != 0))
+            return false;
+        for (size_t i = 0; i < letters; ++i) {
+            const char c = text[i];
+            if (!(c >= 'A' && c <= 'Z') && !(c >= 'a' && c <= 'z') && !(c >= '0' && c <= '9') &&
+                c != '+' && c != '/')
+                return false;
+        }
+        return true;
+    }
+
     // The library ends a comment at any of its line ends, not only at '\n'.
     static const char* SkipComment(const char* p, const char* end)
     {
@@ -222,6 +279,12 @@ class AsciiScanner {
                     name.remove_prefix(7);
                 graph.AddModel(*id, name);
             }
+        }
+        if (section == Section::Objects && key == "AnimationStack")
+            ++graph.takes;
+        if (section == Section::Objects && key == "Deformer" && values.size() >= 3) {
+            if (const std::optional<uint64_t> id = ParseFbxTextId(values[0]))
+                graph.AddDeformer(*id, values[2]);
         }
         if (section == Section::Connections && key == "C" && values.size() >= 3 &&
             IsHierarchyLink(values[0], values.size() > 3 ? values[3] : std::string_view())) {
@@ -404,6 +467,12 @@ void RecordModelsAndLinks(std::string_view parentName, std::string_view name,
         const std::vector<BinaryProperty> p = LeadingProperties(propertyBytes, 2);
         if (!p.empty() && p[0].type == 'L')
             graph.AddModel(p[0].integer, p.size() > 1 && p[1].type == 'S' ? p[1].text : "");
+    } else if (parentName == "Objects" && name == "AnimationStack") {
+        ++graph.takes;
+    } else if (parentName == "Objects" && name == "Deformer") {
+        const std::vector<BinaryProperty> p = LeadingProperties(propertyBytes, 3);
+        if (p.size() == 3 && p[0].type == 'L' && p[2].type == 'S')
+            graph.AddDeformer(p[0].integer, p[2].text);
     } else if (parentName == "Connections" && name == "C") {
         const std::vector<BinaryProperty> p = LeadingProperties(propertyBytes, 4);
         if (p.size() >= 3 && p[0].type == 'S' && p[1].type == 'L' && p[2].type == 'L' &&
@@ -498,14 +567,16 @@ bool IsBinary(std::string_view start)
 
 }  // namespace
 
-std::optional<std::string> FindUnsafeFbxStructure(std::string_view bytes)
+std::optional<std::string> FindUnsafeFbxStructure(std::string_view bytes, uint32_t* takes)
 {
     FbxModelGraph graph;
-    if (IsBinary(bytes)) {
-        if (std::optional<std::string> problem = ScanBinary(bytes, graph))
-            return problem;
-    } else if (std::optional<std::string> problem = AsciiScanner(graph).Scan(bytes)) {
-        return problem;
-    }
-    return FindUnsafeModelHierarchy(graph);
+    std::optional<std::string> problem =
+        IsBinary(bytes) ? ScanBinary(bytes, graph) : AsciiScanner(graph).Scan(bytes);
+    if (!problem)
+        problem = FindUnsafeModelHierarchy(graph);
+    if (!problem)
+        problem = FindBonesSharingAName(graph);
+    if (takes)
+        *takes = graph.takes;
+    return problem;
 }

@@ -85,7 +85,8 @@ LibraryImport ImportThroughLibrary(const std::filesystem::path& path, unsigned f
         return result;
     }
     if (ReadsAsFbx(path, file.bytes)) {
-        if (std::optional<std::string> unsafe = FindUnsafeFbxStructure(file.bytes)) {
+        if (std::optional<std::string> unsafe =
+                FindUnsafeFbxStructure(file.bytes, &result.fileTakes)) {
             result.refusal = "Cannot load " + path.string() + ": " + *unsafe;
             return result;
         }

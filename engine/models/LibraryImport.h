@@ -18,6 +18,8 @@ struct LibraryImport {
     std::string refusal;
     // The library's own reason when it failed.
     std::string libraryText;
+    // Takes the FBX file holds: more than the scene has were dropped by the library.
+    uint32_t fileTakes = 0;
 };
 
 // Model files larger than this are refused before anything is read.

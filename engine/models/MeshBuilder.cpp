@@ -294,13 +294,21 @@ void BuildMesh(ModelImportContext& context, MeshData& mesh, const aiMesh& import
         mesh.context = &context;
     mesh.importedMesh = &importedMesh;
     BuildMeshVertices(importedMesh, mesh);
-    size_t total = 0;
-    for (uint32_t f = 0; f < importedMesh.mNumFaces; ++f)
-        total += importedMesh.mFaces[f].mNumIndices;
-    mesh.indices.reserve(total);
-    for (uint32_t f = 0; f < importedMesh.mNumFaces; ++f) {
+    // The mesh is drawn as a triangle list: a line's or a point's indices would run into
+    // the triangles after them and draw shapes that are not in the file.
+    size_t triangles = 0;
+    for (uint32_t f = 0; importedMesh.mFaces && f < importedMesh.mNumFaces; ++f)
+        triangles += importedMesh.mFaces[f].mNumIndices == 3;
+    mesh.indices.reserve(3 * triangles);
+    for (uint32_t f = 0; importedMesh.mFaces && f < importedMesh.mNumFaces; ++f) {
         const aiFace& face = importedMesh.mFaces[f];
-        mesh.indices.insert(mesh.indices.end(), face.mIndices, face.mIndices + face.mNumIndices);
+        if (face.mNumIndices == 3 && face.mIndices)
+            mesh.indices.insert(mesh.indices.end(), face.mIndices, face.mIndices + 3);
     }
+    if (triangles < importedMesh.mNumFaces)
+        platform::ReportMessage("Mesh '" + std::string(importedMesh.mName.C_Str()) +
+                                    "': " + std::to_string(importedMesh.mNumFaces - triangles) +
+                                    " lines and points not drawn, only its triangles",
+                                MessageLevelInfo);
     CollectMaterialTextures(scene, context);
 }

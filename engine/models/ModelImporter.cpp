@@ -93,6 +93,18 @@ std::string AnimationImportFailureText(const std::string& libraryText)
 
 namespace {
 
+// The library drops a take whose key times are all equal or run backwards, silently.
+void ReportDroppedTakes(const LibraryImport& imported, const std::string& path)
+{
+    const uint32_t kept = imported.scene->mAnimations ? imported.scene->mNumAnimations : 0;
+    if (imported.fileTakes > kept)
+        platform::ReportMessage(path + ": the import library dropped " +
+                                    std::to_string(imported.fileTakes - kept) + " of its " +
+                                    std::to_string(imported.fileTakes) +
+                                    " takes (key times all equal, decreasing or negative)",
+                                MessageLevelError);
+}
+
 // Says why a file never reached the library, to the caller's callback and the log.
 void ReportRefusal(const std::string& refusal, const CModelImporter::ErrorCallback& callback)
 {
@@ -150,6 +162,7 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModelOnLargeStack(
         return nullptr;
     }
     const aiScene* scene = imported.scene.get();
+    ReportDroppedTakes(imported, context->path);
 
     if (HoldsOnlyAnimation(*scene)) {
         if (animationOnly == AnimationOnlyFile::HandToShownModel || ShownModelFits(*scene)) {
@@ -209,6 +222,7 @@ bool CModelImporter::ImportAnimationFile(const std::filesystem::path& path) cons
                                 MessageLevelError);
         return false;
     }
+    ReportDroppedTakes(imported, filePath);
     HandToShownModel(imported.scene, filePath);
     return true;
 }
@@ -304,6 +318,9 @@ void CModelImporter::HandToShownModel(const ImportedScenePtr& scene, const std::
     shownModel([&](CModelNode* shown) {
         if (shown)
             HandAnimationToModel(*shown, scene, path, nullptr, animationHooks);
+        else
+            platform::ReportMessage("Cannot add the animation of " + path + ": no model is shown",
+                                    MessageLevelError);
     });
 }
 

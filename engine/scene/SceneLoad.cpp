@@ -96,6 +96,8 @@ void CScene::RunLoad(const LoadJob& job)
     }
 
     bool shown = false;
+    if (loaded && !loaded->HasAnyMesh())
+        ReportMessage("Cannot load " + path + ": it holds no mesh", MessageLevelError);
     if (loaded && loaded->HasAnyMesh()) {
         std::unique_ptr<CModelNode> old;
         std::lock_guard<std::mutex> lock(modelLock);

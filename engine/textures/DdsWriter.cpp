@@ -1,12 +1,15 @@
 #include "textures/DdsWriter.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
+
+#include "platform/NewFile.h"
 
 #include "textures/DdsLayout.h"
 #include "textures/DdsSurfaceSize.h"
@@ -14,6 +17,9 @@
 #include "textures/TextureResult.h"
 
 namespace {
+
+// Names beside the file tried for the new bytes before giving up.
+constexpr int kMaxTemporaryNames = 100;
 
 constexpr uint32_t kFlagsUncompressed = 0x2100F;  // caps, height, width, pitch, format, mips
 constexpr uint32_t kFlagsCompressed = 0xA1007;    // caps, height, width, format, mips, linear
@@ -181,23 +187,24 @@ int32_t WriteDdsFile(const std::filesystem::path& path, uint32_t format, uint32_
     if (built.result != texture_result::Ok)
         return built.result;
 
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return texture_result::FromErrno(errno);
-    size_t done = 0;
-    while (done < built.bytes.size()) {
-        ssize_t written = write(fd, built.bytes.data() + done, built.bytes.size() - done);
-        if (written < 0 && errno == EINTR)
+    // The bytes go to a file of our own making (never through a link or into a FIFO
+    // planted under a predictable name), which then replaces whatever has the name.
+    for (int attempt = 0; attempt < kMaxTemporaryNames; ++attempt) {
+        std::filesystem::path temporary = path;
+        temporary += "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".part";
+        platform::NewFile file(temporary);
+        if (!file.IsOpen() && file.Error() == EEXIST)
             continue;
-        if (written <= 0)
-            break;
-        done += static_cast<size_t>(written);
-    }
-    const bool closed = close(fd) == 0;
-    if (done != built.bytes.size() || !closed) {
+        if (!file.IsOpen())
+            return texture_result::FromErrno(file.Error());
+        const bool written = file.Write(built.bytes.data(), built.bytes.size()) && file.Close();
         // A cut-off file would look like a valid but broken texture to every reader.
-        unlink(path.c_str());
-        return texture_result::Fail;
+        if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
+            const int error = written ? errno : file.Error();
+            unlink(temporary.c_str());
+            return written ? texture_result::FromErrno(error) : texture_result::Fail;
+        }
+        return texture_result::Ok;
     }
-    return texture_result::Ok;
+    return texture_result::Fail;
 }

@@ -18,6 +18,7 @@ struct DdsWriteResult {
 DdsWriteResult BuildDdsFile(uint32_t format, uint32_t width, uint32_t height, uint64_t rowPitch,
                             std::span<const uint8_t> source);
 
-// Builds and writes the file, replacing any existing one; a short write removes the file.
+// Builds and writes the file, replacing any existing one (a link or a FIFO under the name
+// is replaced, never written through); a short write leaves no file.
 int32_t WriteDdsFile(const std::filesystem::path& path, uint32_t format, uint32_t width,
                      uint32_t height, uint64_t rowPitch, std::span<const uint8_t> source);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 // Large enough for any texture a model ships with; a full-size RGBA picture takes 256 MiB.
@@ -19,6 +20,8 @@ struct DecodedImage {
     std::vector<uint32_t> texels;  // bytes R, G, B, A; top row first
 };
 
-// Nothing for bytes that are no image stb_image reads, or that claim more than
-// kMaxEncodedImageSide texels on a side.
-std::optional<DecodedImage> DecodeEncodedImage(std::span<const uint8_t> bytes);
+// Nothing for bytes that are no image stb_image reads, that claim more than
+// kMaxEncodedImageSide texels on a side, or more pixels than their size allows
+// (ClaimDecodedBytes); `refusal` then says why, when it is known before decoding.
+std::optional<DecodedImage> DecodeEncodedImage(std::span<const uint8_t> bytes,
+                                               std::string* refusal = nullptr);

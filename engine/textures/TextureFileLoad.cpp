@@ -82,7 +82,12 @@ const char* EncodedTypeName(ImageFileType type)
 LoadedTexture UploadEncoded(std::span<const uint8_t> bytes, ImageFileType type,
                             std::string_view name, const TextureUploader& upload)
 {
-    const std::optional<DecodedImage> image = DecodeEncodedImage(bytes);
+    std::string refusal;
+    const std::optional<DecodedImage> image = DecodeEncodedImage(bytes, &refusal);
+    if (!refusal.empty()) {
+        Report("Cannot decode " + std::string(name) + ": " + refusal);
+        return {};
+    }
     ShaderResourceViewPtr view;
     if (image)
         view = upload(

@@ -9,6 +9,7 @@
 #include "platform/FileWatcher.h"
 #include "platform/Paths.h"
 #include "textures/BuiltInTextures.h"
+#include "textures/DecodeBudget.h"
 #include "textures/EncodedImageReader.h"
 #include "textures/FileBytes.h"
 #include "textures/ImageFileType.h"
@@ -135,9 +136,9 @@ TextureHandle CTextureManager::LoadSkyTexture(const std::filesystem::path& path)
     const bool failed = !loaded.view;
     TextureHandle record =
         MakeRecord(failed ? std::filesystem::path(kFailedName) : resolved, std::move(loaded));
+    record->file = resolved;
     Register(record);
-    if (!failed)
-        WatchOnce(resolved);
+    WatchOnce(resolved);
     return record;
 }
 
@@ -189,10 +190,11 @@ TextureHandle CTextureManager::Load(const std::filesystem::path& path, bool disc
         const bool failed = !loaded.view;
         record =
             MakeRecord(failed ? std::filesystem::path(kFailedName) : resolved, std::move(loaded));
+        record->file = resolved;
         Register(record);
-        // A failed load has nothing to watch: its record is named "Failed".
-        if (!failed)
-            WatchOnce(resolved);
+        // A failed load is watched too: a file read while it was being saved loads once
+        // it is whole.
+        WatchOnce(resolved);
     }
     RememberShared(resolved, record);
     return record;
@@ -386,14 +388,18 @@ void CTextureManager::ShareLoadsOnThisThread(bool on)
 {
     std::lock_guard<std::mutex> guard(listLock);
     const std::thread::id thread = std::this_thread::get_id();
+    // One model's loads share records and one budget for decoded images.
     if (on) {
-        ++sharedLoads[thread].scopes;
+        if (++sharedLoads[thread].scopes == 1)
+            OpenDecodeBudget(true);
         return;
     }
     // The records shared so far are let go with the outermost scope.
     if (auto sharing = sharedLoads.find(thread);
-        sharing != sharedLoads.end() && --sharing->second.scopes <= 0)
+        sharing != sharedLoads.end() && --sharing->second.scopes <= 0) {
         sharedLoads.erase(sharing);
+        OpenDecodeBudget(false);
+    }
 }
 
 void CTextureManager::WatchOnce(const std::filesystem::path& path)
@@ -447,7 +453,8 @@ bool CTextureManager::ReloadEverywhere(const std::filesystem::path& name)
     {
         std::lock_guard<std::mutex> guard(listLock);
         for (const std::weak_ptr<TextureRecord>& weak : records) {
-            if (TextureHandle record = weak.lock(); record && record->name == name)
+            if (TextureHandle record = weak.lock();
+                record && (record->name == name || record->file == name))
                 holders.push_back(std::move(record));
         }
     }
@@ -472,6 +479,8 @@ bool CTextureManager::ReloadEverywhere(const std::filesystem::path& name)
             continue;
         }
         Show(*record, loaded);
+        if (loaded.view)
+            record->name = name;  // a failure record no more
         shown = true;
     }
     return shown;

@@ -18,4 +18,7 @@ struct TextureRecord {
     // The file it was loaded from, as the system spells it; a built-in's or a failed
     // load's name ("WhiteSquare", "Failed") otherwise.
     std::filesystem::path name = "undefined";
+    // The file a load read, failed or not (a failed one is watched, so that a file fixed on
+    // disk replaces the checkerboard); empty for built-ins and embedded images.
+    std::filesystem::path file;
 };

@@ -10,6 +10,7 @@
 #include "animation/AnimationQueries.h"
 #include "animation/CameraClip.h"
 #include "animation/ClipImport.h"
+#include "animation/ClipReload.h"
 #include "animation/SkeletonMarkers.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
@@ -88,22 +89,24 @@ TEST_F(AnimationFiles, AnAddedClipFileShowsInTheOverviewAndIsReplacedWhenItChang
     AnimationController& controller = *set.FirstController();
     EXPECT_EQ(controller.currentClip, 2u);
 
-    // One import for every clip of the file, swapped in at the next frame.
+    // One import for every clip of the file, off this thread, swapped in at the first
+    // frame after it arrived.
     std::weak_ptr<const aiScene> added = controller.clips[2].scene;
     ReloadAnimationSet(set, path + " [Bindpose]");  // no clip file has that name
-    EXPECT_TRUE(controller.pendingClips.empty());
     const uint32_t imports = controller.importCount;
+    EXPECT_EQ(imports, 1u);
     ReloadAnimationSet(set, path);
     // The model's node animation holds the file's clips too.
     ASSERT_NE(model->nodeAnimation, nullptr);
     ReloadAnimationSet(*model->nodeAnimation, path);
+    WaitForClipReimports();
     AdvanceAnimationSet(*model->nodeAnimation, AdvanceOptions{});
     EXPECT_EQ(controller.importCount, imports + 1);
-    EXPECT_EQ(controller.pendingClips.size(), 3u);
     controller.timeA = 1.0f;
     EXPECT_FALSE(added.expired());  // swapped at the next frame, not on the watcher's call
     AdvanceAnimationSet(set, AdvanceOptions{});
     EXPECT_TRUE(added.expired());
+    EXPECT_EQ(controller.clips[0].scene, controller.clips[2].scene) << "one import for all";
     EXPECT_EQ(controller.currentClip, 2u);
     EXPECT_EQ(controller.timeA, 0.0f);  // the new clip starts from its beginning
 

@@ -122,6 +122,31 @@ TEST_F(MeshBuilding, BoundsStartAtTheOriginAndIgnoreDepthForTheRadius)
     }
 }
 
+// The mesh is drawn as a triangle list: lines and points are left out, with a note, rather
+// than run into the triangles after them.
+TEST_F(MeshBuilding, LinesAndPointsAreLeftOutOfTheTriangleList)
+{
+    aiMesh* m = MakeMesh(6);  // two triangles
+    m->mName = "Wire";
+    aiFace* faces = new aiFace[4];
+    for (unsigned f = 0; f < 4; ++f) {
+        const unsigned count = f == 1 ? 2 : f == 2 ? 1 : 3;  // triangle, line, point, triangle
+        faces[f].mNumIndices = count;
+        faces[f].mIndices = new unsigned[count];
+        for (unsigned i = 0; i < count; ++i)
+            faces[f].mIndices[i] = (f == 3 ? 3 : 0) + i;
+    }
+    delete[] m->mFaces;
+    m->mFaces = faces;
+    m->mNumFaces = 4;
+    m->mPrimitiveTypes = aiPrimitiveType_TRIANGLE | aiPrimitiveType_LINE | aiPrimitiveType_POINT;
+    auto scene = MakeScene({m});
+    MeshData mesh;
+    Build(*scene, mesh);
+    EXPECT_EQ(mesh.indices, (std::vector<uint32_t>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(LogTexts().back(), "Mesh 'Wire': 2 lines and points not drawn, only its triangles");
+}
+
 // What one import's meshes share: bones are numbered model-wide, though each vertex names
 // its mesh's own bone; nine materials are reported once, by the first mesh built, and eight
 // lists kept.

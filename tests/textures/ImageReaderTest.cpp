@@ -1,9 +1,14 @@
-// The readers of Targa and OpenEXR files.
+// The readers of Targa, OpenEXR, PNG and JPEG files.
 #include <ImfRgbaFile.h>
 #include <gtest/gtest.h>
+#include <stb_image_write.h>
 #include <sys/stat.h>
 
+#include <chrono>
+
 #include "TextureTestFiles.h"
+#include "textures/DecodeBudget.h"
+#include "textures/EncodedImageReader.h"
 #include "textures/ExrImage.h"
 #include "textures/PanoramaImage.h"
 #include "textures/TargaImage.h"
@@ -181,4 +186,69 @@ TEST(PanoramaReader, ReadsHdrLightAndRefusesWhatIsNoPanorama)
         EXPECT_FALSE(reason.empty()) << c.name;
         EXPECT_TRUE(reason.starts_with(c.reason)) << c.name << ": " << reason;
     }
+}
+
+namespace {
+
+std::vector<uint8_t> Encoded(bool jpeg, int side, int channels)
+{
+    std::vector<uint8_t> bytes;
+    const std::vector<uint8_t> pixels(static_cast<size_t>(side) * side * channels, 0x80);
+    auto append = [](void* context, void* data, int size) {
+        auto* out = static_cast<std::vector<uint8_t>*>(context);
+        out->insert(out->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    };
+    if (jpeg)
+        stbi_write_jpg_to_func(append, &bytes, side, side, channels, pixels.data(), 90);
+    else
+        stbi_write_png_to_func(append, &bytes, side, side, channels, pixels.data(), 0);
+    return bytes;
+}
+
+// A JPEG whose frame header claims `side` x `side` pixels, its data left as it was.
+std::vector<uint8_t> ClaimingJpeg(int side)
+{
+    std::vector<uint8_t> bytes = Encoded(true, 8, 3);
+    for (size_t i = 0; i + 8 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
+            for (size_t at : {i + 5, i + 7}) {
+                bytes[at] = static_cast<uint8_t>(side >> 8);
+                bytes[at + 1] = static_cast<uint8_t>(side);
+            }
+            break;
+        }
+    return bytes;
+}
+
+}  // namespace
+
+// Pictures out of all proportion to their file are refused from the header, before any
+// decoding; a plain picture that compresses very well is not; one model's images share a
+// budget of memory.
+TEST(EncodedImages, ImagesOutOfProportionToTheirFileAreRefusedBeforeDecoding)
+{
+    const std::vector<uint8_t> bomb = ClaimingJpeg(8192);
+    const auto start = std::chrono::steady_clock::now();
+    std::string refusal;
+    EXPECT_FALSE(DecodeEncodedImage(bomb, &refusal));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+    EXPECT_EQ(refusal,
+              "it claims 192 MiB of pixels from " + std::to_string(bomb.size()) + " bytes");
+
+    for (const auto& [jpeg, side, channels] : {std::tuple{true, 64, 3}, {false, 2048, 4}}) {
+        std::string none;
+        const std::optional<DecodedImage> image =
+            DecodeEncodedImage(Encoded(jpeg, side, channels), &none);
+        ASSERT_TRUE(image) << side;
+        EXPECT_EQ(image->width, static_cast<uint32_t>(side));
+        EXPECT_EQ(none, "");
+    }
+
+    const uint64_t half = DecodeBudgetBytes() / 2 + 1;
+    OpenDecodeBudget(true);
+    EXPECT_EQ(ClaimDecodedBytes(1, half, 1), "");
+    EXPECT_NE(ClaimDecodedBytes(1, half, 1).find("the model's images would take more than"),
+              std::string::npos);
+    OpenDecodeBudget(false);
+    EXPECT_EQ(ClaimDecodedBytes(1, half, 1), "") << "no budget outside a model load";
 }

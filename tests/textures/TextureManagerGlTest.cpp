@@ -4,10 +4,13 @@
 // screenshots.
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
+#include <fstream>
 #include <thread>
 
 #include "FbxSceneWriter.h"
@@ -25,6 +28,7 @@
 #include "textures/DdsReader.h"
 #include "textures/DxgiFormat.h"
 #include "textures/MaterialTexel.h"
+#include "textures/Screenshot.h"
 #include "textures/TextureManager.h"
 
 using namespace texture_test;
@@ -268,6 +272,22 @@ TEST_F(TextureManagerGl, LoadThreadUsesTheUploadContextAndQueuesItsWatch)
     EXPECT_EQ(CountLines("Texture modified and reloaded : " + path.string()), 1);
 }
 
+// A texture read while it was being saved fails; once the file is whole it is loaded into
+// the same record, which every holder sees.
+TEST_F(TextureManagerGl, ATextureThatFailedToLoadIsLoadedOnceItsFileIsFixed)
+{
+    const auto path = scratch / "half_saved.dds";
+    WriteBytes(path, {'D', 'D', 'S', ' ', 1, 2});
+    const TextureHandle record = Load(path);
+    ASSERT_EQ(record->name, "Failed");
+    manager->RegisterQueuedWatches();
+    WriteTexel(path, 0x04030201);
+    DispatchChange(path, 5);
+    EXPECT_EQ(record->name, path);
+    EXPECT_EQ(record->isBuiltIn, 0);
+    EXPECT_EQ(Texels(record), (std::vector<uint8_t>{1, 2, 3, 4}));
+}
+
 // Sizes the capture cannot take write nothing; a taken shot holds the requested size of
 // the cleared capture target (nothing is drawn into it yet) and is named in the log.
 TEST_F(TextureManagerGl, ScreenshotsOfEachValidSizeWriteOneFileOfThatSize)
@@ -295,6 +315,46 @@ TEST_F(TextureManagerGl, ScreenshotsOfEachValidSizeWriteOneFileOfThatSize)
                   "Screenshot saved to: " + shot.filename().string());
         fs::remove(shot);
     }
+    fs::current_path(original);
+}
+
+// The shot's name is known in advance: a link planted under it (to a file elsewhere) or a
+// FIFO is replaced, never written through nor waited on.
+TEST_F(TextureManagerGl, AScreenshotReplacesALinkOrFifoPlantedUnderItsName)
+{
+    const fs::path original = fs::current_path();
+    const fs::path folder = scratch / "shots";
+    fs::create_directories(folder);
+    fs::current_path(folder);
+    const fs::path victim = scratch / "victim.txt";
+    std::ofstream(victim) << "keep";
+    alarm(60);  // a blocking open ends the test
+    for (const bool fifo : {false, true}) {
+        SCOPED_TRACE(fifo ? "FIFO" : "link");
+        // The names of this second and the next few.
+        const std::time_t now = std::time(nullptr);
+        for (std::time_t t = now; t < now + 4; ++t) {
+            std::tm local{};
+            localtime_r(&t, &local);
+            const std::string name = ScreenshotFileName(local);
+            fs::remove(name);
+            if (fifo)
+                ASSERT_EQ(mkfifo(name.c_str(), 0600), 0);
+            else
+                fs::create_symlink(victim, name);
+        }
+        TakeScreenshot(2, 2);
+        const std::string last = engine->scene->log.LastMessage();
+        ASSERT_EQ(last.rfind("Screenshot saved to: ", 0), 0u) << last;
+        const fs::path shot = last.substr(std::string("Screenshot saved to: ").size());
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(shot)));
+        EXPECT_EQ(fs::file_size(shot), 128u + 16u);
+    }
+    alarm(0);
+    std::ifstream in(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
+    for (const fs::path& entry : std::vector<fs::path>(fs::directory_iterator(folder), {}))
+        EXPECT_EQ(entry.extension(), ".dds") << "left behind: " << entry;
     fs::current_path(original);
 }
 

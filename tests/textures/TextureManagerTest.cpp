@@ -39,7 +39,7 @@ class TextureManagerRules : public ::testing::Test {
     CTextureManager manager;
 };
 
-// A failed load gives a fresh failure record each time, watches nothing and says why as an
+// A failed load gives a fresh failure record each time, watches its file and says why as an
 // error. A DDS is blamed on its size unless both sides are powers of two (a file without a
 // readable header has none), else on its format; extensions are case-sensitive.
 TEST_F(TextureManagerRules, FailedLoadsGiveFreshFailureRecordsAndSayWhy)
@@ -72,8 +72,9 @@ TEST_F(TextureManagerRules, FailedLoadsGiveFreshFailureRecordsAndSayWhy)
         EXPECT_EQ(GetEngine()->scene->log.LastMessageLevel(), uint32_t{MessageLevelError});
         EXPECT_NE(Load(path), first);
         EXPECT_EQ(first->name, "Failed");
+        EXPECT_EQ(first->file, path);
     }
-    EXPECT_TRUE(manager.WatchedPaths().empty());
+    EXPECT_EQ(manager.WatchedPaths().size(), std::size(files)) << "each once";
 }
 
 TEST_F(TextureManagerRules, SharedLoadsReadATargaOnce)
