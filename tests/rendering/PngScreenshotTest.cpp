@@ -2,7 +2,6 @@
 // size into the pictures folder the user-dirs file names, and never writes through a link
 // planted under the file's name.
 #include <gtest/gtest.h>
-#include <stb_image.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -11,6 +10,7 @@
 #include "api/tool/ToolAccess.h"
 #include "scene/Scene.h"
 #include "support/EngineWindow.h"
+#include "support/ReferenceImage.h"
 #include "support/ScratchDirectory.h"
 #include "textures/PngScreenshot.h"
 
@@ -20,13 +20,7 @@ namespace fs = std::filesystem;
 
 std::vector<uint8_t> ReadPng(const fs::path& path, int& width, int& height)
 {
-    int channels = 0;
-    stbi_uc* pixels = stbi_load(path.c_str(), &width, &height, &channels, 4);
-    std::vector<uint8_t> rgba;
-    if (pixels)
-        rgba.assign(pixels, pixels + static_cast<size_t>(width) * height * 4);
-    stbi_image_free(pixels);
-    return rgba;
+    return testing_support::ReadPngRgba(path.string(), width, height);
 }
 
 void PressF12()

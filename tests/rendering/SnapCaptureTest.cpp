@@ -1,13 +1,13 @@
 // vornis-snap's captures: a turntable comes back to where it started after a full turn, and
 // a clip capture's frames are the poses that --time pictures show at the same times.
 #include <gtest/gtest.h>
-#include <stb_image.h>
 
 #include <cstdlib>
 #include <numbers>
 
 #include "SnapRenderer.h"
 #include "api/tool/ToolAccess.h"
+#include "support/ReferenceImage.h"
 #include "support/ScratchDirectory.h"
 
 namespace {
@@ -18,13 +18,8 @@ const fs::path kSkinnedFigure = fs::path(VORNIS_FIXTURES_DIR) / "blender/skinned
 
 std::vector<uint8_t> ReadPng(const fs::path& path)
 {
-    int width = 0, height = 0, channels = 0;
-    stbi_uc* pixels = stbi_load(path.c_str(), &width, &height, &channels, 4);
-    std::vector<uint8_t> rgba;
-    if (pixels)
-        rgba.assign(pixels, pixels + static_cast<size_t>(width) * height * 4);
-    stbi_image_free(pixels);
-    return rgba;
+    int width = 0, height = 0;
+    return testing_support::ReadPngRgba(path.string(), width, height);
 }
 
 int LargestDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)

@@ -73,4 +73,15 @@ bool WritePng(const fs::path& path, const std::vector<uint8_t>& rgba, int width,
            << " (largest " << worst << "); picture " << actualPath << ", difference " << diffPath;
 }
 
+std::vector<uint8_t> ReadPngRgba(const std::string& path, int& width, int& height)
+{
+    int channels = 0;
+    stbi_uc* pixels = stbi_load(path.c_str(), &width, &height, &channels, 4);
+    std::vector<uint8_t> rgba;
+    if (pixels)
+        rgba.assign(pixels, pixels + static_cast<size_t>(width) * height * 4);
+    stbi_image_free(pixels);
+    return rgba;
+}
+
 }  // namespace testing_support

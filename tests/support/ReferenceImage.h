@@ -1,4 +1,5 @@
-// Compares a rendered picture with a small reference image kept in tests/reference/.
+// Compares a rendered picture with a small reference image kept in tests/reference/, and
+// reads the pictures tools write.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,5 +18,8 @@ namespace testing_support {
 ::testing::AssertionResult MatchesReference(const std::string& name,
                                             const std::vector<uint8_t>& rgba, int width, int height,
                                             int tolerance = 16, double outliers = 0.002);
+
+// The RGBA pixels of a PNG file, top row first; empty when it cannot be read.
+std::vector<uint8_t> ReadPngRgba(const std::string& path, int& width, int& height);
 
 }  // namespace testing_support

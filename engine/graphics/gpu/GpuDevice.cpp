@@ -225,16 +225,18 @@ std::shared_ptr<ShaderResourceView> CreateShaderResourceView(std::shared_ptr<Buf
     return std::make_shared<ShaderResourceView>(std::move(buffer));
 }
 
-std::shared_ptr<RenderTargetView> CreateRenderTargetView(std::shared_ptr<Texture> texture)
+namespace {
+
+// A framebuffer whose colour attachment `attach` sets; null unless it is complete.
+template <typename Attach>
+std::shared_ptr<RenderTargetView> FramebufferView(std::shared_ptr<Texture> texture, Attach attach)
 {
-    if (!texture)
-        return nullptr;
     ClearGlErrors();
     GLuint framebuffer = 0;
     glCreateFramebuffers(1, &framebuffer);
     if (framebuffer == 0)
         return nullptr;
-    glNamedFramebufferTexture(framebuffer, GL_COLOR_ATTACHMENT0, texture->Name(), 0);
+    attach(framebuffer);
     if (glGetError() != GL_NO_ERROR ||
         glCheckNamedFramebufferStatus(framebuffer, GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         glDeleteFramebuffers(1, &framebuffer);
@@ -243,24 +245,28 @@ std::shared_ptr<RenderTargetView> CreateRenderTargetView(std::shared_ptr<Texture
     return std::make_shared<RenderTargetView>(framebuffer, std::move(texture));
 }
 
+}  // namespace
+
+std::shared_ptr<RenderTargetView> CreateRenderTargetView(std::shared_ptr<Texture> texture)
+{
+    if (!texture)
+        return nullptr;
+    const GLuint name = texture->Name();
+    return FramebufferView(std::move(texture), [name](GLuint framebuffer) {
+        glNamedFramebufferTexture(framebuffer, GL_COLOR_ATTACHMENT0, name, 0);
+    });
+}
+
 std::shared_ptr<RenderTargetView> CreateRenderTargetView(std::shared_ptr<Texture> texture,
                                                          uint32_t mipLevel, uint32_t layer)
 {
     if (!texture || mipLevel >= texture->Desc().mipLevels)
         return nullptr;
-    ClearGlErrors();
-    GLuint framebuffer = 0;
-    glCreateFramebuffers(1, &framebuffer);
-    if (framebuffer == 0)
-        return nullptr;
-    glNamedFramebufferTextureLayer(framebuffer, GL_COLOR_ATTACHMENT0, texture->Name(),
-                                   static_cast<GLint>(mipLevel), static_cast<GLint>(layer));
-    if (glGetError() != GL_NO_ERROR ||
-        glCheckNamedFramebufferStatus(framebuffer, GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        glDeleteFramebuffers(1, &framebuffer);
-        return nullptr;
-    }
-    return std::make_shared<RenderTargetView>(framebuffer, std::move(texture));
+    const GLuint name = texture->Name();
+    return FramebufferView(std::move(texture), [=](GLuint framebuffer) {
+        glNamedFramebufferTextureLayer(framebuffer, GL_COLOR_ATTACHMENT0, name,
+                                       static_cast<GLint>(mipLevel), static_cast<GLint>(layer));
+    });
 }
 
 void GenerateMips(const Texture& texture)
