@@ -186,6 +186,10 @@ void ConnectScene(CEngine& engine, CScene& scene)
 
 int StartEngine(CEngine& engine, int window, int width, int height)
 {
+    // A second start: the engine made before goes first, in order. Its loads use the
+    // importer, the texture manager and the scene that are about to be made again.
+    if (engine.device)
+        ShutdownEngine(engine);
     engine.windowHandle = window;
     CreateModelImporter(engine);
     CreateGraphicsDeviceObject(engine);

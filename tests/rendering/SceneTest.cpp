@@ -154,6 +154,31 @@ class SceneOnEngine : public ::testing::Test {
     CScene* scene = nullptr;
 };
 
+// A second InitEngine while the model and its textures load: the loads end before the
+// importer, texture manager and scene they use are made again, and the engine draws on.
+TEST(SceneRestart, ASecondStartDuringALoadWaitsForItAndStartsAfresh)
+{
+    EXPECT_EXIT(
+        {
+            SDL_Window* window = nullptr;
+            if (testing_support::StartEngine(96, 64, &window) != 0)
+                _exit(2);
+            LoadModel(fs::absolute("demo/spheres.fbx").c_str());
+            if (InitEngine(static_cast<int>(SDL_GetWindowID(window)), 96, 64) != 0)
+                _exit(3);
+            LoadModel(fs::absolute("demo/spheres.fbx").c_str());
+            if (!WaitForLoad())
+                _exit(4);
+            Present();
+            Present();
+            _exit(GetEngine()->scene->log.LastMessageLevel() ==
+                          static_cast<uint32_t>(MessageLevelError)
+                      ? 5
+                      : 0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 // Start-up links no GL program: a snapshot or a first frame pays the driver only for what it
 // draws. A later build links at once, so that a program the driver refuses leaves the one
 // before it in place.
