@@ -11,6 +11,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/Paths.h"
 #include "platform/RegularFile.h"
+#include "shaders/MacroExpansion.h"
 #include "shaders/ShaderCache.h"
 
 namespace fs = std::filesystem;
@@ -40,6 +41,16 @@ bool ReadWholeFile(const fs::path& path, std::uintmax_t limit, std::string& text
     return true;
 }
 
+// Why a source's own macros make too much of it for the preprocessor to hold; empty when
+// they do not.
+std::string MacroProblem(const std::string& source)
+{
+    if (EstimateExpandedTokens(source) <= kMaxExpandedShaderTokens)
+        return {};
+    return "its macros expand to more than " +
+           std::to_string(static_cast<uint64_t>(kMaxExpandedShaderTokens)) + " tokens";
+}
+
 // Owns what one include result points at until shaderc releases it.
 struct IncludeRecord {
     shaderc_include_result result{};
@@ -64,6 +75,8 @@ shaderc_include_result* ResolveInclude(void* includedFiles, const char* requeste
                                                 platform::NormalizeSeparators(requested));
         std::string why;
         if (!ReadWholeFile(target, kMaxSourceBytes, record->content, why))
+            error = "cannot include \"" + std::string(requested) + "\": " + why;
+        else if (why = MacroProblem(record->content); !why.empty())
             error = "cannot include \"" + std::string(requested) + "\": " + why;
     }
     if (error.empty()) {
@@ -126,6 +139,11 @@ bool CompileShaderFile(const std::string& fileName, const std::string& entryPoin
             errorText = "Shader not found: " + resolved.string();
             return false;
         }
+        errorText = resolved.string() + ": " + why;
+        platform::DebugOutput(errorText);
+        return false;
+    }
+    if (const std::string why = MacroProblem(source); !why.empty()) {
         errorText = resolved.string() + ": " + why;
         platform::DebugOutput(errorText);
         return false;

@@ -3,10 +3,12 @@
 // SPIR-V -> GLSL translation with the reflection of vertex inputs.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <regex>
 #include <set>
 
 #include "ShaderTestSupport.h"
+#include "shaders/MacroExpansion.h"
 #include "shaders/ShaderCache.h"
 #include "shaders/ShaderCompiler.h"
 #include "shaders/ShaderTranslator.h"
@@ -45,6 +47,16 @@ TEST(CompileShaderFile, BrokenOrHostileFilesFailWithAMessage)
     std::string garbage;
     for (int i = 0; i < 4096; ++i)
         garbage.push_back(static_cast<char>((i * 7919) & 0xFF));
+    // Macros that double at each level: the preprocessor would make 2^48 tokens of them.
+    std::string doubling = "#define L0 x x\n", nested = "#define F0(a) a a\n";
+    for (int level = 1; level <= 48; ++level) {
+        const std::string n = std::to_string(level), before = std::to_string(level - 1);
+        doubling += "#define L" + n + " L" + before + " L" + before + "\n";
+        nested += "#define F" + n + "(a) F" + before + "(F" + before + "(a))\n";
+    }
+    doubling += "float4 Main() : SV_Target { return L48; }\n";
+    nested += "float4 Main() : SV_Target { return F48(1); }\n";
+    dir.Write("bomb.fx", doubling);
     const struct {
         const char* name;
         std::string text;
@@ -59,6 +71,9 @@ TEST(CompileShaderFile, BrokenOrHostileFilesFailWithAMessage)
         {"b.fx", "#include \"nowhere.fx\"\nfloat4 Main() : SV_Target { return 0; }\n",
          "nowhere.fx"},
         {"garbage.fx", garbage, ""},
+        {"doubling.fx", doubling, "its macros expand to more than"},
+        {"nested.fx", nested, "its macros expand to more than"},
+        {"c.fx", "#include \"bomb.fx\"\n", "its macros expand to more than"},
     };
     for (const auto& file : files) {
         SCOPED_TRACE(file.name);
@@ -69,6 +84,26 @@ TEST(CompileShaderFile, BrokenOrHostileFilesFailWithAMessage)
         EXPECT_TRUE(code.empty());
         EXPECT_FALSE(error.empty());
         EXPECT_NE(error.find(file.said), std::string::npos) << error;
+    }
+}
+
+// The estimate follows what the preprocessor does on what real shaders hold.
+TEST(MacroExpansion, CountsExpansionsOnceAndStopsAtSelfReference)
+{
+    EXPECT_EQ(EstimateExpandedTokens("#define TWO x x\nTWO TWO // TWO\n"), 4.0);
+    EXPECT_EQ(EstimateExpandedTokens("#define SQ(a) ((a) * (a))\nSQ(SQ(y))\n"), 25.0);
+    EXPECT_EQ(EstimateExpandedTokens("#define A A + 1\nA\n"), 3.0);
+    EXPECT_EQ(EstimateExpandedTokens("#define F(a) a\nF\n"), 1.0);
+    std::string deep = "#define F(a) a\n";
+    for (int i = 0; i < 1000; ++i)
+        deep += "F(";
+    deep += "x" + std::string(1000, ')');
+    EXPECT_GT(EstimateExpandedTokens(deep), kMaxExpandedShaderTokens);  // no deeper than any shader
+    for (const char* file : {"shaders/PS_PixelShaders.fx", "shaders/VertexShaders.fx"}) {
+        std::ifstream in(file);
+        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        ASSERT_FALSE(text.empty()) << file;
+        EXPECT_LT(EstimateExpandedTokens(text), 100000.0) << file;
     }
 }
 
