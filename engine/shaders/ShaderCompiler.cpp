@@ -143,11 +143,6 @@ bool CompileShaderFile(const std::string& fileName, const std::string& entryPoin
         platform::DebugOutput(errorText);
         return false;
     }
-    if (const std::string why = MacroProblem(source); !why.empty()) {
-        errorText = resolved.string() + ": " + why;
-        platform::DebugOutput(errorText);
-        return false;
-    }
     ShaderStage stage;
     if (!StageFromTarget(target, stage)) {
         errorText = "Unsupported shader target: " + target;
@@ -159,6 +154,12 @@ bool CompileShaderFile(const std::string& fileName, const std::string& entryPoin
                                                   entryPoint, target, macros};
     if (shader_cache::Load(cacheInputs, code))
         return true;
+    // After the cache: what it holds compiled once, with these very sources.
+    if (const std::string why = MacroProblem(source); !why.empty()) {
+        errorText = resolved.string() + ": " + why;
+        platform::DebugOutput(errorText);
+        return false;
+    }
 
     static thread_local std::unique_ptr<shaderc_compiler, CompilerDeleter> compiler(
         shaderc_compiler_initialize());
