@@ -8,6 +8,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "textures/DecodeBudget.h"
 #include "textures/ExrImage.h"
 #include "textures/FileBytes.h"
 #include "textures/ImageFileType.h"
@@ -123,6 +124,11 @@ std::optional<ExrImage> ReadExrImage(const std::filesystem::path& path)
         [&](int64_t width, int64_t height) {
             if (width > kMaxExrSide || height > kMaxExrSide)
                 return false;
+            // Half-float RGBA in the file and once decoded.
+            const uint64_t bytes = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 8;
+            if (const std::string unsafe = ClaimDecodedBytes(bytes, bytes, read.bytes.size());
+                !unsafe.empty())
+                return false;
             image.width = static_cast<uint32_t>(width);
             image.height = static_cast<uint32_t>(height);
             image.pixels.resize(static_cast<size_t>(width * height));
@@ -155,6 +161,9 @@ std::optional<PanoramaImage> DecodeExrPanorama(const std::string& name,
             reason =
                 PanoramaShapeProblem(static_cast<uint64_t>(width), static_cast<uint64_t>(height));
             if (!reason.empty())
+                return false;
+            const uint64_t texels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+            if (reason = ClaimDecodedBytes(texels * 8, texels * 12, bytes.size()); !reason.empty())
                 return false;
             if (!image.Allocate(static_cast<uint32_t>(width), static_cast<uint32_t>(height))) {
                 reason = "no memory for its texels";

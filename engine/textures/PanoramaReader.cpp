@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/Paths.h"
+#include "textures/DecodeBudget.h"
 #include "textures/FileBytes.h"
 #include "textures/PanoramaImage.h"
 #include "textures/TextureResult.h"
@@ -82,6 +83,11 @@ std::optional<PanoramaImage> DecodeRadianceHdr(const std::vector<uint8_t>& bytes
     if (reason = PanoramaShapeProblem(static_cast<uint64_t>(std::max(width, 0)),
                                       static_cast<uint64_t>(std::max(height, 0)));
         !reason.empty())
+        return std::nullopt;
+    // Run-length coding lets a small file claim a large plain picture: 4 bytes a texel in
+    // the file, 12 as floats.
+    const uint64_t texels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+    if (reason = ClaimDecodedBytes(texels * 4, texels * 12, bytes.size()); !reason.empty())
         return std::nullopt;
     PanoramaImage image;
     image.texels.reset(stbi_loadf_from_memory(data, length, &width, &height, &channels, 3));

@@ -1,10 +1,12 @@
 // The readers of Targa, OpenEXR, PNG and JPEG files.
 #include <ImfRgbaFile.h>
 #include <gtest/gtest.h>
+
 #include <stb_image_write.h>
 #include <sys/stat.h>
 
 #include <chrono>
+#include <fstream>
 
 #include "TextureTestFiles.h"
 #include "textures/DecodeBudget.h"
@@ -161,6 +163,18 @@ TEST(PanoramaReader, ReadsHdrLightAndRefusesWhatIsNoPanorama)
 
     const std::string header = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n";
     WriteExr(dir / "square.exr", 16, 16, 1.0f);
+    // A small file whose data window claims 8192 x 4096 texels.
+    WriteExr(dir / "claiming.exr", 16, 8, 1.0f);
+    {
+        std::fstream file(dir / "claiming.exr", std::ios::in | std::ios::out | std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(file)), {});
+        const std::string key("dataWindow\0box2i\0", 17);
+        const size_t at = bytes.find(key);
+        ASSERT_NE(at, std::string::npos);
+        const int32_t window[4] = {0, 0, 8191, 4095};
+        file.seekp(static_cast<std::streamoff>(at + key.size() + 4));
+        file.write(reinterpret_cast<const char*>(window), sizeof window);
+    }
     struct Case {
         const char* name;
         std::string bytes;  // empty: the file is written above
@@ -173,13 +187,15 @@ TEST(PanoramaReader, ReadsHdrLightAndRefusesWhatIsNoPanorama)
         {"huge.hdr", header + "-Y 100000 +X 200000\n", "wider than 8192 texels"},
         {"square.hdr", header + "-Y 64 +X 64\n", "not an equirectangular panorama"},
         {"cut.hdr", header + "-Y 8 +X 16\n\x02\x02\x00\x10\x85", ""},
+        {"claiming.hdr", header + "-Y 4096 +X 8192\n\x02\x02\x20\x00", "it claims 128 MiB"},
+        {"claiming.exr", "", "it claims 256 MiB"},
         {"garbage.exr", std::string("\x76\x2f\x31\x01", 4) + std::string(200, 'x'),
          "not a readable OpenEXR file"},
         {"square.exr", "", "not an equirectangular panorama"},
         {"disguised.exr", header + "-Y 8 +X 16\n", "not an OpenEXR file"},
     };
     for (const Case& c : cases) {
-        if (std::string_view(c.name) != "square.exr")
+        if (!c.bytes.empty() || !std::string_view(c.name).ends_with(".exr"))
             WriteBytes(dir / c.name, std::vector<uint8_t>(c.bytes.begin(), c.bytes.end()));
         reason.clear();
         EXPECT_FALSE(ReadPanorama(dir / c.name, reason).has_value()) << c.name;
