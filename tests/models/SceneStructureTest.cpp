@@ -11,6 +11,7 @@
 #include "ModelTestSupport.h"
 #include "animation/AnimationHooks.h"
 #include "animation/AnimationQueries.h"
+#include "animation/ClipImport.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
 #include "scene/ModelFraming.h"
@@ -241,6 +242,29 @@ TEST_F(SceneStructure, SkinnedVerticesFollowTheirBonesWhateverTransformsTheArmat
         SetAnimationTime(*model, seconds);
         ExpectSamePoints(DrawnPositions(*model), SkinnedPositions(tree, seconds), 1.5e-4f);
     }
+}
+
+// Thirty skinned meshes take their bind pose from one import of the model file.
+TEST_F(SceneStructure, SkinnedMeshesOfOneModelShareOneImportOfItsFile)
+{
+    FbxTree tree = SkinnedStrip();
+    const assets::FbxTreeSkin skin = tree.skins[0];
+    for (int copy = 1; copy < 30; ++copy) {
+        tree.meshes.push_back(tree.meshes[0]);
+        tree.nodes.push_back(tree.nodes[4]);
+        tree.nodes.back().name += std::to_string(copy);
+        tree.nodes.back().mesh = copy;
+        tree.skins.push_back(skin);
+        tree.skins.back().node = static_cast<int>(tree.nodes.size()) - 1;
+    }
+    const uint64_t before = ClipFileImportCount();
+    std::unique_ptr<CModelNode> model = WriteAndImport(tree, FbxEncoding::Binary);
+    ASSERT_NE(model, nullptr);
+    size_t animated = 0;
+    for (CMeshObject* mesh : MeshObjects(*model))
+        animated += mesh->animationSet != nullptr;
+    EXPECT_EQ(animated, 30u);
+    EXPECT_EQ(ClipFileImportCount() - before, 1u);
 }
 
 // Three takes; a rigid cart that slides, a hub whose blade (a child without channels of its
