@@ -55,14 +55,16 @@ std::filesystem::path SaveRequestedScreenshot(CEngine& engine)
         return {};
     engine.pngScreenshotRequested = false;
     CGraphicsDevice& device = *engine.device;
-    const int width = static_cast<int>(device.width);
-    const int height = static_cast<int>(device.height);
     std::vector<uint8_t> rgba;
     if (!device.backBuffer || !gpu::ReadTextureRgba8(*device.backBuffer, rgba)) {
         engine.ReportMessage("Screenshot not saved: the frame could not be read back",
                              MessageLevelError);
         return {};
     }
+    // The picture has the back buffer's size, the window's drawable size, which may differ
+    // from the engine's width and height on a scaled display.
+    const int width = static_cast<int>(device.backBuffer->Desc().width);
+    const int height = static_cast<int>(device.backBuffer->Desc().height);
     for (size_t i = 3; i < rgba.size(); i += 4)
         rgba[i] = 255;
     if (engine.pngScreenshotTransparent && !ClearUncovered(engine, width, height, rgba)) {
