@@ -45,6 +45,8 @@ void CModelNode::VisitPlacedMeshes(const std::optional<Float3>& eye,
 void CModelNode::VisitNode(const SceneNodes* nodes, const Matrix4& treeTransform,
                            const std::optional<Float3>& eye, const PlacedMeshVisit& visit) const
 {
+    if (hidden)
+        return;
     // World = node global x tree transform (row vectors: the node's own chain first).
     const Matrix4 nodeWorld =
         nodes ? Multiply(nodes->Global(sceneNode), treeTransform) : treeTransform;

@@ -52,6 +52,8 @@ class CModelNode {
     const CModelImporter* importer = nullptr;
     std::string shaderName = "PBL Default";  // only the root's is used
     std::unique_ptr<LodRange> lodRange;      // LOD nodes only
+    // Hidden by the user: the node and its subtree are neither drawn, counted nor framed.
+    bool hidden = false;
     // Root only: the camera clip of the model file, staged by the load thread until the
     // scene accepts the model and hands the clip to the camera.
     std::shared_ptr<CameraClip> cameraClip;
@@ -65,9 +67,10 @@ class CModelNode {
     // their range are skipped with their subtrees; without one, all are drawn.
     void Draw(float time, const std::optional<Float3>& eye, const MeshDrawFunction& drawMesh);
 
-    // Every mesh object of the nodes that pass the LOD test (all without an eye), drawable
-    // or not, with its placement: its node's global transform now x the tree's transform;
-    // a skinned mesh's node at rest, since its bones place it. Node, then children.
+    // Every mesh object of the nodes that are not hidden and pass the LOD test (all
+    // without an eye), drawable or not, with its placement: its node's global transform now x the
+    // tree's transform; a skinned mesh's node at rest, since its bones place it. Node, then
+    // children.
     void VisitPlacedMeshes(const std::optional<Float3>& eye, const PlacedMeshVisit& visit) const;
 
     // True when the node is drawn for an eye at `eye` when it stands at `nodeWorld`.

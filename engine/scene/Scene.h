@@ -15,6 +15,7 @@
 #include "platform/MessageLevel.h"
 #include "scene/Light.h"
 #include "scene/MessageLog.h"
+#include "scene/SceneInspection.h"
 #include "shaders/BaseShader.h"
 #include "textures/TextureHandle.h"
 
@@ -123,6 +124,8 @@ class CScene {
     std::unique_ptr<CModelNode> lightMesh;  // held beside the light record it shows
     CMessageLog log;
     std::unique_ptr<CModelNode> model;
+    // Selection, overlays and bone-weight view of the inspection tools; under modelLock.
+    SceneInspection inspection;
     // Set by the load thread when a load attempt ends; cleared by the first draw after it.
     std::atomic<bool> modelChanged{false};
     std::mutex modelLock;

@@ -107,6 +107,7 @@ void CScene::RunLoad(const LoadJob& job)
             ReportMessage("Model loaded: " + path, MessageLevelInfo);
             old = std::move(model);
             model = std::move(loaded);
+            inspection.ForgetModel();
             shown = true;
             // The old model dies under the lock: nothing may still be drawing it.
             old.reset();
@@ -139,6 +140,7 @@ void CScene::ReleaseModel()
 {
     // Freed under the lock, as a replaced model is: nothing may still be drawing it.
     std::lock_guard<std::mutex> lock(modelLock);
+    inspection.ForgetModel();
     model.reset();
 }
 
