@@ -312,3 +312,11 @@ float4 PixelShader_OnlyVertexColor(VertexToPixel input) : SV_Target
 {
     return Show(input.color.rgb);
 }
+
+// The inspection overlays' flat colour (wireframe, selection tint): RGBA, 8 bits each, red
+// lowest, packed into the draw value.
+float4 PixelShader_OverlayColour(VertexToPixel input) : SV_Target
+{
+    uint packed = VertexColorMode;
+    return float4(packed & 255u, (packed >> 8) & 255u, (packed >> 16) & 255u, packed >> 24) / 255.0;
+}

@@ -8,8 +8,10 @@
 // next, and prints each pass's median wall-clock and processor time.
 // With --picture OUT.png it finally writes one frame without the debug interface, so that
 // a change meant to save time can be checked to leave every pixel as it was (cmp).
+// With --overlay NAME (repeatable: wireframe, bounds, normals, tangents, selection) the
+// frames are drawn with that inspection overlay on.
 // Usage: vornis-frame-timer [WIDTH HEIGHT [FRAMES [MODEL]]] [--interface] [--passes]
-//        [--picture OUT.png]
+//        [--overlay NAME]... [--picture OUT.png]
 #include <SDL.h>
 #include <epoxy/gl.h>
 #define STB_IMAGE_WRITE_STATIC
@@ -109,9 +111,12 @@ int main(int argc, char** argv)
     std::vector<std::string> arguments;
     bool compareInterface = false, timePasses = false;
     const char* picture = nullptr;
+    std::vector<std::string> overlays;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--picture") == 0 && i + 1 < argc)
             picture = argv[++i];
+        else if (std::strcmp(argv[i], "--overlay") == 0 && i + 1 < argc)
+            overlays.emplace_back(argv[++i]);
         else if (std::strcmp(argv[i], "--interface") == 0)
             compareInterface = true;
         else if (std::strcmp(argv[i], "--passes") == 0)
@@ -151,6 +156,13 @@ int main(int argc, char** argv)
             const std::string reason = tool::FirstErrorSince(mark);
             std::fprintf(stderr, "cannot load %s%s%s\n", model, reason.empty() ? "" : ": ",
                          reason.c_str());
+            return 1;
+        }
+    }
+    for (const std::string& overlay : overlays) {
+        if (!tool::ShowOverlay(overlay)) {
+            std::fprintf(stderr, "unknown overlay %s (or no model to select in)\n",
+                         overlay.c_str());
             return 1;
         }
     }

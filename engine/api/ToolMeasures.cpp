@@ -15,6 +15,7 @@
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
 #include "platform/RegularFile.h"
+#include "scene/Scene.h"
 #include "shaders/BaseShader.h"
 #include "shaders/PixelShaderRegistry.h"
 #include "shaders/ShaderCompiler.h"
@@ -22,11 +23,49 @@
 #include "ui/InterfaceFrame.h"
 #include "ui/InterfaceState.h"
 
+namespace {
+
+const CModelNode* FirstNodeWithMesh(const CModelNode& node)
+{
+    if (!node.meshObjects.empty())
+        return &node;
+    for (const auto& child : node.children)
+        if (const CModelNode* found = FirstNodeWithMesh(*child))
+            return found;
+    return nullptr;
+}
+
+}  // namespace
+
 namespace tool {
 
 void SetInterfaceHidden(bool hidden)
 {
     GetEngine()->debugInterface->hidden = hidden;
+}
+
+bool ShowOverlay(const std::string& name)
+{
+    CScene* scene = GetEngine() ? GetEngine()->scene.get() : nullptr;
+    if (!scene)
+        return false;
+    bool known = true;
+    scene->WithModel([&](CModelNode* model) {
+        SceneOverlays& overlays = scene->inspection.overlays;
+        if (name == "wireframe")
+            overlays.wireframe = true;
+        else if (name == "bounds")
+            overlays.bounds = true;
+        else if (name == "normals")
+            overlays.normals = true;
+        else if (name == "tangents")
+            overlays.tangents = true;
+        else if (name == "selection" && model)
+            scene->inspection.selected = FirstNodeWithMesh(*model);
+        else
+            known = false;
+    });
+    return known;
 }
 
 void DrawInterfaceAlone()

@@ -12,6 +12,8 @@ constexpr uint32_t kAllSamples = 0xFFFFFFFFu;
 
 RenderStateGuard::~RenderStateGuard()
 {
+    if (savedRasterizer && device.context)
+        device.context->SetRasterizerState(*savedRasterizer);
     if (savedBlend && device.context)
         device.context->SetBlendState(*savedBlend, kNoBlendFactor, kAllSamples);
     if (savedDepthStencil && device.context)
@@ -47,9 +49,23 @@ void RenderStateGuard::SetDepthStencil(const gpu::DepthStencilState* state)
 
 void RenderStateGuard::SetOpaqueBlend()
 {
-    if (!device.context || !device.opaqueBlend)
+    SetBlend(device.opaqueBlend.get());
+}
+
+void RenderStateGuard::SetBlend(const gpu::BlendState* state)
+{
+    if (!device.context || !state)
         return;
     if (!savedBlend)
         savedBlend = device.context->CurrentBlendState();
-    device.context->SetBlendState(*device.opaqueBlend, kNoBlendFactor, kAllSamples);
+    device.context->SetBlendState(*state, kNoBlendFactor, kAllSamples);
+}
+
+void RenderStateGuard::SetRasterizer(const gpu::RasterizerState& state)
+{
+    if (!device.context)
+        return;
+    if (!savedRasterizer)
+        savedRasterizer = device.context->CurrentRasterizerState();
+    device.context->SetRasterizerState(state);
 }

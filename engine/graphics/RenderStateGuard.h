@@ -29,6 +29,9 @@ class RenderStateGuard {
     // pass): the usual source-alpha blend gives exactly the source colour there, but still
     // reads the target for every fragment.
     void SetOpaqueBlend();
+    // Any other rasterizer or blend state, put back like the others.
+    void SetRasterizer(const gpu::RasterizerState& state);
+    void SetBlend(const gpu::BlendState* state);
 
    private:
     void BindMode(int32_t mode);
@@ -37,4 +40,5 @@ class RenderStateGuard {
     std::optional<int32_t> savedMode;
     std::optional<gpu::DepthStencilState> savedDepthStencil;
     std::optional<gpu::BlendState> savedBlend;
+    std::optional<gpu::RasterizerState> savedRasterizer;
 };

@@ -3,6 +3,7 @@
 #include <assimp/scene.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -131,6 +132,8 @@ void ComputeBounds(const aiMesh& importedMesh, MeshData& mesh)
     // The extents start at the origin, so the box always contains it.
     float minimum[3] = {0.0f, 0.0f, 0.0f};
     float maximum[3] = {0.0f, 0.0f, 0.0f};
+    mesh.pointsMin = {FLT_MAX, FLT_MAX, FLT_MAX};
+    mesh.pointsMax = {-FLT_MAX, -FLT_MAX, -FLT_MAX};
     if (importedMesh.HasPositions()) {
         for (uint32_t v = 0; v < importedMesh.mNumVertices; ++v) {
             const aiVector3D& p = importedMesh.mVertices[v];
@@ -138,6 +141,8 @@ void ComputeBounds(const aiMesh& importedMesh, MeshData& mesh)
             for (int axis = 0; axis < 3; ++axis) {
                 minimum[axis] = std::min(minimum[axis], coords[axis]);
                 maximum[axis] = std::max(maximum[axis], coords[axis]);
+                mesh.pointsMin[axis] = std::min(mesh.pointsMin[axis], coords[axis]);
+                mesh.pointsMax[axis] = std::max(mesh.pointsMax[axis], coords[axis]);
             }
         }
     }

@@ -2,6 +2,7 @@
 // bounds, and how to reach the import it came from.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -28,6 +29,9 @@ struct MeshData {
     // mesh's origin.
     Float3 boxMin = {0.0f, 0.0f, 0.0f};
     Float3 boxMax = {0.0f, 0.0f, 0.0f};
+    // The positions' own extents, for measuring the mesh; low above high without points.
+    Float3 pointsMin = {0.0f, 0.0f, 0.0f};
+    Float3 pointsMax = {-1.0f, -1.0f, -1.0f};
     ModelImportContext* context = nullptr;  // not owned
 
     // The GPU copy, made at the first draw of any mesh object showing this mesh: a mesh
@@ -35,6 +39,14 @@ struct MeshData {
     struct GpuBuffers {
         std::shared_ptr<gpu::Buffer> vertices;
         std::shared_ptr<gpu::Buffer> indices;
+        // The normal and tangent lines of the overlays, made when first shown, with the
+        // length they were made for: [0] normals, [1] tangents.
+        struct Lines {
+            std::shared_ptr<gpu::Buffer> buffer;
+            uint32_t vertexCount = 0;
+            float length = 0.0f;
+        };
+        std::array<Lines, 2> directionLines;
     };
     std::shared_ptr<GpuBuffers> gpu = std::make_shared<GpuBuffers>();
 

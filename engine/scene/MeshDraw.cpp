@@ -95,12 +95,6 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
         return;
     }
 
-    const BonePalette palette = FillBonePalette(meshObject.bonePalette);
-    if (shader->bonePalette &&
-        context.UpdateBuffer(*shader->bonePalette, &palette, sizeof(palette))) {
-        context.BindShaderResource(15, shader->bonePaletteView.get());
-        context.BindShaderResource(16, shader->textureSlotTableView.get());
-    }
     const TextureBlock& block =
         meshObject.textureSlots[meshObject.textureSet % meshObject.textureSlots.size()];
     shader->UpdateTextureSlotTable(block);
@@ -110,10 +104,22 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
         if (const gpu::ShaderResourceView* view = ViewOf(meshObject.extraTextures[i]))
             context.BindShaderResource(i + 4, view);
 
+    SubmitMesh(meshObject);
+    DrawJoints(meshObject);
+}
+
+void CScene::SubmitMesh(CMeshObject& meshObject)
+{
+    gpu::Context& context = *device->context;
+    const BonePalette palette = FillBonePalette(meshObject.bonePalette);
+    if (shader->bonePalette &&
+        context.UpdateBuffer(*shader->bonePalette, &palette, sizeof(palette))) {
+        context.BindShaderResource(15, shader->bonePaletteView.get());
+        context.BindShaderResource(16, shader->textureSlotTableView.get());
+    }
     context.SetIndexBuffer(meshObject.indexBuffer);
     context.SetVertexBuffer(meshObject.vertexBuffer, meshObject.vertexStride, 0);
     context.DrawIndexed(meshObject.indexCount, 0, 0);
-    DrawJoints(meshObject);
 }
 
 void CScene::DrawJoints(CMeshObject& meshObject, bool always)

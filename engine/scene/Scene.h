@@ -178,10 +178,18 @@ class CScene {
     // The skeleton display of an animated mesh object while joints are shown (`always`: a
     // skeleton without mesh).
     void DrawJoints(CMeshObject& meshObject, bool always = false);
+    // Binds the mesh object's bone palette and buffers and draws it with the bound shader.
+    void SubmitMesh(CMeshObject& meshObject);
+    // The inspection overlays over the drawn model (InspectionDraw.cpp).
+    void DrawInspection();
+    void DrawFlatMesh(CMeshObject& meshObject, uint32_t packedColour);
+    void DrawDirectionLines(CMeshObject& meshObject, int kind, float worldLength);
 
     // The camera view the mesh draws of the current pass bind with, and the frame's choices.
     DrawView passView{};
     SceneDrawOptions passOptions{};
     // The shown model's largest bounding radius while joints are shown: the marker size.
     float passModelRadius = 0.0f;
+    // The posed normal or tangent lines of a skinned mesh, written again for each draw.
+    std::shared_ptr<gpu::Buffer> posedLines;
 };

@@ -71,8 +71,10 @@ void CScene::Draw(float frameTime, bool capture, const SceneDrawOptions& options
     if (!photoMode && !capture)
         DrawGizmo(view);
     gpu::MarkPass("gizmo");
-    if (model)
+    if (model) {
         DrawModel(frameTime);
+        DrawInspection();
+    }
     gpu::MarkPass("model");
     if (!capture) {
         if (!photoMode)

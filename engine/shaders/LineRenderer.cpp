@@ -75,7 +75,6 @@ void CLineRenderer::DrawLine(gpu::Context& context, const LineSegment& segment,
 {
     if (!CanDraw())
         return;
-    context.SetTopology(gpu::Topology::LineList);
     LineVertex vertices[2] = {};
     for (int i = 0; i < 3; ++i) {
         vertices[0].position[i] = segment.start[i];
@@ -84,15 +83,25 @@ void CLineRenderer::DrawLine(gpu::Context& context, const LineSegment& segment,
     for (int i = 0; i < 4; ++i)
         vertices[0].color[i] = vertices[1].color[i] = segment.color[i];
     context.UpdateBuffer(*vertexBuffer, vertices, sizeof(vertices));
+    DrawLineList(context, vertexBuffer, 2, Matrix4::Identity(), view);
+}
+
+void CLineRenderer::DrawLineList(gpu::Context& context,
+                                 const std::shared_ptr<gpu::Buffer>& vertices, uint32_t vertexCount,
+                                 const Matrix4& world, const DrawView& view)
+{
+    if (!CanDraw() || !vertices || vertexCount < 2)
+        return;
+    context.SetTopology(gpu::Topology::LineList);
     context.SetInputLayout(inputLayout);
     context.SetVertexShader(vertexShader);
     context.SetPixelShader(pixelShader);
-    context.SetVertexBuffer(vertexBuffer, sizeof(LineVertex), 0);
+    context.SetVertexBuffer(vertices, sizeof(LineVertex), 0);
 
-    LineConstants lineConstants{ToShaderLayout(Matrix4::Identity()),
+    LineConstants lineConstants{ToShaderLayout(world),
                                 ToShaderLayout(InverseRigid(view.cameraMatrix)),
                                 ToShaderLayout(view.projection)};
     if (context.UpdateBuffer(*constants, &lineConstants, sizeof(lineConstants)))
         context.BindConstantBuffer(0, constants.get());
-    context.Draw(2, 0);
+    context.Draw(vertexCount & ~1u, 0);
 }

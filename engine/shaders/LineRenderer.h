@@ -50,4 +50,7 @@ class CLineRenderer {
     // Draws one segment seen through `view` on `context`; the caller sets the depth state
     // it wants.
     void DrawLine(gpu::Context& context, const LineSegment& segment, const DrawView& view);
+    // Draws `vertexCount` vertices of `vertices` (LineVertex pairs) placed by `world`.
+    void DrawLineList(gpu::Context& context, const std::shared_ptr<gpu::Buffer>& vertices,
+                      uint32_t vertexCount, const Matrix4& world, const DrawView& view);
 };

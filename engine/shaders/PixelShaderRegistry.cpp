@@ -2,7 +2,7 @@
 
 #include "platform/Log.h"
 
-const std::array<PixelShaderRow, 16> kPixelShaderRows = {{
+const std::array<PixelShaderRow, 17> kPixelShaderRows = {{
     {"PBL Default", nullptr, true, true},
     {"FullscreenQuad", "FullscreenQuad", true, true},
     {"Model Albedo", "PixelShader_Albedo", false, true},
@@ -18,6 +18,7 @@ const std::array<PixelShaderRow, 16> kPixelShaderRows = {{
     {"Model Vertex Tangent", "PixelShader_VertexTangent", false, true},
     {"Model Object Normal", "PixelShader_ObjectNormal", false, true},
     {"VertexColors", "PixelShader_OnlyVertexColor", false, true},
+    {"Overlay Colour", "PixelShader_OverlayColour", false, true},
     {"SKYBOX", "PixelShader_SkyBox", false, false},
 }};
 

@@ -19,7 +19,7 @@ struct PixelShaderRow {
 };
 
 // Compile order.
-extern const std::array<PixelShaderRow, 16> kPixelShaderRows;
+extern const std::array<PixelShaderRow, 17> kPixelShaderRows;
 
 // The channel views, numbered as the debug interface offers them.
 extern const std::array<const char*, 12> ShaderViewNames;
@@ -41,7 +41,7 @@ using CompilePixelShaderFn = std::function<bool(const std::string&, const std::s
 
 // Runs the table: row 1 may fail alone; a failure of row 2 or any later row stops
 // everything after it. Reports "All shaders compiled successfully" (level 1) only when
-// all sixteen rows succeeded.
+// every row succeeded.
 void CompileAllPixelShaders(const CompilePixelShaderFn& compile,
                             const std::string& customPixelShaderFile,
                             const std::string& customPixelShaderEntry, bool forceCompile);

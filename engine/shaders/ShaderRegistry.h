@@ -7,7 +7,7 @@ class CShaderRegistry {
    public:
     CBaseShader* baseShader = nullptr;  // owned by the engine
 
-    // Compiles all sixteen rows; success and failure show in the shader's map and the log.
+    // Compiles every row; success and failure show in the shader's map and the log.
     void CompileAll(CBaseShader& shader, bool forceCompile);
 };
 

@@ -144,5 +144,6 @@ void DrawDisplayTab(PanelContext& panel)
     }
 
     DrawProjectionControls(panel);
+    DrawOverlaysSection(panel);
     DrawScreenshotControls(panel);
 }

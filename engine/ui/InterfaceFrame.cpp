@@ -13,6 +13,7 @@ void DrawInterface(CEngine& engine, InterfaceState& state)
     if (engine.scene)
         state.modelIsAnimated = engine.scene->hasAnimation;
 
+    DrawBoundsLabels(panel);
     const float timerValue = DrawMainWindow(panel);
     DrawLogWindow(panel);
     if (!state.droppedImage.droppedPath.empty())

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "math/Matrix4.h"
 #include "ui/PanelContext.h"
@@ -36,3 +37,10 @@ void DrawDroppedImagePopup(PanelContext& panel);
 
 // The "Animation" window, drawn while the model is animated.
 void DrawAnimationWindow(PanelContext& panel);
+
+// The Display tab's overlay switches, and the bounding box's dimensions drawn beside its
+// edges behind every window.
+void DrawOverlaysSection(PanelContext& panel);
+void DrawBoundsLabels(PanelContext& panel);
+// A length as the overlays write it: four significant digits.
+std::string FormatLength(float length);

@@ -6,10 +6,13 @@
 #include <utility>
 
 #include "ModelTestSupport.h"
+#include "math/Transforms.h"
 #include "models/MaterialFallbacks.h"
 #include "models/MeshData.h"
 #include "models/MeshObject.h"
 #include "models/ModelImportContext.h"
+#include "models/VertexAttributes.h"
+#include "scene/InspectionGeometry.h"
 #include "textures/BuiltInTextures.h"
 
 using namespace modeltest;
@@ -338,3 +341,50 @@ TEST(MaterialFallbacks, EmbeddedImagesAreFoundByIndexOrByFileName)
 }
 
 }  // namespace
+
+// The normal lines overlay reads the packed vertices back: each line starts at its vertex
+// and runs for the length along the unit normal, posed by the bone palette as the vertex
+// shader poses the mesh (an unweighted vertex stays put); a dense mesh shows a bounded
+// number of lines.
+TEST_F(MeshBuilding, NormalLinesStartAtTheirVerticesAndFollowThePose)
+{
+    aiMesh* built = MakeMesh(3);
+    built->mNormals = FilledVectors(3, {0, 2, 0});
+    SetBones(*built, {{"hip", {{0, 1.0f}, {1, 1.0f}}}});
+    auto scene = MakeScene({built});
+    MeshData mesh;
+    Build(*scene, mesh);
+    const VertexAttributeOffsets offsets = AttributeOffsets(mesh.format);
+    ASSERT_EQ(offsets.stride, mesh.stride);
+    EXPECT_EQ(ReadVertexFloat3(mesh, 2, offsets.position), (Float3{2, 4, 6}));
+    EXPECT_EQ(ReadVertexFloat3(mesh, 2, offsets.normal), (Float3{0, 2, 0}));
+    EXPECT_FALSE(ReadVertexFloat3(mesh, 3, offsets.position));
+
+    Matrix4 pose = RotationZ(1.5707963f);
+    pose.m[3][0] = 10.0f;
+    const std::vector<Matrix4> palette = {pose};
+    std::vector<LineVertex> lines;
+    AppendDirectionLines(mesh, DirectionKind::Normal, 0.5f, {1, 0, 0, 1}, palette, lines);
+    ASSERT_EQ(lines.size(), 6u);
+    const auto near = [](const float* actual, Float3 expected) {
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(actual[i], expected[i], 1e-4f) << i;
+    };
+    const Float3 posed = TransformPoint({1, 2, 3}, pose);  // vertex 1
+    near(lines[2].position, posed);
+    near(lines[3].position, {posed[0] - 0.5f, posed[1], posed[2]});  // +y turned to -x
+    near(lines[4].position, {2, 4, 6});
+    near(lines[5].position, {2, 4.5f, 6});
+    lines.clear();
+    AppendDirectionLines(mesh, DirectionKind::Tangent, 0.5f, {1, 0, 0, 1}, {}, lines);
+    EXPECT_TRUE(lines.empty()) << "no tangents, no lines";
+
+    aiMesh* dense = MakeMesh(3 * (kMaxDirectionLines / 3 + 100));
+    dense->mNormals = FilledVectors(dense->mNumVertices, {0, 1, 0});
+    auto denseScene = MakeScene({dense});
+    MeshData denseMesh;
+    Build(*denseScene, denseMesh);
+    AppendDirectionLines(denseMesh, DirectionKind::Normal, 1.0f, {1, 1, 1, 1}, {}, lines);
+    EXPECT_LE(lines.size(), 2u * kMaxDirectionLines);
+    EXPECT_GT(lines.size(), kMaxDirectionLines / 2);
+}

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "FbxTreeWriter.h"
 #include "ModelTestSupport.h"
@@ -14,6 +15,7 @@
 #include "animation/ClipImport.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
+#include "scene/InspectionGeometry.h"
 #include "scene/ModelFraming.h"
 
 using namespace modeltest;
@@ -76,18 +78,36 @@ assets::FbxChannel Baked(int node, char property, Vec3 from, Vec3 to, double sec
     return channel;
 }
 
-assets::MeshGeometry Box(Vec3 centre, float half)
+// A box with half extents `half` in x, y and z.
+assets::MeshGeometry Box(Vec3 centre, Vec3 half)
 {
     assets::MeshGeometry box;
     for (int axis = 0; axis < 3; ++axis)
         for (float side : {-1.0f, 1.0f}) {
             Vec3 n{}, u{}, v{};
-            (axis == 0 ? n.x : axis == 1 ? n.y : n.z) = side * half;
-            (axis == 0 ? u.y : axis == 1 ? u.z : u.x) = half;
-            (axis == 0 ? v.z : axis == 1 ? v.x : v.y) = half * side;
+            (axis == 0   ? n.x
+             : axis == 1 ? n.y
+                         : n.z) = side * (axis == 0   ? half.x
+                                          : axis == 1 ? half.y
+                                                      : half.z);
+            (axis == 0   ? u.y
+             : axis == 1 ? u.z
+                         : u.x) = axis == 0   ? half.y
+                                  : axis == 1 ? half.z
+                                              : half.x;
+            (axis == 0   ? v.z
+             : axis == 1 ? v.x
+                         : v.y) = side * (axis == 0   ? half.z
+                                          : axis == 1 ? half.x
+                                                      : half.y);
             assets::AddPatch(box, centre + n, u, v, 1, 1);
         }
     return box;
+}
+
+assets::MeshGeometry Box(Vec3 centre, float half)
+{
+    return Box(centre, Vec3{half, half, half});
 }
 
 class SceneStructure : public ModelTest {
@@ -407,3 +427,38 @@ TEST_F(SceneStructure, BlendersMetallicAndRoughnessReachTheMaterialTexture)
 }
 
 }  // namespace
+
+// The bounding box overlay measures what is drawn: a 2 x 3 x 4 box (its points off its
+// origin) under a group scaled 2.5, turned a quarter about y in a second file; a hidden node
+// counts for nothing.
+TEST_F(SceneStructure, TheDrawnBoxMeasuresTheMeshesAsTheirNodesPlaceThem)
+{
+    for (const float turn : {0.0f, 90.0f}) {
+        SCOPED_TRACE(turn);
+        FbxTree tree;
+        tree.meshes = {Box({4, 0, 0}, Vec3{1, 1.5f, 2})};
+        tree.nodes = {{"Group", -1}, {"Part", 0}, {"Far", -1}};
+        tree.nodes[0].transform.scaling = {2.5f, 2.5f, 2.5f};
+        tree.nodes[0].transform.rotation = {0, turn, 0};
+        tree.nodes[1].mesh = 0;
+        tree.nodes[2].mesh = 0;
+        tree.nodes[2].transform.translation = {500, 0, 0};
+        const auto model = WriteAndImport(tree, FbxEncoding::Binary);
+        ASSERT_TRUE(model);
+        std::vector<CModelNode*> far;
+        const std::function<void(CModelNode&)> find = [&](CModelNode& node) {
+            if (node.name == "Far")
+                far.push_back(&node);
+            for (auto& child : node.children)
+                find(*child);
+        };
+        find(*model);
+        ASSERT_EQ(far.size(), 1u);
+        far[0]->hidden = true;
+
+        const Float3 size = DrawnModelBox(*model).Size();
+        const Float3 expected = turn == 0.0f ? Float3{5, 7.5f, 10} : Float3{10, 7.5f, 5};
+        for (int axis = 0; axis < 3; ++axis)
+            EXPECT_NEAR(size[axis], expected[axis], 1e-3f) << axis;
+    }
+}

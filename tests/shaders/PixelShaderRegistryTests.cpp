@@ -28,8 +28,8 @@ struct FakeCompiler {
     }
 };
 
-// All sixteen rows in order; a custom file supplies rows one and two only, and a reload
-// forces every row but the skybox.
+// All rows in order; a custom file supplies rows one and two only, and a reload forces
+// every row but the skybox, which comes last.
 TEST(PixelShaderRegistry, CompilesEveryRowInOrderFromItsFile)
 {
     CreateEngineWithScene();
@@ -38,16 +38,17 @@ TEST(PixelShaderRegistry, CompilesEveryRowInOrderFromItsFile)
         FakeCompiler fake;
         CompileAllPixelShaders(fake.Fn(), custom ? "/x/PS_Toon.fx" : "", custom ? "Toon" : "",
                                custom);
-        ASSERT_EQ(fake.calls.size(), 16u);
-        for (size_t i = 0; i < 16; ++i) {
+        const size_t rows = kPixelShaderRows.size();
+        ASSERT_EQ(fake.calls.size(), rows);
+        for (size_t i = 0; i < rows; ++i) {
             EXPECT_EQ(fake.calls[i].file,
                       custom && i < 2 ? "/x/PS_Toon.fx" : "shaders/PS_PixelShaders.fx")
                 << i;
-            EXPECT_EQ(fake.calls[i].force, custom && i < 15) << i;
+            EXPECT_EQ(fake.calls[i].force, custom && i + 1 < rows) << i;
         }
         EXPECT_EQ(fake.calls[0].entry, custom ? "Toon" : "MainPixelShader");
         EXPECT_EQ(fake.calls[1].entry, "FullscreenQuad");
-        EXPECT_EQ(fake.calls[15].name, "SKYBOX");
+        EXPECT_EQ(fake.calls.back().name, "SKYBOX");
         EXPECT_EQ(LastLogText(), "All shaders compiled successfully");
         EXPECT_EQ(GetEngine()->scene->log.LastMessageLevel(), MessageLevelInfo);
     }
@@ -64,8 +65,9 @@ TEST(PixelShaderRegistry, CompilesEveryRowInOrderFromItsFile)
 TEST(PixelShaderRegistry, AFailedRowStopsTheRowsAfterItButTheMainShaderAndSkyboxStopNothing)
 {
     CreateEngineWithScene();
+    const size_t rows = kPixelShaderRows.size();
     const std::pair<const char*, size_t> cases[] = {
-        {"PBL Default", 16}, {"FullscreenQuad", 2}, {"Model Metalness", 7}, {"SKYBOX", 16}};
+        {"PBL Default", rows}, {"FullscreenQuad", 2}, {"Model Metalness", 7}, {"SKYBOX", rows}};
     for (const auto& [failing, compiled] : cases) {
         SCOPED_TRACE(failing);
         FakeCompiler fake;
@@ -73,7 +75,7 @@ TEST(PixelShaderRegistry, AFailedRowStopsTheRowsAfterItButTheMainShaderAndSkybox
         const size_t before = GetEngine()->scene->log.Count();
         CompileAllPixelShaders(fake.Fn(), "", "", false);
         ASSERT_EQ(fake.calls.size(), compiled);
-        EXPECT_EQ(fake.calls.back().name, compiled == 16 ? "SKYBOX" : failing);
+        EXPECT_EQ(fake.calls.back().name, compiled == rows ? "SKYBOX" : failing);
         EXPECT_EQ(GetEngine()->scene->log.Count(), before);
     }
 }

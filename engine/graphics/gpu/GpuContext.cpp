@@ -87,11 +87,14 @@ void Context::SetRasterizerState(const RasterizerState& state)
         glCullFace(state.cull == CullMode::Front ? GL_FRONT : GL_BACK);
     }
     glFrontFace(state.frontCounterClockwise ? GL_CCW : GL_CW);
+    // The bias applies to whatever the fill mode draws, as it does in Direct3D: GL keeps a
+    // switch per polygon mode.
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glDisable(GL_POLYGON_OFFSET_LINE);
     if (state.depthBias != 0.0f || state.slopeScaledDepthBias != 0.0f) {
-        glEnable(GL_POLYGON_OFFSET_FILL);
+        glEnable(state.fill == FillMode::Wireframe ? GL_POLYGON_OFFSET_LINE
+                                                   : GL_POLYGON_OFFSET_FILL);
         glPolygonOffsetClamp(state.slopeScaledDepthBias, state.depthBias, state.depthBiasClamp);
-    } else {
-        glDisable(GL_POLYGON_OFFSET_FILL);
     }
     if (state.depthClip)
         glDisable(GL_DEPTH_CLAMP);
@@ -223,6 +226,7 @@ void Context::Draw(uint32_t vertexCount, uint32_t startVertex)
 {
     if (!vertexShader)
         return;
+    ++drawCount;
     glDrawArrays(PrimitiveMode(), static_cast<GLint>(startVertex),
                  static_cast<GLsizei>(vertexCount));
 }
@@ -231,6 +235,7 @@ void Context::DrawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t base
 {
     if (!vertexShader || !indexBuffer)
         return;
+    ++drawCount;
     glDrawElementsBaseVertex(
         PrimitiveMode(), static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT,
         reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * sizeof(uint32_t)),

@@ -71,6 +71,8 @@ class Context {
 
     void Draw(uint32_t vertexCount, uint32_t startVertex);
     void DrawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t baseVertex);
+    // Draws issued since the context was made: tests count what a feature costs.
+    uint64_t DrawCount() const { return drawCount; }
 
     // Copies a colour target onto the window's framebuffer, flipped so that its top row
     // (row 0) lands at the top of the window.
@@ -101,6 +103,7 @@ class Context {
     std::shared_ptr<ShaderProgram> pixelShader;
     Topology topology = Topology::TriangleList;
     OwnedName emptyVertexArray;
+    uint64_t drawCount = 0;
 };
 
 }  // namespace gpu
