@@ -9,7 +9,8 @@
 // With --picture OUT.png it finally writes one frame without the debug interface, so that
 // a change meant to save time can be checked to leave every pixel as it was (cmp).
 // With --overlay NAME (repeatable: wireframe, bounds, normals, tangents, selection) the
-// frames are drawn with that inspection overlay on.
+// frames are drawn in turn with and without those inspection overlays (without
+// --interface), and both medians and their difference are printed.
 // Usage: vornis-frame-timer [WIDTH HEIGHT [FRAMES [MODEL]]] [--interface] [--passes]
 //        [--overlay NAME]... [--picture OUT.png]
 #include <SDL.h>
@@ -169,17 +170,27 @@ int main(int argc, char** argv)
     for (int i = 0; i < 20; ++i)
         Present();
 
+    const bool compareOverlays = !overlays.empty() && !compareInterface;
+    const auto showOverlays = [&overlays](bool on) {
+        for (const std::string& overlay : overlays)
+            tool::ShowOverlay(overlay, on);
+    };
     Samples shown, hidden;
-    // Pairs in alternating order, so that neither kind always follows the other.
+    // Pairs in alternating order, so that neither kind always follows the other. The
+    // second kind of frame lacks the interface, or the overlays.
     for (int i = 0; i < frames; ++i) {
         const bool shownFirst = i % 2 == 0;
-        for (int turn = 0; turn < (compareInterface ? 2 : 1); ++turn) {
-            const bool hide = compareInterface && (turn == 0) != shownFirst;
-            tool::SetInterfaceHidden(hide);
-            (hide ? hidden : shown).Take(Present);
+        for (int turn = 0; turn < (compareInterface || compareOverlays ? 2 : 1); ++turn) {
+            const bool other = (compareInterface || compareOverlays) && (turn == 0) != shownFirst;
+            if (compareInterface)
+                tool::SetInterfaceHidden(other);
+            else if (compareOverlays)
+                showOverlays(!other);
+            (other ? hidden : shown).Take(Present);
         }
     }
     tool::SetInterfaceHidden(false);
+    showOverlays(true);
     char title[128];
     std::snprintf(title, sizeof(title), "%d x %d, %d frames", width, height, frames);
     Print(title, shown);
@@ -194,6 +205,12 @@ int main(int argc, char** argv)
             return 1;
         }
         tool::SetInterfaceHidden(false);
+    }
+    if (compareOverlays) {
+        Print("without the overlays", hidden);
+        std::printf("overlays: %.3f ms a frame (difference of the medians), CPU time %.3f ms\n",
+                    Median(shown.wall) - Median(hidden.wall),
+                    Median(shown.cpu) - Median(hidden.cpu));
     }
     if (!compareInterface)
         return 0;

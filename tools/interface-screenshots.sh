@@ -27,10 +27,12 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-xvfb-run -a -s "-screen 0 1600x900x24" bash -s -- "$bin_dir" "$out_dir" <<'SESSION'
+repo_dir=$(realpath "$(dirname "$0")/..")
+xvfb-run -a -s "-screen 0 1600x900x24" bash -s -- "$bin_dir" "$out_dir" "$repo_dir" <<'SESSION'
 set -euo pipefail
 bin_dir=$1
 out_dir=$2
+repo_dir=$3
 unset SDL_VIDEODRIVER
 # Run-time data lies beside the programs in a build tree, under share/ in an installed one.
 data_dir=$bin_dir
@@ -136,6 +138,20 @@ xdotool mousemove --window "$wid" 1100 650
 for _ in 1 2 3 4; do xdotool click 5; sleep 0.3; done
 sleep 3
 shot animation-window
+stop
+
+# The overlays of the Display tab on a model of several parts: wireframe over the shading
+# with the bounding box and its dimensions, then the vertex normals as well.
+start "$repo_dir/tests/fixtures/blender/windmill.fbx"
+sleep 14
+xdotool mousemove --window "$wid" 1100 650
+for _ in 1 2 3 4 5 6; do xdotool click 5; sleep 0.3; done
+click 174 $tab_y
+click 88 614
+click 258 614 3
+shot overlays-wireframe-bounds
+click 88 651 3
+shot overlays-normals
 stop
 
 # A DDS image named on the command line is handled as if it had been dropped.

@@ -44,7 +44,7 @@ void SetInterfaceHidden(bool hidden)
     GetEngine()->debugInterface->hidden = hidden;
 }
 
-bool ShowOverlay(const std::string& name)
+bool ShowOverlay(const std::string& name, bool on)
 {
     CScene* scene = GetEngine() ? GetEngine()->scene.get() : nullptr;
     if (!scene)
@@ -53,15 +53,15 @@ bool ShowOverlay(const std::string& name)
     scene->WithModel([&](CModelNode* model) {
         SceneOverlays& overlays = scene->inspection.overlays;
         if (name == "wireframe")
-            overlays.wireframe = true;
+            overlays.wireframe = on;
         else if (name == "bounds")
-            overlays.bounds = true;
+            overlays.bounds = on;
         else if (name == "normals")
-            overlays.normals = true;
+            overlays.normals = on;
         else if (name == "tangents")
-            overlays.tangents = true;
+            overlays.tangents = on;
         else if (name == "selection" && model)
-            scene->inspection.selected = FirstNodeWithMesh(*model);
+            scene->inspection.selected = on ? FirstNodeWithMesh(*model) : nullptr;
         else
             known = false;
     });
