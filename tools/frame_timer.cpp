@@ -9,9 +9,10 @@
 // With --picture OUT.png it finally writes one frame without the debug interface, so that
 // a change meant to save time can be checked to leave every pixel as it was (cmp).
 // With --overlay NAME (repeatable: wireframe, bounds, normals, tangents, selection) the
-// frames are drawn with that inspection overlay on.
+// frames are drawn with that inspection overlay on. With --uv-layout the interface shows
+// the UV Layout window of the model's first mesh.
 // Usage: vornis-frame-timer [WIDTH HEIGHT [FRAMES [MODEL]]] [--interface] [--passes]
-//        [--overlay NAME]... [--picture OUT.png]
+//        [--overlay NAME]... [--uv-layout] [--picture OUT.png]
 #include <SDL.h>
 #include <epoxy/gl.h>
 #define STB_IMAGE_WRITE_STATIC
@@ -109,7 +110,7 @@ bool WriteFrame(const char* path, int width, int height)
 int main(int argc, char** argv)
 {
     std::vector<std::string> arguments;
-    bool compareInterface = false, timePasses = false;
+    bool compareInterface = false, timePasses = false, uvLayout = false;
     const char* picture = nullptr;
     std::vector<std::string> overlays;
     for (int i = 1; i < argc; ++i) {
@@ -121,6 +122,8 @@ int main(int argc, char** argv)
             compareInterface = true;
         else if (std::strcmp(argv[i], "--passes") == 0)
             timePasses = true;
+        else if (std::strcmp(argv[i], "--uv-layout") == 0)
+            uvLayout = true;
         else
             arguments.emplace_back(argv[i]);
     }
@@ -165,6 +168,10 @@ int main(int argc, char** argv)
                          overlay.c_str());
             return 1;
         }
+    }
+    if (uvLayout && !tool::OpenUvLayoutWindow()) {
+        std::fprintf(stderr, "no mesh for the UV layout\n");
+        return 1;
     }
     for (int i = 0; i < 20; ++i)
         Present();
