@@ -169,9 +169,15 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    if (uvLayout && !tool::OpenUvLayoutWindow()) {
-        std::fprintf(stderr, "no mesh for the UV layout\n");
-        return 1;
+    if (uvLayout) {
+        if (!tool::OpenUvLayoutWindow()) {
+            std::fprintf(stderr, "no mesh for the UV layout\n");
+            return 1;
+        }
+        // Its first frame reads the mesh's edges.
+        Samples opening;
+        opening.Take(Present);
+        Print("first frame of the UV layout", opening);
     }
     for (int i = 0; i < 20; ++i)
         Present();
