@@ -18,6 +18,7 @@
 #include "models/ModelNode.h"
 #include "models/VertexAttributes.h"
 #include "models/VertexFormat.h"
+#include "platform/InputState.h"
 #include "scene/Scene.h"
 #include "support/EngineWindow.h"
 #include "support/ScratchDirectory.h"
@@ -80,14 +81,9 @@ class UvLayoutWindow : public ::testing::Test {
         return event;
     }
 
-    // Moves the pointer onto the widget, presses and releases the left button.
-    [[nodiscard]] bool Click(const std::string& label)
+    // SDL keeps the pointer where the warp puts it; the motion event tells the interface.
+    void MoveTo(int x, int y)
     {
-        Frame();
-        const DrawnWidget* widget = Find(label);
-        if (!widget)
-            return false;
-        const int x = static_cast<int>(widget->CentreX()), y = static_cast<int>(widget->CentreY());
         SDL_WarpMouseInWindow(window, x, y);
         SDL_PumpEvents();
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
@@ -95,16 +91,41 @@ class UvLayoutWindow : public ::testing::Test {
         motion.motion.x = x;
         motion.motion.y = y;
         host->Handle(motion);
+        pointerX = x;
+        pointerY = y;
         Frame();
-        for (Uint32 type : {Uint32(SDL_MOUSEBUTTONDOWN), Uint32(SDL_MOUSEBUTTONUP)}) {
-            SDL_Event button = Event(type);
-            button.button.button = SDL_BUTTON_LEFT;
-            button.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-            button.button.x = x;
-            button.button.y = y;
-            host->Handle(button);
-            Frame();
-        }
+    }
+
+    void Button(Uint32 type)
+    {
+        SDL_Event button = Event(type);
+        button.button.button = SDL_BUTTON_LEFT;
+        button.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        button.button.x = pointerX;
+        button.button.y = pointerY;
+        host->Handle(button);
+        Frame();
+    }
+
+    void Wheel(int notches)
+    {
+        SDL_Event event = Event(SDL_MOUSEWHEEL);
+        event.wheel.y = notches;
+        event.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+        host->Handle(event);
+        Frame();
+    }
+
+    // Moves the pointer onto the widget, presses and releases the left button.
+    [[nodiscard]] bool Click(const std::string& label)
+    {
+        Frame();
+        const DrawnWidget* widget = Find(label);
+        if (!widget)
+            return false;
+        MoveTo(static_cast<int>(widget->CentreX()), static_cast<int>(widget->CentreY()));
+        Button(SDL_MOUSEBUTTONDOWN);
+        Button(SDL_MOUSEBUTTONUP);
         return true;
     }
 
@@ -151,6 +172,8 @@ class UvLayoutWindow : public ::testing::Test {
     std::unique_ptr<host::HostEvents> host;
     const testing_support::ScratchDirectory scratch;
     std::vector<uint8_t> shown;
+    int pointerX = 0;
+    int pointerY = 0;
 };
 
 // The unit quad, packed as the importer packs it: stored V flipped.
@@ -194,6 +217,30 @@ TEST_F(UvLayoutWindow, OpensFromTheModelDebugTabAndDrawsTheFirstMeshsEdges)
     ASSERT_TRUE(Find("UV canvas"));
     EXPECT_GT(state->uvLayout.edges.edges.size(), 100u);
     EXPECT_GT(EdgePixels(), 200);
+
+    // The wheel over the canvas zooms the layout about the pointer, not the camera; a drag
+    // pans it by as many pixels.
+    const DrawnWidget* canvas = Find("UV canvas");
+    const int x = static_cast<int>(canvas->CentreX()), y = static_cast<int>(canvas->CentreY());
+    MoveTo(x + 40, y + 30);
+    const UvView before = state->uvLayout.view;
+    const PixelRect rect{canvas->x0, canvas->y0, canvas->x1 - canvas->x0, canvas->y1 - canvas->y0};
+    const UvPoint under = PixelToUv(before, rect, {float(x + 40), float(y + 30)});
+    Wheel(2);
+    EXPECT_GT(state->uvLayout.view.zoom, before.zoom * 1.1f);
+    EXPECT_EQ(engine->input->wheel, 0) << "the window took the wheel";
+    const PixelPoint held = UvToPixel(state->uvLayout.view, rect, under);
+    EXPECT_NEAR(held.x, x + 40, 0.5f);
+    EXPECT_NEAR(held.y, y + 30, 0.5f);
+    const UvView zoomed = state->uvLayout.view;
+    Button(SDL_MOUSEBUTTONDOWN);
+    for (int step = 1; step <= 4; ++step)
+        MoveTo(x + 40 + 10 * step, y + 30 - 5 * step);
+    Button(SDL_MOUSEBUTTONUP);
+    const PixelPoint moved = UvToPixel(state->uvLayout.view, rect, under);
+    EXPECT_NEAR(moved.x, x + 80, 0.5f);
+    EXPECT_NEAR(moved.y, y + 10, 0.5f);
+    EXPECT_EQ(state->uvLayout.view.zoom, zoomed.zoom);
 
     // Released with its model: the window says so rather than reading freed vertices.
     LoadModel("demo/spheres.fbx");
