@@ -242,6 +242,27 @@ TEST_F(UvLayoutWindow, OpensFromTheModelDebugTabAndDrawsTheFirstMeshsEdges)
     EXPECT_NEAR(moved.y, y + 10, 0.5f);
     EXPECT_EQ(state->uvLayout.view.zoom, zoomed.zoom);
 
+    // With a node selected, its first mesh.
+    std::string selectedName;
+    engine->scene->WithModel([&](CModelNode* model) {
+        const CModelNode* last = nullptr;
+        std::vector<const CModelNode*> pending{model};
+        while (!pending.empty()) {
+            const CModelNode* node = pending.back();
+            pending.pop_back();
+            if (!node->meshObjects.empty() && node->meshObjects.front()->name != firstName)
+                last = node;
+            for (const auto& child : node->children)
+                pending.push_back(child.get());
+        }
+        ASSERT_TRUE(last) << "the demo has meshes of other names";
+        engine->scene->inspection.selected = last;
+        selectedName = last->meshObjects.front()->name;
+    });
+    ASSERT_TRUE(Click("UV layout"));
+    Frame();
+    EXPECT_TRUE(Find("Mesh: " + selectedName)) << selectedName;
+
     // Released with its model: the window says so rather than reading freed vertices.
     LoadModel("demo/spheres.fbx");
     while (engine->scene->IsLoadPending())
