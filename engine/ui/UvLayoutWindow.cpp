@@ -53,9 +53,10 @@ void DrawTexture(ImDrawList& list, const UvView& view, const PixelRect& rect,
         return;
     const auto id = reinterpret_cast<ImTextureID>(static_cast<intptr_t>(texture->Name()));
     const UvBounds visible = VisibleUvs(view, rect);
-    const double firstU = std::floor(visible.minU), lastU = std::floor(visible.maxU);
-    const double firstV = std::floor(visible.minV), lastV = std::floor(visible.maxV);
-    const bool tiled = (lastU - firstU + 1.0) * (lastV - firstV + 1.0) <= kMaxTiles;
+    const double firstU = std::floor(visible.minU), firstV = std::floor(visible.minV);
+    const double columns = std::floor(visible.maxU) - firstU + 1.0;
+    const double rows = std::floor(visible.maxV) - firstV + 1.0;
+    const bool tiled = columns * rows <= kMaxTiles;
     list.AddCallback(DisableBlending, nullptr);
     // Texture row 0 is stored v = 0, the artist's v = 1: the top of each tile.
     auto tile = [&](float u, float v, ImU32 tint) {
@@ -63,11 +64,15 @@ void DrawTexture(ImDrawList& list, const UvView& view, const PixelRect& rect,
                       ToImVec(UvToPixel(view, rect, {u + 1.0f, v})), ImVec2(0, 0), ImVec2(1, 1),
                       tint);
     };
+    // Counted loops: far from the origin adding 1 to a UV may leave it as it was.
     if (tiled) {
-        for (double v = firstV; v <= lastV; ++v)
-            for (double u = firstU; u <= lastU; ++u)
+        for (int row = 0; row < static_cast<int>(rows); ++row) {
+            for (int column = 0; column < static_cast<int>(columns); ++column) {
+                const double u = firstU + column, v = firstV + row;
                 if (u != 0.0 || v != 0.0)
                     tile(static_cast<float>(u), static_cast<float>(v), kRepeatTint);
+            }
+        }
     }
     tile(0.0f, 0.0f, IM_COL32_WHITE);
     list.AddCallback(ImDrawCallback_ResetRenderState, nullptr);
@@ -97,14 +102,21 @@ void DrawEdges(ImDrawList& list, UvLayoutPanel& layout, const PixelRect& rect)
 void DrawTileLines(ImDrawList& list, const UvView& view, const PixelRect& rect)
 {
     const UvBounds visible = VisibleUvs(view, rect);
-    if ((visible.maxU - visible.minU) + (visible.maxV - visible.minV) > 2.0f * kMaxTiles)
+    const double firstU = std::ceil(visible.minU), firstV = std::ceil(visible.minV);
+    const double columns = std::floor(visible.maxU) - firstU + 1.0;
+    const double rows = std::floor(visible.maxV) - firstV + 1.0;
+    if (!(columns + rows <= 2.0 * kMaxTiles))
         return;
-    for (float u = std::ceil(visible.minU); u <= visible.maxU; ++u)
+    for (int column = 0; column < static_cast<int>(columns); ++column) {
+        const auto u = static_cast<float>(firstU + column);
         list.AddLine(ToImVec(UvToPixel(view, rect, {u, visible.minV})),
                      ToImVec(UvToPixel(view, rect, {u, visible.maxV})), kTileLine);
-    for (float v = std::ceil(visible.minV); v <= visible.maxV; ++v)
+    }
+    for (int row = 0; row < static_cast<int>(rows); ++row) {
+        const auto v = static_cast<float>(firstV + row);
         list.AddLine(ToImVec(UvToPixel(view, rect, {visible.minU, v})),
                      ToImVec(UvToPixel(view, rect, {visible.maxU, v})), kTileLine);
+    }
 }
 
 void DrawUvSetChooser(PanelContext& panel, UvLayoutPanel& layout, const std::array<bool, 4>& sets)

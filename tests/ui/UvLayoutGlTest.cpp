@@ -177,7 +177,7 @@ class UvLayoutWindow : public ::testing::Test {
 };
 
 // The unit quad, packed as the importer packs it: stored V flipped.
-std::shared_ptr<MeshData> QuadMesh()
+std::shared_ptr<MeshData> QuadMesh(float side = 1.0f)
 {
     using namespace vertexformat;
     auto mesh = std::make_shared<MeshData>();
@@ -187,7 +187,7 @@ std::shared_ptr<MeshData> QuadMesh()
     mesh->vertexCount = 4;
     mesh->uvSetMask = 1;
     mesh->vertices.assign(4 * mesh->stride, 0);
-    const float uvs[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    const float uvs[4][2] = {{0, 0}, {side, 0}, {side, side}, {0, side}};
     for (uint32_t v = 0; v < 4; ++v)
         std::memcpy(&mesh->vertices[v * mesh->stride + offsets.uv0], uvs[v], sizeof(uvs[v]));
     mesh->indices = {0, 1, 2, 0, 2, 3};
@@ -309,6 +309,16 @@ TEST_F(UvLayoutWindow, ShowsTheTextureTheSameWayUpAsTheUvsAndSaysWhenThereIsNoth
     const PixelPoint corner = UvToPixel(state->uvLayout.view, rect, {0, 0});
     EXPECT_NEAR(corner.y, canvas->y1, 1.0f);
     EXPECT_GT(EdgePixels(), 100);
+
+    // Zoomed in as far as it goes where adding 1 to a UV leaves it as it was (in floats and
+    // in doubles): drawn all the same.
+    mesh.meshData = QuadMesh(1e17f);
+    engine->scene->WithModel([&](CModelNode*) { OpenUvLayout(*state, &mesh); });
+    Frame();
+    state->uvLayout.view = {{1e17f, -1e17f}, kMaxUvZoom};
+    Frame(2);
+    EXPECT_TRUE(Find("UV canvas"));
+    EXPECT_TRUE(Find("UVs outside 0 to 1 (orange edges)"));
 
     // Nothing to show: a message, no canvas.
     engine->scene->WithModel([&](CModelNode*) { OpenUvLayout(*state, nullptr); });
