@@ -11,8 +11,9 @@
 // With --overlay NAME (repeatable: wireframe, bounds, normals, tangents, selection) the
 // frames are drawn in turn with and without those inspection overlays (without
 // --interface), and both medians and their difference are printed.
+// With --uv-layout the interface shows the UV Layout window of the model's first mesh.
 // Usage: vornis-frame-timer [WIDTH HEIGHT [FRAMES [MODEL]]] [--interface] [--passes]
-//        [--overlay NAME]... [--picture OUT.png]
+//        [--overlay NAME]... [--uv-layout] [--picture OUT.png]
 #include <SDL.h>
 #include <epoxy/gl.h>
 #define STB_IMAGE_WRITE_STATIC
@@ -110,7 +111,7 @@ bool WriteFrame(const char* path, int width, int height)
 int main(int argc, char** argv)
 {
     std::vector<std::string> arguments;
-    bool compareInterface = false, timePasses = false;
+    bool compareInterface = false, timePasses = false, uvLayout = false;
     const char* picture = nullptr;
     std::vector<std::string> overlays;
     for (int i = 1; i < argc; ++i) {
@@ -122,6 +123,8 @@ int main(int argc, char** argv)
             compareInterface = true;
         else if (std::strcmp(argv[i], "--passes") == 0)
             timePasses = true;
+        else if (std::strcmp(argv[i], "--uv-layout") == 0)
+            uvLayout = true;
         else
             arguments.emplace_back(argv[i]);
     }
@@ -166,6 +169,16 @@ int main(int argc, char** argv)
                          overlay.c_str());
             return 1;
         }
+    }
+    if (uvLayout) {
+        if (!tool::OpenUvLayoutWindow()) {
+            std::fprintf(stderr, "no mesh for the UV layout\n");
+            return 1;
+        }
+        // Its first frame reads the mesh's edges.
+        Samples opening;
+        opening.Take(Present);
+        Print("first frame of the UV layout", opening);
     }
     for (int i = 0; i < 20; ++i)
         Present();

@@ -126,6 +126,9 @@ void SetInterfaceHidden(bool hidden);
 // "normals", "tangents", or "selection" (the model's first node with a mesh selected).
 // False for any other name, or before a model is shown for "selection".
 bool ShowOverlay(const std::string& name, bool on = true);
+// Opens the debug interface's UV Layout window on the model's first mesh for the frames
+// that follow. False without a model or a mesh.
+bool OpenUvLayoutWindow();
 // Builds and submits the debug interface's frame alone, over the last scene drawn.
 void DrawInterfaceAlone();
 
