@@ -2,8 +2,9 @@
 # Screenshots of the real viewer on a virtual X server, for the documentation: the demo
 # model with each tab of the debug interface open, the extended model information, the
 # question after a dropped DDS image, and the LOG window pulsing green after a load and red
-# after a failed one, and the Animation window of a skinned model from Debian's
-# assimp-testmodels. Clicks go through xdotool at the tab positions of a 1600 x 900 window.
+# after a failed one, the Animation window of a skinned model from Debian's
+# assimp-testmodels, and the UV Layout window of a textured test fixture. Clicks go through
+# xdotool at the tab positions of a 1600 x 900 window.
 # BIN_DIR may be a build tree's bin/ or an installed tree's: the installed viewer then lists
 # its share/ skies and a user shader planted in a scratch XDG data folder.
 # Needs xvfb-run, ImageMagick (import, convert) and xdotool; the last two are installed here
@@ -27,12 +28,13 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-repo_dir=$(realpath "$(dirname "$0")/..")
-xvfb-run -a -s "-screen 0 1600x900x24" bash -s -- "$bin_dir" "$out_dir" "$repo_dir" <<'SESSION'
+source_dir=$(realpath "$(dirname "$0")/..")
+
+xvfb-run -a -s "-screen 0 1600x900x24" bash -s -- "$bin_dir" "$out_dir" "$source_dir" <<'SESSION'
 set -euo pipefail
 bin_dir=$1
 out_dir=$2
-repo_dir=$3
+source_dir=$3
 unset SDL_VIDEODRIVER
 # Run-time data lies beside the programs in a build tree, under share/ in an installed one.
 data_dir=$bin_dir
@@ -142,7 +144,7 @@ stop
 
 # The overlays of the Display tab on a model of several parts: wireframe over the shading
 # with the bounding box and its dimensions, then the vertex normals as well.
-start "$repo_dir/tests/fixtures/blender/windmill.fbx"
+start "$source_dir/tests/fixtures/blender/windmill.fbx"
 sleep 14
 xdotool mousemove --window "$wid" 1100 650
 for _ in 1 2 3 4 5 6; do xdotool click 5; sleep 0.3; done
@@ -152,6 +154,15 @@ click 258 614 3
 shot overlays-wireframe-bounds
 click 88 651 3
 shot overlays-normals
+stop
+
+# The UV Layout window of the textured Blender fixture's first mesh, the crate.
+start "$source_dir/tests/fixtures/blender/textured.fbx"
+sleep 12
+click 102 $tab_y
+click 130 $nested_y
+click 292 457 2
+shot uv-layout
 stop
 
 # A DDS image named on the command line is handled as if it had been dropped.
