@@ -20,6 +20,8 @@ void DrawInterface(CEngine& engine, InterfaceState& state)
         DrawDroppedImagePopup(panel);
     if (state.modelIsAnimated)
         DrawAnimationWindow(panel);
+    if (state.sceneWindow.open)
+        DrawSceneWindow(panel);
 
     // User shaders read these every frame, whether or not their tabs are shown.
     if (engine.scene) {

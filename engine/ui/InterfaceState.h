@@ -12,6 +12,7 @@
 #include "graphics/gpu/GpuForward.h"
 #include "scene/MessageLog.h"
 #include "textures/DroppedImageQuestion.h"
+#include "ui/SceneWindowState.h"
 
 struct InterfaceBackend;
 
@@ -120,6 +121,7 @@ struct InterfaceState {
     ModelDebugPanel modelDebug;
     ShaderFilePanel shaderFile;
     AnimationPanel animation;
+    SceneWindowPanel sceneWindow;
     LogView log;
     bool fileDialogMissingReported = false;
     // The folders the Display tab's sky list and the Shader file tab's list read, in lookup
