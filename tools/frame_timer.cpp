@@ -9,9 +9,10 @@
 // With --picture OUT.png it finally writes one frame without the debug interface, so that
 // a change meant to save time can be checked to leave every pixel as it was (cmp).
 // With --overlay NAME (repeatable: wireframe, bounds, normals, tangents, selection) the
-// frames are drawn with that inspection overlay on.
+// frames are drawn with that inspection overlay on. With --scene-window the Scene window
+// is open (its root expanded), with --scene-window-expanded every node of it expanded.
 // Usage: vornis-frame-timer [WIDTH HEIGHT [FRAMES [MODEL]]] [--interface] [--passes]
-//        [--overlay NAME]... [--picture OUT.png]
+//        [--overlay NAME]... [--scene-window | --scene-window-expanded] [--picture OUT.png]
 #include <SDL.h>
 #include <epoxy/gl.h>
 #define STB_IMAGE_WRITE_STATIC
@@ -110,6 +111,7 @@ int main(int argc, char** argv)
 {
     std::vector<std::string> arguments;
     bool compareInterface = false, timePasses = false;
+    bool sceneWindow = false, sceneWindowExpanded = false;
     const char* picture = nullptr;
     std::vector<std::string> overlays;
     for (int i = 1; i < argc; ++i) {
@@ -119,6 +121,10 @@ int main(int argc, char** argv)
             overlays.emplace_back(argv[++i]);
         else if (std::strcmp(argv[i], "--interface") == 0)
             compareInterface = true;
+        else if (std::strcmp(argv[i], "--scene-window") == 0)
+            sceneWindow = true;
+        else if (std::strcmp(argv[i], "--scene-window-expanded") == 0)
+            sceneWindow = sceneWindowExpanded = true;
         else if (std::strcmp(argv[i], "--passes") == 0)
             timePasses = true;
         else
@@ -166,6 +172,8 @@ int main(int argc, char** argv)
             return 1;
         }
     }
+    if (sceneWindow)
+        tool::SetSceneWindowOpen(true, sceneWindowExpanded);
     for (int i = 0; i < 20; ++i)
         Present();
 

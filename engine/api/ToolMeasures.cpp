@@ -44,6 +44,13 @@ void SetInterfaceHidden(bool hidden)
     GetEngine()->debugInterface->hidden = hidden;
 }
 
+void SetSceneWindowOpen(bool open, bool expandAll)
+{
+    SceneWindowPanel& window = GetEngine()->debugInterface->sceneWindow;
+    window.open = open;
+    window.expandAllPending = open && expandAll;
+}
+
 bool ShowOverlay(const std::string& name)
 {
     CScene* scene = GetEngine() ? GetEngine()->scene.get() : nullptr;

@@ -126,6 +126,9 @@ void SetInterfaceHidden(bool hidden);
 // "normals", "tangents", or "selection" (the model's first node with a mesh selected).
 // False for any other name, or before a model is shown for "selection".
 bool ShowOverlay(const std::string& name);
+// Opens or closes the debug interface's Scene window; `expandAll` opens every node of the
+// shown model's tree at the next frame.
+void SetSceneWindowOpen(bool open, bool expandAll);
 // Builds and submits the debug interface's frame alone, over the last scene drawn.
 void DrawInterfaceAlone();
 
