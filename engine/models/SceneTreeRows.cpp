@@ -19,7 +19,9 @@ bool Expandable(const CModelNode& node)
 
 std::string NodeLabel(const CModelNode& node)
 {
-    std::string label = node.name.empty() ? std::string("(unnamed)") : node.name;
+    std::string label = !node.name.empty() ? node.name
+                        : node.isRoot      ? std::string("(model root)")
+                                           : std::string("(unnamed)");
     char counts[64];
     if (!node.children.empty() || !node.meshObjects.empty()) {
         std::snprintf(counts, sizeof(counts), "  (%zu nodes, %zu meshes)", node.children.size(),
@@ -128,7 +130,7 @@ std::string DescribeMeshTextures(const CMeshObject& mesh)
     std::string text;
     for (const ShownTextureSlot& shown : kShownTextureSlots) {
         if (!text.empty())
-            text += "   ";
+            text += "  ";
         text += std::string(shown.name) + ": " + DescribeTextureSlot(mesh, shown.slot);
     }
     return text;

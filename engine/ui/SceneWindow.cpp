@@ -18,6 +18,7 @@ namespace {
 // Deeper rows stand where this depth does: a chain of a thousand nodes stays readable.
 constexpr int kMaxIndentDepth = 24;
 const ImVec4 kMissingColour(1.0f, 0.45f, 0.3f, 1.0f);
+const ImVec4 kTexturesColour(0.7f, 0.7f, 0.72f, 1.0f);
 
 // A new model (or none) drops what the window kept about the last one.
 void FollowModel(SceneWindowPanel& window, const CScene& scene, const CModelNode* model)
@@ -91,8 +92,7 @@ void DrawMeshRow(PanelContext& panel, const SceneTreeRow& row)
     if (textures.find("missing: ") != std::string::npos)
         ColouredTextLine(panel.state, kMissingColour, "%s", textures.c_str());
     else
-        ColouredTextLine(panel.state, ImGui::GetStyleColorVec4(ImGuiCol_TextDisabled), "%s",
-                         textures.c_str());
+        ColouredTextLine(panel.state, kTexturesColour, "%s", textures.c_str());
 }
 
 void DrawTree(PanelContext& panel, CScene& scene, CModelNode* model)
@@ -164,9 +164,9 @@ void DrawSceneWindow(PanelContext& panel)
 {
     SceneWindowPanel& window = panel.state.sceneWindow;
     const ImVec2 display = ImGui::GetIO().DisplaySize;
-    ImGui::SetNextWindowPos(ImVec2(std::max(10.0f, display.x - 560.0f), 10.0f),
+    ImGui::SetNextWindowPos(ImVec2(std::max(10.0f, display.x - 660.0f), 10.0f),
                             ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowSize(ImVec2(550.0f, std::min(640.0f, display.y - 20.0f)),
+    ImGui::SetNextWindowSize(ImVec2(650.0f, std::min(640.0f, display.y - 20.0f)),
                              ImGuiCond_FirstUseEver);
     bool open = true;
     if (ImGui::Begin("Scene", &open)) {

@@ -187,7 +187,7 @@ TEST(SceneTreeRows, TextureSlotsSayWhatTheyShow)
     mesh.missingTextures[kMaterialSlot] = "rough.png, metal.png";
     EXPECT_EQ(DescribeTextureSlot(mesh, kAlbedoSlot), "missing: wood.png");
     EXPECT_EQ(DescribeMeshTextures(mesh),
-              "albedo: missing: wood.png   material: missing: rough.png, metal.png   "
+              "albedo: missing: wood.png  material: missing: rough.png, metal.png  "
               "normal: unreadable: broken_N.dds");
 
     // An out-of-range block (hostile material index) reads block 0.
