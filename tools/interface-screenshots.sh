@@ -2,8 +2,9 @@
 # Screenshots of the real viewer on a virtual X server, for the documentation: the demo
 # model with each tab of the debug interface open, the extended model information, the
 # question after a dropped DDS image, and the LOG window pulsing green after a load and red
-# after a failed one, and the Animation window of a skinned model from Debian's
-# assimp-testmodels. Clicks go through xdotool at the tab positions of a 1600 x 900 window.
+# after a failed one, the Animation window of a skinned model from Debian's
+# assimp-testmodels, and the Scene window. Clicks go through xdotool at the tab positions
+# of a 1600 x 900 window.
 # BIN_DIR may be a build tree's bin/ or an installed tree's: the installed viewer then lists
 # its share/ skies and a user shader planted in a scratch XDG data folder.
 # Needs xvfb-run, ImageMagick (import, convert) and xdotool; the last two are installed here
@@ -137,6 +138,21 @@ for _ in 1 2 3 4; do xdotool click 5; sleep 0.3; done
 sleep 3
 shot animation-window
 stop
+
+# The Scene window of a build tree's parented-prop fixture: the table top hidden, the vase
+# (with the flower on it) selected and opened.
+prop=$bin_dir/../../tests/fixtures/blender/parented_prop.fbx
+if [[ -f "$prop" ]]; then
+  start "$prop"
+  sleep 10
+  click 102 $tab_y
+  click 143 493
+  click 1033 178
+  click 1078 383
+  click 992 383
+  shot scene-window
+  stop
+fi
 
 # A DDS image named on the command line is handled as if it had been dropped.
 start Skyboxtextures/studio_neutral.dds
