@@ -46,7 +46,10 @@ void SetInterfaceHidden(bool hidden)
 
 void SetSceneWindowOpen(bool open, bool expandAll)
 {
-    SceneWindowPanel& window = GetEngine()->debugInterface->sceneWindow;
+    CEngine* engine = GetEngine();
+    if (!engine || !engine->debugInterface)
+        return;
+    SceneWindowPanel& window = engine->debugInterface->sceneWindow;
     window.open = open;
     window.expandAllPending = open && expandAll;
 }

@@ -547,4 +547,16 @@ TEST_F(Interface, SceneWindowHidesAndSelectsNodes)
     ASSERT_TRUE(Click("Collapse all"));
     Frame();
     EXPECT_FALSE(Shows("Visible " + name)) << "only the root's row is left";
+
+    // A reload is a new tree: the old one's rows and open nodes go with it, the new root
+    // opens with its first level, nothing is selected.
+    ASSERT_TRUE(Click("Expand all"));
+    ASSERT_TRUE(Click(row));
+    LoadAndShow(VORNIS_FIXTURES_DIR "/blender/parented_prop.fbx");
+    Frame();
+    EXPECT_EQ(selected(), nullptr);
+    EXPECT_TRUE(Shows("Visible " + name));
+    EXPECT_FALSE(std::any_of(widgets.begin(), widgets.end(), [](const DrawnWidget& w) {
+        return w.label.find("albedo: ") == 0;
+    })) << "no node but the root is open";
 }
