@@ -173,8 +173,6 @@ TEST_F(SceneVisibility, FocusFramesTheSelectedNodesBox)
     } cases[] = {
         {"Right selected", [&] { scene->inspection.selected = right; }, rightCentre,
          2.3f * rightBox.HalfDiagonal()},
-        {"the root selected: both cubes", [&] { scene->inspection.selected = root; },
-         centreOf(DrawnModelBox(*root)), 2.3f * DrawnModelBox(*root).HalfDiagonal()},
         {"nothing selected", [&] { scene->inspection.selected = nullptr; }, leftCentre, largest},
         {"the selection hidden",
          [&] {
