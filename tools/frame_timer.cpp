@@ -9,10 +9,14 @@
 // With --picture OUT.png it finally writes one frame without the debug interface, so that
 // a change meant to save time can be checked to leave every pixel as it was (cmp).
 // With --overlay NAME (repeatable: wireframe, bounds, normals, tangents, selection) the
-// frames are drawn with that inspection overlay on. With --scene-window the Scene window
-// is open (its root expanded), with --scene-window-expanded every node of it expanded.
+// frames are drawn in turn with and without those inspection overlays (without
+// --interface), and both medians and their difference are printed.
+// With --uv-layout the interface shows the UV Layout window of the model's first mesh.
+// With --scene-window the Scene window is open (its root expanded), with
+// --scene-window-expanded every node of it expanded.
 // Usage: vornis-frame-timer [WIDTH HEIGHT [FRAMES [MODEL]]] [--interface] [--passes]
-//        [--overlay NAME]... [--scene-window | --scene-window-expanded] [--picture OUT.png]
+//        [--overlay NAME]... [--uv-layout] [--scene-window | --scene-window-expanded]
+//        [--picture OUT.png]
 #include <SDL.h>
 #include <epoxy/gl.h>
 #define STB_IMAGE_WRITE_STATIC
@@ -110,7 +114,7 @@ bool WriteFrame(const char* path, int width, int height)
 int main(int argc, char** argv)
 {
     std::vector<std::string> arguments;
-    bool compareInterface = false, timePasses = false;
+    bool compareInterface = false, timePasses = false, uvLayout = false;
     bool sceneWindow = false, sceneWindowExpanded = false;
     const char* picture = nullptr;
     std::vector<std::string> overlays;
@@ -127,6 +131,8 @@ int main(int argc, char** argv)
             sceneWindow = sceneWindowExpanded = true;
         else if (std::strcmp(argv[i], "--passes") == 0)
             timePasses = true;
+        else if (std::strcmp(argv[i], "--uv-layout") == 0)
+            uvLayout = true;
         else
             arguments.emplace_back(argv[i]);
     }
@@ -172,22 +178,42 @@ int main(int argc, char** argv)
             return 1;
         }
     }
+    if (uvLayout) {
+        if (!tool::OpenUvLayoutWindow()) {
+            std::fprintf(stderr, "no mesh for the UV layout\n");
+            return 1;
+        }
+        // Its first frame reads the mesh's edges.
+        Samples opening;
+        opening.Take(Present);
+        Print("first frame of the UV layout", opening);
+    }
     if (sceneWindow)
         tool::SetSceneWindowOpen(true, sceneWindowExpanded);
     for (int i = 0; i < 20; ++i)
         Present();
 
+    const bool compareOverlays = !overlays.empty() && !compareInterface;
+    const auto showOverlays = [&overlays](bool on) {
+        for (const std::string& overlay : overlays)
+            tool::ShowOverlay(overlay, on);
+    };
     Samples shown, hidden;
-    // Pairs in alternating order, so that neither kind always follows the other.
+    // Pairs in alternating order, so that neither kind always follows the other. The
+    // second kind of frame lacks the interface, or the overlays.
     for (int i = 0; i < frames; ++i) {
         const bool shownFirst = i % 2 == 0;
-        for (int turn = 0; turn < (compareInterface ? 2 : 1); ++turn) {
-            const bool hide = compareInterface && (turn == 0) != shownFirst;
-            tool::SetInterfaceHidden(hide);
-            (hide ? hidden : shown).Take(Present);
+        for (int turn = 0; turn < (compareInterface || compareOverlays ? 2 : 1); ++turn) {
+            const bool other = (compareInterface || compareOverlays) && (turn == 0) != shownFirst;
+            if (compareInterface)
+                tool::SetInterfaceHidden(other);
+            else if (compareOverlays)
+                showOverlays(!other);
+            (other ? hidden : shown).Take(Present);
         }
     }
     tool::SetInterfaceHidden(false);
+    showOverlays(true);
     char title[128];
     std::snprintf(title, sizeof(title), "%d x %d, %d frames", width, height, frames);
     Print(title, shown);
@@ -202,6 +228,12 @@ int main(int argc, char** argv)
             return 1;
         }
         tool::SetInterfaceHidden(false);
+    }
+    if (compareOverlays) {
+        Print("without the overlays", hidden);
+        std::printf("overlays: %.3f ms a frame (difference of the medians), CPU time %.3f ms\n",
+                    Median(shown.wall) - Median(hidden.wall),
+                    Median(shown.cpu) - Median(hidden.cpu));
     }
     if (!compareInterface)
         return 0;

@@ -28,10 +28,12 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-xvfb-run -a -s "-screen 0 1600x900x24" bash -s -- "$bin_dir" "$out_dir" <<'SESSION'
+repo_dir=$(realpath "$(dirname "$0")/..")
+xvfb-run -a -s "-screen 0 1600x900x24" bash -s -- "$bin_dir" "$out_dir" "$repo_dir" <<'SESSION'
 set -euo pipefail
 bin_dir=$1
 out_dir=$2
+repo_dir=$3
 unset SDL_VIDEODRIVER
 # Run-time data lies beside the programs in a build tree, under share/ in an installed one.
 data_dir=$bin_dir
@@ -139,20 +141,30 @@ sleep 3
 shot animation-window
 stop
 
-# The Scene window of a build tree's parented-prop fixture: the table top hidden, the vase
+# The Scene window of the parented-prop fixture: the table top hidden, the vase
 # (with the flower on it) selected and opened.
-prop=$bin_dir/../../tests/fixtures/blender/parented_prop.fbx
-if [[ -f "$prop" ]]; then
-  start "$prop"
-  sleep 10
-  click 102 $tab_y
-  click 143 493
-  click 1033 178
-  click 1078 383
-  click 992 383
-  shot scene-window
-  stop
-fi
+start "$repo_dir/tests/fixtures/blender/parented_prop.fbx"
+sleep 10
+click 102 $tab_y
+click 143 493
+click 1033 178
+click 1078 383
+click 992 383
+shot scene-window
+stop
+# The overlays of the Display tab on a model of several parts: wireframe over the shading
+# with the bounding box and its dimensions, then the vertex normals as well.
+start "$repo_dir/tests/fixtures/blender/windmill.fbx"
+sleep 14
+xdotool mousemove --window "$wid" 1100 650
+for _ in 1 2 3 4 5 6; do xdotool click 5; sleep 0.3; done
+click 174 $tab_y
+click 88 614
+click 258 614 3
+shot overlays-wireframe-bounds
+click 88 651 3
+shot overlays-normals
+stop
 
 # A DDS image named on the command line is handled as if it had been dropped.
 start Skyboxtextures/studio_neutral.dds

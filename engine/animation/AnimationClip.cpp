@@ -126,6 +126,11 @@ float ClipLengthSeconds(const AnimationClip& clip)
     return static_cast<float>(clip.keyCount) / clip.tickRate;
 }
 
+float ClipLoopSeconds(const AnimationClip& clip)
+{
+    return clip.keyCount > 1 ? static_cast<float>(clip.keyCount - 1) / clip.tickRate : 0.0f;
+}
+
 bool KeysEndBeforeLastTick(const AnimationClip& clip)
 {
     if (clip.keyCount < 2)

@@ -57,6 +57,8 @@ float ClipTickTime(const AnimationClip& clip, float seconds);
 
 // Key count / tick rate: what a playback position of 1 stands for.
 float ClipLengthSeconds(const AnimationClip& clip);
+// How often the clip repeats: (key count - 1) / tick rate; 0 for one key or none.
+float ClipLoopSeconds(const AnimationClip& clip);
 
 // True when a channel with more than one position key ends before the last tick the clip
 // plays (key count - 1): its node would stand still for the rest of the clip.

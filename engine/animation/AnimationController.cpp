@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "animation/AnimationMatrix.h"
+#include "animation/AnimationReview.h"
 #include "animation/ClipControl.h"
 #include "animation/ClipImport.h"
 #include "platform/RegularFile.h"
@@ -146,7 +147,7 @@ ClipReloadTarget AnimationController::RequestReload(const std::vector<uint32_t>&
     return {mailbox, indices, ++mailbox->requested};
 }
 
-void AnimationController::Advance(uint64_t nowMs)
+void AnimationController::Advance(uint64_t nowMs, float speed, bool loop)
 {
     {
         std::lock_guard<std::mutex> guard(mailbox->lock);
@@ -189,10 +190,14 @@ void AnimationController::Advance(uint64_t nowMs)
     lastTick = nowMs;
     if (paused)
         return;
-    timeA += dt;
-    timeB += dt;
+    // While blending, time A runs in the previous clip.
+    const AnimationClip* clipA =
+        blend > 0.0f && previousClip >= 0 ? Clip(previousClip) : CurrentClip();
+    const AnimationClip* clipB = CurrentClip();
+    timeA = AdvanceClipClock(timeA, dt, speed, clipA ? ClipLoopSeconds(*clipA) : 0.0f, loop);
+    timeB = AdvanceClipClock(timeB, dt, speed, clipB ? ClipLoopSeconds(*clipB) : 0.0f, loop);
     if (blend > 0.0f)
-        blend -= dt;
+        blend -= dt * std::max(speed, 0.0f);
 }
 
 const AnimationClip* AnimationController::Clip(int64_t index) const

@@ -47,8 +47,9 @@ class AnimationController {
     ClipReloadTarget RequestReload(const std::vector<uint32_t>& indices);
 
     // The per-frame steps after camera follow and sequencing: a waiting reload is swapped
-    // in, otherwise the clock runs. `nowMs` is the millisecond tick count.
-    void Advance(uint64_t nowMs);
+    // in, otherwise the clock runs. `nowMs` is the millisecond tick count; `speed` scales
+    // the clock (1 = normal) and with `loop` off each clip stops at its last key.
+    void Advance(uint64_t nowMs, float speed = 1.0f, bool loop = true);
     // Computes the final transforms and the joint tree from the previous and current clips
     // (blended while blend is above 0). False, with nothing changed, when either clip is
     // missing or has no animation.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "animation/AnimationReview.h"
 #include "animation/AnimationSet.h"
 #include "animation/ClipControl.h"
 #include "models/ModelNode.h"
@@ -43,9 +44,11 @@ std::vector<std::string> JointNames(const AnimationController& controller)
     return names;
 }
 
-float LoopSeconds(const AnimationClip& clip)
+// The animation set the overview describes: the first animated mesh object's, or the node
+// animation's when only nodes move.
+AnimationSet* DescribedSet(const CModelNode& model, const std::vector<CMeshObject*>& animated)
 {
-    return clip.keyCount > 1 ? static_cast<float>(clip.keyCount - 1) / clip.tickRate : 0.0f;
+    return animated.empty() ? model.nodeAnimation.get() : animated.front()->animationSet.get();
 }
 
 }  // namespace
@@ -71,8 +74,7 @@ AnimationOverview DescribeAnimation(const CModelNode* model)
         for (auto& [key, controller] : meshObject->animationSet->controllers)
             overview.joints.push_back({meshObject->name, JointNames(*controller)});
     // A model whose nodes alone move is described by its node animation.
-    AnimationSet* described =
-        animated.empty() ? model->nodeAnimation.get() : animated.front()->animationSet.get();
+    AnimationSet* described = DescribedSet(*model, animated);
     if (!described)
         return overview;
     if (animated.empty() && described->FirstController() &&
@@ -90,11 +92,12 @@ AnimationOverview DescribeAnimation(const CModelNode* model)
     overview.elapsedSeconds = first->timeA;
     if (const AnimationClip* clip = first->CurrentClip(); clip && clip->animation) {
         overview.clipLengthSeconds = ClipLengthSeconds(*clip);
-        overview.loopSeconds = LoopSeconds(*clip);
+        overview.loopSeconds = ClipLoopSeconds(*clip);
+        overview.frameRate = ReviewFrameRate(clip->tickRate);
     }
     overview.currentClip = first->currentClip;
     for (const AnimationClip& clip : first->clips)
-        overview.clipLoopSeconds.push_back(LoopSeconds(clip));
+        overview.clipLoopSeconds.push_back(ClipLoopSeconds(clip));
     return overview;
 }
 
@@ -124,4 +127,12 @@ void SetAnimationTime(CModelNode& model, float seconds)
         c.timeA = c.timeB = seconds;
         c.paused = true;
     });
+}
+
+std::vector<float> CurrentClipKeySeconds(const CModelNode& model)
+{
+    AnimationSet* set = DescribedSet(model, AnimatedMeshObjects(model));
+    const AnimationController* first = set ? set->FirstController() : nullptr;
+    const AnimationClip* clip = first ? first->CurrentClip() : nullptr;
+    return clip ? ClipKeySeconds(*clip) : std::vector<float>{};
 }

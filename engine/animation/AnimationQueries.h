@@ -28,6 +28,7 @@ struct AnimationOverview {
     float clipLengthSeconds = 0.0f;  // key count / tick rate of the current clip; 0: none
     float loopSeconds = 0.0f;        // how often the clip repeats: (key count - 1) / tick rate
     uint32_t currentClip = 0;
+    float frameRate = 30.0f;  // the current clip's, as it is reviewed (AnimationReview.h)
     // For each clip, how long it plays before it repeats: (key count - 1) / tick rate.
     std::vector<float> clipLoopSeconds;
     // Where the clip's loop stands, as a fraction of its length, at most 1; 0 for a clip
@@ -51,3 +52,5 @@ void SetAnimationPlaybackPosition(CModelNode& model, float position);
 // Sets every controller's clip time to `seconds` and pauses it there (for pictures of a
 // chosen moment).
 void SetAnimationTime(CModelNode& model, float seconds);
+// The key times, in seconds, of the clip the overview describes; empty without one.
+std::vector<float> CurrentClipKeySeconds(const CModelNode& model);

@@ -110,7 +110,7 @@ std::optional<Matrix4> AdvanceAnimationSet(AnimationSet& set, const AdvanceOptio
                 camera = RigidCameraMatrix(*joint);
         if (options.animateSequence)
             StepSequence(*controller);
-        controller->Advance(options.nowMs);
+        controller->Advance(options.nowMs, options.speed, options.loop);
     }
     return camera;
 }

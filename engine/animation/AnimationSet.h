@@ -83,6 +83,8 @@ struct AdvanceOptions {
     uint64_t nowMs = 0;              // the millisecond tick count
     bool animateSequence = false;    // "Animate sequence"
     bool followCameraJoint = false;  // "Attach camera to camera joint"
+    float speed = 1.0f;              // of the clock: the model's animation speed / 100
+    bool loop = true;                // off: each clip stops at its last key
 };
 
 // One frame of every controller, in map order: camera follow, sequencing, then the reload

@@ -48,6 +48,7 @@ class CEngine {
     bool showJointsThroughGeometry = false;
     bool animateSequence = false;
     bool attachCameraToCameraJoint = false;
+    bool loopAnimation = true;  // the Animation window's "Loop"
     std::atomic<bool> reloadRequested{false};
     // The gizmo, the grid and the debug interface; a headless renderer that never shows
     // them skips loading them.
@@ -57,6 +58,9 @@ class CEngine {
     std::unique_ptr<CScene> scene;
     std::unique_ptr<InputState> input;
     int64_t lastFrameTimeNs = 0;
+    // The clock the clips play by, in milliseconds: the tick count's pace, or exactly a
+    // frame step per frame while recording video. Negative until the first frame.
+    double animationClockMs = -1.0;
     std::unique_ptr<CFileWatcher> fileWatcher;
     std::unique_ptr<CTextureManager> textureManager;
     std::unique_ptr<CRenderTarget> sceneTarget;

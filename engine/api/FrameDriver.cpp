@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 #include "api/Engine.h"
@@ -63,6 +64,8 @@ void DrawScene(CEngine& engine, float frameTime, bool capture)
     options.showJointsThroughGeometry = engine.showJointsThroughGeometry;
     options.animateSequence = engine.animateSequence;
     options.followCameraJoint = engine.attachCameraToCameraJoint;
+    options.loopClips = engine.loopAnimation;
+    options.clockMs = static_cast<uint64_t>(std::llround(engine.animationClockMs));
     engine.scene->Draw(frameTime, capture, options);
 }
 
@@ -113,6 +116,16 @@ bool DrawFullscreenPass(CEngine& engine, const std::shared_ptr<gpu::ShaderResour
     return true;
 }
 
+void AdvanceAnimationClock(CEngine& engine, int64_t deltaNs)
+{
+    if (engine.animationClockMs < 0.0)
+        engine.animationClockMs = static_cast<double>(platform::TickCountMilliseconds());
+    else if (engine.videoRecording)
+        engine.animationClockMs += 1000.0 / 60.0;  // the recording frame step, exactly
+    else if (deltaNs > 0)
+        engine.animationClockMs += static_cast<double>(deltaNs) / 1e6;
+}
+
 float FrameTimeFromDelta(int64_t deltaNs, bool videoRecording)
 {
     if (videoRecording)
@@ -159,6 +172,7 @@ bool ComposeFrame(CEngine& engine, bool capture)
     const int64_t delta = now - engine.lastFrameTimeNs;
     engine.lastFrameTimeNs = now;
     const float frameTime = FrameTimeFromDelta(delta, engine.videoRecording);
+    AdvanceAnimationClock(engine, delta);
 
     UpdateCamera(engine, frameTime, capture);
     gpu::MarkPass("frame start");

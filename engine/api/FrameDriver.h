@@ -35,3 +35,6 @@ void BeginSceneTarget(CEngine& engine);
 
 // Frame time from two monotonic time stamps in nanoseconds, capped at kMaxFrameTime.
 float FrameTimeFromDelta(int64_t deltaNs, bool videoRecording);
+// Moves the clips' clock on by a frame: `deltaNs` of real time, or exactly 1/60 s while
+// recording video.
+void AdvanceAnimationClock(CEngine& engine, int64_t deltaNs);

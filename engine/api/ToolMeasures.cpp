@@ -54,7 +54,7 @@ void SetSceneWindowOpen(bool open, bool expandAll)
     window.expandAllPending = open && expandAll;
 }
 
-bool ShowOverlay(const std::string& name)
+bool ShowOverlay(const std::string& name, bool on)
 {
     CScene* scene = GetEngine() ? GetEngine()->scene.get() : nullptr;
     if (!scene)
@@ -63,15 +63,15 @@ bool ShowOverlay(const std::string& name)
     scene->WithModel([&](CModelNode* model) {
         SceneOverlays& overlays = scene->inspection.overlays;
         if (name == "wireframe")
-            overlays.wireframe = true;
+            overlays.wireframe = on;
         else if (name == "bounds")
-            overlays.bounds = true;
+            overlays.bounds = on;
         else if (name == "normals")
-            overlays.normals = true;
+            overlays.normals = on;
         else if (name == "tangents")
-            overlays.tangents = true;
+            overlays.tangents = on;
         else if (name == "selection" && model)
-            scene->inspection.selected = FirstNodeWithMesh(*model);
+            scene->inspection.selected = on ? FirstNodeWithMesh(*model) : nullptr;
         else
             known = false;
     });

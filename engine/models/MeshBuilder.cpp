@@ -206,6 +206,10 @@ uint32_t BuildMeshVertices(const aiMesh& importedMesh, MeshData& mesh)
     mesh.vertices.assign(size_t(count) * layout.stride, 0);
     mesh.vertexCount = count;
     mesh.hasBones = HasBones(importedMesh) ? 1 : 0;
+    mesh.uvSetMask = 0;
+    for (unsigned set = 0; set < 4; ++set)
+        if (importedMesh.HasTextureCoords(set))
+            mesh.uvSetMask = static_cast<uint8_t>(mesh.uvSetMask | (1u << set));
 
     std::vector<VertexWeights> weights;
     if (mesh.hasBones)

@@ -22,6 +22,8 @@ struct MeshData {
     uint32_t format = 0;  // vertex-format word
     uint32_t stride = 0;  // bytes per vertex; 0 for a mesh refused for lack of vertices
     uint32_t materialIndex = 0;
+    // Bit s set when the import gave UV set s; a missing set is packed as zeros.
+    uint8_t uvSetMask = 0;
     const aiMesh* importedMesh = nullptr;  // not owned
     Float3 boundsCentre = {0.0f, 0.0f, 0.0f};
     float boundsRadius = 0.0f;

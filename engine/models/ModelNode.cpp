@@ -185,6 +185,7 @@ void CModelNode::SetRotation(bool x, bool y, bool z)
 
 void CModelNode::SetAnimationSpeed(int32_t speed)
 {
+    animationSpeed = std::clamp<int32_t>(speed, 0, 1000);
     ForAllNodesChildrenFirst([speed](CModelNode& node) {
         if (!node.meshObjects.empty())
             node.meshObjects.front()->animationSpeed = speed;

@@ -61,6 +61,9 @@ class CModelNode {
     // file without mesh), made by the animation side; null for a model without animation.
     std::shared_ptr<AnimationSet> nodeAnimation;
     float nodeAnimationBlend = 0.0f;  // root only: the blend every mesh object also has
+    // Root only: how fast the model's clips play, in percent (100 normal, 50 half speed),
+    // 0 to 1000. The mesh objects keep the value as given too.
+    int32_t animationSpeed = 100;
 
     // Draws every drawable mesh object of the tree (and a skeleton stand-in) where its
     // node stands, with the root's shader name. With an eye position, LOD nodes outside
@@ -94,7 +97,7 @@ class CModelNode {
     void SetBlendValue(float blend);
     // All nodes, children first, the first mesh object of each node only.
     void SetRotation(bool x, bool y, bool z);
-    void SetAnimationSpeed(int32_t speed);
+    void SetAnimationSpeed(int32_t speed);  // and the root's, clamped, for the whole model
 
     // Sums over the mesh objects that pass the LOD test; counts are the ones recorded when
     // the GPU buffers were created, so an undrawn model counts 0.

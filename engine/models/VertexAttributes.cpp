@@ -27,14 +27,40 @@ VertexAttributeOffsets AttributeOffsets(uint32_t format)
     return offsets;
 }
 
-std::optional<Float3> ReadVertexFloat3(const MeshData& mesh, uint32_t vertex, int32_t offset)
+int32_t UvSetOffset(const VertexAttributeOffsets& offsets, uint32_t set)
+{
+    if (set == 0)
+        return offsets.uv0;
+    if (set > 3 || offsets.uvSets < 0)
+        return -1;
+    return offsets.uvSets + static_cast<int32_t>((set - 1) * 2 * sizeof(float));
+}
+
+namespace {
+
+template <size_t N>
+std::optional<std::array<float, N>> ReadVertexFloats(const MeshData& mesh, uint32_t vertex,
+                                                     int32_t offset)
 {
     if (offset < 0 || mesh.stride == 0 || vertex >= mesh.vertexCount)
         return std::nullopt;
     const size_t start = static_cast<size_t>(vertex) * mesh.stride + static_cast<size_t>(offset);
-    if (start + sizeof(Float3) > mesh.vertices.size())
+    if (start + N * sizeof(float) > mesh.vertices.size())
         return std::nullopt;
-    Float3 value;
-    std::memcpy(value.data(), mesh.vertices.data() + start, sizeof(Float3));
+    std::array<float, N> value;
+    std::memcpy(value.data(), mesh.vertices.data() + start, N * sizeof(float));
     return value;
+}
+
+}  // namespace
+
+std::optional<Float3> ReadVertexFloat3(const MeshData& mesh, uint32_t vertex, int32_t offset)
+{
+    return ReadVertexFloats<3>(mesh, vertex, offset);
+}
+
+std::optional<std::array<float, 2>> ReadVertexFloat2(const MeshData& mesh, uint32_t vertex,
+                                                     int32_t offset)
+{
+    return ReadVertexFloats<2>(mesh, vertex, offset);
 }

@@ -3,6 +3,7 @@
 // writes and the input layouts read.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -24,6 +25,12 @@ struct VertexAttributeOffsets {
 
 VertexAttributeOffsets AttributeOffsets(uint32_t format);
 
+// The byte offset of UV set `set` (0 to 3); -1 when the format lacks it.
+int32_t UvSetOffset(const VertexAttributeOffsets& offsets, uint32_t set);
+
 // The three floats at `offset` of vertex `vertex`; nothing when the mesh is too short for
 // them or the offset is -1.
 std::optional<Float3> ReadVertexFloat3(const MeshData& mesh, uint32_t vertex, int32_t offset);
+// The two floats at `offset` of vertex `vertex`, on the same terms.
+std::optional<std::array<float, 2>> ReadVertexFloat2(const MeshData& mesh, uint32_t vertex,
+                                                     int32_t offset);

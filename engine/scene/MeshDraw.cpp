@@ -67,9 +67,12 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
         UploadMesh(meshObject);
     if (meshObject.animationSet) {
         AdvanceOptions options;
-        options.nowMs = platform::TickCountMilliseconds();
+        options.nowMs =
+            passOptions.clockMs ? passOptions.clockMs : platform::TickCountMilliseconds();
         options.animateSequence = passOptions.animateSequence;
         options.followCameraJoint = passOptions.followCameraJoint;
+        options.loop = passOptions.loopClips;
+        options.speed = model ? static_cast<float>(model->animationSpeed) / 100.0f : 1.0f;
         if (std::optional<Matrix4> joint = AdvanceAnimationSet(*meshObject.animationSet, options);
             joint && camera)
             camera->FollowJoint(*joint);

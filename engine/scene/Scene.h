@@ -45,6 +45,9 @@ struct SceneDrawOptions {
     bool showJointsThroughGeometry = false;
     bool animateSequence = false;
     bool followCameraJoint = false;
+    bool loopClips = true;  // off: clips stop at their last key
+    // The clips' clock in milliseconds; 0: the tick count.
+    uint64_t clockMs = 0;
 };
 
 class CScene {

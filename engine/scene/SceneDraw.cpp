@@ -124,9 +124,12 @@ void CScene::DrawModel(float frameTime)
     if (!modelChanged) {
         // Nodes first: the meshes are drawn where the node animation puts them this frame.
         AdvanceOptions options;
-        options.nowMs = platform::TickCountMilliseconds();
+        options.nowMs =
+            passOptions.clockMs ? passOptions.clockMs : platform::TickCountMilliseconds();
         options.animateSequence = passOptions.animateSequence;
         options.followCameraJoint = passOptions.followCameraJoint;
+        options.loop = passOptions.loopClips;
+        options.speed = model ? static_cast<float>(model->animationSpeed) / 100.0f : 1.0f;
         if (std::optional<Matrix4> joint = AdvanceModelNodes(*model, options); joint && camera)
             camera->FollowJoint(*joint);
         const Float3 eye = {passView.eye[0], passView.eye[1], passView.eye[2]};

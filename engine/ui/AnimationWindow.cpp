@@ -6,12 +6,15 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "animation/AnimationQueries.h"
+#include "animation/AnimationReview.h"
 #include "api/Engine.h"
 #include "models/ModelImporter.h"
+#include "models/ModelNode.h"
 #include "scene/Scene.h"
 #include "ui/PanelRules.h"
 #include "ui/Panels.h"
@@ -99,6 +102,49 @@ void DrawPlayback(PanelContext& panel, CModelNode& model, const AnimationOvervie
     NoteItem(panel.state, "Current Time");
 }
 
+// The frame counter, frame and key steps, looping and the playback speed. A step pauses
+// the clip where it lands, as scrubbing does.
+void DrawReview(PanelContext& panel, CModelNode& model, const AnimationOverview& overview)
+{
+    const FrameReadout shown =
+        ReadFrames(overview.elapsedSeconds, overview.loopSeconds, overview.frameRate);
+    TextLine(panel.state, "Frame %ld / %ld (%.3f s / %.3f s) at %g fps", shown.frame,
+             shown.lastFrame, shown.seconds, shown.loopSeconds, shown.frameRate);
+    bool& loop = panel.engine.loopAnimation;
+    std::optional<float> jumpTo;
+    const auto stepButton = [&](const char* label, bool sameLine) {
+        if (sameLine)
+            ImGui::SameLine();
+        const bool pressed = ImGui::Button(label);
+        NoteItem(panel.state, label);
+        return pressed;
+    };
+    if (stepButton("< Frame", false))
+        jumpTo = StepFrames(shown, -1, loop);
+    if (stepButton("Frame >", true))
+        jumpTo = StepFrames(shown, 1, loop);
+    const bool keyBack = stepButton("< Key", true);
+    const bool keyOn = stepButton("Key >", true);
+    if (keyBack || keyOn) {
+        const std::vector<float> keys = CurrentClipKeySeconds(model);
+        if (std::optional<float> key = NeighbourKey(keys, shown.seconds, keyOn ? 1 : -1))
+            jumpTo = HoldableTime(*key, shown.loopSeconds);
+    }
+    if (jumpTo) {
+        panel.state.animationPlayback.playing = false;
+        SetAnimationTime(model, *jumpTo);
+    }
+
+    ImGui::Checkbox("Loop", &loop);
+    NoteItem(panel.state, "Loop");
+    int speed = model.animationSpeed;
+    ImGui::SameLine();
+    ImGui::SetNextItemWidth(160.0f);
+    if (ImGui::SliderInt("Speed", &speed, 0, 400, "%d%%"))
+        model.SetAnimationSpeed(speed);
+    NoteItem(panel.state, "Speed");
+}
+
 }  // namespace
 
 void DrawAnimationWindow(PanelContext& panel)
@@ -161,6 +207,7 @@ void DrawAnimationWindow(PanelContext& panel)
         panel.engine.animateSequence = values.animateSequence;
         ImGui::Separator();
         DrawPlayback(panel, *model, overview);
+        DrawReview(panel, *model, overview);
     });
     ImGui::End();
 

@@ -22,6 +22,8 @@ void DrawInterface(CEngine& engine, InterfaceState& state)
         DrawAnimationWindow(panel);
     if (state.sceneWindow.open)
         DrawSceneWindow(panel);
+    if (state.uvLayout.open)
+        DrawUvLayoutWindow(panel);
 
     // User shaders read these every frame, whether or not their tabs are shown.
     if (engine.scene) {

@@ -13,6 +13,7 @@
 #include "scene/MessageLog.h"
 #include "textures/DroppedImageQuestion.h"
 #include "ui/SceneWindowState.h"
+#include "ui/UvLayoutState.h"
 
 struct InterfaceBackend;
 
@@ -122,6 +123,7 @@ struct InterfaceState {
     ShaderFilePanel shaderFile;
     AnimationPanel animation;
     SceneWindowPanel sceneWindow;
+    UvLayoutPanel uvLayout;
     LogView log;
     bool fileDialogMissingReported = false;
     // The folders the Display tab's sky list and the Shader file tab's list read, in lookup

@@ -76,6 +76,17 @@ void DrawBoundTextures(PanelContext& panel, const CModelNode& model)
     ImGui::TreePop();
 }
 
+// The selected node's first mesh, else the model's first; null without either.
+const CMeshObject* UvLayoutMesh(const CScene& scene, const CModelNode* model)
+{
+    std::vector<CMeshObject*> meshes;
+    if (scene.inspection.selected)
+        scene.inspection.selected->CollectMeshObjects(meshes);
+    if (meshes.empty() && model)
+        model->CollectMeshObjects(meshes);
+    return meshes.empty() ? nullptr : meshes.front();
+}
+
 }  // namespace
 
 void DrawModelDebugTab(PanelContext& panel)
@@ -103,6 +114,10 @@ void DrawModelDebugTab(PanelContext& panel)
         if (ImGui::Button("Show extended info"))
             panel.state.extendedInfoOpen = true;
         NoteItem(panel.state, "Show extended info");
+        ImGui::SameLine();
+        if (ImGui::Button("UV layout"))
+            OpenUvLayout(panel.state, UvLayoutMesh(*scene, model));
+        NoteItem(panel.state, "UV layout");
         if (panel.state.extendedInfoOpen)
             panel.state.extendedInfoOpen = DrawExtendedModelInfo(panel, model, eye);
         if (ImGui::Button("Show scene tree"))

@@ -9,6 +9,7 @@
 #include "ui/PanelContext.h"
 
 class CModelNode;
+class CMeshObject;
 
 // The main window "Menu" with its tabs. Returns the value the shader timer hands the
 // shaders this frame.
@@ -46,5 +47,10 @@ void DrawSceneWindow(PanelContext& panel);
 // edges behind every window.
 void DrawOverlaysSection(PanelContext& panel);
 void DrawBoundsLabels(PanelContext& panel);
+// The "UV Layout" window of one mesh: opened for `mesh` (null: it says there is none to
+// show) with the model lock held, drawn while open.
+void OpenUvLayout(InterfaceState& state, const CMeshObject* mesh);
+void DrawUvLayoutWindow(PanelContext& panel);
+
 // A length as the overlays write it: four significant digits.
 std::string FormatLength(float length);

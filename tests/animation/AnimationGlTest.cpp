@@ -142,6 +142,43 @@ TEST_P(ModelOnGl, MovesBetweenTwoClipTimesAndItsJointsShowThroughIt)
     EXPECT_TRUE(testing_support::MatchesReference(name + "_joints", FrameAt(0.5f), 160, 120));
 }
 
+// The video-recording step moves the clips' clock by exactly 1/60 s a frame, whatever the
+// frame took, so speed 50 plays half a second in 60 frames; looping off stops the clock
+// at the clip's end.
+TEST_P(ModelOnGl, HalfSpeedPlaysHalfAsFarOnTheRecordingClockAndLoopingOffStopsAtTheEnd)
+{
+    const auto elapsed = [this] {
+        float seconds = 0.0f;
+        engine->scene->WithModel(
+            [&](CModelNode* model) { seconds = DescribeAnimation(model).elapsedSeconds; });
+        return seconds;
+    };
+    ToggleVideoRecording(true);
+    SetAnimSpeed(50);
+    engine->scene->WithModel([](CModelNode* model) {
+        SetAnimationTime(*model, 0.0f);
+        SetAnimationPlaybackPosition(*model, -1.0f);  // play on from there
+    });
+    ComposeFrame(*engine, true);
+    const float start = elapsed();
+    for (int frame = 0; frame < 60; ++frame)
+        ComposeFrame(*engine, true);
+    EXPECT_NEAR(elapsed() - start, 0.5f, 1e-4f);
+
+    float loopSeconds = 0.0f;
+    engine->scene->WithModel(
+        [&](CModelNode* model) { loopSeconds = DescribeAnimation(model).loopSeconds; });
+    ASSERT_GT(loopSeconds, 0.0f);
+    engine->loopAnimation = false;
+    SetAnimSpeed(1000);
+    for (int frame = 0; frame < 60 && elapsed() < loopSeconds * 0.999f; ++frame)
+        ComposeFrame(*engine, true);
+    ComposeFrame(*engine, true);
+    EXPECT_LT(elapsed(), loopSeconds);
+    EXPECT_GT(elapsed(), loopSeconds * 0.999f);
+    ToggleVideoRecording(false);
+}
+
 INSTANTIATE_TEST_SUITE_P(AssimpTestModels, ModelOnGl,
                          ::testing::Values("huesitos.fbx", "animation_with_skeleton.fbx"),
                          [](const auto& info) {

@@ -448,7 +448,7 @@ TEST_F(SceneStructure, TheDrawnBoxMeasuresTheMeshesAsTheirNodesPlaceThem)
         SCOPED_TRACE(turn);
         FbxTree tree;
         tree.meshes = {Box({4, 0, 0}, Vec3{1, 1.5f, 2})};
-        tree.nodes = {{"Group", -1}, {"Part", 0}, {"Far", -1}};
+        tree.nodes = {{.name = "Group"}, {.name = "Part", .parent = 0}, {.name = "Far"}};
         tree.nodes[0].transform.scaling = {2.5f, 2.5f, 2.5f};
         tree.nodes[0].transform.rotation = {0, turn, 0};
         tree.nodes[1].mesh = 0;

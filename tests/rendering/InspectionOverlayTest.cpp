@@ -75,7 +75,7 @@ TEST(InspectionOverlays, DrawOverTheShadingOnlyWhereAskedAndCostNoDrawWhileOff)
     testing_support::ScratchDirectory scratch;
     assets::FbxTree tree;
     tree.meshes = {Cube({0, 0, 0})};
-    tree.nodes = {{"Left", -1}, {"Right", -1}};
+    tree.nodes = {{.name = "Left"}, {.name = "Right"}};
     tree.nodes[0].mesh = tree.nodes[1].mesh = 0;
     tree.nodes[0].transform.translation = {-1.6f, 0, 0};
     tree.nodes[1].transform.translation = {1.6f, 0, 0};

@@ -479,6 +479,34 @@ TEST_F(Interface, AnimationWindowListsClipsSwitchesJointsAndControlsPlayback)
     EXPECT_TRUE(DescribeShown().paused);
     EXPECT_EQ(DescribeShown().elapsedSeconds, 0.0f);
 
+    // Review: a frame step moves by one frame at the clip's rate and shows it; a key step
+    // lands on a key; the speed slider reaches the model.
+    const float frameRate = DescribeShown().frameRate;
+    ASSERT_TRUE(Click("Frame >"));
+    EXPECT_FLOAT_EQ(DescribeShown().elapsedSeconds, 1.0f / frameRate);
+    Frame();
+    EXPECT_TRUE(std::any_of(widgets.begin(), widgets.end(), [](const DrawnWidget& widget) {
+        return widget.label.rfind("Frame 1 / ", 0) == 0;
+    }));
+    ASSERT_TRUE(Click("< Frame"));
+    EXPECT_EQ(DescribeShown().elapsedSeconds, 0.0f);
+    ASSERT_TRUE(Click("Key >"));
+    float key = DescribeShown().elapsedSeconds;
+    engine->scene->WithModel([&](CModelNode* model) {
+        const std::vector<float> keys = CurrentClipKeySeconds(*model);
+        EXPECT_TRUE(std::find(keys.begin(), keys.end(), key) != keys.end()) << key;
+    });
+    EXPECT_GT(key, 0.0f);
+    EXPECT_TRUE(DescribeShown().paused);
+    ASSERT_TRUE(Click("Loop"));
+    EXPECT_FALSE(engine->loopAnimation);
+    ASSERT_TRUE(Click("Speed"));  // past the slider's middle (the label counts): 200 to 400 %
+    engine->scene->WithModel([](CModelNode* model) {
+        EXPECT_GT(model->animationSpeed, 200);
+        EXPECT_LE(model->animationSpeed, 400);
+    });
+    ASSERT_TRUE(Click("Loop"));
+
     ASSERT_TRUE(Click("Animate sequence"));
     EXPECT_TRUE(engine->animateSequence);
     Frame();

@@ -122,10 +122,13 @@ bool RenderCoverage(int width, int height, std::vector<uint8_t>& rgba);
 
 // The debug interface hidden or shown in the frames that follow.
 void SetInterfaceHidden(bool hidden);
-// Turns on one inspection overlay of the frames that follow: "wireframe", "bounds",
+// Turns one inspection overlay of the frames that follow on or off: "wireframe", "bounds",
 // "normals", "tangents", or "selection" (the model's first node with a mesh selected).
 // False for any other name, or before a model is shown for "selection".
-bool ShowOverlay(const std::string& name);
+bool ShowOverlay(const std::string& name, bool on = true);
+// Opens the debug interface's UV Layout window on the model's first mesh for the frames
+// that follow. False without a model or a mesh.
+bool OpenUvLayoutWindow();
 // Opens or closes the debug interface's Scene window; `expandAll` opens every node of the
 // shown model's tree at the next frame.
 void SetSceneWindowOpen(bool open, bool expandAll);
