@@ -12,8 +12,11 @@
 // frames are drawn in turn with and without those inspection overlays (without
 // --interface), and both medians and their difference are printed.
 // With --uv-layout the interface shows the UV Layout window of the model's first mesh.
+// With --scene-window the Scene window is open (its root expanded), with
+// --scene-window-expanded every node of it expanded.
 // Usage: vornis-frame-timer [WIDTH HEIGHT [FRAMES [MODEL]]] [--interface] [--passes]
-//        [--overlay NAME]... [--uv-layout] [--picture OUT.png]
+//        [--overlay NAME]... [--uv-layout] [--scene-window | --scene-window-expanded]
+//        [--picture OUT.png]
 #include <SDL.h>
 #include <epoxy/gl.h>
 #define STB_IMAGE_WRITE_STATIC
@@ -112,6 +115,7 @@ int main(int argc, char** argv)
 {
     std::vector<std::string> arguments;
     bool compareInterface = false, timePasses = false, uvLayout = false;
+    bool sceneWindow = false, sceneWindowExpanded = false;
     const char* picture = nullptr;
     std::vector<std::string> overlays;
     for (int i = 1; i < argc; ++i) {
@@ -121,6 +125,10 @@ int main(int argc, char** argv)
             overlays.emplace_back(argv[++i]);
         else if (std::strcmp(argv[i], "--interface") == 0)
             compareInterface = true;
+        else if (std::strcmp(argv[i], "--scene-window") == 0)
+            sceneWindow = true;
+        else if (std::strcmp(argv[i], "--scene-window-expanded") == 0)
+            sceneWindow = sceneWindowExpanded = true;
         else if (std::strcmp(argv[i], "--passes") == 0)
             timePasses = true;
         else if (std::strcmp(argv[i], "--uv-layout") == 0)
@@ -180,6 +188,8 @@ int main(int argc, char** argv)
         opening.Take(Present);
         Print("first frame of the UV layout", opening);
     }
+    if (sceneWindow)
+        tool::SetSceneWindowOpen(true, sceneWindowExpanded);
     for (int i = 0; i < 20; ++i)
         Present();
 

@@ -3,8 +3,8 @@
 # model with each tab of the debug interface open, the extended model information, the
 # question after a dropped DDS image, and the LOG window pulsing green after a load and red
 # after a failed one, the Animation window of a skinned model from Debian's
-# assimp-testmodels, and the UV Layout window of a textured test fixture. Clicks go through
-# xdotool at the tab positions of a 1600 x 900 window.
+# assimp-testmodels, the Scene window, the overlays and the UV Layout window of a textured
+# test fixture. Clicks go through xdotool at the tab positions of a 1600 x 900 window.
 # BIN_DIR may be a build tree's bin/ or an installed tree's: the installed viewer then lists
 # its share/ skies and a user shader planted in a scratch XDG data folder.
 # Needs xvfb-run, ImageMagick (import, convert) and xdotool; the last two are installed here
@@ -140,6 +140,18 @@ xdotool mousemove --window "$wid" 1100 650
 for _ in 1 2 3 4; do xdotool click 5; sleep 0.3; done
 sleep 3
 shot animation-window
+stop
+
+# The Scene window of the parented-prop fixture: the table top hidden, the vase
+# (with the flower on it) selected and opened.
+start "$source_dir/tests/fixtures/blender/parented_prop.fbx"
+sleep 10
+click 102 $tab_y
+click 143 493
+click 1033 178
+click 1078 383
+click 992 383
+shot scene-window
 stop
 
 # The overlays of the Display tab on a model of several parts: wireframe over the shading

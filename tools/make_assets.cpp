@@ -3,7 +3,9 @@
 // With --torus TRIANGLES OUT.fbx [--binary] it writes only a torus of about that many
 // triangles, the large model of the import benchmarks, as ASCII or binary FBX. With
 // --panorama daylight|studio WIDTH OUT.hdr it writes only an HDR panorama of one of the
-// generated skies' light, to try the viewer's panorama skies with.
+// generated skies' light, to try the viewer's panorama skies with. With --node-grid COUNT
+// OUT.fbx it writes only a model of COUNT nodes in rows of 100, each with a small cube: the
+// large tree of the Scene window's benchmark.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include "assets/DemoSpheres.h"
 #include "assets/FbxBinaryWriter.h"
 #include "assets/FbxSceneWriter.h"
+#include "assets/FbxTreeWriter.h"
 #include "assets/FixedAssets.h"
 #include "assets/MeshBuilder.h"
 #include "assets/PanoramaWriter.h"
@@ -25,7 +28,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: %s RUNTIME_DIR [--preview PNG_DIR]\n"
     "       %s --torus TRIANGLES OUT.fbx [--binary]\n"
-    "       %s --panorama daylight|studio WIDTH OUT.hdr\n";
+    "       %s --panorama daylight|studio WIDTH OUT.hdr\n"
+    "       %s --node-grid COUNT OUT.fbx\n";
 
 int WriteTorus(const char* trianglesText, const char* path, bool binary)
 {
@@ -77,6 +81,55 @@ int WritePanorama(const char* kind, const char* widthText, const char* path)
     return 0;
 }
 
+constexpr int kCellsPerRow = 100;
+
+int WriteNodeGrid(const char* countText, const char* path)
+{
+    char* end = nullptr;
+    const long count = std::strtol(countText, &end, 10);
+    if (*end != '\0' || count < 1 || count > 1000000) {
+        std::fprintf(stderr, "vornis-make-assets: --node-grid needs 1 to 1000000 nodes\n");
+        return 2;
+    }
+    // One cube shared by every cell: the file stays small while the tree is large.
+    assets::FbxTree tree;
+    tree.meshes.resize(1);
+    for (int axis = 0; axis < 3; ++axis)
+        for (float side : {-0.5f, 0.5f}) {
+            assets::Vec3 n{}, u{}, v{};
+            (axis == 0 ? n.x : axis == 1 ? n.y : n.z) = side;
+            (axis == 0 ? u.y : axis == 1 ? u.z : u.x) = 0.5f;
+            (axis == 0 ? v.z : axis == 1 ? v.x : v.y) = side;
+            assets::AddPatch(tree.meshes[0], n, u, v, 1, 1);
+        }
+    tree.materials.push_back({"GridCell", {0.75f, 0.6f, 0.35f}});
+    tree.nodes.reserve(static_cast<size_t>(count + count / kCellsPerRow + 1));
+    int row = -1;
+    for (long cell = 0; cell < count; ++cell) {
+        const int column = static_cast<int>(cell % kCellsPerRow);
+        if (column == 0) {
+            ++row;
+            tree.nodes.push_back({"Row_" + std::to_string(row), -1});
+            tree.nodes.back().transform.translation = {0, 0, 2.0f * static_cast<float>(row)};
+        }
+        const int parent = static_cast<int>(tree.nodes.size()) - 1 - column;
+        assets::FbxTreeNode node{"Cell_" + std::to_string(row) + "_" + std::to_string(column),
+                                 parent};
+        node.transform.translation = {2.0f * static_cast<float>(column), 0, 0};
+        node.mesh = 0;
+        node.material = 0;
+        tree.nodes.push_back(node);
+    }
+    const std::string error = assets::WriteFbxTree(path, tree, assets::FbxEncoding::Binary);
+    if (!error.empty()) {
+        std::fprintf(stderr, "vornis-make-assets: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("vornis-make-assets: wrote %ld nodes with a cube each in %d rows to %s\n", count,
+                row + 1, path);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -84,6 +137,8 @@ int main(int argc, char** argv)
     if ((argc == 4 || (argc == 5 && std::strcmp(argv[4], "--binary") == 0)) &&
         std::strcmp(argv[1], "--torus") == 0)
         return WriteTorus(argv[2], argv[3], argc == 5);
+    if (argc == 4 && std::strcmp(argv[1], "--node-grid") == 0)
+        return WriteNodeGrid(argv[2], argv[3]);
     if (argc == 5 && std::strcmp(argv[1], "--panorama") == 0)
         return WritePanorama(argv[2], argv[3], argv[4]);
     std::string runtimeDir, previewDir;
@@ -97,7 +152,7 @@ int main(int argc, char** argv)
             usable = false;
     }
     if (!usable || runtimeDir.empty()) {
-        std::fprintf(stderr, kUsage, argv[0], argv[0], argv[0]);
+        std::fprintf(stderr, kUsage, argv[0], argv[0], argv[0], argv[0]);
         return 2;
     }
 

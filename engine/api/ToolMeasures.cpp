@@ -44,6 +44,16 @@ void SetInterfaceHidden(bool hidden)
     GetEngine()->debugInterface->hidden = hidden;
 }
 
+void SetSceneWindowOpen(bool open, bool expandAll)
+{
+    CEngine* engine = GetEngine();
+    if (!engine || !engine->debugInterface)
+        return;
+    SceneWindowPanel& window = engine->debugInterface->sceneWindow;
+    window.open = open;
+    window.expandAllPending = open && expandAll;
+}
+
 bool ShowOverlay(const std::string& name, bool on)
 {
     CScene* scene = GetEngine() ? GetEngine()->scene.get() : nullptr;

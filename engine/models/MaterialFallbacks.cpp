@@ -309,6 +309,9 @@ void ApplyMaterialFallbacks(CMeshObject& meshObject, const ModelTextureSource& s
         if (meshObject.context)
             meshObject.context->texturesMissing.insert(choice->missing.begin(),
                                                        choice->missing.end());
+        std::string& missing = meshObject.missingTextures[slot];
+        for (const std::string& name : choice->missing)
+            missing += (missing.empty() ? "" : ", ") + name;
         if (!choice->note.empty() && source.report)
             source.report(choice->note, choice->level);
     }

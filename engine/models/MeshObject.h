@@ -72,6 +72,9 @@ class CMeshObject {
     // but its joints.
     bool skeletonOnly = false;
     std::array<TextureBlock, kTextureBlockCount> textureSlots{};
+    // Per slot 0 to 3: the file names its material gives for that slot that were found
+    // nowhere, comma-separated (empty: nothing missing), for the Scene window.
+    std::array<std::string, 4> missingTextures;
     std::array<TextureHandle, kExtraTextureCount> extraTextures{};
     Matrix4 spinMatrix = Matrix4::Identity();  // accumulated spin of the rotation switches
     uint32_t vertexColorMode = 0;

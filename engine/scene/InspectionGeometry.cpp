@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <unordered_set>
 
 #include "models/MeshData.h"
 #include "models/ModelNode.h"
@@ -82,8 +83,22 @@ void WorldBox::Add(const Float3& pointLow, const Float3& pointHigh)
 
 WorldBox DrawnModelBox(const CModelNode& model)
 {
+    return DrawnSubtreeBox(model, model);
+}
+
+WorldBox DrawnSubtreeBox(const CModelNode& model, const CModelNode& node)
+{
+    // Placements need the whole tree's walk; the subtree's meshes pick what counts.
+    std::unordered_set<const CMeshObject*> inSubtree;
+    if (&node != &model) {
+        std::vector<CMeshObject*> meshes;
+        node.CollectMeshObjects(meshes);
+        inSubtree.insert(meshes.begin(), meshes.end());
+    }
     WorldBox box;
     model.VisitPlacedMeshes(std::nullopt, [&](CMeshObject& meshObject, const Matrix4& placement) {
+        if (&node != &model && inSubtree.count(&meshObject) == 0)
+            return;
         const MeshData* mesh = meshObject.meshData.get();
         if (!mesh || !meshObject.IsDrawable() || mesh->pointsMin[0] > mesh->pointsMax[0])
             return;

@@ -27,6 +27,9 @@ struct WorldBox {
 // mesh's own extents moved as it is drawn: node placement and spin, skinned meshes at rest.
 // In the units of the scene the vertices are drawn in.
 WorldBox DrawnModelBox(const CModelNode& model);
+// The same box for the meshes of `node` and the nodes below it, placed as the whole tree
+// `model` draws them; empty when `node` is hidden, under a hidden node or not in the tree.
+WorldBox DrawnSubtreeBox(const CModelNode& model, const CModelNode& node);
 
 // The twelve edges of a box, as pairs of corners.
 std::array<std::pair<Float3, Float3>, 12> BoxEdges(const WorldBox& box);

@@ -13,6 +13,7 @@
 #include "platform/Paths.h"
 #include "platform/RegularFile.h"
 #include "scene/Camera.h"
+#include "scene/InspectionGeometry.h"
 #include "textures/TextureRecord.h"
 
 namespace {
@@ -169,7 +170,16 @@ void CScene::FocusCameraOnModel(bool takeLock)
         lock.lock();
     if (!model || !camera)
         return;
-    const CModelNode::Bounds bounds = model->LargestBounds();
+    // A selected node is framed whole, as it is drawn; otherwise the largest mesh.
+    CModelNode::Bounds bounds = model->LargestBounds();
+    if (inspection.selected) {
+        const WorldBox box = DrawnSubtreeBox(*model, *inspection.selected);
+        if (!box.empty) {
+            for (int axis = 0; axis < 3; ++axis)
+                bounds.centre[axis] = (box.low[axis] + box.high[axis]) * 0.5f;
+            bounds.radius = box.HalfDiagonal();
+        }
+    }
     camera->FocusOn(bounds.radius, bounds.centre.data());
     // A 3 cm prop and a 300 m building both end up in front of the near plane and inside
     // the far one.

@@ -3,6 +3,7 @@
 // both under the scene's model lock; a new model starts with nothing selected.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class CModelNode;
@@ -30,6 +31,9 @@ struct SceneInspection {
     const CModelNode* selected = nullptr;
     SceneOverlays overlays;
     BoneWeightView boneWeights;
+    // Counts the models let go of: what the interface keeps about one tree (its rows,
+    // which nodes are open) is good while this stays the same.
+    uint64_t modelGeneration = 0;
 
     // What a new or released model starts with: no selection, no joint (the overlays are
     // the user's choice and stay).
@@ -37,5 +41,6 @@ struct SceneInspection {
     {
         selected = nullptr;
         boneWeights = {};
+        ++modelGeneration;
     }
 };

@@ -20,6 +20,8 @@ void DrawInterface(CEngine& engine, InterfaceState& state)
         DrawDroppedImagePopup(panel);
     if (state.modelIsAnimated)
         DrawAnimationWindow(panel);
+    if (state.sceneWindow.open)
+        DrawSceneWindow(panel);
     if (state.uvLayout.open)
         DrawUvLayoutWindow(panel);
 

@@ -12,6 +12,7 @@
 #include "graphics/gpu/GpuForward.h"
 #include "scene/MessageLog.h"
 #include "textures/DroppedImageQuestion.h"
+#include "ui/SceneWindowState.h"
 #include "ui/UvLayoutState.h"
 
 struct InterfaceBackend;
@@ -121,6 +122,7 @@ struct InterfaceState {
     ModelDebugPanel modelDebug;
     ShaderFilePanel shaderFile;
     AnimationPanel animation;
+    SceneWindowPanel sceneWindow;
     UvLayoutPanel uvLayout;
     LogView log;
     bool fileDialogMissingReported = false;

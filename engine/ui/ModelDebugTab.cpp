@@ -120,6 +120,9 @@ void DrawModelDebugTab(PanelContext& panel)
         NoteItem(panel.state, "UV layout");
         if (panel.state.extendedInfoOpen)
             panel.state.extendedInfoOpen = DrawExtendedModelInfo(panel, model, eye);
+        if (ImGui::Button("Show scene tree"))
+            panel.state.sceneWindow.open = true;
+        NoteItem(panel.state, "Show scene tree");
         reload = ImGui::Button("Reload model");
         NoteItem(panel.state, "Reload model");
 

@@ -39,6 +39,10 @@ void DrawDroppedImagePopup(PanelContext& panel);
 // The "Animation" window, drawn while the model is animated.
 void DrawAnimationWindow(PanelContext& panel);
 
+// The "Scene" window: the shown model's node tree with its meshes, visibility and the
+// selection; drawn while the panel is open.
+void DrawSceneWindow(PanelContext& panel);
+
 // The Display tab's overlay switches, and the bounding box's dimensions drawn beside its
 // edges behind every window.
 void DrawOverlaysSection(PanelContext& panel);

@@ -15,6 +15,7 @@
 #include "animation/ClipImport.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
+#include "models/SceneTreeRows.h"
 #include "scene/InspectionGeometry.h"
 #include "scene/ModelFraming.h"
 
@@ -387,6 +388,16 @@ TEST_F(SceneStructure, TexturesAreFoundInTextureFoldersAndByTheMaterialsOwnPath)
         std::filesystem::weakly_canonical(FakeTextureSource::Name(knight[kAlbedoSlot].texture)),
         std::filesystem::weakly_canonical(wood));
     EXPECT_EQ(model->importContext->texturesMissing, std::set<std::string>{"cloth.png"});
+    // The Scene window names it on the mesh whose material asks for it, and nowhere else.
+    for (const CMeshObject* mesh : meshes) {
+        SCOPED_TRACE(mesh->name);
+        EXPECT_EQ(DescribeTextureSlot(*mesh, kAlbedoSlot).rfind("missing: ", 0) == 0,
+                  mesh->name == "Cape");
+    }
+    const auto cape = std::find_if(meshes.begin(), meshes.end(),
+                                   [](const CMeshObject* mesh) { return mesh->name == "Cape"; });
+    ASSERT_NE(cape, meshes.end());
+    EXPECT_EQ(DescribeTextureSlot(**cape, kAlbedoSlot), "missing: cloth.png");
     EXPECT_TRUE(model->importContext->texturesFound.contains(leather.string()))
         << "an absolute path the material gives";
     EXPECT_TRUE(model->importContext->texturesFound.contains(normal.string()));

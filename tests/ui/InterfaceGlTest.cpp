@@ -7,9 +7,11 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "EngineBinding.h"
 #include "HostEvents.h"
@@ -509,4 +511,80 @@ TEST_F(Interface, AnimationWindowListsClipsSwitchesJointsAndControlsPlayback)
     EXPECT_TRUE(engine->animateSequence);
     Frame();
     EXPECT_FALSE(Shows("Second animation"));
+}
+
+// The Scene window lists the model's nodes: a node's check box hides it (drawn and counted
+// no more), clicking its name selects it, clicking again or "Clear selection" lets go.
+TEST_F(Interface, SceneWindowHidesAndSelectsNodes)
+{
+    LoadAndShow(VORNIS_FIXTURES_DIR "/blender/parented_prop.fbx");
+    ASSERT_TRUE(Click("Model Debug"));
+    ASSERT_TRUE(Click("Show scene tree"));
+    Frame(2);
+    ASSERT_TRUE(Shows("Expand all") && Shows("Nothing selected  (F frames the model)"));
+
+    // A node right below the root that draws something: the root opens with them shown.
+    CModelNode* part = nullptr;
+    uint64_t allVertices = 0;
+    engine->scene->WithModel([&](CModelNode* model) {
+        allVertices = model->VertexCount(std::nullopt);
+        for (const auto& child : model->children)
+            if (!part && child->HasAnyMesh())
+                part = child.get();
+    });
+    ASSERT_TRUE(part);
+    ASSERT_GT(allVertices, 0u);
+    const std::string name = part->name;
+    ASSERT_TRUE(Click("Visible " + name));
+    uint64_t vertices = 0;
+    engine->scene->WithModel([&](CModelNode* model) {
+        EXPECT_TRUE(part->hidden);
+        vertices = model->VertexCount(std::nullopt);
+    });
+    EXPECT_LT(vertices, allVertices);
+    ASSERT_TRUE(Click("Visible " + name));
+    engine->scene->WithModel([&](CModelNode*) { EXPECT_FALSE(part->hidden); });
+
+    const auto label = std::find_if(widgets.begin(), widgets.end(), [&](const DrawnWidget& w) {
+        return w.label.rfind(name + "  (", 0) == 0;
+    });
+    ASSERT_NE(label, widgets.end());
+    const std::string row = label->label;
+    const auto selected = [&] {
+        const CModelNode* node = nullptr;
+        engine->scene->WithModel([&](CModelNode*) { node = engine->scene->inspection.selected; });
+        return node;
+    };
+    ASSERT_TRUE(Click(row));
+    EXPECT_EQ(selected(), part);
+    Frame();  // the line above the rows shows it from the next frame
+    EXPECT_TRUE(Shows("Selected: " + name + "  (F frames it)"));
+    ASSERT_TRUE(Click(row));
+    EXPECT_EQ(selected(), nullptr) << "a second click lets go";
+    ASSERT_TRUE(Click(row));
+    ASSERT_TRUE(Click("Clear selection"));
+    EXPECT_EQ(selected(), nullptr);
+
+    // Open the part: its meshes follow with their counts and textures.
+    ASSERT_TRUE(Click("Expand " + name));
+    Frame();
+    const bool meshRows = std::any_of(widgets.begin(), widgets.end(), [](const DrawnWidget& w) {
+        return w.label.find("albedo: ") == 0;
+    });
+    EXPECT_TRUE(meshRows);
+    ASSERT_TRUE(Click("Collapse all"));
+    Frame();
+    EXPECT_FALSE(Shows("Visible " + name)) << "only the root's row is left";
+
+    // A reload is a new tree: the old one's rows and open nodes go with it, the new root
+    // opens with its first level, nothing is selected.
+    ASSERT_TRUE(Click("Expand all"));
+    ASSERT_TRUE(Click(row));
+    LoadAndShow(VORNIS_FIXTURES_DIR "/blender/parented_prop.fbx");
+    Frame();
+    EXPECT_EQ(selected(), nullptr);
+    EXPECT_TRUE(Shows("Visible " + name));
+    EXPECT_FALSE(std::any_of(widgets.begin(), widgets.end(), [](const DrawnWidget& w) {
+        return w.label.find("albedo: ") == 0;
+    })) << "no node but the root is open";
 }

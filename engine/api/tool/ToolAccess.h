@@ -129,6 +129,9 @@ bool ShowOverlay(const std::string& name, bool on = true);
 // Opens the debug interface's UV Layout window on the model's first mesh for the frames
 // that follow. False without a model or a mesh.
 bool OpenUvLayoutWindow();
+// Opens or closes the debug interface's Scene window; `expandAll` opens every node of the
+// shown model's tree at the next frame.
+void SetSceneWindowOpen(bool open, bool expandAll);
 // Builds and submits the debug interface's frame alone, over the last scene drawn.
 void DrawInterfaceAlone();
 
