@@ -9,9 +9,10 @@
 // With --picture OUT.png it finally writes one frame without the debug interface, so that
 // a change meant to save time can be checked to leave every pixel as it was (cmp).
 // With --overlay NAME (repeatable: wireframe, bounds, normals, tangents, selection) the
-// frames are drawn with that inspection overlay on.
+// frames are drawn with that inspection overlay on; with --bone-weights JOINT in the
+// bone-weight view of that joint, with --joints-per-vertex in its joint count.
 // Usage: vornis-frame-timer [WIDTH HEIGHT [FRAMES [MODEL]]] [--interface] [--passes]
-//        [--overlay NAME]... [--picture OUT.png]
+//        [--overlay NAME]... [--bone-weights JOINT] [--joints-per-vertex] [--picture OUT.png]
 #include <SDL.h>
 #include <epoxy/gl.h>
 #define STB_IMAGE_WRITE_STATIC
@@ -112,11 +113,17 @@ int main(int argc, char** argv)
     bool compareInterface = false, timePasses = false;
     const char* picture = nullptr;
     std::vector<std::string> overlays;
+    std::string weightJoint;
+    bool jointsPerVertex = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--picture") == 0 && i + 1 < argc)
             picture = argv[++i];
         else if (std::strcmp(argv[i], "--overlay") == 0 && i + 1 < argc)
             overlays.emplace_back(argv[++i]);
+        else if (std::strcmp(argv[i], "--bone-weights") == 0 && i + 1 < argc)
+            weightJoint = argv[++i];
+        else if (std::strcmp(argv[i], "--joints-per-vertex") == 0)
+            jointsPerVertex = true;
         else if (std::strcmp(argv[i], "--interface") == 0)
             compareInterface = true;
         else if (std::strcmp(argv[i], "--passes") == 0)
@@ -165,6 +172,11 @@ int main(int argc, char** argv)
                          overlay.c_str());
             return 1;
         }
+    }
+    if ((!weightJoint.empty() || jointsPerVertex) &&
+        !tool::SetBoneWeightView(weightJoint, jointsPerVertex)) {
+        std::fprintf(stderr, "no joint %s in the model (or no model)\n", weightJoint.c_str());
+        return 1;
     }
     for (int i = 0; i < 20; ++i)
         Present();

@@ -126,6 +126,10 @@ void SetInterfaceHidden(bool hidden);
 // "normals", "tangents", or "selection" (the model's first node with a mesh selected).
 // False for any other name, or before a model is shown for "selection".
 bool ShowOverlay(const std::string& name);
+// The bone-weight view of the frames that follow: `joint`'s weights, or with `jointCount`
+// the number of joints of each vertex; an empty joint without the count turns it off.
+// False, with nothing changed, without a model or when no mesh of it has that joint.
+bool SetBoneWeightView(const std::string& joint, bool jointCount);
 // Builds and submits the debug interface's frame alone, over the last scene drawn.
 void DrawInterfaceAlone();
 
