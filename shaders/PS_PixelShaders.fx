@@ -1,5 +1,5 @@
 // The engine's pixel shaders: metallic-roughness shading, the fullscreen tone-mapping pass,
-// grid, sky and the channel views. Outputs of the model shaders are linear HDR; only
+// grid, sky, the channel views and the bone-weight view. Outputs of the model shaders are linear HDR; only
 // FullscreenQuad brings them to the display.
 #include "ShaderStructs.fx"
 
@@ -319,4 +319,38 @@ float4 PixelShader_OverlayColour(VertexToPixel input) : SV_Target
 {
     uint packed = VertexColorMode;
     return float4(packed & 255u, (packed >> 8) & 255u, (packed >> 16) & 255u, packed >> 24) / 255.0;
+}
+
+// ---- Bone-weight view ---------------------------------------------------------------
+// Blue at 0 through green at 0.5 to red at 1.
+float3 WeightRamp(float weight)
+{
+    float w = saturate(weight);
+    return float3(saturate(2.0 * w - 1.0), 1.0 - abs(2.0 * w - 1.0), saturate(1.0 - 2.0 * w));
+}
+
+// Joints per vertex: none grey, 1 blue, 2 green, 3 yellow, 4 red. The count is interpolated
+// between vertices and rounded here, so each vertex's colour reaches halfway to the next.
+float3 JointCountColour(float count)
+{
+    float n = floor(count + 0.5);
+    if (n < 0.5)
+        return float3(0.35, 0.35, 0.35);
+    if (n < 1.5)
+        return float3(0.0, 0.2, 1.0);
+    if (n < 2.5)
+        return float3(0.0, 0.85, 0.1);
+    if (n < 3.5)
+        return float3(1.0, 0.85, 0.0);
+    return float3(1.0, 0.0, 0.0);
+}
+
+// Unlit but for a little shading by the angle to the eye, which keeps the shape readable
+// without changing which colour a pixel has.
+float4 PixelShader_BoneWeights(VertexToPixel input) : SV_Target
+{
+    float facing = abs(dot(normalize(input.normal), normalize(Eye - input.worldPosition)));
+    float3 colour = (BoneView & BoneViewJointCount) != 0u ? JointCountColour(input.boneView.y)
+                                                          : WeightRamp(input.boneView.x);
+    return Show(colour * (0.65 + 0.35 * facing));
 }

@@ -25,7 +25,7 @@ cbuffer ShadingConstants : register(b3)
     float4 LightColor;      // colour x intensity
     uint2 CubeMapInfo;      // mip count, chosen mip of the sky
     uint VertexColorMode;   // non-zero: vertex colour 0 tints the albedo
-    uint ShadingReserved;
+    uint BoneView;          // the bone-weight view of the draw: see BoneViewWord, 0 off
     float2 ScreenSize;
 };
 
@@ -54,9 +54,11 @@ struct VertexToPixel {
     float4 color : COLOR0;
     float3 objectNormal : TEXCOORD3;
     float3 cubeDirection : TEXCOORD4;
+    float2 boneView : TEXCOORD5;  // the bone-weight view: chosen joint's weight, joint count
 };
 
 static const float PI = 3.14159265;
+static const uint BoneViewJointCount = 0x20000u;  // kBoneViewJointCount
 
 float2 SlotUV(VertexToPixel input, uint slot)
 {

@@ -52,6 +52,22 @@ float4x4 SkinMatrix(VertexInput input)
     return float4x4(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
 }
 
+// The bone-weight view (BoneView non-zero): the chosen joint's weight and how many joints
+// move the vertex. The low 16 bits of BoneView are the joint's palette index + 1; a mesh
+// without that joint or without bones has neither.
+float2 BoneViewValues(VertexInput input)
+{
+#ifdef BONESWEIGHTS
+    if (BoneView != 0u) {
+        float chosen = (float)(BoneView & 0xFFFFu) - 1.0;
+        float4 isChosen = step(abs(input.bones - chosen), float4(0.5, 0.5, 0.5, 0.5));
+        float4 used = step(float4(1e-6, 1e-6, 1e-6, 1e-6), input.weights);
+        return float2(dot(isChosen, input.weights), dot(used, float4(1.0, 1.0, 1.0, 1.0)));
+    }
+#endif
+    return float2(0.0, 0.0);
+}
+
 // Everything but the clip position: world-space frame, UV sets, colour.
 VertexToPixel ShadeVertex(VertexInput input, float4x4 skin)
 {
@@ -86,6 +102,7 @@ VertexToPixel ShadeVertex(VertexInput input, float4x4 skin)
     output.color = float4(1.0, 1.0, 1.0, 1.0);
 #endif
     output.cubeDirection = input.position.xyz;
+    output.boneView = BoneViewValues(input);
     return output;
 }
 

@@ -11,12 +11,14 @@
 // With --overlay NAME (repeatable: wireframe, bounds, normals, tangents, selection) the
 // frames are drawn in turn with and without those inspection overlays (without
 // --interface), and both medians and their difference are printed.
+// With --bone-weights JOINT the frames show the bone-weight view of that joint, with
+// --joints-per-vertex its joint count.
 // With --uv-layout the interface shows the UV Layout window of the model's first mesh.
 // With --scene-window the Scene window is open (its root expanded), with
 // --scene-window-expanded every node of it expanded.
 // Usage: vornis-frame-timer [WIDTH HEIGHT [FRAMES [MODEL]]] [--interface] [--passes]
 //        [--overlay NAME]... [--uv-layout] [--scene-window | --scene-window-expanded]
-//        [--picture OUT.png]
+//        [--bone-weights JOINT] [--joints-per-vertex] [--picture OUT.png]
 #include <SDL.h>
 #include <epoxy/gl.h>
 #define STB_IMAGE_WRITE_STATIC
@@ -118,11 +120,17 @@ int main(int argc, char** argv)
     bool sceneWindow = false, sceneWindowExpanded = false;
     const char* picture = nullptr;
     std::vector<std::string> overlays;
+    std::string weightJoint;
+    bool jointsPerVertex = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--picture") == 0 && i + 1 < argc)
             picture = argv[++i];
         else if (std::strcmp(argv[i], "--overlay") == 0 && i + 1 < argc)
             overlays.emplace_back(argv[++i]);
+        else if (std::strcmp(argv[i], "--bone-weights") == 0 && i + 1 < argc)
+            weightJoint = argv[++i];
+        else if (std::strcmp(argv[i], "--joints-per-vertex") == 0)
+            jointsPerVertex = true;
         else if (std::strcmp(argv[i], "--interface") == 0)
             compareInterface = true;
         else if (std::strcmp(argv[i], "--scene-window") == 0)
@@ -190,6 +198,11 @@ int main(int argc, char** argv)
     }
     if (sceneWindow)
         tool::SetSceneWindowOpen(true, sceneWindowExpanded);
+    if ((!weightJoint.empty() || jointsPerVertex) &&
+        !tool::SetBoneWeightView(weightJoint, jointsPerVertex)) {
+        std::fprintf(stderr, "no joint %s in the model (or no model)\n", weightJoint.c_str());
+        return 1;
+    }
     for (int i = 0; i < 20; ++i)
         Present();
 

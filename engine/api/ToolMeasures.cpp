@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "animation/AnimationHooks.h"
+#include "animation/JointPalette.h"
 #include "animation/MeshAnimation.h"
 #include "api/Engine.h"
 #include "api/public/vornis_engine.h"
@@ -15,6 +16,7 @@
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
 #include "platform/RegularFile.h"
+#include "scene/BoneWeightChoice.h"
 #include "scene/Scene.h"
 #include "shaders/BaseShader.h"
 #include "shaders/PixelShaderRegistry.h"
@@ -52,6 +54,31 @@ void SetSceneWindowOpen(bool open, bool expandAll)
     SceneWindowPanel& window = engine->debugInterface->sceneWindow;
     window.open = open;
     window.expandAllPending = open && expandAll;
+}
+
+bool SetBoneWeightView(const std::string& joint, bool jointCount)
+{
+    CScene* scene = GetEngine() ? GetEngine()->scene.get() : nullptr;
+    if (!scene)
+        return false;
+    bool shown = false;
+    scene->WithModel([&](CModelNode* model) {
+        if (!model)
+            return;
+        std::vector<CMeshObject*> meshes;
+        model->CollectMeshObjects(meshes);
+        bool found = joint.empty();
+        for (const CMeshObject* meshObject : meshes)
+            found = found || JointPaletteSlot(*meshObject, joint) >= 0;
+        if (!found)
+            return;
+        ClearWeightView(scene->inspection);
+        if (!joint.empty())
+            ChooseWeightJoint(scene->inspection, joint);
+        ShowJointCount(scene->inspection, jointCount);
+        shown = true;
+    });
+    return shown;
 }
 
 bool ShowOverlay(const std::string& name, bool on)

@@ -1,6 +1,9 @@
 // One mesh object's draw: first-draw upload, animation, spin, shader selection, constants,
 // textures, and the skeleton display.
+#include <utility>
+
 #include "animation/AnimationSet.h"
+#include "animation/JointPalette.h"
 #include "animation/MeshAnimation.h"
 #include "animation/SkeletonDisplay.h"
 #include "graphics/GraphicsDevice.h"
@@ -90,10 +93,15 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
                      RotationZ(frameTime * spin[2]));
     meshObject.worldMatrix = meshObject.DrawnWorld(meshObject.worldMatrix);
 
-    if (!shader->SelectPixelShader(meshObject.shaderName))
+    uint32_t boneView = 0;
+    if (passBoneView)
+        boneView = BoneViewWord(JointPaletteSlot(meshObject, passBoneView->joint),
+                                passBoneView->jointCount);
+    if (!shader->SelectPixelShader(passBoneView ? kBoneWeightShaderName : meshObject.shaderName))
         return;
     shader->SelectVertexFormat(meshObject.formatWord);
-    if (!shader->BindForDraw(meshObject.worldMatrix, &passView, meshObject.vertexColorMode)) {
+    if (!shader->BindForDraw(meshObject.worldMatrix, &passView, meshObject.vertexColorMode,
+                             boneView)) {
         DrawJoints(meshObject);
         return;
     }
@@ -141,9 +149,12 @@ void CScene::DrawJoints(CMeshObject& meshObject, bool always)
         marker.Draw(0.0f, std::nullopt,
                     [this](CMeshObject& part, float time) { DrawMeshObject(part, time); });
     };
+    // The joint markers keep their own shading in the bone-weight view.
+    const BoneWeightView* boneView = std::exchange(passBoneView, nullptr);
     // Drawn through the geometry. The depth-off state exists once the host has resized the
     // engine; before that the joints are drawn with the depth test rather than not at all.
     RenderStateGuard state(device);
     state.SetDepthStencil(device.depthOff.get());
     DrawSkeleton(*meshObject.animationSet, meshObject.worldMatrix, passModelRadius, painter);
+    passBoneView = boneView;
 }

@@ -193,6 +193,9 @@ class CScene {
     SceneDrawOptions passOptions{};
     // The shown model's largest bounding radius while joints are shown: the marker size.
     float passModelRadius = 0.0f;
+    // The bone-weight view while the model pass draws with it, otherwise null: the model's
+    // meshes are drawn with its shader instead of their own.
+    const BoneWeightView* passBoneView = nullptr;
     // The posed normal or tangent lines of a skinned mesh, written again for each draw.
     std::shared_ptr<gpu::Buffer> posedLines;
 };

@@ -133,7 +133,11 @@ void CScene::DrawModel(float frameTime)
         if (std::optional<Matrix4> joint = AdvanceModelNodes(*model, options); joint && camera)
             camera->FollowJoint(*joint);
         const Float3 eye = {passView.eye[0], passView.eye[1], passView.eye[2]};
+        if (inspection.boneWeights.Active() && shader &&
+            shader->HasPixelShader(kBoneWeightShaderName))
+            passBoneView = &inspection.boneWeights;
         model->Draw(frameTime, eye, MeshDrawOf(*this));
+        passBoneView = nullptr;
         return;
     }
     // A load has just ended: frame the new model now and draw it from the next frame on.

@@ -206,7 +206,8 @@ void CBaseShader::SelectVertexFormat(uint32_t word)
     currentVariant = variants[word].get();
 }
 
-bool CBaseShader::BindForDraw(const Matrix4& world, const DrawView* view, uint32_t drawValue)
+bool CBaseShader::BindForDraw(const Matrix4& world, const DrawView* view, uint32_t drawValue,
+                              uint32_t boneView)
 {
     if (!currentVariant || !currentPixelShader)
         return false;
@@ -232,6 +233,7 @@ bool CBaseShader::BindForDraw(const Matrix4& world, const DrawView* view, uint32
             shading.cubeMapInfo[0] = cubeMapInfo[0];
             shading.cubeMapInfo[1] = cubeMapInfo[1];
             shading.drawValue = drawValue;
+            shading.boneView = boneView;
             shading.width = frame.width;
             shading.height = frame.height;
             const ShadingConstants constants = FillShadingConstants(shading);

@@ -101,8 +101,9 @@ class CBaseShader {
     bool HasPixelShader(const std::string& displayName) const;
     void SelectVertexFormat(uint32_t word);
     // Writes both constant buffers and binds the pipeline; false (nothing bound) without
-    // a selected variant or pixel shader.
-    bool BindForDraw(const Matrix4& world, const DrawView* view, uint32_t drawValue);
+    // a selected variant or pixel shader. `boneView`: BoneViewWord in the bone-weight view.
+    bool BindForDraw(const Matrix4& world, const DrawView* view, uint32_t drawValue,
+                     uint32_t boneView = 0);
     void UpdateTextureSlotTable(const TextureBlock& block);
     // Any change in the shader directory rebuilds every variant and pixel shader (the
     // pixel-shader table with force compile).

@@ -30,7 +30,7 @@ TransformConstants FillTransformConstants(const TransformInputs& in)
 
 ShadingConstants FillShadingConstants(const ShadingInputs& in)
 {
-    ShadingConstants c{};  // words 15, 18 and 19 are cleared rather than left stale
+    ShadingConstants c{};  // words 18 and 19 are cleared rather than left stale
     std::memcpy(c.eye, in.eye, sizeof(c.eye));
     c.one = 1.0f;
     std::memcpy(c.lightDirection, in.lightDirection, sizeof(c.lightDirection));
@@ -38,9 +38,18 @@ ShadingConstants FillShadingConstants(const ShadingInputs& in)
     c.cubeMapInfo[0] = in.cubeMapInfo[0];
     c.cubeMapInfo[1] = in.cubeMapInfo[1];
     c.drawValue = in.drawValue;
+    c.boneView = in.boneView;
     c.screenSize[0] = static_cast<float>(in.width);
     c.screenSize[1] = static_cast<float>(in.height);
     return c;
+}
+
+uint32_t BoneViewWord(int paletteIndex, bool jointCount)
+{
+    const bool inPalette =
+        paletteIndex >= 0 && static_cast<size_t>(paletteIndex) < kBonePaletteMatrices;
+    const uint32_t joint = inPalette ? static_cast<uint32_t>(paletteIndex) + 1 : 0;
+    return kBoneViewOn | (jointCount ? kBoneViewJointCount : 0) | joint;
 }
 
 BonePalette FillBonePalette(std::span<const Matrix4> bones)

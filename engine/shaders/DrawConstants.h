@@ -41,7 +41,7 @@ struct ShadingConstants {
     float lightColor[4];
     uint32_t cubeMapInfo[2];  // mip count, chosen mip
     uint32_t drawValue;       // the mesh's vertex-colour setting; 0 for the fullscreen pass
-    uint32_t unused15;
+    uint32_t boneView;        // BoneViewWord of the draw; 0 outside the bone-weight view
     float screenSize[2];
     uint32_t unused18[2];
 };
@@ -50,7 +50,17 @@ static_assert(offsetof(ShadingConstants, lightDirection) == 16);
 static_assert(offsetof(ShadingConstants, lightColor) == 32);
 static_assert(offsetof(ShadingConstants, cubeMapInfo) == 48);
 static_assert(offsetof(ShadingConstants, drawValue) == 56);
+static_assert(offsetof(ShadingConstants, boneView) == 60);
 static_assert(offsetof(ShadingConstants, screenSize) == 64);
+
+// The bone-weight view's word of a draw: 0 for every draw outside the view. Inside it the
+// "on" bit is set, the low 16 bits hold the chosen joint's palette index + 1 (0: the mesh
+// has no such joint, so every weight is 0) and the count bit asks for the number of joints
+// of each vertex instead. shaders/VertexShaders.fx reads it the same way.
+inline constexpr uint32_t kBoneViewOn = 1u << 16;
+inline constexpr uint32_t kBoneViewJointCount = 1u << 17;
+// `paletteIndex` -1 (or any index outside the palette): no joint of the mesh.
+uint32_t BoneViewWord(int paletteIndex, bool jointCount);
 
 // b1 and t16: one 32-bit value per texture slot of the mesh's texture set.
 inline constexpr size_t kTextureSlotCount = 32;
@@ -89,6 +99,7 @@ struct ShadingInputs {
     float lightColor[4];
     uint32_t cubeMapInfo[2];
     uint32_t drawValue;
+    uint32_t boneView;
     int width;
     int height;
 };

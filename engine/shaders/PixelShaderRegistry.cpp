@@ -2,7 +2,7 @@
 
 #include "platform/Log.h"
 
-const std::array<PixelShaderRow, 17> kPixelShaderRows = {{
+const std::array<PixelShaderRow, 18> kPixelShaderRows = {{
     {"PBL Default", nullptr, true, true},
     {"FullscreenQuad", "FullscreenQuad", true, true},
     {"Model Albedo", "PixelShader_Albedo", false, true},
@@ -19,6 +19,7 @@ const std::array<PixelShaderRow, 17> kPixelShaderRows = {{
     {"Model Object Normal", "PixelShader_ObjectNormal", false, true},
     {"VertexColors", "PixelShader_OnlyVertexColor", false, true},
     {"Overlay Colour", "PixelShader_OverlayColour", false, true},
+    {kBoneWeightShaderName, "PixelShader_BoneWeights", false, true},
     {"SKYBOX", "PixelShader_SkyBox", false, false},
 }};
 

@@ -19,7 +19,8 @@ struct PixelShaderRow {
 };
 
 // Compile order.
-extern const std::array<PixelShaderRow, 17> kPixelShaderRows;
+inline constexpr const char* kBoneWeightShaderName = "Bone Weights";
+extern const std::array<PixelShaderRow, 18> kPixelShaderRows;
 
 // The channel views, numbered as the debug interface offers them.
 extern const std::array<const char*, 12> ShaderViewNames;

@@ -15,6 +15,7 @@
 #include "api/Engine.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
+#include "scene/BoneWeightChoice.h"
 #include "scene/Scene.h"
 #include "ui/PanelRules.h"
 #include "ui/Panels.h"
@@ -57,16 +58,70 @@ bool ClipCombo(PanelContext& panel, const char* label, int& index,
     return changed;
 }
 
-void DrawJointNames(PanelContext& panel, const AnimationOverview& overview)
+// The bone-weight view's colours, as shaders/PS_PixelShaders.fx gives them.
+struct LegendEntry {
+    const char* text;
+    ImVec4 colour;
+};
+const LegendEntry kWeightLegend[] = {{"0", ImVec4(0.2f, 0.4f, 1.0f, 1.0f)},
+                                     {"0.5", ImVec4(0.1f, 0.9f, 0.2f, 1.0f)},
+                                     {"1", ImVec4(1.0f, 0.2f, 0.2f, 1.0f)}};
+const LegendEntry kCountLegend[] = {{"0", ImVec4(0.6f, 0.6f, 0.6f, 1.0f)},
+                                    {"1", ImVec4(0.2f, 0.4f, 1.0f, 1.0f)},
+                                    {"2", ImVec4(0.1f, 0.9f, 0.2f, 1.0f)},
+                                    {"3", ImVec4(1.0f, 0.85f, 0.0f, 1.0f)},
+                                    {"4", ImVec4(1.0f, 0.2f, 0.2f, 1.0f)}};
+
+template <size_t N>
+void LegendLine(PanelContext& panel, const char* label, const LegendEntry (&entries)[N])
+{
+    TextLine(panel.state, "%s", label);
+    for (const LegendEntry& entry : entries) {
+        ImGui::SameLine();
+        ImGui::TextColored(entry.colour, "%s", entry.text);
+    }
+}
+
+// The bone-weight view's controls and the legend of what its colours mean.
+void DrawWeightViewControls(PanelContext& panel, SceneInspection& inspection)
+{
+    BoneWeightView& view = inspection.boneWeights;
+    bool jointCount = view.jointCount;
+    if (ImGui::Checkbox("Joints per vertex", &jointCount))
+        ShowJointCount(inspection, jointCount);
+    NoteItem(panel.state, "Joints per vertex");
+    ImGui::SameLine();
+    if (ImGui::Button("Clear weight view"))
+        ClearWeightView(inspection);
+    NoteItem(panel.state, "Clear weight view");
+    if (view.jointCount)
+        LegendLine(panel, "Joints per vertex:", kCountLegend);
+    else if (!view.joint.empty())
+        LegendLine(panel, ("Weight of " + view.joint + ":").c_str(), kWeightLegend);
+    else
+        TextLine(panel.state, "Click a joint to show its weights");
+}
+
+// Every controller's joints; a click on one shows its weights on the model, a second click
+// turns the view off.
+void DrawJointNames(PanelContext& panel, const AnimationOverview& overview,
+                    SceneInspection& inspection)
 {
     const bool open = ImGui::TreeNode("Joint names");
     NoteItem(panel.state, "Joint names");
     if (!open)
         return;
+    DrawWeightViewControls(panel, inspection);
+    int list = 0;
     for (const ControllerJoints& controller : overview.joints) {
         ColouredTextLine(panel.state, kMeshNameColour, "%s", controller.meshName.c_str());
-        for (const std::string& joint : controller.jointNames)
-            TextLine(panel.state, "%s", joint.c_str());
+        ImGui::PushID(list++);  // one joint may be listed under several meshes
+        for (const std::string& joint : controller.jointNames) {
+            if (ImGui::Selectable(joint.c_str(), IsWeightJointShown(inspection, joint)))
+                ChooseWeightJoint(inspection, joint);
+            NoteItem(panel.state, joint.c_str());
+        }
+        ImGui::PopID();
         ImGui::Separator();
     }
     ImGui::TreePop();
@@ -171,7 +226,7 @@ void DrawAnimationWindow(PanelContext& panel)
         if (!model)
             return;
         const AnimationOverview overview = DescribeAnimation(model);
-        DrawJointNames(panel, overview);
+        DrawJointNames(panel, overview, scene->inspection);
 
         if (values.animateSequence && overview.hasController)
             values.firstClip = std::max(0, static_cast<int>(overview.currentClip) - 1);

@@ -49,6 +49,8 @@ TEST(PixelShaderRegistry, CompilesEveryRowInOrderFromItsFile)
         EXPECT_EQ(fake.calls[0].entry, custom ? "Toon" : "MainPixelShader");
         EXPECT_EQ(fake.calls[1].entry, "FullscreenQuad");
         EXPECT_EQ(fake.calls.back().name, "SKYBOX");
+        EXPECT_EQ(fake.calls[rows - 2].name, "Bone Weights");
+        EXPECT_EQ(fake.calls[rows - 2].entry, "PixelShader_BoneWeights");
         EXPECT_EQ(LastLogText(), "All shaders compiled successfully");
         EXPECT_EQ(GetEngine()->scene->log.LastMessageLevel(), MessageLevelInfo);
     }

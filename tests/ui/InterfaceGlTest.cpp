@@ -469,6 +469,14 @@ TEST_F(Interface, AnimationWindowListsClipsSwitchesJointsAndControlsPlayback)
     ASSERT_TRUE(Click("Joint names"));
     Frame();
     EXPECT_TRUE(Shows("Bone"));
+    // A click on a joint shows its weights, the box the joint count, the button neither.
+    const BoneWeightView& weights = engine->scene->inspection.boneWeights;
+    ASSERT_TRUE(Click("Bone"));
+    EXPECT_EQ(weights.joint, "Bone");
+    ASSERT_TRUE(Click("Joints per vertex"));
+    EXPECT_TRUE(weights.jointCount);
+    ASSERT_TRUE(Click("Clear weight view"));
+    EXPECT_FALSE(weights.Active());
 
     // Playback: the clip runs, so the button pauses it first; Stop returns to the start.
     ASSERT_TRUE(Click("Pause"));

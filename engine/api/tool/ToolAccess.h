@@ -132,6 +132,10 @@ bool OpenUvLayoutWindow();
 // Opens or closes the debug interface's Scene window; `expandAll` opens every node of the
 // shown model's tree at the next frame.
 void SetSceneWindowOpen(bool open, bool expandAll);
+// The bone-weight view of the frames that follow: `joint`'s weights, or with `jointCount`
+// the number of joints of each vertex; an empty joint without the count turns it off.
+// False, with nothing changed, without a model or when no mesh of it has that joint.
+bool SetBoneWeightView(const std::string& joint, bool jointCount);
 // Builds and submits the debug interface's frame alone, over the last scene drawn.
 void DrawInterfaceAlone();
 
