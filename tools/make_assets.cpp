@@ -109,12 +109,12 @@ int WriteNodeGrid(const char* countText, const char* path)
         const int column = static_cast<int>(cell % kCellsPerRow);
         if (column == 0) {
             ++row;
-            tree.nodes.push_back({"Row_" + std::to_string(row), -1});
+            tree.nodes.push_back({"Row_" + std::to_string(row), -1, {}, -1});
             tree.nodes.back().transform.translation = {0, 0, 2.0f * static_cast<float>(row)};
         }
         const int parent = static_cast<int>(tree.nodes.size()) - 1 - column;
-        assets::FbxTreeNode node{"Cell_" + std::to_string(row) + "_" + std::to_string(column),
-                                 parent};
+        assets::FbxTreeNode node{
+            "Cell_" + std::to_string(row) + "_" + std::to_string(column), parent, {}, -1};
         node.transform.translation = {2.0f * static_cast<float>(column), 0, 0};
         node.mesh = 0;
         node.material = 0;

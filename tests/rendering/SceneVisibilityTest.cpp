@@ -47,7 +47,7 @@ class SceneVisibility : public ::testing::Test {
         // Two cubes side by side, each on a node of its own.
         assets::FbxTree tree;
         tree.meshes = {Cube()};
-        tree.nodes = {{"Left", -1}, {"Right", -1}};
+        tree.nodes = {{"Left", -1, {}, -1}, {"Right", -1, {}, -1}};
         tree.nodes[0].mesh = tree.nodes[1].mesh = 0;
         tree.nodes[0].transform.translation = {-1.6f, 0, 0};
         tree.nodes[1].transform.translation = {1.6f, 0, 0};
