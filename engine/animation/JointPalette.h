@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 class CMeshObject;
 
@@ -16,3 +17,6 @@ int JointPaletteSlot(const std::map<std::string, uint32_t>& boneNumbers, const s
 // The slot in the mesh object's own skeleton (the controller of its imported mesh, which
 // fills its palette); -1 for a mesh without skeleton or without that joint.
 int JointPaletteSlot(const CMeshObject& meshObject, const std::string& joint);
+
+// The joints of the mesh object's own skeleton in palette order; empty without one.
+std::vector<std::string> MeshJointNames(const CMeshObject& meshObject);

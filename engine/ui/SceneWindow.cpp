@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <string>
 
+#include "animation/JointPalette.h"
 #include "api/Engine.h"
 #include "models/ModelNode.h"
 #include "models/SceneTreeRows.h"
+#include "scene/BoneWeightChoice.h"
 #include "scene/Scene.h"
 #include "ui/Panels.h"
 
@@ -78,12 +80,38 @@ const CModelNode* DrawNodeRow(PanelContext& panel, SceneInspection& inspection,
     return toggled;
 }
 
-void DrawMeshRow(PanelContext& panel, const SceneTreeRow& row)
+// Before a mesh's counts, where a long row cannot push them out of the window: its UV
+// layout, and for a skinned mesh the choice of a joint whose weights the model is coloured
+// by (the joints are listed only while the list is open).
+void DrawMeshTools(PanelContext& panel, SceneInspection& inspection, const CMeshObject& mesh)
+{
+    if (ImGui::SmallButton("UV layout"))
+        OpenUvLayout(panel.state, &mesh);
+    NoteItem(panel.state, ("UV layout " + mesh.name).c_str());
+    ImGui::SameLine();
+    if (!mesh.IsSkinned())
+        return;
+    ImGui::SetNextItemWidth(150.0f);
+    const std::string label = "##weights " + mesh.name;
+    if (ImGui::BeginCombo(label.c_str(), "Bone weights")) {
+        for (const std::string& joint : MeshJointNames(mesh)) {
+            if (ImGui::Selectable(joint.c_str(), IsWeightJointShown(inspection, joint)))
+                ChooseWeightJoint(inspection, joint);
+            NoteItem(panel.state, joint.c_str());
+        }
+        ImGui::EndCombo();
+    }
+    NoteItem(panel.state, label.c_str());
+    ImGui::SameLine();
+}
+
+void DrawMeshRow(PanelContext& panel, SceneInspection& inspection, const SceneTreeRow& row)
 {
     Indent(row.depth);
     ImGui::SetCursorPosX(ImGui::GetCursorPosX() + ImGui::GetFrameHeight() * 0.5f);
     ImGui::AlignTextToFramePadding();
     if (row.kind == SceneTreeRow::Kind::MeshCounts) {
+        DrawMeshTools(panel, inspection, *row.mesh);
         TextLine(panel.state, "%s", row.text.c_str());
         return;
     }
@@ -144,7 +172,7 @@ void DrawTree(PanelContext& panel, CScene& scene, CModelNode* model)
                 if (const CModelNode* node = DrawNodeRow(panel, inspection, row))
                     toggled = node;
             } else {
-                DrawMeshRow(panel, row);
+                DrawMeshRow(panel, inspection, row);
             }
             ImGui::PopID();
         }

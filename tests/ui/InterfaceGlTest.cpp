@@ -24,6 +24,7 @@
 #include "models/ModelNode.h"
 #include "platform/Paths.h"
 #include "platform/Utf.h"
+#include "scene/BoneWeightChoice.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "support/EngineWindow.h"
@@ -515,6 +516,23 @@ TEST_F(Interface, AnimationWindowListsClipsSwitchesJointsAndControlsPlayback)
     });
     ASSERT_TRUE(Click("Loop"));
 
+    // A skinned mesh's row in the Scene window lists its joints for the weight view.
+    ClearWeightView(engine->scene->inspection);
+    ASSERT_TRUE(Click("Model"));
+    ASSERT_TRUE(Click("Model Debug"));
+    ASSERT_TRUE(Click("Show scene tree"));
+    Frame();
+    ASSERT_TRUE(Click("Expand all"));
+    ASSERT_TRUE(Click("##weights Cylinder"));
+    Frame();
+    // The joint list's own "Bone" is drawn first; the open list's comes after it.
+    const auto entry =
+        std::find_if(widgets.rbegin(), widgets.rend(),
+                     [](const DrawnWidget& widget) { return widget.label == "Bone"; });
+    ASSERT_NE(entry, widgets.rend());
+    ClickAt(entry->CentreX(), entry->CentreY());
+    EXPECT_EQ(engine->scene->inspection.boneWeights.joint, "Bone");
+
     ASSERT_TRUE(Click("Animate sequence"));
     EXPECT_TRUE(engine->animateSequence);
     Frame();
@@ -580,6 +598,11 @@ TEST_F(Interface, SceneWindowHidesAndSelectsNodes)
         return w.label.find("albedo: ") == 0;
     });
     EXPECT_TRUE(meshRows);
+    // Each mesh row opens that mesh's UV layout.
+    const CMeshObject* firstMesh = part->meshObjects.front().get();
+    ASSERT_TRUE(Click("UV layout " + firstMesh->name));
+    EXPECT_TRUE(state->uvLayout.open);
+    EXPECT_EQ(state->uvLayout.mesh.lock(), firstMesh->meshData);
     ASSERT_TRUE(Click("Collapse all"));
     Frame();
     EXPECT_FALSE(Shows("Visible " + name)) << "only the root's row is left";
