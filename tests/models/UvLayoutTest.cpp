@@ -40,12 +40,6 @@ MeshData UvMesh(const std::vector<UvPoint>& stored, const std::vector<uint32_t>&
     return mesh;
 }
 
-// The unit quad, two triangles sharing a diagonal.
-MeshData Quad()
-{
-    return UvMesh({{0, 0}, {1, 0}, {1, 1}, {0, 1}}, {0, 1, 2, 0, 2, 3});
-}
-
 // A grid of cells x cells quads over the unit square: 3 c^2 + 2 c edges.
 MeshData Grid(uint32_t cells)
 {
@@ -61,6 +55,12 @@ MeshData Grid(uint32_t cells)
         }
     }
     return UvMesh(uvs, indices);
+}
+
+// The unit quad, two triangles sharing a diagonal.
+MeshData Quad()
+{
+    return Grid(1);
 }
 
 std::array<float, 4> Extent(const UvBounds& box)
@@ -134,21 +134,20 @@ TEST(UvLayout, PixelsAndUvsMapBothWaysAndZoomHoldsThePointUnderThePointer)
 
 TEST(UvLayout, SharedEdgesAndCoincidingUvsCountOnce)
 {
-    // The quad again with each triangle's own vertices, as a mesh split by normals is.
-    const MeshData split =
-        UvMesh({{0, 0}, {1, 0}, {1, 1}, {0, 0}, {1, 1}, {0, 1}}, {0, 1, 2, 3, 4, 5});
-    // A triangle whose two corners share a UV is a line: one edge.
-    const MeshData collapsed = UvMesh({{0, 0}, {1, 0}, {1, 0}}, {0, 1, 2});
-    const MeshData negativeZero = UvMesh({{0, 0}, {-0.0f, 0}, {1, 1}, {0, 1}}, {0, 2, 3, 1, 2, 3});
     const struct {
         const char* name;
         MeshData mesh;
         size_t edges;
-    } cases[] = {{"quad", Quad(), 5},
-                 {"split quad", split, 5},
-                 {"collapsed", collapsed, 1},
-                 {"-0 is 0", negativeZero, 3},
-                 {"grid 10", Grid(10), 3 * 100 + 2 * 10}};
+    } cases[] = {
+        {"quad", Quad(), 5},
+        // Each triangle with its own vertices, as a mesh split by normals is.
+        {"split quad", UvMesh({{0, 0}, {1, 0}, {1, 1}, {0, 0}, {1, 1}, {0, 1}}, {0, 1, 2, 3, 4, 5}),
+         5},
+        // Two corners sharing a UV make a line: one edge.
+        {"collapsed", UvMesh({{0, 0}, {1, 0}, {1, 0}}, {0, 1, 2}), 1},
+        {"-0 is 0", UvMesh({{0, 0}, {-0.0f, 0}, {1, 1}, {0, 1}}, {0, 2, 3, 1, 2, 3}), 3},
+        {"grid 10", Grid(10), 3 * 100 + 2 * 10},
+    };
     for (const auto& c : cases) {
         const UvEdges result = ExtractUvEdges(c.mesh, 0);
         EXPECT_EQ(result.edges.size(), c.edges) << c.name;
