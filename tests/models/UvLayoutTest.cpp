@@ -205,8 +205,11 @@ TEST(UvLayout, EmptyAndHostileMeshesGiveAMessageAndNoEdges)
         // The import gave no UVs: set 0 holds zeros.
         {"no UVs", QuadWith([](MeshData& m) { m.uvSetMask = 0; }), 0,
          "This mesh has no texture coordinates", 0},
-        {"no vertices", QuadWith([](MeshData& m) { m.vertices.clear(), m.stride = 0; }), 0,
-         "This mesh has no vertices", 0},
+        {"no vertices", QuadWith([](MeshData& m) {
+             m.vertices.clear();
+             m.stride = 0;
+         }),
+         0, "This mesh has no vertices", 0},
         {"short vertices", QuadWith([](MeshData& m) { m.vertices.pop_back(); }), 0, kBadLayout, 0},
         {"wrong stride", QuadWith([](MeshData& m) { m.stride += 4; }), 0, kBadLayout, 0},
         {"no triangles", QuadWith([](MeshData& m) { m.indices.resize(2); }), 0,

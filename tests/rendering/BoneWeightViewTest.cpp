@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 
 #include "RenderingTestSupport.h"
 #include "animation/JointPalette.h"
@@ -50,6 +51,12 @@ assets::FbxTree Strips()
 }
 
 enum class Hue { Red, Green, Blue, Grey, Other };
+
+void PrintTo(Hue hue, std::ostream* out)
+{
+    static const char* const kNames[] = {"red", "green", "blue", "grey", "other"};
+    *out << kNames[static_cast<int>(hue)];
+}
 
 Hue HueOf(const uint8_t* p)
 {
