@@ -14,15 +14,14 @@
 
 namespace {
 
-// A drawable mesh whose points span `low` to `high`, with `vertices` and `triangles`.
-std::unique_ptr<CMeshObject> Mesh(const std::string& name, Float3 low, Float3 high,
-                                  uint32_t vertices = 8, size_t triangles = 12)
+// A drawable mesh of 8 vertices and 12 triangles whose points span `low` to `high`.
+std::unique_ptr<CMeshObject> Mesh(const std::string& name, Float3 low, Float3 high)
 {
     auto mesh = std::make_shared<MeshData>();
     mesh->stride = 12;
-    mesh->vertexCount = vertices;
-    mesh->vertices.resize(static_cast<size_t>(vertices) * 12);
-    mesh->indices.resize(triangles * 3);
+    mesh->vertexCount = 8;
+    mesh->vertices.resize(8 * 12);
+    mesh->indices.resize(12 * 3);
     mesh->pointsMin = mesh->boxMin = low;
     mesh->pointsMax = mesh->boxMax = high;
     auto object = std::make_unique<CMeshObject>();
@@ -44,20 +43,16 @@ CModelNode& Add(CModelNode& parent, const std::string& name)
 //   B (meshes b, b2)
 struct Tree {
     CModelNode root{nullptr, "root"};
-    CModelNode* a;
-    CModelNode* a1;
-    CModelNode* a2;
-    CModelNode* b;
+    CModelNode* a = &Add(root, "A");
+    CModelNode* a1 = &Add(*a, "A1");
+    CModelNode* a2 = &Add(*a, "A2");
+    CModelNode* b = &Add(root, "B");
     Tree()
     {
-        a = &Add(root, "A");
         a->meshObjects.push_back(Mesh("a", {0, 0, 0}, {1, 1, 1}));
-        a1 = &Add(*a, "A1");
         a1->meshObjects.push_back(Mesh("a1", {4, 0, 0}, {5, 2, 1}));
-        a2 = &Add(*a, "A2");
-        b = &Add(root, "B");
-        b->meshObjects.push_back(Mesh("b", {-3, -1, 0}, {-2, 0, 0.5f}));
-        b->meshObjects.push_back(Mesh("b2", {-3, -1, 0}, {-2, 0, 0.5f}));
+        for (const char* name : {"b", "b2"})
+            b->meshObjects.push_back(Mesh(name, {-3, -1, 0}, {-2, 0, 0.5f}));
     }
 };
 
@@ -92,12 +87,6 @@ TEST(SceneTreeRows, ShowWhatTheExpandedSetOpensInSceneOrder)
         {"nothing open", {}, {"0:N:root"}},
         {"root open", {&tree.root}, {"0:N+:root", "1:N:A", "1:N:B"}},
         {"a closed parent hides an open child", {tree.a1}, {"0:N:root"}},
-        {"A open",
-         {&tree.root, tree.a},
-         {"0:N+:root", "1:N+:A", "2:M:a", "2:T:a", "2:N:A1", "2:N:A2", "1:N:B"}},
-        {"B open: two rows per mesh",
-         {&tree.root, tree.b},
-         {"0:N+:root", "1:N:A", "1:N+:B", "2:M:b", "2:T:b", "2:M:b2", "2:T:b2"}},
         {"a leaf without meshes never counts as open",
          {&tree.root, tree.a, tree.a2},
          {"0:N+:root", "1:N+:A", "2:M:a", "2:T:a", "2:N:A1", "2:N:A2", "1:N:B"}},
@@ -147,16 +136,16 @@ TEST(SceneTreeRows, ADeepChainGivesOneRowPerOpenNode)
 
 TEST(SceneTreeRows, TextureSlotsSayWhatTheyShow)
 {
-    auto file = std::make_shared<TextureRecord>();
-    file->name = "/models/textures/brick_D.png";
-    file->file = file->name;
-    auto failed = std::make_shared<TextureRecord>();
-    failed->isBuiltIn = 1;
-    failed->name = "Failed";
-    failed->file = "/models/broken_N.dds";
-    auto colour = std::make_shared<TextureRecord>();
-    colour->isBuiltIn = 1;
-    colour->name = "Material values";
+    const auto record = [](const char* name, const char* file, bool builtIn) {
+        auto made = std::make_shared<TextureRecord>();
+        made->name = name;
+        made->file = file;
+        made->isBuiltIn = builtIn;
+        return made;
+    };
+    const auto file = record("/models/textures/brick_D.png", "/models/textures/brick_D.png", 0);
+    const auto failed = record("Failed", "/models/broken_N.dds", 1);
+    const auto colour = record("Material values", "", 1);
 
     CMeshObject mesh;
     mesh.textureSet = 2;
@@ -202,11 +191,9 @@ TEST(SceneTreeRows, SubtreeBoxHoldsTheDrawnMeshesBelowTheNode)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const WorldBox box = DrawnSubtreeBox(tree.root, *c.node);
-        ASSERT_FALSE(box.empty);
-        for (int axis = 0; axis < 3; ++axis) {
-            EXPECT_FLOAT_EQ(box.low[axis], c.low[axis]) << axis;
-            EXPECT_FLOAT_EQ(box.high[axis], c.high[axis]) << axis;
-        }
+        EXPECT_FALSE(box.empty);
+        EXPECT_EQ(box.low, c.low);
+        EXPECT_EQ(box.high, c.high);
     }
     EXPECT_TRUE(DrawnSubtreeBox(tree.root, *tree.a2).empty) << "no mesh";
 
@@ -214,8 +201,7 @@ TEST(SceneTreeRows, SubtreeBoxHoldsTheDrawnMeshesBelowTheNode)
     tree.root.transform.m[3][0] = 10.0f;  // row vectors: translation in the fourth row
     tree.a1->meshObjects[0]->spinMatrix.m[3][1] = 1.0f;
     const WorldBox moved = DrawnSubtreeBox(tree.root, *tree.a1);
-    EXPECT_FLOAT_EQ(moved.low[0], 14.0f);
-    EXPECT_FLOAT_EQ(moved.low[1], 1.0f);
+    EXPECT_EQ(moved.low, (Float3{14, 1, 0}));
     tree.root.transform = Matrix4::Identity();
     tree.a1->meshObjects[0]->spinMatrix = Matrix4::Identity();
 

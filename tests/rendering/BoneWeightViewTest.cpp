@@ -4,21 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
+#include <ostream>
 
-#include "FbxTreeWriter.h"
-#include "MeshBuilder.h"
-#include "SnapRenderer.h"
+#include "RenderingTestSupport.h"
 #include "animation/JointPalette.h"
-#include "api/Engine.h"
-#include "api/tool/ToolAccess.h"
-#include "graphics/GraphicsDevice.h"
-#include "models/ModelNode.h"
 #include "scene/BoneWeightChoice.h"
-#include "scene/Scene.h"
 #include "support/ScratchDirectory.h"
 
 namespace {
+
+using namespace rendertest;
 
 constexpr int kWidth = 200;
 constexpr int kHeight = 150;
@@ -31,13 +26,11 @@ assets::FbxTree Strips()
     tree.meshes.resize(3);
     for (int m = 0; m < 3; ++m)
         assets::AddPatch(tree.meshes[m], {0, 5.0f * (1 - m), 0}, {10, 0, 0}, {0, 1.5f, 0}, 4, 1);
-    tree.nodes = {
-        {"Root", -1, {{-10, 0, 0}}, -1, -1, true},
-        {"Tip", 0, {{20, 0, 0}}, -1, -1, true},
-        {"Upper", -1, {}, 0},
-        {"Middle", -1, {}, 1},
-        {"Plain", -1, {}, 2},
-    };
+    tree.nodes = {{"Root", -1, {{-10, 0, 0}}, -1, -1, true},
+                  {"Tip", 0, {{20, 0, 0}}, -1, -1, true},
+                  {"Upper", -1, {}, 0},
+                  {"Middle", -1, {}, 1},
+                  {"Plain", -1, {}, 2}};
     for (int node : {2, 3}) {
         assets::FbxTreeSkin skin{node, {{0, {}, {}}, {1, {}, {}}}};
         const std::vector<assets::Vec3>& positions = tree.meshes[tree.nodes[node].mesh].positions;
@@ -57,31 +50,13 @@ assets::FbxTree Strips()
     return tree;
 }
 
-struct Frame {
-    std::vector<uint8_t> rgba;
-    uint64_t draws = 0;
-    const uint8_t* At(int x, int y) const
-    {
-        return &rgba[(static_cast<size_t>(y) * kWidth + x) * 4];
-    }
-};
+enum class Hue { Red, Green, Blue, Grey, Other };
 
-Frame Redraw(const std::function<void(SceneInspection&)>& change)
+void PrintTo(Hue hue, std::ostream* out)
 {
-    CScene& scene = *GetEngine()->scene;
-    scene.WithModel([&](CModelNode*) { change(scene.inspection); });
-    const gpu::Context& context = *GetEngine()->device->context;
-    const uint64_t before = context.DrawCount();
-    tool::RenderPicture();
-    Frame frame;
-    frame.draws = context.DrawCount() - before;
-    tool::Pixels pixels;
-    EXPECT_TRUE(tool::ReadBackBuffer(pixels));
-    frame.rgba = std::move(pixels.rgba);
-    return frame;
+    static const char* const kNames[] = {"red", "green", "blue", "grey", "other"};
+    *out << kNames[static_cast<int>(hue)];
 }
-
-enum class Hue { Red, Green, Blue, Yellow, Grey, Other };
 
 Hue HueOf(const uint8_t* p)
 {
@@ -92,8 +67,6 @@ Hue HueOf(const uint8_t* p)
         return Hue::Green;
     if (b > 110 && r < 70 && g < 90)
         return Hue::Blue;
-    if (r > 110 && g > 90 && b < 60)
-        return Hue::Yellow;
     if (std::abs(r - g) < 12 && std::abs(g - b) < 12 && r > 40 && r < 110)
         return Hue::Grey;
     return Hue::Other;
@@ -108,13 +81,7 @@ struct Band {
 
 std::vector<Band> Bands(const Frame& plain)
 {
-    const uint8_t* background = plain.At(0, 0);
-    auto covered = [&](int x, int y) {
-        const uint8_t* p = plain.At(x, y);
-        return std::abs(p[0] - background[0]) + std::abs(p[1] - background[1]) +
-                   std::abs(p[2] - background[2]) >
-               12;
-    };
+    auto covered = [&](int x, int y) { return Differs(plain.At(x, y), plain.At(0, 0), 12); };
     std::vector<Band> bands;
     int start = -1;
     for (int y = 0; y <= kHeight; ++y) {
@@ -140,21 +107,9 @@ std::vector<Band> Bands(const Frame& plain)
 TEST(BoneWeightView, ColoursEachVertexByItsJointsWeightOrCountAndCostsNothingWhileOff)
 {
     testing_support::ScratchDirectory scratch;
-    const std::string path = (scratch / "strips.fbx").string();
-    ASSERT_EQ(assets::WriteFbxTree(path, Strips(), assets::FbxEncoding::Binary), "");
-
-    SnapOptions options;
-    options.outputPath = "unused.png";
-    options.width = kWidth;
-    options.height = kHeight;
-    options.showSky = false;
-    SnapSession session(options);
-    std::string error;
-    ASSERT_TRUE(session.Start(error)) << error;
-    SnapImage image;
-    ASSERT_TRUE(session.Render(path, image, error)) << error;
-
-    const Frame plain = Redraw([](SceneInspection&) {});
+    const auto session = OpenInSnap(Strips(), (scratch / "strips.fbx").string(), kWidth, kHeight);
+    ASSERT_TRUE(session);
+    const Frame plain = Redraw([](CScene&, CModelNode&) {});
     const std::vector<Band> bands = Bands(plain);
     ASSERT_EQ(bands.size(), 3u) << "upper, middle and plain strip";
     for (const Band& band : bands)
@@ -172,50 +127,48 @@ TEST(BoneWeightView, ColoursEachVertexByItsJointsWeightOrCountAndCostsNothingWhi
         EXPECT_EQ(slots, (std::vector<int>{0, 1}));
     });
 
-    // Tip's weight: 0 (blue) at x = -10, 1 (red) at x = 10, half (green) between, in both
-    // skinned strips whatever number each gives the joint; the plain strip has none.
-    const Frame tip =
-        Redraw([](SceneInspection& inspection) { ChooseWeightJoint(inspection, "Tip"); });
-    EXPECT_EQ(tip.draws, plain.draws) << "drawn instead of the shading, not over it";
-    for (int strip = 0; strip < 2; ++strip) {
-        SCOPED_TRACE(strip);
-        const Band& band = bands[strip];
-        EXPECT_EQ(HueOf(tip.At(band.At(0.03f), band.row)), Hue::Blue);
-        EXPECT_EQ(HueOf(tip.At(band.At(0.5f), band.row)), Hue::Green);
-        EXPECT_EQ(HueOf(tip.At(band.At(0.97f), band.row)), Hue::Red);
+    // Hues at x = -10, 0 and 10 of both skinned strips (whatever number each gives the
+    // joint), then of the plain strip. A weight runs blue (0), green (half) to red (1); a
+    // joint count blue (one), green (two), grey (none).
+    using H = Hue;
+    const struct {
+        const char* what;
+        std::function<void(SceneInspection&)> choose;
+        Hue skinned[3], plain[3];
+    } cases[] = {
+        {"Tip's weight",
+         [](SceneInspection& i) { ChooseWeightJoint(i, "Tip"); },
+         {H::Blue, H::Green, H::Red},
+         {H::Blue, H::Blue, H::Blue}},
+        {"Root's weight",
+         [](SceneInspection& i) { ChooseWeightJoint(i, "Root"); },
+         {H::Red, H::Green, H::Blue},
+         {H::Blue, H::Blue, H::Blue}},
+        {"a joint no mesh has",
+         [](SceneInspection& i) { ChooseWeightJoint(i, "Elbow"); },
+         {H::Blue, H::Blue, H::Blue},
+         {H::Blue, H::Blue, H::Blue}},
+        {"joint count",
+         [](SceneInspection& i) { ShowJointCount(i, true); },
+         {H::Blue, H::Green, H::Blue},
+         {H::Grey, H::Grey, H::Grey}},
+    };
+    const float shares[] = {0.03f, 0.5f, 0.97f};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Frame frame = Redraw([&](CScene& scene, CModelNode&) {
+            ClearWeightView(scene.inspection);
+            c.choose(scene.inspection);
+        });
+        EXPECT_EQ(frame.draws, plain.draws) << "drawn instead of the shading, not over it";
+        for (int strip = 0; strip < 3; ++strip)
+            for (int at = 0; at < 3; ++at)
+                EXPECT_EQ(HueOf(frame.At(bands[strip].At(shares[at]), bands[strip].row)),
+                          strip < 2 ? c.skinned[at] : c.plain[at])
+                    << "strip " << strip << " at " << shares[at];
     }
-    for (float share : {0.03f, 0.5f, 0.97f})
-        EXPECT_EQ(HueOf(tip.At(bands[2].At(share), bands[2].row)), Hue::Blue) << share;
 
-    // Root's weight is the other way round.
-    const Frame root =
-        Redraw([](SceneInspection& inspection) { ChooseWeightJoint(inspection, "Root"); });
-    for (int strip = 0; strip < 2; ++strip) {
-        EXPECT_EQ(HueOf(root.At(bands[strip].At(0.03f), bands[strip].row)), Hue::Red) << strip;
-        EXPECT_EQ(HueOf(root.At(bands[strip].At(0.97f), bands[strip].row)), Hue::Blue) << strip;
-    }
-
-    // A joint no mesh has: every weight 0.
-    const Frame none =
-        Redraw([](SceneInspection& inspection) { ChooseWeightJoint(inspection, "Elbow"); });
-    for (const Band& band : bands)
-        EXPECT_EQ(HueOf(none.At(band.At(0.97f), band.row)), Hue::Blue);
-
-    // Joints per vertex: one at the ends (blue), two between (green), none on the plain
-    // strip (grey).
-    const Frame count =
-        Redraw([](SceneInspection& inspection) { ShowJointCount(inspection, true); });
-    EXPECT_EQ(count.draws, plain.draws);
-    for (int strip = 0; strip < 2; ++strip) {
-        SCOPED_TRACE(strip);
-        const Band& band = bands[strip];
-        EXPECT_EQ(HueOf(count.At(band.At(0.03f), band.row)), Hue::Blue);
-        EXPECT_EQ(HueOf(count.At(band.At(0.5f), band.row)), Hue::Green);
-        EXPECT_EQ(HueOf(count.At(band.At(0.97f), band.row)), Hue::Blue);
-    }
-    EXPECT_EQ(HueOf(count.At(bands[2].At(0.5f), bands[2].row)), Hue::Grey);
-
-    const Frame off = Redraw([](SceneInspection& inspection) { ClearWeightView(inspection); });
+    const Frame off = Redraw([](CScene& scene, CModelNode&) { ClearWeightView(scene.inspection); });
     EXPECT_EQ(off.draws, plain.draws);
     EXPECT_EQ(off.rgba, plain.rgba);
 }
