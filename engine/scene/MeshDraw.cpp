@@ -11,7 +11,6 @@
 #include "graphics/gpu/GpuDevice.h"
 #include "math/Transforms.h"
 #include "models/ModelNode.h"
-#include "platform/Clock.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "shaders/LineRenderer.h"
@@ -69,13 +68,7 @@ void CScene::DrawMeshObject(CMeshObject& meshObject, float frameTime)
     if (!meshObject.vertexBuffer)
         UploadMesh(meshObject);
     if (meshObject.animationSet) {
-        AdvanceOptions options;
-        options.nowMs =
-            passOptions.clockMs ? passOptions.clockMs : platform::TickCountMilliseconds();
-        options.animateSequence = passOptions.animateSequence;
-        options.followCameraJoint = passOptions.followCameraJoint;
-        options.loop = passOptions.loopClips;
-        options.speed = model ? static_cast<float>(model->animationSpeed) / 100.0f : 1.0f;
+        const AdvanceOptions options = ClipAdvanceOptions();
         if (std::optional<Matrix4> joint = AdvanceAnimationSet(*meshObject.animationSet, options);
             joint && camera)
             camera->FollowJoint(*joint);

@@ -27,6 +27,7 @@ class CGraphicsDevice;
 class CFileWatcher;
 class CLineRenderer;
 struct InputState;
+struct AdvanceOptions;
 struct ModelTextureSource;
 
 struct ExtraTextureSlot {
@@ -156,6 +157,8 @@ class CScene {
     std::function<void()> requestReload;
 
    private:
+    // How the clips advance this frame: the pass's clock, options and the model's speed.
+    AdvanceOptions ClipAdvanceOptions() const;
     struct LoadJob {
         std::filesystem::path path;
         const CModelImporter* importer;

@@ -119,17 +119,22 @@ void CScene::DrawGizmo(const DrawView&)
     gizmoModel->Draw(0.0f, std::nullopt, MeshDrawOf(*this));
 }
 
+AdvanceOptions CScene::ClipAdvanceOptions() const
+{
+    AdvanceOptions options;
+    options.nowMs = passOptions.clockMs ? passOptions.clockMs : platform::TickCountMilliseconds();
+    options.animateSequence = passOptions.animateSequence;
+    options.followCameraJoint = passOptions.followCameraJoint;
+    options.loop = passOptions.loopClips;
+    options.speed = model ? static_cast<float>(model->animationSpeed) / 100.0f : 1.0f;
+    return options;
+}
+
 void CScene::DrawModel(float frameTime)
 {
     if (!modelChanged) {
         // Nodes first: the meshes are drawn where the node animation puts them this frame.
-        AdvanceOptions options;
-        options.nowMs =
-            passOptions.clockMs ? passOptions.clockMs : platform::TickCountMilliseconds();
-        options.animateSequence = passOptions.animateSequence;
-        options.followCameraJoint = passOptions.followCameraJoint;
-        options.loop = passOptions.loopClips;
-        options.speed = model ? static_cast<float>(model->animationSpeed) / 100.0f : 1.0f;
+        const AdvanceOptions options = ClipAdvanceOptions();
         if (std::optional<Matrix4> joint = AdvanceModelNodes(*model, options); joint && camera)
             camera->FollowJoint(*joint);
         const Float3 eye = {passView.eye[0], passView.eye[1], passView.eye[2]};
