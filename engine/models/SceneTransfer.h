@@ -1,0 +1,17 @@
+// The imported scene as bytes, for handing it from the import worker to the engine: the
+// parts of a scene the engine reads (nodes with metadata, meshes with bones, materials,
+// embedded textures, node animations, cameras and lights), in the layout of this build's
+// library structures. Decoding checks every count against the bytes that remain, so a
+// damaged message gives a reason, never an allocation beyond its own size.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+struct aiScene;
+
+std::string EncodeScene(const aiScene& scene);
+
+// Null with `problem` set when the bytes are not a whole scene.
+std::unique_ptr<aiScene> DecodeScene(std::string_view bytes, std::string& problem);

@@ -1,0 +1,65 @@
+// A helper program run for one job: it writes its answer to a pipe and ends. The caller
+// waits with a time cap and may give up at any moment (a newer request); either way the
+// process is killed and reaped before the call returns, so none outlives its job.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The descriptor the helper writes its answer to.
+constexpr int kWorkerAnswerFd = 3;
+// The exit status of a helper whose allocation failed under its memory cap.
+constexpr int kWorkerOutOfMemoryExit = 75;
+
+struct WorkerLimits {
+    std::chrono::milliseconds time{120000};
+    uint64_t answerBytes = uint64_t{8} << 30;
+};
+
+enum class WorkerEnd {
+    Answered,
+    CouldNotStart,
+    Stopped,
+    OutOfMemory,
+    TimedOut,
+    Abandoned,
+    TooLarge
+};
+
+struct WorkerRun {
+    WorkerEnd end = WorkerEnd::CouldNotStart;
+    std::string answer;  // everything written to the answer descriptor
+    // For CouldNotStart the system's reason; for Stopped "signal 6, aborted" or
+    // "exit status 2".
+    std::string detail;
+    pid_t pid = 0;
+};
+
+// Runs `program` with `arguments`, its input from /dev/null and its errors to ours.
+// `abandoned` is asked every few milliseconds.
+WorkerRun RunWorker(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                    const WorkerLimits& limits, const std::function<bool()>& abandoned,
+                    const std::function<void(pid_t)>& started = {});
+
+// A helper program of ours: beside the running code (the build tree), in vornis/ beside the
+// engine library of an installed tree, or there as seen from bin/ (programs that link the
+// engine in). Empty when it is in none of them.
+std::filesystem::path FindHelperProgram(const std::string& name);
+
+// The memory a helper may take: 8 GiB, or three quarters of physical memory when less.
+uint64_t HelperMemoryCap();
+
+// Called first in a helper: closes every descriptor above the answer's, caps the address
+// space at `memoryBytes` (not under AddressSanitizer, whose shadow memory the cap would
+// refuse) and ends the process with kWorkerOutOfMemoryExit when an allocation fails.
+void EnterHelperLimits(uint64_t memoryBytes);
+
+}  // namespace platform
