@@ -10,9 +10,12 @@
 #include <exception>
 #include <list>
 #include <memory>
+#include <mutex>
 
 #include "models/FbxStructureCheck.h"
+#include "models/ImportWorker.h"
 #include "platform/LargeStackThread.h"
+#include "platform/Log.h"
 #include "platform/RegularFile.h"
 
 namespace {
@@ -76,7 +79,7 @@ bool ReadsAsFbx(const std::filesystem::path& path, std::string_view bytes)
     return start.find("fbx") != std::string::npos;
 }
 
-LibraryImport ImportThroughLibrary(const std::filesystem::path& path, unsigned flags)
+LibraryImport ImportInThisProcess(const std::filesystem::path& path, unsigned flags)
 {
     LibraryImport result;
     platform::FileContents file = platform::ReadRegularFile(path, kMaxModelFileBytes);
@@ -121,4 +124,26 @@ LibraryImport ImportThroughLibrary(const std::filesystem::path& path, unsigned f
     }
     result.scene = ImportedScenePtr(importer, scene);
     return result;
+}
+
+LibraryImport ImportThroughLibrary(const std::filesystem::path& path, unsigned flags)
+{
+    std::string why;
+    if (std::optional<LibraryImport> imported = ImportInWorker(path, flags, why))
+        return std::move(*imported);
+    // Said once per reason: a viewer without its worker still loads, unprotected.
+    static std::mutex noted;
+    static std::string lastReason;
+    {
+        std::lock_guard<std::mutex> guard(noted);
+        if (why != lastReason) {
+            lastReason = why;
+            platform::ReportMessage(
+                "Importing in the viewer's own process: the import worker "
+                "could not start (" +
+                    why + ")",
+                MessageLevelInfo);
+        }
+    }
+    return ImportInThisProcess(path, flags);
 }

@@ -25,7 +25,11 @@ struct LibraryImport {
 // Model files larger than this are refused before anything is read.
 constexpr uint64_t kMaxModelFileBytes = uint64_t{4} << 30;
 
+// Through the import worker (ImportWorker.h); in this process, with a logged note, only when
+// the worker cannot start.
 LibraryImport ImportThroughLibrary(const std::filesystem::path& path, unsigned flags);
+// What the worker runs: the check and the library's import, here.
+LibraryImport ImportInThisProcess(const std::filesystem::path& path, unsigned flags);
 
 // Whether the library would read these bytes as FBX: the name says so, or its header test
 // would (the letters "fbx" in any case near the start).

@@ -9,6 +9,7 @@
 #include <set>
 #include <string_view>
 
+#include "models/ImportWorker.h"
 #include "models/LibraryImport.h"
 #include "models/MeshData.h"
 #include "models/ModelAnimationHooks.h"
@@ -146,6 +147,9 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModelOnLargeStack(
     context->textureSource = textureSource;
 
     LibraryImport imported = ImportThroughLibrary(path, kModelImportFlags);
+    // An abandoned load is the caller's to report.
+    if (imported.refusal == kImportAbandoned)
+        return nullptr;
     if (!imported.refusal.empty()) {
         ReportRefusal(imported.refusal, context->errorCallback);
         return nullptr;

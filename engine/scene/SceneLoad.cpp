@@ -4,6 +4,7 @@
 #include <new>
 
 #include "graphics/GraphicsDevice.h"
+#include "models/ImportWorker.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
 #include "platform/FileWatcher.h"
@@ -81,8 +82,17 @@ void CScene::RunLoad(const LoadJob& job)
         const AnimationOnlyFile animationOnly = job.kind == ModelLoadKind::Request
                                                     ? AnimationOnlyFile::ShowUnlessShownModelFits
                                                     : AnimationOnlyFile::HandToShownModel;
+        // A request overtaken by a newer one stops its import at once, worker and all.
+        std::function<bool()> overtaken;
+        if (job.kind == ModelLoadKind::Request)
+            overtaken = [this, generation = job.generation] {
+                return generation != requestedGeneration.load();
+            };
+        const ImportAbandonScope abandonable(std::move(overtaken));
         loaded = job.importer->ImportModel(job.path, nullptr, job.path.parent_path(), 0, true,
                                            animationOnly);
+        if (!loaded && job.kind == ModelLoadKind::Request && !MayShow(job))
+            ReportMessage("Model load superseded: " + path, MessageLevelInfo);
         // Textures whose upload never finished must not reach the screen.
         if (loaded && CGraphicsDevice::FailedUploadsOnThisThread() != failedUploads) {
             ReportMessage("Cannot load " + path + ": the graphics driver did not finish " +

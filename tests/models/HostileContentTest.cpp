@@ -189,6 +189,11 @@ TEST_F(HostileContent, EveryLoadThatShowsNothingSaysWhy)
          TakeWithKeys({1, 0.5, 0}, false),
          ModelLoadKind::Request,
          {dropped, "Cannot load %: it holds no mesh"}},
+        // Fails an assertion inside the library: only its worker ends.
+        {"negative key times",
+         TakeWithKeys({-2, -1}, true),
+         ModelLoadKind::Request,
+         {"Cannot load %: the import library stopped (signal 6, aborted)"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
