@@ -287,15 +287,7 @@ class ImportWorkerLoads : public ModelTest {
     }
 
     static CScene& Shown() { return *GetEngine()->scene; }
-    static std::string ShownPath()
-    {
-        std::string path;
-        Shown().WithModel([&](CModelNode* model) {
-            if (model && model->importContext)
-                path = model->importContext->path;
-        });
-        return path;
-    }
+    static std::string ShownPath() { return ShownModelPath(); }
     static void WaitForLoads()
     {
         const auto deadline = std::chrono::steady_clock::now() + 2min;

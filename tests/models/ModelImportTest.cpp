@@ -305,15 +305,7 @@ class ModelLoadRequests : public ModelTest {
     }
 
     static CScene& Shown() { return *GetEngine()->scene; }
-    static std::string ShownPath()
-    {
-        std::string path;
-        Shown().WithModel([&](CModelNode* model) {
-            if (model && model->importContext)
-                path = model->importContext->path;
-        });
-        return path;
-    }
+    static std::string ShownPath() { return ShownModelPath(); }
     static size_t Count(const std::string& text) { return std::ranges::count(LogTexts(), text); }
 
     // Waits until `text` is logged and no load is pending; meanwhile, whenever no load is

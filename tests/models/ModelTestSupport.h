@@ -48,6 +48,17 @@ class ModelTest : public ::testing::Test {
     testing_support::ScratchDirectory scratch;
 };
 
+// The file of the model the engine's scene shows; empty when none.
+inline std::string ShownModelPath()
+{
+    std::string path;
+    GetEngine()->scene->WithModel([&](CModelNode* model) {
+        if (model && model->importContext)
+            path = model->importContext->path;
+    });
+    return path;
+}
+
 // A mesh of `count` vertices with positions (i, 2i, 3i), UV set 0 (i, -i) and one
 // triangle per three vertices. Further attributes are added by the tests.
 inline aiMesh* MakeMesh(unsigned count)
