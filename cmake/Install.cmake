@@ -7,7 +7,7 @@ set(VORNIS_DATA_DESTINATION ${CMAKE_INSTALL_DATADIR}/vornis)
 
 install(TARGETS vornis vornis-snap RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS vornis_engine LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(TARGETS vornis-import-worker RUNTIME DESTINATION ${CMAKE_INSTALL_LIBDIR}/vornis)
+install(TARGETS vornis-import-worker vornis-shader-worker RUNTIME DESTINATION ${CMAKE_INSTALL_LIBDIR}/vornis)
 
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/shaders/ DESTINATION ${VORNIS_DATA_DESTINATION}/shaders)
 foreach(dir xyz skybox lightmesh arrow Skyboxtextures demo)

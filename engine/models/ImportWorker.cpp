@@ -3,10 +3,10 @@
 #include <assimp/scene.h>
 
 #include <atomic>
-#include <cstring>
 #include <mutex>
 
 #include "models/SceneTransfer.h"
+#include "platform/WorkerMessage.h"
 
 namespace {
 
@@ -18,47 +18,15 @@ std::atomic<bool> workerEnabled{true};
 std::atomic<pid_t> latestPid{0};
 thread_local std::function<bool()> abandonCheck;
 
-void PutText(std::string& out, const std::string& text)
-{
-    const auto length = static_cast<uint32_t>(text.size());
-    out.append(reinterpret_cast<const char*>(&length), sizeof length);
-    out.append(text);
-}
-
-bool GetText(std::string_view& in, std::string& text)
-{
-    uint32_t length = 0;
-    if (in.size() < sizeof length)
-        return false;
-    std::memcpy(&length, in.data(), sizeof length);
-    in.remove_prefix(sizeof length);
-    if (in.size() < length)
-        return false;
-    text.assign(in.substr(0, length));
-    in.remove_prefix(length);
-    return true;
-}
-
-std::string Seconds(std::chrono::milliseconds time)
-{
-    std::string text = std::to_string(time.count() / 1000) + "." +
-                       std::to_string(1000 + time.count() % 1000).substr(1);
-    while (text.back() == '0')
-        text.pop_back();
-    if (text.back() == '.')
-        text.pop_back();
-    return text;
-}
-
 }  // namespace
 
 std::string EncodeImportAnswer(const LibraryImport& imported)
 {
     std::string out;
-    out.append(reinterpret_cast<const char*>(&kAnswerMagic), sizeof kAnswerMagic);
-    out.append(reinterpret_cast<const char*>(&imported.fileTakes), sizeof imported.fileTakes);
-    PutText(out, imported.refusal);
-    PutText(out, imported.libraryText);
+    platform::PutWord(out, kAnswerMagic);
+    platform::PutWord(out, imported.fileTakes);
+    platform::PutText(out, imported.refusal);
+    platform::PutText(out, imported.libraryText);
     out.push_back(imported.scene ? 1 : 0);
     if (imported.scene)
         out += EncodeScene(*imported.scene);
@@ -103,14 +71,10 @@ std::optional<LibraryImport> ImportInWorker(const std::filesystem::path& path, u
             result.refusal = kImportAbandoned;
             return result;
         case platform::WorkerEnd::Stopped:
-            result.refusal = prefix + "stopped (" + run.detail + ")";
-            return result;
         case platform::WorkerEnd::OutOfMemory:
         case platform::WorkerEnd::TooLarge:
-            result.refusal = prefix + "ran out of memory";
-            return result;
         case platform::WorkerEnd::TimedOut:
-            result.refusal = prefix + "took longer than " + Seconds(limits.time) + " s";
+            result.refusal = prefix + platform::DescribeWorkerFailure(run, limits);
             return result;
         case platform::WorkerEnd::Answered:
             break;
@@ -118,15 +82,10 @@ std::optional<LibraryImport> ImportInWorker(const std::filesystem::path& path, u
 
     std::string_view answer = run.answer;
     uint32_t magic = 0;
-    bool whole = answer.size() >= sizeof magic + sizeof result.fileTakes + 1;
-    if (whole) {
-        std::memcpy(&magic, answer.data(), sizeof magic);
-        answer.remove_prefix(sizeof magic);
-        std::memcpy(&result.fileTakes, answer.data(), sizeof result.fileTakes);
-        answer.remove_prefix(sizeof result.fileTakes);
-        whole = magic == kAnswerMagic && GetText(answer, result.refusal) &&
-                GetText(answer, result.libraryText) && !answer.empty();
-    }
+    const bool whole = platform::GetWord(answer, magic) && magic == kAnswerMagic &&
+                       platform::GetWord(answer, result.fileTakes) &&
+                       platform::GetText(answer, result.refusal) &&
+                       platform::GetText(answer, result.libraryText) && !answer.empty();
     if (!whole) {
         result = {};
         result.refusal = prefix + "gave no answer";

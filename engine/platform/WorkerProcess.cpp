@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,7 +44,68 @@ std::string SignalText(int signal)
     }
 }
 
-// Kills and reaps: nothing is left behind as a zombie or a runaway.
+[[noreturn]] void OutOfMemory()
+{
+    _exit(kWorkerOutOfMemoryExit);
+}
+
+std::string Seconds(std::chrono::milliseconds time)
+{
+    std::string text = std::to_string(time.count() / 1000) + "." +
+                       std::to_string(1000 + time.count() % 1000).substr(1);
+    while (text.back() == '0')
+        text.pop_back();
+    if (text.back() == '.')
+        text.pop_back();
+    return text;
+}
+
+bool WriteFully(int fd, std::string_view bytes)
+{
+    size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        written += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// An in-memory file holding `input`, read from its start; -1 (and errno) when it cannot be made.
+int InputFile(std::string_view input)
+{
+    const int fd = memfd_create("vornis-worker-input", MFD_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (!WriteFully(fd, input) || lseek(fd, 0, SEEK_SET) != 0) {
+        const int error = errno;
+        close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace
+
+int SpawnWorker(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                const posix_spawn_file_actions_t& actions, pid_t& pid)
+{
+    std::vector<std::string> argv{program.string()};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argp;
+    for (std::string& argument : argv)
+        argp.push_back(argument.data());
+    argp.push_back(nullptr);
+    return posix_spawn(&pid, program.c_str(), &actions, nullptr, argp.data(), environ);
+}
+
 void EndWorker(pid_t pid)
 {
     kill(pid, SIGKILL);
@@ -51,7 +113,7 @@ void EndWorker(pid_t pid)
     }
 }
 
-void Describe(WorkerRun& run, int status)
+void DescribeWorkerExit(WorkerRun& run, int status)
 {
     if (WIFSIGNALED(status)) {
         const int signal = WTERMSIG(status);
@@ -67,37 +129,36 @@ void Describe(WorkerRun& run, int status)
     }
 }
 
-[[noreturn]] void OutOfMemory()
-{
-    _exit(kWorkerOutOfMemoryExit);
-}
-
-}  // namespace
-
 WorkerRun RunWorker(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                     const WorkerLimits& limits, const std::function<bool()>& abandoned,
-                    const std::function<void(pid_t)>& started)
+                    const std::function<void(pid_t)>& started, std::string_view input)
 {
     WorkerRun run;
+    const int inputFd = input.empty() ? -1 : InputFile(input);
+    if (!input.empty() && inputFd < 0) {
+        run.detail = std::strerror(errno);
+        return run;
+    }
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
         run.detail = std::strerror(errno);
+        if (inputFd >= 0)
+            close(inputFd);
         return run;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (inputFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, inputFd, 0);
+    else
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], kWorkerAnswerFd);
-    std::vector<std::string> argv{program.string()};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argp;
-    for (std::string& argument : argv)
-        argp.push_back(argument.data());
-    argp.push_back(nullptr);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argp.data(), environ);
+    const int spawned = SpawnWorker(program, arguments, actions, pid);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);
+    if (inputFd >= 0)
+        close(inputFd);
     if (spawned != 0) {
         close(pipeEnds[0]);
         run.detail = std::strerror(spawned);
@@ -160,10 +221,33 @@ WorkerRun RunWorker(const std::filesystem::path& program, const std::vector<std:
         }
         usleep(1000);
     }
-    Describe(run, status);
+    DescribeWorkerExit(run, status);
     if (run.end != WorkerEnd::Answered)
         run.answer.clear();
     return run;
+}
+
+bool WriteAnswer(std::string_view bytes)
+{
+    return WriteFully(kWorkerAnswerFd, bytes);
+}
+
+std::string DescribeWorkerFailure(const WorkerRun& run, const WorkerLimits& limits)
+{
+    switch (run.end) {
+        case WorkerEnd::Stopped:
+            return "stopped (" + run.detail + ")";
+        case WorkerEnd::OutOfMemory:
+        case WorkerEnd::TooLarge:
+            return "ran out of memory";
+        case WorkerEnd::TimedOut:
+            return "took longer than " + Seconds(limits.time) + " s";
+        case WorkerEnd::Answered:
+        case WorkerEnd::CouldNotStart:
+        case WorkerEnd::Abandoned:
+            break;
+    }
+    return {};
 }
 
 std::filesystem::path FindHelperProgram(const std::string& name)

@@ -3,6 +3,7 @@
 // process is killed and reaped before the call returns, so none outlives its job.
 #pragma once
 
+#include <spawn.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -43,11 +45,17 @@ struct WorkerRun {
     pid_t pid = 0;
 };
 
-// Runs `program` with `arguments`, its input from /dev/null and its errors to ours.
-// `abandoned` is asked every few milliseconds.
+// Runs `program` with `arguments`, `input` as its standard input (an in-memory file, so
+// that no write can block) and its errors to ours. `abandoned` is asked every few
+// milliseconds.
 WorkerRun RunWorker(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                     const WorkerLimits& limits, const std::function<bool()>& abandoned,
-                    const std::function<void(pid_t)>& started = {});
+                    const std::function<void(pid_t)>& started = {}, std::string_view input = {});
+
+// What ended a helper that gave no answer, as the end of a sentence that names the helper:
+// "stopped (signal 6, aborted)", "ran out of memory", "took longer than 120 s". Empty for
+// an answer, a refused start or an abandoned run, which callers word themselves.
+std::string DescribeWorkerFailure(const WorkerRun& run, const WorkerLimits& limits);
 
 // A helper program of ours: beside the running code (the build tree), in vornis/ beside the
 // engine library of an installed tree, or there as seen from bin/ (programs that link the
@@ -56,6 +64,17 @@ std::filesystem::path FindHelperProgram(const std::string& name);
 
 // The memory a helper may take: 8 GiB, or three quarters of physical memory when less.
 uint64_t HelperMemoryCap();
+
+// Starts `program` with `arguments` and the given descriptors; 0, or the system's error.
+int SpawnWorker(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                const posix_spawn_file_actions_t& actions, pid_t& pid);
+// Kills and reaps: nothing is left behind as a zombie or a runaway.
+void EndWorker(pid_t pid);
+// How a reaped helper ended, from its wait status: Answered for exit status 0.
+void DescribeWorkerExit(WorkerRun& run, int status);
+
+// In a helper: writes its whole answer; false when the reader has gone.
+bool WriteAnswer(std::string_view bytes);
 
 // Called first in a helper: closes every descriptor above the answer's, caps the address
 // space at `memoryBytes` (not under AddressSanitizer, whose shadow memory the cap would

@@ -11,24 +11,6 @@
 #include "models/LibraryImport.h"
 #include "platform/WorkerProcess.h"
 
-namespace {
-
-bool WriteAll(int fd, const std::string& bytes)
-{
-    size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        written += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
     if (argc != 4)
@@ -37,5 +19,5 @@ int main(int argc, char** argv)
     platform::EnterHelperLimits(std::strtoull(argv[2], nullptr, 10));
     const LibraryImport imported = ImportInThisProcess(argv[3], flags);
     // No destructors: the scene and the library's statics go with the process.
-    _exit(WriteAll(platform::kWorkerAnswerFd, EncodeImportAnswer(imported)) ? 0 : 3);
+    _exit(platform::WriteAnswer(EncodeImportAnswer(imported)) ? 0 : 3);
 }

@@ -20,7 +20,9 @@ TEST(InstallTree, HoldsTheProgramsTheLibraryTheDataAndTheDesktopFiles)
     // What the other cases here do not already start, render or validate.
     for (const std::string& relative :
          {std::string("bin/vornis"), std::string("bin/vornis-snap"),
-          kLibDir + "/libvornis_engine.so", std::string("share/vornis/shaders/lineshader.fx"),
+          kLibDir + "/libvornis_engine.so", kLibDir + "/vornis/vornis-import-worker",
+          kLibDir + "/vornis/vornis-shader-worker",
+          std::string("share/vornis/shaders/lineshader.fx"),
           std::string("share/vornis/arrow/arrow.fbx"),
           std::string("share/vornis/lightmesh/lightmesh.fbx"),
           std::string("share/vornis/Skyboxtextures/sky_daylight.dds"),

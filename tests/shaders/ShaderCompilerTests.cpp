@@ -2,14 +2,19 @@
 // what a compile gives and anything the compile read that changed must miss; and the
 // SPIR-V -> GLSL translation with the reflection of vertex inputs.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <fstream>
 #include <regex>
 #include <set>
 
 #include "ShaderTestSupport.h"
+#include "platform/ServingWorker.h"
 #include "shaders/MacroExpansion.h"
 #include "shaders/ShaderCache.h"
+#include "shaders/ShaderCompileWorker.h"
 #include "shaders/ShaderCompiler.h"
 #include "shaders/ShaderTranslator.h"
 
@@ -85,6 +90,95 @@ TEST(CompileShaderFile, BrokenOrHostileFilesFailWithAMessage)
         EXPECT_FALSE(error.empty());
         EXPECT_NE(error.find(file.said), std::string::npos) << error;
     }
+}
+
+// Compiles run in the shader worker. A bomb spread over two files, each of whose own macros
+// stays within the bound, reaches the compiler: the worker's time cap ends it with a message
+// within seconds, and the next compile works, in the worker and, with the worker turned off,
+// in this process. The job and the answer survive their encoding; damaged answers are refused.
+TEST(ShaderWorker, ACompileBeyondItsCapsFailsAndTheNextOneWorks)
+{
+    ScratchDirectory dir;
+    std::string first = "#define L0 (1.0 + 1.0)\n";
+    std::string second = "#include \"first.fx\"\n#define M0 (L18 + L18)\n";
+    for (int level = 1; level <= 18; ++level) {
+        const std::string n = std::to_string(level), before = std::to_string(level - 1);
+        first += "#define L" + n + " (L" + before + " + L" + before + ")\n";
+        second += "#define M" + n + " (M" + before + " + M" + before + ")\n";
+    }
+    second += "float4 Main() : SV_Target { return M18; }\n";
+    dir.Write("first.fx", first);
+    ShaderBytecode code;
+    std::string error;
+    platform::WorkerLimits limits;
+    limits.time = std::chrono::seconds(2);
+    SetShaderWorkerLimits(limits);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(CompileShaderFile(dir.Write("second.fx", second).string(), "Main", "ps_5_0", code,
+                                   error, {}));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    SetShaderWorkerLimits({});
+    EXPECT_TRUE(code.empty());
+    EXPECT_TRUE(error.find("second.fx: the shader compiler took longer than 2 s") !=
+                    std::string::npos ||
+                error.find("second.fx: the shader compiler ran out of memory") != std::string::npos)
+        << error;
+
+    const std::string plain = dir.Write("plain.fx", "float4 Main() : SV_Target { return V; }\n");
+    for (bool worker : {true, false}) {
+        SetShaderWorkerEnabled(worker);
+        EXPECT_TRUE(
+            CompileShaderFile(plain, "Main", "ps_5_0", code, error, {{"V", worker ? "1" : "0.5"}}))
+            << error;
+        EXPECT_FALSE(code.empty());
+    }
+    SetShaderWorkerEnabled(true);
+
+    // A worker killed while idle is replaced before the next job; one that overruns is
+    // killed and the next job gets a fresh one.
+    platform::ServingWorker worker(platform::FindHelperProgram(kShaderWorkerName), {"1000000000"});
+    const std::string job = EncodeHlslJob(
+        {plain, "float4 Main() : SV_Target { return 1; }", "Main", ShaderStage::Pixel, {}, {}});
+    const platform::WorkerRun answered = worker.Ask(job, {});
+    ASSERT_EQ(answered.end, platform::WorkerEnd::Answered) << answered.detail;
+    ASSERT_TRUE(DecodeHlslResult(answered.answer));
+    kill(answered.pid, SIGKILL);
+    usleep(20000);
+    const platform::WorkerRun again = worker.Ask(job, {});
+    EXPECT_EQ(again.end, platform::WorkerEnd::Answered) << again.detail;
+    EXPECT_NE(again.pid, answered.pid);
+    const HlslCompileJob bomb{
+        (dir.path / "second.fx").string(), second, "Main", ShaderStage::Pixel, {}, {}};
+    EXPECT_EQ(worker.Ask(EncodeHlslJob(bomb), limits).end, platform::WorkerEnd::TimedOut);
+    EXPECT_EQ(kill(again.pid, 0), -1);  // the overrunning worker is gone
+    EXPECT_EQ(worker.Ask(job, {}).end, platform::WorkerEnd::Answered);
+
+    HlslCompileJob fields{"a/b.fx",
+                          "text",
+                          "Main",
+                          ShaderStage::Vertex,
+                          {{"A", "1"}, {"B", ""}},
+                          {{{"/r1"}, {"/r2"}}, "/user"}};
+    const std::optional<HlslCompileJob> back = DecodeHlslJob(EncodeHlslJob(fields));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->sourceName + back->source + back->entryPoint, "a/b.fxtextMain");
+    EXPECT_EQ(back->stage, ShaderStage::Vertex);
+    EXPECT_EQ(back->macros, fields.macros);
+    EXPECT_EQ(back->layout.roots, fields.layout.roots);
+    EXPECT_EQ(back->layout.userShaderDirectory, "/user");
+    HlslCompileResult result{{0x07230203u, 7}, "", {"line"}, {{"inc.fx", "x"}}};
+    const std::string answer = EncodeHlslResult(result);
+    const std::optional<HlslCompileResult> read = DecodeHlslResult(answer);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->code, result.code);
+    EXPECT_EQ(read->debugLines, result.debugLines);
+    ASSERT_EQ(read->includes.size(), 1u);
+    EXPECT_EQ(read->includes[0].content, "x");
+    for (size_t cut = 0; cut < answer.size(); ++cut)
+        EXPECT_FALSE(DecodeHlslResult(std::string_view(answer).substr(0, cut))) << cut;
+    std::string huge = answer;
+    huge[4] = huge[5] = huge[6] = huge[7] = '\xff';  // a code length beyond the answer
+    EXPECT_FALSE(DecodeHlslResult(huge));
 }
 
 // The estimate follows what the preprocessor does on what real shaders hold.
