@@ -20,17 +20,17 @@ thread_local std::function<bool()> abandonCheck;
 
 }  // namespace
 
-std::string EncodeImportAnswer(const LibraryImport& imported)
+bool WriteImportAnswer(const LibraryImport& imported)
 {
-    std::string out;
-    platform::PutWord(out, kAnswerMagic);
-    platform::PutWord(out, imported.fileTakes);
-    platform::PutText(out, imported.refusal);
-    platform::PutText(out, imported.libraryText);
-    out.push_back(imported.scene ? 1 : 0);
-    if (imported.scene)
-        out += EncodeScene(*imported.scene);
-    return out;
+    std::string head;
+    platform::PutWord(head, kAnswerMagic);
+    platform::PutWord(head, imported.fileTakes);
+    platform::PutText(head, imported.refusal);
+    platform::PutText(head, imported.libraryText);
+    head.push_back(imported.scene ? 1 : 0);
+    // The scene on its own: its bytes are not copied behind the head.
+    return platform::WriteAnswer(head) &&
+           (!imported.scene || platform::WriteAnswer(EncodeScene(*imported.scene)));
 }
 
 std::optional<LibraryImport> ImportInWorker(const std::filesystem::path& path, unsigned flags,
@@ -80,7 +80,7 @@ std::optional<LibraryImport> ImportInWorker(const std::filesystem::path& path, u
             break;
     }
 
-    std::string_view answer = run.answer;
+    std::string_view answer = run.answer.View();
     uint32_t magic = 0;
     const bool whole = platform::GetWord(answer, magic) && magic == kAnswerMagic &&
                        platform::GetWord(answer, result.fileTakes) &&

@@ -16,8 +16,8 @@
 
 inline constexpr const char* kImportWorkerName = "vornis-import-worker";
 
-// The worker's answer, written by the worker and read by ImportInWorker.
-std::string EncodeImportAnswer(const LibraryImport& imported);
+// In the worker: writes the answer ImportInWorker reads; false when the viewer has gone.
+bool WriteImportAnswer(const LibraryImport& imported);
 
 // The import through the worker; nullopt when the worker could not be started (`why` then
 // says why), so that the caller may import in this process instead.

@@ -182,16 +182,18 @@ WorkerRun ServingWorker::Ask(std::string_view job, const WorkerLimits& limits)
         return run;
     }
     // In pieces: a helper that claims a long answer and sends none costs nothing.
-    while (transfer == Transfer::Done && run.answer.size() < length) {
-        const size_t had = run.answer.size();
+    std::string answer;
+    while (transfer == Transfer::Done && answer.size() < length) {
+        const size_t had = answer.size();
         const size_t piece = std::min<uint64_t>(length - had, 1u << 20);
-        run.answer.resize(had + piece);
-        transfer = ReceiveAll(socket, run.answer.data() + had, piece, deadline);
+        answer.resize(had + piece);
+        transfer = ReceiveAll(socket, answer.data() + had, piece, deadline);
     }
     switch (transfer) {
         case Transfer::Done:
             run.end = WorkerEnd::Answered;
-            return run;
+            run.answer = WorkerAnswer(std::move(answer));
+            break;
         case Transfer::TimedOut:
             run.end = WorkerEnd::TimedOut;
             Stop(nullptr);
@@ -200,7 +202,6 @@ WorkerRun ServingWorker::Ask(std::string_view job, const WorkerLimits& limits)
             Stop(&run);
             break;
     }
-    run.answer.clear();
     return run;
 }
 

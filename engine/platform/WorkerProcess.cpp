@@ -7,12 +7,15 @@
 #include <spawn.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <utility>
 
 extern char** environ;
 
@@ -49,6 +52,12 @@ std::string SignalText(int signal)
     _exit(kWorkerOutOfMemoryExit);
 }
 
+uint64_t AnswerSize(int fd)
+{
+    struct stat about {};
+    return fstat(fd, &about) == 0 ? static_cast<uint64_t>(about.st_size) : 0;
+}
+
 std::string Seconds(std::chrono::milliseconds time)
 {
     std::string text = std::to_string(time.count() / 1000) + "." +
@@ -77,21 +86,6 @@ bool WriteFully(int fd, std::string_view bytes)
     return true;
 }
 
-// An in-memory file holding `input`, read from its start; -1 (and errno) when it cannot be made.
-int InputFile(std::string_view input)
-{
-    const int fd = memfd_create("vornis-worker-input", MFD_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    if (!WriteFully(fd, input) || lseek(fd, 0, SEEK_SET) != 0) {
-        const int error = errno;
-        close(fd);
-        errno = error;
-        return -1;
-    }
-    return fd;
-}
-
 }  // namespace
 
 int SpawnWorker(const std::filesystem::path& program, const std::vector<std::string>& arguments,
@@ -115,7 +109,9 @@ void EndWorker(pid_t pid)
 
 void DescribeWorkerExit(WorkerRun& run, int status)
 {
-    if (WIFSIGNALED(status)) {
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) {
+        run.end = WorkerEnd::TooLarge;  // its answer outgrew the memory cap
+    } else if (WIFSIGNALED(status)) {
         const int signal = WTERMSIG(status);
         run.end = WorkerEnd::Stopped;
         run.detail = "signal " + std::to_string(signal) + ", " + SignalText(signal);
@@ -131,36 +127,23 @@ void DescribeWorkerExit(WorkerRun& run, int status)
 
 WorkerRun RunWorker(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                     const WorkerLimits& limits, const std::function<bool()>& abandoned,
-                    const std::function<void(pid_t)>& started, std::string_view input)
+                    const std::function<void(pid_t)>& started)
 {
     WorkerRun run;
-    const int inputFd = input.empty() ? -1 : InputFile(input);
-    if (!input.empty() && inputFd < 0) {
+    const int answerFd = memfd_create("vornis-worker-answer", MFD_CLOEXEC);
+    if (answerFd < 0) {
         run.detail = std::strerror(errno);
-        return run;
-    }
-    int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
-        run.detail = std::strerror(errno);
-        if (inputFd >= 0)
-            close(inputFd);
         return run;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (inputFd >= 0)
-        posix_spawn_file_actions_adddup2(&actions, inputFd, 0);
-    else
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], kWorkerAnswerFd);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, answerFd, kWorkerAnswerFd);
     pid_t pid = 0;
     const int spawned = SpawnWorker(program, arguments, actions, pid);
     posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-    if (inputFd >= 0)
-        close(inputFd);
     if (spawned != 0) {
-        close(pipeEnds[0]);
+        close(answerFd);
         run.detail = std::strerror(spawned);
         return run;
     }
@@ -168,42 +151,10 @@ WorkerRun RunWorker(const std::filesystem::path& program, const std::vector<std:
     if (started)
         started(pid);
 
+    // The process's own descriptor wakes the wait the moment it ends; without one (an old
+    // kernel) the wait looks every millisecond.
+    const int processFd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
     const auto deadline = std::chrono::steady_clock::now() + limits.time;
-    bool open = true;
-    char buffer[1 << 16];
-    while (open) {
-        if (abandoned && abandoned()) {
-            run.end = WorkerEnd::Abandoned;
-            break;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            run.end = WorkerEnd::TimedOut;
-            break;
-        }
-        pollfd wait{pipeEnds[0], POLLIN, 0};
-        const int ready = poll(&wait, 1, kPollMilliseconds);
-        if (ready <= 0)
-            continue;
-        const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            open = false;
-            break;
-        }
-        if (run.answer.size() + static_cast<size_t>(got) > limits.answerBytes) {
-            run.end = WorkerEnd::TooLarge;
-            break;
-        }
-        run.answer.append(buffer, static_cast<size_t>(got));
-    }
-    close(pipeEnds[0]);
-    if (open) {
-        EndWorker(pid);
-        run.answer.clear();
-        return run;
-    }
-    // The answer is complete; the process is ending. Wait for it within the same cap.
     int status = 0;
     for (;;) {
         const pid_t done = waitpid(pid, &status, WNOHANG);
@@ -213,18 +164,92 @@ WorkerRun RunWorker(const std::filesystem::path& program, const std::vector<std:
             status = 0;
             break;
         }
-        if ((abandoned && abandoned()) || std::chrono::steady_clock::now() >= deadline) {
-            run.end = abandoned && abandoned() ? WorkerEnd::Abandoned : WorkerEnd::TimedOut;
-            EndWorker(pid);
-            run.answer.clear();
-            return run;
+        if (abandoned && abandoned())
+            run.end = WorkerEnd::Abandoned;
+        else if (std::chrono::steady_clock::now() >= deadline)
+            run.end = WorkerEnd::TimedOut;
+        else if (AnswerSize(answerFd) > limits.answerBytes)
+            run.end = WorkerEnd::TooLarge;
+        else if (processFd >= 0) {
+            pollfd wait{processFd, POLLIN, 0};
+            poll(&wait, 1, kPollMilliseconds);
+            continue;
+        } else {
+            usleep(1000);
+            continue;
         }
-        usleep(1000);
+        EndWorker(pid);
+        if (processFd >= 0)
+            close(processFd);
+        close(answerFd);
+        return run;
     }
+    if (processFd >= 0)
+        close(processFd);
     DescribeWorkerExit(run, status);
-    if (run.end != WorkerEnd::Answered)
-        run.answer.clear();
+    if (run.end == WorkerEnd::Answered) {
+        const uint64_t size = AnswerSize(answerFd);
+        if (size > limits.answerBytes)
+            run.end = WorkerEnd::TooLarge;
+        else
+            run.answer = WorkerAnswer::Map(answerFd, size);
+    }
+    close(answerFd);
     return run;
+}
+
+WorkerAnswer::WorkerAnswer(std::string bytes) : text(std::move(bytes)) {}
+
+WorkerAnswer WorkerAnswer::Map(int fd, uint64_t size)
+{
+    WorkerAnswer answer;
+    if (size == 0)
+        return answer;
+    void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (mapped == MAP_FAILED)
+        return answer;
+    answer.mapping = mapped;
+    answer.mappedSize = size;
+    return answer;
+}
+
+WorkerAnswer::~WorkerAnswer()
+{
+    clear();
+}
+
+WorkerAnswer::WorkerAnswer(WorkerAnswer&& other) noexcept
+    : text(std::move(other.text)),
+      mapping(std::exchange(other.mapping, nullptr)),
+      mappedSize(std::exchange(other.mappedSize, 0))
+{
+}
+
+WorkerAnswer& WorkerAnswer::operator=(WorkerAnswer&& other) noexcept
+{
+    if (this != &other) {
+        clear();
+        text = std::move(other.text);
+        mapping = std::exchange(other.mapping, nullptr);
+        mappedSize = std::exchange(other.mappedSize, 0);
+    }
+    return *this;
+}
+
+std::string_view WorkerAnswer::View() const
+{
+    if (mapping)
+        return {static_cast<const char*>(mapping), mappedSize};
+    return text;
+}
+
+void WorkerAnswer::clear()
+{
+    if (mapping)
+        munmap(mapping, mappedSize);
+    mapping = nullptr;
+    mappedSize = 0;
+    text.clear();
 }
 
 bool WriteAnswer(std::string_view bytes)
@@ -280,6 +305,11 @@ void EnterHelperLimits(uint64_t memoryBytes)
 {
     close_range(kWorkerAnswerFd + 1, ~0u, 0);
     std::set_new_handler(OutOfMemory);
+    // The answer is an in-memory file: it counts against the same cap.
+    if (memoryBytes > 0) {
+        const rlimit answerCap{memoryBytes, memoryBytes};
+        setrlimit(RLIMIT_FSIZE, &answerCap);
+    }
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     (void)memoryBytes;
 #else

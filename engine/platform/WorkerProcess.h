@@ -36,21 +36,44 @@ enum class WorkerEnd {
     TooLarge
 };
 
+// What a helper wrote to its answer descriptor: an in-memory file mapped read-only (a
+// large scene is never copied on its way in), or bytes received.
+class WorkerAnswer {
+   public:
+    WorkerAnswer() = default;
+    explicit WorkerAnswer(std::string bytes);
+    // The first `size` bytes of the file `fd`; empty when it cannot be mapped.
+    static WorkerAnswer Map(int fd, uint64_t size);
+    ~WorkerAnswer();
+    WorkerAnswer(WorkerAnswer&& other) noexcept;
+    WorkerAnswer& operator=(WorkerAnswer&& other) noexcept;
+    WorkerAnswer(const WorkerAnswer&) = delete;
+    WorkerAnswer& operator=(const WorkerAnswer&) = delete;
+
+    std::string_view View() const;
+    void clear();
+
+   private:
+    std::string text;
+    void* mapping = nullptr;
+    uint64_t mappedSize = 0;
+};
+
 struct WorkerRun {
     WorkerEnd end = WorkerEnd::CouldNotStart;
-    std::string answer;  // everything written to the answer descriptor
+    WorkerAnswer answer;  // empty unless Answered
     // For CouldNotStart the system's reason; for Stopped "signal 6, aborted" or
     // "exit status 2".
     std::string detail;
     pid_t pid = 0;
 };
 
-// Runs `program` with `arguments`, `input` as its standard input (an in-memory file, so
-// that no write can block) and its errors to ours. `abandoned` is asked every few
-// milliseconds.
+// Runs `program` with `arguments`, its input from /dev/null and its errors to ours; its
+// answer descriptor is an in-memory file, read once the helper has ended. `abandoned` is
+// asked every few milliseconds.
 WorkerRun RunWorker(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                     const WorkerLimits& limits, const std::function<bool()>& abandoned,
-                    const std::function<void(pid_t)>& started = {}, std::string_view input = {});
+                    const std::function<void(pid_t)>& started = {});
 
 // What ended a helper that gave no answer, as the end of a sentence that names the helper:
 // "stopped (signal 6, aborted)", "ran out of memory", "took longer than 120 s". Empty for

@@ -216,7 +216,7 @@ HlslCompileResult CompileHlslInWorker(const HlslCompileJob& job)
             NoteInProcess(run.detail);
             return CompileHlsl(job);
         case platform::WorkerEnd::Answered:
-            if (std::optional<HlslCompileResult> result = DecodeHlslResult(run.answer))
+            if (std::optional<HlslCompileResult> result = DecodeHlslResult(run.answer.View()))
                 return std::move(*result);
             return Failed(job, "gave no answer");
         default:

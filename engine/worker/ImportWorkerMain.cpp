@@ -3,7 +3,6 @@
 // the library does to this process, the viewer that started it goes on.
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <string>
 
@@ -19,5 +18,5 @@ int main(int argc, char** argv)
     platform::EnterHelperLimits(std::strtoull(argv[2], nullptr, 10));
     const LibraryImport imported = ImportInThisProcess(argv[3], flags);
     // No destructors: the scene and the library's statics go with the process.
-    _exit(platform::WriteAnswer(EncodeImportAnswer(imported)) ? 0 : 3);
+    _exit(WriteImportAnswer(imported) ? 0 : 3);
 }

@@ -141,7 +141,7 @@ TEST(ShaderWorker, ACompileBeyondItsCapsFailsAndTheNextOneWorks)
         {plain, "float4 Main() : SV_Target { return 1; }", "Main", ShaderStage::Pixel, {}, {}});
     const platform::WorkerRun answered = worker.Ask(job, {});
     ASSERT_EQ(answered.end, platform::WorkerEnd::Answered) << answered.detail;
-    ASSERT_TRUE(DecodeHlslResult(answered.answer));
+    ASSERT_TRUE(DecodeHlslResult(answered.answer.View()));
     kill(answered.pid, SIGKILL);
     usleep(20000);
     const platform::WorkerRun again = worker.Ask(job, {});
