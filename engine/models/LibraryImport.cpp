@@ -14,6 +14,7 @@
 
 #include "models/FbxStructureCheck.h"
 #include "models/ImportWorker.h"
+#include "models/TangentSpace.h"
 #include "platform/LargeStackThread.h"
 #include "platform/Log.h"
 #include "platform/RegularFile.h"
@@ -103,7 +104,7 @@ LibraryImport ImportInThisProcess(const std::filesystem::path& path, unsigned fl
     std::string thrown;
     const std::string threadProblem = platform::RunWithLargeStack([&] {
         try {
-            scene = importer->ReadFile(path.string(), flags);
+            scene = ReadFileWithOwnTangents(*importer, path.string(), flags);
         } catch (const std::exception& error) {
             thrown = error.what();
         }

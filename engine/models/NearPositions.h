@@ -1,0 +1,38 @@
+// Which vertices of a mesh lie within a radius of a position: what the import library's
+// spatial sort answers, through a grid instead of one sorted axis, so that a look-up in a
+// mesh of millions of vertices reads a few cells rather than a slab through the whole mesh.
+#pragma once
+
+#include <assimp/SpatialSort.h>
+#include <assimp/vector3.h>
+
+#include <cstdint>
+#include <vector>
+
+class NearPositions {
+   public:
+    NearPositions(const aiVector3D* positions, uint32_t count, float radius);
+
+    // Every vertex whose squared distance to `position` is below radius squared, as the
+    // library tests it; none for a position that is not a number.
+    void Find(const aiVector3D& position, std::vector<uint32_t>& found) const;
+
+   private:
+    struct Entry {
+        uint64_t cell;
+        uint32_t vertex;
+    };
+    uint64_t CellKey(int64_t x, int64_t y, int64_t z) const;
+    uint32_t FirstOfCell(uint64_t key) const;
+
+    const aiVector3D* positions;
+    float radius;
+    float cellSize = 0;
+    float origin[3] = {0, 0, 0};
+    std::vector<Entry> entries;   // by cell
+    std::vector<uint32_t> table;  // open addressing: the first entry of a cell
+    uint32_t tableMask = 0;
+    // A radius of zero or beyond all numbers: the library's own index, exactly as it answers.
+    bool useLibrary = false;
+    Assimp::SpatialSort library;
+};

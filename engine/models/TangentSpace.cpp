@@ -1,0 +1,217 @@
+#include "models/TangentSpace.h"
+
+#include <assimp/config.h>
+#include <assimp/postprocess.h>
+#include <assimp/qnan.h>
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <assimp/Importer.hpp>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "models/NearPositions.h"
+#include "platform/ParallelFor.h"
+
+namespace {
+
+// The library's tolerances: normals this close count as the same, tangents within 45 degrees
+// are smoothed together, positions closer than this share of the mesh's extent coincide.
+constexpr float kSameNormal = 0.9999f;
+constexpr float kMaxSmoothingDegrees = 45.0f;
+constexpr float kPositionShare = 1e-4f;
+constexpr size_t kChunk = 16384;
+
+// The steps of the flag words this place in the order is known for: everything before the
+// tangent space, the tangent space, and what follows it.
+constexpr unsigned kKnownSteps =
+    aiProcess_CalcTangentSpace | aiProcess_MakeLeftHanded | aiProcess_Triangulate |
+    aiProcess_GenSmoothNormals | aiProcess_SplitLargeMeshes | aiProcess_LimitBoneWeights |
+    aiProcess_ValidateDataStructure | aiProcess_ImproveCacheLocality |
+    aiProcess_RemoveRedundantMaterials | aiProcess_SortByPType | aiProcess_FindDegenerates |
+    aiProcess_FindInvalidData | aiProcess_GenUVCoords | aiProcess_FindInstances |
+    aiProcess_OptimizeMeshes | aiProcess_FlipUVs | aiProcess_FlipWindingOrder;
+// Of these, what the library runs after the tangent space (the vertex half of large-mesh
+// splitting among them).
+constexpr unsigned kStepsAfter =
+    aiProcess_SplitLargeMeshes | aiProcess_LimitBoneWeights | aiProcess_ImproveCacheLocality;
+
+bool IsSpecial(const aiVector3D& v)
+{
+    return is_special_float(v.x) || is_special_float(v.y) || is_special_float(v.z);
+}
+
+float PositionEpsilon(const aiMesh& mesh)
+{
+    aiVector3D low(1e10f, 1e10f, 1e10f), high(-1e10f, -1e10f, -1e10f);
+    for (unsigned i = 0; i < mesh.mNumVertices; ++i) {
+        const aiVector3D& p = mesh.mVertices[i];
+        low = aiVector3D(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
+        high = aiVector3D(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
+    }
+    return (high - low).Length() * kPositionShare;
+}
+
+// The face's own tangent written to each of its corners, made perpendicular to the corner's
+// normal. `writer` names the last face that uses each vertex: a vertex shared by faces gets
+// what the last of them gives it, as one pass in face order would.
+void FaceTangents(const aiMesh& mesh, unsigned f, const std::vector<uint32_t>& writer)
+{
+    const aiFace& face = mesh.mFaces[f];
+    const aiVector3D* position = mesh.mVertices;
+    const aiVector3D* normal = mesh.mNormals;
+    const aiVector3D* uv = mesh.mTextureCoords[0];
+    if (face.mNumIndices < 3) {
+        const float qnan = get_qnan();
+        for (unsigned i = 0; i < face.mNumIndices; ++i) {
+            const unsigned p = face.mIndices[i];
+            if (writer[p] == f) {
+                mesh.mTangents[p] = aiVector3D(qnan);
+                mesh.mBitangents[p] = aiVector3D(qnan);
+            }
+        }
+        return;
+    }
+    // A polygon is taken to be planar: its first three corners decide.
+    const unsigned p0 = face.mIndices[0], p1 = face.mIndices[1], p2 = face.mIndices[2];
+    const aiVector3D v = position[p1] - position[p0], w = position[p2] - position[p0];
+    float sx = uv[p1].x - uv[p0].x, sy = uv[p1].y - uv[p0].y;
+    float tx = uv[p2].x - uv[p0].x, ty = uv[p2].y - uv[p0].y;
+    const float direction = (tx * sy - ty * sx) < 0.0f ? -1.0f : 1.0f;
+    // No area in UV space: the default directions.
+    if (sx * ty == sy * tx) {
+        sx = 0.0f;
+        sy = 1.0f;
+        tx = 1.0f;
+        ty = 0.0f;
+    }
+    aiVector3D tangent, bitangent;
+    tangent.x = (w.x * sy - v.x * ty) * direction;
+    tangent.y = (w.y * sy - v.y * ty) * direction;
+    tangent.z = (w.z * sy - v.z * ty) * direction;
+    bitangent.x = (-w.x * sx + v.x * tx) * direction;
+    bitangent.y = (-w.y * sx + v.y * tx) * direction;
+    bitangent.z = (-w.z * sx + v.z * tx) * direction;
+
+    for (unsigned b = 0; b < face.mNumIndices; ++b) {
+        const unsigned p = face.mIndices[b];
+        if (writer[p] != f)
+            continue;
+        const aiVector3D& n = normal[p];
+        aiVector3D localTangent = tangent - n * (tangent * n);
+        aiVector3D localBitangent =
+            bitangent - n * (bitangent * n) - localTangent * (bitangent * localTangent);
+        localTangent.NormalizeSafe();
+        localBitangent.NormalizeSafe();
+        // One of the two undefined: rebuilt from the normal and the other.
+        const bool badTangent = IsSpecial(localTangent), badBitangent = IsSpecial(localBitangent);
+        if (badTangent != badBitangent) {
+            if (badTangent) {
+                localTangent = n ^ localBitangent;
+                localTangent.NormalizeSafe();
+            } else {
+                localBitangent = localTangent ^ n;
+                localBitangent.NormalizeSafe();
+            }
+        }
+        mesh.mTangents[p] = localTangent;
+        mesh.mBitangents[p] = localBitangent;
+    }
+}
+
+}  // namespace
+
+bool ComputeTangentSpace(aiMesh& mesh)
+{
+    if (mesh.mTangents ||
+        !(mesh.mPrimitiveTypes & (aiPrimitiveType_TRIANGLE | aiPrimitiveType_POLYGON)) ||
+        !mesh.mNormals || !mesh.mTextureCoords[0] || !mesh.mFaces)
+        return false;
+    const unsigned count = mesh.mNumVertices;
+    for (unsigned f = 0; f < mesh.mNumFaces; ++f)
+        for (unsigned i = 0; i < mesh.mFaces[f].mNumIndices; ++i)
+            if (mesh.mFaces[f].mIndices[i] >= count)
+                return false;  // the library's validation refuses such a mesh
+
+    // Which face writes each vertex last, and which vertices only points and lines use.
+    std::vector<uint32_t> writer(count, UINT32_MAX);
+    std::vector<uint8_t> done(count, 0);
+    for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
+        const aiFace& face = mesh.mFaces[f];
+        for (unsigned i = 0; i < face.mNumIndices; ++i) {
+            writer[face.mIndices[i]] = f;
+            if (face.mNumIndices < 3)
+                done[face.mIndices[i]] = 1;
+        }
+    }
+    mesh.mTangents = new aiVector3D[count];
+    mesh.mBitangents = new aiVector3D[count];
+    const size_t faceChunks = (size_t{mesh.mNumFaces} + kChunk - 1) / kChunk;
+    platform::ParallelFor(faceChunks, [&](size_t chunk) {
+        const size_t end = std::min<size_t>(mesh.mNumFaces, (chunk + 1) * kChunk);
+        for (size_t f = chunk * kChunk; f < end; ++f)
+            FaceTangents(mesh, static_cast<unsigned>(f), writer);
+    });
+
+    const NearPositions finder(mesh.mVertices, count, PositionEpsilon(mesh));
+
+    // Smoothing in vertex order: each vertex not yet in a group gathers the near vertices
+    // whose normal is the same and whose tangent and bitangent are close to its own. It is
+    // counted twice (it finds itself), as in the library's step.
+    const float limit = std::cos(kMaxSmoothingDegrees * static_cast<float>(M_PI) / 180.0f);
+    aiVector3D* tangents = mesh.mTangents;
+    aiVector3D* bitangents = mesh.mBitangents;
+    const aiVector3D* normals = mesh.mNormals;
+    std::vector<uint32_t> group, found;
+    for (unsigned a = 0; a < count; ++a) {
+        if (done[a])
+            continue;
+        const aiVector3D normal = normals[a], tangent = tangents[a], bitangent = bitangents[a];
+        finder.Find(mesh.mVertices[a], found);
+        group.assign(1, a);
+        for (const uint32_t other : found) {
+            if (done[other] || normals[other] * normal < kSameNormal ||
+                tangents[other] * tangent < limit || bitangents[other] * bitangent < limit)
+                continue;
+            group.push_back(other);
+            done[other] = 1;
+        }
+        aiVector3D smoothTangent(0, 0, 0), smoothBitangent(0, 0, 0);
+        for (uint32_t member : group) {
+            smoothTangent += tangents[member];
+            smoothBitangent += bitangents[member];
+        }
+        smoothTangent.Normalize();
+        smoothBitangent.Normalize();
+        for (uint32_t member : group) {
+            tangents[member] = smoothTangent;
+            bitangents[member] = smoothBitangent;
+        }
+    }
+    return true;
+}
+
+const aiScene* ReadFileWithOwnTangents(Assimp::Importer& importer, const std::string& path,
+                                       unsigned flags)
+{
+    if (!(flags & aiProcess_CalcTangentSpace) || (flags & ~kKnownSteps) != 0)
+        return importer.ReadFile(path, flags);
+    // Large-mesh splitting runs in two halves: by faces before the tangent space, by vertices
+    // after it. The first pass keeps the vertex half from splitting anything; the second
+    // repeats the face half, which has nothing left to do.
+    importer.SetPropertyInteger(AI_CONFIG_PP_SLM_VERTEX_LIMIT, INT_MAX);
+    const aiScene* scene = importer.ReadFile(
+        path, flags & ~(aiProcess_CalcTangentSpace | (kStepsAfter & ~aiProcess_SplitLargeMeshes)));
+    importer.SetPropertyInteger(AI_CONFIG_PP_SLM_VERTEX_LIMIT, AI_SLM_DEFAULT_MAX_VERTICES);
+    if (!scene)
+        return nullptr;
+    // The importer's steps change the scene it owns; this one does the same.
+    aiScene& edited = const_cast<aiScene&>(*scene);
+    for (unsigned m = 0; edited.mMeshes && m < edited.mNumMeshes; ++m)
+        if (edited.mMeshes[m])
+            ComputeTangentSpace(*edited.mMeshes[m]);
+    const unsigned after = flags & kStepsAfter;
+    return after ? importer.ApplyPostProcessing(after) : scene;
+}

@@ -1,0 +1,136 @@
+// The tangent-space step computed by the engine gives the scene the import library's own
+// step gives: the same meshes, vertices and faces in the same order, and normals, tangents
+// and bitangents within 1e-5 (undefined ones undefined in both), on real files, generated
+// tori (one large enough to be split by vertex count after the step) and hand-made faces
+// that are degenerate, without UV area, mirrored or not a number.
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+#include <gtest/gtest.h>
+
+#include <assimp/Importer.hpp>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "FbxBinaryWriter.h"
+#include "MeshBuilder.h"
+#include "models/ModelImporter.h"
+#include "models/TangentSpace.h"
+#include "support/ScratchDirectory.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Both undefined, or within the tolerance component by component.
+bool Near(const aiVector3D& a, const aiVector3D& b)
+{
+    for (int i = 0; i < 3; ++i) {
+        if (std::isnan(a[i]) || std::isnan(b[i])) {
+            if (std::isnan(a[i]) != std::isnan(b[i]))
+                return false;
+        } else if (!(std::fabs(a[i] - b[i]) <= 1e-5f)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void ExpectSameArrays(const aiVector3D* ours, const aiVector3D* library, unsigned count,
+                      const char* what)
+{
+    ASSERT_EQ(ours == nullptr, library == nullptr) << what;
+    if (!ours)
+        return;
+    unsigned differ = 0, first = 0;
+    for (unsigned i = 0; i < count; ++i)
+        if (!Near(ours[i], library[i]) && differ++ == 0)
+            first = i;
+    EXPECT_EQ(differ, 0u) << what << ", first at vertex " << first << ": (" << ours[first].x << ", "
+                          << ours[first].y << ", " << ours[first].z << ") against ("
+                          << library[first].x << ", " << library[first].y << ", "
+                          << library[first].z << ")";
+}
+
+void ExpectSameImport(const fs::path& file, unsigned flags, bool mustImport = false)
+{
+    SCOPED_TRACE(file.string());
+    Assimp::Importer libraryImporter, ownImporter;
+    const aiScene* library = libraryImporter.ReadFile(file.string(), flags);
+    const aiScene* ours = ReadFileWithOwnTangents(ownImporter, file.string(), flags);
+    ASSERT_EQ(ours == nullptr, library == nullptr);
+    ASSERT_TRUE(library || !mustImport) << libraryImporter.GetErrorString();
+    if (!library)
+        return;
+    ASSERT_EQ(ours->mNumMeshes, library->mNumMeshes);
+    for (unsigned m = 0; m < library->mNumMeshes; ++m) {
+        SCOPED_TRACE("mesh " + std::to_string(m));
+        const aiMesh& a = *ours->mMeshes[m];
+        const aiMesh& b = *library->mMeshes[m];
+        ASSERT_EQ(a.mNumVertices, b.mNumVertices);
+        ASSERT_EQ(a.mNumFaces, b.mNumFaces);
+        EXPECT_EQ(a.mPrimitiveTypes, b.mPrimitiveTypes);
+        bool sameFaces = true;
+        for (unsigned f = 0; f < b.mNumFaces && sameFaces; ++f)
+            sameFaces =
+                a.mFaces[f].mNumIndices == b.mFaces[f].mNumIndices &&
+                std::equal(b.mFaces[f].mIndices, b.mFaces[f].mIndices + b.mFaces[f].mNumIndices,
+                           a.mFaces[f].mIndices);
+        EXPECT_TRUE(sameFaces);
+        ExpectSameArrays(a.mVertices, b.mVertices, b.mNumVertices, "positions");
+        ExpectSameArrays(a.mNormals, b.mNormals, b.mNumVertices, "normals");
+        ExpectSameArrays(a.mTangents, b.mTangents, b.mNumVertices, "tangents");
+        ExpectSameArrays(a.mBitangents, b.mBitangents, b.mNumVertices, "bitangents");
+        ExpectSameArrays(a.mTextureCoords[0], b.mTextureCoords[0], b.mNumVertices, "UVs");
+    }
+}
+
+TEST(TangentSpace, RealFilesGiveTheLibrarysScene)
+{
+    std::vector<fs::path> files;
+    for (const char* folder : {"/usr/share/assimp/models/FBX", "/usr/share/assimp/models/OBJ"})
+        if (fs::is_directory(folder))
+            for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+                if (entry.is_regular_file() && entry.file_size() < (4u << 20))
+                    files.push_back(entry.path());
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(fs::path(VORNIS_FIXTURES_DIR) / "blender"))
+        if (entry.path().extension() == ".fbx")
+            files.push_back(entry.path());
+    ASSERT_GT(files.size(), 4u);
+    for (const fs::path& file : files)
+        ExpectSameImport(file, kModelImportFlags);
+    ExpectSameImport(files.front(), kAnimationImportFlags);
+}
+
+TEST(TangentSpace, GeneratedAndHandMadeMeshesGiveTheLibrarysScene)
+{
+    testing_support::ScratchDirectory dir;
+    // 350,000 triangles as separate corners: more vertices than the library keeps in one
+    // mesh, so the split by vertices follows the tangent space.
+    for (const auto& [segments, sides] : {std::pair{60, 25}, {700, 250}}) {
+        assets::SceneNodeMesh torus{"torus", {}};
+        assets::AddTorus(torus.geometry, 1.0f, 0.35f, segments, sides);
+        const fs::path path = dir.path / ("torus" + std::to_string(segments) + ".fbx");
+        ASSERT_EQ(assets::WriteBinaryFbxScene(path.string(), {torus}), "");
+        ExpectSameImport(path, kModelImportFlags, true);
+    }
+
+    // One face of each kind, sharing corners: degenerate (collinear, repeated corner), no UV
+    // area, mirrored UVs, a corner at NaN, a line and a point, and a quad.
+    const fs::path obj = dir.Write("edges.obj",
+                                   "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nv 2 0 0\nv nan 0 0\n"
+                                   "v 0 0 1\nv 1 0 1\n"
+                                   "vt 0 0\nvt 1 0\nvt 0 1\nvt 1 1\n"
+                                   "vn 0 0 1\nvn 0 1 0\n"
+                                   "f 1/1/1 2/2/1 3/3/1\nf 2/2/1 4/4/1 3/3/1\n"
+                                   "f 1/1/1 2/1/1 3/1/1\nf 2/1/1 1/2/1 4/3/1\n"
+                                   "f 1/1/1 2/2/1 5/3/1\nf 1/1/1 1/1/1 2/2/1\n"
+                                   "f 6/1/1 2/2/1 3/3/1\nf 1/1/2 2/2/2 8/4/2 7/3/2\n"
+                                   "l 1 2\np 3\n");
+    ExpectSameImport(obj, kModelImportFlags, true);
+}
+
+}  // namespace
