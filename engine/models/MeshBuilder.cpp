@@ -13,6 +13,7 @@
 #include "models/ModelImportContext.h"
 #include "models/VertexFormat.h"
 #include "platform/Log.h"
+#include "platform/ParallelFor.h"
 
 namespace {
 
@@ -221,46 +222,53 @@ uint32_t BuildMeshVertices(const aiMesh& importedMesh, MeshData& mesh)
     const bool colors = importedMesh.HasVertexColors(0);
     static const aiVector3D kMissingUv(0.0f, 0.0f, 0.0f);
 
-    VertexWriter out(mesh.vertices.data());
-    for (uint32_t v = 0; v < count; ++v) {
-        if (positions)
-            out.Put3And1(importedMesh.mVertices[v]);
-        if (normals)
-            out.Put3And1(importedMesh.mNormals[v]);
-        if (madeTangentSpace) {
-            aiVector3D tangent, bitangent;
-            TangentFrameOf(importedMesh.mNormals[v], tangent, bitangent);
-            out.Put3And1(tangent);
-            out.Put3And1(bitangent);
-        } else if (tangentSpace) {
-            out.Put3And1(importedMesh.mTangents[v]);
-            out.Put3And1(importedMesh.mBitangents[v]);
-        }
-        out.PutUv(hasUvs ? importedMesh.mTextureCoords[0][v] : kMissingUv);
-        if (texSets) {
-            for (unsigned set = 1; set <= 3; ++set) {
-                const aiVector3D* uvs = importedMesh.mTextureCoords[set];
-                out.PutUv(uvs ? uvs[v] : kMissingUv);
+    // In stretches over both cores: each vertex is packed on its own.
+    constexpr uint32_t kStretch = 65536;
+    const size_t stretches = (size_t{count} + kStretch - 1) / kStretch;
+    platform::ParallelFor(stretches, [&](size_t stretch) {
+        const uint32_t first = static_cast<uint32_t>(stretch * kStretch);
+        const uint32_t end = std::min(count, first + kStretch);
+        VertexWriter out(mesh.vertices.data() + size_t{first} * layout.stride);
+        for (uint32_t v = first; v < end; ++v) {
+            if (positions)
+                out.Put3And1(importedMesh.mVertices[v]);
+            if (normals)
+                out.Put3And1(importedMesh.mNormals[v]);
+            if (madeTangentSpace) {
+                aiVector3D tangent, bitangent;
+                TangentFrameOf(importedMesh.mNormals[v], tangent, bitangent);
+                out.Put3And1(tangent);
+                out.Put3And1(bitangent);
+            } else if (tangentSpace) {
+                out.Put3And1(importedMesh.mTangents[v]);
+                out.Put3And1(importedMesh.mBitangents[v]);
+            }
+            out.PutUv(hasUvs ? importedMesh.mTextureCoords[0][v] : kMissingUv);
+            if (texSets) {
+                for (unsigned set = 1; set <= 3; ++set) {
+                    const aiVector3D* uvs = importedMesh.mTextureCoords[set];
+                    out.PutUv(uvs ? uvs[v] : kMissingUv);
+                }
+            }
+            if (colors) {
+                // Colours come before the bone data; the input layouts use the same order.
+                const aiColor4D& c = importedMesh.mColors[0][v];
+                for (int copy = 0; copy < 4; ++copy) {
+                    out.Put(c.r);
+                    out.Put(c.g);
+                    out.Put(c.b);
+                    out.Put(c.a);
+                }
+            }
+            if (mesh.hasBones) {
+                // Bone indices travel as floats (0.0, 1.0, ...), as the shaders read them.
+                for (uint32_t bone : weights[v].bones)
+                    out.Put(static_cast<float>(bone));
+                for (float weight : weights[v].weights)
+                    out.Put(weight);
             }
         }
-        if (colors) {
-            // Colours come before the bone data; the input layouts use the same order.
-            const aiColor4D& c = importedMesh.mColors[0][v];
-            for (int copy = 0; copy < 4; ++copy) {
-                out.Put(c.r);
-                out.Put(c.g);
-                out.Put(c.b);
-                out.Put(c.a);
-            }
-        }
-        if (mesh.hasBones) {
-            // Bone indices travel as floats (0.0, 1.0, ...), as the shaders read them.
-            for (uint32_t bone : weights[v].bones)
-                out.Put(static_cast<float>(bone));
-            for (float weight : weights[v].weights)
-                out.Put(weight);
-        }
-    }
+    });
     ComputeBounds(importedMesh, mesh);
     return layout.stride;
 }
