@@ -18,6 +18,10 @@ constexpr size_t kMaxIncludeDepth = 32;
 struct IncludeContext {
     const platform::DataLayout* layout;
     std::vector<shader_cache::IncludedFile>* included;
+    const std::string* source;
+    // Every file included so far, in order: macros defined in one and doubled in another
+    // are bounded together, with the source that uses them.
+    std::string together;
 };
 
 // Owns what one include result points at until shaderc releases it.
@@ -30,7 +34,7 @@ struct IncludeRecord {
 shaderc_include_result* ResolveInclude(void* userData, const char* requested, int,
                                        const char* requesting, size_t depth)
 {
-    const auto& context = *static_cast<IncludeContext*>(userData);
+    auto& context = *static_cast<IncludeContext*>(userData);
     auto* record = new IncludeRecord;
     fs::path target;
     std::string error;
@@ -45,7 +49,8 @@ shaderc_include_result* ResolveInclude(void* userData, const char* requested, in
         std::string why;
         if (!ReadShaderFile(target, kMaxShaderSourceBytes, record->content, why))
             error = "cannot include \"" + std::string(requested) + "\": " + why;
-        else if (why = ShaderMacroProblem(record->content); !why.empty())
+        else if (context.together += record->content + "\n";
+                 !(why = ShaderMacroProblem(context.together + *context.source)).empty())
             error = "cannot include \"" + std::string(requested) + "\": " + why;
     }
     if (error.empty()) {
@@ -124,7 +129,7 @@ HlslCompileResult CompileHlsl(const HlslCompileJob& job)
     shaderc_compile_options_set_hlsl_offsets(options.get(), true);
     shaderc_compile_options_set_auto_map_locations(options.get(), true);
     shaderc_compile_options_set_optimization_level(options.get(), shaderc_optimization_level_zero);
-    IncludeContext includes{&job.layout, &out.includes};
+    IncludeContext includes{&job.layout, &out.includes, &job.source, {}};
     shaderc_compile_options_set_include_callbacks(options.get(), ResolveInclude, ReleaseInclude,
                                                   &includes);
     for (const auto& [name, value] : job.macros) {

@@ -62,6 +62,16 @@ TEST(CompileShaderFile, BrokenOrHostileFilesFailWithAMessage)
     doubling += "float4 Main() : SV_Target { return L48; }\n";
     nested += "float4 Main() : SV_Target { return F48(1); }\n";
     dir.Write("bomb.fx", doubling);
+    // Each file's own macros stay within the bound; together they double 36 times.
+    std::string first = "#define P0 (1.0 + 1.0)\n",
+                spread = "#include \"first.fx\"\n#define Q0 (P18 + P18)\n";
+    for (int level = 1; level <= 18; ++level) {
+        const std::string n = std::to_string(level), before = std::to_string(level - 1);
+        first += "#define P" + n + " (P" + before + " + P" + before + ")\n";
+        spread += "#define Q" + n + " (Q" + before + " + Q" + before + ")\n";
+    }
+    spread += "float4 Main() : SV_Target { return Q18; }\n";
+    dir.Write("first.fx", first);
     const struct {
         const char* name;
         std::string text;
@@ -79,6 +89,7 @@ TEST(CompileShaderFile, BrokenOrHostileFilesFailWithAMessage)
         {"doubling.fx", doubling, "its macros expand to more than"},
         {"nested.fx", nested, "its macros expand to more than"},
         {"c.fx", "#include \"bomb.fx\"\n", "its macros expand to more than"},
+        {"spread.fx", spread, "cannot include \"first.fx\": its macros expand to more than"},
     };
     for (const auto& file : files) {
         SCOPED_TRACE(file.name);
@@ -92,22 +103,19 @@ TEST(CompileShaderFile, BrokenOrHostileFilesFailWithAMessage)
     }
 }
 
-// Compiles run in the shader worker. A bomb spread over two files, each of whose own macros
-// stays within the bound, reaches the compiler: the worker's time cap ends it with a message
-// within seconds, and the next compile works, in the worker and, with the worker turned off,
-// in this process. The job and the answer survive their encoding; damaged answers are refused.
+// Compiles run in the shader worker. A bomb the macro bound cannot see (its name made by
+// pasting tokens) reaches the compiler: the worker's time cap ends it with a message within
+// seconds, and the next compile works, in the worker and, with the worker turned off, in
+// this process. The job and the answer survive their encoding; damaged answers are refused.
 TEST(ShaderWorker, ACompileBeyondItsCapsFailsAndTheNextOneWorks)
 {
     ScratchDirectory dir;
-    std::string first = "#define L0 (1.0 + 1.0)\n";
-    std::string second = "#include \"first.fx\"\n#define M0 (L18 + L18)\n";
-    for (int level = 1; level <= 18; ++level) {
+    std::string second = "#define CAT(a, b) a##b\n#define L0 (1.0 + 1.0)\n";
+    for (int level = 1; level <= 40; ++level) {
         const std::string n = std::to_string(level), before = std::to_string(level - 1);
-        first += "#define L" + n + " (L" + before + " + L" + before + ")\n";
-        second += "#define M" + n + " (M" + before + " + M" + before + ")\n";
+        second += "#define L" + n + " (L" + before + " + L" + before + ")\n";
     }
-    second += "float4 Main() : SV_Target { return M18; }\n";
-    dir.Write("first.fx", first);
+    second += "float4 Main() : SV_Target { return CAT(L, 40); }\n";
     ShaderBytecode code;
     std::string error;
     platform::WorkerLimits limits;
