@@ -185,7 +185,8 @@ std::optional<HlslCompileResult> DecodeHlslResult(std::string_view in)
         !GetTexts(in, result.debugLines) || !GetCount(in, includes))
         return std::nullopt;
     result.code.resize(code.size() / sizeof(uint32_t));
-    std::memcpy(result.code.data(), code.data(), code.size());
+    if (!code.empty())  // a failed compile has no words, and no buffer to copy into
+        std::memcpy(result.code.data(), code.data(), code.size());
     result.includes.resize(includes);
     for (shader_cache::IncludedFile& file : result.includes)
         if (!platform::GetText(in, file.path) || !platform::GetText(in, file.content))
