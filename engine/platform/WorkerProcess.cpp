@@ -86,7 +86,29 @@ bool WriteFully(int fd, std::string_view bytes)
     return true;
 }
 
+constexpr std::string_view kTunables = "GLIBC_TUNABLES=";
+constexpr std::string_view kHugePages = "glibc.malloc.hugetlb=1";
+
 }  // namespace
+
+std::vector<std::string> HelperEnvironment(char* const* environment)
+{
+    std::vector<std::string> variables;
+    bool tuned = false;
+    for (char* const* entry = environment; entry && *entry; ++entry) {
+        std::string variable = *entry;
+        if (variable.rfind(kTunables, 0) == 0) {
+            tuned = true;
+            if (variable.find("glibc.malloc.hugetlb=") == std::string::npos)
+                variable +=
+                    (variable.size() > kTunables.size() ? ":" : "") + std::string(kHugePages);
+        }
+        variables.push_back(std::move(variable));
+    }
+    if (!tuned)
+        variables.push_back(std::string(kTunables) + std::string(kHugePages));
+    return variables;
+}
 
 int SpawnWorker(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                 const posix_spawn_file_actions_t& actions, pid_t& pid)
@@ -97,7 +119,12 @@ int SpawnWorker(const std::filesystem::path& program, const std::vector<std::str
     for (std::string& argument : argv)
         argp.push_back(argument.data());
     argp.push_back(nullptr);
-    return posix_spawn(&pid, program.c_str(), &actions, nullptr, argp.data(), environ);
+    std::vector<std::string> variables = HelperEnvironment(environ);
+    std::vector<char*> envp;
+    for (std::string& variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+    return posix_spawn(&pid, program.c_str(), &actions, nullptr, argp.data(), envp.data());
 }
 
 void EndWorker(pid_t pid)
