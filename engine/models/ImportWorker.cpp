@@ -28,9 +28,9 @@ bool WriteImportAnswer(const LibraryImport& imported)
     platform::PutText(head, imported.refusal);
     platform::PutText(head, imported.libraryText);
     head.push_back(imported.scene ? 1 : 0);
-    // The scene on its own: its bytes are not copied behind the head.
+    // The scene goes out as it is encoded: its arrays are not copied into a buffer first.
     return platform::WriteAnswer(head) &&
-           (!imported.scene || platform::WriteAnswer(EncodeScene(*imported.scene)));
+           (!imported.scene || WriteScene(*imported.scene, platform::WriteAnswer));
 }
 
 std::optional<LibraryImport> ImportInWorker(const std::filesystem::path& path, unsigned flags,

@@ -116,19 +116,23 @@ void NearPositions::Find(const aiVector3D& position, std::vector<uint32_t>& foun
     if (!Finite(position) || entries.empty())
         return;
     const float squareRadius = radius * radius;
-    int64_t cell[3];
+    // The cells that the ball around `position` reaches, two at most along each axis: cells
+    // are twice the radius wide. The ball is taken a hundredth wider, for a vertex that the
+    // rounded distance test lets in from just beyond the radius.
+    const float reach = radius * 1.01f;
+    int64_t first[3], last[3];
     for (int axis = 0; axis < 3; ++axis) {
-        const float offset = (position[axis] - origin[axis]) / cellSize;
+        const float low = (position[axis] - reach - origin[axis]) / cellSize;
+        const float high = (position[axis] + reach - origin[axis]) / cellSize;
         // Outside the mesh's box by more than a cell: nothing is near.
-        if (offset < -1.0f || offset > static_cast<float>(kCellLimit - 3))
+        if (high < -1.0f || low > static_cast<float>(kCellLimit - 3))
             return;
-        cell[axis] = static_cast<int64_t>(std::floor(offset)) + 1;
+        first[axis] = std::max<int64_t>(0, static_cast<int64_t>(std::floor(low)) + 1);
+        last[axis] = std::min<int64_t>(kCellLimit - 1, static_cast<int64_t>(std::floor(high)) + 1);
     }
-    for (int64_t x = cell[0] - 1; x <= cell[0] + 1; ++x)
-        for (int64_t y = cell[1] - 1; y <= cell[1] + 1; ++y)
-            for (int64_t z = cell[2] - 1; z <= cell[2] + 1; ++z) {
-                if (x < 0 || y < 0 || z < 0)
-                    continue;
+    for (int64_t x = first[0]; x <= last[0]; ++x)
+        for (int64_t y = first[1]; y <= last[1]; ++y)
+            for (int64_t z = first[2]; z <= last[2]; ++z) {
                 const uint64_t key = CellKey(x, y, z);
                 for (uint32_t e = FirstOfCell(key);
                      e != kEmpty && e < entries.size() && entries[e].cell == key; ++e) {

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -14,28 +16,61 @@ constexpr uint32_t kMagic = 0x564e5331;  // "VNS1"
 // Nested metadata deeper than this is not handed over; the engine reads one level.
 constexpr int kMaxMetadataDepth = 8;
 
+// Small items gather in a buffer; with a sink, the buffer goes out whenever it fills and a
+// large array goes out straight from the scene's memory, so a large model's arrays are never
+// copied into a second buffer of their own size.
 class Writer {
    public:
+    using Sink = std::function<bool(std::string_view)>;
+    explicit Writer(Sink sink = {}) : sink(std::move(sink)) {}
+
     template <typename T>
     void Put(const T& value)
     {
         static_assert(std::is_trivially_copyable_v<T>);
-        bytes.append(reinterpret_cast<const char*>(&value), sizeof(T));
+        Append(reinterpret_cast<const char*>(&value), sizeof(T));
     }
     template <typename T>
     void PutArray(const T* values, size_t count)
     {
         static_assert(std::is_trivially_copyable_v<T>);
         if (values && count)
-            bytes.append(reinterpret_cast<const char*>(values), sizeof(T) * count);
+            Append(reinterpret_cast<const char*>(values), sizeof(T) * count);
     }
     void PutString(const aiString& text)
     {
         const uint32_t length = std::min<uint32_t>(text.length, MAXLEN - 1);
         Put(length);
-        bytes.append(text.data, length);
+        Append(text.data, length);
+    }
+    // Hands what is buffered to the sink; false once the sink has refused anything.
+    bool Flush()
+    {
+        if (sink && !bytes.empty()) {
+            sent = sent && sink(bytes);
+            bytes.clear();
+        }
+        return sent;
     }
     std::string bytes;
+
+   private:
+    static constexpr size_t kBufferBytes = size_t{1} << 20;
+
+    void Append(const char* data, size_t size)
+    {
+        if (sink && size >= kBufferBytes / 4) {
+            Flush();
+            sent = sent && sink(std::string_view(data, size));
+            return;
+        }
+        bytes.append(data, size);
+        if (sink && bytes.size() >= kBufferBytes)
+            Flush();
+    }
+
+    Sink sink;
+    bool sent = true;
 };
 
 class Reader {
@@ -590,10 +625,10 @@ size_t MeshBytes(const aiScene& scene)
 
 }  // namespace
 
-std::string EncodeScene(const aiScene& scene)
+namespace {
+
+void PutScene(Writer& out, const aiScene& scene)
 {
-    Writer out;
-    out.bytes.reserve(MeshBytes(scene) + 4096);
     out.Put(kMagic);
     out.Put(scene.mFlags);
     out.PutString(scene.mName);
@@ -605,7 +640,23 @@ std::string EncodeScene(const aiScene& scene)
     PutList(out, scene.mAnimations, scene.mNumAnimations, PutAnimation);
     PutList(out, scene.mCameras, scene.mNumCameras, PutCamera);
     PutList(out, scene.mLights, scene.mNumLights, PutLight);
+}
+
+}  // namespace
+
+std::string EncodeScene(const aiScene& scene)
+{
+    Writer out;
+    out.bytes.reserve(MeshBytes(scene) + 4096);
+    PutScene(out, scene);
     return std::move(out.bytes);
+}
+
+bool WriteScene(const aiScene& scene, const std::function<bool(std::string_view)>& write)
+{
+    Writer out(write);
+    PutScene(out, scene);
+    return out.Flush();
 }
 
 std::unique_ptr<aiScene> DecodeScene(std::string_view bytes, std::string& problem)

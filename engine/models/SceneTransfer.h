@@ -5,6 +5,7 @@
 // damaged message gives a reason, never an allocation beyond its own size.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,6 +13,9 @@
 struct aiScene;
 
 std::string EncodeScene(const aiScene& scene);
+// The same bytes handed to `write` in pieces as they are made, large arrays straight from
+// the scene; false as soon as `write` refuses a piece.
+bool WriteScene(const aiScene& scene, const std::function<bool(std::string_view)>& write);
 
 // Null with `problem` set when the bytes are not a whole scene.
 std::unique_ptr<aiScene> DecodeScene(std::string_view bytes, std::string& problem);

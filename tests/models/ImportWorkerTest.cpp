@@ -183,7 +183,45 @@ std::vector<fs::path> RealFiles()
             kBlender / "textured.fbx"};
 }
 
+// The scene as WriteScene hands it out, piece by piece.
+std::string Streamed(const aiScene& scene)
+{
+    std::string bytes;
+    EXPECT_TRUE(WriteScene(scene, [&](std::string_view piece) {
+        bytes.append(piece);
+        return true;
+    }));
+    return bytes;
+}
+
 }  // namespace
+
+// Arrays large enough to go out straight from the scene's memory give the same bytes as the
+// buffered encoding, and a writer that refuses a piece fails the whole answer.
+TEST(SceneTransfer, StreamedSceneIsTheEncodedOne)
+{
+    constexpr unsigned kVertices = 90000;
+    aiScene scene;
+    auto* mesh = new aiMesh;
+    mesh->mPrimitiveTypes = aiPrimitiveType_POINT;
+    mesh->mNumVertices = kVertices;
+    mesh->mVertices = new aiVector3D[kVertices];
+    mesh->mNormals = new aiVector3D[kVertices];
+    for (unsigned v = 0; v < kVertices; ++v) {
+        mesh->mVertices[v] = aiVector3D(static_cast<float>(v), 1.0f, 2.0f);
+        mesh->mNormals[v] = aiVector3D(0.0f, 0.0f, static_cast<float>(v % 7));
+    }
+    scene.mMeshes = new aiMesh* [1] { mesh };
+    scene.mNumMeshes = 1;
+    const std::string bytes = EncodeScene(scene);
+    EXPECT_EQ(Streamed(scene), bytes);
+    int pieces = 0;
+    EXPECT_FALSE(WriteScene(scene, [&](std::string_view) { return ++pieces < 2; }));
+    std::string problem;
+    const std::unique_ptr<aiScene> decoded = DecodeScene(bytes, problem);
+    ASSERT_TRUE(decoded) << problem;
+    EXPECT_TRUE(SameBytes(decoded->mMeshes[0]->mNormals, mesh->mNormals, kVertices));
+}
 
 // Real files, with cameras, lights, skins, takes, metadata and embedded images among them,
 // arrive through the worker exactly as this process imports them.
@@ -194,7 +232,9 @@ TEST(SceneTransfer, RealFilesArriveAsImported)
         const LibraryImport here = ImportInThisProcess(file, kModelImportFlags);
         ASSERT_TRUE(here.scene) << here.refusal << here.libraryText;
         std::string problem;
-        const std::unique_ptr<aiScene> decoded = DecodeScene(EncodeScene(*here.scene), problem);
+        const std::string bytes = EncodeScene(*here.scene);
+        EXPECT_EQ(Streamed(*here.scene), bytes);
+        const std::unique_ptr<aiScene> decoded = DecodeScene(bytes, problem);
         ASSERT_TRUE(decoded) << problem;
         ExpectSameScene(*here.scene, *decoded);
         const LibraryImport there = ImportThroughLibrary(file, kModelImportFlags);
