@@ -6,6 +6,7 @@
 #include <assimp/Importer.hpp>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <exception>
 #include <list>
@@ -127,8 +128,18 @@ LibraryImport ImportInThisProcess(const std::filesystem::path& path, unsigned fl
     return result;
 }
 
+namespace {
+std::atomic<uint64_t> libraryImports{0};
+}  // namespace
+
+uint64_t LibraryImportCount()
+{
+    return libraryImports.load();
+}
+
 LibraryImport ImportThroughLibrary(const std::filesystem::path& path, unsigned flags)
 {
+    ++libraryImports;
     std::string why;
     if (std::optional<LibraryImport> imported = ImportInWorker(path, flags, why))
         return std::move(*imported);

@@ -4,6 +4,7 @@
 // rewritten in between cannot slip past the check), on a thread with a large stack.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -28,6 +29,9 @@ constexpr uint64_t kMaxModelFileBytes = uint64_t{4} << 30;
 // Through the import worker (ImportWorker.h); in this process, with a logged note, only when
 // the worker cannot start.
 LibraryImport ImportThroughLibrary(const std::filesystem::path& path, unsigned flags);
+// How many imports ImportThroughLibrary has made in this process: a file shared by many
+// meshes must cost one.
+uint64_t LibraryImportCount();
 // What the worker runs: the check and the library's import, here.
 LibraryImport ImportInThisProcess(const std::filesystem::path& path, unsigned flags);
 

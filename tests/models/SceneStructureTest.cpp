@@ -3,16 +3,20 @@
 // skeletons without mesh and textures in texture folders. Where every vertex should stand is
 // computed from the file's own description (FbxTreeWriter.h), apart from the engine.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <functional>
+#include <set>
 
 #include "FbxTreeWriter.h"
 #include "ModelTestSupport.h"
 #include "animation/AnimationHooks.h"
 #include "animation/AnimationQueries.h"
 #include "animation/ClipImport.h"
+#include "models/LibraryImport.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
 #include "models/SceneTreeRows.h"
@@ -286,6 +290,54 @@ TEST_F(SceneStructure, SkinnedMeshesOfOneModelShareOneImportOfItsFile)
         animated += mesh->animationSet != nullptr;
     EXPECT_EQ(animated, 30u);
     EXPECT_EQ(ClipFileImportCount() - before, 1u);
+}
+
+// Resident memory of this process, in bytes.
+size_t ResidentBytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    size_t pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// A thousand meshes given an animation file that moves each of them: the file is imported
+// once, the model's clips share that one scene, and memory grows by far less than a copy of
+// the file per mesh would take.
+TEST_F(SceneStructure, AThousandMeshesGivenAnAnimationFileImportItOnce)
+{
+    FbxTree tree;
+    tree.materials = {{"Paint"}};
+    FbxTree clips;
+    clips.takes = {{"Rise", 1.0, {}}};
+    for (int cell = 0; cell < 1000; ++cell) {
+        const Vec3 at{static_cast<float>(cell % 40), 0, static_cast<float>(cell / 40)};
+        tree.meshes.push_back(Box({}, 0.4f));
+        tree.nodes.push_back({"Cell" + std::to_string(cell), -1, {at}, cell, 0});
+        clips.nodes.push_back({"Cell" + std::to_string(cell), -1, {at}});
+        clips.takes[0].channels.push_back(Baked(cell, 'T', at, at + Vec3{0, 1, 0}, 1.0));
+    }
+    const std::string clipPath = (scratch / "rise.fbx").string();
+    ASSERT_EQ(WriteFbxTree(clipPath, clips, FbxEncoding::Binary), "");
+    std::unique_ptr<CModelNode> model = WriteAndImport(tree, FbxEncoding::Binary);
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(MeshObjects(*model).size(), 1000u);
+    importer.shownModel = [&model](const auto& use) { use(model.get()); };
+
+    const uint64_t imports = LibraryImportCount();
+    const size_t resident = ResidentBytes();
+    ASSERT_TRUE(importer.ImportAnimationFile(clipPath));
+    EXPECT_EQ(LibraryImportCount() - imports, 1u);
+    ASSERT_NE(model->nodeAnimation, nullptr);
+    std::set<const aiScene*> scenes;
+    for (const auto& [source, controller] : model->nodeAnimation->controllers)
+        for (const AnimationClip& clip : controller->clips)
+            if (clip.scene.get() != model->scene)
+                scenes.insert(clip.scene.get());
+    EXPECT_EQ(scenes.size(), 1u);
+    const size_t grown = ResidentBytes() - std::min(resident, ResidentBytes());
+    RecordProperty("resident_growth_mb", static_cast<int>(grown >> 20));
+    EXPECT_LT(grown, size_t{300} << 20);
 }
 
 // Three takes; a rigid cart that slides, a hub whose blade (a child without channels of its
