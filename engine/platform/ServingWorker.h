@@ -30,7 +30,6 @@ class ServingWorker {
     // One job: Answered with the answer, or why not (as RunWorker says it).
     WorkerRun Ask(std::string_view job, const WorkerLimits& limits);
 
-
    private:
     bool Start(WorkerRun& run);
     // Kills and reaps the helper; `run` (when given) learns how it had ended.

@@ -86,6 +86,16 @@ bool WriteFully(int fd, std::string_view bytes)
     return true;
 }
 
+// The C view of `strings` that exec takes; it lives as long as `strings` is untouched.
+std::vector<char*> NullTerminated(std::vector<std::string>& strings)
+{
+    std::vector<char*> pointers;
+    for (std::string& text : strings)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 constexpr std::string_view kTunables = "GLIBC_TUNABLES=";
 constexpr std::string_view kHugePages = "glibc.malloc.hugetlb=1";
 
@@ -115,16 +125,9 @@ int SpawnWorker(const std::filesystem::path& program, const std::vector<std::str
 {
     std::vector<std::string> argv{program.string()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argp;
-    for (std::string& argument : argv)
-        argp.push_back(argument.data());
-    argp.push_back(nullptr);
     std::vector<std::string> variables = HelperEnvironment(environ);
-    std::vector<char*> envp;
-    for (std::string& variable : variables)
-        envp.push_back(variable.data());
-    envp.push_back(nullptr);
-    return posix_spawn(&pid, program.c_str(), &actions, nullptr, argp.data(), envp.data());
+    return posix_spawn(&pid, program.c_str(), &actions, nullptr, NullTerminated(argv).data(),
+                       NullTerminated(variables).data());
 }
 
 void EndWorker(pid_t pid)

@@ -38,6 +38,4 @@ TEST(HelperEnvironment, AsksForHugePagesAndLeavesEveryOtherVariableAndTheCallers
     };
     for (const Case& c : cases)
         EXPECT_EQ(EnvironmentOf(c.given), c.expected) << ::testing::PrintToString(c.given);
-    EXPECT_EQ(platform::HelperEnvironment(nullptr),
-              std::vector<std::string>{"GLIBC_TUNABLES=glibc.malloc.hugetlb=1"});
 }
