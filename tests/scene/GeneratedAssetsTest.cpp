@@ -38,10 +38,14 @@ TEST(GeneratedModels, ImportWithOneMeshPerNamedNodeAFullVertexLayoutAndFrontFace
     const struct {
         const char* path;
         std::vector<std::string> nodeNames;  // one mesh each
+        bool namesAlbedo;  // the material names the albedo file NODE_D.dds beside the model
     } models[] = {
-        {"xyz/xyz.fbx", {"AxisX", "AxisY", "AxisZ"}}, {"xyz/xyz_plane.fbx", {"GridPlane"}},
-        {"skybox/skyboxCube.fbx", {"SkyboxCube"}},    {"lightmesh/lightmesh.fbx", {"LightMarker"}},
-        {"arrow/arrow.fbx", {"JointArrow"}},          {"demo/spheres.fbx", kDemoNodes},
+        {"xyz/xyz.fbx", {"AxisX", "AxisY", "AxisZ"}, true},
+        {"xyz/xyz_plane.fbx", {"GridPlane"}, true},
+        {"skybox/skyboxCube.fbx", {"SkyboxCube"}, false},  // untextured
+        {"lightmesh/lightmesh.fbx", {"LightMarker"}, true},
+        {"arrow/arrow.fbx", {"JointArrow"}, true},
+        {"demo/spheres.fbx", kDemoNodes, false},  // some balls go by their names alone
     };
     for (const auto& model : models) {
         SCOPED_TRACE(model.path);
@@ -72,6 +76,11 @@ TEST(GeneratedModels, ImportWithOneMeshPerNamedNodeAFullVertexLayoutAndFrontFace
                                0;
             }
             EXPECT_EQ(disagreeing, 0) << name;
+            aiString texture;
+            scene->mMaterials[mesh.mMaterialIndex]->GetTexture(aiTextureType_DIFFUSE, 0, &texture);
+            if (model.namesAlbedo) {
+                EXPECT_EQ(std::string(texture.C_Str()), name + "_D.dds");
+            }
         }
     }
 }

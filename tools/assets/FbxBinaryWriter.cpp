@@ -10,14 +10,18 @@ namespace assets {
 
 namespace {
 
-Record Definitions(int nodes)
+Record Definitions(int nodes, int textures)
 {
     Record definitions{"Definitions", {}, 0, {}};
     definitions.Add("Version").I(100);
-    definitions.Add("Count").I(1 + 3 * nodes);
-    for (const char* type : {"GlobalSettings", "Model", "Geometry", "Material"}) {
+    definitions.Add("Count").I(1 + 3 * nodes + textures);
+    for (const char* type : {"GlobalSettings", "Model", "Geometry", "Material", "Texture"}) {
+        const std::string_view name(type);
+        const int count = name == "GlobalSettings" ? 1 : name == "Texture" ? textures : nodes;
+        if (count == 0)
+            continue;
         Record& objectType = definitions.Add("ObjectType").S(type);
-        objectType.Add("Count").I(std::string_view(type) == "GlobalSettings" ? 1 : nodes);
+        objectType.Add("Count").I(count);
         if (std::string_view(type) != "Material")
             continue;
         // The defaults of every material property a material leaves out.
@@ -58,6 +62,26 @@ Record Material(const SceneNodeMesh& node, int64_t id)
     return material;
 }
 
+// A file beside the FBX, named as it is written, for the material's diffuse colour.
+Record Texture(const SceneNodeMesh& node, int64_t id)
+{
+    Record texture{"Texture", {}, 0, {}};
+    const std::string name = node.nodeName + "_Texture" + std::string("\0\1Texture", 9);
+    texture.L(id).S(name).S("");
+    texture.Add("Type").S("TextureVideoClip");
+    texture.Add("Version").I(202);
+    texture.Add("TextureName").S(name);
+    Record& p = texture.Add("Properties70");
+    p.P("UseMaterial", "bool", "", "").I(1);
+    texture.Add("FileName").S(node.diffuseTexture);
+    texture.Add("RelativeFilename").S(node.diffuseTexture);
+    texture.Add("ModelUVTranslation").D(0).D(0);
+    texture.Add("ModelUVScaling").D(1).D(1);
+    texture.Add("Texture_Alpha_Source").S("None");
+    texture.Add("Cropping").I(0).I(0).I(0).I(0);
+    return texture;
+}
+
 Record Model(const SceneNodeMesh& node, int64_t id)
 {
     Record model{"Model", {}, 0, {}};
@@ -79,16 +103,19 @@ std::string WriteBinaryFbxScene(const std::string& path, const std::vector<Scene
     if (nodes.empty())
         return "no meshes to write";
     for (const SceneNodeMesh& node : nodes)
-        if (!node.diffuseTexture.empty())
-            return "the binary writer writes no textures (" + node.nodeName + ")";
+        if (!node.embeddedImage.empty() || !node.sharedMaterial.empty())
+            return "the binary writer embeds no images and shares no materials (" + node.nodeName +
+                   ")";
 
     const int count = static_cast<int>(nodes.size());
+    const int textures = static_cast<int>(std::count_if(
+        nodes.begin(), nodes.end(), [](const auto& node) { return !node.diffuseTexture.empty(); }));
     std::vector<Record> top{Header(), GlobalSettings()};
     Record& documents = top.emplace_back(Record{"Documents", {}, 0, {}});
     documents.Add("Count").I(1);
     documents.Add("Document").L(1000000).S("").S("Scene").Add("RootNode").L(0);
     top.push_back({"References", {}, 0, {}});
-    top.push_back(Definitions(count));
+    top.push_back(Definitions(count, textures));
     Record objects{"Objects", {}, 0, {}};
     Record connections{"Connections", {}, 0, {}};
     for (int i = 0; i < count; ++i) {
@@ -99,6 +126,11 @@ std::string WriteBinaryFbxScene(const std::string& path, const std::vector<Scene
         connections.Add("C").S("OO").L(model).L(0);
         connections.Add("C").S("OO").L(geometry).L(model);
         connections.Add("C").S("OO").L(material).L(model);
+        if (nodes[i].diffuseTexture.empty())
+            continue;
+        const int64_t texture = 1000001 + 3 * count + i;
+        objects.children.push_back(Texture(nodes[i], texture));
+        connections.Add("C").S("OP").L(texture).L(material).S("DiffuseColor");
     }
     top.push_back(std::move(objects));
     top.push_back(std::move(connections));

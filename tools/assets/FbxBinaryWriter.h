@@ -10,8 +10,8 @@
 
 namespace assets {
 
-// The same objects, properties and links as WriteFbxScene writes for untextured nodes, each
-// with a material of its own;
+// The same objects, properties and links as WriteFbxScene writes, each node with a material
+// of its own and its diffuse texture as a file beside the FBX (no embedded images);
 // arrays over a few hundred bytes are zlib-compressed. Returns an empty string on success,
 // otherwise the reason.
 std::string WriteBinaryFbxScene(const std::string& path, const std::vector<SceneNodeMesh>& nodes);

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "DdsWriter.h"
-#include "FbxSceneWriter.h"
+#include "FbxBinaryWriter.h"
 
 namespace assets {
 
@@ -43,7 +43,7 @@ std::string WriteGizmo(const std::filesystem::path& dir)
     for (auto error :
          {WriteAlbedo(dir, "AxisX", 230, 40, 40), WriteAlbedo(dir, "AxisY", 40, 210, 60),
           WriteAlbedo(dir, "AxisZ", 50, 90, 240),
-          WriteFbxScene((dir / "xyz.fbx").string(), axes)}) {
+          WriteBinaryFbxScene((dir / "xyz.fbx").string(), axes)}) {
         if (!error.empty())
             return error;
     }
@@ -58,14 +58,14 @@ std::string WriteGrid(const std::filesystem::path& dir)
              kGridCells);
     if (auto error = WriteAlbedo(dir, "GridPlane", 128, 128, 128); !error.empty())
         return error;
-    return WriteFbxScene((dir / "xyz_plane.fbx").string(), {plane});
+    return WriteBinaryFbxScene((dir / "xyz_plane.fbx").string(), {plane});
 }
 
 std::string WriteSkybox(const std::filesystem::path& dir)
 {
     SceneNodeMesh cube{"SkyboxCube", {}, {1, 1, 1}, ""};
     AddInwardBox(cube.geometry, kSkyboxHalfExtent);
-    return WriteFbxScene((dir / "skyboxCube.fbx").string(), {cube});
+    return WriteBinaryFbxScene((dir / "skyboxCube.fbx").string(), {cube});
 }
 
 std::string WriteLightMarker(const std::filesystem::path& dir)
@@ -76,7 +76,7 @@ std::string WriteLightMarker(const std::filesystem::path& dir)
              ArrowProfile(0.12f, 0.35f, 1.0f, 3.0f), 16);
     if (auto error = WriteAlbedo(dir, "LightMarker", 255, 220, 80); !error.empty())
         return error;
-    return WriteFbxScene((dir / "lightmesh.fbx").string(), {marker});
+    return WriteBinaryFbxScene((dir / "lightmesh.fbx").string(), {marker});
 }
 
 std::string WriteJointArrow(const std::filesystem::path& dir)
@@ -85,7 +85,7 @@ std::string WriteJointArrow(const std::filesystem::path& dir)
     AddBoneShape(arrow.geometry, {0, 0, 0}, kViewerForward, 10.0f, 1.2f, 0.15f);
     if (auto error = WriteAlbedo(dir, "JointArrow", 240, 190, 60); !error.empty())
         return error;
-    return WriteFbxScene((dir / "arrow.fbx").string(), {arrow});
+    return WriteBinaryFbxScene((dir / "arrow.fbx").string(), {arrow});
 }
 
 }  // namespace

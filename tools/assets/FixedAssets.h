@@ -1,5 +1,7 @@
 // The fixed models the viewer loads from beside the program: axis gizmo, ground grid,
-// skybox cube, light marker and skeleton joint arrow, each with its albedo texture.
+// skybox cube, light marker and skeleton joint arrow, each with its albedo texture. Binary
+// FBX: the viewer imports these at every start, and binary files import several times
+// faster than text.
 #pragma once
 
 #include <string>
