@@ -114,6 +114,11 @@ void ReportRefusal(const std::string& refusal, const CModelImporter::ErrorCallba
     platform::ReportMessage(refusal, MessageLevelError);
 }
 
+std::string NoThreadText(const std::filesystem::path& path, const std::string& problem)
+{
+    return "Cannot load " + path.string() + ": no thread to import it on (" + problem + ")";
+}
+
 }  // namespace
 
 std::unique_ptr<CModelNode> CModelImporter::ImportModel(
@@ -123,18 +128,47 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModel(
     // The tree walk below recurses as deep as the imported hierarchy.
     std::unique_ptr<CModelNode> root;
     const std::string threadProblem = platform::RunWithLargeStack([&] {
-        root = ImportModelOnLargeStack(path, errorCallback, directory, meshObjectFlags,
-                                       materialFallbacks, animationOnly);
+        root =
+            BuildImportedModel(ImportThroughLibrary(path, kModelImportFlags), path, errorCallback,
+                               directory, meshObjectFlags, materialFallbacks, animationOnly);
     });
     if (!threadProblem.empty())
-        ReportRefusal(
-            "Cannot load " + path.string() + ": no thread to import it on (" + threadProblem + ")",
-            errorCallback);
+        ReportRefusal(NoThreadText(path, threadProblem), errorCallback);
     return root;
 }
 
-std::unique_ptr<CModelNode> CModelImporter::ImportModelOnLargeStack(
-    const std::filesystem::path& path, const ErrorCallback& errorCallback,
+std::vector<std::unique_ptr<CModelNode>> CModelImporter::ImportModels(
+    const std::vector<ModelRequest>& requests) const
+{
+    std::vector<std::optional<LibraryImport>> imports(requests.size());
+    std::vector<std::function<void()>> libraryImports;
+    for (size_t i = 0; i < requests.size(); ++i)
+        libraryImports.emplace_back([&imports, &requests, i] {
+            imports[i] = ImportThroughLibrary(requests[i].path, kModelImportFlags);
+        });
+    const std::string threadProblem = platform::RunSideBySideWithLargeStacks(libraryImports);
+
+    std::vector<std::unique_ptr<CModelNode>> models(requests.size());
+    for (size_t i = 0; i < requests.size(); ++i) {
+        const ModelRequest& request = requests[i];
+        if (!imports[i]) {
+            ReportRefusal(NoThreadText(request.path, threadProblem), {});
+            continue;
+        }
+        const std::string buildProblem = platform::RunWithLargeStack([&] {
+            models[i] =
+                BuildImportedModel(std::move(*imports[i]), request.path, {}, request.directory,
+                                   request.meshObjectFlags, request.materialFallbacks,
+                                   AnimationOnlyFile::HandToShownModel);
+        });
+        if (!buildProblem.empty())
+            ReportRefusal(NoThreadText(request.path, buildProblem), {});
+    }
+    return models;
+}
+
+std::unique_ptr<CModelNode> CModelImporter::BuildImportedModel(
+    LibraryImport imported, const std::filesystem::path& path, const ErrorCallback& errorCallback,
     const std::filesystem::path& directory, uint32_t meshObjectFlags, bool materialFallbacks,
     AnimationOnlyFile animationOnly) const
 {
@@ -146,7 +180,6 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModelOnLargeStack(
     context->meshObjectFlags = meshObjectFlags;
     context->textureSource = textureSource;
 
-    LibraryImport imported = ImportThroughLibrary(path, kModelImportFlags);
     // An abandoned load is the caller's to report.
     if (imported.refusal == kImportAbandoned)
         return nullptr;

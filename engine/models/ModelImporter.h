@@ -6,12 +6,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "models/ModelAnimationHooks.h"
 
 struct aiNode;
 struct aiScene;
 class CModelNode;
+struct LibraryImport;
 struct ModelImportContext;
 struct ModelTextureSource;
 
@@ -29,6 +31,14 @@ constexpr unsigned kAnimationImportFlags = 0x01879ACD;
 // "Add Animation" asks), or, unless its joints are the shown model's, a skeleton to show
 // (a motion-capture file opened as a model).
 enum class AnimationOnlyFile { HandToShownModel, ShowUnlessShownModelFits };
+
+// One file for CModelImporter::ImportModels, with what ImportModel would be given for it.
+struct ModelRequest {
+    std::filesystem::path path;
+    std::filesystem::path directory;
+    uint32_t meshObjectFlags = 0;
+    bool materialFallbacks = true;
+};
 
 // The engine's one model importer. Nodes remember which importer built them. Its owner
 // gives it what loads use, before the first load starts (loads read them from their own
@@ -52,6 +62,12 @@ class CModelImporter {
         std::filesystem::path directory, uint32_t meshObjectFlags, bool materialFallbacks = true,
         AnimationOnlyFile animationOnly = AnimationOnlyFile::HandToShownModel) const;
 
+    // Imports several files as ImportModel imports each, one result per request in order.
+    // Their library imports, the slow part (a worker process each), run side by side; the
+    // models are then built one after another on the calling thread.
+    std::vector<std::unique_ptr<CModelNode>> ImportModels(
+        const std::vector<ModelRequest>& requests) const;
+
     // Imports a file for its animation only and hands it to the shown model. True when
     // the file was imported, whether or not a model was there to receive it.
     bool ImportAnimationFile(const std::filesystem::path& path) const;
@@ -69,12 +85,13 @@ class CModelImporter {
     // The model of a file with a skeleton and no mesh: a stand-in that shows the joints.
     std::unique_ptr<CModelNode> BuildSkeletonModel(
         std::unique_ptr<ModelImportContext> context) const;
-    std::unique_ptr<CModelNode> ImportModelOnLargeStack(const std::filesystem::path& path,
-                                                        const ErrorCallback& errorCallback,
-                                                        const std::filesystem::path& directory,
-                                                        uint32_t meshObjectFlags,
-                                                        bool materialFallbacks,
-                                                        AnimationOnlyFile animationOnly) const;
+    // The model of what the library made of `path`.
+    std::unique_ptr<CModelNode> BuildImportedModel(LibraryImport imported,
+                                                   const std::filesystem::path& path,
+                                                   const ErrorCallback& errorCallback,
+                                                   const std::filesystem::path& directory,
+                                                   uint32_t meshObjectFlags, bool materialFallbacks,
+                                                   AnimationOnlyFile animationOnly) const;
 };
 
 // The message for a failed model import: the library's text, with the FBX version hint

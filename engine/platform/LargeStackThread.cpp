@@ -5,6 +5,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <vector>
 
 namespace platform {
 
@@ -73,6 +74,40 @@ std::string RunWithLargeStack(const std::function<void()>& body)
     if (thrown)
         std::rethrow_exception(thrown);
     return {};
+}
+
+std::string RunSideBySideWithLargeStacks(const std::vector<std::function<void()>>& bodies)
+{
+    std::vector<std::exception_ptr> thrown(bodies.size());
+    auto guarded = [&bodies, &thrown](size_t index) {
+        return [&bodies, &thrown, index] {
+            try {
+                bodies[index]();
+            } catch (...) {
+                thrown[index] = std::current_exception();
+            }
+        };
+    };
+    std::vector<pthread_t> threads;
+    std::vector<size_t> notStarted;
+    for (size_t i = 0; i < bodies.size(); ++i) {
+        auto start = std::make_unique<ThreadStart>(ThreadStart{guarded(i)});
+        pthread_t thread;
+        if (Start(start, thread, false).empty())
+            threads.push_back(thread);
+        else
+            notStarted.push_back(i);
+    }
+    std::string problem;
+    for (const size_t index : notStarted)
+        if (std::string error = RunWithLargeStack(guarded(index)); !error.empty())
+            problem = std::move(error);
+    for (const pthread_t thread : threads)
+        pthread_join(thread, nullptr);
+    for (const std::exception_ptr& exception : thrown)
+        if (exception)
+            std::rethrow_exception(exception);
+    return problem;
 }
 
 }  // namespace platform

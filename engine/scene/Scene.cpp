@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "graphics/gpu/GpuObjects.h"
 #include "models/ModelImporter.h"
@@ -20,17 +21,6 @@ namespace {
 
 constexpr uint32_t kScreenSpaceMeshFlags = 32;
 constexpr uint32_t kCubeMeshFlags = 64;
-
-std::unique_ptr<CModelNode> ImportFixedAsset(const CModelImporter& importer,
-                                             const std::string& relativePath, uint32_t flags,
-                                             const char* shaderName)
-{
-    const std::filesystem::path path = platform::FindFixedAsset(relativePath);
-    auto node = importer.ImportModel(path, nullptr, path.parent_path(), flags, false);
-    if (node)
-        node->shaderName = shaderName;
-    return node;
-}
 
 // The first regular file of "Skyboxtextures" by name, skipping hidden ones.
 std::filesystem::path FirstSkyboxTexture()
@@ -72,15 +62,34 @@ void CScene::WaitForLoads() const
 
 void CScene::Init(const CModelImporter& importer, bool loadHelperModels)
 {
+    struct FixedAsset {
+        std::unique_ptr<CModelNode>& model;
+        const char* path;
+        uint32_t flags;
+        const char* shaderName;
+    };
+    std::vector<FixedAsset> assets;
     if (loadHelperModels) {
-        gizmoModel = ImportFixedAsset(importer, "xyz/xyz.fbx", 0, "Model Albedo Alpha Discard");
-        gridModel = ImportFixedAsset(importer, "xyz/xyz_plane.fbx", 0, "Grid");
-        if (gridModel)
-            gridModel->transform.m[3][1] = -0.1f;
+        assets.push_back({gizmoModel, "xyz/xyz.fbx", 0, "Model Albedo Alpha Discard"});
+        assets.push_back({gridModel, "xyz/xyz_plane.fbx", 0, "Grid"});
     }
-    skyboxModel = ImportFixedAsset(importer, "skybox/skyboxCube.fbx", kCubeMeshFlags, "SKYBOX");
-    lightMesh = ImportFixedAsset(importer, "lightmesh/lightmesh.fbx", kScreenSpaceMeshFlags,
-                                 "Model Albedo");
+    assets.push_back({skyboxModel, "skybox/skyboxCube.fbx", kCubeMeshFlags, "SKYBOX"});
+    assets.push_back({lightMesh, "lightmesh/lightmesh.fbx", kScreenSpaceMeshFlags, "Model Albedo"});
+
+    // Imported together: each import waits mostly on its own worker process.
+    std::vector<ModelRequest> requests;
+    for (const FixedAsset& asset : assets) {
+        const std::filesystem::path path = platform::FindFixedAsset(asset.path);
+        requests.push_back({path, path.parent_path(), asset.flags, false});
+    }
+    std::vector<std::unique_ptr<CModelNode>> models = importer.ImportModels(requests);
+    for (size_t i = 0; i < assets.size(); ++i) {
+        if (models[i])
+            models[i]->shaderName = assets[i].shaderName;
+        assets[i].model = std::move(models[i]);
+    }
+    if (gridModel)
+        gridModel->transform.m[3][1] = -0.1f;
 }
 
 void CScene::LoadFirstSky()

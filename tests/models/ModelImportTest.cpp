@@ -16,6 +16,7 @@
 #include "FbxSceneWriter.h"
 #include "HostileFbx.h"
 #include "ModelTestSupport.h"
+#include "models/LibraryImport.h"
 #include "models/MeshData.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
@@ -210,6 +211,37 @@ TEST_F(ModelImport, UnreadableFilesFailWithOneMessage)
     EXPECT_FALSE(importer.ImportAnimationFile(damaged.c_str()));
     EXPECT_EQ(GetEngine()->scene->log.LastMessage(),
               heard[0] + " :File error, Basic layout is missing, are the UV Coordinates present?");
+}
+
+// Files imported together give what each gives alone, in the order asked, for one library
+// import each; a missing file among them fails alone, with its own message (the last).
+TEST_F(ModelImport, FilesImportedTogetherMatchEachImportedAlone)
+{
+    const std::vector<std::string> files = {"spider.fbx", "box.fbx", "huesitos.fbx", "missing.fbx"};
+    std::vector<ModelRequest> requests;
+    for (const std::string& file : files)
+        requests.push_back({kFbxDir + file, kFbxDir, 0, true});
+    const uint64_t imports = LibraryImportCount();
+    const std::vector<std::unique_ptr<CModelNode>> together = importer.ImportModels(requests);
+    EXPECT_EQ(LibraryImportCount() - imports, files.size());
+    EXPECT_EQ(GetEngine()->scene->log.LastMessage(), "No such file: " + kFbxDir + "missing.fbx");
+    ASSERT_EQ(together.size(), files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE(files[i]);
+        const std::unique_ptr<CModelNode> alone = Import(kFbxDir + files[i]);
+        ASSERT_EQ(together[i] != nullptr, alone != nullptr);
+        if (!alone)
+            continue;
+        std::vector<CMeshObject*> ours, theirs;
+        together[i]->CollectMeshObjects(ours);
+        alone->CollectMeshObjects(theirs);
+        ASSERT_EQ(ours.size(), theirs.size());
+        for (size_t m = 0; m < ours.size(); ++m) {
+            EXPECT_EQ(ours[m]->name, theirs[m]->name);
+            EXPECT_EQ(ours[m]->modelPath, kFbxDir + files[i]);
+            EXPECT_EQ(ours[m]->meshData->indices, theirs[m]->meshData->indices);
+        }
+    }
 }
 
 TEST_F(ModelImport, AnimationOnlyFileIsHandedToTheShownModel)
