@@ -62,4 +62,17 @@ bool DescribeShownModel(ModelReport& report)
     return found;
 }
 
+std::vector<std::string> ShownModelMissingTextures()
+{
+    CEngine* engine = GetEngine();
+    std::vector<std::string> missing;
+    if (engine && engine->scene)
+        engine->scene->WithModel([&](CModelNode* model) {
+            if (model && model->importContext)
+                missing.assign(model->importContext->texturesMissing.begin(),
+                               model->importContext->texturesMissing.end());
+        });
+    return missing;
+}
+
 }  // namespace tool

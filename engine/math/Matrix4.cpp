@@ -33,11 +33,3 @@ Matrix4 InverseRigid(const Matrix4& a)
     }
     return r;
 }
-
-Float3 TransformPoint(const Float3& p, const Matrix4& a)
-{
-    Float3 r;
-    for (int c = 0; c < 3; ++c)
-        r[c] = p[0] * a.m[0][c] + p[1] * a.m[1][c] + p[2] * a.m[2][c] + a.m[3][c];
-    return r;
-}

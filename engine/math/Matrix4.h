@@ -32,5 +32,12 @@ constexpr Float3 TranslationOf(const Matrix4& a)
     return {a.m[3][0], a.m[3][1], a.m[3][2]};
 }
 
-// The point p * a (w = 1), without the perspective divide.
-Float3 TransformPoint(const Float3& p, const Matrix4& a);
+// The point p * a (w = 1), without the perspective divide. Inline: framing a large model
+// calls it for every vertex.
+inline Float3 TransformPoint(const Float3& p, const Matrix4& a)
+{
+    Float3 r;
+    for (int c = 0; c < 3; ++c)
+        r[c] = p[0] * a.m[0][c] + p[1] * a.m[1][c] + p[2] * a.m[2][c] + a.m[3][c];
+    return r;
+}

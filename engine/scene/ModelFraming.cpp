@@ -44,6 +44,9 @@ void AddPositions(CMeshObject& meshObject, const Matrix4& matrix, std::vector<Fl
         return;
     const bool skinned = mesh.hasBones && mesh.stride >= 12 + vertexformat::kBonesBytes &&
                          PoseIntoPalette(meshObject);
+    // Grown by doubling: exact steps would copy everything again for each of many meshes.
+    if (const size_t needed = out.size() + mesh.vertexCount; needed > out.capacity())
+        out.reserve(std::max(needed, 2 * out.capacity()));
     for (uint32_t v = 0; v < mesh.vertexCount; ++v) {
         const size_t offset = static_cast<size_t>(v) * mesh.stride;
         if (offset + mesh.stride > mesh.vertices.size())
@@ -85,12 +88,14 @@ std::optional<FramingPose> FramePoints(std::span<const Float3> points, const Mat
     turn.m[3][0] = turn.m[3][1] = turn.m[3][2] = 0.0f;
     float low[2] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
     float high[2] = {std::numeric_limits<float>::lowest(), std::numeric_limits<float>::lowest()};
+    float deepest = std::numeric_limits<float>::lowest();
     for (const Float3& p : points) {
         const Float3 q = TransformPoint(p, turn);
         for (int axis = 0; axis < 2; ++axis) {
             low[axis] = std::min(low[axis], q[axis]);
             high[axis] = std::max(high[axis], q[axis]);
         }
+        deepest = std::max(deepest, q[2]);
     }
     FramingPose pose;
     pose.panX = -(low[0] + high[0]) * 0.5f;
@@ -108,8 +113,8 @@ std::optional<FramingPose> FramePoints(std::span<const Float3> points, const Mat
     if (!std::isfinite(distance))
         return std::nullopt;
     pose.zoom = std::copysign(std::sqrt(std::fabs(distance)), distance);
-    for (const Float3& p : points)
-        pose.farthest = std::max(pose.farthest, TransformPoint(p, turn)[2] + distance);
+    // Adding one number keeps the order of rounded sums: the deepest point stays deepest.
+    pose.farthest = std::max(pose.farthest, deepest + distance);
     return pose;
 }
 

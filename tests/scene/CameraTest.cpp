@@ -247,6 +247,11 @@ TEST(CameraProjection, PlanesFitTheModelSoSmallAndLargeModelsAreFramedAlike)
         const float distance = pose->zoom * std::fabs(pose->zoom);
         EXPECT_GT(distance - size * 2.0f, camera.nearPlane) << "the nearest corner is cut";
         EXPECT_LT(pose->farthest, camera.farPlane);
+        // The farthest depth is a corner's own, not a bound near it.
+        float deepest = 0.0f;
+        for (const Float3& corner : corners)
+            deepest = std::max(deepest, TransformPoint(corner, camera.ViewRotation())[2]);
+        EXPECT_FLOAT_EQ(pose->farthest, deepest + distance);
         if (i < 2)
             filled[i++] = size / distance;
     }

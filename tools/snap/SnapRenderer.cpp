@@ -143,10 +143,8 @@ bool SnapSession::Load(const std::string& modelPath, std::string& error)
             error = "the model holds nothing to draw";
         return false;
     }
-    tool::ModelReport report;
-    if (tool::DescribeShownModel(report))
-        for (const std::string& name : report.texturesMissing)
-            warnings.push_back("texture not found: " + name);
+    for (const std::string& name : tool::ShownModelMissingTextures())
+        warnings.push_back("texture not found: " + name);
     return true;
 }
 

@@ -109,6 +109,8 @@ struct ModelReport {
 };
 // False without a model.
 bool DescribeShownModel(ModelReport& report);
+// The report's texturesMissing alone, without its walks over every vertex.
+std::vector<std::string> ShownModelMissingTextures();
 void ShowJointsThroughGeometry(bool show);
 
 // Turns the light to the camera's side and renders one frame into the back buffer without
