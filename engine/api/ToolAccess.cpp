@@ -15,6 +15,8 @@
 #include "graphics/RenderTargets.h"
 #include "graphics/gpu/GpuDevice.h"
 #include "math/Transforms.h"
+#include "models/ImportAhead.h"
+#include "models/ModelImporter.h"
 #include "models/ModelNode.h"
 #include "platform/DebugOutput.h"
 #include "platform/Paths.h"
@@ -43,6 +45,14 @@ CScene& Scene()
 void SkipHelperModels()
 {
     Engine().loadHelperModels = false;
+}
+
+void ImportModelAhead(const std::string& path)
+{
+    // Only what LoadModel would import: it refuses other names before any import.
+    const std::string extension = std::filesystem::path(path).extension().string();
+    if (extension == ".fbx" || extension == ".FBX")
+        StartImportAhead(path, kModelImportFlags);
 }
 
 void SetDebugOutputEnabled(bool enabled)

@@ -40,7 +40,7 @@ std::optional<LibraryImport> ImportInWorker(const std::filesystem::path& path, u
         why = "turned off";
         return std::nullopt;
     }
-    if (abandonCheck && abandonCheck()) {
+    if (ImportAbandonedOnThisThread()) {
         LibraryImport abandoned;
         abandoned.refusal = kImportAbandoned;
         return abandoned;
@@ -114,6 +114,11 @@ ImportAbandonScope::ImportAbandonScope(std::function<bool()> abandoned)
 ImportAbandonScope::~ImportAbandonScope()
 {
     abandonCheck = std::move(previous);
+}
+
+bool ImportAbandonedOnThisThread()
+{
+    return abandonCheck && abandonCheck();
 }
 
 void SetImportWorkerLimits(const platform::WorkerLimits& limits)

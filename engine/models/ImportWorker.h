@@ -37,6 +37,9 @@ class ImportAbandonScope {
     std::function<bool()> previous;
 };
 
+// Whether the ImportAbandonScope of the calling thread says to give up now.
+bool ImportAbandonedOnThisThread();
+
 // The refusal of an abandoned import; callers that abandon say nothing more about it.
 inline constexpr const char* kImportAbandoned = "import abandoned for a newer request";
 

@@ -9,6 +9,7 @@
 #include <set>
 #include <string_view>
 
+#include "models/ImportAhead.h"
 #include "models/ImportWorker.h"
 #include "models/LibraryImport.h"
 #include "models/MeshData.h"
@@ -128,9 +129,9 @@ std::unique_ptr<CModelNode> CModelImporter::ImportModel(
     // The tree walk below recurses as deep as the imported hierarchy.
     std::unique_ptr<CModelNode> root;
     const std::string threadProblem = platform::RunWithLargeStack([&] {
-        root =
-            BuildImportedModel(ImportThroughLibrary(path, kModelImportFlags), path, errorCallback,
-                               directory, meshObjectFlags, materialFallbacks, animationOnly);
+        root = BuildImportedModel(ImportThroughLibraryOrAhead(path, kModelImportFlags), path,
+                                  errorCallback, directory, meshObjectFlags, materialFallbacks,
+                                  animationOnly);
     });
     if (!threadProblem.empty())
         ReportRefusal(NoThreadText(path, threadProblem), errorCallback);

@@ -10,6 +10,7 @@
 #include "FbxSceneWriter.h"
 #include "MeshBuilder.h"
 #include "ModelTestSupport.h"
+#include "models/ImportAhead.h"
 #include "models/ImportWorker.h"
 #include "models/ModelImporter.h"
 #include "models/SceneTransfer.h"
@@ -402,6 +403,40 @@ TEST_F(ImportWorkerLoads, OvertakenLoadsStopTheirWorkers)
         Shown().LoadModel(i % 2 ? small : large, importer);
     Load(large);
     EXPECT_EQ(ShownPath(), large.string());
+}
+
+// An import started ahead serves the first load of its file and flags and no other; a load
+// overtaken while it waits for it stops its worker as it would stop its own.
+TEST_F(ImportWorkerLoads, AnImportAheadServesOneLoadOfItsFile)
+{
+    const uint64_t imports = LibraryImportCount();
+    ASSERT_TRUE(StartImportAhead(large, kModelImportFlags));
+    Load(large);
+    EXPECT_EQ(ShownPath(), large.string());
+    EXPECT_EQ(LibraryImportCount() - imports, 1u);
+    EXPECT_FALSE(TakeImportAhead(large, kModelImportFlags));  // used up
+
+    // Other flags, or another file, leave it waiting.
+    ASSERT_TRUE(StartImportAhead(small, kAnimationImportFlags));
+    EXPECT_FALSE(TakeImportAhead(large, kAnimationImportFlags));
+    EXPECT_FALSE(TakeImportAhead(small, kModelImportFlags));
+    const std::optional<LibraryImport> taken = TakeImportAhead(small, kAnimationImportFlags);
+    ASSERT_TRUE(taken);
+    EXPECT_TRUE(taken->scene);
+    EXPECT_FALSE(TakeImportAhead(small, kAnimationImportFlags));
+
+    const pid_t before = LatestImportWorkerPid();
+    ASSERT_TRUE(StartImportAhead(large, kModelImportFlags));
+    Shown().LoadModel(large, importer);
+    const pid_t worker = NewWorker(before);
+    ASSERT_NE(worker, before);
+    Shown().LoadModel(small, importer);
+    const auto asked = std::chrono::steady_clock::now();
+    while (kill(worker, 0) == 0 && std::chrono::steady_clock::now() - asked < 2s)
+        std::this_thread::sleep_for(100us);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 100ms);
+    WaitForLoads();
+    EXPECT_EQ(ShownPath(), small.string());
 }
 
 // Without its worker the viewer still loads, in its own process, and says so.

@@ -95,6 +95,9 @@ int main(int argc, char** argv)
     // diagnostics would repeat its reason.
     tool::SetDebugOutputEnabled(false);
 
+    // The first model imports in its worker while the window and the engine start.
+    tool::ImportModelAhead(options->modelPaths.front());
+
     // From here on a model load may be running (one that took too long, say): the program
     // ends without the static destructors.
     SnapSession session(*options);

@@ -22,6 +22,11 @@ struct Pixels {
 // Before InitEngine: the gizmo and the grid are not even loaded, the interface not started.
 void SkipHelperModels();
 
+// Any time, even before CreateEngineNative: starts importing a model file now, in the
+// background, for the first LoadModel of that file to take (a picture's model imports while
+// the engine starts).
+void ImportModelAhead(const std::string& path);
+
 // The engine's messages on standard error on or off (a tool that says why itself).
 void SetDebugOutputEnabled(bool enabled);
 
