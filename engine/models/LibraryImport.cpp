@@ -14,8 +14,8 @@
 #include <mutex>
 
 #include "models/FbxStructureCheck.h"
+#include "models/ImportSteps.h"
 #include "models/ImportWorker.h"
-#include "models/TangentSpace.h"
 #include "platform/LargeStackThread.h"
 #include "platform/Log.h"
 #include "platform/RegularFile.h"
@@ -105,7 +105,7 @@ LibraryImport ImportInThisProcess(const std::filesystem::path& path, unsigned fl
     std::string thrown;
     const std::string threadProblem = platform::RunWithLargeStack([&] {
         try {
-            scene = ReadFileWithOwnTangents(*importer, path.string(), flags);
+            scene = ReadFileWithOwnSteps(*importer, path.string(), flags);
         } catch (const std::exception& error) {
             thrown = error.what();
         }

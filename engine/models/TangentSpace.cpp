@@ -1,13 +1,11 @@
 #include "models/TangentSpace.h"
 
-#include <assimp/config.h>
-#include <assimp/postprocess.h>
+#include <cstring>  // before the library's qnan.h, which uses memcpy
+
 #include <assimp/qnan.h>
 #include <assimp/scene.h>
 
 #include <algorithm>
-#include <assimp/Importer.hpp>
-#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -23,20 +21,6 @@ constexpr float kSameNormal = 0.9999f;
 constexpr float kMaxSmoothingDegrees = 45.0f;
 constexpr float kPositionShare = 1e-4f;
 constexpr size_t kChunk = 16384;
-
-// The steps of the flag words this place in the order is known for: everything before the
-// tangent space, the tangent space, and what follows it.
-constexpr unsigned kKnownSteps =
-    aiProcess_CalcTangentSpace | aiProcess_MakeLeftHanded | aiProcess_Triangulate |
-    aiProcess_GenSmoothNormals | aiProcess_SplitLargeMeshes | aiProcess_LimitBoneWeights |
-    aiProcess_ValidateDataStructure | aiProcess_ImproveCacheLocality |
-    aiProcess_RemoveRedundantMaterials | aiProcess_SortByPType | aiProcess_FindDegenerates |
-    aiProcess_FindInvalidData | aiProcess_GenUVCoords | aiProcess_FindInstances |
-    aiProcess_OptimizeMeshes | aiProcess_FlipUVs | aiProcess_FlipWindingOrder;
-// Of these, what the library runs after the tangent space (the vertex half of large-mesh
-// splitting among them).
-constexpr unsigned kStepsAfter =
-    aiProcess_SplitLargeMeshes | aiProcess_LimitBoneWeights | aiProcess_ImproveCacheLocality;
 
 bool IsSpecial(const aiVector3D& v)
 {
@@ -191,27 +175,4 @@ bool ComputeTangentSpace(aiMesh& mesh)
         }
     }
     return true;
-}
-
-const aiScene* ReadFileWithOwnTangents(Assimp::Importer& importer, const std::string& path,
-                                       unsigned flags)
-{
-    if (!(flags & aiProcess_CalcTangentSpace) || (flags & ~kKnownSteps) != 0)
-        return importer.ReadFile(path, flags);
-    // Large-mesh splitting runs in two halves: by faces before the tangent space, by vertices
-    // after it. The first pass keeps the vertex half from splitting anything; the second
-    // repeats the face half, which has nothing left to do.
-    importer.SetPropertyInteger(AI_CONFIG_PP_SLM_VERTEX_LIMIT, INT_MAX);
-    const aiScene* scene = importer.ReadFile(
-        path, flags & ~(aiProcess_CalcTangentSpace | (kStepsAfter & ~aiProcess_SplitLargeMeshes)));
-    importer.SetPropertyInteger(AI_CONFIG_PP_SLM_VERTEX_LIMIT, AI_SLM_DEFAULT_MAX_VERTICES);
-    if (!scene)
-        return nullptr;
-    // The importer's steps change the scene it owns; this one does the same.
-    aiScene& edited = const_cast<aiScene&>(*scene);
-    for (unsigned m = 0; edited.mMeshes && m < edited.mNumMeshes; ++m)
-        if (edited.mMeshes[m])
-            ComputeTangentSpace(*edited.mMeshes[m]);
-    const unsigned after = flags & kStepsAfter;
-    return after ? importer.ApplyPostProcessing(after) : scene;
 }

@@ -1,8 +1,9 @@
-// The tangent-space step computed by the engine gives the scene the import library's own
-// step gives: the same meshes, vertices and faces in the same order, and normals, tangents
-// and bitangents within 1e-5 (undefined ones undefined in both), on real files, generated
-// tori (one large enough to be split by vertex count after the step) and hand-made faces
-// that are degenerate, without UV area, mirrored or not a number.
+// The steps computed by the engine (degenerate faces, tangent space) give the scene the
+// import library's own steps give: the same meshes, vertices and faces in the same order,
+// the same primitive types, and normals, tangents and bitangents within 1e-5 (undefined
+// ones undefined in both), on real files, generated tori (one large enough to be split by
+// vertex count after the tangent space) and hand-made faces that are degenerate, without UV
+// area, mirrored or not a number.
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
@@ -16,8 +17,8 @@
 
 #include "FbxBinaryWriter.h"
 #include "MeshBuilder.h"
+#include "models/ImportSteps.h"
 #include "models/ModelImporter.h"
-#include "models/TangentSpace.h"
 #include "support/ScratchDirectory.h"
 
 namespace {
@@ -59,7 +60,7 @@ void ExpectSameImport(const fs::path& file, unsigned flags, bool mustImport = fa
     SCOPED_TRACE(file.string());
     Assimp::Importer libraryImporter, ownImporter;
     const aiScene* library = libraryImporter.ReadFile(file.string(), flags);
-    const aiScene* ours = ReadFileWithOwnTangents(ownImporter, file.string(), flags);
+    const aiScene* ours = ReadFileWithOwnSteps(ownImporter, file.string(), flags);
     ASSERT_EQ(ours == nullptr, library == nullptr);
     ASSERT_TRUE(library || !mustImport) << libraryImporter.GetErrorString();
     if (!library)
@@ -87,7 +88,7 @@ void ExpectSameImport(const fs::path& file, unsigned flags, bool mustImport = fa
     }
 }
 
-TEST(TangentSpace, RealFilesGiveTheLibrarysScene)
+TEST(ImportSteps, RealFilesGiveTheLibrarysScene)
 {
     std::vector<fs::path> files;
     for (const char* folder : {"/usr/share/assimp/models/FBX", "/usr/share/assimp/models/OBJ"})
@@ -105,7 +106,7 @@ TEST(TangentSpace, RealFilesGiveTheLibrarysScene)
     ExpectSameImport(files.front(), kAnimationImportFlags);
 }
 
-TEST(TangentSpace, GeneratedAndHandMadeMeshesGiveTheLibrarysScene)
+TEST(ImportSteps, GeneratedAndHandMadeMeshesGiveTheLibrarysScene)
 {
     testing_support::ScratchDirectory dir;
     // 350,000 triangles as separate corners: more vertices than the library keeps in one
@@ -131,6 +132,15 @@ TEST(TangentSpace, GeneratedAndHandMadeMeshesGiveTheLibrarysScene)
                                    "f 6/1/1 2/2/1 3/3/1\nf 1/1/2 2/2/2 8/4/2 7/3/2\n"
                                    "l 1 2\np 3\n");
     ExpectSameImport(obj, kModelImportFlags, true);
+
+    // Repeated corners: by index and by position alone, next to each other or not, in
+    // triangles, quads and polygons of five (where only neighbours count), down to a point.
+    const fs::path repeated = dir.Write("repeated.obj",
+                                        "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 1 0 0\nv 2 2 0\n"
+                                        "f 1 2 5\nf 1 2 3 5\nf 1 2 4 5\nf 1 1 1\nf 2 5 2\n"
+                                        "f 1 2 5 3 4\nf 1 2 3 5 4\nf 1 2 3 4 1\nf 2 5 5 2 6\n");
+    for (const unsigned flags : {unsigned{aiProcess_FindDegenerates}, kModelImportFlags})
+        ExpectSameImport(repeated, flags, true);
 }
 
 }  // namespace
