@@ -26,7 +26,8 @@ cmake --build "$tsan" -j"$(nproc)" --target test_platform test_shaders test_mode
   test_textures_gl test_animation
 threaded='^(ParallelFor|LargeStackThread|FileWatcherThread|ModelLoadRequests)\.'
 threaded+='|^ModelImport\.ConcurrentFailures|^TextureManagerGl\.LoadThread'
-threaded+='|^TextureLifetime\.|^AnimationFiles\.|^TangentSpace\.|^ShaderWorker\.'
+threaded+='|^TextureLifetime\.|^AnimationFiles\.|^ImportSteps\.|^ShaderWorker\.'
+threaded+='|^ImportWorkerLoads\.AnImportAhead'
 export TSAN_OPTIONS="suppressions=$root/tools/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
 (cd "$tsan" && ctest --output-on-failure -j"$(nproc)" --timeout 600 -R "$threaded")
 echo "ThreadSanitizer step: $((SECONDS - started)) s"

@@ -3,6 +3,7 @@
 #include <assimp/scene.h>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 
 #include "models/SceneTransfer.h"
@@ -11,6 +12,13 @@
 namespace {
 
 constexpr uint32_t kAnswerMagic = 0x564e4131;  // "VNA1"
+
+// Zero bytes after the texts, so that the scene after the head's last byte starts at a
+// multiple of 8 and its arrays can be used where they lie in the answer.
+size_t HeadPadding(size_t textsEnd)
+{
+    return (8 - (textsEnd + 1) % 8) % 8;
+}
 
 std::mutex limitsLock;
 platform::WorkerLimits workerLimits;
@@ -27,6 +35,7 @@ bool WriteImportAnswer(const LibraryImport& imported)
     platform::PutWord(head, imported.fileTakes);
     platform::PutText(head, imported.refusal);
     platform::PutText(head, imported.libraryText);
+    head.append(HeadPadding(head.size()), '\0');
     head.push_back(imported.scene ? 1 : 0);
     // The scene goes out as it is encoded: its arrays are not copied into a buffer first.
     return platform::WriteAnswer(head) &&
@@ -57,7 +66,7 @@ std::optional<LibraryImport> ImportInWorker(const std::filesystem::path& path, u
     }
     const uint64_t memoryCap = platform::HelperMemoryCap();
     limits.answerBytes = memoryCap;
-    const platform::WorkerRun run = platform::RunWorker(
+    platform::WorkerRun run = platform::RunWorker(
         program, {std::to_string(flags), std::to_string(memoryCap), path.string()}, limits,
         abandonCheck, [](pid_t pid) { latestPid.store(pid); });
 
@@ -80,12 +89,20 @@ std::optional<LibraryImport> ImportInWorker(const std::filesystem::path& path, u
             break;
     }
 
-    std::string_view answer = run.answer.View();
+    // The scene's arrays are used where they lie in the answer, which lives as long as it.
+    const std::shared_ptr<const platform::WorkerAnswer> kept =
+        std::make_shared<platform::WorkerAnswer>(std::move(run.answer));
+    std::string_view answer = kept->View();
+    const size_t answerBytes = answer.size();
     uint32_t magic = 0;
-    const bool whole = platform::GetWord(answer, magic) && magic == kAnswerMagic &&
-                       platform::GetWord(answer, result.fileTakes) &&
-                       platform::GetText(answer, result.refusal) &&
-                       platform::GetText(answer, result.libraryText) && !answer.empty();
+    bool whole = platform::GetWord(answer, magic) && magic == kAnswerMagic &&
+                 platform::GetWord(answer, result.fileTakes) &&
+                 platform::GetText(answer, result.refusal) &&
+                 platform::GetText(answer, result.libraryText);
+    const size_t padding = HeadPadding(answerBytes - answer.size());
+    whole = whole && answer.size() > padding;
+    if (whole)
+        answer.remove_prefix(padding);
     if (!whole) {
         result = {};
         result.refusal = prefix + "gave no answer";
@@ -95,12 +112,11 @@ std::optional<LibraryImport> ImportInWorker(const std::filesystem::path& path, u
     answer.remove_prefix(1);
     if (hasScene) {
         std::string problem;
-        std::unique_ptr<aiScene> scene = DecodeScene(answer, problem);
-        if (!scene) {
+        result.scene = DecodeSceneInPlace(answer, kept, problem);
+        if (!result.scene) {
             result.refusal = "Cannot load " + path.string() + ": " + problem;
             return result;
         }
-        result.scene = ImportedScenePtr(std::move(scene));
     }
     return result;
 }

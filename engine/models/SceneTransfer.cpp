@@ -15,6 +15,9 @@ namespace {
 constexpr uint32_t kMagic = 0x564e5331;  // "VNS1"
 // Nested metadata deeper than this is not handed over; the engine reads one level.
 constexpr int kMaxMetadataDepth = 8;
+// The large arrays (vertices, faces, bone weights, texture data, animation keys) start at a
+// multiple of this from the scene's first byte, so that they can be read where they lie.
+constexpr size_t kArrayAlignment = 8;
 
 // Small items gather in a buffer; with a sink, the buffer goes out whenever it fills and a
 // large array goes out straight from the scene's memory, so a large model's arrays are never
@@ -43,6 +46,12 @@ class Writer {
         Put(length);
         Append(text.data, length);
     }
+    // Zero bytes up to the next multiple of kArrayAlignment from the start.
+    void PadForArray()
+    {
+        static constexpr char zeros[kArrayAlignment] = {};
+        Append(zeros, (kArrayAlignment - written % kArrayAlignment) % kArrayAlignment);
+    }
     // Hands what is buffered to the sink; false once the sink has refused anything.
     bool Flush()
     {
@@ -59,6 +68,7 @@ class Writer {
 
     void Append(const char* data, size_t size)
     {
+        written += size;
         if (sink && size >= kBufferBytes / 4) {
             Flush();
             sent = sent && sink(std::string_view(data, size));
@@ -71,11 +81,16 @@ class Writer {
 
     Sink sink;
     bool sent = true;
+    size_t written = 0;
 };
 
 class Reader {
    public:
-    explicit Reader(std::string_view data) : at(data.data()), end(data.data() + data.size()) {}
+    // With `borrow`, the large arrays that lie aligned in `data` are used where they are.
+    Reader(std::string_view data, bool borrow)
+        : begin(data.data()), at(data.data()), end(data.data() + data.size()), borrow(borrow)
+    {
+    }
 
     template <typename T>
     T Get()
@@ -128,12 +143,35 @@ class Reader {
         GetArray(values, count);
         return values;
     }
+    // A large array: where it lies in the bytes when they are borrowed and it is aligned
+    // for its type, else a copy.
+    template <typename T>
+    T* GetLargeArray(uint32_t count)
+    {
+        if (!borrow || reinterpret_cast<uintptr_t>(at) % alignof(T) != 0)
+            return GetNewArray<T>(count);
+        if (count == 0 || !Holds(count, sizeof(T)))
+            return nullptr;
+        // Never written through: the scene is handed on as const.
+        T* values = reinterpret_cast<T*>(const_cast<char*>(at));
+        at += sizeof(T) * count;
+        return values;
+    }
+    void SkipPadForArray()
+    {
+        const size_t pad =
+            (kArrayAlignment - static_cast<size_t>(at - begin) % kArrayAlignment) % kArrayAlignment;
+        if (Holds(pad, 1))
+            at += pad;
+    }
     bool failed = false;
     bool AtEnd() const { return at == end; }
 
    private:
+    const char* begin;
     const char* at;
     const char* end;
+    bool borrow;
 };
 
 void PutMetadata(Writer& out, const aiMetadata* metadata, int depth)
@@ -311,6 +349,7 @@ void PutMesh(Writer& out, const aiMesh& mesh)
     for (int t = 0; t < AI_MAX_NUMBER_OF_TEXTURECOORDS; ++t)
         mark(mesh.mTextureCoords[t], 3 + AI_MAX_NUMBER_OF_COLOR_SETS + t);
     out.Put(present);
+    out.PadForArray();
     out.PutArray(mesh.mVertices, vertices);
     out.PutArray(mesh.mNormals, vertices);
     if (present & 4) {
@@ -339,6 +378,7 @@ void PutMesh(Writer& out, const aiMesh& mesh)
         out.Put(bone.mOffsetMatrix);
         const uint32_t weights = bone.mWeights ? bone.mNumWeights : 0;
         out.Put(weights);
+        out.PadForArray();
         out.PutArray(bone.mWeights, weights);
     }
 }
@@ -346,7 +386,7 @@ void PutMesh(Writer& out, const aiMesh& mesh)
 template <typename T>
 T* GetVertexArray(Reader& in, uint32_t present, int bit, uint32_t vertices)
 {
-    return (present >> bit) & 1 ? in.GetNewArray<T>(vertices) : nullptr;
+    return (present >> bit) & 1 ? in.GetLargeArray<T>(vertices) : nullptr;
 }
 
 aiMesh* GetMesh(Reader& in)
@@ -357,6 +397,7 @@ aiMesh* GetMesh(Reader& in)
     mesh->mMaterialIndex = in.Get<uint32_t>();
     const uint32_t vertices = in.Get<uint32_t>();
     const uint32_t present = in.Get<uint32_t>();
+    in.SkipPadForArray();
     if (present != 0 && !in.Holds(vertices, sizeof(aiVector3D)))
         return mesh;
     mesh->mNumVertices = vertices;
@@ -370,7 +411,7 @@ aiMesh* GetMesh(Reader& in)
         if (!((present >> (3 + AI_MAX_NUMBER_OF_COLOR_SETS + t)) & 1))
             continue;
         mesh->mNumUVComponents[t] = in.Get<uint32_t>();
-        mesh->mTextureCoords[t] = in.GetNewArray<aiVector3D>(vertices);
+        mesh->mTextureCoords[t] = in.GetLargeArray<aiVector3D>(vertices);
     }
     const uint32_t faces = in.GetCount(sizeof(uint32_t));
     if (faces) {
@@ -384,7 +425,7 @@ aiMesh* GetMesh(Reader& in)
             mesh->mNumFaces = faces;
             for (uint32_t f = 0; f < faces; ++f) {
                 aiFace& face = mesh->mFaces[f];
-                face.mIndices = in.GetNewArray<unsigned>(counts[f]);
+                face.mIndices = in.GetLargeArray<unsigned>(counts[f]);
                 face.mNumIndices = face.mIndices ? counts[f] : 0;
             }
         }
@@ -397,8 +438,9 @@ aiMesh* GetMesh(Reader& in)
             auto* bone = mesh->mBones[b] = new aiBone;
             in.GetString(bone->mName);
             bone->mOffsetMatrix = in.Get<aiMatrix4x4>();
-            const uint32_t weights = in.GetCount(sizeof(aiVertexWeight));
-            bone->mWeights = in.GetNewArray<aiVertexWeight>(weights);
+            const uint32_t weights = in.Get<uint32_t>();
+            in.SkipPadForArray();
+            bone->mWeights = in.GetLargeArray<aiVertexWeight>(weights);
             bone->mNumWeights = bone->mWeights ? weights : 0;
         }
     }
@@ -453,6 +495,7 @@ void PutTexture(Writer& out, const aiTexture& texture)
     out.PutString(texture.mFilename);
     const bool hasData = texture.pcData != nullptr;
     out.Put<uint8_t>(hasData);
+    out.PadForArray();
     if (hasData)
         out.PutArray(reinterpret_cast<const char*>(texture.pcData), TextureBytes(texture));
 }
@@ -466,7 +509,12 @@ aiTexture* GetTexture(Reader& in)
     texture->achFormatHint[sizeof(texture->achFormatHint) - 1] = '\0';
     in.GetString(texture->mFilename);
     const uint64_t bytes = TextureBytes(*texture);
-    if (in.Get<uint8_t>() != 0 && in.Holds(bytes, 1)) {
+    const bool hasData = in.Get<uint8_t>() != 0;
+    in.SkipPadForArray();
+    if (hasData && bytes % sizeof(aiTexel) == 0 && bytes / sizeof(aiTexel) <= UINT32_MAX &&
+        in.Holds(bytes, 1)) {
+        texture->pcData = in.GetLargeArray<aiTexel>(static_cast<uint32_t>(bytes / sizeof(aiTexel)));
+    } else if (hasData && in.Holds(bytes, 1)) {
         texture->pcData = new aiTexel[(bytes + sizeof(aiTexel) - 1) / sizeof(aiTexel)];
         in.GetArray(reinterpret_cast<char*>(texture->pcData), bytes);
     } else {
@@ -490,6 +538,7 @@ void PutAnimation(Writer& out, const aiAnimation& animation)
         const auto putKeys = [&](const auto* keys, uint32_t count) {
             count = keys ? count : 0;
             out.Put(count);
+            out.PadForArray();
             out.PutArray(keys, count);
         };
         putKeys(channel.mPositionKeys, channel.mNumPositionKeys);
@@ -514,15 +563,16 @@ aiAnimation* GetAnimation(Reader& in)
         in.GetString(channel->mNodeName);
         channel->mPreState = static_cast<aiAnimBehaviour>(in.Get<uint32_t>() & 3);
         channel->mPostState = static_cast<aiAnimBehaviour>(in.Get<uint32_t>() & 3);
-        uint32_t count = in.GetCount(sizeof(aiVectorKey));
-        channel->mPositionKeys = in.GetNewArray<aiVectorKey>(count);
-        channel->mNumPositionKeys = channel->mPositionKeys ? count : 0;
-        count = in.GetCount(sizeof(aiQuatKey));
-        channel->mRotationKeys = in.GetNewArray<aiQuatKey>(count);
-        channel->mNumRotationKeys = channel->mRotationKeys ? count : 0;
-        count = in.GetCount(sizeof(aiVectorKey));
-        channel->mScalingKeys = in.GetNewArray<aiVectorKey>(count);
-        channel->mNumScalingKeys = channel->mScalingKeys ? count : 0;
+        const auto getKeys = [&in](auto*& keys, unsigned& count) {
+            using Key = std::remove_reference_t<decltype(*keys)>;
+            const uint32_t n = in.Get<uint32_t>();
+            in.SkipPadForArray();
+            keys = in.GetLargeArray<Key>(n);
+            count = keys ? n : 0;
+        };
+        getKeys(channel->mPositionKeys, channel->mNumPositionKeys);
+        getKeys(channel->mRotationKeys, channel->mNumRotationKeys);
+        getKeys(channel->mScalingKeys, channel->mNumScalingKeys);
     }
     return animation;
 }
@@ -659,14 +709,73 @@ bool WriteScene(const aiScene& scene, const std::function<bool(std::string_view)
     return out.Flush();
 }
 
-std::unique_ptr<aiScene> DecodeScene(std::string_view bytes, std::string& problem)
+namespace {
+
+// Lets go of the arrays that lie in [begin, end), so that deleting the scene frees only
+// what it allocated.
+void ReleaseBorrowedArrays(aiScene& scene, const char* begin, const char* end)
 {
-    Reader in(bytes);
+    const auto first = reinterpret_cast<uintptr_t>(begin);
+    const auto last = reinterpret_cast<uintptr_t>(end);
+    const auto release = [&](auto*& array) {
+        const auto at = reinterpret_cast<uintptr_t>(array);
+        if (at >= first && at < last)
+            array = nullptr;
+    };
+    for (unsigned m = 0; scene.mMeshes && m < scene.mNumMeshes; ++m) {
+        aiMesh* mesh = scene.mMeshes[m];
+        if (!mesh)
+            continue;
+        release(mesh->mVertices);
+        release(mesh->mNormals);
+        release(mesh->mTangents);
+        release(mesh->mBitangents);
+        for (aiColor4D*& colours : mesh->mColors)
+            release(colours);
+        for (aiVector3D*& coords : mesh->mTextureCoords)
+            release(coords);
+        for (unsigned f = 0; mesh->mFaces && f < mesh->mNumFaces; ++f)
+            release(mesh->mFaces[f].mIndices);
+        for (unsigned b = 0; mesh->mBones && b < mesh->mNumBones; ++b)
+            if (mesh->mBones[b])
+                release(mesh->mBones[b]->mWeights);
+    }
+    for (unsigned t = 0; scene.mTextures && t < scene.mNumTextures; ++t)
+        if (scene.mTextures[t])
+            release(scene.mTextures[t]->pcData);
+    for (unsigned a = 0; scene.mAnimations && a < scene.mNumAnimations; ++a) {
+        aiAnimation* animation = scene.mAnimations[a];
+        for (unsigned c = 0; animation && animation->mChannels && c < animation->mNumChannels;
+             ++c) {
+            if (aiNodeAnim* channel = animation->mChannels[c]) {
+                release(channel->mPositionKeys);
+                release(channel->mRotationKeys);
+                release(channel->mScalingKeys);
+            }
+        }
+    }
+}
+
+std::unique_ptr<aiScene> Decode(std::string_view bytes, bool borrow, std::string& problem)
+{
+    Reader in(bytes, borrow);
     if (in.Get<uint32_t>() != kMagic) {
         problem = "not a scene from the import worker";
         return nullptr;
     }
-    auto scene = std::make_unique<aiScene>();
+    // A scene given up half-way (damaged bytes, or an allocation that failed) may hold
+    // borrowed arrays too; they must not be freed with it.
+    struct PartialScene {
+        std::unique_ptr<aiScene> scene;
+        std::string_view bytes;
+        bool borrow;
+        ~PartialScene()
+        {
+            if (scene && borrow)
+                ReleaseBorrowedArrays(*scene, bytes.data(), bytes.data() + bytes.size());
+        }
+    } partial{std::make_unique<aiScene>(), bytes, borrow};
+    aiScene* scene = partial.scene.get();
     scene->mFlags = in.Get<uint32_t>();
     in.GetString(scene->mName);
     scene->mMetaData = GetMetadata(in, 0);
@@ -681,5 +790,29 @@ std::unique_ptr<aiScene> DecodeScene(std::string_view bytes, std::string& proble
         problem = "the scene from the import worker is cut short or damaged";
         return nullptr;
     }
-    return scene;
+    return std::move(partial.scene);
+}
+
+}  // namespace
+
+std::unique_ptr<aiScene> DecodeScene(std::string_view bytes, std::string& problem)
+{
+    return Decode(bytes, false, problem);
+}
+
+std::shared_ptr<const aiScene> DecodeSceneInPlace(std::string_view bytes,
+                                                  std::shared_ptr<const void> owner,
+                                                  std::string& problem)
+{
+    std::unique_ptr<aiScene> scene = Decode(bytes, true, problem);
+    if (!scene)
+        return nullptr;
+    const char* begin = bytes.data();
+    const char* end = begin + bytes.size();
+    return std::shared_ptr<const aiScene>(
+        scene.release(), [owner = std::move(owner), begin, end](const aiScene* decoded) {
+            auto* scene = const_cast<aiScene*>(decoded);
+            ReleaseBorrowedArrays(*scene, begin, end);
+            delete scene;
+        });
 }

@@ -19,3 +19,9 @@ bool WriteScene(const aiScene& scene, const std::function<bool(std::string_view)
 
 // Null with `problem` set when the bytes are not a whole scene.
 std::unique_ptr<aiScene> DecodeScene(std::string_view bytes, std::string& problem);
+// The same, but the vertex arrays and face indices stay where they lie in `bytes` (where
+// aligned for their type) instead of being copied: a large model is not copied once more on
+// its way in. `owner` keeps the bytes alive until the scene is deleted.
+std::shared_ptr<const aiScene> DecodeSceneInPlace(std::string_view bytes,
+                                                  std::shared_ptr<const void> owner,
+                                                  std::string& problem);

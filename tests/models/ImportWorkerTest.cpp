@@ -238,6 +238,19 @@ TEST(SceneTransfer, RealFilesArriveAsImported)
         const std::unique_ptr<aiScene> decoded = DecodeScene(bytes, problem);
         ASSERT_TRUE(decoded) << problem;
         ExpectSameScene(*here.scene, *decoded);
+        // In place, the aligned arrays stay in the bytes; misaligned bytes give copies.
+        // Deleting either scene must free only what it allocated.
+        const std::string shifted = "." + bytes;
+        for (const std::string_view view :
+             {std::string_view(bytes), std::string_view(shifted).substr(1)}) {
+            const std::shared_ptr<const aiScene> inPlace =
+                DecodeSceneInPlace(view, nullptr, problem);
+            ASSERT_TRUE(inPlace) << problem;
+            ExpectSameScene(*here.scene, *inPlace);
+            const auto* vertices = reinterpret_cast<const char*>(inPlace->mMeshes[0]->mVertices);
+            EXPECT_EQ(vertices >= view.data() && vertices < view.data() + view.size(),
+                      view.data() == bytes.data());
+        }
         const LibraryImport there = ImportThroughLibrary(file, kModelImportFlags);
         ASSERT_TRUE(there.scene) << there.refusal << there.libraryText;
         ExpectSameScene(*here.scene, *there.scene);
@@ -255,12 +268,14 @@ TEST(SceneTransfer, DamagedBytesGiveAReason)
     std::string problem;
     for (size_t cut = 0; cut < bytes.size(); cut += bytes.size() / 97 + 1) {
         EXPECT_FALSE(DecodeScene(std::string_view(bytes).substr(0, cut), problem)) << cut;
+        EXPECT_FALSE(DecodeSceneInPlace(std::string_view(bytes).substr(0, cut), nullptr, problem));
         EXPECT_FALSE(problem.empty());
     }
     for (size_t at = 4; at + 4 < bytes.size(); at += bytes.size() / 211 + 1) {
         std::string damaged = bytes;
         std::memset(damaged.data() + at, 0xff, 4);
         DecodeScene(damaged, problem);
+        DecodeSceneInPlace(damaged, nullptr, problem);
     }
 }
 
