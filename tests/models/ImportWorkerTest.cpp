@@ -366,6 +366,19 @@ class ImportWorkerLoads : public ModelTest {
             std::this_thread::sleep_for(100us);
         return LatestImportWorkerPid();
     }
+    // Loads the large model, whose worker is the first after `before`, asks for the small one
+    // instead and gives how long that worker lived on.
+    std::chrono::steady_clock::duration WorkerLifeWhenOvertaken(pid_t before)
+    {
+        Shown().LoadModel(large, importer);
+        const pid_t worker = NewWorker(before);
+        EXPECT_NE(worker, before);
+        Shown().LoadModel(small, importer);
+        const auto asked = std::chrono::steady_clock::now();
+        while (kill(worker, 0) == 0 && std::chrono::steady_clock::now() - asked < 2s)
+            std::this_thread::sleep_for(100us);
+        return std::chrono::steady_clock::now() - asked;
+    }
     static bool Logged(const std::string& text) { return std::ranges::count(LogTexts(), text) > 0; }
 
     static inline CModelImporter importer;
@@ -402,15 +415,7 @@ TEST_F(ImportWorkerLoads, AWorkerThatDiesOrHangsLeavesTheShownModel)
 // requests ends with the last one shown.
 TEST_F(ImportWorkerLoads, OvertakenLoadsStopTheirWorkers)
 {
-    const pid_t before = LatestImportWorkerPid();
-    Shown().LoadModel(large, importer);
-    const pid_t worker = NewWorker(before);
-    ASSERT_NE(worker, before);
-    Shown().LoadModel(small, importer);
-    const auto asked = std::chrono::steady_clock::now();
-    while (kill(worker, 0) == 0 && std::chrono::steady_clock::now() - asked < 2s)
-        std::this_thread::sleep_for(100us);
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, 100ms);
+    EXPECT_LT(WorkerLifeWhenOvertaken(LatestImportWorkerPid()), 100ms);
     WaitForLoads();
     EXPECT_TRUE(Logged("Model load superseded: " + large.string()));
 
@@ -442,14 +447,7 @@ TEST_F(ImportWorkerLoads, AnImportAheadServesOneLoadOfItsFile)
 
     const pid_t before = LatestImportWorkerPid();
     ASSERT_TRUE(StartImportAhead(large, kModelImportFlags));
-    Shown().LoadModel(large, importer);
-    const pid_t worker = NewWorker(before);
-    ASSERT_NE(worker, before);
-    Shown().LoadModel(small, importer);
-    const auto asked = std::chrono::steady_clock::now();
-    while (kill(worker, 0) == 0 && std::chrono::steady_clock::now() - asked < 2s)
-        std::this_thread::sleep_for(100us);
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, 100ms);
+    EXPECT_LT(WorkerLifeWhenOvertaken(before), 100ms);
     WaitForLoads();
     EXPECT_EQ(ShownPath(), small.string());
 }
