@@ -53,9 +53,7 @@ std::string WriteGizmo(const std::filesystem::path& dir)
 std::string WriteGrid(const std::filesystem::path& dir)
 {
     SceneNodeMesh plane{"GridPlane", {}, {0.5f, 0.5f, 0.5f}, "GridPlane_D.dds"};
-    // u x v must be +y for the plane to face up: x cross -z is +y.
-    AddPatch(plane.geometry, {0, 0, 0}, kFileX * kGridHalfSize, kFileZ * -kGridHalfSize, kGridCells,
-             kGridCells);
+    AddGridLines(plane.geometry, kGridHalfSize, kGridCells);
     if (auto error = WriteAlbedo(dir, "GridPlane", 128, 128, 128); !error.empty())
         return error;
     return WriteBinaryFbxScene((dir / "xyz_plane.fbx").string(), {plane});

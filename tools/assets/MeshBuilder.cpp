@@ -136,6 +136,31 @@ void AddPatch(MeshGeometry& mesh, Vec3 centre, Vec3 u, Vec3 v, int cellsU, int c
     }
 }
 
+void AddGridLines(MeshGeometry& mesh, float halfSize, int cells)
+{
+    // The third corner stands off the line's far end by far less than a pixel at that
+    // distance, and by enough for the triangle to keep its area.
+    const float standOff = halfSize * 2e-5f;
+    const Vec3 up{0, 1, 0};
+    for (int i = 0; i <= cells; ++i) {
+        const float at = halfSize * (2.0f * static_cast<float>(i) / cells - 1.0f);
+        const float t = static_cast<float>(i) / cells;
+        for (const bool alongZ : {true, false}) {
+            const Vec3 start = alongZ ? Vec3{at, 0, -halfSize} : Vec3{-halfSize, 0, at};
+            const Vec3 end = alongZ ? Vec3{at, 0, halfSize} : Vec3{halfSize, 0, at};
+            const Vec3 side = alongZ ? Vec3{standOff, 0, 0} : Vec3{0, 0, standOff};
+            const uint32_t a = AddVertex(mesh, start, up, alongZ ? Vec2{t, 0} : Vec2{0, t});
+            const uint32_t b = AddVertex(mesh, end, up, alongZ ? Vec2{t, 1} : Vec2{1, t});
+            const uint32_t c = AddVertex(mesh, end + side, up, alongZ ? Vec2{t, 1} : Vec2{1, t});
+            // Both kinds face +y, as the plane did.
+            if (alongZ)
+                AddTriangle(mesh, a, b, c);
+            else
+                AddTriangle(mesh, a, c, b);
+        }
+    }
+}
+
 void AddInwardBox(MeshGeometry& mesh, float halfExtent)
 {
     const Vec3 outward[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};

@@ -42,6 +42,11 @@ void AddTorus(MeshGeometry& mesh, float majorRadius, float minorRadius, int segm
 // A rectangle split into cells, facing Cross(u, v); u and v are half extents.
 void AddPatch(MeshGeometry& mesh, Vec3 centre, Vec3 u, Vec3 v, int cellsU, int cellsV);
 
+// The lines of a square grid in the y = 0 plane, `cells` to a side of 2 * halfSize, for a
+// wireframe pass: one sliver triangle per line, whose two long edges lie on the line (as the
+// shared edges of two cells did), with no diagonals between the lines.
+void AddGridLines(MeshGeometry& mesh, float halfSize, int cells);
+
 // Axis-aligned box whose faces point inwards, to be seen from inside.
 void AddInwardBox(MeshGeometry& mesh, float halfExtent);
 
