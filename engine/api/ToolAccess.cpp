@@ -16,6 +16,7 @@
 #include "graphics/gpu/GpuDevice.h"
 #include "math/Transforms.h"
 #include "models/ImportAhead.h"
+#include "models/ModelFileName.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
 #include "platform/DebugOutput.h"
@@ -50,8 +51,7 @@ void SkipHelperModels()
 void ImportModelAhead(const std::string& path)
 {
     // Only what LoadModel would import: it refuses other names before any import.
-    const std::string extension = std::filesystem::path(path).extension().string();
-    if (extension == ".fbx" || extension == ".FBX")
+    if (IsModelFileName(path))
         StartImportAhead(path, kModelImportFlags);
 }
 

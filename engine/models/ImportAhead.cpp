@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "models/ImportWorker.h"
+#include "models/ModelFileName.h"
 #include "platform/LargeStackThread.h"
 
 namespace fs = std::filesystem;
@@ -26,14 +27,6 @@ struct Ahead {
 std::mutex slotLock;
 std::shared_ptr<Ahead> slot;
 
-// Loads name files by absolute path: a relative name counts from the working folder.
-fs::path Absolute(const fs::path& path)
-{
-    std::error_code ec;
-    fs::path absolute = path.is_absolute() ? path : fs::absolute(path, ec);
-    return ec ? path : absolute;
-}
-
 void Finish(Ahead& ahead, std::optional<LibraryImport> result)
 {
     std::lock_guard<std::mutex> guard(ahead.lock);
@@ -47,7 +40,7 @@ void Finish(Ahead& ahead, std::optional<LibraryImport> result)
 bool StartImportAhead(const fs::path& path, unsigned flags)
 {
     auto ahead = std::make_shared<Ahead>();
-    ahead->path = Absolute(path);
+    ahead->path = AnchoredModelPath(path);
     ahead->flags = flags;
     {
         std::lock_guard<std::mutex> guard(slotLock);
@@ -78,7 +71,7 @@ std::optional<LibraryImport> TakeImportAhead(const fs::path& path, unsigned flag
     std::shared_ptr<Ahead> ahead;
     {
         std::lock_guard<std::mutex> guard(slotLock);
-        if (!slot || slot->flags != flags || slot->path != Absolute(path))
+        if (!slot || slot->flags != flags || slot->path != AnchoredModelPath(path))
             return std::nullopt;
         ahead = std::move(slot);
     }

@@ -65,10 +65,12 @@ const aiScene* ReadFileWithOwnSteps(Assimp::Importer& importer, const std::strin
         // The library's normals face the way the file's winding said, before the winding
         // was flipped: it learns of the flip from the flags of the same call. Run alone, its
         // step cannot, so the normals it makes are turned round here.
-        const std::vector<aiMesh*> generated = MeshesWithoutNormals(*scene);
+        const std::vector<aiMesh*> generated = (flags & aiProcess_FlipWindingOrder)
+                                                   ? MeshesWithoutNormals(*scene)
+                                                   : std::vector<aiMesh*>();
         scene = importer.ApplyPostProcessing(aiProcess_GenSmoothNormals);
         for (aiMesh* mesh : generated)
-            if (scene && (flags & aiProcess_FlipWindingOrder) && mesh->mNormals)
+            if (scene && mesh->mNormals)
                 for (unsigned v = 0; v < mesh->mNumVertices; ++v)
                     mesh->mNormals[v] = -mesh->mNormals[v];
     }

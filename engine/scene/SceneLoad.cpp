@@ -5,6 +5,7 @@
 
 #include "graphics/GraphicsDevice.h"
 #include "models/ImportWorker.h"
+#include "models/ModelFileName.h"
 #include "models/ModelImporter.h"
 #include "models/ModelNode.h"
 #include "platform/FileWatcher.h"
@@ -16,15 +17,10 @@ namespace fs = std::filesystem;
 void CScene::LoadModel(const fs::path& givenPath, const CModelImporter& importer,
                        ModelLoadKind kind)
 {
-    // Textures beside the model and the watcher take relative names as the program's own
-    // data: anchor a relative name in the caller's directory. Nothing else is rewritten.
-    std::error_code ec;
-    fs::path path = givenPath.is_absolute() ? givenPath : fs::absolute(givenPath, ec);
-    if (ec)
-        path = givenPath;
-    const std::string extension = path.extension().string();
-    if (extension != ".fbx" && extension != ".FBX") {
-        ReportMessage("Format not supported: " + extension, MessageLevelError);
+    // A relative name is anchored in the caller's directory. Nothing else is rewritten.
+    const fs::path path = AnchoredModelPath(givenPath);
+    if (!IsModelFileName(path)) {
+        ReportMessage("Format not supported: " + path.extension().string(), MessageLevelError);
         return;
     }
     // One callback per file however often it is loaded: the model checks which file changed.
