@@ -118,9 +118,14 @@ void DrawStartScreen(SDL_Renderer* renderer, const std::string& bitmapPath)
 bool ShowStartScreen(SDL_Window* window, const std::string& bitmapPath,
                      const std::optional<std::string>& capturePath)
 {
-    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
+    // Drawn in software into the window system's own image of the window (shared memory on
+    // X11): an accelerated renderer would create a GL context of its own and have the driver
+    // compile its shaders, about 0.1 s of every start on a software GL driver, for one
+    // picture. Where the window system has no such image the accelerated renderer draws it.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
     if (!renderer)
-        renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+        renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
     if (!renderer) {
         std::fprintf(stderr, "vornis: cannot draw the start screen: %s\n", SDL_GetError());
         return false;
