@@ -96,38 +96,15 @@ std::vector<char*> NullTerminated(std::vector<std::string>& strings)
     return pointers;
 }
 
-constexpr std::string_view kTunables = "GLIBC_TUNABLES=";
-constexpr std::string_view kHugePages = "glibc.malloc.hugetlb=1";
-
 }  // namespace
-
-std::vector<std::string> HelperEnvironment(char* const* environment)
-{
-    std::vector<std::string> variables;
-    bool tuned = false;
-    for (char* const* entry = environment; entry && *entry; ++entry) {
-        std::string variable = *entry;
-        if (variable.rfind(kTunables, 0) == 0) {
-            tuned = true;
-            if (variable.find("glibc.malloc.hugetlb=") == std::string::npos)
-                variable +=
-                    (variable.size() > kTunables.size() ? ":" : "") + std::string(kHugePages);
-        }
-        variables.push_back(std::move(variable));
-    }
-    if (!tuned)
-        variables.push_back(std::string(kTunables) + std::string(kHugePages));
-    return variables;
-}
 
 int SpawnWorker(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                 const posix_spawn_file_actions_t& actions, pid_t& pid)
 {
     std::vector<std::string> argv{program.string()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<std::string> variables = HelperEnvironment(environ);
     return posix_spawn(&pid, program.c_str(), &actions, nullptr, NullTerminated(argv).data(),
-                       NullTerminated(variables).data());
+                       environ);
 }
 
 void EndWorker(pid_t pid)

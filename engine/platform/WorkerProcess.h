@@ -88,13 +88,7 @@ std::filesystem::path FindHelperProgram(const std::string& name);
 // The memory a helper may take: 8 GiB, or three quarters of physical memory when less.
 uint64_t HelperMemoryCap();
 
-// The environment a helper starts with: `environment` (null-terminated, like environ), with
-// the system allocator told to back its large blocks with huge pages. An import touches
-// hundreds of megabytes of fresh memory, and faulting it in 4 KiB at a time took a third of
-// a large import. A tuning the caller's GLIBC_TUNABLES already makes for this stays theirs.
-std::vector<std::string> HelperEnvironment(char* const* environment);
-
-// Starts `program` with `arguments`, the given descriptors and HelperEnvironment(environ);
+// Starts `program` with `arguments`, the given descriptors and this process's environment;
 // 0, or the system's error.
 int SpawnWorker(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                 const posix_spawn_file_actions_t& actions, pid_t& pid);
