@@ -204,7 +204,9 @@ uint32_t BuildMeshVertices(const aiMesh& importedMesh, MeshData& mesh)
     mesh.materialIndex = importedMesh.mMaterialIndex;
     mesh.format = layout.format;
     mesh.stride = layout.stride;
-    mesh.vertices.assign(size_t(count) * layout.stride, 0);
+    // Every byte is written below.
+    mesh.vertices.clear();
+    mesh.vertices.resize(size_t(count) * layout.stride);
     mesh.vertexCount = count;
     mesh.hasBones = HasBones(importedMesh) ? 1 : 0;
     mesh.uvSetMask = 0;
