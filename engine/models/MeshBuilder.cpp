@@ -11,6 +11,7 @@
 #include "models/MaterialLook.h"
 #include "models/MeshData.h"
 #include "models/ModelImportContext.h"
+#include "models/SharedVertices.h"
 #include "models/VertexFormat.h"
 #include "platform/Log.h"
 #include "platform/ParallelFor.h"
@@ -324,6 +325,7 @@ void BuildMesh(ModelImportContext& context, MeshData& mesh, const aiMesh& import
         if (face.mNumIndices == 3 && face.mIndices)
             mesh.indices.insert(mesh.indices.end(), face.mIndices, face.mIndices + 3);
     }
+    mesh.drawIndices = IndicesOfFirstIdenticalVertices(mesh);
     if (triangles < importedMesh.mNumFaces)
         platform::ReportMessage("Mesh '" + std::string(importedMesh.mName.C_Str()) +
                                     "': " + std::to_string(importedMesh.mNumFaces - triangles) +

@@ -48,6 +48,9 @@ struct MeshData {
     VertexBytes vertices;  // vertexCount x stride bytes, uploaded as they are
     uint32_t vertexCount = 0;
     std::vector<uint32_t> indices;
+    // What the GPU draws with instead of `indices` when some vertices repeat others byte for
+    // byte: each corner names the first of its identical vertices (SharedVertices.h).
+    std::vector<uint32_t> drawIndices;
     uint8_t hasBones = 0;
     uint32_t format = 0;  // vertex-format word
     uint32_t stride = 0;  // bytes per vertex; 0 for a mesh refused for lack of vertices

@@ -33,8 +33,11 @@ void UploadMesh(CMeshObject& meshObject)
         auto vertices = gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Immutable,
                                           static_cast<uint32_t>(vertexBytes), mesh.vertices.data(),
                                           mesh.stride);
-        auto indices = gpu::CreateBuffer(gpu::BufferBinding::Index, gpu::BufferUsage::Immutable,
-                                         static_cast<uint32_t>(indexBytes), mesh.indices.data());
+        const bool sharedCorners = mesh.drawIndices.size() == mesh.indices.size();
+        auto indices =
+            gpu::CreateBuffer(gpu::BufferBinding::Index, gpu::BufferUsage::Immutable,
+                              static_cast<uint32_t>(indexBytes),
+                              sharedCorners ? mesh.drawIndices.data() : mesh.indices.data());
         if (!vertices || !indices)
             return;
         shared.vertices = std::move(vertices);
