@@ -325,7 +325,7 @@ void BuildMesh(ModelImportContext& context, MeshData& mesh, const aiMesh& import
         if (face.mNumIndices == 3 && face.mIndices)
             mesh.indices.insert(mesh.indices.end(), face.mIndices, face.mIndices + 3);
     }
-    mesh.drawIndices = IndicesOfFirstIdenticalVertices(mesh);
+    mesh.drawIndices = IndicesSharingRecentVertices(mesh);
     if (triangles < importedMesh.mNumFaces)
         platform::ReportMessage("Mesh '" + std::string(importedMesh.mName.C_Str()) +
                                     "': " + std::to_string(importedMesh.mNumFaces - triangles) +

@@ -49,7 +49,7 @@ struct MeshData {
     uint32_t vertexCount = 0;
     std::vector<uint32_t> indices;
     // What the GPU draws with instead of `indices` when some vertices repeat others byte for
-    // byte: each corner names the first of its identical vertices (SharedVertices.h).
+    // byte: a corner names an earlier identical vertex (SharedVertices.h).
     std::vector<uint32_t> drawIndices;
     uint8_t hasBones = 0;
     uint32_t format = 0;  // vertex-format word

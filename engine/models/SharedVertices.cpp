@@ -1,6 +1,8 @@
 #include "models/SharedVertices.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cstring>
 
 #include "platform/ParallelFor.h"
@@ -8,8 +10,10 @@
 namespace {
 
 constexpr size_t kStretch = 65536;
-// Vertices are sorted into this many tables by their hashes' top two bits, a core each.
-constexpr unsigned kTables = 4;
+// The vertices seen last, one per hash slot. A vertex cache keeps only the last few dozen
+// shaded vertices, so an earlier twin helps only when it is recent, and recent vertices are
+// still in the processor's cache when they are compared.
+constexpr size_t kRecentSlots = 4096;
 
 uint64_t HashOfBytes(const uint8_t* bytes, uint32_t size)
 {
@@ -27,17 +31,9 @@ uint64_t HashOfBytes(const uint8_t* bytes, uint32_t size)
     return hash * 0xC4CEB9FE1A85EC53ull;
 }
 
-size_t TableSizeFor(size_t entries)
-{
-    size_t size = 16;
-    while (size < 2 * entries)
-        size *= 2;
-    return size;
-}
-
 }  // namespace
 
-std::vector<uint32_t> IndicesOfFirstIdenticalVertices(const MeshData& mesh)
+std::vector<uint32_t> IndicesSharingRecentVertices(const MeshData& mesh)
 {
     const uint32_t count = mesh.vertexCount;
     const uint32_t stride = mesh.stride;
@@ -46,41 +42,34 @@ std::vector<uint32_t> IndicesOfFirstIdenticalVertices(const MeshData& mesh)
     const uint8_t* bytes = mesh.vertices.data();
     auto vertex = [&](uint32_t v) { return bytes + size_t{v} * stride; };
 
-    std::vector<uint64_t> hashes(count);
+    // Stretches of vertices each with slots of their own: a twin in the stretch before is
+    // not found, which costs only a vertex shaded twice.
+    std::vector<uint32_t> same(count);
+    std::atomic<size_t> repeats{0};
     platform::ParallelFor((count + kStretch - 1) / kStretch, [&](size_t stretch) {
+        struct Slot {
+            uint64_t hash = 0;
+            uint32_t vertex = UINT32_MAX;
+        };
+        std::array<Slot, kRecentSlots> slots{};
+        size_t found = 0;
         const uint32_t end =
             static_cast<uint32_t>(std::min<size_t>(count, (stretch + 1) * kStretch));
-        for (uint32_t v = static_cast<uint32_t>(stretch * kStretch); v < end; ++v)
-            hashes[v] = HashOfBytes(vertex(v), stride);
-    });
-
-    // Each table takes the vertices of its share of hashes in vertex order, so the first of
-    // identical vertices is the one that stays.
-    std::vector<uint32_t> first(count);
-    std::vector<uint32_t> repeats(kTables, 0);
-    platform::ParallelFor(kTables, [&](size_t table) {
-        std::vector<uint32_t> slots(TableSizeFor(count / kTables + 1), UINT32_MAX);
-        const size_t mask = slots.size() - 1;
-        for (uint32_t v = 0; v < count; ++v) {
-            const uint64_t hash = hashes[v];
-            if ((hash >> 62) != table)
-                continue;
-            for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-                const uint32_t held = slots[slot];
-                if (held == UINT32_MAX) {
-                    slots[slot] = v;
-                    first[v] = v;
-                    break;
-                }
-                if (hashes[held] == hash && std::memcmp(vertex(held), vertex(v), stride) == 0) {
-                    first[v] = held;
-                    ++repeats[table];
-                    break;
-                }
+        for (uint32_t v = static_cast<uint32_t>(stretch * kStretch); v < end; ++v) {
+            const uint64_t hash = HashOfBytes(vertex(v), stride);
+            Slot& slot = slots[hash % kRecentSlots];
+            if (slot.vertex != UINT32_MAX && slot.hash == hash &&
+                std::memcmp(vertex(slot.vertex), vertex(v), stride) == 0) {
+                same[v] = same[slot.vertex];
+                ++found;
+            } else {
+                same[v] = v;
+                slot = {hash, v};
             }
         }
+        repeats += found;
     });
-    if (std::all_of(repeats.begin(), repeats.end(), [](uint32_t n) { return n == 0; }))
+    if (repeats == 0)
         return {};
 
     std::vector<uint32_t> indices(mesh.indices.size());
@@ -88,7 +77,7 @@ std::vector<uint32_t> IndicesOfFirstIdenticalVertices(const MeshData& mesh)
         const size_t end = std::min(indices.size(), (stretch + 1) * kStretch);
         for (size_t i = stretch * kStretch; i < end; ++i) {
             const uint32_t index = mesh.indices[i];
-            indices[i] = index < count ? first[index] : index;
+            indices[i] = index < count ? same[index] : index;
         }
     });
     return indices;
