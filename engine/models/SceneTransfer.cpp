@@ -2,6 +2,8 @@
 
 #include <assimp/scene.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -523,6 +525,29 @@ aiTexture* GetTexture(Reader& in)
     return texture;
 }
 
+// Rotation keys have no padding and go as they are. A position or scaling key has four
+// bytes of padding after its value, which the library leaves as its heap had them: copied
+// through a zeroed buffer, the answer carries none of the worker's memory and is the same
+// for the same file.
+void PutKeys(Writer& out, const aiQuatKey* keys, uint32_t count)
+{
+    out.PutArray(keys, count);
+}
+
+void PutKeys(Writer& out, const aiVectorKey* keys, uint32_t count)
+{
+    std::array<aiVectorKey, 256> clean;
+    std::memset(static_cast<void*>(clean.data()), 0, sizeof(clean));
+    for (uint32_t first = 0; first < count; first += clean.size()) {
+        const uint32_t n = std::min<uint32_t>(clean.size(), count - first);
+        for (uint32_t k = 0; k < n; ++k) {
+            clean[k].mTime = keys[first + k].mTime;
+            clean[k].mValue = keys[first + k].mValue;
+        }
+        out.PutArray(clean.data(), n);
+    }
+}
+
 void PutAnimation(Writer& out, const aiAnimation& animation)
 {
     out.PutString(animation.mName);
@@ -539,7 +564,7 @@ void PutAnimation(Writer& out, const aiAnimation& animation)
             count = keys ? count : 0;
             out.Put(count);
             out.PadForArray();
-            out.PutArray(keys, count);
+            PutKeys(out, keys, count);
         };
         putKeys(channel.mPositionKeys, channel.mNumPositionKeys);
         putKeys(channel.mRotationKeys, channel.mNumRotationKeys);

@@ -461,3 +461,19 @@ TEST_F(ImportWorkerLoads, WithoutTheWorkerTheImportRunsHere)
     EXPECT_TRUE(Logged(
         "Importing in the viewer's own process: the import worker could not start (turned off)"));
 }
+
+// A position or scaling key's padding holds whatever the library's heap held: the answer
+// leaves it out, so the same file gives the same bytes.
+TEST(SceneTransfer, KeyPaddingDoesNotReachTheAnswer)
+{
+    std::unique_ptr<aiScene> scene = MakeScene({MakeMesh(3)});
+    AddAnimation(*scene, {"RootNode"}, 300);
+    const std::string clean = EncodeScene(*scene);
+    static_assert(sizeof(aiVectorKey) > sizeof(double) + sizeof(aiVector3D));
+    const aiNodeAnim& channel = *scene->mAnimations[0]->mChannels[0];
+    for (aiVectorKey* keys : {channel.mPositionKeys, channel.mScalingKeys})
+        for (unsigned k = 0; k < 300 && (keys != channel.mScalingKeys || k < 1); ++k)
+            std::memset(reinterpret_cast<char*>(&keys[k]) + sizeof(double) + sizeof(aiVector3D),
+                        0xAB, sizeof(aiVectorKey) - sizeof(double) - sizeof(aiVector3D));
+    EXPECT_EQ(EncodeScene(*scene), clean);
+}
