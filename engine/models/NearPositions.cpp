@@ -4,8 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
-
-#include "platform/ParallelFor.h"
+#include <utility>
 
 namespace {
 
@@ -37,9 +36,10 @@ NearPositions::NearPositions(const aiVector3D* positions, uint32_t count, float 
             high[axis] = std::max(high[axis], positions[i][axis]);
         }
     }
-    // Cells twice the radius wide: the ball around a position lies in the 27 cells around
-    // its own.
-    cellSize = 2.0f * radius;
+    // Cells four times the radius wide: the ball around a position reaches into the next
+    // cell along an axis only when it lies within a radius of the cell's side, half the
+    // time, so a look-up reads three or four cells on average instead of eight.
+    cellSize = 4.0f * radius;
     useLibrary = !(std::isfinite(cellSize) && cellSize > 0.0f);
     for (int axis = 0; axis < 3 && !useLibrary; ++axis) {
         origin[axis] = std::isfinite(low[axis]) ? low[axis] : 0.0f;
@@ -51,42 +51,53 @@ NearPositions::NearPositions(const aiVector3D* positions, uint32_t count, float 
         return;
     }
 
-    entries.reserve(count);
+    // The entries grouped by cell, each cell's in vertex order, by counting instead of
+    // sorting: the table numbers the cells as they first appear, the counts give each cell
+    // its stretch of entries, and the vertices are placed in order.
+    std::vector<uint64_t> keys(count);
+    std::vector<uint32_t> cellOf(count, kEmpty);
+    uint32_t finite = 0;
     for (uint32_t i = 0; i < count; ++i) {
         const aiVector3D& p = positions[i];
         if (!Finite(p))
             continue;
-        entries.push_back({CellKey(static_cast<int64_t>((p.x - origin[0]) / cellSize) + 1,
-                                   static_cast<int64_t>((p.y - origin[1]) / cellSize) + 1,
-                                   static_cast<int64_t>((p.z - origin[2]) / cellSize) + 1),
-                           i});
+        keys[i] = CellKey(static_cast<int64_t>((p.x - origin[0]) / cellSize) + 1,
+                          static_cast<int64_t>((p.y - origin[1]) / cellSize) + 1,
+                          static_cast<int64_t>((p.z - origin[2]) / cellSize) + 1);
+        ++finite;
     }
-    // Two halves sorted side by side, then merged.
-    auto byCell = [](const Entry& a, const Entry& b) {
-        return a.cell < b.cell || (a.cell == b.cell && a.vertex < b.vertex);
-    };
-    const auto middle = entries.begin() + static_cast<std::ptrdiff_t>(entries.size() / 2);
-    platform::ParallelFor(2, [&](size_t half) {
-        if (half == 0)
-            std::sort(entries.begin(), middle, byCell);
-        else
-            std::sort(middle, entries.end(), byCell);
-    });
-    std::inplace_merge(entries.begin(), middle, entries.end(), byCell);
-
     uint32_t size = 16;
-    while (size < entries.size() * 2 && size < (1u << 31))
+    while (size < finite * 2ull && size < (1u << 31))
         size <<= 1;
     table.assign(size, kEmpty);
     tableMask = size - 1;
-    for (uint32_t e = 0; e < entries.size(); ++e) {
-        if (e > 0 && entries[e].cell == entries[e - 1].cell)
+    std::vector<uint64_t> cellKeys;
+    std::vector<uint32_t> firstOf;  // a cell's count, then the first entry of its stretch
+    for (uint32_t i = 0; i < count; ++i) {
+        if (!Finite(positions[i]))
             continue;
-        uint32_t slot = Slot(entries[e].cell, tableMask);
-        while (table[slot] != kEmpty)
+        uint32_t slot = Slot(keys[i], tableMask);
+        while (table[slot] != kEmpty && cellKeys[table[slot]] != keys[i])
             slot = (slot + 1) & tableMask;
-        table[slot] = e;
+        if (table[slot] == kEmpty) {
+            table[slot] = static_cast<uint32_t>(cellKeys.size());
+            cellKeys.push_back(keys[i]);
+            firstOf.push_back(0);
+        }
+        cellOf[i] = table[slot];
+        ++firstOf[table[slot]];
     }
+    uint32_t next = 0;
+    for (uint32_t& first : firstOf)
+        next += std::exchange(first, next);
+    for (uint32_t& slot : table)
+        if (slot != kEmpty)
+            slot = firstOf[slot];
+    std::vector<uint32_t> placed(firstOf);
+    entries.resize(finite);
+    for (uint32_t i = 0; i < count; ++i)
+        if (cellOf[i] != kEmpty)
+            entries[placed[cellOf[i]]++] = {keys[i], i};
 }
 
 uint64_t NearPositions::CellKey(int64_t x, int64_t y, int64_t z) const
