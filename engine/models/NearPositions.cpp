@@ -54,9 +54,14 @@ NearPositions::NearPositions(const aiVector3D* positions, uint32_t count, float 
     // The entries grouped by cell, each cell's in vertex order, by counting instead of
     // sorting: the table numbers the cells as they first appear, the counts give each cell
     // its stretch of entries, and the vertices are placed in order.
-    std::vector<uint64_t> keys(count);
+    uint32_t size = 16;
+    while (size < count * 2ull && size < (1u << 31))
+        size <<= 1;
+    table.assign(size, kEmpty);
+    tableMask = size - 1;
+    std::vector<uint64_t> keys(count), cellKeys;
     std::vector<uint32_t> cellOf(count, kEmpty);
-    uint32_t finite = 0;
+    std::vector<uint32_t> firstOf;  // a cell's count, then where its next entry goes
     for (uint32_t i = 0; i < count; ++i) {
         const aiVector3D& p = positions[i];
         if (!Finite(p))
@@ -64,18 +69,6 @@ NearPositions::NearPositions(const aiVector3D* positions, uint32_t count, float 
         keys[i] = CellKey(static_cast<int64_t>((p.x - origin[0]) / cellSize) + 1,
                           static_cast<int64_t>((p.y - origin[1]) / cellSize) + 1,
                           static_cast<int64_t>((p.z - origin[2]) / cellSize) + 1);
-        ++finite;
-    }
-    uint32_t size = 16;
-    while (size < finite * 2ull && size < (1u << 31))
-        size <<= 1;
-    table.assign(size, kEmpty);
-    tableMask = size - 1;
-    std::vector<uint64_t> cellKeys;
-    std::vector<uint32_t> firstOf;  // a cell's count, then the first entry of its stretch
-    for (uint32_t i = 0; i < count; ++i) {
-        if (!Finite(positions[i]))
-            continue;
         uint32_t slot = Slot(keys[i], tableMask);
         while (table[slot] != kEmpty && cellKeys[table[slot]] != keys[i])
             slot = (slot + 1) & tableMask;
@@ -87,17 +80,16 @@ NearPositions::NearPositions(const aiVector3D* positions, uint32_t count, float 
         cellOf[i] = table[slot];
         ++firstOf[table[slot]];
     }
-    uint32_t next = 0;
+    uint32_t placed = 0;
     for (uint32_t& first : firstOf)
-        next += std::exchange(first, next);
+        placed += std::exchange(first, placed);
     for (uint32_t& slot : table)
         if (slot != kEmpty)
             slot = firstOf[slot];
-    std::vector<uint32_t> placed(firstOf);
-    entries.resize(finite);
+    entries.resize(placed);
     for (uint32_t i = 0; i < count; ++i)
         if (cellOf[i] != kEmpty)
-            entries[placed[cellOf[i]]++] = {keys[i], i};
+            entries[firstOf[cellOf[i]]++] = {keys[i], i};
 }
 
 uint64_t NearPositions::CellKey(int64_t x, int64_t y, int64_t z) const

@@ -15,20 +15,18 @@ constexpr size_t kStretch = 65536;
 // still in the processor's cache when they are compared.
 constexpr size_t kRecentSlots = 4096;
 
+// Over the vertex's 8-byte words (every stride is a multiple of 8; bytes beyond the last
+// whole word are still compared, only not hashed).
 uint64_t HashOfBytes(const uint8_t* bytes, uint32_t size)
 {
-    uint64_t hash = 0x9E3779B97F4A7C15ull ^ size;
-    uint32_t at = 0;
-    for (; at + 8 <= size; at += 8) {
+    uint64_t hash = 0x9E3779B97F4A7C15ull;
+    for (uint32_t at = 0; at + 8 <= size; at += 8) {
         uint64_t word;
         std::memcpy(&word, bytes + at, 8);
         hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
         hash ^= hash >> 32;
     }
-    for (; at < size; ++at)
-        hash = (hash ^ bytes[at]) * 0x100000001B3ull;
-    hash ^= hash >> 29;
-    return hash * 0xC4CEB9FE1A85EC53ull;
+    return hash;
 }
 
 }  // namespace
