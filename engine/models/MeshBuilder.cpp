@@ -325,7 +325,9 @@ void BuildMesh(ModelImportContext& context, MeshData& mesh, const aiMesh& import
         if (face.mNumIndices == 3 && face.mIndices)
             mesh.indices.insert(mesh.indices.end(), face.mIndices, face.mIndices + 3);
     }
-    mesh.drawIndices = IndicesSharingRecentVertices(mesh);
+    SharedVertexDraw draw = DrawSharingRecentVertices(mesh);
+    mesh.drawVertices = std::move(draw.vertices);
+    mesh.drawIndices = std::move(draw.indices);
     if (triangles < importedMesh.mNumFaces)
         platform::ReportMessage("Mesh '" + std::string(importedMesh.mName.C_Str()) +
                                     "': " + std::to_string(importedMesh.mNumFaces - triangles) +

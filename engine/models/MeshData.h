@@ -48,8 +48,9 @@ struct MeshData {
     VertexBytes vertices;  // vertexCount x stride bytes, uploaded as they are
     uint32_t vertexCount = 0;
     std::vector<uint32_t> indices;
-    // What the GPU draws with instead of `indices` when some vertices repeat others byte for
-    // byte: a corner names an earlier identical vertex (SharedVertices.h).
+    // What the GPU draws with instead of `vertices` and `indices` when some vertices repeat
+    // others byte for byte (SharedVertices.h); let go of once uploaded.
+    VertexBytes drawVertices;
     std::vector<uint32_t> drawIndices;
     uint8_t hasBones = 0;
     uint32_t format = 0;  // vertex-format word

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cstring>
 
 #include "platform/ParallelFor.h"
@@ -31,7 +30,7 @@ uint64_t HashOfBytes(const uint8_t* bytes, uint32_t size)
 
 }  // namespace
 
-std::vector<uint32_t> IndicesSharingRecentVertices(const MeshData& mesh)
+SharedVertexDraw DrawSharingRecentVertices(const MeshData& mesh)
 {
     const uint32_t count = mesh.vertexCount;
     const uint32_t stride = mesh.stride;
@@ -41,42 +40,65 @@ std::vector<uint32_t> IndicesSharingRecentVertices(const MeshData& mesh)
     auto vertex = [&](uint32_t v) { return bytes + size_t{v} * stride; };
 
     // Stretches of vertices each with slots of their own: a twin in the stretch before is
-    // not found, which costs only a vertex shaded twice.
+    // not found, which costs only a vertex kept twice. `same` first holds the vertex a
+    // vertex repeats (itself when it is kept), then its place among the kept vertices.
+    const size_t stretches = (count + kStretch - 1) / kStretch;
+    auto stretchEnd = [&](size_t stretch) {
+        return static_cast<uint32_t>(std::min<size_t>(count, (stretch + 1) * kStretch));
+    };
     std::vector<uint32_t> same(count);
-    std::atomic<size_t> repeats{0};
-    platform::ParallelFor((count + kStretch - 1) / kStretch, [&](size_t stretch) {
+    std::vector<uint32_t> kept(stretches);
+    platform::ParallelFor(stretches, [&](size_t stretch) {
         struct Slot {
             uint64_t hash = 0;
             uint32_t vertex = UINT32_MAX;
         };
         std::array<Slot, kRecentSlots> slots{};
-        size_t found = 0;
-        const uint32_t end =
-            static_cast<uint32_t>(std::min<size_t>(count, (stretch + 1) * kStretch));
-        for (uint32_t v = static_cast<uint32_t>(stretch * kStretch); v < end; ++v) {
+        uint32_t keeps = 0;
+        for (uint32_t v = static_cast<uint32_t>(stretch * kStretch); v < stretchEnd(stretch); ++v) {
             const uint64_t hash = HashOfBytes(vertex(v), stride);
             Slot& slot = slots[hash % kRecentSlots];
             if (slot.vertex != UINT32_MAX && slot.hash == hash &&
                 std::memcmp(vertex(slot.vertex), vertex(v), stride) == 0) {
                 same[v] = same[slot.vertex];
-                ++found;
             } else {
                 same[v] = v;
                 slot = {hash, v};
+                ++keeps;
             }
         }
-        repeats += found;
+        kept[stretch] = keeps;
     });
-    if (repeats == 0)
+    std::vector<uint32_t> firstKept(stretches);
+    uint32_t keptCount = 0;
+    for (size_t stretch = 0; stretch < stretches; ++stretch) {
+        firstKept[stretch] = keptCount;
+        keptCount += kept[stretch];
+    }
+    if (keptCount == count)
         return {};
 
-    std::vector<uint32_t> indices(mesh.indices.size());
-    platform::ParallelFor((indices.size() + kStretch - 1) / kStretch, [&](size_t stretch) {
-        const size_t end = std::min(indices.size(), (stretch + 1) * kStretch);
-        for (size_t i = stretch * kStretch; i < end; ++i) {
-            const uint32_t index = mesh.indices[i];
-            indices[i] = index < count ? same[index] : index;
+    SharedVertexDraw draw;
+    draw.vertices.resize(size_t{keptCount} * stride);
+    platform::ParallelFor(stretches, [&](size_t stretch) {
+        uint32_t place = firstKept[stretch];
+        for (uint32_t v = static_cast<uint32_t>(stretch * kStretch); v < stretchEnd(stretch); ++v) {
+            if (same[v] == v) {
+                std::memcpy(draw.vertices.data() + size_t{place} * stride, vertex(v), stride);
+                same[v] = place++;
+            } else {
+                same[v] = same[same[v]];  // an earlier vertex of this stretch, placed already
+            }
         }
     });
-    return indices;
+
+    draw.indices.resize(mesh.indices.size());
+    platform::ParallelFor((mesh.indices.size() + kStretch - 1) / kStretch, [&](size_t stretch) {
+        const size_t end = std::min(mesh.indices.size(), (stretch + 1) * kStretch);
+        for (size_t i = stretch * kStretch; i < end; ++i) {
+            const uint32_t index = mesh.indices[i];
+            draw.indices[i] = index < count ? same[index] : index;
+        }
+    });
+    return draw;
 }

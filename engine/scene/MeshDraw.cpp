@@ -19,21 +19,25 @@
 namespace {
 
 // Immutable buffers from the mesh data, shared by every mesh object that shows the mesh; a
-// failed creation is retried at the next draw.
+// failed creation is retried at the next draw. The distinct vertices, when the mesh has
+// repeats, are needed for nothing else and are let go of once uploaded.
 void UploadMesh(CMeshObject& meshObject)
 {
-    const MeshData& mesh = *meshObject.meshData;
+    MeshData& mesh = *meshObject.meshData;
     MeshData::GpuBuffers& shared = *mesh.gpu;
     if (!shared.vertices || !shared.indices) {
-        const uint64_t vertexBytes = static_cast<uint64_t>(mesh.vertexCount) * mesh.stride;
+        const bool sharedCorners =
+            mesh.drawIndices.size() == mesh.indices.size() && !mesh.drawVertices.empty();
+        const VertexBytes& drawn = sharedCorners ? mesh.drawVertices : mesh.vertices;
+        const uint64_t vertexBytes =
+            sharedCorners ? drawn.size() : static_cast<uint64_t>(mesh.vertexCount) * mesh.stride;
         const uint64_t indexBytes = mesh.indices.size() * sizeof(uint32_t);
-        if (vertexBytes == 0 || vertexBytes > mesh.vertices.size() || indexBytes == 0 ||
-            indexBytes > UINT32_MAX)
+        if (vertexBytes == 0 || vertexBytes > drawn.size() || vertexBytes > UINT32_MAX ||
+            indexBytes == 0 || indexBytes > UINT32_MAX)
             return;
-        auto vertices = gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Immutable,
-                                          static_cast<uint32_t>(vertexBytes), mesh.vertices.data(),
-                                          mesh.stride);
-        const bool sharedCorners = mesh.drawIndices.size() == mesh.indices.size();
+        auto vertices =
+            gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Immutable,
+                              static_cast<uint32_t>(vertexBytes), drawn.data(), mesh.stride);
         auto indices =
             gpu::CreateBuffer(gpu::BufferBinding::Index, gpu::BufferUsage::Immutable,
                               static_cast<uint32_t>(indexBytes),
@@ -42,6 +46,8 @@ void UploadMesh(CMeshObject& meshObject)
             return;
         shared.vertices = std::move(vertices);
         shared.indices = std::move(indices);
+        VertexBytes().swap(mesh.drawVertices);
+        std::vector<uint32_t>().swap(mesh.drawIndices);
     }
     meshObject.vertexBuffer = shared.vertices;
     meshObject.indexBuffer = shared.indices;

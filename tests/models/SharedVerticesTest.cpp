@@ -1,5 +1,5 @@
-// The draw indices name an earlier vertex that packs to the same bytes: the triangles read the
-// same bytes as through the face indices, and a mesh without repeats keeps its own indices.
+// The drawn vertices are the mesh's less its recent repeats: every corner reads the bytes it
+// reads through the face indices, and a mesh without repeats keeps its own vertices.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -29,10 +29,12 @@ MeshData Packed(const std::vector<std::array<float, 2>>& vertices, std::vector<u
     return mesh;
 }
 
-bool SameBytes(const MeshData& mesh, uint32_t a, uint32_t b)
+// The bytes corner i reads through the mesh's own indices and through the draw.
+bool DrawnAsBefore(const MeshData& mesh, const SharedVertexDraw& draw, size_t i)
 {
-    return std::memcmp(mesh.vertices.data() + size_t{a} * mesh.stride,
-                       mesh.vertices.data() + size_t{b} * mesh.stride, mesh.stride) == 0;
+    return std::memcmp(mesh.vertices.data() + size_t{mesh.indices[i]} * mesh.stride,
+                       draw.vertices.data() + size_t{draw.indices[i]} * mesh.stride,
+                       mesh.stride) == 0;
 }
 
 }  // namespace
@@ -52,11 +54,16 @@ TEST(SharedVertices, CornersNameAnEarlierIdenticalVertex)
                                   {1, -0.0f},
                                   {1, 0.0f}},
                                  {0, 1, 2, 3, 4, 5, 3, 6, 99, 7, 8, 0});
-    EXPECT_EQ(IndicesSharingRecentVertices(mesh),
-              (std::vector<uint32_t>{0, 1, 2, 0, 2, 5, 0, 6, 99, 7, 8, 0}));
+    const SharedVertexDraw draw = DrawSharingRecentVertices(mesh);
+    EXPECT_EQ(draw.indices, (std::vector<uint32_t>{0, 1, 2, 0, 2, 3, 0, 4, 99, 5, 6, 0}));
+    ASSERT_EQ(draw.vertices.size(), 7u * 8);
+    for (size_t i = 0; i < draw.indices.size(); ++i)
+        EXPECT_TRUE(mesh.indices[i] >= mesh.vertexCount || DrawnAsBefore(mesh, draw, i)) << i;
 
-    EXPECT_TRUE(IndicesSharingRecentVertices(Packed({{1, 2}, {3, 4}, {5, 6}}, {0, 1, 2})).empty());
-    EXPECT_TRUE(IndicesSharingRecentVertices(MeshData{}).empty());
+    const SharedVertexDraw none =
+        DrawSharingRecentVertices(Packed({{1, 2}, {3, 4}, {5, 6}}, {0, 1, 2}));
+    EXPECT_TRUE(none.indices.empty() && none.vertices.empty());
+    EXPECT_TRUE(DrawSharingRecentVertices(MeshData{}).indices.empty());
 
     // Over several stretches: vertices come in identical pairs, and a twin a stretch away
     // is not looked for.
@@ -64,15 +71,17 @@ TEST(SharedVertices, CornersNameAnEarlierIdenticalVertex)
     std::vector<uint32_t> corners;
     for (uint32_t v = 0; v < 300000; ++v) {
         many.push_back({static_cast<float>(v / 2), 0.5f});
-        corners.push_back(v);
+        corners.push_back(299999 - v);
     }
     many[100000] = many[100001] = many[0];
-    const std::vector<uint32_t> shared = IndicesSharingRecentVertices(Packed(many, corners));
-    ASSERT_EQ(shared.size(), corners.size());
-    EXPECT_EQ(shared[100000], 100000u);
-    for (uint32_t v = 0; v < corners.size(); ++v)
-        if (v != 100000)
-            ASSERT_EQ(shared[v], v & ~1u) << v;
+    const MeshData pairs = Packed(many, corners);
+    const SharedVertexDraw shared = DrawSharingRecentVertices(pairs);
+    ASSERT_EQ(shared.indices.size(), corners.size());
+    EXPECT_EQ(shared.vertices.size(), 150000u * 8);  // one a pair, 100000 not dropped for 0
+    for (size_t i = 0; i < corners.size(); ++i)
+        ASSERT_TRUE(DrawnAsBefore(pairs, shared, i)) << i;
+    EXPECT_EQ(shared.indices[299999 - 100000], 50000u);
+    EXPECT_EQ(shared.indices[299999 - 100001], 50000u);
 }
 
 // Every mesh of real files: each corner reads the bytes its face index reads, from a vertex
@@ -93,10 +102,10 @@ TEST(SharedVertices, RealFilesDrawTheSameBytes)
                 continue;
             ++sharing;
             ASSERT_EQ(mesh.drawIndices.size(), mesh.indices.size());
-            for (size_t i = 0; i < mesh.indices.size(); ++i) {
-                ASSERT_LE(mesh.drawIndices[i], mesh.indices[i]);
-                ASSERT_TRUE(SameBytes(mesh, mesh.drawIndices[i], mesh.indices[i])) << name << i;
-            }
+            ASSERT_LT(mesh.drawVertices.size(), mesh.vertices.size());
+            const SharedVertexDraw draw{mesh.drawVertices, mesh.drawIndices};
+            for (size_t i = 0; i < mesh.indices.size(); ++i)
+                ASSERT_TRUE(DrawnAsBefore(mesh, draw, i)) << name << i;
         }
     }
     EXPECT_GT(sharing, 0u);
