@@ -90,7 +90,7 @@ std::optional<LibraryImport> ImportInWorker(const std::filesystem::path& path, u
     }
 
     // The scene's arrays are used where they lie in the answer, which lives as long as it.
-    const std::shared_ptr<const platform::WorkerAnswer> kept =
+    const std::shared_ptr<platform::WorkerAnswer> kept =
         std::make_shared<platform::WorkerAnswer>(std::move(run.answer));
     std::string_view answer = kept->View();
     const size_t answerBytes = answer.size();
@@ -112,7 +112,11 @@ std::optional<LibraryImport> ImportInWorker(const std::filesystem::path& path, u
     answer.remove_prefix(1);
     if (hasScene) {
         std::string problem;
-        result.scene = DecodeSceneInPlace(answer, kept, problem);
+        // The scene holds `kept`, so the answer outlives every discard.
+        platform::WorkerAnswer* pages = kept.get();
+        result.scene = DecodeSceneInPlace(
+            answer, kept, problem,
+            [pages](const void* at, size_t bytes) { pages->Discard(at, bytes); });
         if (!result.scene) {
             result.refusal = "Cannot load " + path.string() + ": " + problem;
             return result;

@@ -16,6 +16,7 @@
 #include "models/ModelAnimationHooks.h"
 #include "models/ModelNode.h"
 #include "models/ModelTextureSource.h"
+#include "models/SceneTransfer.h"
 #include "platform/DebugOutput.h"
 #include "platform/LargeStackThread.h"
 #include "platform/Log.h"
@@ -225,6 +226,10 @@ std::unique_ptr<CModelNode> CModelImporter::BuildImportedModel(
         const TextureLoadSharing sharing(textureSource);
         BuildNodeTree(importContext, *root, *scene->mRootNode);
     }
+    // The meshes hold their packed copies; what they were packed from is not read again.
+    for (const auto& [meshIndex, mesh] : importContext.builtMeshes)
+        if (mesh && meshIndex < scene->mNumMeshes && scene->mMeshes[meshIndex])
+            DiscardMeshArrays(importContext.scene, *scene->mMeshes[meshIndex]);
 
     bool animated = false;
     for (unsigned m = 0; m < scene->mNumMeshes && scene->mMeshes; ++m) {

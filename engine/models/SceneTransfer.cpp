@@ -825,19 +825,73 @@ std::unique_ptr<aiScene> DecodeScene(std::string_view bytes, std::string& proble
     return Decode(bytes, false, problem);
 }
 
+namespace {
+
+// What a scene decoded in place holds on to, and how its borrowed arrays are let go of.
+struct InPlaceScene {
+    std::shared_ptr<const void> owner;
+    const char* begin;
+    const char* end;
+    PageDiscard discard;
+
+    void operator()(const aiScene* decoded) const
+    {
+        auto* scene = const_cast<aiScene*>(decoded);
+        ReleaseBorrowedArrays(*scene, begin, end);
+        delete scene;
+    }
+};
+
+}  // namespace
+
 std::shared_ptr<const aiScene> DecodeSceneInPlace(std::string_view bytes,
                                                   std::shared_ptr<const void> owner,
-                                                  std::string& problem)
+                                                  std::string& problem, PageDiscard discard)
 {
     std::unique_ptr<aiScene> scene = Decode(bytes, true, problem);
     if (!scene)
         return nullptr;
     const char* begin = bytes.data();
-    const char* end = begin + bytes.size();
     return std::shared_ptr<const aiScene>(
-        scene.release(), [owner = std::move(owner), begin, end](const aiScene* decoded) {
-            auto* scene = const_cast<aiScene*>(decoded);
-            ReleaseBorrowedArrays(*scene, begin, end);
-            delete scene;
-        });
+        scene.release(),
+        InPlaceScene{std::move(owner), begin, begin + bytes.size(), std::move(discard)});
+}
+
+void DiscardMeshArrays(const std::shared_ptr<const aiScene>& scene, const aiMesh& mesh)
+{
+    const InPlaceScene* place = std::get_deleter<InPlaceScene>(scene);
+    if (!place || !place->discard)
+        return;
+    const auto discard = [&](const void* array, size_t bytes) {
+        const auto* at = static_cast<const char*>(array);
+        if (at >= place->begin && at < place->end && bytes <= static_cast<size_t>(place->end - at))
+            place->discard(at, bytes);
+    };
+    const size_t vertices = mesh.mNumVertices;
+    discard(mesh.mVertices, vertices * sizeof(aiVector3D));
+    discard(mesh.mNormals, vertices * sizeof(aiVector3D));
+    discard(mesh.mTangents, vertices * sizeof(aiVector3D));
+    discard(mesh.mBitangents, vertices * sizeof(aiVector3D));
+    for (const aiColor4D* colours : mesh.mColors)
+        discard(colours, vertices * sizeof(aiColor4D));
+    for (const aiVector3D* coords : mesh.mTextureCoords)
+        discard(coords, vertices * sizeof(aiVector3D));
+    // The faces' indices follow one another in the bytes: one range from the first to the
+    // last, when both lie there.
+    const aiFace* first = nullptr;
+    const aiFace* last = nullptr;
+    for (unsigned f = 0; mesh.mFaces && f < mesh.mNumFaces; ++f) {
+        if (!mesh.mFaces[f].mIndices)
+            continue;
+        first = first ? first : &mesh.mFaces[f];
+        last = &mesh.mFaces[f];
+    }
+    if (first) {
+        const auto* from = reinterpret_cast<const char*>(first->mIndices);
+        const auto* to = reinterpret_cast<const char*>(last->mIndices + last->mNumIndices);
+        const bool inPlace = from >= place->begin && to <= place->end &&
+                             reinterpret_cast<const char*>(last->mIndices) >= place->begin;
+        if (inPlace && to > from)
+            discard(from, static_cast<size_t>(to - from));
+    }
 }

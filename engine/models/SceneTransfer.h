@@ -5,11 +5,13 @@
 // damaged message gives a reason, never an allocation beyond its own size.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
+struct aiMesh;
 struct aiScene;
 
 std::string EncodeScene(const aiScene& scene);
@@ -22,6 +24,14 @@ std::unique_ptr<aiScene> DecodeScene(std::string_view bytes, std::string& proble
 // The same, but the vertex arrays and face indices stay where they lie in `bytes` (where
 // aligned for their type) instead of being copied: a large model is not copied once more on
 // its way in. `owner` keeps the bytes alive until the scene is deleted.
+// `discard`, when given, hands the pages of a range of `bytes` back to the system.
+using PageDiscard = std::function<void(const void* at, size_t bytes)>;
 std::shared_ptr<const aiScene> DecodeSceneInPlace(std::string_view bytes,
                                                   std::shared_ptr<const void> owner,
-                                                  std::string& problem);
+                                                  std::string& problem, PageDiscard discard = {});
+
+// For a mesh whose vertices were copied out and are never read again: the pages under its
+// vertex arrays and face indices, where they lie in the bytes of a scene decoded in place
+// with a `discard`, go back to the system. The arrays stay, reading as zeros, so that the
+// scene still says which attributes the mesh has. Does nothing to any other scene.
+void DiscardMeshArrays(const std::shared_ptr<const aiScene>& scene, const aiMesh& mesh);

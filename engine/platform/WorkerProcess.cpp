@@ -217,6 +217,7 @@ WorkerAnswer WorkerAnswer::Map(int fd, uint64_t size)
         return answer;
     answer.mapping = mapped;
     answer.mappedSize = size;
+    answer.file = fcntl(fd, F_DUPFD_CLOEXEC, 0);
     return answer;
 }
 
@@ -228,7 +229,8 @@ WorkerAnswer::~WorkerAnswer()
 WorkerAnswer::WorkerAnswer(WorkerAnswer&& other) noexcept
     : text(std::move(other.text)),
       mapping(std::exchange(other.mapping, nullptr)),
-      mappedSize(std::exchange(other.mappedSize, 0))
+      mappedSize(std::exchange(other.mappedSize, 0)),
+      file(std::exchange(other.file, -1))
 {
 }
 
@@ -239,6 +241,7 @@ WorkerAnswer& WorkerAnswer::operator=(WorkerAnswer&& other) noexcept
         text = std::move(other.text);
         mapping = std::exchange(other.mapping, nullptr);
         mappedSize = std::exchange(other.mappedSize, 0);
+        file = std::exchange(other.file, -1);
     }
     return *this;
 }
@@ -250,12 +253,31 @@ std::string_view WorkerAnswer::View() const
     return text;
 }
 
+void WorkerAnswer::Discard(const void* at, size_t bytes)
+{
+    const auto base = reinterpret_cast<uintptr_t>(mapping);
+    const auto first = reinterpret_cast<uintptr_t>(at);
+    if (!mapping || file < 0 || first < base || first - base > mappedSize ||
+        bytes > mappedSize - (first - base))
+        return;
+    static const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    // The mapping starts on a page, so whole pages of the file are whole pages here.
+    const uintptr_t start = (first - base + page - 1) / page * page;
+    const uintptr_t end = (first - base + bytes) / page * page;
+    if (end > start)
+        fallocate(file, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, static_cast<off_t>(start),
+                  static_cast<off_t>(end - start));
+}
+
 void WorkerAnswer::clear()
 {
     if (mapping)
         munmap(mapping, mappedSize);
+    if (file >= 0)
+        close(file);
     mapping = nullptr;
     mappedSize = 0;
+    file = -1;
     text.clear();
 }
 

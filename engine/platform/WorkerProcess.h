@@ -51,12 +51,17 @@ class WorkerAnswer {
     WorkerAnswer& operator=(const WorkerAnswer&) = delete;
 
     std::string_view View() const;
+    // Gives the whole pages of the mapped bytes in [at, at + bytes) back to the system; they
+    // read as zeros afterwards. For bytes that were copied out and are never read again.
+    // Nothing happens to received bytes.
+    void Discard(const void* at, size_t bytes);
     void clear();
 
    private:
     std::string text;
     void* mapping = nullptr;
     uint64_t mappedSize = 0;
+    int file = -1;  // the mapped file, kept for giving pages back
 };
 
 struct WorkerRun {

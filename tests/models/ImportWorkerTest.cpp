@@ -2,6 +2,9 @@
 // every way the worker can end is named, and the viewer keeps its model through them.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
@@ -476,4 +479,51 @@ TEST(SceneTransfer, KeyPaddingDoesNotReachTheAnswer)
             std::memset(reinterpret_cast<char*>(&keys[k]) + sizeof(double) + sizeof(aiVector3D),
                         0xAB, sizeof(aiVectorKey) - sizeof(double) - sizeof(aiVector3D));
     EXPECT_EQ(EncodeScene(*scene), clean);
+}
+
+// A mesh's vertex arrays and faces go back to the system once packed; nothing else does,
+// not even what shares their first or last page: its bones, the next mesh.
+TEST(SceneTransfer, DiscardedMeshArraysLeaveTheRestOfTheScene)
+{
+    std::vector<aiVertexWeight> weights;
+    for (unsigned v = 0; v < 30001; ++v)
+        weights.push_back({v, 0.25f});
+    aiMesh* skinned = MakeMesh(30001);
+    SetBones(*skinned, {{"Bone", weights}});
+    const std::unique_ptr<aiScene> scene = MakeScene({skinned, MakeMesh(30003)});
+    const std::string bytes = EncodeScene(*scene);
+
+    const int file = memfd_create("answer", MFD_CLOEXEC);
+    ASSERT_GE(file, 0);
+    ASSERT_EQ(write(file, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    auto answer =
+        std::make_shared<platform::WorkerAnswer>(platform::WorkerAnswer::Map(file, bytes.size()));
+    struct stat before {};
+    fstat(file, &before);
+    std::string problem;
+    platform::WorkerAnswer* pages = answer.get();
+    const std::shared_ptr<const aiScene> inPlace =
+        DecodeSceneInPlace(answer->View(), answer, problem,
+                           [pages](const void* at, size_t size) { pages->Discard(at, size); });
+    ASSERT_TRUE(inPlace) << problem;
+    DiscardMeshArrays(DecodeSceneInPlace(bytes, nullptr, problem), *scene->mMeshes[0]);
+    DiscardMeshArrays(inPlace, *inPlace->mMeshes[0]);
+    struct stat after {};
+    fstat(file, &after);
+    close(file);
+
+    // Positions, UVs and faces of 30,001 vertices: about 800 KB, less a page at each end.
+    EXPECT_GT((before.st_blocks - after.st_blocks) * 512, 700000);
+    const aiMesh& discarded = *inPlace->mMeshes[0];
+    EXPECT_TRUE(discarded.HasPositions() && discarded.HasTextureCoords(0));
+    EXPECT_EQ(discarded.mVertices[15000], aiVector3D(0, 0, 0));
+    ASSERT_EQ(discarded.mNumBones, 1u);
+    EXPECT_TRUE(SameBytes(discarded.mBones[0]->mWeights, weights.data(), weights.size()));
+    const aiMesh& next = *inPlace->mMeshes[1];
+    const aiMesh& original = *scene->mMeshes[1];
+    EXPECT_TRUE(SameBytes(next.mVertices, original.mVertices, original.mNumVertices));
+    EXPECT_TRUE(
+        SameBytes(next.mTextureCoords[0], original.mTextureCoords[0], original.mNumVertices));
+    for (unsigned f = 0; f < original.mNumFaces; ++f)
+        ASSERT_TRUE(SameBytes(next.mFaces[f].mIndices, original.mFaces[f].mIndices, 3)) << f;
 }
