@@ -44,18 +44,23 @@ void AddPositions(CMeshObject& meshObject, const Matrix4& matrix, std::vector<Fl
         return;
     const bool skinned = mesh.hasBones && mesh.stride >= 12 + vertexformat::kBonesBytes &&
                          PoseIntoPalette(meshObject);
+    // Until the mesh is uploaded, its distinct vertices are at hand: the same points, each
+    // once, a fraction of the walk.
+    const VertexBytes& vertices = mesh.drawVertices.empty() ? mesh.vertices : mesh.drawVertices;
+    const size_t count =
+        mesh.drawVertices.empty() ? mesh.vertexCount : mesh.drawVertices.size() / mesh.stride;
     // Grown by doubling: exact steps would copy everything again for each of many meshes.
-    if (const size_t needed = out.size() + mesh.vertexCount; needed > out.capacity())
+    if (const size_t needed = out.size() + count; needed > out.capacity())
         out.reserve(std::max(needed, 2 * out.capacity()));
-    for (uint32_t v = 0; v < mesh.vertexCount; ++v) {
-        const size_t offset = static_cast<size_t>(v) * mesh.stride;
-        if (offset + mesh.stride > mesh.vertices.size())
+    for (size_t v = 0; v < count; ++v) {
+        const size_t offset = v * mesh.stride;
+        if (offset + mesh.stride > vertices.size())
             break;
         Float3 p;
-        std::memcpy(p.data(), mesh.vertices.data() + offset, 12);
+        std::memcpy(p.data(), vertices.data() + offset, 12);
         if (skinned) {
             const uint8_t* bones =
-                mesh.vertices.data() + offset + mesh.stride - vertexformat::kBonesBytes;
+                vertices.data() + offset + mesh.stride - vertexformat::kBonesBytes;
             p = TransformPoint(p, SkinMatrix(meshObject, bones));
         }
         if (std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]))

@@ -27,5 +27,6 @@ std::optional<FramingPose> FramePoints(std::span<const Float3> points, const Mat
 
 // The positions of every mesh the model draws, moved by the matrix each is drawn with:
 // nodes, skinned meshes and the joints of a skeleton without mesh in the pose of their
-// animation's current time, as the next frame draws them.
+// animation's current time, as the next frame draws them. A vertex that repeats another may
+// be left out: the set of points is what counts.
 std::vector<Float3> DrawnPositions(CModelNode& model);
