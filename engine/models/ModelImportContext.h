@@ -62,4 +62,8 @@ struct ModelImportContext {
     // nowhere (for the model's summary).
     std::set<std::string> texturesFound;
     std::set<std::string> texturesMissing;
+    // Gives back what the built meshes were packed from (SceneTransfer.h), for whoever hands
+    // the model on to call once it has: freeing the pages takes a while, which need not
+    // keep the model from the screen. Holds the scene, not the model.
+    std::function<void()> giveBackPackedArrays;
 };

@@ -227,9 +227,14 @@ std::unique_ptr<CModelNode> CModelImporter::BuildImportedModel(
         BuildNodeTree(importContext, *root, *scene->mRootNode);
     }
     // The meshes hold their packed copies; what they were packed from is not read again.
+    std::vector<const aiMesh*> packed;
     for (const auto& [meshIndex, mesh] : importContext.builtMeshes)
         if (mesh && meshIndex < scene->mNumMeshes && scene->mMeshes[meshIndex])
-            DiscardMeshArrays(importContext.scene, *scene->mMeshes[meshIndex]);
+            packed.push_back(scene->mMeshes[meshIndex]);
+    importContext.giveBackPackedArrays = [scene = importContext.scene, packed] {
+        for (const aiMesh* mesh : packed)
+            DiscardMeshArrays(scene, *mesh);
+    };
 
     bool animated = false;
     for (unsigned m = 0; m < scene->mNumMeshes && scene->mMeshes; ++m) {

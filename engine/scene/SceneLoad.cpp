@@ -101,6 +101,9 @@ void CScene::RunLoad(const LoadJob& job)
         ReportMessage("Cannot load " + path + ": out of memory", MessageLevelError);
     }
 
+    std::function<void()> giveBackPackedArrays;
+    if (loaded && loaded->importContext)
+        giveBackPackedArrays = std::move(loaded->importContext->giveBackPackedArrays);
     bool shown = false;
     if (loaded && !loaded->HasAnyMesh())
         ReportMessage("Cannot load " + path + ": it holds no mesh", MessageLevelError);
@@ -124,6 +127,9 @@ void CScene::RunLoad(const LoadJob& job)
     // An overtaken model was never visible: it goes outside the lock.
     loaded.reset();
     EndLoad(job, shown);
+    // After the model is on its way to the screen; a model never shown is gone already.
+    if (shown && giveBackPackedArrays)
+        giveBackPackedArrays();
 }
 
 void CScene::EndLoad(const LoadJob& job, bool shown)
