@@ -877,7 +877,7 @@ void DiscardMeshArrays(const std::shared_ptr<const aiScene>& scene, const aiMesh
     for (const aiVector3D* coords : mesh.mTextureCoords)
         discard(coords, vertices * sizeof(aiVector3D));
     // The faces' indices follow one another in the bytes: one range from the first to the
-    // last, when both lie there.
+    // last (checked against the bytes like every range).
     const aiFace* first = nullptr;
     const aiFace* last = nullptr;
     for (unsigned f = 0; mesh.mFaces && f < mesh.mNumFaces; ++f) {
@@ -886,12 +886,10 @@ void DiscardMeshArrays(const std::shared_ptr<const aiScene>& scene, const aiMesh
         first = first ? first : &mesh.mFaces[f];
         last = &mesh.mFaces[f];
     }
-    if (first) {
-        const auto* from = reinterpret_cast<const char*>(first->mIndices);
-        const auto* to = reinterpret_cast<const char*>(last->mIndices + last->mNumIndices);
-        const bool inPlace = from >= place->begin && to <= place->end &&
-                             reinterpret_cast<const char*>(last->mIndices) >= place->begin;
-        if (inPlace && to > from)
-            discard(from, static_cast<size_t>(to - from));
-    }
+    if (!first)
+        return;
+    const auto* from = reinterpret_cast<const char*>(first->mIndices);
+    const auto* to = reinterpret_cast<const char*>(last->mIndices + last->mNumIndices);
+    if (to > from)
+        discard(from, static_cast<size_t>(to - from));
 }
