@@ -8,7 +8,9 @@
 #include <climits>
 #include <vector>
 
+#include "models/CacheLocality.h"
 #include "models/DegenerateFaces.h"
+#include "models/LargeMeshSplit.h"
 #include "models/TangentSpace.h"
 
 namespace {
@@ -23,7 +25,8 @@ constexpr unsigned kBeforeNormals = aiProcess_SortByPType | aiProcess_FindInvali
 // Large-mesh splitting has two halves: by faces before the tangent space, by vertices after.
 constexpr unsigned kAfterTangents =
     aiProcess_SplitLargeMeshes | aiProcess_LimitBoneWeights | aiProcess_ImproveCacheLocality;
-constexpr unsigned kOwnSteps = aiProcess_FindDegenerates | aiProcess_CalcTangentSpace;
+constexpr unsigned kOwnSteps = aiProcess_FindDegenerates | aiProcess_CalcTangentSpace |
+                               aiProcess_SplitLargeMeshes | aiProcess_ImproveCacheLocality;
 constexpr unsigned kKnownSteps =
     kBeforeDegenerates | kBeforeNormals | aiProcess_GenSmoothNormals | kAfterTangents | kOwnSteps;
 
@@ -76,7 +79,13 @@ const aiScene* ReadFileWithOwnSteps(Assimp::Importer& importer, const std::strin
     }
     if (scene && (flags & aiProcess_CalcTangentSpace))
         ForEachMesh(*scene, [](aiMesh& mesh) { ComputeTangentSpace(mesh); });
-    if (scene && (flags & kAfterTangents))
-        scene = importer.ApplyPostProcessing(flags & kAfterTangents);
+    // The vertex half of splitting, then the bone-weight limit, then the cache locality.
+    if (scene && (flags & aiProcess_SplitLargeMeshes) &&
+        !SplitMeshesByVertexCount(const_cast<aiScene&>(*scene), AI_SLM_DEFAULT_MAX_VERTICES))
+        scene = importer.ApplyPostProcessing(aiProcess_SplitLargeMeshes);
+    if (scene && (flags & aiProcess_LimitBoneWeights))
+        scene = importer.ApplyPostProcessing(aiProcess_LimitBoneWeights);
+    if (scene && (flags & aiProcess_ImproveCacheLocality))
+        ImproveCacheLocality(*scene);
     return scene;
 }

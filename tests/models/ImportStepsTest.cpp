@@ -1,14 +1,17 @@
-// The steps computed by the engine (degenerate faces, tangent space) give the scene the
+// The steps computed by the engine (degenerate faces, tangent space, splitting by vertex
+// count, cache locality) give the scene the
 // import library's own steps give: the same meshes, vertices and faces in the same order,
 // the same primitive types, and normals, tangents and bitangents within 1e-5 (undefined
 // ones undefined in both), on real files, generated tori (one large enough to be split by
 // vertex count after the tangent space) and hand-made faces that are degenerate, without UV
 // area, mirrored or not a number.
+#include <assimp/config.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
 #include <assimp/Importer.hpp>
+#include <climits>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +21,7 @@
 #include "FbxBinaryWriter.h"
 #include "MeshBuilder.h"
 #include "models/ImportSteps.h"
+#include "models/LargeMeshSplit.h"
 #include "models/ModelImporter.h"
 #include "support/ScratchDirectory.h"
 
@@ -55,24 +59,28 @@ void ExpectSameArrays(const aiVector3D* ours, const aiVector3D* library, unsigne
                           << library[first].z << ")";
 }
 
-void ExpectSameImport(const fs::path& file, unsigned flags, bool mustImport = false)
+void ExpectSameNodes(const aiNode& ours, const aiNode& library)
 {
-    SCOPED_TRACE(file.string());
-    Assimp::Importer libraryImporter, ownImporter;
-    const aiScene* library = libraryImporter.ReadFile(file.string(), flags);
-    const aiScene* ours = ReadFileWithOwnSteps(ownImporter, file.string(), flags);
-    ASSERT_EQ(ours == nullptr, library == nullptr);
-    ASSERT_TRUE(library || !mustImport) << libraryImporter.GetErrorString();
-    if (!library)
-        return;
-    ASSERT_EQ(ours->mNumMeshes, library->mNumMeshes);
-    for (unsigned m = 0; m < library->mNumMeshes; ++m) {
+    ASSERT_EQ(ours.mNumMeshes, library.mNumMeshes) << library.mName.C_Str();
+    EXPECT_TRUE(std::equal(library.mMeshes, library.mMeshes + library.mNumMeshes, ours.mMeshes))
+        << library.mName.C_Str();
+    ASSERT_EQ(ours.mNumChildren, library.mNumChildren);
+    for (unsigned c = 0; c < library.mNumChildren; ++c)
+        ExpectSameNodes(*ours.mChildren[c], *library.mChildren[c]);
+}
+
+void ExpectSameScene(const aiScene& ours, const aiScene& library)
+{
+    ASSERT_EQ(ours.mNumMeshes, library.mNumMeshes);
+    for (unsigned m = 0; m < library.mNumMeshes; ++m) {
         SCOPED_TRACE("mesh " + std::to_string(m));
-        const aiMesh& a = *ours->mMeshes[m];
-        const aiMesh& b = *library->mMeshes[m];
+        const aiMesh& a = *ours.mMeshes[m];
+        const aiMesh& b = *library.mMeshes[m];
         ASSERT_EQ(a.mNumVertices, b.mNumVertices);
         ASSERT_EQ(a.mNumFaces, b.mNumFaces);
         EXPECT_EQ(a.mPrimitiveTypes, b.mPrimitiveTypes);
+        EXPECT_EQ(a.mMaterialIndex, b.mMaterialIndex);
+        EXPECT_STREQ(a.mName.C_Str(), b.mName.C_Str());
         bool sameFaces = true;
         for (unsigned f = 0; f < b.mNumFaces && sameFaces; ++f)
             sameFaces =
@@ -84,11 +92,32 @@ void ExpectSameImport(const fs::path& file, unsigned flags, bool mustImport = fa
         ExpectSameArrays(a.mNormals, b.mNormals, b.mNumVertices, "normals");
         ExpectSameArrays(a.mTangents, b.mTangents, b.mNumVertices, "tangents");
         ExpectSameArrays(a.mBitangents, b.mBitangents, b.mNumVertices, "bitangents");
-        ExpectSameArrays(a.mTextureCoords[0], b.mTextureCoords[0], b.mNumVertices, "UVs");
+        for (unsigned c = 0; c < AI_MAX_NUMBER_OF_TEXTURECOORDS; ++c) {
+            ExpectSameArrays(a.mTextureCoords[c], b.mTextureCoords[c], b.mNumVertices, "UVs");
+            EXPECT_EQ(a.mNumUVComponents[c], b.mNumUVComponents[c]);
+        }
+        for (unsigned c = 0; c < AI_MAX_NUMBER_OF_COLOR_SETS; ++c) {
+            ASSERT_EQ(a.mColors[c] == nullptr, b.mColors[c] == nullptr);
+            for (unsigned v = 0; a.mColors[c] && v < b.mNumVertices; ++v)
+                ASSERT_EQ(a.mColors[c][v], b.mColors[c][v]);
+        }
     }
+    ExpectSameNodes(*ours.mRootNode, *library.mRootNode);
 }
 
-TEST(ImportSteps, RealFilesGiveTheLibrarysScene)
+void ExpectSameImport(const fs::path& file, unsigned flags, bool mustImport = false)
+{
+    SCOPED_TRACE(file.string());
+    Assimp::Importer libraryImporter, ownImporter;
+    const aiScene* library = libraryImporter.ReadFile(file.string(), flags);
+    const aiScene* ours = ReadFileWithOwnSteps(ownImporter, file.string(), flags);
+    ASSERT_EQ(ours == nullptr, library == nullptr);
+    ASSERT_TRUE(library || !mustImport) << libraryImporter.GetErrorString();
+    if (library)
+        ExpectSameScene(*ours, *library);
+}
+
+std::vector<fs::path> RealFiles()
 {
     std::vector<fs::path> files;
     for (const char* folder : {"/usr/share/assimp/models/FBX", "/usr/share/assimp/models/OBJ"})
@@ -100,6 +129,12 @@ TEST(ImportSteps, RealFilesGiveTheLibrarysScene)
          fs::directory_iterator(fs::path(VORNIS_FIXTURES_DIR) / "blender"))
         if (entry.path().extension() == ".fbx")
             files.push_back(entry.path());
+    return files;
+}
+
+TEST(ImportSteps, RealFilesGiveTheLibrarysScene)
+{
+    const std::vector<fs::path> files = RealFiles();
     ASSERT_GT(files.size(), 4u);
     for (const fs::path& file : files)
         ExpectSameImport(file, kModelImportFlags);
@@ -141,6 +176,59 @@ TEST(ImportSteps, GeneratedAndHandMadeMeshesGiveTheLibrarysScene)
                                         "f 1 2 5 3 4\nf 1 2 3 5 4\nf 1 2 3 4 1\nf 2 5 5 2 6\n");
     for (const unsigned flags : {unsigned{aiProcess_FindDegenerates}, kModelImportFlags})
         ExpectSameImport(repeated, flags, true);
+}
+
+// The real files split with a limit small enough to cut most of their meshes into many
+// pieces, colours and every UV channel included; meshes with bones stay the library's.
+TEST(ImportSteps, SplittingByVertexCountGivesTheLibrarysPieces)
+{
+    constexpr unsigned kLimit = 40;
+    unsigned split = 0;
+    for (const fs::path& file : RealFiles()) {
+        SCOPED_TRACE(file.string());
+        Assimp::Importer libraryImporter, ownImporter;
+        const unsigned flags =
+            aiProcess_Triangulate | aiProcess_GenSmoothNormals | aiProcess_CalcTangentSpace;
+        const aiScene* library = libraryImporter.ReadFile(file.string(), flags);
+        const aiScene* ours = ownImporter.ReadFile(file.string(), flags);
+        if (!library || !ours)
+            continue;
+        const unsigned before = ours->mNumMeshes;
+        if (!SplitMeshesByVertexCount(const_cast<aiScene&>(*ours), kLimit))
+            continue;
+        libraryImporter.SetPropertyInteger(AI_CONFIG_PP_SLM_VERTEX_LIMIT, kLimit);
+        libraryImporter.SetPropertyInteger(AI_CONFIG_PP_SLM_TRIANGLE_LIMIT, INT_MAX);
+        library = libraryImporter.ApplyPostProcessing(aiProcess_SplitLargeMeshes);
+        ASSERT_TRUE(library);
+        ExpectSameScene(*ours, *library);
+        split += ours->mNumMeshes > before;
+    }
+    EXPECT_GT(split, 10u);
+
+    // A mesh over the limit whose faces use few of its vertices becomes one piece: the
+    // library would keep naming the mesh it deleted; the scene must name the piece.
+    aiScene scene;
+    scene.mRootNode = new aiNode("root");
+    scene.mRootNode->mNumMeshes = 1;
+    scene.mRootNode->mMeshes = new unsigned[1]{0};
+    scene.mNumMeshes = 1;
+    scene.mMeshes = new aiMesh* [1] { new aiMesh };
+    aiMesh& mesh = *scene.mMeshes[0];
+    mesh.mNumVertices = 2 * kLimit;
+    mesh.mVertices = new aiVector3D[mesh.mNumVertices];
+    mesh.mVertices[7] = aiVector3D(1, 2, 3);
+    mesh.mNumFaces = 1;
+    mesh.mFaces = new aiFace[1];
+    mesh.mFaces[0].mNumIndices = 3;
+    mesh.mFaces[0].mIndices = new unsigned[3]{7, 1, 7 + kLimit};
+    mesh.mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
+    ASSERT_TRUE(SplitMeshesByVertexCount(scene, kLimit));
+    ASSERT_EQ(scene.mNumMeshes, 1u);
+    const aiMesh& piece = *scene.mMeshes[0];
+    ASSERT_EQ(piece.mNumVertices, 3u);
+    EXPECT_EQ(piece.mVertices[0], aiVector3D(1, 2, 3));
+    EXPECT_EQ(piece.mFaces[0].mIndices[2], 2u);
+    EXPECT_EQ(scene.mRootNode->mMeshes[0], 0u);
 }
 
 }  // namespace
