@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 #include <utility>
+#include <vector>
+
+#include "platform/ParallelFor.h"
 
 namespace {
 
@@ -17,9 +21,24 @@ bool Finite(const aiVector3D& p)
     return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
+constexpr uint64_t kNoCell = UINT64_MAX;  // a position that is not a number
+constexpr size_t kMaxTables = 8;
+constexpr size_t kChunk = 65536;
+
+uint64_t Hash(uint64_t key)
+{
+    return key * 0x9E3779B97F4A7C15ull;
+}
+
 uint32_t Slot(uint64_t key, uint32_t mask)
 {
-    return static_cast<uint32_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+    return static_cast<uint32_t>(Hash(key) >> 32) & mask;
+}
+
+// The table of a cell: from the hash's bits below those of its slot.
+size_t TableOf(uint64_t key, size_t tables)
+{
+    return static_cast<size_t>((Hash(key) >> 16) & 0xFFFF) % tables;
 }
 
 }  // namespace
@@ -52,41 +71,70 @@ NearPositions::NearPositions(const aiVector3D* positions, uint32_t count, float 
     }
 
     // The entries grouped by cell, each cell's in vertex order, by counting instead of
-    // sorting: the table numbers the cells as they first appear, the counts give each cell
-    // its stretch of entries, and the vertices are placed in order.
-    uint32_t size = 16;
-    while (size < count * 2ull && size < (1u << 31))
-        size <<= 1;
-    table.assign(size, kEmpty);
-    tableMask = size - 1;
-    std::vector<uint64_t> keys(count), cellKeys;
+    // sorting: a table numbers its cells as they first appear, the counts give each cell its
+    // stretch of entries, and the vertices are placed in order. Each table holds the cells
+    // whose hash falls to it and is filled by one thread; the look-ups do not depend on how
+    // many tables there are.
+    std::vector<uint64_t> keys(count, kNoCell);
+    platform::ParallelFor((size_t{count} + kChunk - 1) / kChunk, [&](size_t chunk) {
+        const uint32_t end = static_cast<uint32_t>(std::min<size_t>(count, (chunk + 1) * kChunk));
+        for (uint32_t i = static_cast<uint32_t>(chunk * kChunk); i < end; ++i) {
+            const aiVector3D& p = positions[i];
+            if (Finite(p))
+                keys[i] = CellKey(static_cast<int64_t>((p.x - origin[0]) / cellSize) + 1,
+                                  static_cast<int64_t>((p.y - origin[1]) / cellSize) + 1,
+                                  static_cast<int64_t>((p.z - origin[2]) / cellSize) + 1);
+        }
+    });
+    const size_t parts = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, kMaxTables);
+    tables.resize(parts);
+    std::vector<uint32_t> inPart(parts, 0);
+    for (const uint64_t key : keys)
+        if (key != kNoCell)
+            ++inPart[TableOf(key, parts)];
+    std::vector<uint32_t> firstEntry(parts, 0);
+    for (size_t t = 1; t < parts; ++t)
+        firstEntry[t] = firstEntry[t - 1] + inPart[t - 1];
+    entries.resize(size_t{firstEntry.back()} + inPart.back());
+    for (size_t t = 0; t < parts; ++t) {
+        uint32_t size = 16;
+        while (size < inPart[t] * 2ull && size < (1u << 31))
+            size <<= 1;
+        tables[t].slots.assign(size, kEmpty);
+        tables[t].mask = size - 1;
+    }
+    platform::ParallelFor(parts, [&](size_t t) { FillTable(t, keys, firstEntry[t]); });
+}
+
+void NearPositions::FillTable(size_t part, const std::vector<uint64_t>& keys, uint32_t firstEntry)
+{
+    Table& table = tables[part];
+    const size_t parts = tables.size();
+    const uint32_t count = static_cast<uint32_t>(keys.size());
+    std::vector<uint64_t> cellKeys;
     std::vector<uint32_t> cellOf(count, kEmpty);
     std::vector<uint32_t> firstOf;  // a cell's count, then where its next entry goes
     for (uint32_t i = 0; i < count; ++i) {
-        const aiVector3D& p = positions[i];
-        if (!Finite(p))
+        const uint64_t key = keys[i];
+        if (key == kNoCell || TableOf(key, parts) != part)
             continue;
-        keys[i] = CellKey(static_cast<int64_t>((p.x - origin[0]) / cellSize) + 1,
-                          static_cast<int64_t>((p.y - origin[1]) / cellSize) + 1,
-                          static_cast<int64_t>((p.z - origin[2]) / cellSize) + 1);
-        uint32_t slot = Slot(keys[i], tableMask);
-        while (table[slot] != kEmpty && cellKeys[table[slot]] != keys[i])
-            slot = (slot + 1) & tableMask;
-        if (table[slot] == kEmpty) {
-            table[slot] = static_cast<uint32_t>(cellKeys.size());
-            cellKeys.push_back(keys[i]);
+        uint32_t slot = Slot(key, table.mask);
+        while (table.slots[slot] != kEmpty && cellKeys[table.slots[slot]] != key)
+            slot = (slot + 1) & table.mask;
+        if (table.slots[slot] == kEmpty) {
+            table.slots[slot] = static_cast<uint32_t>(cellKeys.size());
+            cellKeys.push_back(key);
             firstOf.push_back(0);
         }
-        cellOf[i] = table[slot];
-        ++firstOf[table[slot]];
+        cellOf[i] = table.slots[slot];
+        ++firstOf[table.slots[slot]];
     }
-    uint32_t placed = 0;
+    uint32_t placed = firstEntry;
     for (uint32_t& first : firstOf)
         placed += std::exchange(first, placed);
-    for (uint32_t& slot : table)
+    for (uint32_t& slot : table.slots)
         if (slot != kEmpty)
             slot = firstOf[slot];
-    entries.resize(placed);
     for (uint32_t i = 0; i < count; ++i)
         if (cellOf[i] != kEmpty)
             entries[firstOf[cellOf[i]]++] = {keys[i], i};
@@ -100,8 +148,9 @@ uint64_t NearPositions::CellKey(int64_t x, int64_t y, int64_t z) const
 
 uint32_t NearPositions::FirstOfCell(uint64_t key) const
 {
-    for (uint32_t slot = Slot(key, tableMask);; slot = (slot + 1) & tableMask) {
-        const uint32_t e = table[slot];
+    const Table& table = tables[TableOf(key, tables.size())];
+    for (uint32_t slot = Slot(key, table.mask);; slot = (slot + 1) & table.mask) {
+        const uint32_t e = table.slots[slot];
         if (e == kEmpty || entries[e].cell == key)
             return e;
     }

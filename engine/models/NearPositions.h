@@ -22,16 +22,21 @@ class NearPositions {
         uint64_t cell;
         uint32_t vertex;
     };
+    // The cells are spread over a few tables by their hash, each filled on its own core.
+    struct Table {
+        std::vector<uint32_t> slots;  // open addressing: the first entry of a cell
+        uint32_t mask = 0;
+    };
     uint64_t CellKey(int64_t x, int64_t y, int64_t z) const;
     uint32_t FirstOfCell(uint64_t key) const;
+    void FillTable(size_t part, const std::vector<uint64_t>& keys, uint32_t firstEntry);
 
     const aiVector3D* positions;
     float radius;
     float cellSize = 0;
     float origin[3] = {0, 0, 0};
-    std::vector<Entry> entries;   // by cell
-    std::vector<uint32_t> table;  // open addressing: the first entry of a cell
-    uint32_t tableMask = 0;
+    std::vector<Entry> entries;  // by table, then by cell, each cell's in vertex order
+    std::vector<Table> tables;
     // A radius of zero or beyond all numbers: the library's own index, exactly as it answers.
     bool useLibrary = false;
     Assimp::SpatialSort library;
