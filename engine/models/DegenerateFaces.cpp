@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "models/FacePrimitive.h"
 #include "platform/ParallelFor.h"
 
 namespace {
@@ -13,20 +14,6 @@ namespace {
 constexpr size_t kChunk = 65536;
 // What the library leaves in a slot that a dropped corner freed.
 constexpr unsigned kFreedSlot = 0xdeadbeef;
-
-unsigned PrimitiveType(unsigned corners)
-{
-    switch (corners) {
-        case 1:
-            return aiPrimitiveType_POINT;
-        case 2:
-            return aiPrimitiveType_LINE;
-        case 3:
-            return aiPrimitiveType_TRIANGLE;
-        default:
-            return aiPrimitiveType_POLYGON;
-    }
-}
 
 // Drops each corner that repeats the position of an earlier one. A polygon of more than four
 // corners may pass through one place twice (a hole drawn as a concave outline): only
@@ -67,7 +54,7 @@ void FindDegenerateFaces(aiMesh& mesh)
         for (size_t f = chunk * kChunk; f < end; ++f) {
             aiFace& face = mesh.mFaces[f];
             DropRepeatedCorners(face, mesh.mVertices, mesh.mNumVertices);
-            found |= PrimitiveType(face.mNumIndices);
+            found |= FacePrimitiveType(face.mNumIndices);
         }
         types.fetch_or(found);
     });

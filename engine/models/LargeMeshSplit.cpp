@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "models/FacePrimitive.h"
 #include "platform/ParallelFor.h"
 
 namespace {
@@ -63,20 +64,6 @@ Plan PlanPieces(aiMesh& mesh, unsigned limit)
     return plan;
 }
 
-unsigned PrimitiveType(unsigned corners)
-{
-    switch (corners) {
-        case 1:
-            return aiPrimitiveType_POINT;
-        case 2:
-            return aiPrimitiveType_LINE;
-        case 3:
-            return aiPrimitiveType_TRIANGLE;
-        default:
-            return aiPrimitiveType_POLYGON;
-    }
-}
-
 template <typename T>
 void CopyInto(T*& to, const T* from, const uint32_t* source, unsigned count)
 {
@@ -125,7 +112,7 @@ std::vector<aiMesh*> Split(aiMesh& mesh, const Plan& plan,
                 out->mFaces[f].mIndices = from.mIndices;
                 from.mIndices = nullptr;
                 from.mNumIndices = 0;
-                out->mPrimitiveTypes |= PrimitiveType(out->mFaces[f].mNumIndices);
+                out->mPrimitiveTypes |= FacePrimitiveType(out->mFaces[f].mNumIndices);
             }
         });
     }
