@@ -3,7 +3,9 @@
 #include <assimp/vector3.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -44,17 +46,30 @@ size_t TableOf(uint64_t key, size_t tables)
 }  // namespace
 
 NearPositions::NearPositions(const aiVector3D* positions, uint32_t count, float radius)
-    : positions(positions), radius(radius)
+    : positions(positions), vertexCount(count), radius(radius)
 {
-    float low[3] = {INFINITY, INFINITY, INFINITY}, high[3] = {-INFINITY, -INFINITY, -INFINITY};
-    for (uint32_t i = 0; i < count; ++i) {
-        if (!Finite(positions[i]))
-            continue;
-        for (int axis = 0; axis < 3; ++axis) {
-            low[axis] = std::min(low[axis], positions[i][axis]);
-            high[axis] = std::max(high[axis], positions[i][axis]);
+    // The box of the finite positions, a part per core.
+    const size_t chunks = (size_t{count} + kChunk - 1) / kChunk;
+    std::vector<std::array<float, 6>> boxes(chunks);
+    platform::ParallelFor(chunks, [&](size_t chunk) {
+        std::array<float, 6> box = {INFINITY, INFINITY, INFINITY, -INFINITY, -INFINITY, -INFINITY};
+        const uint32_t end = static_cast<uint32_t>(std::min<size_t>(count, (chunk + 1) * kChunk));
+        for (uint32_t i = static_cast<uint32_t>(chunk * kChunk); i < end; ++i) {
+            if (!Finite(positions[i]))
+                continue;
+            for (int axis = 0; axis < 3; ++axis) {
+                box[axis] = std::min(box[axis], positions[i][axis]);
+                box[3 + axis] = std::max(box[3 + axis], positions[i][axis]);
+            }
         }
-    }
+        boxes[chunk] = box;
+    });
+    float low[3] = {INFINITY, INFINITY, INFINITY}, high[3] = {-INFINITY, -INFINITY, -INFINITY};
+    for (const std::array<float, 6>& box : boxes)
+        for (int axis = 0; axis < 3; ++axis) {
+            low[axis] = std::min(low[axis], box[axis]);
+            high[axis] = std::max(high[axis], box[3 + axis]);
+        }
     // Cells four times the radius wide: the ball around a position reaches into the next
     // cell along an axis only when it lies within a radius of the cell's side, half the
     // time, so a look-up reads three or four cells on average instead of eight.
@@ -75,27 +90,35 @@ NearPositions::NearPositions(const aiVector3D* positions, uint32_t count, float 
     // stretch of entries, and the vertices are placed in order. Each table holds the cells
     // whose hash falls to it and is filled by one thread; the look-ups do not depend on how
     // many tables there are.
-    std::vector<uint64_t> keys(count, kNoCell);
-    platform::ParallelFor((size_t{count} + kChunk - 1) / kChunk, [&](size_t chunk) {
+    const size_t parts = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, kMaxTables);
+    tables.resize(parts);
+    std::vector<uint64_t> keys(count);
+    std::vector<std::array<uint32_t, kMaxTables>> chunkCounts(chunks);
+    platform::ParallelFor(chunks, [&](size_t chunk) {
+        std::array<uint32_t, kMaxTables> counts{};
         const uint32_t end = static_cast<uint32_t>(std::min<size_t>(count, (chunk + 1) * kChunk));
         for (uint32_t i = static_cast<uint32_t>(chunk * kChunk); i < end; ++i) {
             const aiVector3D& p = positions[i];
-            if (Finite(p))
-                keys[i] = CellKey(static_cast<int64_t>((p.x - origin[0]) / cellSize) + 1,
-                                  static_cast<int64_t>((p.y - origin[1]) / cellSize) + 1,
-                                  static_cast<int64_t>((p.z - origin[2]) / cellSize) + 1);
+            keys[i] = kNoCell;
+            if (!Finite(p))
+                continue;
+            keys[i] = CellKey(static_cast<int64_t>((p.x - origin[0]) / cellSize) + 1,
+                              static_cast<int64_t>((p.y - origin[1]) / cellSize) + 1,
+                              static_cast<int64_t>((p.z - origin[2]) / cellSize) + 1);
+            ++counts[TableOf(keys[i], parts)];
         }
+        chunkCounts[chunk] = counts;
     });
-    const size_t parts = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, kMaxTables);
-    tables.resize(parts);
     std::vector<uint32_t> inPart(parts, 0);
-    for (const uint64_t key : keys)
-        if (key != kNoCell)
-            ++inPart[TableOf(key, parts)];
+    for (const std::array<uint32_t, kMaxTables>& counts : chunkCounts)
+        for (size_t t = 0; t < parts; ++t)
+            inPart[t] += counts[t];
     std::vector<uint32_t> firstEntry(parts, 0);
     for (size_t t = 1; t < parts; ++t)
         firstEntry[t] = firstEntry[t - 1] + inPart[t - 1];
-    entries.resize(size_t{firstEntry.back()} + inPart.back());
+    // Every entry is written by the tables' threads, which fault its pages in.
+    entryCount = firstEntry.back() + inPart.back();
+    entries.reset(new Entry[entryCount]);
     for (size_t t = 0; t < parts; ++t) {
         uint32_t size = 16;
         while (size < inPart[t] * 2ull && size < (1u << 31))
@@ -104,6 +127,38 @@ NearPositions::NearPositions(const aiVector3D* positions, uint32_t count, float 
         tables[t].mask = size - 1;
     }
     platform::ParallelFor(parts, [&](size_t t) { FillTable(t, keys, firstEntry[t]); });
+    tableEntries = firstEntry;
+    tableEntries.push_back(entryCount);
+}
+
+std::vector<uint32_t> NearPositions::FirstAtSamePosition() const
+{
+    // Each cell's vertices are in vertex order; a few distinct positions per cell are kept
+    // to compare with, which bounds the work however many vertices share a cell.
+    constexpr size_t kKept = 8;
+    std::vector<uint32_t> first(vertexCount);
+    for (uint32_t v = 0; v < vertexCount; ++v)
+        first[v] = v;
+    if (useLibrary)
+        return first;
+    platform::ParallelFor(tables.size(), [&](size_t t) {
+        uint32_t kept[kKept];
+        size_t keptCount = 0;
+        for (uint32_t e = tableEntries[t]; e < tableEntries[t + 1]; ++e) {
+            if (e == tableEntries[t] || entries[e].cell != entries[e - 1].cell)
+                keptCount = 0;
+            const uint32_t v = entries[e].vertex;
+            size_t k = 0;
+            while (k < keptCount &&
+                   std::memcmp(&positions[kept[k]], &positions[v], sizeof(aiVector3D)) != 0)
+                ++k;
+            if (k < keptCount)
+                first[v] = kept[k];
+            else if (keptCount < kKept)
+                kept[keptCount++] = v;
+        }
+    });
+    return first;
 }
 
 void NearPositions::FillTable(size_t part, const std::vector<uint64_t>& keys, uint32_t firstEntry)
@@ -165,7 +220,7 @@ void NearPositions::Find(const aiVector3D& position, std::vector<uint32_t>& foun
         found.assign(fromLibrary.begin(), fromLibrary.end());
         return;
     }
-    if (!Finite(position) || entries.empty())
+    if (!Finite(position) || entryCount == 0)
         return;
     const float squareRadius = radius * radius;
     // The cells that the ball around `position` reaches, two at most along each axis: cells
@@ -187,7 +242,7 @@ void NearPositions::Find(const aiVector3D& position, std::vector<uint32_t>& foun
             for (int64_t z = first[2]; z <= last[2]; ++z) {
                 const uint64_t key = CellKey(x, y, z);
                 for (uint32_t e = FirstOfCell(key);
-                     e != kEmpty && e < entries.size() && entries[e].cell == key; ++e) {
+                     e != kEmpty && e < entryCount && entries[e].cell == key; ++e) {
                     const uint32_t vertex = entries[e].vertex;
                     if ((positions[vertex] - position).SquareLength() < squareRadius)
                         found.push_back(vertex);

@@ -7,6 +7,7 @@
 #include <assimp/vector3.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class NearPositions {
@@ -16,6 +17,11 @@ class NearPositions {
     // Every vertex whose squared distance to `position` is below radius squared, as the
     // library tests it; none for a position that is not a number.
     void Find(const aiVector3D& position, std::vector<uint32_t>& found) const;
+
+    // For each vertex, the first vertex at bit for bit the same position, itself if none is
+    // before it: the two find the same vertices. A vertex whose cell holds many distinct
+    // positions may name itself although one before it has its position.
+    std::vector<uint32_t> FirstAtSamePosition() const;
 
    private:
     struct Entry {
@@ -32,11 +38,14 @@ class NearPositions {
     void FillTable(size_t part, const std::vector<uint64_t>& keys, uint32_t firstEntry);
 
     const aiVector3D* positions;
+    uint32_t vertexCount;
     float radius;
     float cellSize = 0;
     float origin[3] = {0, 0, 0};
-    std::vector<Entry> entries;  // by table, then by cell, each cell's in vertex order
+    std::unique_ptr<Entry[]> entries;  // by table, then by cell, each cell's in vertex order
+    uint32_t entryCount = 0;
     std::vector<Table> tables;
+    std::vector<uint32_t> tableEntries;  // where each table's entries start, and the end
     // A radius of zero or beyond all numbers: the library's own index, exactly as it answers.
     bool useLibrary = false;
     Assimp::SpatialSort library;

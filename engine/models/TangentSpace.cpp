@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "models/NearPositions.h"
@@ -29,11 +31,24 @@ bool IsSpecial(const aiVector3D& v)
 
 float PositionEpsilon(const aiMesh& mesh)
 {
+    // The library's box, from 1e10 inwards; a part per core (minimum and maximum do not
+    // depend on the order, and a NaN never replaces a number in them).
+    const size_t chunks = (size_t{mesh.mNumVertices} + kChunk - 1) / kChunk;
+    std::vector<std::pair<aiVector3D, aiVector3D>> boxes(chunks);
+    platform::ParallelFor(chunks, [&](size_t chunk) {
+        aiVector3D low(1e10f, 1e10f, 1e10f), high(-1e10f, -1e10f, -1e10f);
+        const size_t end = std::min<size_t>(mesh.mNumVertices, (chunk + 1) * kChunk);
+        for (size_t i = chunk * kChunk; i < end; ++i) {
+            const aiVector3D& p = mesh.mVertices[i];
+            low = aiVector3D(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
+            high = aiVector3D(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
+        }
+        boxes[chunk] = {low, high};
+    });
     aiVector3D low(1e10f, 1e10f, 1e10f), high(-1e10f, -1e10f, -1e10f);
-    for (unsigned i = 0; i < mesh.mNumVertices; ++i) {
-        const aiVector3D& p = mesh.mVertices[i];
-        low = aiVector3D(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
-        high = aiVector3D(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
+    for (const auto& [l, h] : boxes) {
+        low = aiVector3D(std::min(low.x, l.x), std::min(low.y, l.y), std::min(low.z, l.z));
+        high = aiVector3D(std::max(high.x, h.x), std::max(high.y, h.y), std::max(high.z, h.z));
     }
     return (high - low).Length() * kPositionShare;
 }
@@ -105,6 +120,61 @@ void FaceTangents(const aiMesh& mesh, unsigned f, const std::vector<uint32_t>& w
     }
 }
 
+// The near vertices of each distinct position, found on all cores before the smoothing,
+// which reads them only for the vertices it has not grouped yet. A chunk keeps no more lists
+// past a bound (the smoothing then looks those up itself): positions crowded together cost
+// no more memory than a few times the mesh.
+class NearLists {
+   public:
+    NearLists(const NearPositions& finder, const aiVector3D* positions, uint32_t count)
+        : finder(finder),
+          positions(positions),
+          first(finder.FirstAtSamePosition()),
+          where(count, kNone),
+          data((size_t{count} + kListChunk - 1) / kListChunk)
+    {
+        platform::ParallelFor(data.size(), [&](size_t chunk) {
+            std::vector<uint32_t>& lists = data[chunk];
+            const size_t budget = kListsPerVertex * kListChunk;
+            std::vector<uint32_t> found;
+            const uint32_t end =
+                static_cast<uint32_t>(std::min<size_t>(count, (chunk + 1) * kListChunk));
+            for (uint32_t v = static_cast<uint32_t>(chunk * kListChunk); v < end; ++v) {
+                if (first[v] != v)
+                    continue;
+                this->finder.Find(positions[v], found);
+                if (lists.size() + found.size() + 1 > budget)
+                    break;
+                where[v] = static_cast<uint32_t>(lists.size());
+                lists.push_back(static_cast<uint32_t>(found.size()));
+                lists.insert(lists.end(), found.begin(), found.end());
+            }
+        });
+    }
+
+    // What finder.Find gives for the vertex's position, from `scratch` when no list was kept.
+    std::span<const uint32_t> Near(uint32_t vertex, std::vector<uint32_t>& scratch) const
+    {
+        const uint32_t owner = first[vertex];
+        if (where[owner] == kNone) {
+            finder.Find(positions[vertex], scratch);
+            return scratch;
+        }
+        const uint32_t* list = data[owner / kListChunk].data() + where[owner];
+        return {list + 1, list[0]};
+    }
+
+   private:
+    static constexpr uint32_t kNone = UINT32_MAX;
+    static constexpr size_t kListChunk = 65536;
+    static constexpr size_t kListsPerVertex = 8;
+    const NearPositions& finder;
+    const aiVector3D* positions;
+    std::vector<uint32_t> first;              // per vertex, the first at its position
+    std::vector<uint32_t> where;              // per first vertex, its list in its chunk's lists
+    std::vector<std::vector<uint32_t>> data;  // per chunk: each list's length, then its vertices
+};
+
 }  // namespace
 
 bool ComputeTangentSpace(aiMesh& mesh)
@@ -140,6 +210,7 @@ bool ComputeTangentSpace(aiMesh& mesh)
     });
 
     const NearPositions finder(mesh.mVertices, count, PositionEpsilon(mesh));
+    const NearLists near(finder, mesh.mVertices, count);
 
     // Smoothing in vertex order: each vertex not yet in a group gathers the near vertices
     // whose normal is the same and whose tangent and bitangent are close to its own. It is
@@ -153,9 +224,8 @@ bool ComputeTangentSpace(aiMesh& mesh)
         if (done[a])
             continue;
         const aiVector3D normal = normals[a], tangent = tangents[a], bitangent = bitangents[a];
-        finder.Find(mesh.mVertices[a], found);
         group.assign(1, a);
-        for (const uint32_t other : found) {
+        for (const uint32_t other : near.Near(a, found)) {
             if (done[other] || normals[other] * normal < kSameNormal ||
                 tangents[other] * tangent < limit || bitangents[other] * bitangent < limit)
                 continue;

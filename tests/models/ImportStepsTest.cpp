@@ -176,6 +176,24 @@ TEST(ImportSteps, GeneratedAndHandMadeMeshesGiveTheLibrarysScene)
                                         "f 1 2 5 3 4\nf 1 2 3 5 4\nf 1 2 3 4 1\nf 2 5 5 2 6\n");
     for (const unsigned flags : {unsigned{aiProcess_FindDegenerates}, kModelImportFlags})
         ExpectSameImport(repeated, flags, true);
+
+    // 1,200 corners at distinct places crowded together (one far triangle makes them all
+    // near each other): one cell of the near-position index, more distinct positions than
+    // it compares, and near lists beyond what the tangent space keeps ahead.
+    std::string crowded = "vn 0 0 1\n";
+    uint32_t seed = 12345;
+    auto next = [&seed] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+    for (int v = 0; v < 1200; ++v)
+        crowded += "v " + std::to_string(next() % 1000 * 1e-3) + " " +
+                   std::to_string(next() % 1000 * 1e-3) + " 0\nvt " +
+                   std::to_string(next() % 100 * 0.01) + " " + std::to_string(next() % 100 * 0.01) +
+                   "\n";
+    crowded += "v 1e5 0 0\nv 1e5 1 0\nv 1e5 0 1\nf 1201/1/1 1202/2/1 1203/3/1\n";
+    for (int f = 0; f < 400; ++f)
+        crowded += "f " + std::to_string(3 * f + 1) + "/" + std::to_string(3 * f + 1) + "/1 " +
+                   std::to_string(3 * f + 2) + "/" + std::to_string(3 * f + 2) + "/1 " +
+                   std::to_string(3 * f + 3) + "/" + std::to_string(3 * f + 3) + "/1\n";
+    ExpectSameImport(dir.Write("crowded.obj", crowded), kModelImportFlags, true);
 }
 
 // The real files split with a limit small enough to cut most of their meshes into many
