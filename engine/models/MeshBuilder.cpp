@@ -325,9 +325,12 @@ void BuildMesh(ModelImportContext& context, MeshData& mesh, const aiMesh& import
         if (face.mNumIndices == 3 && face.mIndices)
             mesh.indices.insert(mesh.indices.end(), face.mIndices, face.mIndices + 3);
     }
+    // The mesh keeps its distinct vertices only; the packed ones go at once.
     SharedVertexDraw draw = DrawSharingRecentVertices(mesh);
-    mesh.drawVertices = std::move(draw.vertices);
-    mesh.drawIndices = std::move(draw.indices);
+    if (!draw.vertices.empty()) {
+        mesh.vertices = std::move(draw.vertices);
+        mesh.vertexPlaces = std::move(draw.places);
+    }
     if (triangles < importedMesh.mNumFaces)
         platform::ReportMessage("Mesh '" + std::string(importedMesh.mName.C_Str()) +
                                     "': " + std::to_string(importedMesh.mNumFaces - triangles) +

@@ -45,13 +45,14 @@ struct UninitialisedAllocator : std::allocator<T> {
 using VertexBytes = std::vector<uint8_t, UninitialisedAllocator<uint8_t>>;
 
 struct MeshData {
-    VertexBytes vertices;  // vertexCount x stride bytes, uploaded as they are
+    // The packed vertices, vertexCount x stride bytes, uploaded as they are. Where
+    // `vertexPlaces` is not empty it holds the distinct ones only: most face corners pack to
+    // the same bytes as a neighbour's (SharedVertices.h), and vertex v is the row
+    // vertexPlaces[v]. Read a vertex through VertexAt.
+    VertexBytes vertices;
     uint32_t vertexCount = 0;
     std::vector<uint32_t> indices;
-    // What the GPU draws with instead of `vertices` and `indices` when some vertices repeat
-    // others byte for byte (SharedVertices.h); let go of once uploaded.
-    VertexBytes drawVertices;
-    std::vector<uint32_t> drawIndices;
+    std::vector<uint32_t> vertexPlaces;
     uint8_t hasBones = 0;
     uint32_t format = 0;  // vertex-format word
     uint32_t stride = 0;  // bytes per vertex; 0 for a mesh refused for lack of vertices
@@ -88,6 +89,23 @@ struct MeshData {
 
     // A refused mesh keeps its indices but has no vertices: nothing may draw or upload it.
     bool HasVertexData() const { return stride != 0 && !vertices.empty(); }
+
+    // How many rows of packed bytes `vertices` holds, and whether every vertex has its row.
+    size_t VertexRows() const { return stride == 0 ? 0 : vertices.size() / stride; }
+    bool HasEveryVertex() const
+    {
+        return vertexPlaces.empty() ? VertexRows() >= vertexCount
+                                    : vertexPlaces.size() >= vertexCount;
+    }
+
+    // The packed bytes of vertex `v` (stride of them), or null beyond the vertices.
+    const uint8_t* VertexAt(uint32_t v) const
+    {
+        if (v >= vertexCount || (!vertexPlaces.empty() && v >= vertexPlaces.size()))
+            return nullptr;
+        const size_t row = vertexPlaces.empty() ? v : vertexPlaces[v];
+        return row < VertexRows() ? vertices.data() + row * stride : nullptr;
+    }
 };
 
 // Fills `mesh` from `importedMesh`: vertices, indices, material texture lists.

@@ -92,13 +92,6 @@ SharedVertexDraw DrawSharingRecentVertices(const MeshData& mesh)
         }
     });
 
-    draw.indices.resize(mesh.indices.size());
-    platform::ParallelFor((mesh.indices.size() + kStretch - 1) / kStretch, [&](size_t stretch) {
-        const size_t end = std::min(mesh.indices.size(), (stretch + 1) * kStretch);
-        for (size_t i = stretch * kStretch; i < end; ++i) {
-            const uint32_t index = mesh.indices[i];
-            draw.indices[i] = index < count ? same[index] : index;
-        }
-    });
+    draw.places = std::move(same);
     return draw;
 }

@@ -107,8 +107,7 @@ std::string UvLayoutProblem(const MeshData* mesh, uint32_t set)
     if (!mesh->HasVertexData())
         return "This mesh has no vertices";
     const VertexAttributeOffsets offsets = AttributeOffsets(mesh->format);
-    if (offsets.stride != mesh->stride ||
-        mesh->vertices.size() < size_t(mesh->vertexCount) * mesh->stride)
+    if (offsets.stride != mesh->stride || !mesh->HasEveryVertex())
         return "This mesh's vertices are not laid out as expected";
     const std::array<bool, 4> sets = AvailableUvSets(*mesh);
     if (std::none_of(sets.begin(), sets.end(), [](bool present) { return present; }))

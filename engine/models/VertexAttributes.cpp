@@ -42,13 +42,11 @@ template <size_t N>
 std::optional<std::array<float, N>> ReadVertexFloats(const MeshData& mesh, uint32_t vertex,
                                                      int32_t offset)
 {
-    if (offset < 0 || mesh.stride == 0 || vertex >= mesh.vertexCount)
-        return std::nullopt;
-    const size_t start = static_cast<size_t>(vertex) * mesh.stride + static_cast<size_t>(offset);
-    if (start + N * sizeof(float) > mesh.vertices.size())
+    const uint8_t* bytes = mesh.VertexAt(vertex);
+    if (offset < 0 || !bytes || static_cast<size_t>(offset) + N * sizeof(float) > mesh.stride)
         return std::nullopt;
     std::array<float, N> value;
-    std::memcpy(value.data(), mesh.vertices.data() + start, N * sizeof(float));
+    std::memcpy(value.data(), bytes + offset, N * sizeof(float));
     return value;
 }
 

@@ -42,10 +42,10 @@ std::optional<Matrix4> SkinMatrix(const MeshData& mesh, uint32_t vertex, int32_t
     if (offset < 0 || palette.empty())
         return std::nullopt;
     float values[8];
-    const size_t start = static_cast<size_t>(vertex) * mesh.stride + static_cast<size_t>(offset);
-    if (start + sizeof(values) > mesh.vertices.size())
+    const uint8_t* bytes = mesh.VertexAt(vertex);
+    if (!bytes || static_cast<size_t>(offset) + sizeof(values) > mesh.stride)
         return std::nullopt;
-    std::memcpy(values, mesh.vertices.data() + start, sizeof(values));
+    std::memcpy(values, bytes + offset, sizeof(values));
     const float total = values[4] + values[5] + values[6] + values[7];
     if (!(total > 0.0001f))
         return std::nullopt;

@@ -19,35 +19,39 @@
 namespace {
 
 // Immutable buffers from the mesh data, shared by every mesh object that shows the mesh; a
-// failed creation is retried at the next draw. The distinct vertices, when the mesh has
-// repeats, are needed for nothing else and are let go of once uploaded.
+// failed creation is retried at the next draw. A mesh that keeps its distinct vertices only
+// is drawn from them, its corners naming their vertices' rows.
 void UploadMesh(CMeshObject& meshObject)
 {
     MeshData& mesh = *meshObject.meshData;
     MeshData::GpuBuffers& shared = *mesh.gpu;
     if (!shared.vertices || !shared.indices) {
-        const bool sharedCorners =
-            mesh.drawIndices.size() == mesh.indices.size() && !mesh.drawVertices.empty();
-        const VertexBytes& drawn = sharedCorners ? mesh.drawVertices : mesh.vertices;
+        const bool placed = !mesh.vertexPlaces.empty();
         const uint64_t vertexBytes =
-            sharedCorners ? drawn.size() : static_cast<uint64_t>(mesh.vertexCount) * mesh.stride;
+            placed ? mesh.vertices.size() : static_cast<uint64_t>(mesh.vertexCount) * mesh.stride;
         const uint64_t indexBytes = mesh.indices.size() * sizeof(uint32_t);
-        if (vertexBytes == 0 || vertexBytes > drawn.size() || vertexBytes > UINT32_MAX ||
+        if (vertexBytes == 0 || vertexBytes > mesh.vertices.size() || vertexBytes > UINT32_MAX ||
             indexBytes == 0 || indexBytes > UINT32_MAX)
             return;
-        auto vertices =
-            gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Immutable,
-                              static_cast<uint32_t>(vertexBytes), drawn.data(), mesh.stride);
-        auto indices =
-            gpu::CreateBuffer(gpu::BufferBinding::Index, gpu::BufferUsage::Immutable,
-                              static_cast<uint32_t>(indexBytes),
-                              sharedCorners ? mesh.drawIndices.data() : mesh.indices.data());
+        // An index beyond the vertices stays beyond them.
+        std::vector<uint32_t> rows;
+        if (placed) {
+            rows.resize(mesh.indices.size());
+            for (size_t i = 0; i < rows.size(); ++i) {
+                const uint32_t index = mesh.indices[i];
+                rows[i] = index < mesh.vertexPlaces.size() ? mesh.vertexPlaces[index] : index;
+            }
+        }
+        auto vertices = gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Immutable,
+                                          static_cast<uint32_t>(vertexBytes), mesh.vertices.data(),
+                                          mesh.stride);
+        auto indices = gpu::CreateBuffer(gpu::BufferBinding::Index, gpu::BufferUsage::Immutable,
+                                         static_cast<uint32_t>(indexBytes),
+                                         placed ? rows.data() : mesh.indices.data());
         if (!vertices || !indices)
             return;
         shared.vertices = std::move(vertices);
         shared.indices = std::move(indices);
-        VertexBytes().swap(mesh.drawVertices);
-        std::vector<uint32_t>().swap(mesh.drawIndices);
     }
     meshObject.vertexBuffer = shared.vertices;
     meshObject.indexBuffer = shared.indices;

@@ -44,11 +44,10 @@ void AddPositions(CMeshObject& meshObject, const Matrix4& matrix, std::vector<Fl
         return;
     const bool skinned = mesh.hasBones && mesh.stride >= 12 + vertexformat::kBonesBytes &&
                          PoseIntoPalette(meshObject);
-    // Until the mesh is uploaded, its distinct vertices are at hand: the same points, each
-    // once, a fraction of the walk.
-    const VertexBytes& vertices = mesh.drawVertices.empty() ? mesh.vertices : mesh.drawVertices;
-    const size_t count =
-        mesh.drawVertices.empty() ? mesh.vertexCount : mesh.drawVertices.size() / mesh.stride;
+    // A mesh that keeps its distinct vertices only: the same points, each once, a fraction
+    // of the walk.
+    const VertexBytes& vertices = mesh.vertices;
+    const size_t count = mesh.vertexPlaces.empty() ? mesh.vertexCount : mesh.VertexRows();
     // Grown by doubling: exact steps would copy everything again for each of many meshes.
     if (const size_t needed = out.size() + count; needed > out.capacity())
         out.reserve(std::max(needed, 2 * out.capacity()));

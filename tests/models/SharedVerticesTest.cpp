@@ -1,5 +1,5 @@
-// The drawn vertices are the mesh's less its recent repeats: every corner reads the bytes it
-// reads through the face indices, and a mesh without repeats keeps its own vertices.
+// The kept vertices are the mesh's less its recent repeats: every vertex reads its own bytes
+// through its place, and a mesh without repeats keeps its own vertices.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -29,11 +29,12 @@ MeshData Packed(const std::vector<std::array<float, 2>>& vertices, std::vector<u
     return mesh;
 }
 
-// The bytes corner i reads through the mesh's own indices and through the draw.
-bool DrawnAsBefore(const MeshData& mesh, const SharedVertexDraw& draw, size_t i)
+// Vertex v's packed bytes, and what it reads through its place among the kept vertices.
+bool ReadAsBefore(const MeshData& mesh, const SharedVertexDraw& draw, uint32_t v)
 {
-    return std::memcmp(mesh.vertices.data() + size_t{mesh.indices[i]} * mesh.stride,
-                       draw.vertices.data() + size_t{draw.indices[i]} * mesh.stride,
+    return draw.places[v] * size_t{mesh.stride} < draw.vertices.size() &&
+           std::memcmp(mesh.vertices.data() + size_t{v} * mesh.stride,
+                       draw.vertices.data() + size_t{draw.places[v]} * mesh.stride,
                        mesh.stride) == 0;
 }
 
@@ -43,7 +44,7 @@ TEST(SharedVertices, CornersNameAnEarlierIdenticalVertex)
 {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     // 3 repeats 0 and 4 repeats 2; 5 differs from 0 in its last bit and -0 is not +0; equal
-    // NaN bits are the same vertex; an index past the vertices stays as it is.
+    // NaN bits are the same vertex.
     const MeshData mesh = Packed({{1, 2},
                                   {3, 4},
                                   {nan, 0.0f},
@@ -55,15 +56,15 @@ TEST(SharedVertices, CornersNameAnEarlierIdenticalVertex)
                                   {1, 0.0f}},
                                  {0, 1, 2, 3, 4, 5, 3, 6, 99, 7, 8, 0});
     const SharedVertexDraw draw = DrawSharingRecentVertices(mesh);
-    EXPECT_EQ(draw.indices, (std::vector<uint32_t>{0, 1, 2, 0, 2, 3, 0, 4, 99, 5, 6, 0}));
+    EXPECT_EQ(draw.places, (std::vector<uint32_t>{0, 1, 2, 0, 2, 3, 4, 5, 6}));
     ASSERT_EQ(draw.vertices.size(), 7u * 8);
-    for (size_t i = 0; i < draw.indices.size(); ++i)
-        EXPECT_TRUE(mesh.indices[i] >= mesh.vertexCount || DrawnAsBefore(mesh, draw, i)) << i;
+    for (uint32_t v = 0; v < mesh.vertexCount; ++v)
+        EXPECT_TRUE(ReadAsBefore(mesh, draw, v)) << v;
 
     const SharedVertexDraw none =
         DrawSharingRecentVertices(Packed({{1, 2}, {3, 4}, {5, 6}}, {0, 1, 2}));
-    EXPECT_TRUE(none.indices.empty() && none.vertices.empty());
-    EXPECT_TRUE(DrawSharingRecentVertices(MeshData{}).indices.empty());
+    EXPECT_TRUE(none.places.empty() && none.vertices.empty());
+    EXPECT_TRUE(DrawSharingRecentVertices(MeshData{}).places.empty());
 
     // Over several stretches: vertices come in identical pairs, and a twin a stretch away
     // is not looked for.
@@ -76,16 +77,16 @@ TEST(SharedVertices, CornersNameAnEarlierIdenticalVertex)
     many[100000] = many[100001] = many[0];
     const MeshData pairs = Packed(many, corners);
     const SharedVertexDraw shared = DrawSharingRecentVertices(pairs);
-    ASSERT_EQ(shared.indices.size(), corners.size());
+    ASSERT_EQ(shared.places.size(), many.size());
     EXPECT_EQ(shared.vertices.size(), 150000u * 8);  // one a pair, 100000 not dropped for 0
-    for (size_t i = 0; i < corners.size(); ++i)
-        ASSERT_TRUE(DrawnAsBefore(pairs, shared, i)) << i;
-    EXPECT_EQ(shared.indices[299999 - 100000], 50000u);
-    EXPECT_EQ(shared.indices[299999 - 100001], 50000u);
+    for (uint32_t v = 0; v < many.size(); ++v)
+        ASSERT_TRUE(ReadAsBefore(pairs, shared, v)) << v;
+    EXPECT_EQ(shared.places[100000], 50000u);
+    EXPECT_EQ(shared.places[100001], 50000u);
 }
 
-// Every mesh of real files: each corner reads the bytes its face index reads, from a vertex
-// no later than it; a file's corners, each a vertex of its own after the import, share.
+// Every mesh of real files keeps fewer vertices, and each vertex reads the bytes it was
+// packed to; a file's corners, each a vertex of its own after the import, share.
 TEST(SharedVertices, RealFilesDrawTheSameBytes)
 {
     size_t sharing = 0;
@@ -95,17 +96,19 @@ TEST(SharedVertices, RealFilesDrawTheSameBytes)
         ModelImportContext context;
         context.scene = Borrow(*imported.scene);
         for (unsigned m = 0; m < imported.scene->mNumMeshes; ++m) {
-            MeshData mesh;
-            mesh.context = &context;
+            MeshData mesh, packed;
+            mesh.context = packed.context = &context;
             BuildMesh(context, mesh, *imported.scene->mMeshes[m], *imported.scene);
-            if (mesh.drawIndices.empty())
+            BuildMeshVertices(*imported.scene->mMeshes[m], packed);
+            if (mesh.vertexPlaces.empty())
                 continue;
             ++sharing;
-            ASSERT_EQ(mesh.drawIndices.size(), mesh.indices.size());
-            ASSERT_LT(mesh.drawVertices.size(), mesh.vertices.size());
-            const SharedVertexDraw draw{mesh.drawVertices, mesh.drawIndices};
-            for (size_t i = 0; i < mesh.indices.size(); ++i)
-                ASSERT_TRUE(DrawnAsBefore(mesh, draw, i)) << name << i;
+            ASSERT_EQ(mesh.vertexPlaces.size(), mesh.vertexCount);
+            ASSERT_LT(mesh.vertices.size(), packed.vertices.size());
+            for (uint32_t v = 0; v < mesh.vertexCount; ++v)
+                ASSERT_TRUE(mesh.VertexAt(v) &&
+                            std::memcmp(mesh.VertexAt(v), packed.VertexAt(v), mesh.stride) == 0)
+                    << name << v;
         }
     }
     EXPECT_GT(sharing, 0u);
