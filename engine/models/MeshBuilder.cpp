@@ -6,6 +6,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "models/MaterialLook.h"
@@ -180,101 +181,151 @@ VertexLayout ComputeVertexLayout(const aiMesh& importedMesh)
     return layout;
 }
 
-uint32_t BuildMeshVertices(const aiMesh& importedMesh, MeshData& mesh)
+namespace {
+
+// What packing a mesh's vertices needs, worked out once for all its stretches.
+struct VertexPacker {
+    const aiMesh& mesh;
+    uint32_t stride = 0;
+    bool positions = false, normals = false, tangentSpace = false, madeTangentSpace = false;
+    bool hasUvs = false, texSets = false, colors = false, bones = false;
+    std::vector<VertexWeights> weights{};
+
+    // Vertices [first, end) to `out`, every byte written.
+    void Pack(uint32_t first, uint32_t end, uint8_t* out) const
+    {
+        static const aiVector3D kMissingUv(0.0f, 0.0f, 0.0f);
+        VertexWriter writer(out);
+        for (uint32_t v = first; v < end; ++v) {
+            if (positions)
+                writer.Put3And1(mesh.mVertices[v]);
+            if (normals)
+                writer.Put3And1(mesh.mNormals[v]);
+            if (madeTangentSpace) {
+                aiVector3D tangent, bitangent;
+                TangentFrameOf(mesh.mNormals[v], tangent, bitangent);
+                writer.Put3And1(tangent);
+                writer.Put3And1(bitangent);
+            } else if (tangentSpace) {
+                writer.Put3And1(mesh.mTangents[v]);
+                writer.Put3And1(mesh.mBitangents[v]);
+            }
+            writer.PutUv(hasUvs ? mesh.mTextureCoords[0][v] : kMissingUv);
+            if (texSets) {
+                for (unsigned set = 1; set <= 3; ++set) {
+                    const aiVector3D* uvs = mesh.mTextureCoords[set];
+                    writer.PutUv(uvs ? uvs[v] : kMissingUv);
+                }
+            }
+            if (colors) {
+                // Colours come before the bone data; the input layouts use the same order.
+                const aiColor4D& c = mesh.mColors[0][v];
+                for (int copy = 0; copy < 4; ++copy) {
+                    writer.Put(c.r);
+                    writer.Put(c.g);
+                    writer.Put(c.b);
+                    writer.Put(c.a);
+                }
+            }
+            if (bones) {
+                // Bone indices travel as floats (0.0, 1.0, ...), as the shaders read them.
+                for (uint32_t bone : weights[v].bones)
+                    writer.Put(static_cast<float>(bone));
+                for (float weight : weights[v].weights)
+                    writer.Put(weight);
+            }
+        }
+    }
+};
+
+// The mesh's format, stride and counts, with the messages about what it lacks; nothing for
+// a mesh without vertices.
+std::optional<VertexPacker> PreparePacking(const aiMesh& importedMesh, MeshData& mesh)
 {
     if (importedMesh.mNumVertices == 0) {
         platform::ReportMessage("Error: No UV:s found", MessageLevelError);
-        return 0;
+        return std::nullopt;
     }
     // Many exporters leave UVs out of untextured meshes: they are drawn all the same, every
     // vertex at texture coordinate (0, 0), which shows the material's colour.
-    const bool hasUvs = importedMesh.HasTextureCoords(0);
-    if (!hasUvs) {
+    VertexPacker packer{importedMesh};
+    packer.hasUvs = importedMesh.HasTextureCoords(0);
+    if (!packer.hasUvs) {
         platform::ReportMessage("Error: No UV:s found", MessageLevelError);
         platform::ReportMessage("Mesh '" + std::string(importedMesh.mName.C_Str()) +
                                     "' has no texture coordinates: drawn with its material colour",
                                 MessageLevelInfo);
     }
     const VertexLayout layout = ComputeVertexLayout(importedMesh);
-    const bool tangentSpace = HasTangentSpace(importedMesh);
-    const bool madeTangentSpace = MadeTangentSpace(importedMesh);
-    if (!tangentSpace)
+    packer.tangentSpace = HasTangentSpace(importedMesh);
+    packer.madeTangentSpace = MadeTangentSpace(importedMesh);
+    if (!packer.tangentSpace)
         platform::ReportMessage("Model is missing tangents and bitangents", MessageLevelError);
 
-    const uint32_t count = importedMesh.mNumVertices;
     mesh.materialIndex = importedMesh.mMaterialIndex;
     mesh.format = layout.format;
-    mesh.stride = layout.stride;
-    // Every byte is written below.
-    mesh.vertices.clear();
-    mesh.vertices.resize(size_t(count) * layout.stride);
-    mesh.vertexCount = count;
+    mesh.stride = packer.stride = layout.stride;
+    mesh.vertexCount = importedMesh.mNumVertices;
+    mesh.vertexPlaces.clear();
     mesh.hasBones = HasBones(importedMesh) ? 1 : 0;
     mesh.uvSetMask = 0;
     for (unsigned set = 0; set < 4; ++set)
         if (importedMesh.HasTextureCoords(set))
             mesh.uvSetMask = static_cast<uint8_t>(mesh.uvSetMask | (1u << set));
+    packer.bones = mesh.hasBones;
+    if (packer.bones)
+        packer.weights = GatherBoneWeights(importedMesh, mesh.context);
+    packer.positions = importedMesh.HasPositions();
+    packer.normals = importedMesh.HasNormals();
+    packer.texSets = importedMesh.HasTextureCoords(1);
+    packer.colors = importedMesh.HasVertexColors(0);
+    return packer;
+}
 
-    std::vector<VertexWeights> weights;
-    if (mesh.hasBones)
-        weights = GatherBoneWeights(importedMesh, mesh.context);
+constexpr uint32_t kPackStretch = 65536;
 
-    const bool positions = importedMesh.HasPositions();
-    const bool normals = importedMesh.HasNormals();
-    const bool texSets = importedMesh.HasTextureCoords(1);
-    const bool colors = importedMesh.HasVertexColors(0);
-    static const aiVector3D kMissingUv(0.0f, 0.0f, 0.0f);
+}  // namespace
 
-    // In stretches over both cores: each vertex is packed on its own.
-    constexpr uint32_t kStretch = 65536;
-    const size_t stretches = (size_t{count} + kStretch - 1) / kStretch;
+uint32_t BuildMeshVertices(const aiMesh& importedMesh, MeshData& mesh)
+{
+    const std::optional<VertexPacker> packer = PreparePacking(importedMesh, mesh);
+    if (!packer)
+        return 0;
+    // Every byte is written below, in stretches over both cores.
+    const uint32_t count = mesh.vertexCount;
+    mesh.vertices.clear();
+    mesh.vertices.resize(size_t(count) * mesh.stride);
+    const size_t stretches = (size_t{count} + kPackStretch - 1) / kPackStretch;
     platform::ParallelFor(stretches, [&](size_t stretch) {
-        const uint32_t first = static_cast<uint32_t>(stretch * kStretch);
-        const uint32_t end = std::min(count, first + kStretch);
-        VertexWriter out(mesh.vertices.data() + size_t{first} * layout.stride);
-        for (uint32_t v = first; v < end; ++v) {
-            if (positions)
-                out.Put3And1(importedMesh.mVertices[v]);
-            if (normals)
-                out.Put3And1(importedMesh.mNormals[v]);
-            if (madeTangentSpace) {
-                aiVector3D tangent, bitangent;
-                TangentFrameOf(importedMesh.mNormals[v], tangent, bitangent);
-                out.Put3And1(tangent);
-                out.Put3And1(bitangent);
-            } else if (tangentSpace) {
-                out.Put3And1(importedMesh.mTangents[v]);
-                out.Put3And1(importedMesh.mBitangents[v]);
-            }
-            out.PutUv(hasUvs ? importedMesh.mTextureCoords[0][v] : kMissingUv);
-            if (texSets) {
-                for (unsigned set = 1; set <= 3; ++set) {
-                    const aiVector3D* uvs = importedMesh.mTextureCoords[set];
-                    out.PutUv(uvs ? uvs[v] : kMissingUv);
-                }
-            }
-            if (colors) {
-                // Colours come before the bone data; the input layouts use the same order.
-                const aiColor4D& c = importedMesh.mColors[0][v];
-                for (int copy = 0; copy < 4; ++copy) {
-                    out.Put(c.r);
-                    out.Put(c.g);
-                    out.Put(c.b);
-                    out.Put(c.a);
-                }
-            }
-            if (mesh.hasBones) {
-                // Bone indices travel as floats (0.0, 1.0, ...), as the shaders read them.
-                for (uint32_t bone : weights[v].bones)
-                    out.Put(static_cast<float>(bone));
-                for (float weight : weights[v].weights)
-                    out.Put(weight);
-            }
-        }
+        const uint32_t first = static_cast<uint32_t>(stretch * kPackStretch);
+        packer->Pack(first, std::min(count, first + kPackStretch),
+                     mesh.vertices.data() + size_t{first} * mesh.stride);
     });
     ComputeBounds(importedMesh, mesh);
-    return layout.stride;
+    return mesh.stride;
 }
+
+namespace {
+
+// The mesh keeps its distinct vertices only; the packed ones are made a stretch at a time
+// and never all held at once.
+void BuildDistinctMeshVertices(const aiMesh& importedMesh, MeshData& mesh)
+{
+    const std::optional<VertexPacker> packer = PreparePacking(importedMesh, mesh);
+    if (!packer)
+        return;
+    SharedVertexDraw distinct = DistinctVertices(
+        mesh.vertexCount, mesh.stride, [&](uint32_t first, uint32_t end, VertexBytes& scratch) {
+            scratch.resize(size_t{end - first} * packer->stride);
+            packer->Pack(first, end, scratch.data());
+            return static_cast<const uint8_t*>(scratch.data());
+        });
+    mesh.vertices = std::move(distinct.vertices);
+    mesh.vertexPlaces = std::move(distinct.places);
+    ComputeBounds(importedMesh, mesh);
+}
+
+}  // namespace
 
 void CollectMaterialTextures(const aiScene& scene, ModelImportContext& context)
 {
@@ -313,7 +364,7 @@ void BuildMesh(ModelImportContext& context, MeshData& mesh, const aiMesh& import
     if (!mesh.context)
         mesh.context = &context;
     mesh.importedMesh = &importedMesh;
-    BuildMeshVertices(importedMesh, mesh);
+    BuildDistinctMeshVertices(importedMesh, mesh);
     // The mesh is drawn as a triangle list: a line's or a point's indices would run into
     // the triangles after them and draw shapes that are not in the file.
     size_t triangles = 0;
@@ -324,12 +375,6 @@ void BuildMesh(ModelImportContext& context, MeshData& mesh, const aiMesh& import
         const aiFace& face = importedMesh.mFaces[f];
         if (face.mNumIndices == 3 && face.mIndices)
             mesh.indices.insert(mesh.indices.end(), face.mIndices, face.mIndices + 3);
-    }
-    // The mesh keeps its distinct vertices only; the packed ones go at once.
-    SharedVertexDraw draw = DrawSharingRecentVertices(mesh);
-    if (!draw.vertices.empty()) {
-        mesh.vertices = std::move(draw.vertices);
-        mesh.vertexPlaces = std::move(draw.places);
     }
     if (triangles < importedMesh.mNumFaces)
         platform::ReportMessage("Mesh '" + std::string(importedMesh.mName.C_Str()) +

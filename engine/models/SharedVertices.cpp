@@ -30,68 +30,70 @@ uint64_t HashOfBytes(const uint8_t* bytes, uint32_t size)
 
 }  // namespace
 
-SharedVertexDraw DrawSharingRecentVertices(const MeshData& mesh)
+SharedVertexDraw DistinctVertices(uint32_t count, uint32_t stride, const PackStretch& pack)
 {
-    const uint32_t count = mesh.vertexCount;
-    const uint32_t stride = mesh.stride;
-    if (count < 2 || stride == 0 || mesh.vertices.size() < size_t{count} * stride)
+    if (count == 0 || stride == 0)
         return {};
-    const uint8_t* bytes = mesh.vertices.data();
-    auto vertex = [&](uint32_t v) { return bytes + size_t{v} * stride; };
 
     // Stretches of vertices each with slots of their own: a twin in the stretch before is
     // not found, which costs only a vertex kept twice. `same` first holds the vertex a
     // vertex repeats (itself when it is kept), then its place among the kept vertices.
+    // Each stretch keeps its distinct vertices aside until all are counted.
     const size_t stretches = (count + kStretch - 1) / kStretch;
-    auto stretchEnd = [&](size_t stretch) {
-        return static_cast<uint32_t>(std::min<size_t>(count, (stretch + 1) * kStretch));
-    };
     std::vector<uint32_t> same(count);
-    std::vector<uint32_t> kept(stretches);
+    std::vector<VertexBytes> kept(stretches);
     platform::ParallelFor(stretches, [&](size_t stretch) {
+        const uint32_t first = static_cast<uint32_t>(stretch * kStretch);
+        const uint32_t end = static_cast<uint32_t>(std::min<size_t>(count, first + kStretch));
+        VertexBytes scratch;
+        const uint8_t* bytes = pack(first, end, scratch);
+        auto vertex = [&](uint32_t v) { return bytes + size_t{v - first} * stride; };
         struct Slot {
             uint64_t hash = 0;
             uint32_t vertex = UINT32_MAX;
         };
         std::array<Slot, kRecentSlots> slots{};
         uint32_t keeps = 0;
-        for (uint32_t v = static_cast<uint32_t>(stretch * kStretch); v < stretchEnd(stretch); ++v) {
+        for (uint32_t v = first; v < end; ++v) {
             const uint64_t hash = HashOfBytes(vertex(v), stride);
             Slot& slot = slots[hash % kRecentSlots];
             if (slot.vertex != UINT32_MAX && slot.hash == hash &&
                 std::memcmp(vertex(slot.vertex), vertex(v), stride) == 0) {
                 same[v] = same[slot.vertex];
             } else {
-                same[v] = v;
+                same[v] = keeps++;
                 slot = {hash, v};
-                ++keeps;
             }
         }
-        kept[stretch] = keeps;
+        // A kept vertex is the first to name its place; a repeat names an earlier one.
+        VertexBytes& keep = kept[stretch];
+        keep.resize(size_t{keeps} * stride);
+        for (uint32_t v = first, place = 0; v < end && place < keeps; ++v)
+            if (same[v] == place) {
+                std::memcpy(keep.data() + size_t{place} * stride, vertex(v), stride);
+                ++place;
+            }
     });
     std::vector<uint32_t> firstKept(stretches);
-    uint32_t keptCount = 0;
+    size_t keptCount = 0;
     for (size_t stretch = 0; stretch < stretches; ++stretch) {
-        firstKept[stretch] = keptCount;
-        keptCount += kept[stretch];
+        firstKept[stretch] = static_cast<uint32_t>(keptCount);
+        keptCount += kept[stretch].size() / stride;
     }
-    if (keptCount == count)
-        return {};
 
     SharedVertexDraw draw;
-    draw.vertices.resize(size_t{keptCount} * stride);
+    draw.vertices.resize(keptCount * stride);
     platform::ParallelFor(stretches, [&](size_t stretch) {
-        uint32_t place = firstKept[stretch];
-        for (uint32_t v = static_cast<uint32_t>(stretch * kStretch); v < stretchEnd(stretch); ++v) {
-            if (same[v] == v) {
-                std::memcpy(draw.vertices.data() + size_t{place} * stride, vertex(v), stride);
-                same[v] = place++;
-            } else {
-                same[v] = same[same[v]];  // an earlier vertex of this stretch, placed already
-            }
-        }
+        std::memcpy(draw.vertices.data() + size_t{firstKept[stretch]} * stride,
+                    kept[stretch].data(), kept[stretch].size());
+        VertexBytes().swap(kept[stretch]);
+        const uint32_t first = static_cast<uint32_t>(stretch * kStretch);
+        const uint32_t end = static_cast<uint32_t>(std::min<size_t>(count, first + kStretch));
+        if (keptCount < count)
+            for (uint32_t v = first; v < end; ++v)
+                same[v] += firstKept[stretch];
     });
-
-    draw.places = std::move(same);
+    if (keptCount < count)
+        draw.places = std::move(same);
     return draw;
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "models/MeshData.h"
@@ -16,7 +17,14 @@ struct SharedVertexDraw {
     std::vector<uint32_t> places;  // per vertex of the mesh, its row in `vertices`
 };
 
-// A vertex that packs to the same bytes as one of the recent vertices before it (a few
-// thousand, in stretches of 65,536 vertices) is left out, and its place is that one's.
-// Empty when no vertex repeats one of those: the mesh's own vertices then serve as they are.
-SharedVertexDraw DrawSharingRecentVertices(const MeshData& mesh);
+// Packs vertices [first, end) and gives their bytes: into `scratch`, or where they already
+// are. Called from several threads at once, for separate stretches.
+using PackStretch =
+    std::function<const uint8_t*(uint32_t first, uint32_t end, VertexBytes& scratch)>;
+
+// The distinct vertices of `count` packed ones, packed a stretch at a time, so that the
+// packed vertices are never all in memory at once. A vertex that packs to the same bytes as
+// one of the recent vertices before it (a few thousand, in stretches of 65,536 vertices) is
+// left out, and its place is that one's. No places when no vertex repeats one of those:
+// the vertices are then all there, in their order.
+SharedVertexDraw DistinctVertices(uint32_t count, uint32_t stride, const PackStretch& pack);
