@@ -119,13 +119,6 @@ NearPositions::NearPositions(const aiVector3D* positions, uint32_t count, float 
     // Every entry is written by the tables' threads, which fault its pages in.
     entryCount = firstEntry.back() + inPart.back();
     entries.reset(new Entry[entryCount]);
-    for (size_t t = 0; t < parts; ++t) {
-        uint32_t size = 16;
-        while (size < inPart[t] * 2ull && size < (1u << 31))
-            size <<= 1;
-        tables[t].slots.assign(size, kEmpty);
-        tables[t].mask = size - 1;
-    }
     platform::ParallelFor(parts, [&](size_t t) { FillTable(t, keys, firstEntry[t]); });
     tableEntries = firstEntry;
     tableEntries.push_back(entryCount);
@@ -169,6 +162,19 @@ void NearPositions::FillTable(size_t part, const std::vector<uint64_t>& keys, ui
     std::vector<uint64_t> cellKeys;
     std::vector<uint32_t> cellOf(count, kEmpty);
     std::vector<uint32_t> firstOf;  // a cell's count, then where its next entry goes
+    // Sized for the cells, not the vertices (a cell mostly holds several): grown to stay at
+    // most half full, so that it stays small enough for the processor's cache.
+    auto resize = [&](uint32_t size) {
+        table.slots.assign(size, kEmpty);
+        table.mask = size - 1;
+        for (uint32_t cell = 0; cell < cellKeys.size(); ++cell) {
+            uint32_t slot = Slot(cellKeys[cell], table.mask);
+            while (table.slots[slot] != kEmpty)
+                slot = (slot + 1) & table.mask;
+            table.slots[slot] = cell;
+        }
+    };
+    resize(1024);
     for (uint32_t i = 0; i < count; ++i) {
         const uint64_t key = keys[i];
         if (key == kNoCell || TableOf(key, parts) != part)
@@ -177,6 +183,12 @@ void NearPositions::FillTable(size_t part, const std::vector<uint64_t>& keys, ui
         while (table.slots[slot] != kEmpty && cellKeys[table.slots[slot]] != key)
             slot = (slot + 1) & table.mask;
         if (table.slots[slot] == kEmpty) {
+            if (2 * (cellKeys.size() + 1) > table.slots.size() && table.slots.size() < (1u << 31)) {
+                resize(static_cast<uint32_t>(2 * table.slots.size()));
+                slot = Slot(key, table.mask);
+                while (table.slots[slot] != kEmpty)
+                    slot = (slot + 1) & table.mask;
+            }
             table.slots[slot] = static_cast<uint32_t>(cellKeys.size());
             cellKeys.push_back(key);
             firstOf.push_back(0);
