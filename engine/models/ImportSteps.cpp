@@ -10,6 +10,7 @@
 
 #include "models/CacheLocality.h"
 #include "models/DegenerateFaces.h"
+#include "models/InvalidData.h"
 #include "models/LargeMeshSplit.h"
 #include "models/TangentSpace.h"
 
@@ -20,13 +21,19 @@ constexpr unsigned kBeforeDegenerates =
     aiProcess_ValidateDataStructure | aiProcess_MakeLeftHanded | aiProcess_FlipUVs |
     aiProcess_FlipWindingOrder | aiProcess_RemoveRedundantMaterials | aiProcess_FindInstances |
     aiProcess_GenUVCoords | aiProcess_Triangulate;
-constexpr unsigned kBeforeNormals = aiProcess_SortByPType | aiProcess_FindInvalidData |
-                                    aiProcess_OptimizeMeshes | aiProcess_SplitLargeMeshes;
+// The steps around the invalid-data step. The library's mesh joining reads the flags of the
+// call it runs in: it keeps primitive types apart when sorting by them is asked for too, and
+// keeps joined meshes within the splitting's limits when splitting is; so it is called with
+// both, sorting again having nothing left to do.
+constexpr unsigned kAfterInvalidData =
+    aiProcess_SortByPType | aiProcess_OptimizeMeshes | aiProcess_SplitLargeMeshes;
+constexpr unsigned kBeforeNormals = kAfterInvalidData | aiProcess_FindInvalidData;
 // Large-mesh splitting has two halves: by faces before the tangent space, by vertices after.
 constexpr unsigned kAfterTangents =
     aiProcess_SplitLargeMeshes | aiProcess_LimitBoneWeights | aiProcess_ImproveCacheLocality;
-constexpr unsigned kOwnSteps = aiProcess_FindDegenerates | aiProcess_CalcTangentSpace |
-                               aiProcess_SplitLargeMeshes | aiProcess_ImproveCacheLocality;
+constexpr unsigned kOwnSteps = aiProcess_FindDegenerates | aiProcess_FindInvalidData |
+                               aiProcess_CalcTangentSpace | aiProcess_SplitLargeMeshes |
+                               aiProcess_ImproveCacheLocality;
 constexpr unsigned kKnownSteps =
     kBeforeDegenerates | kBeforeNormals | aiProcess_GenSmoothNormals | kAfterTangents | kOwnSteps;
 
@@ -57,11 +64,16 @@ const aiScene* ReadFileWithOwnSteps(Assimp::Importer& importer, const std::strin
     // The importer's steps change the scene it owns; ours do the same.
     if (scene && (flags & aiProcess_FindDegenerates))
         ForEachMesh(*scene, FindDegenerateFaces);
-    if (scene && (flags & kBeforeNormals)) {
-        // Only the face half of large-mesh splitting here; the vertex half, repeated below
-        // with the face half that has nothing left to do, follows the tangent space.
+    if (scene && (flags & aiProcess_SortByPType))
+        scene = importer.ApplyPostProcessing(aiProcess_SortByPType);
+    if (scene && (flags & aiProcess_FindInvalidData) &&
+        !RemoveInvalidMeshData(const_cast<aiScene&>(*scene)))
+        scene = importer.ApplyPostProcessing(aiProcess_FindInvalidData);
+    if (scene && (flags & kAfterInvalidData)) {
+        // Only the face half of large-mesh splitting here; the vertex half follows the
+        // tangent space.
         importer.SetPropertyInteger(AI_CONFIG_PP_SLM_VERTEX_LIMIT, INT_MAX);
-        scene = importer.ApplyPostProcessing(flags & kBeforeNormals);
+        scene = importer.ApplyPostProcessing(flags & kAfterInvalidData);
         importer.SetPropertyInteger(AI_CONFIG_PP_SLM_VERTEX_LIMIT, AI_SLM_DEFAULT_MAX_VERTICES);
     }
     if (scene && (flags & aiProcess_GenSmoothNormals)) {

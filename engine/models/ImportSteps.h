@@ -1,5 +1,6 @@
 // The import's post-processing steps, some computed by the engine instead of the import
-// library: the degenerate-face step (DegenerateFaces.h), the tangent space (TangentSpace.h),
+// library: the degenerate-face step (DegenerateFaces.h), the invalid-data step's part for
+// meshes (InvalidData.h), the tangent space (TangentSpace.h),
 // the vertex half of large-mesh splitting (LargeMeshSplit.h) and the cache locality
 // (CacheLocality.h), each at its place in the library's order of steps, so that the scene
 // is the one the library's own steps would give.

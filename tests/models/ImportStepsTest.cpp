@@ -177,6 +177,20 @@ TEST(ImportSteps, GeneratedAndHandMadeMeshesGiveTheLibrarysScene)
     for (const unsigned flags : {unsigned{aiProcess_FindDegenerates}, kModelImportFlags})
         ExpectSameImport(repeated, flags, true);
 
+    // Invalid data, mesh by mesh: texture coordinates all the same or not a number, a
+    // normal of zero length or not a number.
+    const fs::path invalid = dir.Write("invalid.obj",
+                                       "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\n"
+                                       "vt 0.5 0.5\nvt 0 nan\nvt 1 0\n"
+                                       "vn 0 0 1\nvn 0 0 0\nvn nan 0 1\n"
+                                       "o same_uvs\nf 1/1/1 2/1/1 3/1/1\nf 2/1/1 4/1/1 3/1/1\n"
+                                       "o nan_uv\nf 1/2/1 2/1/1 3/3/1\n"
+                                       "o zero_normal\nf 1/1/2 2/3/1 3/1/1\n"
+                                       "o nan_normal\nf 1/1/3 2/3/1 3/1/1\n"
+                                       "o valid\nf 1/1/1 2/3/1 4/1/1\n");
+    for (const unsigned flags : {unsigned{aiProcess_FindInvalidData}, kModelImportFlags})
+        ExpectSameImport(invalid, flags, true);
+
     // 1,200 corners at distinct places crowded together (one far triangle makes them all
     // near each other): one cell of the near-position index, more distinct positions than
     // it compares, and near lists beyond what the tangent space keeps ahead.
