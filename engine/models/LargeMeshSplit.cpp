@@ -160,7 +160,7 @@ bool SplitMeshesByVertexCount(aiScene& scene, unsigned limit)
     std::vector<std::vector<unsigned>> newIndices(scene.mNumMeshes);
     std::vector<aiMesh*> replaced;
     std::vector<Plan> plans;
-    plans.reserve(scene.mNumMeshes);
+    plans.reserve(scene.mNumMeshes);  // the tasks read the plans where they lie
     std::vector<std::function<void()>> tasks;
     for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
         aiMesh* mesh = scene.mMeshes[m];

@@ -186,7 +186,6 @@ namespace {
 // What packing a mesh's vertices needs, worked out once for all its stretches.
 struct VertexPacker {
     const aiMesh& mesh;
-    uint32_t stride = 0;
     bool positions = false, normals = false, tangentSpace = false, madeTangentSpace = false;
     bool hasUvs = false, texSets = false, colors = false, bones = false;
     std::vector<VertexWeights> weights{};
@@ -264,7 +263,7 @@ std::optional<VertexPacker> PreparePacking(const aiMesh& importedMesh, MeshData&
 
     mesh.materialIndex = importedMesh.mMaterialIndex;
     mesh.format = layout.format;
-    mesh.stride = packer.stride = layout.stride;
+    mesh.stride = layout.stride;
     mesh.vertexCount = importedMesh.mNumVertices;
     mesh.vertexPlaces.clear();
     mesh.hasBones = HasBones(importedMesh) ? 1 : 0;
@@ -314,9 +313,9 @@ void BuildDistinctMeshVertices(const aiMesh& importedMesh, MeshData& mesh)
     const std::optional<VertexPacker> packer = PreparePacking(importedMesh, mesh);
     if (!packer)
         return;
-    SharedVertexDraw distinct = DistinctVertices(
+    DistinctVertexSet distinct = DistinctVertices(
         mesh.vertexCount, mesh.stride, [&](uint32_t first, uint32_t end, VertexBytes& scratch) {
-            scratch.resize(size_t{end - first} * packer->stride);
+            scratch.resize(size_t{end - first} * mesh.stride);
             packer->Pack(first, end, scratch.data());
             return static_cast<const uint8_t*>(scratch.data());
         });

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <numeric>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -113,15 +114,13 @@ NearPositions::NearPositions(const aiVector3D* positions, uint32_t count, float 
     for (const std::array<uint32_t, kMaxTables>& counts : chunkCounts)
         for (size_t t = 0; t < parts; ++t)
             inPart[t] += counts[t];
-    std::vector<uint32_t> firstEntry(parts, 0);
-    for (size_t t = 1; t < parts; ++t)
-        firstEntry[t] = firstEntry[t - 1] + inPart[t - 1];
+    tableEntries.assign(parts + 1, 0);
+    for (size_t t = 0; t < parts; ++t)
+        tableEntries[t + 1] = tableEntries[t] + inPart[t];
     // Every entry is written by the tables' threads, which fault its pages in.
-    entryCount = firstEntry.back() + inPart.back();
+    entryCount = tableEntries.back();
     entries.reset(new Entry[entryCount]);
-    platform::ParallelFor(parts, [&](size_t t) { FillTable(t, keys, firstEntry[t]); });
-    tableEntries = firstEntry;
-    tableEntries.push_back(entryCount);
+    platform::ParallelFor(parts, [&](size_t t) { FillTable(t, keys); });
 }
 
 std::vector<uint32_t> NearPositions::FirstAtSamePosition() const
@@ -130,8 +129,7 @@ std::vector<uint32_t> NearPositions::FirstAtSamePosition() const
     // to compare with, which bounds the work however many vertices share a cell.
     constexpr size_t kKept = 8;
     std::vector<uint32_t> first(vertexCount);
-    for (uint32_t v = 0; v < vertexCount; ++v)
-        first[v] = v;
+    std::iota(first.begin(), first.end(), 0u);
     if (useLibrary)
         return first;
     platform::ParallelFor(tables.size(), [&](size_t t) {
@@ -154,7 +152,7 @@ std::vector<uint32_t> NearPositions::FirstAtSamePosition() const
     return first;
 }
 
-void NearPositions::FillTable(size_t part, const std::vector<uint64_t>& keys, uint32_t firstEntry)
+void NearPositions::FillTable(size_t part, const std::vector<uint64_t>& keys)
 {
     Table& table = tables[part];
     const size_t parts = tables.size();
@@ -162,32 +160,31 @@ void NearPositions::FillTable(size_t part, const std::vector<uint64_t>& keys, ui
     std::vector<uint64_t> cellKeys;
     std::vector<uint32_t> cellOf(count, kEmpty);
     std::vector<uint32_t> firstOf;  // a cell's count, then where its next entry goes
+    // The slot that holds the cell, or the empty one where it goes.
+    auto slotOf = [&](uint64_t key) {
+        uint32_t slot = Slot(key, table.mask);
+        while (table.slots[slot] != kEmpty && cellKeys[table.slots[slot]] != key)
+            slot = (slot + 1) & table.mask;
+        return slot;
+    };
     // Sized for the cells, not the vertices (a cell mostly holds several): grown to stay at
     // most half full, so that it stays small enough for the processor's cache.
     auto resize = [&](uint32_t size) {
         table.slots.assign(size, kEmpty);
         table.mask = size - 1;
-        for (uint32_t cell = 0; cell < cellKeys.size(); ++cell) {
-            uint32_t slot = Slot(cellKeys[cell], table.mask);
-            while (table.slots[slot] != kEmpty)
-                slot = (slot + 1) & table.mask;
-            table.slots[slot] = cell;
-        }
+        for (uint32_t cell = 0; cell < cellKeys.size(); ++cell)
+            table.slots[slotOf(cellKeys[cell])] = cell;
     };
     resize(1024);
     for (uint32_t i = 0; i < count; ++i) {
         const uint64_t key = keys[i];
         if (key == kNoCell || TableOf(key, parts) != part)
             continue;
-        uint32_t slot = Slot(key, table.mask);
-        while (table.slots[slot] != kEmpty && cellKeys[table.slots[slot]] != key)
-            slot = (slot + 1) & table.mask;
+        uint32_t slot = slotOf(key);
         if (table.slots[slot] == kEmpty) {
             if (2 * (cellKeys.size() + 1) > table.slots.size() && table.slots.size() < (1u << 31)) {
                 resize(static_cast<uint32_t>(2 * table.slots.size()));
-                slot = Slot(key, table.mask);
-                while (table.slots[slot] != kEmpty)
-                    slot = (slot + 1) & table.mask;
+                slot = slotOf(key);
             }
             table.slots[slot] = static_cast<uint32_t>(cellKeys.size());
             cellKeys.push_back(key);
@@ -196,7 +193,7 @@ void NearPositions::FillTable(size_t part, const std::vector<uint64_t>& keys, ui
         cellOf[i] = table.slots[slot];
         ++firstOf[table.slots[slot]];
     }
-    uint32_t placed = firstEntry;
+    uint32_t placed = tableEntries[part];
     for (uint32_t& first : firstOf)
         placed += std::exchange(first, placed);
     for (uint32_t& slot : table.slots)

@@ -35,7 +35,7 @@ class NearPositions {
     };
     uint64_t CellKey(int64_t x, int64_t y, int64_t z) const;
     uint32_t FirstOfCell(uint64_t key) const;
-    void FillTable(size_t part, const std::vector<uint64_t>& keys, uint32_t firstEntry);
+    void FillTable(size_t part, const std::vector<uint64_t>& keys);
 
     const aiVector3D* positions;
     uint32_t vertexCount;
@@ -45,7 +45,7 @@ class NearPositions {
     std::unique_ptr<Entry[]> entries;  // by table, then by cell, each cell's in vertex order
     uint32_t entryCount = 0;
     std::vector<Table> tables;
-    std::vector<uint32_t> tableEntries;  // where each table's entries start, and the end
+    std::vector<uint32_t> tableEntries;  // where each table's entries start, then the end
     // A radius of zero or beyond all numbers: the library's own index, exactly as it answers.
     bool useLibrary = false;
     Assimp::SpatialSort library;

@@ -30,7 +30,7 @@ uint64_t HashOfBytes(const uint8_t* bytes, uint32_t size)
 
 }  // namespace
 
-SharedVertexDraw DistinctVertices(uint32_t count, uint32_t stride, const PackStretch& pack)
+DistinctVertexSet DistinctVertices(uint32_t count, uint32_t stride, const PackStretch& pack)
 {
     if (count == 0 || stride == 0)
         return {};
@@ -81,7 +81,7 @@ SharedVertexDraw DistinctVertices(uint32_t count, uint32_t stride, const PackStr
         keptCount += kept[stretch].size() / stride;
     }
 
-    SharedVertexDraw draw;
+    DistinctVertexSet draw;
     draw.vertices.resize(keptCount * stride);
     platform::ParallelFor(stretches, [&](size_t stretch) {
         std::memcpy(draw.vertices.data() + size_t{firstKept[stretch]} * stride,

@@ -12,7 +12,7 @@
 
 #include "models/MeshData.h"
 
-struct SharedVertexDraw {
+struct DistinctVertexSet {
     VertexBytes vertices;          // the mesh's vertices less the repeats, in their order
     std::vector<uint32_t> places;  // per vertex of the mesh, its row in `vertices`
 };
@@ -27,4 +27,4 @@ using PackStretch =
 // one of the recent vertices before it (a few thousand, in stretches of 65,536 vertices) is
 // left out, and its place is that one's. No places when no vertex repeats one of those:
 // the vertices are then all there, in their order.
-SharedVertexDraw DistinctVertices(uint32_t count, uint32_t stride, const PackStretch& pack);
+DistinctVertexSet DistinctVertices(uint32_t count, uint32_t stride, const PackStretch& pack);

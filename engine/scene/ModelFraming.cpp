@@ -44,22 +44,18 @@ void AddPositions(CMeshObject& meshObject, const Matrix4& matrix, std::vector<Fl
         return;
     const bool skinned = mesh.hasBones && mesh.stride >= 12 + vertexformat::kBonesBytes &&
                          PoseIntoPalette(meshObject);
-    // A mesh that keeps its distinct vertices only: the same points, each once, a fraction
-    // of the walk.
-    const VertexBytes& vertices = mesh.vertices;
-    const size_t count = mesh.vertexPlaces.empty() ? mesh.vertexCount : mesh.VertexRows();
+    // Every row of the packed vertices: where the mesh keeps its distinct vertices only,
+    // the same points, each once.
+    const size_t count = std::min<size_t>(mesh.VertexRows(), mesh.vertexCount);
     // Grown by doubling: exact steps would copy everything again for each of many meshes.
     if (const size_t needed = out.size() + count; needed > out.capacity())
         out.reserve(std::max(needed, 2 * out.capacity()));
     for (size_t v = 0; v < count; ++v) {
-        const size_t offset = v * mesh.stride;
-        if (offset + mesh.stride > vertices.size())
-            break;
+        const uint8_t* vertex = mesh.vertices.data() + v * mesh.stride;
         Float3 p;
-        std::memcpy(p.data(), vertices.data() + offset, 12);
+        std::memcpy(p.data(), vertex, 12);
         if (skinned) {
-            const uint8_t* bones =
-                vertices.data() + offset + mesh.stride - vertexformat::kBonesBytes;
+            const uint8_t* bones = vertex + mesh.stride - vertexformat::kBonesBytes;
             p = TransformPoint(p, SkinMatrix(meshObject, bones));
         }
         if (std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]))

@@ -30,7 +30,7 @@ MeshData Packed(const std::vector<std::array<float, 2>>& vertices, std::vector<u
 }
 
 // The distinct vertices of a mesh packed already.
-SharedVertexDraw Distinct(const MeshData& mesh)
+DistinctVertexSet Distinct(const MeshData& mesh)
 {
     return DistinctVertices(mesh.vertexCount, mesh.stride,
                             [&](uint32_t first, uint32_t, VertexBytes&) {
@@ -39,7 +39,7 @@ SharedVertexDraw Distinct(const MeshData& mesh)
 }
 
 // Vertex v's packed bytes, and what it reads through its place among the kept vertices.
-bool ReadAsBefore(const MeshData& mesh, const SharedVertexDraw& draw, uint32_t v)
+bool ReadAsBefore(const MeshData& mesh, const DistinctVertexSet& draw, uint32_t v)
 {
     return draw.places[v] * size_t{mesh.stride} < draw.vertices.size() &&
            std::memcmp(mesh.vertices.data() + size_t{v} * mesh.stride,
@@ -64,7 +64,7 @@ TEST(SharedVertices, CornersNameAnEarlierIdenticalVertex)
                                   {1, -0.0f},
                                   {1, 0.0f}},
                                  {0, 1, 2, 3, 4, 5, 3, 6, 99, 7, 8, 0});
-    const SharedVertexDraw draw = Distinct(mesh);
+    const DistinctVertexSet draw = Distinct(mesh);
     EXPECT_EQ(draw.places, (std::vector<uint32_t>{0, 1, 2, 0, 2, 3, 4, 5, 6}));
     ASSERT_EQ(draw.vertices.size(), 7u * 8);
     for (uint32_t v = 0; v < mesh.vertexCount; ++v)
@@ -72,7 +72,7 @@ TEST(SharedVertices, CornersNameAnEarlierIdenticalVertex)
 
     // Nothing repeats: every vertex is kept, in its place.
     const MeshData distinct = Packed({{1, 2}, {3, 4}, {5, 6}}, {0, 1, 2});
-    const SharedVertexDraw none = Distinct(distinct);
+    const DistinctVertexSet none = Distinct(distinct);
     EXPECT_TRUE(none.places.empty() && none.vertices == distinct.vertices);
     EXPECT_TRUE(Distinct(MeshData{}).vertices.empty());
 
@@ -86,7 +86,7 @@ TEST(SharedVertices, CornersNameAnEarlierIdenticalVertex)
     }
     many[100000] = many[100001] = many[0];
     const MeshData pairs = Packed(many, corners);
-    const SharedVertexDraw shared = Distinct(pairs);
+    const DistinctVertexSet shared = Distinct(pairs);
     ASSERT_EQ(shared.places.size(), many.size());
     EXPECT_EQ(shared.vertices.size(), 150000u * 8);  // one a pair, 100000 not dropped for 0
     for (uint32_t v = 0; v < many.size(); ++v)
