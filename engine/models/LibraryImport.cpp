@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cstring>
 #include <exception>
 #include <list>
 #include <memory>
@@ -25,12 +26,36 @@ namespace {
 // As much of the start as the library's header test reads.
 constexpr size_t kFbxHeaderProbeBytes = 200;
 
+class CheckedFileSystem;
+
+// A stream over the file the library was asked to import, as it was read for the check.
+class MainFileStream : public Assimp::IOStream {
+   public:
+    explicit MainFileStream(CheckedFileSystem& files);
+    size_t Read(void* buffer, size_t size, size_t count) override;
+    size_t Write(const void*, size_t, size_t) override { return 0; }
+    aiReturn Seek(size_t offset, aiOrigin origin) override;
+    size_t Tell() const override { return position; }
+    size_t FileSize() const override { return length; }
+    void Flush() override {}
+
+   private:
+    CheckedFileSystem& files;
+    size_t length;
+    size_t position = 0;
+};
+
 // Serves the file already read from memory; any other file the library asks for is read
-// the same careful way.
+// the same careful way. The FBX importer reads its file whole into a buffer of its own,
+// once: the checked bytes go as soon as it has them, so that a large file is not held
+// twice while it is parsed (150 MB of a 150 MB text file's peak). The file is not read
+// again after that: a second look at it would not be the checked bytes.
 class CheckedFileSystem : public Assimp::IOSystem {
    public:
-    CheckedFileSystem(std::string path, const std::string& bytes)
-        : mainPath(std::move(path)), mainBytes(bytes)
+    CheckedFileSystem(std::string path, std::string bytes, bool handOverWhenReadWhole)
+        : mainPath(std::move(path)),
+          mainBytes(std::move(bytes)),
+          handOverWhenReadWhole(handOverWhenReadWhole)
     {
     }
 
@@ -45,24 +70,66 @@ class CheckedFileSystem : public Assimp::IOSystem {
     {
         if (!file || !mode || std::string_view(mode).find_first_of("wa+") != std::string::npos)
             return nullptr;
-        const std::string* bytes = &mainBytes;
-        if (mainPath != file) {
-            platform::FileContents other = platform::ReadRegularFile(file, kMaxModelFileBytes);
-            if (other.problem != platform::FileProblem::None)
-                return nullptr;
-            bytes = &otherFiles.emplace_back(std::move(other.bytes));
-        }
-        return new Assimp::MemoryIOStream(reinterpret_cast<const uint8_t*>(bytes->data()),
-                                          bytes->size());
+        if (mainPath == file)
+            return handedOver ? nullptr : new MainFileStream(*this);
+        platform::FileContents other = platform::ReadRegularFile(file, kMaxModelFileBytes);
+        if (other.problem != platform::FileProblem::None)
+            return nullptr;
+        const std::string& bytes = otherFiles.emplace_back(std::move(other.bytes));
+        return new Assimp::MemoryIOStream(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                          bytes.size());
     }
 
     void Close(Assimp::IOStream* stream) override { delete stream; }
 
+    // Empty once handed over.
+    const std::string& MainBytes() const { return mainBytes; }
+
+    void MainBytesReadWhole()
+    {
+        if (!handOverWhenReadWhole)
+            return;
+        handedOver = true;
+        std::string().swap(mainBytes);
+    }
+
    private:
     std::string mainPath;
-    const std::string& mainBytes;
+    std::string mainBytes;
+    bool handOverWhenReadWhole;
+    bool handedOver = false;
     std::list<std::string> otherFiles;
 };
+
+MainFileStream::MainFileStream(CheckedFileSystem& files)
+    : files(files), length(files.MainBytes().size())
+{
+}
+
+size_t MainFileStream::Read(void* buffer, size_t size, size_t count)
+{
+    const std::string& bytes = files.MainBytes();
+    if (size == 0 || position >= bytes.size())
+        return 0;
+    const size_t items = std::min(count, (bytes.size() - position) / size);
+    std::memcpy(buffer, bytes.data() + position, items * size);
+    const bool whole = position == 0 && items * size == bytes.size();
+    position += items * size;
+    if (whole)
+        files.MainBytesReadWhole();
+    return items;
+}
+
+aiReturn MainFileStream::Seek(size_t offset, aiOrigin origin)
+{
+    if (origin != aiOrigin_SET && origin != aiOrigin_CUR && origin != aiOrigin_END)
+        return aiReturn_FAILURE;
+    const size_t from = origin == aiOrigin_SET ? 0 : origin == aiOrigin_CUR ? position : length;
+    if (origin == aiOrigin_END ? offset > length : offset > length - from)
+        return aiReturn_FAILURE;
+    position = origin == aiOrigin_END ? length - offset : from + offset;
+    return aiReturn_SUCCESS;
+}
 
 }  // namespace
 
@@ -89,7 +156,8 @@ LibraryImport ImportInThisProcess(const std::filesystem::path& path, unsigned fl
         result.refusal = platform::FileProblemMessage(file.problem, file.error, path);
         return result;
     }
-    if (ReadsAsFbx(path, file.bytes)) {
+    const bool fbx = ReadsAsFbx(path, file.bytes);
+    if (fbx) {
         if (std::optional<std::string> unsafe =
                 FindUnsafeFbxStructure(file.bytes, &result.fileTakes)) {
             result.refusal = "Cannot load " + path.string() + ": " + *unsafe;
@@ -98,8 +166,8 @@ LibraryImport ImportInThisProcess(const std::filesystem::path& path, unsigned fl
     }
 
     auto importer = std::make_shared<Assimp::Importer>();
-    // The importer only borrows a handler: it is detached below, before the bytes go.
-    CheckedFileSystem files(path.string(), file.bytes);
+    // The importer only borrows a handler: it is detached below, before the handler goes.
+    CheckedFileSystem files(path.string(), std::move(file.bytes), fbx);
     importer->SetIOHandler(&files);
     const aiScene* scene = nullptr;
     std::string thrown;

@@ -20,10 +20,14 @@ int main(int argc, char** argv)
     // The process lives for one import: memory it frees is kept for its next allocations
     // (no blocks of their own for large allocations, no trimming, the heap grown 64 MiB at a
     // time). The importer grows its arrays by doubling and frees the old ones; fresh pages
-    // for each new block cost more than the import's own work on a large text file.
+    // for each new block cost more than the import's own work on a large text file. One
+    // heap for every thread: the library runs on a thread of its own, and the file's bytes
+    // read on this one are handed back as it starts (LibraryImport.cpp), so their pages
+    // must serve its allocations rather than sit idle in another heap.
     mallopt(M_MMAP_MAX, 0);
     mallopt(M_TRIM_THRESHOLD, INT_MAX);
     mallopt(M_TOP_PAD, 64 << 20);
+    mallopt(M_ARENA_MAX, 1);
     platform::EnterHelperLimits(std::strtoull(argv[2], nullptr, 10));
     const LibraryImport imported = ImportInThisProcess(argv[3], flags);
     // No destructors: the scene and the library's statics go with the process.
