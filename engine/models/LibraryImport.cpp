@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 
+#include "models/FbxArrayInflate.h"
 #include "models/FbxStructureCheck.h"
 #include "models/ImportSteps.h"
 #include "models/ImportWorker.h"
@@ -52,9 +53,12 @@ class MainFileStream : public Assimp::IOStream {
 // again after that: a second look at it would not be the checked bytes.
 class CheckedFileSystem : public Assimp::IOSystem {
    public:
-    CheckedFileSystem(std::string path, std::string bytes, bool handOverWhenReadWhole)
+    // The file's bytes are `inflated` where it holds any (FbxArrayInflate.h), else `bytes`.
+    CheckedFileSystem(std::string path, std::string bytes, FbxFileBytes inflated,
+                      bool handOverWhenReadWhole)
         : mainPath(std::move(path)),
           mainBytes(std::move(bytes)),
+          inflatedBytes(std::move(inflated)),
           handOverWhenReadWhole(handOverWhenReadWhole)
     {
     }
@@ -83,7 +87,11 @@ class CheckedFileSystem : public Assimp::IOSystem {
     void Close(Assimp::IOStream* stream) override { delete stream; }
 
     // Empty once handed over.
-    const std::string& MainBytes() const { return mainBytes; }
+    std::string_view MainBytes() const
+    {
+        return inflatedBytes.empty() ? std::string_view(mainBytes)
+                                     : std::string_view(inflatedBytes.data(), inflatedBytes.size());
+    }
 
     void MainBytesReadWhole()
     {
@@ -91,11 +99,13 @@ class CheckedFileSystem : public Assimp::IOSystem {
             return;
         handedOver = true;
         std::string().swap(mainBytes);
+        FbxFileBytes().swap(inflatedBytes);
     }
 
    private:
     std::string mainPath;
     std::string mainBytes;
+    FbxFileBytes inflatedBytes;
     bool handOverWhenReadWhole;
     bool handedOver = false;
     std::list<std::string> otherFiles;
@@ -108,7 +118,7 @@ MainFileStream::MainFileStream(CheckedFileSystem& files)
 
 size_t MainFileStream::Read(void* buffer, size_t size, size_t count)
 {
-    const std::string& bytes = files.MainBytes();
+    const std::string_view bytes = files.MainBytes();
     if (size == 0 || position >= bytes.size())
         return 0;
     const size_t items = std::min(count, (bytes.size() - position) / size);
@@ -165,9 +175,17 @@ LibraryImport ImportInThisProcess(const std::filesystem::path& path, unsigned fl
         }
     }
 
+    FbxFileBytes inflated;
+    if (fbx) {
+        if (std::optional<FbxFileBytes> plain = InflateFbxArrays(file.bytes)) {
+            inflated = std::move(*plain);
+            std::string().swap(file.bytes);
+        }
+    }
+
     auto importer = std::make_shared<Assimp::Importer>();
     // The importer only borrows a handler: it is detached below, before the handler goes.
-    CheckedFileSystem files(path.string(), std::move(file.bytes), fbx);
+    CheckedFileSystem files(path.string(), std::move(file.bytes), std::move(inflated), fbx);
     importer->SetIOHandler(&files);
     const aiScene* scene = nullptr;
     std::string thrown;

@@ -1,6 +1,6 @@
-// libFuzzer target for the FBX path. Any bytes go through the structure check, through the
-// scene decoder as if they were a worker's answer, and, as a file, through the import worker
-// exactly as a model load does: the answer must be a scene or a reason, never a crash here,
+// libFuzzer target for the FBX path. Any bytes go through the structure check and the array
+// inflation ahead of the library, through the scene decoder as if they were a worker's
+// answer, and, as a file, through the import worker exactly as a model load does: the answer must be a scene or a reason, never a crash here,
 // and a scene must survive mesh building. A crash inside the import library ends only the
 // worker, which is the behaviour under test, so the fuzzer goes on.
 #include <assimp/scene.h>
@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "models/FbxArrayInflate.h"
 #include "models/FbxStructureCheck.h"
 #include "models/ImportWorker.h"
 #include "models/MeshData.h"
@@ -60,6 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     uint32_t takes = 0;
     const bool refused = FindUnsafeFbxStructure(bytes, &takes).has_value();
+    // What the worker does with a file that passes the check, here where it is watched.
+    if (!refused)
+        InflateFbxArrays(bytes);
 
     std::string problem;
     if (std::unique_ptr<aiScene> decoded = DecodeScene(bytes, problem))

@@ -1,0 +1,281 @@
+#include "models/FbxArrayInflate.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <numeric>
+
+#include "platform/ParallelFor.h"
+
+namespace {
+
+constexpr std::string_view kBinaryMagic = "Kaydara FBX Binary";
+constexpr uint64_t kVersionAt = 23;
+constexpr uint64_t kFirstRecordAt = 27;
+constexpr uint32_t kLargeHeaderVersion = 7500;
+// Inflating ahead holds every array at once, where the library holds one at a time.
+constexpr uint64_t kMaxInflatedBytes = uint64_t{2} << 30;
+
+template <class T>
+T LoadLittleEndian(const char* at)
+{
+    T value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+template <class T>
+void StoreLittleEndian(char* at, T value)
+{
+    std::memcpy(at, &value, sizeof value);
+}
+
+struct Record {
+    uint64_t at;
+    uint64_t end;
+    uint64_t propertiesAt;
+    uint64_t propertiesEnd;
+};
+
+// A compressed array property: its count word (after the type byte), and its sizes.
+struct PackedArray {
+    uint64_t at;
+    uint32_t packedBytes;
+    uint32_t bytes;
+};
+
+// The records and compressed arrays of a binary file, walked as the library's reader walks
+// them; false where that reader would complain or does something this rewrite does not
+// follow (a zero end offset inside a record, 'b' properties).
+class RecordWalk {
+   public:
+    explicit RecordWalk(std::string_view file) : file(file) {}
+
+    bool Walk()
+    {
+        if (file.size() < kFirstRecordAt || file.substr(0, kBinaryMagic.size()) != kBinaryMagic)
+            return false;
+        large = LoadLittleEndian<uint32_t>(file.data() + kVersionAt) >= kLargeHeaderVersion;
+        word = large ? 8 : 4;
+        header = 3 * word + 1;
+        struct Scope {
+            uint64_t childrenEnd;
+            uint64_t end;
+        };
+        std::vector<Scope> open;
+        uint64_t at = kFirstRecordAt;
+        for (;;) {
+            const uint64_t limit = open.empty() ? file.size() : open.back().childrenEnd;
+            if (at == limit) {
+                if (open.empty())
+                    return true;
+                // The sentinel: a zeroed record header.
+                const std::string_view sentinel = file.substr(at, header);
+                if (sentinel.find_first_not_of('\0') != std::string_view::npos)
+                    return false;
+                at = open.back().end;
+                open.pop_back();
+                continue;
+            }
+            if (at > limit || word > limit - at)
+                return false;
+            const uint64_t end = ReadWord(at);
+            if (end == 0)
+                return open.empty();  // the end of the top level's records
+            if (end > limit || end < at + header || header > limit - at)
+                return false;
+            const uint64_t count = ReadWord(at + word);
+            const uint64_t propertiesLength = ReadWord(at + 2 * word);
+            const uint64_t propertiesAt = at + header + static_cast<uint8_t>(file[at + header - 1]);
+            if (propertiesAt > end || propertiesLength > end - propertiesAt)
+                return false;
+            const uint64_t propertiesEnd = propertiesAt + propertiesLength;
+            if (!WalkProperties(propertiesAt, propertiesEnd, count))
+                return false;
+            records.push_back({at, end, propertiesAt, propertiesEnd});
+            if (propertiesEnd == end) {
+                at = end;
+                continue;
+            }
+            if (end - propertiesEnd < header)
+                return false;
+            open.push_back({end - header, end});
+            at = propertiesEnd;
+        }
+    }
+
+    bool Large() const { return large; }
+
+    std::vector<Record> records;
+    std::vector<PackedArray> arrays;
+
+   private:
+    uint64_t ReadWord(uint64_t at) const
+    {
+        return large ? LoadLittleEndian<uint64_t>(file.data() + at)
+                     : LoadLittleEndian<uint32_t>(file.data() + at);
+    }
+
+    bool WalkProperties(uint64_t at, uint64_t end, uint64_t count)
+    {
+        for (uint64_t i = 0; i < count; ++i) {
+            if (at >= end)
+                return false;
+            const char type = file[at++];
+            uint64_t size = 0;
+            switch (type) {
+                case 'C':
+                    size = 1;
+                    break;
+                case 'Y':
+                    size = 2;
+                    break;
+                case 'I':
+                case 'F':
+                    size = 4;
+                    break;
+                case 'D':
+                case 'L':
+                    size = 8;
+                    break;
+                case 'S':
+                case 'R':
+                    if (end - at < 4)
+                        return false;
+                    size = 4 + uint64_t{LoadLittleEndian<uint32_t>(file.data() + at)};
+                    break;
+                case 'f':
+                case 'i':
+                case 'd':
+                case 'l': {
+                    if (end - at < 12)
+                        return false;
+                    const uint32_t values = LoadLittleEndian<uint32_t>(file.data() + at);
+                    const uint32_t encoding = LoadLittleEndian<uint32_t>(file.data() + at + 4);
+                    const uint32_t packed = LoadLittleEndian<uint32_t>(file.data() + at + 8);
+                    const uint32_t stride = (type == 'f' || type == 'i') ? 4 : 8;
+                    if (values > UINT32_MAX / stride)
+                        return false;
+                    const uint32_t bytes = values * stride;
+                    if (encoding == 0 ? bytes != packed : encoding != 1)
+                        return false;
+                    if (encoding == 1 && values != 0)
+                        arrays.push_back({at, packed, bytes});
+                    size = 12 + uint64_t{packed};
+                    break;
+                }
+                default:
+                    return false;
+            }
+            if (size > end - at)
+                return false;
+            at += size;
+        }
+        return at == end;
+    }
+
+    std::string_view file;
+    bool large = false;
+    uint64_t word = 4;
+    uint64_t header = 13;
+};
+
+// Exactly the library's call: the whole stream at once into a buffer of the array's size.
+bool InflateArray(const char* packed, uint32_t packedBytes, char* out, uint32_t bytes)
+{
+    z_stream stream{};
+    stream.data_type = Z_BINARY;
+    if (inflateInit(&stream) != Z_OK)
+        return false;
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed));
+    stream.avail_in = packedBytes;
+    stream.next_out = reinterpret_cast<Bytef*>(out);
+    stream.avail_out = bytes;
+    const int result = inflate(&stream, Z_FINISH);
+    const uint32_t written = bytes - stream.avail_out;
+    inflateEnd(&stream);
+    if (result != Z_STREAM_END && result != Z_OK)
+        return false;
+    std::memset(out + written, 0, bytes - written);
+    return true;
+}
+
+}  // namespace
+
+std::optional<FbxFileBytes> InflateFbxArrays(std::string_view file)
+{
+    RecordWalk walk(file);
+    if (!walk.Walk() || walk.arrays.empty())
+        return std::nullopt;
+    const std::vector<PackedArray>& arrays = walk.arrays;
+
+    // Where each array's bytes start in the new file: everything after an array moves by
+    // what inflating it adds.
+    std::vector<int64_t> shiftAfter(arrays.size());
+    int64_t shift = 0;
+    uint64_t inflated = 0;
+    for (size_t i = 0; i < arrays.size(); ++i) {
+        shift += int64_t{arrays[i].bytes} - int64_t{arrays[i].packedBytes};
+        inflated += arrays[i].bytes;
+        shiftAfter[i] = shift;
+    }
+    const uint64_t size = file.size() + shift;
+    if (inflated > kMaxInflatedBytes || (!walk.Large() && size > UINT32_MAX))
+        return std::nullopt;
+    const auto moved = [&](uint64_t at) {
+        const auto after =
+            std::lower_bound(arrays.begin(), arrays.end(), at,
+                             [](const PackedArray& a, uint64_t x) { return a.at < x; });
+        return after == arrays.begin() ? at : at + shiftAfter[after - arrays.begin() - 1];
+    };
+
+    FbxFileBytes out;
+    try {
+        out.resize(size);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    // Piece i: the bytes from the end of array i - 1 up to array i's sizes, then array i
+    // inflated; the last piece is the rest of the file. Largest arrays first, so that the
+    // cores finish together.
+    std::vector<size_t> order(arrays.size() + 1);
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::sort(order.begin(), order.end() - 1,
+              [&](size_t a, size_t b) { return arrays[a].bytes > arrays[b].bytes; });
+    std::atomic<bool> failed{false};
+    platform::ParallelFor(order.size(), [&](size_t k) {
+        const size_t i = order[k];
+        const uint64_t from = i == 0 ? 0 : arrays[i - 1].at + 12 + arrays[i - 1].packedBytes;
+        const uint64_t to = i == arrays.size() ? file.size() : arrays[i].at + 12;
+        char* place = out.data() + moved(from);
+        std::memcpy(place, file.data() + from, to - from);
+        if (i == arrays.size())
+            return;
+        char* sizes = place + (to - from) - 12;
+        StoreLittleEndian<uint32_t>(sizes + 4, 0);  // stored plain
+        StoreLittleEndian<uint32_t>(sizes + 8, arrays[i].bytes);
+        if (!InflateArray(file.data() + to, arrays[i].packedBytes, sizes + 12, arrays[i].bytes))
+            failed = true;
+    });
+    if (failed)
+        return std::nullopt;
+
+    // Every record's end offset and property length, for the moved bytes.
+    for (const Record& record : walk.records) {
+        char* at = out.data() + moved(record.at);
+        const uint64_t end = moved(record.end);
+        const uint64_t propertiesLength = moved(record.propertiesEnd) - moved(record.propertiesAt);
+        if (walk.Large()) {
+            StoreLittleEndian<uint64_t>(at, end);
+            StoreLittleEndian<uint64_t>(at + 16, propertiesLength);
+        } else {
+            StoreLittleEndian<uint32_t>(at, static_cast<uint32_t>(end));
+            StoreLittleEndian<uint32_t>(at + 8, static_cast<uint32_t>(propertiesLength));
+        }
+    }
+    return out;
+}
