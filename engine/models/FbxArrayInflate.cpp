@@ -9,24 +9,13 @@
 #include <new>
 #include <numeric>
 
+#include "models/FbxBinaryFormat.h"
 #include "platform/ParallelFor.h"
 
 namespace {
 
-constexpr std::string_view kBinaryMagic = "Kaydara FBX Binary";
-constexpr uint64_t kVersionAt = 23;
-constexpr uint64_t kFirstRecordAt = 27;
-constexpr uint32_t kLargeHeaderVersion = 7500;
 // Inflating ahead holds every array at once, where the library holds one at a time.
 constexpr uint64_t kMaxInflatedBytes = uint64_t{2} << 30;
-
-template <class T>
-T LoadLittleEndian(const char* at)
-{
-    T value;
-    std::memcpy(&value, at, sizeof value);
-    return value;
-}
 
 template <class T>
 void StoreLittleEndian(char* at, T value)
@@ -57,9 +46,11 @@ class RecordWalk {
 
     bool Walk()
     {
-        if (file.size() < kFirstRecordAt || file.substr(0, kBinaryMagic.size()) != kBinaryMagic)
+        if (file.size() < kFbxBinaryFirstRecordAt ||
+            file.substr(0, kFbxBinaryMagic.size()) != kFbxBinaryMagic)
             return false;
-        large = LoadLittleEndian<uint32_t>(file.data() + kVersionAt) >= kLargeHeaderVersion;
+        large =
+            LoadLittleEndian<uint32_t>(file.data() + kFbxBinaryVersionAt) >= kFbxLargeHeaderVersion;
         word = large ? 8 : 4;
         header = 3 * word + 1;
         struct Scope {
@@ -67,7 +58,7 @@ class RecordWalk {
             uint64_t end;
         };
         std::vector<Scope> open;
-        uint64_t at = kFirstRecordAt;
+        uint64_t at = kFbxBinaryFirstRecordAt;
         for (;;) {
             const uint64_t limit = open.empty() ? file.size() : open.back().childrenEnd;
             if (at == limit) {
@@ -126,21 +117,9 @@ class RecordWalk {
             if (at >= end)
                 return false;
             const char type = file[at++];
-            uint64_t size = 0;
-            switch (type) {
-                case 'C':
-                    size = 1;
-                    break;
-                case 'Y':
-                    size = 2;
-                    break;
-                case 'I':
-                case 'F':
-                    size = 4;
-                    break;
-                case 'D':
-                case 'L':
-                    size = 8;
+            uint64_t size = FbxScalarSize(type);
+            switch (size ? 0 : type) {
+                case 0:  // a scalar, sized above
                     break;
                 case 'S':
                 case 'R':

@@ -8,14 +8,10 @@
 #include <cstring>
 #include <vector>
 
+#include "models/FbxBinaryFormat.h"
 #include "models/FbxModelGraph.h"
 
 namespace {
-
-constexpr std::string_view kBinaryMagic = "Kaydara FBX Binary";
-constexpr uint64_t kBinaryVersionAt = 23;
-constexpr uint64_t kBinaryFirstRecordAt = 27;  // magic, 0x1A 0x00, version
-constexpr uint32_t kLargeHeaderVersion = 7500;
 
 std::string NestingMessage()
 {
@@ -308,15 +304,6 @@ class AsciiScanner {
 // Binary files: the records walked as the library's tokenizer walks them, jumping over
 // property data.
 
-template <typename T>
-T LoadLittleEndian(const char* bytes)
-{
-    T value = 0;
-    for (size_t i = 0; i < sizeof(T); ++i)
-        value |= static_cast<T>(static_cast<uint8_t>(bytes[i])) << (8 * i);
-    return value;
-}
-
 struct BinaryProperty {
     char type;
     uint64_t integer = 0;   // 'L'
@@ -418,21 +405,9 @@ std::optional<std::string> FindOversizedArray(std::string_view bytes)
     while (at < bytes.size()) {
         const char type = bytes[at++];
         const size_t left = bytes.size() - at;
-        size_t size = 0;
-        switch (type) {
-            case 'C':
-                size = 1;
-                break;
-            case 'Y':
-                size = 2;
-                break;
-            case 'I':
-            case 'F':
-                size = 4;
-                break;
-            case 'D':
-            case 'L':
-                size = 8;
+        size_t size = FbxScalarSize(type);
+        switch (size ? 0 : type) {
+            case 0:  // a scalar, sized above
                 break;
             case 'S':
             case 'R':
@@ -487,10 +462,10 @@ void RecordModelsAndLinks(std::string_view parentName, std::string_view name,
 // properties. Where the library throws, the scan stops and lets it.
 std::optional<std::string> ScanBinary(std::string_view file, FbxModelGraph& graph)
 {
-    if (file.size() < kBinaryFirstRecordAt)
+    if (file.size() < kFbxBinaryFirstRecordAt)
         return std::nullopt;
     const bool large =
-        LoadLittleEndian<uint32_t>(file.data() + kBinaryVersionAt) >= kLargeHeaderVersion;
+        LoadLittleEndian<uint32_t>(file.data() + kFbxBinaryVersionAt) >= kFbxLargeHeaderVersion;
     const uint64_t word = large ? 8 : 4;
     const uint64_t header = 3 * word + 1;
     const auto readWord = [&](uint64_t at) {
@@ -505,7 +480,7 @@ std::optional<std::string> ScanBinary(std::string_view file, FbxModelGraph& grap
         std::string_view parentName;
     };
     std::vector<Scope> open;
-    uint64_t at = kBinaryFirstRecordAt;
+    uint64_t at = kFbxBinaryFirstRecordAt;
     for (;;) {
         const uint64_t limit = open.empty() ? file.size() : open.back().childrenEnd;
         if (at >= limit) {
@@ -562,7 +537,7 @@ std::optional<std::string> ScanBinary(std::string_view file, FbxModelGraph& grap
 
 bool IsBinary(std::string_view start)
 {
-    return start.substr(0, kBinaryMagic.size()) == kBinaryMagic;
+    return start.substr(0, kFbxBinaryMagic.size()) == kFbxBinaryMagic;
 }
 
 }  // namespace
