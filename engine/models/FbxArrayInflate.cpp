@@ -183,9 +183,7 @@ bool InflateArray(const char* packed, uint32_t packedBytes, char* out, uint32_t 
     return true;
 }
 
-}  // namespace
-
-std::optional<FbxFileBytes> InflateFbxArrays(std::string_view file)
+std::optional<FbxFileBytes> InflateArraysOf(std::string_view file)
 {
     RecordWalk walk(file);
     if (!walk.Walk() || walk.arrays.empty())
@@ -213,11 +211,7 @@ std::optional<FbxFileBytes> InflateFbxArrays(std::string_view file)
     };
 
     FbxFileBytes out;
-    try {
-        out.resize(size);
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
+    out.resize(size);
     // Piece i: the bytes from the end of array i - 1 up to array i's sizes, then array i
     // inflated; the last piece is the rest of the file. Largest arrays first, so that the
     // cores finish together.
@@ -257,4 +251,17 @@ std::optional<FbxFileBytes> InflateFbxArrays(std::string_view file)
         }
     }
     return out;
+}
+
+}  // namespace
+
+std::optional<FbxFileBytes> InflateFbxArrays(std::string_view file)
+{
+    // A file of countless tiny records, or arrays beyond the worker's memory cap: the
+    // library gets the file as it is, and its own reading meets the same cap.
+    try {
+        return InflateArraysOf(file);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
