@@ -9,6 +9,7 @@
 #include <new>
 #include <numeric>
 
+#include "models/Adler32.h"
 #include "models/FbxBinaryFormat.h"
 #include "platform/ParallelFor.h"
 
@@ -163,21 +164,36 @@ class RecordWalk {
     uint64_t header = 13;
 };
 
-// Exactly the library's call: the whole stream at once into a buffer of the array's size.
+// What the library's call accepts (zlib's inflate of a zlib stream, all at once into a
+// buffer of the array's size), with the stream's header and checksum checked here: zlib
+// checks the sum a byte at a time.
 bool InflateArray(const char* packed, uint32_t packedBytes, char* out, uint32_t bytes)
 {
+    // The header: deflate, a window of at most 32 KiB, its check bits, no preset dictionary.
+    if (packedBytes < 2)
+        return false;
+    const auto method = static_cast<uint8_t>(packed[0]);
+    const auto flags = static_cast<uint8_t>(packed[1]);
+    if ((method & 0x0f) != Z_DEFLATED || (method >> 4) > 7 || (method << 8 | flags) % 31 != 0 ||
+        (flags & 0x20) != 0)
+        return false;
     z_stream stream{};
     stream.data_type = Z_BINARY;
-    if (inflateInit(&stream) != Z_OK)
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
         return false;
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed));
-    stream.avail_in = packedBytes;
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed + 2));
+    stream.avail_in = packedBytes - 2;
     stream.next_out = reinterpret_cast<Bytef*>(out);
     stream.avail_out = bytes;
     const int result = inflate(&stream, Z_FINISH);
     const uint32_t written = bytes - stream.avail_out;
+    const uint32_t left = stream.avail_in;
+    const auto* sum = reinterpret_cast<const uint8_t*>(stream.next_in);
     inflateEnd(&stream);
-    if (result != Z_STREAM_END && result != Z_OK)
+    // The checksum follows the stream, most significant byte first.
+    if (result != Z_STREAM_END || left < 4 ||
+        Adler32(1, reinterpret_cast<const uint8_t*>(out), written) !=
+            (uint32_t{sum[0]} << 24 | uint32_t{sum[1]} << 16 | uint32_t{sum[2]} << 8 | sum[3]))
         return false;
     std::memset(out + written, 0, bytes - written);
     return true;

@@ -2,14 +2,17 @@
 // themselves give; a file the rewrite does not fully understand is left as it is.
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <assimp/Importer.hpp>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 
+#include "models/Adler32.h"
 #include "models/FbxArrayInflate.h"
 #include "models/ModelImporter.h"
 #include "models/SceneTransfer.h"
@@ -83,6 +86,8 @@ TEST(FbxArrayInflate, LeavesWhatItDoesNotFullyUnderstandToTheLibrary)
 
     std::string damagedStream = good;
     damagedStream[array + 13 + packed / 2] ^= 0x5a;
+    std::string wrongSum = good;
+    wrongSum[array + 13 + packed - 1] ^= 1;  // the stream's checksum, last
     std::string unknownEncoding = good;
     unknownEncoding[array + 5] = 2;
     std::string unknownType = good;
@@ -91,8 +96,8 @@ TEST(FbxArrayInflate, LeavesWhatItDoesNotFullyUnderstandToTheLibrary)
     std::string wrongEnd = good;
     wrongEnd[27] ^= 1;  // the first record's end offset
 
-    const std::string* damaged[] = {&damagedStream, &unknownEncoding, &unknownType, &cut,
-                                    &wrongEnd};
+    const std::string* damaged[] = {&damagedStream, &wrongSum, &unknownEncoding,
+                                    &unknownType,   &cut,      &wrongEnd};
     for (const std::string* bytes : damaged)
         EXPECT_FALSE(InflateFbxArrays(*bytes).has_value());
     EXPECT_FALSE(InflateFbxArrays("; FBX 7.4.0 project file\nFBXHeaderExtension:  {\n}\n"));
@@ -118,4 +123,22 @@ TEST(FbxArrayInflate, AStreamShorterThanItsArrayIsFilledWithZerosAsTheLibraryFil
     EXPECT_EQ(last[1], 0);
     EXPECT_EQ(last[2], 0);
     EXPECT_TRUE(ImportedScene(plain) == ImportedScene(bytes));
+}
+
+TEST(FbxArrayInflate, TheChecksumIsZlibs)
+{
+    // Random bytes and bytes of 255 (the largest sums), across block and chunk edges, from
+    // the start and from a running sum.
+    std::vector<uint8_t> random(3 << 20), full(3 << 20, 255);
+    std::mt19937 generator(7);
+    for (uint8_t& byte : random)
+        byte = static_cast<uint8_t>(generator());
+    for (const std::vector<uint8_t>* bytes : {&random, &full})
+        for (const size_t length :
+             {0, 1, 15, 16, 17, 5535, 5536, 5537, 5552, 5553, 100003, 3 << 20})
+            for (const uint32_t start : {1u, 0xfff0fff0u}) {
+                const uint32_t expected =
+                    static_cast<uint32_t>(adler32(start, bytes->data(), static_cast<uInt>(length)));
+                EXPECT_EQ(Adler32(start, bytes->data(), length), expected) << length;
+            }
 }
