@@ -175,6 +175,9 @@ LibraryImport ImportInThisProcess(const std::filesystem::path& path, unsigned fl
         }
     }
 
+    // Only the FBX importer is known to read its file once and whole; a misnamed file that
+    // another importer claims keeps its bytes for as many reads as that importer makes.
+    const bool readOnceWhole = ReadsAsFbx({}, file.bytes);
     FbxFileBytes inflated;
     if (fbx) {
         if (std::optional<FbxFileBytes> plain = InflateFbxArrays(file.bytes)) {
@@ -185,7 +188,8 @@ LibraryImport ImportInThisProcess(const std::filesystem::path& path, unsigned fl
 
     auto importer = std::make_shared<Assimp::Importer>();
     // The importer only borrows a handler: it is detached below, before the handler goes.
-    CheckedFileSystem files(path.string(), std::move(file.bytes), std::move(inflated), fbx);
+    CheckedFileSystem files(path.string(), std::move(file.bytes), std::move(inflated),
+                            readOnceWhole);
     importer->SetIOHandler(&files);
     const aiScene* scene = nullptr;
     std::string thrown;
