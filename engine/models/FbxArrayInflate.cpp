@@ -6,8 +6,9 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <new>
+#include <exception>
 #include <numeric>
+#include <vector>
 
 #include "models/Adler32.h"
 #include "models/FbxBinaryFormat.h"
@@ -260,10 +261,11 @@ std::optional<FbxFileBytes> InflateArraysOf(std::string_view file)
         const uint64_t propertiesLength = moved(record.propertiesEnd) - moved(record.propertiesAt);
         if (walk.Large()) {
             StoreLittleEndian<uint64_t>(at, end);
-            StoreLittleEndian<uint64_t>(at + 16, propertiesLength);
+            StoreLittleEndian<uint64_t>(at + 2 * sizeof(uint64_t), propertiesLength);
         } else {
             StoreLittleEndian<uint32_t>(at, static_cast<uint32_t>(end));
-            StoreLittleEndian<uint32_t>(at + 8, static_cast<uint32_t>(propertiesLength));
+            StoreLittleEndian<uint32_t>(at + 2 * sizeof(uint32_t),
+                                        static_cast<uint32_t>(propertiesLength));
         }
     }
     return out;

@@ -7,15 +7,14 @@
 #include <assimp/Importer.hpp>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
 #include "models/Adler32.h"
 #include "models/FbxArrayInflate.h"
 #include "models/ModelImporter.h"
 #include "models/SceneTransfer.h"
+#include "platform/RegularFile.h"
 
 namespace {
 
@@ -23,10 +22,7 @@ namespace fs = std::filesystem;
 
 std::string ReadBytes(const fs::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return platform::ReadRegularFile(path, uint64_t{1} << 30).bytes;
 }
 
 // The scene the library makes of these bytes with the engine's steps, encoded; empty when it
