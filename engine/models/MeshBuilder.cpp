@@ -16,6 +16,7 @@
 #include "models/VertexFormat.h"
 #include "platform/Log.h"
 #include "platform/ParallelFor.h"
+#include "platform/Prefault.h"
 
 namespace {
 
@@ -369,7 +370,7 @@ void BuildMesh(ModelImportContext& context, MeshData& mesh, const aiMesh& import
     size_t triangles = 0;
     for (uint32_t f = 0; importedMesh.mFaces && f < importedMesh.mNumFaces; ++f)
         triangles += importedMesh.mFaces[f].mNumIndices == 3;
-    mesh.indices.reserve(3 * triangles);
+    platform::ReservePrefaulted(mesh.indices, 3 * triangles);
     for (uint32_t f = 0; importedMesh.mFaces && f < importedMesh.mNumFaces; ++f) {
         const aiFace& face = importedMesh.mFaces[f];
         if (face.mNumIndices == 3 && face.mIndices)

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/ParallelFor.h"
+#include "platform/Prefault.h"
 
 namespace {
 
@@ -40,7 +41,9 @@ DistinctVertexSet DistinctVertices(uint32_t count, uint32_t stride, const PackSt
     // vertex repeats (itself when it is kept), then its place among the kept vertices.
     // Each stretch keeps its distinct vertices aside until all are counted.
     const size_t stretches = (count + kStretch - 1) / kStretch;
-    std::vector<uint32_t> same(count);
+    std::vector<uint32_t> same;
+    platform::ReservePrefaulted(same, count);
+    same.resize(count);
     std::vector<VertexBytes> kept(stretches);
     platform::ParallelFor(stretches, [&](size_t stretch) {
         const uint32_t first = static_cast<uint32_t>(stretch * kStretch);

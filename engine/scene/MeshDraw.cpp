@@ -11,6 +11,7 @@
 #include "graphics/gpu/GpuDevice.h"
 #include "math/Transforms.h"
 #include "models/ModelNode.h"
+#include "platform/Prefault.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "shaders/LineRenderer.h"
@@ -36,6 +37,7 @@ void UploadMesh(CMeshObject& meshObject)
         // An index beyond the vertices stays beyond them.
         std::vector<uint32_t> rows;
         if (placed) {
+            platform::ReservePrefaulted(rows, mesh.indices.size());
             rows.resize(mesh.indices.size());
             for (size_t i = 0; i < rows.size(); ++i) {
                 const uint32_t index = mesh.indices[i];
