@@ -24,7 +24,7 @@ cmake -S . -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNIS_SANITIZE=thread
   -DVORNIS_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$tsan" -j"$(nproc)" --target test_platform test_shaders test_models \
   test_textures_gl test_animation
-threaded='^(ParallelFor|LargeStackThread|FileWatcherThread|ModelLoadRequests)\.'
+threaded='^(ParallelFor|Prefault|LargeStackThread|FileWatcherThread|ModelLoadRequests)\.'
 threaded+='|^ModelImport\.ConcurrentFailures|^TextureManagerGl\.LoadThread'
 threaded+='|^TextureLifetime\.|^AnimationFiles\.|^ImportSteps\.|^ShaderWorker\.'
 threaded+='|^ImportWorkerLoads\.AnImportAhead'

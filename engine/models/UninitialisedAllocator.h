@@ -14,7 +14,6 @@
 // mapped in at once instead of one fault each as they are first written.
 template <class T>
 struct UninitialisedAllocator : std::allocator<T> {
-    static constexpr size_t kPrefaultBytes = size_t{1} << 20;
     template <class U>
     struct rebind {
         using other = UninitialisedAllocator<U>;
@@ -27,7 +26,7 @@ struct UninitialisedAllocator : std::allocator<T> {
     T* allocate(size_t count)
     {
         T* block = std::allocator<T>::allocate(count);
-        if (count * sizeof(T) >= kPrefaultBytes)
+        if (count * sizeof(T) >= platform::kPrefaultMinBytes)
             platform::PrefaultPages(block, count * sizeof(T));
         return block;
     }

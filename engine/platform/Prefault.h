@@ -8,16 +8,21 @@
 
 namespace platform {
 
+// Below this, a block's faults cost less than the call that saves them.
+constexpr size_t kPrefaultMinBytes = size_t{1} << 20;
+
 // Maps in the whole pages of [at, at + bytes) for writing, without changing a byte of them.
 // Does nothing where the system cannot.
 void PrefaultPages(void* at, size_t bytes);
 
-// Reserves room for `count` elements in a vector, its pages mapped in at once.
+// Reserves room for `count` elements in a vector; a large block's pages are mapped in at
+// once.
 template <class Vector>
 void ReservePrefaulted(Vector& vector, size_t count)
 {
     vector.reserve(count);
-    PrefaultPages(vector.data(), vector.capacity() * sizeof(*vector.data()));
+    if (const size_t bytes = vector.capacity() * sizeof(*vector.data()); bytes >= kPrefaultMinBytes)
+        PrefaultPages(vector.data(), bytes);
 }
 
 // Starts a thread that maps in every page the heap grows by, as soon as it grows, so that
