@@ -48,8 +48,7 @@ class RecordWalk {
 
     bool Walk()
     {
-        if (file.size() < kFbxBinaryFirstRecordAt ||
-            file.substr(0, kFbxBinaryMagic.size()) != kFbxBinaryMagic)
+        if (file.size() < kFbxBinaryFirstRecordAt || !StartsAsBinaryFbx(file))
             return false;
         large =
             LoadLittleEndian<uint32_t>(file.data() + kFbxBinaryVersionAt) >= kFbxLargeHeaderVersion;

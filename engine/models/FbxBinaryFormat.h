@@ -12,6 +12,12 @@ constexpr uint64_t kFbxBinaryFirstRecordAt = 27;  // magic, 0x1A 0x00, version
 // bits, not 32.
 constexpr uint32_t kFbxLargeHeaderVersion = 7500;
 
+// Whether bytes from a file's start begin as a binary FBX file does.
+constexpr bool StartsAsBinaryFbx(std::string_view start)
+{
+    return start.substr(0, kFbxBinaryMagic.size()) == kFbxBinaryMagic;
+}
+
 template <typename T>
 T LoadLittleEndian(const char* bytes)
 {

@@ -535,18 +535,13 @@ std::optional<std::string> ScanBinary(std::string_view file, FbxModelGraph& grap
     }
 }
 
-bool IsBinary(std::string_view start)
-{
-    return start.substr(0, kFbxBinaryMagic.size()) == kFbxBinaryMagic;
-}
-
 }  // namespace
 
 std::optional<std::string> FindUnsafeFbxStructure(std::string_view bytes, uint32_t* takes)
 {
     FbxModelGraph graph;
     std::optional<std::string> problem =
-        IsBinary(bytes) ? ScanBinary(bytes, graph) : AsciiScanner(graph).Scan(bytes);
+        StartsAsBinaryFbx(bytes) ? ScanBinary(bytes, graph) : AsciiScanner(graph).Scan(bytes);
     if (!problem)
         problem = FindUnsafeModelHierarchy(graph);
     if (!problem)

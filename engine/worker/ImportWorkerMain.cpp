@@ -32,7 +32,7 @@ bool IsBinaryFbx(int file)
 {
     char start[kFbxBinaryMagic.size()];
     return pread(file, start, sizeof(start), 0) == static_cast<ssize_t>(sizeof(start)) &&
-           std::string_view(start, sizeof(start)) == kFbxBinaryMagic;
+           StartsAsBinaryFbx(std::string_view(start, sizeof(start)));
 }
 
 // Never more than the file could need, nor half the cap: memory claimed but never written
