@@ -8,7 +8,7 @@ packages=(
   build-essential cmake pkg-config clang-format
   libsdl2-dev libepoxy-dev libshaderc-dev glslang-dev glslang-tools spirv-tools
   libspirv-cross-c-shared-dev libimgui-dev libstb-dev libassimp-dev
-  libopenexr-dev libfontconfig-dev libmimalloc-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libopenexr-dev libfontconfig-dev libmimalloc-dev zlib1g-dev libdeflate-dev libgtest-dev libgmock-dev libbenchmark-dev
   # run and test
   libgl1-mesa-dri libegl-mesa0 fonts-dejavu-core xvfb xauth zenity
   assimp-testmodels assimp-utils

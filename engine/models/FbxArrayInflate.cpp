@@ -1,5 +1,6 @@
 #include "models/FbxArrayInflate.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "models/Adler32.h"
 #include "models/FbxBinaryFormat.h"
 #include "platform/ParallelFor.h"
+#include "platform/Prefault.h"
 
 namespace {
 
@@ -166,7 +168,9 @@ class RecordWalk {
 
 // What the library's call accepts (zlib's inflate of a zlib stream, all at once into a
 // buffer of the array's size), with the stream's header and checksum checked here: zlib
-// checks the sum a byte at a time.
+// checks the sum a byte at a time. The raw stream is inflated by libdeflate, which gives the
+// same bytes as zlib for every stream in half the time or less; a large model's largest
+// array, inflated alone on one core, decides how long the whole file takes.
 bool InflateArray(const char* packed, uint32_t packedBytes, char* out, uint32_t bytes)
 {
     // The header: deflate, a window of at most 32 KiB, its check bits, no preset dictionary.
@@ -177,21 +181,17 @@ bool InflateArray(const char* packed, uint32_t packedBytes, char* out, uint32_t 
     if ((method & 0x0f) != Z_DEFLATED || (method >> 4) > 7 || (method << 8 | flags) % 31 != 0 ||
         (flags & 0x20) != 0)
         return false;
-    z_stream stream{};
-    stream.data_type = Z_BINARY;
-    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
+    libdeflate_decompressor* inflater = libdeflate_alloc_decompressor();
+    if (!inflater)
         return false;
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed + 2));
-    stream.avail_in = packedBytes - 2;
-    stream.next_out = reinterpret_cast<Bytef*>(out);
-    stream.avail_out = bytes;
-    const int result = inflate(&stream, Z_FINISH);
-    const uint32_t written = bytes - stream.avail_out;
-    const uint32_t left = stream.avail_in;
-    const auto* sum = reinterpret_cast<const uint8_t*>(stream.next_in);
-    inflateEnd(&stream);
+    size_t used = 0, written = 0;
+    const libdeflate_result result = libdeflate_deflate_decompress_ex(
+        inflater, packed + 2, packedBytes - 2, out, bytes, &used, &written);
+    libdeflate_free_decompressor(inflater);
+    const size_t left = packedBytes - 2 - used;
+    const auto* sum = reinterpret_cast<const uint8_t*>(packed + 2 + used);
     // The checksum follows the stream, most significant byte first.
-    if (result != Z_STREAM_END || left < 4 ||
+    if (result != LIBDEFLATE_SUCCESS || left < 4 ||
         Adler32(1, reinterpret_cast<const uint8_t*>(out), written) !=
             (uint32_t{sum[0]} << 24 | uint32_t{sum[1]} << 16 | uint32_t{sum[2]} << 8 | sum[3]))
         return false;
@@ -241,6 +241,8 @@ std::optional<FbxFileBytes> InflateArraysOf(std::string_view file)
         const uint64_t from = i == 0 ? 0 : arrays[i - 1].at + 12 + arrays[i - 1].packedBytes;
         const uint64_t to = i == arrays.size() ? file.size() : arrays[i].at + 12;
         char* place = out.data() + moved(from);
+        // Mapped in by the thread that writes it, not all at once before the threads start.
+        platform::PrefaultPages(place, to - from + (i == arrays.size() ? 0 : arrays[i].bytes));
         std::memcpy(place, file.data() + from, to - from);
         if (i == arrays.size())
             return;

@@ -9,7 +9,7 @@
 
 #include "models/UninitialisedAllocator.h"
 
-using FbxFileBytes = std::vector<char, UninitialisedAllocator<char>>;
+using FbxFileBytes = std::vector<char, UninitialisedAllocator<char, false>>;
 
 // The file with each compressed array stored plain, inflated exactly as the library
 // inflates it (zero-filled where a stream ends before the array does). Nothing when the

@@ -12,21 +12,21 @@
 // both cores; a zero fill first would fault the fresh pages of a large mesh in on one thread,
 // which on a virtual machine costs more than packing the vertices. A large block's pages are
 // mapped in at once instead of one fault each as they are first written.
-template <class T>
+template <class T, bool kMapInAtOnce = true>
 struct UninitialisedAllocator : std::allocator<T> {
     template <class U>
     struct rebind {
-        using other = UninitialisedAllocator<U>;
+        using other = UninitialisedAllocator<U, kMapInAtOnce>;
     };
     UninitialisedAllocator() = default;
     template <class U>
-    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept
+    UninitialisedAllocator(const UninitialisedAllocator<U, kMapInAtOnce>&) noexcept
     {
     }
     T* allocate(size_t count)
     {
         T* block = std::allocator<T>::allocate(count);
-        if (count * sizeof(T) >= platform::kPrefaultMinBytes)
+        if (kMapInAtOnce && count * sizeof(T) >= platform::kPrefaultMinBytes)
             platform::PrefaultPages(block, count * sizeof(T));
         return block;
     }
