@@ -114,6 +114,8 @@ bool ServingWorker::Start(WorkerRun& run)
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, ends[1], 0);
     posix_spawn_file_actions_adddup2(&actions, ends[1], kWorkerAnswerFd);
+    // Nothing of this process's stays open there: this helper never says it is done.
+    posix_spawn_file_actions_addopen(&actions, kWorkerDoneFd, "/dev/null", O_WRONLY, 0);
     const int spawned = SpawnWorker(program, arguments, actions, pid);
     posix_spawn_file_actions_destroy(&actions);
     close(ends[1]);

@@ -15,6 +15,8 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 extern char** environ;
@@ -132,6 +134,42 @@ void DescribeWorkerExit(WorkerRun& run, int status)
     }
 }
 
+namespace {
+
+// A helper that has said its answer is whole may still be giving its memory back: it is
+// killed and reaped on a thread of its own while the caller reads the answer.
+void ReapInBackground(pid_t pid)
+{
+    kill(pid, SIGKILL);
+    try {
+        std::thread([pid] {
+            while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+    } catch (const std::system_error&) {
+        EndWorker(pid);
+    }
+}
+
+// True once the helper has written its byte to the done descriptor; `done` becomes -1 when
+// the helper closed it without one.
+bool AnnouncedWhole(int& done)
+{
+    char byte = 0;
+    ssize_t n;
+    while ((n = read(done, &byte, 1)) < 0 && errno == EINTR) {
+    }
+    if (n == 1)
+        return true;
+    if (n == 0 || errno != EAGAIN) {
+        close(done);
+        done = -1;
+    }
+    return false;
+}
+
+}  // namespace
+
 WorkerRun RunWorker(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                     const WorkerLimits& limits, const std::function<bool()>& abandoned,
                     const std::function<void(pid_t)>& started)
@@ -142,15 +180,31 @@ WorkerRun RunWorker(const std::filesystem::path& program, const std::vector<std:
         run.detail = std::strerror(errno);
         return run;
     }
+    int doneEnds[2] = {-1, -1};
+    if (pipe2(doneEnds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        run.detail = std::strerror(errno);
+        close(answerFd);
+        return run;
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, answerFd, kWorkerAnswerFd);
+    posix_spawn_file_actions_adddup2(&actions, doneEnds[1], kWorkerDoneFd);
     pid_t pid = 0;
     const int spawned = SpawnWorker(program, arguments, actions, pid);
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
+    close(doneEnds[1]);
+    int done = doneEnds[0];
+    auto closeAll = [&](int processFd) {
+        if (processFd >= 0)
+            close(processFd);
+        if (done >= 0)
+            close(done);
         close(answerFd);
+    };
+    if (spawned != 0) {
+        closeAll(-1);
         run.detail = std::strerror(spawned);
         return run;
     }
@@ -163,11 +217,17 @@ WorkerRun RunWorker(const std::filesystem::path& program, const std::vector<std:
     const int processFd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
     const auto deadline = std::chrono::steady_clock::now() + limits.time;
     int status = 0;
+    bool whole = false;
     for (;;) {
-        const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid)
+        // Said first: a helper that ends badly after its answer was whole has answered.
+        if (done >= 0 && AnnouncedWhole(done)) {
+            whole = true;
             break;
-        if (done < 0 && errno != EINTR) {
+        }
+        const pid_t ended = waitpid(pid, &status, WNOHANG);
+        if (ended == pid)
+            break;
+        if (ended < 0 && errno != EINTR) {
             status = 0;
             break;
         }
@@ -177,23 +237,24 @@ WorkerRun RunWorker(const std::filesystem::path& program, const std::vector<std:
             run.end = WorkerEnd::TimedOut;
         else if (AnswerSize(answerFd) > limits.answerBytes)
             run.end = WorkerEnd::TooLarge;
-        else if (processFd >= 0) {
-            pollfd wait{processFd, POLLIN, 0};
-            poll(&wait, 1, kPollMilliseconds);
+        else if (processFd >= 0 || done >= 0) {
+            pollfd waits[2] = {{processFd, POLLIN, 0}, {done, POLLIN, 0}};
+            poll(waits, 2, processFd >= 0 ? kPollMilliseconds : 1);
             continue;
         } else {
             usleep(1000);
             continue;
         }
         EndWorker(pid);
-        if (processFd >= 0)
-            close(processFd);
-        close(answerFd);
+        closeAll(processFd);
         return run;
     }
-    if (processFd >= 0)
-        close(processFd);
-    DescribeWorkerExit(run, status);
+    if (whole) {
+        ReapInBackground(pid);
+        run.end = WorkerEnd::Answered;
+    } else {
+        DescribeWorkerExit(run, status);
+    }
     if (run.end == WorkerEnd::Answered) {
         const uint64_t size = AnswerSize(answerFd);
         if (size > limits.answerBytes)
@@ -201,7 +262,7 @@ WorkerRun RunWorker(const std::filesystem::path& program, const std::vector<std:
         else
             run.answer = WorkerAnswer::Map(answerFd, size);
     }
-    close(answerFd);
+    closeAll(processFd);
     return run;
 }
 
@@ -286,6 +347,11 @@ bool WriteAnswer(std::string_view bytes)
     return WriteFully(kWorkerAnswerFd, bytes);
 }
 
+void AnnounceAnswerWhole()
+{
+    WriteFully(kWorkerDoneFd, "1");
+}
+
 std::string DescribeWorkerFailure(const WorkerRun& run, const WorkerLimits& limits)
 {
     switch (run.end) {
@@ -332,7 +398,7 @@ uint64_t HelperMemoryCap()
 
 void EnterHelperLimits(uint64_t memoryBytes)
 {
-    close_range(kWorkerAnswerFd + 1, ~0u, 0);
+    close_range(kWorkerDoneFd + 1, ~0u, 0);
     std::set_new_handler(OutOfMemory);
     // The answer is an in-memory file: it counts against the same cap.
     if (memoryBytes > 0) {

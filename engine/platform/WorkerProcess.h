@@ -18,6 +18,10 @@ namespace platform {
 
 // The descriptor the helper writes its answer to.
 constexpr int kWorkerAnswerFd = 3;
+// The descriptor a helper run by RunWorker writes one byte to once its answer is whole: the
+// caller reads the answer at once instead of waiting while a large process gives its memory
+// back (tens of milliseconds for a large model's import).
+constexpr int kWorkerDoneFd = 4;
 // The exit status of a helper whose allocation failed under its memory cap.
 constexpr int kWorkerOutOfMemoryExit = 75;
 
@@ -74,8 +78,9 @@ struct WorkerRun {
 };
 
 // Runs `program` with `arguments`, its input from /dev/null and its errors to ours; its
-// answer descriptor is an in-memory file, read once the helper has ended. `abandoned` is
-// asked every few milliseconds.
+// answer descriptor is an in-memory file, read once the helper has ended or said on its
+// done descriptor that the answer is whole (it is then killed and reaped in the background).
+// `abandoned` is asked every few milliseconds.
 WorkerRun RunWorker(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                     const WorkerLimits& limits, const std::function<bool()>& abandoned,
                     const std::function<void(pid_t)>& started = {});
@@ -104,8 +109,10 @@ void DescribeWorkerExit(WorkerRun& run, int status);
 
 // In a helper: writes its whole answer; false when the reader has gone.
 bool WriteAnswer(std::string_view bytes);
+// In a helper, after the last of its answer: nothing it does from here on counts.
+void AnnounceAnswerWhole();
 
-// Called first in a helper: closes every descriptor above the answer's, caps the address
+// Called first in a helper: closes every descriptor above the done descriptor, caps the address
 // space at `memoryBytes` (not under AddressSanitizer, whose shadow memory the cap would
 // refuse) and ends the process with kWorkerOutOfMemoryExit when an allocation fails.
 void EnterHelperLimits(uint64_t memoryBytes);

@@ -77,5 +77,9 @@ int main(int argc, char** argv)
     platform::StartHeapPrefault(PrefaultBudget(argv[3], memoryCap));
     const LibraryImport imported = ImportInThisProcess(argv[3], flags);
     // No destructors: the scene and the library's statics go with the process.
-    _exit(WriteImportAnswer(imported) ? 0 : 3);
+    const bool ok = WriteImportAnswer(imported);
+    if (!ok)
+        _exit(3);
+    platform::AnnounceAnswerWhole();
+    _exit(0);
 }

@@ -301,6 +301,11 @@ TEST(WorkerProcess, EveryEndIsNamed)
         {"exec sleep 30", WorkerEnd::TimedOut, "", ""},
         {"exec sleep 30", WorkerEnd::Abandoned, "", "", true},
         {"head -c 5000 /dev/zero >&3", WorkerEnd::TooLarge, "", ""},
+        // Once it says its answer is whole, what the helper does next does not count.
+        {"printf scene >&3; printf 1 >&4; exec sleep 30", WorkerEnd::Answered, "", "scene"},
+        {"printf scene >&3; printf 1 >&4; kill -ABRT $$", WorkerEnd::Answered, "", "scene"},
+        {"exec 4>&-; printf scene >&3", WorkerEnd::Answered, "", "scene"},
+        {"exec 4>&-; kill -SEGV $$", WorkerEnd::Stopped, "signal 11, segmentation fault", ""},
         // An answer that never stops growing is cut off long before the time cap.
         {"exec cat /dev/zero >&3", WorkerEnd::TooLarge, "", ""},
     };
@@ -317,6 +322,9 @@ TEST(WorkerProcess, EveryEndIsNamed)
         EXPECT_EQ(run.detail, c.detail);
         EXPECT_EQ(run.answer.View(), c.answer);
         EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+        // One that answered may still be going, killed and reaped in the background.
+        for (int wait = 0; wait < 200 && kill(run.pid, 0) == 0; ++wait)
+            std::this_thread::sleep_for(10ms);
         EXPECT_EQ(kill(run.pid, 0), -1) << "the helper is still there";
     }
     const platform::WorkerRun missing = platform::RunWorker("/nonexistent", {}, limits, {});
