@@ -160,10 +160,11 @@ void NearPositions::FillTable(size_t part, const std::vector<uint64_t>& keys)
     std::vector<uint64_t> cellKeys;
     std::vector<uint32_t> cellOf(count, kEmpty);
     std::vector<uint32_t> firstOf;  // a cell's count, then where its next entry goes
-    // The slot that holds the cell, or the empty one where it goes.
+    // The slot that holds the cell, or the empty one where it goes. The probes read the
+    // cells' keys beside their slots, here and in the look-ups.
     auto slotOf = [&](uint64_t key) {
         uint32_t slot = Slot(key, table.mask);
-        while (table.slots[slot] != kEmpty && cellKeys[table.slots[slot]] != key)
+        while (table.keys[slot] != kNoCell && table.keys[slot] != key)
             slot = (slot + 1) & table.mask;
         return slot;
     };
@@ -171,9 +172,13 @@ void NearPositions::FillTable(size_t part, const std::vector<uint64_t>& keys)
     // most half full, so that it stays small enough for the processor's cache.
     auto resize = [&](uint32_t size) {
         table.slots.assign(size, kEmpty);
+        table.keys.assign(size, kNoCell);
         table.mask = size - 1;
-        for (uint32_t cell = 0; cell < cellKeys.size(); ++cell)
-            table.slots[slotOf(cellKeys[cell])] = cell;
+        for (uint32_t cell = 0; cell < cellKeys.size(); ++cell) {
+            const uint32_t slot = slotOf(cellKeys[cell]);
+            table.slots[slot] = cell;
+            table.keys[slot] = cellKeys[cell];
+        }
     };
     resize(1024);
     for (uint32_t i = 0; i < count; ++i) {
@@ -187,6 +192,7 @@ void NearPositions::FillTable(size_t part, const std::vector<uint64_t>& keys)
                 slot = slotOf(key);
             }
             table.slots[slot] = static_cast<uint32_t>(cellKeys.size());
+            table.keys[slot] = key;
             cellKeys.push_back(key);
             firstOf.push_back(0);
         }
@@ -214,9 +220,11 @@ uint32_t NearPositions::FirstOfCell(uint64_t key) const
 {
     const Table& table = tables[TableOf(key, tables.size())];
     for (uint32_t slot = Slot(key, table.mask);; slot = (slot + 1) & table.mask) {
-        const uint32_t e = table.slots[slot];
-        if (e == kEmpty || entries[e].cell == key)
-            return e;
+        const uint64_t cell = table.keys[slot];
+        if (cell == key)
+            return table.slots[slot];
+        if (cell == kNoCell)
+            return kEmpty;
     }
 }
 

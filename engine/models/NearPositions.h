@@ -31,6 +31,7 @@ class NearPositions {
     // The cells are spread over a few tables by their hash, each filled on its own core.
     struct Table {
         std::vector<uint32_t> slots;  // open addressing: the first entry of a cell
+        std::vector<uint64_t> keys;   // each slot's cell
         uint32_t mask = 0;
     };
     uint64_t CellKey(int64_t x, int64_t y, int64_t z) const;
