@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 #include <malloc.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/FileFillAhead.h"
 #include "platform/Prefault.h"
 
 namespace {
@@ -102,4 +105,39 @@ TEST(Prefault, HeapGrowthIsMappedInUpToTheBudget)
             std::_Exit(ResidentPages(untouched + bytes - tail, tail) == 0 ? 0 : 3);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+// The answer's file written ahead: whatever the filling had reached, the file ends up
+// holding exactly what was written after it, and a file that already holds bytes is left
+// alone.
+TEST(Prefault, FileFilledAheadHoldsOnlyWhatIsWrittenAfter)
+{
+    for (const uint64_t ahead : {uint64_t{0}, uint64_t{4096}, uint64_t{48} << 20}) {
+        SCOPED_TRACE(ahead);
+        const int file = memfd_create("fill-test", MFD_CLOEXEC);
+        ASSERT_GE(file, 0);
+        platform::FileFillAhead fill(file, ahead);
+        if (ahead > 4096)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        fill.Stop();
+        ASSERT_EQ(write(file, "answer", 6), 6);
+        ASSERT_TRUE(platform::CutFileAtOffset(file));
+        struct stat status {};
+        ASSERT_EQ(fstat(file, &status), 0);
+        EXPECT_EQ(status.st_size, 6);
+        char back[6] = {};
+        EXPECT_EQ(pread(file, back, 6, 0), 6);
+        EXPECT_EQ(std::string(back, 6), "answer");
+        close(file);
+    }
+    const int file = memfd_create("fill-test", MFD_CLOEXEC);
+    ASSERT_GE(file, 0);
+    ASSERT_EQ(write(file, "kept", 4), 4);
+    {
+        platform::FileFillAhead fill(file, uint64_t{1} << 20);
+    }
+    struct stat status {};
+    ASSERT_EQ(fstat(file, &status), 0);
+    EXPECT_EQ(status.st_size, 4);
+    close(file);
 }
