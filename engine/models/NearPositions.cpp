@@ -71,10 +71,11 @@ NearPositions::NearPositions(const aiVector3D* positions, uint32_t count, float 
             low[axis] = std::min(low[axis], box[axis]);
             high[axis] = std::max(high[axis], box[3 + axis]);
         }
-    // Cells four times the radius wide: the ball around a position reaches into the next
-    // cell along an axis only when it lies within a radius of the cell's side, half the
-    // time, so a look-up reads three or four cells on average instead of eight.
-    cellSize = 4.0f * radius;
+    // Cells eight times the radius wide: the ball around a position reaches into the next
+    // cell along an axis only when it lies within a radius of the cell's side, a quarter of
+    // the time, so a look-up reads about two cells on average instead of eight. The entries
+    // hold their positions, so that a cell's are read in a row however many it holds.
+    cellSize = 8.0f * radius;
     useLibrary = !(std::isfinite(cellSize) && cellSize > 0.0f);
     for (int axis = 0; axis < 3 && !useLibrary; ++axis) {
         origin[axis] = std::isfinite(low[axis]) ? low[axis] : 0.0f;
@@ -133,20 +134,19 @@ std::vector<uint32_t> NearPositions::FirstAtSamePosition() const
     if (useLibrary)
         return first;
     platform::ParallelFor(tables.size(), [&](size_t t) {
-        uint32_t kept[kKept];
+        uint32_t kept[kKept];  // entries
         size_t keptCount = 0;
         for (uint32_t e = tableEntries[t]; e < tableEntries[t + 1]; ++e) {
             if (e == tableEntries[t] || entries[e].cell != entries[e - 1].cell)
                 keptCount = 0;
-            const uint32_t v = entries[e].vertex;
             size_t k = 0;
-            while (k < keptCount &&
-                   std::memcmp(&positions[kept[k]], &positions[v], sizeof(aiVector3D)) != 0)
+            while (k < keptCount && std::memcmp(&entries[kept[k]].position, &entries[e].position,
+                                                sizeof(aiVector3D)) != 0)
                 ++k;
             if (k < keptCount)
-                first[v] = kept[k];
+                first[entries[e].vertex] = entries[kept[k]].vertex;
             else if (keptCount < kKept)
-                kept[keptCount++] = v;
+                kept[keptCount++] = e;
         }
     });
     return first;
@@ -207,7 +207,7 @@ void NearPositions::FillTable(size_t part, const std::vector<uint64_t>& keys)
             slot = firstOf[slot];
     for (uint32_t i = 0; i < count; ++i)
         if (cellOf[i] != kEmpty)
-            entries[firstOf[cellOf[i]]++] = {keys[i], i};
+            entries[firstOf[cellOf[i]]++] = {keys[i], i, positions[i]};
 }
 
 uint64_t NearPositions::CellKey(int64_t x, int64_t y, int64_t z) const
@@ -241,7 +241,7 @@ void NearPositions::Find(const aiVector3D& position, std::vector<uint32_t>& foun
         return;
     const float squareRadius = radius * radius;
     // The cells that the ball around `position` reaches, two at most along each axis: cells
-    // are twice the radius wide. The ball is taken a hundredth wider, for a vertex that the
+    // are wider than the ball. The ball is taken a hundredth wider, for a vertex that the
     // rounded distance test lets in from just beyond the radius.
     const float reach = radius * 1.01f;
     int64_t first[3], last[3];
@@ -260,9 +260,8 @@ void NearPositions::Find(const aiVector3D& position, std::vector<uint32_t>& foun
                 const uint64_t key = CellKey(x, y, z);
                 for (uint32_t e = FirstOfCell(key);
                      e != kEmpty && e < entryCount && entries[e].cell == key; ++e) {
-                    const uint32_t vertex = entries[e].vertex;
-                    if ((positions[vertex] - position).SquareLength() < squareRadius)
-                        found.push_back(vertex);
+                    if ((entries[e].position - position).SquareLength() < squareRadius)
+                        found.push_back(entries[e].vertex);
                 }
             }
 }

@@ -23,10 +23,16 @@ class NearPositions {
     // positions may name itself although one before it has its position.
     std::vector<uint32_t> FirstAtSamePosition() const;
 
+    // Whether a vertex finds another exactly when that one finds it: true of the grid, not
+    // known of the library's index it falls back on.
+    bool Symmetric() const { return !useLibrary; }
+
    private:
+    // The position beside the vertex: a cell's entries are read in a row.
     struct Entry {
         uint64_t cell;
         uint32_t vertex;
+        aiVector3D position;
     };
     // The cells are spread over a few tables by their hash, each filled on its own core.
     struct Table {

@@ -152,6 +152,9 @@ class NearLists {
         });
     }
 
+    // The first vertex at the vertex's position (FirstAtSamePosition).
+    uint32_t Owner(uint32_t vertex) const { return first[vertex]; }
+
     // What finder.Find gives for the vertex's position, from `scratch` when no list was kept.
     std::span<const uint32_t> Near(uint32_t vertex, std::vector<uint32_t>& scratch) const
     {
@@ -219,13 +222,11 @@ bool ComputeTangentSpace(aiMesh& mesh)
     aiVector3D* tangents = mesh.mTangents;
     aiVector3D* bitangents = mesh.mBitangents;
     const aiVector3D* normals = mesh.mNormals;
-    std::vector<uint32_t> group, found;
-    for (unsigned a = 0; a < count; ++a) {
-        if (done[a])
-            continue;
+    auto smoothGroupOf = [&](uint32_t a, std::span<const uint32_t> nearA,
+                             std::vector<uint32_t>& group) {
         const aiVector3D normal = normals[a], tangent = tangents[a], bitangent = bitangents[a];
         group.assign(1, a);
-        for (const uint32_t other : near.Near(a, found)) {
+        for (const uint32_t other : nearA) {
             if (done[other] || normals[other] * normal < kSameNormal ||
                 tangents[other] * tangent < limit || bitangents[other] * bitangent < limit)
                 continue;
@@ -243,6 +244,40 @@ bool ComputeTangentSpace(aiMesh& mesh)
             tangents[member] = smoothTangent;
             bitangents[member] = smoothBitangent;
         }
+    };
+
+    // A position whose near vertices all lie at exactly it stands apart: nearness goes both
+    // ways, so no vertex elsewhere is near any of its vertices, and what its groups come to
+    // depends on nothing else. Those positions are smoothed on all cores first, each one's
+    // vertices in vertex order as the pass below would; the pass does the rest. (The
+    // library's own index, where the grid cannot serve, is not known to be symmetric.)
+    std::vector<uint8_t> apart(count, 0);
+    if (finder.Symmetric()) {
+        const size_t chunks = (size_t{count} + kChunk - 1) / kChunk;
+        platform::ParallelFor(chunks, [&](size_t chunk) {
+            std::vector<uint32_t> scratch, group;
+            const uint32_t end =
+                static_cast<uint32_t>(std::min<size_t>(count, (chunk + 1) * kChunk));
+            for (uint32_t a = static_cast<uint32_t>(chunk * kChunk); a < end; ++a) {
+                if (near.Owner(a) != a)
+                    continue;
+                const std::span<const uint32_t> list = near.Near(a, scratch);
+                bool stands = !list.empty() && std::is_sorted(list.begin(), list.end());
+                for (size_t i = 0; i < list.size() && stands; ++i)
+                    stands = near.Owner(list[i]) == a;
+                if (!stands)
+                    continue;
+                for (const uint32_t b : list)
+                    apart[b] = 1;
+                for (const uint32_t b : list)
+                    if (!done[b])
+                        smoothGroupOf(b, list, group);
+            }
+        });
     }
+    std::vector<uint32_t> group, found;
+    for (unsigned a = 0; a < count; ++a)
+        if (!done[a] && !apart[a])
+            smoothGroupOf(a, near.Near(a, found), group);
     return true;
 }
