@@ -21,6 +21,8 @@
 namespace {
 
 constexpr size_t kMaxMaterials = 8;
+// Vertices packed, or measured, a stretch at a time on each core.
+constexpr uint32_t kPackStretch = 65536;
 constexpr int kWeightsPerVertex = 4;
 
 // Bone indices (by position in the mesh's bone array) and weights of one vertex.
@@ -133,23 +135,47 @@ std::vector<VertexWeights> GatherBoneWeights(const aiMesh& importedMesh,
 
 void ComputeBounds(const aiMesh& importedMesh, MeshData& mesh)
 {
-    // The extents start at the origin, so the box always contains it.
-    float minimum[3] = {0.0f, 0.0f, 0.0f};
-    float maximum[3] = {0.0f, 0.0f, 0.0f};
-    mesh.pointsMin = {FLT_MAX, FLT_MAX, FLT_MAX};
-    mesh.pointsMax = {-FLT_MAX, -FLT_MAX, -FLT_MAX};
-    if (importedMesh.HasPositions()) {
-        for (uint32_t v = 0; v < importedMesh.mNumVertices; ++v) {
-            const aiVector3D& p = importedMesh.mVertices[v];
-            const float coords[3] = {p.x, p.y, p.z};
+    // The extents start at the origin, so the box always contains it. Stretches of the
+    // vertices on all cores, their boxes then taken in order: the minimum and maximum come
+    // out as one pass in vertex order gives them, down to which zero a box starts with.
+    struct Box {
+        float minimum[3] = {0.0f, 0.0f, 0.0f};
+        float maximum[3] = {0.0f, 0.0f, 0.0f};
+        float pointsMin[3] = {FLT_MAX, FLT_MAX, FLT_MAX};
+        float pointsMax[3] = {-FLT_MAX, -FLT_MAX, -FLT_MAX};
+        void Add(const float coords[3])
+        {
             for (int axis = 0; axis < 3; ++axis) {
                 minimum[axis] = std::min(minimum[axis], coords[axis]);
                 maximum[axis] = std::max(maximum[axis], coords[axis]);
-                mesh.pointsMin[axis] = std::min(mesh.pointsMin[axis], coords[axis]);
-                mesh.pointsMax[axis] = std::max(mesh.pointsMax[axis], coords[axis]);
+                pointsMin[axis] = std::min(pointsMin[axis], coords[axis]);
+                pointsMax[axis] = std::max(pointsMax[axis], coords[axis]);
             }
         }
-    }
+    };
+    const uint32_t count = importedMesh.HasPositions() ? importedMesh.mNumVertices : 0;
+    const size_t stretches = (size_t{count} + kPackStretch - 1) / kPackStretch;
+    std::vector<Box> boxes(stretches);
+    platform::ParallelFor(stretches, [&](size_t stretch) {
+        const size_t end = std::min<size_t>(count, (stretch + 1) * kPackStretch);
+        for (size_t v = stretch * kPackStretch; v < end; ++v) {
+            const aiVector3D& p = importedMesh.mVertices[v];
+            const float coords[3] = {p.x, p.y, p.z};
+            boxes[stretch].Add(coords);
+        }
+    });
+    Box box;
+    for (const Box& part : boxes)
+        for (int axis = 0; axis < 3; ++axis) {
+            box.minimum[axis] = std::min(box.minimum[axis], part.minimum[axis]);
+            box.maximum[axis] = std::max(box.maximum[axis], part.maximum[axis]);
+            box.pointsMin[axis] = std::min(box.pointsMin[axis], part.pointsMin[axis]);
+            box.pointsMax[axis] = std::max(box.pointsMax[axis], part.pointsMax[axis]);
+        }
+    const float* minimum = box.minimum;
+    const float* maximum = box.maximum;
+    mesh.pointsMin = {box.pointsMin[0], box.pointsMin[1], box.pointsMin[2]};
+    mesh.pointsMax = {box.pointsMax[0], box.pointsMax[1], box.pointsMax[2]};
     float half[3];
     for (int axis = 0; axis < 3; ++axis) {
         half[axis] = (maximum[axis] - minimum[axis]) * 0.5f;
@@ -281,8 +307,6 @@ std::optional<VertexPacker> PreparePacking(const aiMesh& importedMesh, MeshData&
     packer.colors = importedMesh.HasVertexColors(0);
     return packer;
 }
-
-constexpr uint32_t kPackStretch = 65536;
 
 }  // namespace
 
