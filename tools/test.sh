@@ -16,8 +16,8 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd "$build" && ctest --output-on-failure -j"$(nproc)" --timeout 600)
 
 # The engine's threads: model and animation loads, texture uploads from a load thread, the
-# file watcher's poll thread, the parallel shader compiles and their worker pool, and the
-# parallel tangent space.
+# file watcher's poll thread, the parallel shader compiles and their worker pool, the
+# parallel tangent space, and the helper processes reaped on a thread of their own.
 started=$SECONDS
 tsan=${VORNIS_TSAN_BUILD_DIR:-build-tsan}
 cmake -S . -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNIS_SANITIZE=thread \
@@ -27,7 +27,7 @@ cmake --build "$tsan" -j"$(nproc)" --target test_platform test_shaders test_mode
 threaded='^(ParallelFor|Prefault|LargeStackThread|FileWatcherThread|ModelLoadRequests)\.'
 threaded+='|^ModelImport\.ConcurrentFailures|^TextureManagerGl\.LoadThread'
 threaded+='|^TextureLifetime\.|^AnimationFiles\.|^ImportSteps\.|^ShaderWorker\.'
-threaded+='|^ImportWorkerLoads\.AnImportAhead'
+threaded+='|^ImportWorkerLoads\.AnImportAhead|^WorkerProcess\.'
 export TSAN_OPTIONS="suppressions=$root/tools/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
 (cd "$tsan" && ctest --output-on-failure -j"$(nproc)" --timeout 600 -R "$threaded")
 echo "ThreadSanitizer step: $((SECONDS - started)) s"
