@@ -140,8 +140,8 @@ std::vector<uint32_t> NearPositions::FirstAtSamePosition() const
             if (e == tableEntries[t] || entries[e].cell != entries[e - 1].cell)
                 keptCount = 0;
             size_t k = 0;
-            while (k < keptCount && std::memcmp(&entries[kept[k]].position, &entries[e].position,
-                                                sizeof(aiVector3D)) != 0)
+            while (k < keptCount && std::memcmp(entries[kept[k]].position, entries[e].position,
+                                                sizeof(entries[e].position)) != 0)
                 ++k;
             if (k < keptCount)
                 first[entries[e].vertex] = entries[kept[k]].vertex;
@@ -207,7 +207,8 @@ void NearPositions::FillTable(size_t part, const std::vector<uint64_t>& keys)
             slot = firstOf[slot];
     for (uint32_t i = 0; i < count; ++i)
         if (cellOf[i] != kEmpty)
-            entries[firstOf[cellOf[i]]++] = {keys[i], i, positions[i]};
+            entries[firstOf[cellOf[i]]++] = {
+                keys[i], i, {positions[i].x, positions[i].y, positions[i].z}};
 }
 
 uint64_t NearPositions::CellKey(int64_t x, int64_t y, int64_t z) const
@@ -260,7 +261,8 @@ void NearPositions::Find(const aiVector3D& position, std::vector<uint32_t>& foun
                 const uint64_t key = CellKey(x, y, z);
                 for (uint32_t e = FirstOfCell(key);
                      e != kEmpty && e < entryCount && entries[e].cell == key; ++e) {
-                    if ((entries[e].position - position).SquareLength() < squareRadius)
+                    const float* at = entries[e].position;
+                    if ((aiVector3D(at[0], at[1], at[2]) - position).SquareLength() < squareRadius)
                         found.push_back(entries[e].vertex);
                 }
             }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 class NearPositions {
@@ -28,12 +29,14 @@ class NearPositions {
     bool Symmetric() const { return !useLibrary; }
 
    private:
-    // The position beside the vertex: a cell's entries are read in a row.
+    // The position beside the vertex: a cell's entries are read in a row. Plain floats, so
+    // that the entries are not all written once before they are filled.
     struct Entry {
         uint64_t cell;
         uint32_t vertex;
-        aiVector3D position;
+        float position[3];
     };
+    static_assert(std::is_trivially_default_constructible_v<Entry>);
     // The cells are spread over a few tables by their hash, each filled on its own core.
     struct Table {
         std::vector<uint32_t> slots;  // open addressing: the first entry of a cell
