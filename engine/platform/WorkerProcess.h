@@ -1,6 +1,8 @@
 // A helper program run for one job: it writes its answer to a pipe and ends. The caller
 // waits with a time cap and may give up at any moment (a newer request); either way the
-// process is killed and reaped before the call returns, so none outlives its job.
+// process is killed and reaped before the call returns, so none outlives its job. One that
+// has said its answer is whole is killed at once and reaped in the background while the
+// caller reads the answer.
 #pragma once
 
 #include <spawn.h>
