@@ -166,12 +166,21 @@ class RecordWalk {
     uint64_t header = 13;
 };
 
+// An array inflated, with the checksum its stream ends with.
+struct InflatedArray {
+    const char* data = nullptr;
+    size_t bytes = 0;  // what the stream gave, before the zeros that fill the array
+    uint32_t sum = 0;
+};
+
 // What the library's call accepts (zlib's inflate of a zlib stream, all at once into a
-// buffer of the array's size), with the stream's header and checksum checked here: zlib
-// checks the sum a byte at a time. The raw stream is inflated by libdeflate, which gives the
-// same bytes as zlib for every stream in half the time or less; a large model's largest
-// array, inflated alone on one core, decides how long the whole file takes.
-bool InflateArray(const char* packed, uint32_t packedBytes, char* out, uint32_t bytes)
+// buffer of the array's size), with the stream's header checked here and its checksum
+// after all are inflated: zlib checks the sum a byte at a time. The raw stream is inflated
+// by libdeflate, which gives the same bytes as zlib for every stream in half the time or
+// less; a large model's largest array, inflated alone on one core, decides how long the
+// whole file takes.
+bool InflateArray(const char* packed, uint32_t packedBytes, char* out, uint32_t bytes,
+                  InflatedArray& inflated)
 {
     // The header: deflate, a window of at most 32 KiB, its check bits, no preset dictionary.
     if (packedBytes < 2)
@@ -190,12 +199,48 @@ bool InflateArray(const char* packed, uint32_t packedBytes, char* out, uint32_t 
     libdeflate_free_decompressor(inflater);
     const size_t left = packedBytes - 2 - used;
     const auto* sum = reinterpret_cast<const uint8_t*>(packed + 2 + used);
-    // The checksum follows the stream, most significant byte first.
-    if (result != LIBDEFLATE_SUCCESS || left < 4 ||
-        Adler32(1, reinterpret_cast<const uint8_t*>(out), written) !=
-            (uint32_t{sum[0]} << 24 | uint32_t{sum[1]} << 16 | uint32_t{sum[2]} << 8 | sum[3]))
+    if (result != LIBDEFLATE_SUCCESS || left < 4)
         return false;
+    // The checksum follows the stream, most significant byte first.
+    inflated = {out, written,
+                uint32_t{sum[0]} << 24 | uint32_t{sum[1]} << 16 | uint32_t{sum[2]} << 8 | sum[3]};
     std::memset(out + written, 0, bytes - written);
+    return true;
+}
+
+// Every array's checksum, in stretches on every core: the largest array's sum no longer
+// waits on the core that inflated it.
+bool ChecksumsMatch(const std::vector<InflatedArray>& inflated)
+{
+    constexpr size_t kStretch = size_t{4} << 20;
+    struct Stretch {
+        size_t array;
+        size_t at;
+        size_t bytes;
+    };
+    std::vector<Stretch> stretches;
+    for (size_t i = 0; i < inflated.size(); ++i)
+        for (size_t at = 0; at < inflated[i].bytes; at += kStretch)
+            stretches.push_back({i, at, std::min(kStretch, inflated[i].bytes - at)});
+    std::vector<uint32_t> sums(stretches.size());
+    platform::ParallelFor(stretches.size(), [&](size_t k) {
+        const Stretch& stretch = stretches[k];
+        sums[k] =
+            Adler32(1, reinterpret_cast<const uint8_t*>(inflated[stretch.array].data) + stretch.at,
+                    stretch.bytes);
+    });
+    std::vector<uint32_t> whole(inflated.size(), 1);  // the sum of no bytes
+    for (size_t k = 0; k < stretches.size(); ++k) {
+        const Stretch& stretch = stretches[k];
+        whole[stretch.array] =
+            stretch.at == 0
+                ? sums[k]
+                : static_cast<uint32_t>(adler32_combine(whole[stretch.array], sums[k],
+                                                        static_cast<z_off_t>(stretch.bytes)));
+    }
+    for (size_t i = 0; i < inflated.size(); ++i)
+        if (whole[i] != inflated[i].sum)
+            return false;
     return true;
 }
 
@@ -236,6 +281,7 @@ std::optional<FbxFileBytes> InflateArraysOf(std::string_view file)
     std::sort(order.begin(), order.end() - 1,
               [&](size_t a, size_t b) { return arrays[a].bytes > arrays[b].bytes; });
     std::atomic<bool> failed{false};
+    std::vector<InflatedArray> plain(arrays.size());
     platform::ParallelFor(order.size(), [&](size_t k) {
         const size_t i = order[k];
         const uint64_t from = i == 0 ? 0 : arrays[i - 1].at + 12 + arrays[i - 1].packedBytes;
@@ -249,10 +295,11 @@ std::optional<FbxFileBytes> InflateArraysOf(std::string_view file)
         char* sizes = place + (to - from) - 12;
         StoreLittleEndian<uint32_t>(sizes + 4, 0);  // stored plain
         StoreLittleEndian<uint32_t>(sizes + 8, arrays[i].bytes);
-        if (!InflateArray(file.data() + to, arrays[i].packedBytes, sizes + 12, arrays[i].bytes))
+        if (!InflateArray(file.data() + to, arrays[i].packedBytes, sizes + 12, arrays[i].bytes,
+                          plain[i]))
             failed = true;
     });
-    if (failed)
+    if (failed || !ChecksumsMatch(plain))
         return std::nullopt;
 
     // Every record's end offset and property length, for the moved bytes.

@@ -10,11 +10,13 @@
 #include <random>
 #include <string>
 
+#include "FbxBinaryWriter.h"
 #include "models/Adler32.h"
 #include "models/FbxArrayInflate.h"
 #include "models/ModelImporter.h"
 #include "models/SceneTransfer.h"
 #include "platform/RegularFile.h"
+#include "support/ScratchDirectory.h"
 
 namespace {
 
@@ -97,6 +99,28 @@ TEST(FbxArrayInflate, LeavesWhatItDoesNotFullyUnderstandToTheLibrary)
     for (const std::string* bytes : damaged)
         EXPECT_FALSE(InflateFbxArrays(*bytes).has_value());
     EXPECT_FALSE(InflateFbxArrays("; FBX 7.4.0 project file\nFBXHeaderExtension:  {\n}\n"));
+}
+
+// An array of many megabytes is summed in stretches on every core; its whole sum decides.
+TEST(FbxArrayInflate, ALargeArraysChecksumIsCheckedWhole)
+{
+    testing_support::ScratchDirectory dir;
+    assets::SceneNodeMesh torus{"torus", {}};
+    assets::AddTorus(torus.geometry, 1.0f, 0.35f, 700, 250);
+    const fs::path path = dir.path / "torus.fbx";
+    ASSERT_EQ(assets::WriteBinaryFbxScene(path.string(), {torus}), "");
+    const std::string good = ReadBytes(path);
+    ASSERT_TRUE(InflateFbxArrays(good).has_value());
+
+    const size_t array = good.find("Normalsd") + std::strlen("Normals");
+    ASSERT_NE(array, std::string::npos + std::strlen("Normals"));
+    uint32_t values = 0, packed = 0;
+    std::memcpy(&values, good.data() + array + 1, 4);
+    std::memcpy(&packed, good.data() + array + 9, 4);
+    ASSERT_GT(uint64_t{values} * sizeof(double), uint64_t{3} * (4 << 20));
+    std::string wrongSum = good;
+    wrongSum[array + 13 + packed - 2] ^= 1;  // the checksum's third byte
+    EXPECT_FALSE(InflateFbxArrays(wrongSum).has_value());
 }
 
 TEST(FbxArrayInflate, AStreamShorterThanItsArrayIsFilledWithZerosAsTheLibraryFillsIt)
