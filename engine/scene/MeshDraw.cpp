@@ -1,5 +1,6 @@
 // One mesh object's draw: first-draw upload, animation, spin, shader selection, constants,
 // textures, and the skeleton display.
+#include <algorithm>
 #include <utility>
 
 #include "animation/AnimationSet.h"
@@ -11,7 +12,8 @@
 #include "graphics/gpu/GpuDevice.h"
 #include "math/Transforms.h"
 #include "models/ModelNode.h"
-#include "platform/Prefault.h"
+#include "models/UninitialisedAllocator.h"
+#include "platform/ParallelFor.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 #include "shaders/LineRenderer.h"
@@ -34,15 +36,19 @@ void UploadMesh(CMeshObject& meshObject)
         if (vertexBytes == 0 || vertexBytes > mesh.vertices.size() || vertexBytes > UINT32_MAX ||
             indexBytes == 0 || indexBytes > UINT32_MAX)
             return;
-        // An index beyond the vertices stays beyond them.
-        std::vector<uint32_t> rows;
+        // An index beyond the vertices stays beyond them. Every row is written below, in
+        // stretches on every core.
+        std::vector<uint32_t, UninitialisedAllocator<uint32_t>> rows;
         if (placed) {
-            platform::ReservePrefaulted(rows, mesh.indices.size());
             rows.resize(mesh.indices.size());
-            for (size_t i = 0; i < rows.size(); ++i) {
-                const uint32_t index = mesh.indices[i];
-                rows[i] = index < mesh.vertexPlaces.size() ? mesh.vertexPlaces[index] : index;
-            }
+            constexpr size_t kStretch = size_t{1} << 18;
+            platform::ParallelFor((rows.size() + kStretch - 1) / kStretch, [&](size_t stretch) {
+                const size_t end = std::min(rows.size(), (stretch + 1) * kStretch);
+                for (size_t i = stretch * kStretch; i < end; ++i) {
+                    const uint32_t index = mesh.indices[i];
+                    rows[i] = index < mesh.vertexPlaces.size() ? mesh.vertexPlaces[index] : index;
+                }
+            });
         }
         auto vertices = gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Immutable,
                                           static_cast<uint32_t>(vertexBytes), mesh.vertices.data(),
