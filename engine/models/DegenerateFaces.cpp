@@ -47,11 +47,9 @@ void FindDegenerateFaces(aiMesh& mesh)
         return;
     }
     std::atomic<unsigned> types{0};
-    const size_t chunks = (size_t{mesh.mNumFaces} + kChunk - 1) / kChunk;
-    platform::ParallelFor(chunks, [&](size_t chunk) {
+    platform::ParallelForStretches(mesh.mNumFaces, kChunk, [&](size_t, size_t first, size_t end) {
         unsigned found = 0;
-        const size_t end = std::min<size_t>(mesh.mNumFaces, (chunk + 1) * kChunk);
-        for (size_t f = chunk * kChunk; f < end; ++f) {
+        for (size_t f = first; f < end; ++f) {
             aiFace& face = mesh.mFaces[f];
             DropRepeatedCorners(face, mesh.mVertices, mesh.mNumVertices);
             found |= FacePrimitiveType(face.mNumIndices);

@@ -21,14 +21,12 @@ constexpr size_t kChunk = 65536;
 bool ArrayIsValid(const aiVector3D* values, unsigned count, const std::vector<uint8_t>& skipped,
                   bool mayBeIdentical, bool mayBeZero)
 {
-    const size_t chunks = (size_t{count} + kChunk - 1) / kChunk;
     std::atomic<bool> bad{false}, differs{false};
     std::atomic<uint64_t> counted{0};
-    platform::ParallelFor(chunks, [&](size_t chunk) {
-        const size_t end = std::min<size_t>(count, (chunk + 1) * kChunk);
+    platform::ParallelForStretches(count, kChunk, [&](size_t, size_t first, size_t end) {
         bool chunkDiffers = false;
         uint64_t chunkCounted = 0;
-        for (size_t i = chunk * kChunk; i < end && !bad.load(std::memory_order_relaxed); ++i) {
+        for (size_t i = first; i < end && !bad.load(std::memory_order_relaxed); ++i) {
             if (!skipped.empty() && skipped[i])
                 continue;
             ++chunkCounted;

@@ -154,16 +154,15 @@ void ComputeBounds(const aiMesh& importedMesh, MeshData& mesh)
         }
     };
     const uint32_t count = importedMesh.HasPositions() ? importedMesh.mNumVertices : 0;
-    const size_t stretches = (size_t{count} + kPackStretch - 1) / kPackStretch;
-    std::vector<Box> boxes(stretches);
-    platform::ParallelFor(stretches, [&](size_t stretch) {
-        const size_t end = std::min<size_t>(count, (stretch + 1) * kPackStretch);
-        for (size_t v = stretch * kPackStretch; v < end; ++v) {
-            const aiVector3D& p = importedMesh.mVertices[v];
-            const float coords[3] = {p.x, p.y, p.z};
-            boxes[stretch].Add(coords);
-        }
-    });
+    std::vector<Box> boxes((size_t{count} + kPackStretch - 1) / kPackStretch);
+    platform::ParallelForStretches(count, kPackStretch,
+                                   [&](size_t stretch, size_t first, size_t end) {
+                                       for (size_t v = first; v < end; ++v) {
+                                           const aiVector3D& p = importedMesh.mVertices[v];
+                                           const float coords[3] = {p.x, p.y, p.z};
+                                           boxes[stretch].Add(coords);
+                                       }
+                                   });
     Box box;
     for (const Box& part : boxes)
         for (int axis = 0; axis < 3; ++axis) {
@@ -319,11 +318,9 @@ uint32_t BuildMeshVertices(const aiMesh& importedMesh, MeshData& mesh)
     const uint32_t count = mesh.vertexCount;
     mesh.vertices.clear();
     mesh.vertices.resize(size_t(count) * mesh.stride);
-    const size_t stretches = (size_t{count} + kPackStretch - 1) / kPackStretch;
-    platform::ParallelFor(stretches, [&](size_t stretch) {
-        const uint32_t first = static_cast<uint32_t>(stretch * kPackStretch);
-        packer->Pack(first, std::min(count, first + kPackStretch),
-                     mesh.vertices.data() + size_t{first} * mesh.stride);
+    platform::ParallelForStretches(count, kPackStretch, [&](size_t, size_t first, size_t end) {
+        packer->Pack(static_cast<uint32_t>(first), static_cast<uint32_t>(end),
+                     mesh.vertices.data() + first * mesh.stride);
     });
     ComputeBounds(importedMesh, mesh);
     return mesh.stride;

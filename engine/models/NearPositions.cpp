@@ -52,10 +52,9 @@ NearPositions::NearPositions(const aiVector3D* positions, uint32_t count, float 
     // The box of the finite positions, a part per core.
     const size_t chunks = (size_t{count} + kChunk - 1) / kChunk;
     std::vector<std::array<float, 6>> boxes(chunks);
-    platform::ParallelFor(chunks, [&](size_t chunk) {
+    platform::ParallelForStretches(count, kChunk, [&](size_t chunk, size_t first, size_t end) {
         std::array<float, 6> box = {INFINITY, INFINITY, INFINITY, -INFINITY, -INFINITY, -INFINITY};
-        const uint32_t end = static_cast<uint32_t>(std::min<size_t>(count, (chunk + 1) * kChunk));
-        for (uint32_t i = static_cast<uint32_t>(chunk * kChunk); i < end; ++i) {
+        for (size_t i = first; i < end; ++i) {
             if (!Finite(positions[i]))
                 continue;
             for (int axis = 0; axis < 3; ++axis) {
@@ -96,10 +95,9 @@ NearPositions::NearPositions(const aiVector3D* positions, uint32_t count, float 
     tables.resize(parts);
     std::vector<uint64_t> keys(count);
     std::vector<std::array<uint32_t, kMaxTables>> chunkCounts(chunks);
-    platform::ParallelFor(chunks, [&](size_t chunk) {
+    platform::ParallelForStretches(count, kChunk, [&](size_t chunk, size_t first, size_t end) {
         std::array<uint32_t, kMaxTables> counts{};
-        const uint32_t end = static_cast<uint32_t>(std::min<size_t>(count, (chunk + 1) * kChunk));
-        for (uint32_t i = static_cast<uint32_t>(chunk * kChunk); i < end; ++i) {
+        for (size_t i = first; i < end; ++i) {
             const aiVector3D& p = positions[i];
             keys[i] = kNoCell;
             if (!Finite(p))

@@ -35,16 +35,17 @@ float PositionEpsilon(const aiMesh& mesh)
     // depend on the order, and a NaN never replaces a number in them).
     const size_t chunks = (size_t{mesh.mNumVertices} + kChunk - 1) / kChunk;
     std::vector<std::pair<aiVector3D, aiVector3D>> boxes(chunks);
-    platform::ParallelFor(chunks, [&](size_t chunk) {
-        aiVector3D low(1e10f, 1e10f, 1e10f), high(-1e10f, -1e10f, -1e10f);
-        const size_t end = std::min<size_t>(mesh.mNumVertices, (chunk + 1) * kChunk);
-        for (size_t i = chunk * kChunk; i < end; ++i) {
-            const aiVector3D& p = mesh.mVertices[i];
-            low = aiVector3D(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
-            high = aiVector3D(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
-        }
-        boxes[chunk] = {low, high};
-    });
+    platform::ParallelForStretches(
+        mesh.mNumVertices, kChunk, [&](size_t chunk, size_t first, size_t end) {
+            aiVector3D low(1e10f, 1e10f, 1e10f), high(-1e10f, -1e10f, -1e10f);
+            for (size_t i = first; i < end; ++i) {
+                const aiVector3D& p = mesh.mVertices[i];
+                low = aiVector3D(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
+                high =
+                    aiVector3D(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
+            }
+            boxes[chunk] = {low, high};
+        });
     aiVector3D low(1e10f, 1e10f, 1e10f), high(-1e10f, -1e10f, -1e10f);
     for (const auto& [l, h] : boxes) {
         low = aiVector3D(std::min(low.x, l.x), std::min(low.y, l.y), std::min(low.z, l.z));
@@ -205,10 +206,8 @@ bool ComputeTangentSpace(aiMesh& mesh)
     }
     mesh.mTangents = new aiVector3D[count];
     mesh.mBitangents = new aiVector3D[count];
-    const size_t faceChunks = (size_t{mesh.mNumFaces} + kChunk - 1) / kChunk;
-    platform::ParallelFor(faceChunks, [&](size_t chunk) {
-        const size_t end = std::min<size_t>(mesh.mNumFaces, (chunk + 1) * kChunk);
-        for (size_t f = chunk * kChunk; f < end; ++f)
+    platform::ParallelForStretches(mesh.mNumFaces, kChunk, [&](size_t, size_t first, size_t end) {
+        for (size_t f = first; f < end; ++f)
             FaceTangents(mesh, static_cast<unsigned>(f), writer);
     });
 
@@ -253,12 +252,9 @@ bool ComputeTangentSpace(aiMesh& mesh)
     // library's own index, where the grid cannot serve, is not known to be symmetric.)
     std::vector<uint8_t> apart(count, 0);
     if (finder.Symmetric()) {
-        const size_t chunks = (size_t{count} + kChunk - 1) / kChunk;
-        platform::ParallelFor(chunks, [&](size_t chunk) {
+        platform::ParallelForStretches(count, kChunk, [&](size_t, size_t first, size_t end) {
             std::vector<uint32_t> scratch, group;
-            const uint32_t end =
-                static_cast<uint32_t>(std::min<size_t>(count, (chunk + 1) * kChunk));
-            for (uint32_t a = static_cast<uint32_t>(chunk * kChunk); a < end; ++a) {
+            for (auto a = static_cast<uint32_t>(first); a < end; ++a) {
                 if (near.Owner(a) != a)
                     continue;
                 const std::span<const uint32_t> list = near.Near(a, scratch);

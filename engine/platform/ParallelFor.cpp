@@ -31,4 +31,15 @@ void ParallelFor(size_t count, const std::function<void(size_t)>& work)
         thread.join();
 }
 
+void ParallelForStretches(size_t count, size_t stretch,
+                          const std::function<void(size_t, size_t, size_t)>& work)
+{
+    if (stretch == 0)
+        return;
+    ParallelFor((count + stretch - 1) / stretch, [&](size_t index) {
+        const size_t first = index * stretch;
+        work(index, first, std::min(count, first + stretch));
+    });
+}
+
 }  // namespace platform

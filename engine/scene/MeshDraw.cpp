@@ -42,13 +42,14 @@ void UploadMesh(CMeshObject& meshObject)
         if (placed) {
             rows.resize(mesh.indices.size());
             constexpr size_t kStretch = size_t{1} << 18;
-            platform::ParallelFor((rows.size() + kStretch - 1) / kStretch, [&](size_t stretch) {
-                const size_t end = std::min(rows.size(), (stretch + 1) * kStretch);
-                for (size_t i = stretch * kStretch; i < end; ++i) {
-                    const uint32_t index = mesh.indices[i];
-                    rows[i] = index < mesh.vertexPlaces.size() ? mesh.vertexPlaces[index] : index;
-                }
-            });
+            platform::ParallelForStretches(
+                rows.size(), kStretch, [&](size_t, size_t first, size_t end) {
+                    for (size_t i = first; i < end; ++i) {
+                        const uint32_t index = mesh.indices[i];
+                        rows[i] =
+                            index < mesh.vertexPlaces.size() ? mesh.vertexPlaces[index] : index;
+                    }
+                });
         }
         auto vertices = gpu::CreateBuffer(gpu::BufferBinding::Vertex, gpu::BufferUsage::Immutable,
                                           static_cast<uint32_t>(vertexBytes), mesh.vertices.data(),
