@@ -157,11 +157,15 @@ void ComputeBounds(const aiMesh& importedMesh, MeshData& mesh)
     std::vector<Box> boxes((size_t{count} + kPackStretch - 1) / kPackStretch);
     platform::ParallelForStretches(count, kPackStretch,
                                    [&](size_t stretch, size_t first, size_t end) {
+                                       // Kept in registers: the boxes of neighbouring
+                                       // stretches share cache lines across the cores.
+                                       Box local;
                                        for (size_t v = first; v < end; ++v) {
                                            const aiVector3D& p = importedMesh.mVertices[v];
                                            const float coords[3] = {p.x, p.y, p.z};
-                                           boxes[stretch].Add(coords);
+                                           local.Add(coords);
                                        }
+                                       boxes[stretch] = local;
                                    });
     Box box;
     for (const Box& part : boxes)
