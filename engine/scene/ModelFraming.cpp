@@ -10,8 +10,12 @@
 #include "animation/NodeAnimation.h"
 #include "models/ModelNode.h"
 #include "models/VertexFormat.h"
+#include "platform/ParallelFor.h"
 
 namespace {
+
+// Points framed a stretch at a time on each core.
+constexpr size_t kFramingStretch = 65536;
 
 // The blend of palette matrices the vertex shader skins a vertex with: indices clamped to the
 // palette, the identity when the weights are all but zero.
@@ -47,20 +51,39 @@ void AddPositions(CMeshObject& meshObject, const Matrix4& matrix, std::vector<Fl
     // Every row of the packed vertices: where the mesh keeps its distinct vertices only,
     // the same points, each once.
     const size_t count = std::min<size_t>(mesh.VertexRows(), mesh.vertexCount);
+    const size_t start = out.size();
     // Grown by doubling: exact steps would copy everything again for each of many meshes.
-    if (const size_t needed = out.size() + count; needed > out.capacity())
+    if (const size_t needed = start + count; needed > out.capacity())
         out.reserve(std::max(needed, 2 * out.capacity()));
-    for (size_t v = 0; v < count; ++v) {
-        const uint8_t* vertex = mesh.vertices.data() + v * mesh.stride;
-        Float3 p;
-        std::memcpy(p.data(), vertex, 12);
-        if (skinned) {
-            const uint8_t* bones = vertex + mesh.stride - vertexformat::kBonesBytes;
-            p = TransformPoint(p, SkinMatrix(meshObject, bones));
-        }
-        if (std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]))
-            out.push_back(TransformPoint(p, matrix));
+    out.resize(start + count);
+    // Stretches on every core, each packing its finite points at its own start; the gaps
+    // that points left out leave are closed after, in order.
+    const size_t stretches = (count + kFramingStretch - 1) / kFramingStretch;
+    std::vector<size_t> kept(stretches);
+    platform::ParallelForStretches(
+        count, kFramingStretch, [&](size_t stretch, size_t first, size_t end) {
+            Float3* to = out.data() + start + first;
+            for (size_t v = first; v < end; ++v) {
+                const uint8_t* vertex = mesh.vertices.data() + v * mesh.stride;
+                Float3 p;
+                std::memcpy(p.data(), vertex, 12);
+                if (skinned) {
+                    const uint8_t* bones = vertex + mesh.stride - vertexformat::kBonesBytes;
+                    p = TransformPoint(p, SkinMatrix(meshObject, bones));
+                }
+                if (std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]))
+                    *to++ = TransformPoint(p, matrix);
+            }
+            kept[stretch] = static_cast<size_t>(to - (out.data() + start + first));
+        });
+    size_t end = start;
+    for (size_t stretch = 0; stretch < stretches; ++stretch) {
+        const Float3* from = out.data() + start + stretch * kFramingStretch;
+        if (from != out.data() + end)
+            std::copy(from, from + kept[stretch], out.data() + end);
+        end += kept[stretch];
     }
+    out.resize(end);
 }
 
 // Where the joints of a skeleton without mesh stand in its last pose.
@@ -86,30 +109,58 @@ std::optional<FramingPose> FramePoints(std::span<const Float3> points, const Mat
         return std::nullopt;
     Matrix4 turn = rotation;
     turn.m[3][0] = turn.m[3][1] = turn.m[3][2] = 0.0f;
-    float low[2] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
-    float high[2] = {std::numeric_limits<float>::lowest(), std::numeric_limits<float>::lowest()};
-    float deepest = std::numeric_limits<float>::lowest();
-    for (const Float3& p : points) {
-        const Float3 q = TransformPoint(p, turn);
+    // Minima and maxima only: stretches on every core give what one pass gives.
+    struct Extremes {
+        float low[2] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
+        float high[2] = {std::numeric_limits<float>::lowest(),
+                         std::numeric_limits<float>::lowest()};
+        float deepest = std::numeric_limits<float>::lowest();
+        float distance = std::numeric_limits<float>::lowest();
+    };
+    const size_t stretches = (points.size() + kFramingStretch - 1) / kFramingStretch;
+    std::vector<Extremes> parts(stretches);
+    platform::ParallelForStretches(points.size(), kFramingStretch,
+                                   [&](size_t stretch, size_t first, size_t end) {
+                                       Extremes part;
+                                       for (size_t i = first; i < end; ++i) {
+                                           const Float3 q = TransformPoint(points[i], turn);
+                                           for (int axis = 0; axis < 2; ++axis) {
+                                               part.low[axis] = std::min(part.low[axis], q[axis]);
+                                               part.high[axis] = std::max(part.high[axis], q[axis]);
+                                           }
+                                           part.deepest = std::max(part.deepest, q[2]);
+                                       }
+                                       parts[stretch] = part;
+                                   });
+    Extremes all;
+    for (const Extremes& part : parts) {
         for (int axis = 0; axis < 2; ++axis) {
-            low[axis] = std::min(low[axis], q[axis]);
-            high[axis] = std::max(high[axis], q[axis]);
+            all.low[axis] = std::min(all.low[axis], part.low[axis]);
+            all.high[axis] = std::max(all.high[axis], part.high[axis]);
         }
-        deepest = std::max(deepest, q[2]);
+        all.deepest = std::max(all.deepest, part.deepest);
     }
+    const float deepest = all.deepest;
     FramingPose pose;
-    pose.panX = -(low[0] + high[0]) * 0.5f;
-    pose.panY = -(low[1] + high[1]) * 0.5f;
+    pose.panX = -(all.low[0] + all.high[0]) * 0.5f;
+    pose.panY = -(all.low[1] + all.high[1]) * 0.5f;
     // Each point asks for a distance at which it projects inside the margin; the farthest
     // such distance frames them all.
     const float inside = std::clamp(1.0f - margin, 0.05f, 1.0f);
+    platform::ParallelForStretches(
+        points.size(), kFramingStretch, [&](size_t stretch, size_t first, size_t end) {
+            float farthest = std::numeric_limits<float>::lowest();
+            for (size_t i = first; i < end; ++i) {
+                const Float3 q = TransformPoint(points[i], turn);
+                const float needX = std::fabs(q[0] + pose.panX) * scaleX / inside;
+                const float needY = std::fabs(q[1] + pose.panY) * scaleY / inside;
+                farthest = std::max(farthest, std::max({needX, needY, nearest}) - q[2]);
+            }
+            parts[stretch].distance = farthest;
+        });
     float distance = std::numeric_limits<float>::lowest();
-    for (const Float3& p : points) {
-        const Float3 q = TransformPoint(p, turn);
-        const float needX = std::fabs(q[0] + pose.panX) * scaleX / inside;
-        const float needY = std::fabs(q[1] + pose.panY) * scaleY / inside;
-        distance = std::max(distance, std::max({needX, needY, nearest}) - q[2]);
-    }
+    for (const Extremes& part : parts)
+        distance = std::max(distance, part.distance);
     if (!std::isfinite(distance))
         return std::nullopt;
     pose.zoom = std::copysign(std::sqrt(std::fabs(distance)), distance);
