@@ -210,3 +210,20 @@ TEST_F(HostileContent, EveryLoadThatShowsNothingSaysWhy)
         EXPECT_EQ(LogTexts(from), expected);
     }
 }
+
+// A skin naming a vertex beyond its mesh fails an assertion inside the library (SIGABRT in
+// its converter): only the worker ends, and the load says so.
+TEST_F(HostileContent, ASkinNamingAVertexBeyondItsMeshEndsOnlyTheWorker)
+{
+    for (FbxEncoding encoding : {FbxEncoding::Ascii, FbxEncoding::Binary}) {
+        SCOPED_TRACE(encoding == FbxEncoding::Binary ? "binary" : "ASCII");
+        assets::FbxTree tree = SkinnedStrip("Hip", "Knee");
+        tree.skins[0].clusters[0].vertices.back() = 100000;
+        const std::filesystem::path path = scratch / "beyond.fbx";
+        ASSERT_EQ(assets::WriteFbxTree(path, tree, encoding), "");
+        const auto [loaded, message] = Import(path);
+        EXPECT_FALSE(loaded);
+        EXPECT_EQ(message, "Cannot load " + path.string() +
+                               ": the import library stopped (signal 6, aborted)");
+    }
+}
