@@ -135,21 +135,16 @@ std::vector<VertexWeights> GatherBoneWeights(const aiMesh& importedMesh,
 
 void ComputeBounds(const aiMesh& importedMesh, MeshData& mesh)
 {
-    // The extents start at the origin, so the box always contains it. Stretches of the
-    // vertices on all cores, their boxes then taken in order: the minimum and maximum come
-    // out as one pass in vertex order gives them, down to which zero a box starts with.
+    // Stretches of the vertices on all cores, their boxes then taken in order: the minimum
+    // and maximum come out as one pass in vertex order gives them.
     struct Box {
-        float minimum[3] = {0.0f, 0.0f, 0.0f};
-        float maximum[3] = {0.0f, 0.0f, 0.0f};
-        float pointsMin[3] = {FLT_MAX, FLT_MAX, FLT_MAX};
-        float pointsMax[3] = {-FLT_MAX, -FLT_MAX, -FLT_MAX};
+        float low[3] = {FLT_MAX, FLT_MAX, FLT_MAX};
+        float high[3] = {-FLT_MAX, -FLT_MAX, -FLT_MAX};
         void Add(const float coords[3])
         {
             for (int axis = 0; axis < 3; ++axis) {
-                minimum[axis] = std::min(minimum[axis], coords[axis]);
-                maximum[axis] = std::max(maximum[axis], coords[axis]);
-                pointsMin[axis] = std::min(pointsMin[axis], coords[axis]);
-                pointsMax[axis] = std::max(pointsMax[axis], coords[axis]);
+                low[axis] = std::min(low[axis], coords[axis]);
+                high[axis] = std::max(high[axis], coords[axis]);
             }
         }
     };
@@ -170,15 +165,18 @@ void ComputeBounds(const aiMesh& importedMesh, MeshData& mesh)
     Box box;
     for (const Box& part : boxes)
         for (int axis = 0; axis < 3; ++axis) {
-            box.minimum[axis] = std::min(box.minimum[axis], part.minimum[axis]);
-            box.maximum[axis] = std::max(box.maximum[axis], part.maximum[axis]);
-            box.pointsMin[axis] = std::min(box.pointsMin[axis], part.pointsMin[axis]);
-            box.pointsMax[axis] = std::max(box.pointsMax[axis], part.pointsMax[axis]);
+            box.low[axis] = std::min(box.low[axis], part.low[axis]);
+            box.high[axis] = std::max(box.high[axis], part.high[axis]);
         }
-    const float* minimum = box.minimum;
-    const float* maximum = box.maximum;
-    mesh.pointsMin = {box.pointsMin[0], box.pointsMin[1], box.pointsMin[2]};
-    mesh.pointsMax = {box.pointsMax[0], box.pointsMax[1], box.pointsMax[2]};
+    mesh.pointsMin = {box.low[0], box.low[1], box.low[2]};
+    mesh.pointsMax = {box.high[0], box.high[1], box.high[2]};
+    // The extents also take in the origin, so the box always contains it (a positive zero,
+    // as a pass starting at the origin keeps it).
+    float minimum[3], maximum[3];
+    for (int axis = 0; axis < 3; ++axis) {
+        minimum[axis] = std::min(0.0f, box.low[axis]);
+        maximum[axis] = std::max(0.0f, box.high[axis]);
+    }
     float half[3];
     for (int axis = 0; axis < 3; ++axis) {
         half[axis] = (maximum[axis] - minimum[axis]) * 0.5f;
